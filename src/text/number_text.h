@@ -1,0 +1,28 @@
+#pragma once
+// Reading numbers from texts and the whole-number conversions of the program.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace quorin::text {
+
+// The number at the start of a text, as a typed field or a file item is read: blanks (space, tab,
+// CR, LF) are skipped wherever they stand inside the number, then an optional sign, digits, an
+// optional decimal point with digits and an optional exponent (E or D, optional sign, digits).
+// A text that does not begin with a number reads as 0. ‹ 1 500 › reads as 1500, ‹12.5kg› as
+// 12.5, ‹abc› as 0. A magnitude beyond the largest finite double saturates to it (never inf).
+double Val(std::string_view text);
+
+// True when the text begins with a number in the sense of Val (after blanks).
+bool starts_with_number(std::string_view text);
+
+// Nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
+double round_half_even(double value);
+
+// The same into the 16-bit Integer and 32-bit Long of the assay state; nullopt when the rounded
+// value lies outside the type's range (or the value is not finite).
+std::optional<std::int16_t> to_integer(double value);
+std::optional<std::int32_t> to_long(double value);
+
+}  // namespace quorin::text

@@ -1,0 +1,224 @@
+#include "text/text_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "text/cp932.h"
+
+namespace quorin::text {
+
+namespace {
+
+// The system's reason in Japanese for the common cases, otherwise the system's own text.
+std::string reason(int error) {
+  switch (error) {
+    case ENOENT: return "ファイルまたはフォルダがありません";
+    case EACCES:
+    case EPERM: return "アクセスが拒否されました";
+    case EISDIR: return "フォルダです";
+    case ENOTDIR: return "フォルダではありません";
+    case ENOSPC: return "ディスクの空きがありません";
+    case EDQUOT: return "ディスクの割り当てを超えました";
+    case EFBIG: return "ファイルが大きすぎます";
+    case EROFS: return "読み取り専用の場所です";
+    case EIO: return "入出力エラー";
+    case ENAMETOOLONG: return "ファイル名が長すぎます";
+    default: return std::strerror(error);
+  }
+}
+
+std::string open_failed(const std::string& path, int error) {
+  return "ファイルを開けません: " + path + " (" + reason(error) + ")";
+}
+
+std::string save_failed(const std::string& path, int error) {
+  return "ファイルを保存できません: " + path + " (" + reason(error) + ")";
+}
+
+class File_Descriptor {
+ public:
+  explicit File_Descriptor(int fd) : fd_(fd) {}
+  ~File_Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  File_Descriptor(const File_Descriptor&) = delete;
+  File_Descriptor& operator=(const File_Descriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now and reports the error of close (a late write error of some file systems).
+  int close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+bool write_all(int fd, std::string_view bytes) {
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, data, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    data += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+mode_t default_file_mode() {
+  // The mode a newly created file gets: 0666 less the process's umask.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<mode_t>(0666 & ~mask);
+}
+
+}  // namespace
+
+File_Read read_file(const std::string& path, std::size_t max_bytes) {
+  File_Read result;
+  File_Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) {
+    result.message = open_failed(path, errno);
+    return result;
+  }
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) {
+    result.message = open_failed(path, errno);
+    return result;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    result.message = open_failed(path, EISDIR);
+    return result;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    result.message = "ファイルを開けません: " + path + " (通常のファイルではありません)";
+    return result;
+  }
+  if (static_cast<unsigned long long>(info.st_size) > max_bytes) {
+    result.message = "ファイルが大きすぎます: " + path;
+    return result;
+  }
+  // The size is a hint only (files of /proc report 0, a file may grow while it is read).
+  std::string bytes;
+  bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+  std::size_t done = 0;
+  for (;;) {
+    if (done == bytes.size()) {
+      if (bytes.size() > max_bytes) {
+        result.message = "ファイルが大きすぎます: " + path;
+        return result;
+      }
+      bytes.resize(bytes.size() < 4096 ? 4096 : bytes.size() * 2);
+    }
+    const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      result.message = open_failed(path, errno);
+      return result;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  if (done > max_bytes) {
+    result.message = "ファイルが大きすぎます: " + path;
+    return result;
+  }
+  bytes.resize(done);
+  result.ok = true;
+  result.bytes = std::move(bytes);
+  return result;
+}
+
+bool looks_binary(std::string_view bytes) {
+  if (bytes.empty()) return false;
+  if (std::memchr(bytes.data(), '\0', bytes.size()) != nullptr) return true;
+  std::size_t controls = 0;
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != 0x1A && b != '\f') || b == 0x7F)
+      ++controls;
+  }
+  // Text files of the program hold no such bytes; a few may come from a stray key, more than
+  // one in ten bytes (and at least two) means the file is not text.
+  return controls >= 2 && controls * 10 > bytes.size();
+}
+
+std::string save_file(const std::string& path, std::string_view bytes) {
+  if (path.empty()) return save_failed(path, ENOENT);
+  // Saving through a symbolic link replaces the file it points to, not the link.
+  std::string target = path;
+  struct stat link_info {};
+  if (::lstat(path.c_str(), &link_info) == 0 && S_ISLNK(link_info.st_mode)) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+  }
+  struct stat old_info {};
+  const bool exists = ::stat(target.c_str(), &old_info) == 0;
+  if (exists && S_ISDIR(old_info.st_mode)) return save_failed(path, EISDIR);
+
+  std::string temp = target + ".quorin-tmp-XXXXXX";
+  File_Descriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (fd.get() < 0) return save_failed(path, errno);
+
+  auto give_up = [&](int error) {
+    ::unlink(temp.c_str());
+    return save_failed(path, error);
+  };
+  // The saved file keeps the permissions of the file it replaces, or gets those of a new file.
+  const mode_t mode = exists ? (old_info.st_mode & 07777) : default_file_mode();
+  if (::fchmod(fd.get(), mode) != 0) return give_up(errno);
+  if (!write_all(fd.get(), bytes)) return give_up(errno);
+  if (::fsync(fd.get()) != 0) return give_up(errno);
+  if (fd.close() != 0) return give_up(errno);
+  if (::rename(temp.c_str(), target.c_str()) != 0) return give_up(errno);
+
+  // Make the rename itself durable (best effort: some file systems refuse fsync on a folder).
+  const std::size_t slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd >= 0) {
+    ::fsync(folder_fd);
+    ::close(folder_fd);
+  }
+  return {};
+}
+
+void Line_Writer::line(std::string_view utf8) {
+  bool ascii = true;
+  for (const char c : utf8)
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (ascii) {
+    bytes_.append(utf8);
+    bytes_.append("\r\n");
+    return;
+  }
+  Cp932_Error error;
+  const auto converted = utf8_to_cp932(utf8, &error);
+  if (!converted) {
+    if (bad_character_.empty()) bad_character_ = error.character.empty() ? std::string(utf8) : error.character;
+    return;
+  }
+  bytes_.append(*converted);
+  bytes_.append("\r\n");
+}
+
+}  // namespace quorin::text

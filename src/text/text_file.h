@@ -1,0 +1,54 @@
+#pragma once
+// Whole-file reading and safe saving of the program's text files, and the CR LF line writer.
+// Messages are the program's Japanese texts and name the file.
+
+#include <string>
+#include <string_view>
+
+namespace quorin::text {
+
+struct File_Read {
+  bool ok = false;
+  std::string bytes;    // the file's bytes as stored (code page 932)
+  std::string message;  // why it could not be read, when !ok
+};
+
+// Reads a whole file. Messages: "ファイルを開けません: <path> (<reason>)" for a file that cannot
+// be opened or read, a folder or anything but a regular file; "ファイルが大きすぎます: <path>" for
+// a file over max_bytes.
+File_Read read_file(const std::string& path, std::size_t max_bytes = std::size_t{1} << 30);
+
+// True when the bytes look like a binary file rather than text (a NUL byte, or many control
+// bytes other than tab, CR, LF and EOF 0x1A).
+bool looks_binary(std::string_view bytes);
+
+// Writes the bytes to a temporary file in the target's folder and renames it over the target only
+// when everything was written and flushed, so a failed save leaves an earlier file intact.
+// Returns "" on success, otherwise the message to show: "ファイルを保存できません: <path>
+// (<reason>)". The temporary file is "<path>.quorin-tmp-XXXXXX" and is removed on any failure.
+// The saved file keeps the permissions of the file it replaces; saving through a symbolic link
+// replaces the file the link points to.
+std::string save_file(const std::string& path, std::string_view bytes);
+
+// Builds the bytes of a code page 932 text file line by line, each line ended by CR LF.
+class Line_Writer {
+ public:
+  // Appends one line given in UTF-8. A character that code page 932 cannot hold makes the
+  // writer fail (see failed()); the line is then not added (later good lines still are, but the
+  // bytes of a failed writer must not be saved).
+  void line(std::string_view utf8);
+  // Appends ASCII text without a line end (numbers, commas); no conversion needed.
+  void ascii(std::string_view text) { bytes_.append(text); }
+  void end_line() { bytes_.append("\r\n"); }
+  bool failed() const { return !bad_character_.empty(); }
+  // The first character that could not be written, in UTF-8.
+  const std::string& bad_character() const { return bad_character_; }
+  const std::string& bytes() const { return bytes_; }
+  void reserve(std::size_t n) { bytes_.reserve(n); }
+
+ private:
+  std::string bytes_;
+  std::string bad_character_;
+};
+
+}  // namespace quorin::text
