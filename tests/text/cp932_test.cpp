@@ -11,9 +11,8 @@ namespace {
 
 std::string bytes(std::initializer_list<unsigned char> list) { return std::string(list.begin(), list.end()); }
 
-// Every double-quoted text of /work/shared/spec.md (and every example between ‹ and ›) that holds
-// a character outside ASCII: the program's Japanese texts. Collected from the specification when
-// this test was written (124 texts); each must survive code page 932 both ways.
+// Every text of the program that holds a character outside ASCII (labels, captions, messages,
+// headings, printed texts: 124 texts); each must survive code page 932 both ways.
 const char* const kProgramTexts[] = {
     "データ保存が終了しました",
     "印刷が終了しました",

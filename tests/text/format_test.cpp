@@ -18,7 +18,7 @@ struct Case {
 
 TEST(Format, Examples) {
   const Case cases[] = {
-      // Part 2.1: "##" and "###.0000".
+      // The conditions boxes: "##" and "###.0000".
       {0.5, "###.0000", ".5000"},
       {0.0, "###.0000", ".0000"},
       {1000.0, "###.0000", "1000.0000"},
@@ -33,7 +33,7 @@ TEST(Format, Examples) {
       {0.4, "##", ""},
       {-0.4, "##", ""},
       {0.5, "##", "1"},
-      // Part 2.4: "  #0.0000".
+      // The conditions printout: "  #0.0000".
       {12.5, "  #0.0000", "  12.5000"},
       {0.5, "  #0.0000", "  0.5000"},
       {0.0, "  #0.0000", "  0.0000"},
@@ -111,7 +111,7 @@ TEST(Format, Examples) {
 }
 
 TEST(Format, LiteralPrefixesOfThePrintouts) {
-  // Part 5.3: the blanks at the start of a pattern are literal and pad the field.
+  // Result printout: the blanks at the start of a pattern are literal and pad the field.
   const Case cases[] = {
       {1234.5678, "   ###0.00", "   1234.57"},
       {1500.0, "     #####", "     1500"},
@@ -132,7 +132,7 @@ TEST(Format, LiteralPrefixesOfThePrintouts) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(Format(c.value, c.pattern), c.expected) << c.value << " under \"" << c.pattern << "\"";
-  // Part 5.3: right-aligned in 12 characters (ten blanks before, the last 12 kept).
+  // Sample printout: right-aligned in 12 characters (ten blanks before, the last 12 kept).
   const std::string text = std::string(10, ' ') + Format(123456.789, "#####0.000");
   EXPECT_EQ(text.substr(text.size() - 12), "  123456.789");
 }

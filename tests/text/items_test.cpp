@@ -30,7 +30,7 @@ std::vector<std::string> lines(std::string_view text) {
 using Texts = std::vector<std::string>;
 
 TEST(ItemReader, CountFileForm) {
-  // Part 3.2: " 1500 " CR LF, an empty line for 0, "-3 " CR LF.
+  // A count data file: " 1500 " CR LF, an empty line for 0, "-3 " CR LF.
   EXPECT_EQ(items(" 1500 \r\n\r\n-3 \r\n"), (Texts{"1500", "", "-3"}));
   Item_Reader reader(" 1500 \r\n\r\n-3 \r\n");
   std::vector<double> values;

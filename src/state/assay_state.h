@@ -1,0 +1,92 @@
+#pragma once
+// The one assay being worked on: its conditions, counts, derived values, curve choices and the
+// navigation flags. A plain aggregate allocated once at full size (create it with
+// std::make_unique: the sample tables alone are some 18 MB). Standard-side rows: 1 NSB,
+// 2 TOTAL, 3 zero standard (B0), 3 + k standard k. Tubes run from 1; index 0 is never used.
+
+#include <cstdint>
+#include <string>
+
+#include "state/fixed_array.h"
+
+namespace quorin {
+
+using Integer = std::int16_t;
+using Long = std::int32_t;
+
+constexpr int Max_Standards = 20;
+constexpr int Max_Tubes = 10;
+constexpr int Max_Sera = 20;
+constexpr Long Max_Samples = 100000;
+
+// The screens of the program; the numbers of the four work screens are the Screen_No values.
+enum class Screen { None = 0, Conditions = 1, Data = 2, Graph = 3, Result = 4, Intro = 5, Help = 6 };
+
+struct Assay_State {
+  // Assay conditions (written by committing a conditions field).
+  std::string Operator_Name;
+  std::string Assay_Date;
+  std::string Substance_Name;
+  std::string Unit_Name;
+  std::string Assay_No;
+  Integer STD_Number = 0;
+  Integer STD_Tubes = 0;
+  Integer Sera_Number = 0;
+  Integer Sera_Tubes = 0;
+  Long Sample_Number = 0;
+  Integer Sample_Tubes = 0;
+  double Dilution_Factor = 0;
+
+  // Counts; 0 means the tube was not measured.
+  Fixed_Table<Long, 23, 10> STD_Count;
+  Fixed_Table<Long, 20, 10> Sera_Count;
+  Fixed_Table<Long, 100000, 10> Sample_Count;
+
+  // Derived values.
+  Fixed_Array<Integer, 23> STD_Tube_N;
+  Fixed_Table<double, 23, 12> STD_Data;  // column 0 holds the standard concentrations
+  Fixed_Table<double, 23, 10> STD_Conc;
+  Fixed_Array<Integer, 20> Sera_Tube_N;
+  Fixed_Table<double, 20, 10> Sera_Conc;
+  Fixed_Table<double, 20, 5> Sera_Data;
+  Fixed_Array<Integer, 100000> Sample_Tube_N;
+  Fixed_Table<double, 100000, 10> Sample_Conc;
+  Fixed_Table<double, 100000, 5> Sample_Data;
+
+  // Standard-curve choices.
+  Integer Reg_Order = 0;
+  Integer Weight_Type = 0;
+  Integer Fit_From = 0;
+  Integer Fit_To = 0;
+  Integer Plot_Stage = 0;
+
+  // Curve working data.
+  Fixed_Array<double, 20> STD_Log_Conc;
+  Fixed_Array<double, 20> Logit_Weight;
+  Fixed_Array<double, 20> Distance_Weight;
+  double Weight_Sum = 0;
+  Fixed_Array<double, 40> Reg_Work;
+  Fixed_Table<double, 3, 6> Reg_Coef;
+  Fixed_Array<double, 7> ED50_Value;
+  double Target_Logit = 0;
+  // Which of the eight fits the last Regression could compute, indexed like ED50_Value (the
+  // weighting for the straight line, 4 + the weighting for the cubic). An unavailable fit's
+  // coefficients are 0 in Reg_Coef and must not be solved; see curve/fit_choice.h.
+  Fixed_Array<bool, 7> Fit_Available;
+
+  Fixed_Array<std::string, 3> Weight_Name;
+
+  // Navigation and editing state.
+  Integer Screen_No = 0;
+  Screen Active_Screen = Screen::None;
+  Integer Wizard_Mode = 0;
+  Integer Admin_Mode = 0;
+  Long Total_Tubes = 0;
+  Integer Edit_Flag = 0;
+  Integer Focus_Field = 0;
+  std::string Condition_File;
+  std::string Data_File;
+  Integer Result_Table = 0;
+};
+
+}  // namespace quorin

@@ -1,0 +1,154 @@
+#include "state/navigation.h"
+
+#include <cstdio>
+
+#include "state/program.h"
+#include "state/targets.h"
+#include "state/wizard.h"
+#include "state/work_screen.h"
+
+namespace quorin {
+
+namespace {
+
+void print_for(Program& program) {
+  ui::Printer& printer = program.platform.printer();
+  printer.begin_job();
+  switch (program.state.Screen_No) {
+    case 1: Set_PRT(program); break;
+    case 2: Data_PRT(program); break;
+    case 3: Graph_PRT(program); break;
+    case 4: Result_PRT(program); break;
+    default: break;
+  }
+  printer.end_job();
+}
+
+void exit_program(Program& program) {
+  if (!program.platform.ask_yes_no("システムを終了します　よろしいですか？")) return;
+  program.end();  // closing the screens closes every file they hold
+  std::remove(Scratch_File_Name);  // a missing file is no error
+}
+
+// Makes `which` the screen whose buttons the button-state rule sets, loading it if needed.
+void activate_screen(Program& program, Screen which) {
+  program.state.Active_Screen = which;
+  program.load(which);
+  Command_Enable(program);
+}
+
+}  // namespace
+
+void Command_Exec(Program& program, int target) {
+  Assay_State& state = program.state;
+  if (state.Wizard_Mode == 1) {
+    Run_Wizard(program);
+    return;
+  }
+  switch (target) {
+    case target::Open_File:
+      if (state.Screen_No == 1) {
+        program.close(Screen::Data);
+        Condition_Load(program);
+      } else if (state.Screen_No == 2) {
+        Data_Load(program);
+      }
+      break;
+    case target::Conditions:
+      activate_screen(program, Screen::Conditions);
+      program.show(Screen::Conditions);
+      break;
+    case target::Data_Sheet:
+      activate_screen(program, Screen::Data);
+      if (program.screen(Screen::Data) == nullptr) break;
+      Cell_Set(program);
+      program.show(Screen::Data);
+      break;
+    case target::Results:
+      activate_screen(program, Screen::Result);
+      if (program.screen(Screen::Result) == nullptr) break;
+      Run_Fitness_Examination(program);
+      program.show(Screen::Result);
+      Standard_Disp(program);
+      break;
+    case target::Standard_Curve:
+      activate_screen(program, Screen::Graph);
+      if (program.screen(Screen::Graph) == nullptr) break;
+      Run_Treatment_Standard(program);
+      Standard_Plotting(program);
+      program.show(Screen::Graph);
+      break;
+    case target::Print: print_for(program); break;
+    case target::Save:
+      if (state.Screen_No == 4) Result_Output(program);
+      break;
+    case target::Exit: exit_program(program); break;
+    case target::Switch_View:
+      program.load(Screen::Graph);
+      if (state.Plot_Stage == 1) Show_Fitted_Curves(program);
+      else Standard_Plotting(program);
+      state.Active_Screen = Screen::Graph;
+      Command_Enable(program);
+      break;
+    case target::Standard_Table:
+      Run_Fitness_Examination(program);
+      STDCONC_Disp(program);
+      break;
+    case target::Sera_Table:
+      Run_Control_Sera(program);
+      Sera_Disp(program);
+      break;
+    case target::Sample_Table:
+      Run_Assay_Samples(program);
+      Sample_Disp(program);
+      break;
+    case target::Printer_Setup: program.platform.printer_setup(); break;
+    case target::Help: program.show(Screen::Help); break;
+    default: break;  // 13, 14 and anything else: nothing
+  }
+}
+
+Completeness assay_completeness(Assay_State& state) {
+  state.Total_Tubes = (state.STD_Number + 3) * state.STD_Tubes + state.Sera_Number * state.Sera_Tubes +
+                      state.Sample_Number * state.Sample_Tubes;
+  if (state.STD_Number * state.STD_Tubes == 0 || state.Total_Tubes == 0) return Completeness::Nothing_To_Enter;
+  for (int k = 1; k <= state.STD_Number; ++k)
+    if (state.STD_Data(3 + k, 0) == 0) return Completeness::Conditions_Incomplete;
+  for (int row = 3; row <= state.STD_Number + 3; ++row) {
+    long long sum = 0;
+    for (int tube = 1; tube <= state.STD_Tubes; ++tube) sum += state.STD_Count(row, tube);
+    if (sum == 0) return Completeness::Standard_Not_Measured;
+  }
+  return Completeness::Complete;
+}
+
+void Command_Enable(Program& program) {
+  Assay_State& state = program.state;
+  auto* screen = program.screen_as<Work_Screen>(state.Active_Screen);
+  auto set_enabled = [screen](std::initializer_list<int> buttons, bool enabled) {
+    if (screen == nullptr) return;
+    for (int i : buttons)
+      if (screen->Command.has(i)) screen->Command[i].enabled = enabled;
+  };
+  set_enabled({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, true);
+
+  switch (assay_completeness(state)) {
+    case Completeness::Nothing_To_Enter:
+      set_enabled({2, 3, 4, 8, 9, 10, 11}, false);
+      program.close(Screen::Data);
+      program.close(Screen::Graph);
+      program.close(Screen::Result);
+      break;
+    case Completeness::Conditions_Incomplete:
+    case Completeness::Standard_Not_Measured:
+      set_enabled({3, 4, 8, 9, 10, 11}, false);
+      program.close(Screen::Graph);
+      program.close(Screen::Result);
+      break;
+    case Completeness::Complete:
+      if (state.Plot_Stage == 0) set_enabled({3}, false);
+      break;
+  }
+}
+
+}  // namespace quorin

@@ -1,0 +1,67 @@
+#include "state/program.h"
+
+#include "state/reg_intro.h"
+#include "state/targets.h"
+
+namespace quorin {
+
+Program::Program(ui::Platform& platform)
+    : state_(std::make_unique<Assay_State>()), state(*state_), platform(platform) {}
+
+Program::~Program() {
+  // Screens hold references to the state and the platform: let them go first.
+  for (auto& [which, form] : screens_) desktop.close(std::move(form));
+  screens_.clear();
+}
+
+void Program::start() { show(Screen::Intro); }
+
+ui::Form* Program::screen(Screen which) const {
+  auto it = screens_.find(which);
+  return it == screens_.end() ? nullptr : it->second.get();
+}
+
+static std::unique_ptr<ui::Form> make_screen(Program& program, Screen which) {
+  switch (which) {
+    case Screen::Intro: return std::make_unique<Reg_Intro>(program);
+    case Screen::Conditions: return Make_Reg_Set(program);
+    case Screen::Data: return Make_Reg_Data(program);
+    case Screen::Graph: return Make_Reg_Graph(program);
+    case Screen::Result: return Make_Reg_Result(program);
+    case Screen::Help: return Make_Reg_Help(program);
+    case Screen::None: break;
+  }
+  return nullptr;
+}
+
+ui::Form& Program::load(Screen which) {
+  if (ui::Form* existing = screen(which)) return *existing;
+  ui::Form& form = *(screens_[which] = make_screen(*this, which));
+  form.load();
+  return form;
+}
+
+ui::Form& Program::show(Screen which) {
+  ui::Form& form = load(which);
+  // The load step may have closed the screen again (a sheet that cannot be built).
+  if (screen(which) == &form) desktop.show(form);
+  return form;
+}
+
+void Program::close(Screen which) {
+  auto it = screens_.find(which);
+  if (it == screens_.end()) return;
+  std::unique_ptr<ui::Form> form = std::move(it->second);
+  screens_.erase(it);
+  desktop.close(std::move(form));
+}
+
+void Program::end() {
+  for (Screen which : {Screen::Help, Screen::Result, Screen::Graph, Screen::Data, Screen::Conditions,
+                       Screen::Intro})
+    close(which);
+  ended_ = true;
+  platform.quit();
+}
+
+}  // namespace quorin

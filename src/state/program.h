@@ -1,0 +1,50 @@
+#pragma once
+// The running program: the one assay state, the platform services and the screens. A screen is
+// created (running its load step) the first time it is shown and discarded when it is closed, so
+// its load step runs again the next time.
+
+#include <map>
+#include <memory>
+
+#include "state/assay_state.h"
+#include "ui/desktop.h"
+#include "ui/platform.h"
+
+namespace quorin {
+
+class Program {
+  // First, so that it outlives the screens (declared below) that refer to it.
+  std::unique_ptr<Assay_State> state_;
+
+ public:
+  explicit Program(ui::Platform& platform);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  Assay_State& state;
+  ui::Platform& platform;
+  ui::Desktop desktop;
+
+  // Opens the start-up screen.
+  void start();
+  // The screen if it is loaded, else nullptr.
+  ui::Form* screen(Screen which) const;
+  template <typename T>
+  T* screen_as(Screen which) const { return dynamic_cast<T*>(screen(which)); }
+  // Creates the screen and runs its load step when it is not loaded yet; does not bring it to the front.
+  ui::Form& load(Screen which);
+  // Loads the screen if needed and brings it to the front.
+  ui::Form& show(Screen which);
+  // Discards the screen (nothing when it is not loaded).
+  void close(Screen which);
+  // Closes every screen and asks the platform to end.
+  void end();
+  bool ended() const { return ended_; }
+
+ private:
+  std::map<Screen, std::unique_ptr<ui::Form>> screens_;
+  bool ended_ = false;
+};
+
+}  // namespace quorin

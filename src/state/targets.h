@@ -1,0 +1,51 @@
+#pragma once
+// The screens and screen procedures the dispatcher and the wizard run, each provided by the
+// folder of its subsystem (conditions/, data/, curve/, results/, help/).
+
+#include <memory>
+
+#include "ui/form.h"
+
+namespace quorin {
+
+class Program;
+
+// The screens, created on first show.
+std::unique_ptr<ui::Form> Make_Reg_Set(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_Data(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_Graph(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_Result(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_Help(Program& program);
+
+// Conditions screen: load a condition file; print the conditions.
+void Condition_Load(Program& program);
+void Set_PRT(Program& program);
+
+// Data sheet (loaded by the caller): rebuild the sheet and "temp.dat"; load a count data file;
+// print the sheet.
+void Cell_Set(Program& program);
+void Data_Load(Program& program);
+void Data_PRT(Program& program);
+
+// Standard-curve screen (loaded by the caller): the standard plot; the regression over the
+// range boxes followed by the fitted curves; the wizard's curve step; the graph printout.
+void Standard_Plotting(Program& program);
+void Show_Fitted_Curves(Program& program);
+void Wizard_Show_Curves(Program& program);
+void Graph_PRT(Program& program);
+
+// Results screen (loaded by the caller): the four tables, the result file, the printout.
+void Standard_Disp(Program& program);
+void STDCONC_Disp(Program& program);
+void Sera_Disp(Program& program);
+void Sample_Disp(Program& program);
+void Result_Output(Program& program);
+void Result_PRT(Program& program);
+
+// The computations run before the tables and plots, always afresh from the assay state.
+void Run_Treatment_Standard(Program& program);
+void Run_Fitness_Examination(Program& program);
+void Run_Control_Sera(Program& program);
+void Run_Assay_Samples(Program& program);
+
+}  // namespace quorin

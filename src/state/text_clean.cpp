@@ -1,0 +1,33 @@
+#include <string>
+#include <string_view>
+
+#include "state/navigation.h"
+
+namespace quorin {
+
+namespace {
+constexpr std::string_view ideographic_space = "\xE3\x80\x80";  // U+3000
+
+std::string_view trim_blanks(std::string_view text) {
+  for (bool trimmed = true; trimmed && !text.empty();) {
+    trimmed = false;
+    if (text.front() == ' ') { text.remove_prefix(1); trimmed = true; }
+    else if (text.starts_with(ideographic_space)) { text.remove_prefix(ideographic_space.size()); trimmed = true; }
+  }
+  for (bool trimmed = true; trimmed && !text.empty();) {
+    trimmed = false;
+    if (text.back() == ' ') { text.remove_suffix(1); trimmed = true; }
+    else if (text.ends_with(ideographic_space)) { text.remove_suffix(ideographic_space.size()); trimmed = true; }
+  }
+  return text;
+}
+}  // namespace
+
+std::string Text_Clean(std::string_view text) {
+  std::string cleaned;
+  for (char c : trim_blanks(text))
+    if (c != '\r' && c != '\n' && c != '\0') cleaned.push_back(c);
+  return cleaned;
+}
+
+}  // namespace quorin

@@ -1,0 +1,53 @@
+#include "state/wizard.h"
+
+#include "state/navigation.h"
+#include "state/program.h"
+#include "state/targets.h"
+
+namespace quorin {
+
+namespace {
+void interrupted(Program& program) { program.platform.message("ウィザードは中断されました"); }
+}  // namespace
+
+void Run_Wizard(Program& program) {
+  Assay_State& state = program.state;
+  ui::Platform& platform = program.platform;
+
+  program.close(Screen::Data);
+  platform.message("保存された条件設定を読み込みます");
+  Condition_Load(program);
+  if (state.Wizard_Mode == 0) return interrupted(program);
+
+  platform.message("データ表示画面を表示します");
+  program.show(Screen::Data);
+  platform.message("保存されたデータを読み込みます");
+  Data_Load(program);
+  if (state.Wizard_Mode == 0) return interrupted(program);
+
+  // The road goes on to the curve only with every standard entered and measured.
+  if (assay_completeness(state) != Completeness::Complete) {
+    platform.message("スタンダードの濃度または測定値が揃っていないため、検量線を表示できません");
+    state.Wizard_Mode = 0;
+    return interrupted(program);
+  }
+
+  Run_Treatment_Standard(program);
+  platform.message("ＳＴＤ　ＰＬＯＴを表示します");
+  program.load(Screen::Graph);
+  Standard_Plotting(program);
+  program.show(Screen::Graph);
+
+  platform.message("検量線を表示します");
+  Wizard_Show_Curves(program);
+  Run_Control_Sera(program);
+
+  platform.message("測定結果表示を行います");
+  program.show(Screen::Result);
+  Sera_Disp(program);
+
+  platform.message("ウィザードを終了します");
+  state.Wizard_Mode = 0;
+}
+
+}  // namespace quorin

@@ -1,0 +1,35 @@
+#pragma once
+// The services of the window system that the program calls: message boxes, file dialogs, the
+// printer setup dialog, the printer itself, and letting pending events be drawn.
+
+#include <string>
+
+#include "ui/printer.h"
+
+namespace quorin::ui {
+
+struct File_Dialog {
+  std::string title;          // may be empty
+  std::string filter;         // "条件(*.crx)|*.crx": description, "|", pattern
+  std::string default_extension;  // "crx", added when the chosen name has none
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  // Information box with an OK button; returns when the user has closed it.
+  virtual void message(const std::string& text) = 0;
+  // Question with Yes and No; true for Yes.
+  virtual bool ask_yes_no(const std::string& text) = 0;
+  // The chosen file's full path, or "" when the user cancelled.
+  virtual std::string open_file(const File_Dialog& dialog) = 0;
+  virtual std::string save_file(const File_Dialog& dialog) = 0;
+  virtual void printer_setup() = 0;
+  virtual Printer& printer() = 0;
+  // Lets the window system draw what has changed before a long step goes on.
+  virtual void process_events() = 0;
+  // Ends the program (after the current event).
+  virtual void quit() = 0;
+};
+
+}  // namespace quorin::ui

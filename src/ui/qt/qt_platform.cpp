@@ -1,0 +1,76 @@
+#include "ui/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+
+#include "ui/qt/renderer.h"
+
+namespace quorin::ui::qt {
+
+namespace {
+const QString Title = "QUORIN";
+QWidget* active_window() { return QApplication::activeWindow(); }
+}  // namespace
+
+QString qt_filter(const std::string& filter) {
+  const QString text = QString::fromStdString(filter);
+  const int bar = text.indexOf('|');
+  if (bar < 0) return text;
+  return text.left(bar) + " (" + text.mid(bar + 1).replace(';', ' ') + ")";
+}
+
+void Qt_Platform::draw_pending() {
+  if (renderer_ != nullptr) renderer_->sync();
+}
+
+void Qt_Platform::message(const std::string& text) {
+  draw_pending();
+  QMessageBox::information(active_window(), Title, QString::fromStdString(text));
+}
+
+bool Qt_Platform::ask_yes_no(const std::string& text) {
+  draw_pending();
+  return QMessageBox::question(active_window(), Title, QString::fromStdString(text),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::string Qt_Platform::open_file(const File_Dialog& dialog) {
+  draw_pending();
+  const QString path = QFileDialog::getOpenFileName(active_window(), QString::fromStdString(dialog.title),
+                                                    QString(), qt_filter(dialog.filter), nullptr,
+                                                    QFileDialog::DontUseNativeDialog);
+  return path.toStdString();
+}
+
+std::string Qt_Platform::save_file(const File_Dialog& dialog) {
+  draw_pending();
+  QFileDialog chooser(active_window(), QString::fromStdString(dialog.title), QString(), qt_filter(dialog.filter));
+  chooser.setOption(QFileDialog::DontUseNativeDialog);
+  chooser.setAcceptMode(QFileDialog::AcceptSave);
+  chooser.setDefaultSuffix(QString::fromStdString(dialog.default_extension));
+  if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return "";
+  return chooser.selectedFiles().first().toStdString();
+}
+
+void Qt_Platform::printer_setup() {
+  draw_pending();
+  if (!printer_.has_printer()) {
+    QMessageBox::information(active_window(), Title,
+                             "プリンタが登録されていません。印刷はPDFファイルとして作業フォルダに保存されます。");
+    return;
+  }
+  QPrintDialog dialog(printer_.printer(), active_window());
+  dialog.exec();
+}
+
+void Qt_Platform::process_events() {
+  draw_pending();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void Qt_Platform::quit() { QCoreApplication::exit(0); }
+
+}  // namespace quorin::ui::qt

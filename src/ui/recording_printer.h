@@ -1,0 +1,39 @@
+#pragma once
+// A printer that records its operations as readable lines, for tests and for checking a
+// printout without paper: "font 14", "text 1000,600 \"Data\" eol", "line 0,750 9600,750",
+// "rect 0,750 9600,1000", "circle 1000,2000 r60", "point 5,6", "style 1", "end".
+
+#include <string>
+#include <vector>
+
+#include "ui/printer.h"
+
+namespace quorin::ui {
+
+class Recording_Printer : public Printer {
+ public:
+  void line(double x1, double y1, double x2, double y2) override;
+  void rectangle(double x1, double y1, double x2, double y2) override;
+  void circle(double x, double y, double radius) override;
+  void point(double x, double y) override;
+  void end_document() override { ops_.push_back("end"); }
+
+  const std::vector<std::string>& ops() const { return ops_; }
+  void clear() { ops_.clear(); }
+  // The number of documents ended so far.
+  int documents() const;
+
+ protected:
+  double draw_text(const std::string& text, bool line_end) override;
+  void font_changed() override;
+
+ private:
+  void record_style();
+  std::vector<std::string> ops_;
+  Draw_Style recorded_style_ = Draw_Style::Solid;
+};
+
+// "12.5" for 12.5, "3" for 3.0: the coordinate text of recorded operations.
+std::string op_number(double value);
+
+}  // namespace quorin::ui

@@ -1,0 +1,25 @@
+#include "ui/scripted_platform.h"
+
+namespace quorin::ui {
+
+bool Scripted_Platform::ask_yes_no(const std::string& text) {
+  questions.push_back(text);
+  if (yes_no_answers.empty()) return false;
+  const bool answer = yes_no_answers.front();
+  yes_no_answers.pop_front();
+  return answer;
+}
+
+std::string Scripted_Platform::next_file(const File_Dialog& dialog, bool save) {
+  dialogs.push_back(dialog);
+  dialog_was_save.push_back(save);
+  if (file_answers.empty()) return "";
+  std::string answer = file_answers.front();
+  file_answers.pop_front();
+  return answer;
+}
+
+std::string Scripted_Platform::open_file(const File_Dialog& dialog) { return next_file(dialog, false); }
+std::string Scripted_Platform::save_file(const File_Dialog& dialog) { return next_file(dialog, true); }
+
+}  // namespace quorin::ui

@@ -1,0 +1,42 @@
+#pragma once
+// A platform for tests and for running the screens without a window system: dialog answers are
+// queued beforehand, every message and dialog shown is logged.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ui/platform.h"
+#include "ui/recording_printer.h"
+
+namespace quorin::ui {
+
+class Scripted_Platform : public Platform {
+ public:
+  void message(const std::string& text) override { messages.push_back(text); }
+  bool ask_yes_no(const std::string& text) override;
+  std::string open_file(const File_Dialog& dialog) override;
+  std::string save_file(const File_Dialog& dialog) override;
+  void printer_setup() override { ++printer_setups; }
+  Printer& printer() override { return recorder; }
+  void process_events() override { ++events_processed; }
+  void quit() override { quit_requested = true; }
+
+  // Answers given in order; an empty queue answers No and cancels file dialogs.
+  std::deque<bool> yes_no_answers;
+  std::deque<std::string> file_answers;
+
+  std::vector<std::string> messages;   // information boxes, in order
+  std::vector<std::string> questions;  // Yes/No questions, in order
+  std::vector<File_Dialog> dialogs;    // file dialogs, in order
+  std::vector<bool> dialog_was_save;   // parallel to dialogs
+  int printer_setups = 0;
+  int events_processed = 0;
+  bool quit_requested = false;
+  Recording_Printer recorder;
+
+ private:
+  std::string next_file(const File_Dialog& dialog, bool save);
+};
+
+}  // namespace quorin::ui

@@ -1,0 +1,57 @@
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+#include "text/cp932.h"
+
+namespace quorin::testing {
+
+namespace fs = std::filesystem;
+
+Scratch_Folder::Scratch_Folder() : previous_(fs::current_path()) {
+  static std::atomic<int> counter{0};
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "quorin";
+  for (char& c : name)
+    if (c == '/') c = '_';
+  path_ = fs::temp_directory_path() /
+          ("quorin-" + name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+  fs::remove_all(path_);
+  fs::create_directories(path_);
+  fs::current_path(path_);
+}
+
+Scratch_Folder::~Scratch_Folder() {
+  std::error_code ignored;
+  fs::current_path(previous_, ignored);
+  // A test may leave a read-only folder behind; make it writable again so it can be removed.
+  for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator(); ++it)
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::remove_all(path_, ignored);
+}
+
+std::string read_bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void write_bytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string cp932(const std::string& utf8) {
+  auto bytes = text::utf8_to_cp932(utf8);
+  EXPECT_TRUE(bytes.has_value()) << "not representable in code page 932: " << utf8;
+  return bytes.value_or("");
+}
+
+}  // namespace quorin::testing

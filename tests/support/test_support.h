@@ -1,0 +1,32 @@
+#pragma once
+// Small helpers shared by the tests: a scratch folder per test, file bytes, CP932 literals.
+
+#include <filesystem>
+#include <string>
+
+namespace quorin::testing {
+
+// A fresh empty folder that the test runs in (the working directory is switched to it, because
+// the program keeps "temp.dat" and the help files in the working directory); removed and the old
+// working directory restored at the end.
+class Scratch_Folder {
+ public:
+  Scratch_Folder();
+  ~Scratch_Folder();
+  Scratch_Folder(const Scratch_Folder&) = delete;
+  Scratch_Folder& operator=(const Scratch_Folder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+  std::filesystem::path previous_;
+};
+
+std::string read_bytes(const std::string& path);
+void write_bytes(const std::string& path, const std::string& bytes);
+
+// UTF-8 text to code page 932 bytes; fails the test when the text cannot be converted.
+std::string cp932(const std::string& utf8);
+
+}  // namespace quorin::testing
