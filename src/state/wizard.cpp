@@ -40,6 +40,8 @@ void Run_Wizard(Program& program) {
 
   platform.message("検量線を表示します");
   Wizard_Show_Curves(program);
+  // A curve that cannot be fitted has been reported; the road ends there.
+  if (state.Wizard_Mode == 0) return interrupted(program);
   Run_Control_Sera(program);
 
   platform.message("測定結果表示を行います");
