@@ -1,0 +1,34 @@
+#include "curve/fitness.h"
+
+#include <algorithm>
+
+#include "curve/fit_choice.h"
+#include "curve/response.h"
+#include "curve/solve.h"
+
+namespace quorin {
+
+bool Fitness_Examination(Assay_State& s) {
+  if (!use_selected_fit(s)) return false;
+  const double nsb = s.STD_Data(1, 1);
+  const double b0 = s.STD_Data(3, 1);
+  const int standards = std::clamp<int>(s.STD_Number, 0, Max_Standards);
+  for (int i = 1; i <= standards; ++i) {
+    const int row = 3 + i;
+    const int tubes = std::clamp<int>(s.STD_Tube_N(row), 0, Max_Tubes);
+    Running_Stats stats;
+    for (int j = 1; j <= tubes; ++j) {
+      s.Target_Logit = logit(clamp_percent(tube_percent(s.STD_Count(row, j), nsb, b0), 1, 99));
+      Solution_of_Equations(s);
+      const double concentration = concentration_of(s.Reg_Work(38)).value_or(0);
+      s.STD_Conc(row, j) = concentration;
+      stats.add(concentration);
+    }
+    s.STD_Data(row, 4) = stats.mean();
+    s.STD_Data(row, 5) = stats.spread();
+    s.STD_Data(row, 6) = stats.cv();
+  }
+  return true;
+}
+
+}  // namespace quorin
