@@ -1,0 +1,41 @@
+#pragma once
+// The condition file: the 33 boxes of the conditions screen as they are shown, one line each,
+// box 0 first, in code page 932 with CR LF.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/text_file.h"
+
+namespace quorin {
+
+class Program;
+class Reg_Set;
+
+// The 33 box texts as shown, box 0 first (the result file repeats them).
+void write_condition_lines(const Reg_Set& screen, text::Line_Writer& out);
+
+// What a condition file puts into the boxes: lines 1..13 into boxes 0..12 and, for the n
+// standards of line 7, the first n lines from line 14 on that are not empty into boxes 13..12+n.
+struct Condition_Lines {
+  std::array<std::string, 13> fields;
+  std::vector<std::string> standards;
+};
+
+struct Condition_Read {
+  bool ok = false;
+  Condition_Lines lines;
+  std::string message;  // why the file cannot be used, naming it, when !ok
+};
+
+// Reads and checks the whole file; nothing is taken from a file that fails a check.
+Condition_Read read_condition_file(const std::string& path);
+// The same for bytes already read (path only names the file in messages).
+Condition_Read parse_condition_file(std::string_view bytes, const std::string& path);
+
+// Asks for a file name and writes the conditions screen's boxes to it.
+void Condition_Save(Program& program);
+
+}  // namespace quorin
