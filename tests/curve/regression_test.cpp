@@ -196,6 +196,18 @@ TEST(Regression, DataOnACubicGiveThatCubicUnderEveryWeighting) {
   }
 }
 
+TEST(Regression, KeepsTheEliminationsOwnDigitsWhereItIsAccurate) {
+  // On an ordinary standard set the coefficients are the elimination's, to the last bit: the
+  // last one solved follows exactly from the first normal equation and the stored sums.
+  auto s = new_state();
+  std::mt19937 random(3);
+  fill_random_assay(*s, random, 8);
+  Regression(*s);
+  const auto& r = s->Reg_Work;  // weighting 2, the last fitted
+  EXPECT_EQ(r(32), (r(7) - r(29) * s->Weight_Sum - r(30) * r(1) - r(31) * r(2)) / r(3));
+  EXPECT_EQ(r(34), (r(7) - r(33) * r(1)) / s->Weight_Sum);
+}
+
 TEST(Regression, UnweightedLineIsTheOrdinaryLeastSquaresLine) {
   auto s = new_state();
   fill_exact_cubic(*s, {0.5, 1.5, 4, 12, 40, 110});
