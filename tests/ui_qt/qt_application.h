@@ -1,0 +1,20 @@
+#pragma once
+// The one QApplication of the Qt tests, created on first use.
+
+#include <QApplication>
+
+#include "ui/qt/fonts.h"
+
+namespace quorin::ui::qt {
+
+inline QApplication& test_application() {
+  static int argc = 1;
+  static char name[] = "quorin_qt_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  static const bool fonts_installed = (install_screen_font(), true);
+  (void)fonts_installed;
+  return app;
+}
+
+}  // namespace quorin::ui::qt
