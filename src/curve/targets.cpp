@@ -1,4 +1,6 @@
 // The standard-curve screen's part of the navigation; filled as the curve screen is built.
+#include "curve/fit_choice.h"
+#include "curve/fitness.h"
 #include "state/program.h"
 #include "state/targets.h"
 #include "state/work_screen.h"
@@ -10,6 +12,10 @@ void Standard_Plotting(Program&) {}
 void Show_Fitted_Curves(Program&) {}
 void Wizard_Show_Curves(Program&) {}
 void Graph_PRT(Program&) {}
-void Run_Fitness_Examination(Program&) {}
+bool Run_Fitness_Examination(Program& program) {
+  if (Fitness_Examination(program.state)) return true;
+  program.platform.message(selected_fit_unavailable_message(program.state));
+  return false;
+}
 
 }  // namespace quorin

@@ -67,6 +67,7 @@ void Command_Exec(Program& program, int target) {
     case target::Results:
       activate_screen(program, Screen::Result);
       if (program.screen(Screen::Result) == nullptr) break;
+      // The standard data table needs no curve: it is shown even when the fit cannot be used.
       Run_Fitness_Examination(program);
       program.show(Screen::Result);
       Standard_Disp(program);
@@ -91,16 +92,13 @@ void Command_Exec(Program& program, int target) {
       Command_Enable(program);
       break;
     case target::Standard_Table:
-      Run_Fitness_Examination(program);
-      STDCONC_Disp(program);
+      if (Run_Fitness_Examination(program)) STDCONC_Disp(program);
       break;
     case target::Sera_Table:
-      Run_Control_Sera(program);
-      Sera_Disp(program);
+      if (Run_Control_Sera(program)) Sera_Disp(program);
       break;
     case target::Sample_Table:
-      Run_Assay_Samples(program);
-      Sample_Disp(program);
+      if (Run_Assay_Samples(program)) Sample_Disp(program);
       break;
     case target::Printer_Setup: program.platform.printer_setup(); break;
     case target::Help: program.show(Screen::Help); break;

@@ -42,10 +42,12 @@ void Sample_Disp(Program& program);
 void Result_Output(Program& program);
 void Result_PRT(Program& program);
 
-// The computations run before the tables and plots, always afresh from the assay state.
+// The computations run before the tables and plots, always afresh from the assay state. Those
+// that read concentrations off the curve return false, after telling the user why, when the
+// selected fit cannot be used; nothing is then changed and no table is shown.
 void Run_Treatment_Standard(Program& program);
-void Run_Fitness_Examination(Program& program);
-void Run_Control_Sera(Program& program);
-void Run_Assay_Samples(Program& program);
+bool Run_Fitness_Examination(Program& program);
+bool Run_Control_Sera(Program& program);
+bool Run_Assay_Samples(Program& program);
 
 }  // namespace quorin

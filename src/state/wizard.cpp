@@ -42,7 +42,10 @@ void Run_Wizard(Program& program) {
   Wizard_Show_Curves(program);
   // A curve that cannot be fitted has been reported; the road ends there.
   if (state.Wizard_Mode == 0) return interrupted(program);
-  Run_Control_Sera(program);
+  if (!Run_Control_Sera(program)) {
+    state.Wizard_Mode = 0;
+    return interrupted(program);
+  }
 
   platform.message("測定結果表示を行います");
   program.show(Screen::Result);
