@@ -1,9 +1,10 @@
-// The help screen's part of the navigation; filled as the help screen is built.
+// The help screen's part of the navigation.
+#include "help/reg_help.h"
 #include "state/program.h"
 #include "state/targets.h"
 
 namespace quorin {
 
-std::unique_ptr<ui::Form> Make_Reg_Help(Program&) { return std::make_unique<ui::Form>("Help", 7065, 6900); }
+std::unique_ptr<ui::Form> Make_Reg_Help(Program& program) { return std::make_unique<Reg_Help>(program); }
 
 }  // namespace quorin
