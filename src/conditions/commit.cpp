@@ -1,0 +1,86 @@
+// The commit of one conditions box: the check of its value, the form it is shown in and the
+// field of the assay state it goes to.
+#include <string>
+#include <type_traits>
+#include <variant>
+
+#include "conditions/reg_set.h"
+#include "state/navigation.h"
+#include "state/program.h"
+#include "text/format.h"
+#include "text/number_text.h"
+
+namespace quorin {
+
+namespace {
+
+constexpr const char* count_pattern = "##";
+constexpr const char* value_pattern = "###.0000";
+
+constexpr std::string Assay_State::*text_fields[] = {
+    &Assay_State::Operator_Name, &Assay_State::Assay_Date, nullptr,  // box 2 is not kept
+    &Assay_State::Substance_Name, &Assay_State::Unit_Name, &Assay_State::Assay_No};
+
+// A count box (6..11): its field, its upper limit and what the user is told outside 0..limit.
+struct Count_Field {
+  std::variant<Integer Assay_State::*, Long Assay_State::*> field;
+  Long limit;
+  const char* too_many;
+  const char* out_of_range;
+};
+
+const Count_Field count_fields[] = {
+    {&Assay_State::STD_Number, Max_Standards, "スタンダード数は２０までです", "スタンダード数は０から２０までです"},
+    {&Assay_State::STD_Tubes, Max_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
+    {&Assay_State::Sera_Number, Max_Sera, "管理血清数は２０までです", "管理血清数は０から２０までです"},
+    {&Assay_State::Sera_Tubes, Max_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
+    {&Assay_State::Sample_Number, Max_Samples, "サンプル数は１００，０００までです",
+     "サンプル数は０から１００，０００までです"},
+    {&Assay_State::Sample_Tubes, Max_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
+};
+constexpr int first_count_box = 6;
+
+long long stored_count(const Assay_State& state, const Count_Field& count) {
+  return std::visit([&](auto member) -> long long { return state.*member; }, count.field);
+}
+
+// `whole` is a whole number within 0..limit, so it fits the field's type.
+void store_count(Assay_State& state, const Count_Field& count, double whole) {
+  std::visit([&](auto member) { state.*member = static_cast<std::remove_reference_t<decltype(state.*member)>>(whole); },
+             count.field);
+}
+
+}  // namespace
+
+void Reg_Set::commit(int i) {
+  Assay_State& state = program_.state;
+  ui::Text_Box& box = info[i];
+  const std::string cleaned = Text_Clean(box.text);
+  const double v = text::Val(cleaned);
+
+  if (i < first_count_box) {
+    box.text = cleaned;
+    if (text_fields[i] != nullptr) state.*text_fields[i] = cleaned;
+    return;
+  }
+  if (i >= 12) {
+    box.text = text::Format_Text(cleaned, value_pattern);
+    (i == 12 ? state.Dilution_Factor : state.STD_Data(i - 12 + 3, 0)) = v;
+    return;
+  }
+
+  const Count_Field& count = count_fields[i - first_count_box];
+  box.text = text::Format_Text(cleaned, count_pattern);
+  // The limits hold for the value as typed, before rounding: 20.4 standards are too many.
+  if (v < 0 || v > count.limit) {
+    program_.platform.message(v < 0 ? count.out_of_range : count.too_many);
+    box.text = text::bare_text(stored_count(state, count));
+    return;
+  }
+  store_count(state, count, text::round_half_even(v));
+  // The box shows the number now stored (2.5 tubes are 2), never a text the state does not hold.
+  box.text = text::Format(static_cast<double>(stored_count(state, count)), count_pattern);
+  if (i == 6) show_standard_fields();
+}
+
+}  // namespace quorin

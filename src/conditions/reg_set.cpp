@@ -1,0 +1,148 @@
+#include "conditions/reg_set.h"
+
+#include "conditions/condition_file.h"
+#include "state/navigation.h"
+#include "state/program.h"
+
+namespace quorin {
+
+namespace {
+
+constexpr int box_height = 315;
+constexpr int label_height = 255;
+constexpr int label_drop = 45;  // a label's top below its box's, so the two share a baseline
+
+struct Field_Layout {
+  int box;
+  const char* label;
+  int top, box_left, box_width, max_length;
+  bool numeric;
+};
+
+// The left column: one row per field shown, 480 twips apart; the dilution factor stands apart.
+constexpr Field_Layout left_fields[] = {
+    {0, "実験担当者", 120, 1680, 2172, 20, false},
+    {1, "実験日", 600, 1680, 2172, 20, false},
+    {3, "測定物質名", 1080, 1680, 2172, 20, false},
+    {4, "単位", 1560, 1680, 2172, 20, false},
+    {5, "アッセイＮｏ", 2040, 1680, 2172, 20, false},
+    {6, "スタンダードの点数", 2520, 4080, 735, 3, true},
+    {7, "ｽﾀﾝﾀﾞｰﾄﾞごとのチューブ数", 3000, 4080, 735, 3, true},
+    {8, "管理血清の点数", 3480, 4080, 735, 3, true},
+    {9, "管理血清ごとのチューブ数", 3960, 4080, 735, 3, true},
+    {10, "サンプルの点数", 4440, 3600, 1215, 6, true},
+    {11, "サンプルごとのチューブ数", 4920, 4080, 735, 3, true},
+    {12, "希釈係数", 5520, 2160, 1335, 10, true},
+};
+constexpr int left_label_x = 240;
+constexpr int standard_label_x = 6000, standard_box_x = 6960, standard_box_width = 1335;
+constexpr int standard_top = 360, standard_row = 360;
+
+struct Button_Layout { int index, left, top; const char* caption; };
+constexpr Button_Layout buttons[] = {
+    {0, 120, 6480, "条件読込"},    {13, 1560, 6480, "条件保存"},    {5, 3000, 6480, "条件印刷"},
+    {12, 4440, 6480, "プリンタ設定"}, {2, 120, 6960, "データ入力"},   {3, 1560, 6960, "測定結果表示"},
+    {4, 3000, 6960, "検量線表示"},   {14, 120, 7440, "Ｗｉｚａｒｄ"}, {15, 1560, 7440, "Help"},
+    {7, 3000, 7440, "終　　　了"},
+};
+// Buttons that only complete the row for the button-state rule.
+constexpr int unshown_buttons[] = {1, 6, 8, 9, 10, 11};
+
+// "STD  1" .. "STD  9", "STD 10" .. "STD 20".
+std::string standard_label(int k) { return (k < 10 ? "STD  " : "STD ") + std::to_string(k); }
+
+}  // namespace
+
+Reg_Set::Reg_Set(Program& program)
+    : Work_Screen("条件設定", 8595, 7965),
+      Label2(add<ui::Label>("Label2", standard_label_x, 0, 1800, label_height)),
+      program_(program) {
+  Label2.caption = "スタンダード濃度";
+
+  for (const Field_Layout& f : left_fields) {
+    ui::Label& label = add(Label1, f.box, left_label_x, f.top + label_drop, f.box_left - left_label_x - 60, label_height);
+    label.caption = f.label;
+    ui::Text_Box& box = add(info, f.box, f.box_left, f.top, f.box_width, box_height);
+    box.max_length = f.max_length;
+    if (f.numeric) box.alignment = ui::Align::Right;
+  }
+  ui::Text_Box& never_shown = add(info, 2, 0, 0, 0, 0);
+  never_shown.max_length = 20;
+  never_shown.visible = false;
+
+  for (int k = 1; k <= Max_Standards; ++k) {
+    const int top = standard_top + (k - 1) * standard_row;
+    ui::Label& label = add(Label1, 12 + k, standard_label_x, top + label_drop, standard_box_x - standard_label_x - 60,
+                           label_height);
+    label.caption = standard_label(k);
+    ui::Text_Box& box = add(info, 12 + k, standard_box_x, top, standard_box_width, box_height);
+    box.max_length = 10;
+    box.alignment = ui::Align::Right;
+  }
+
+  for (auto& [i, box] : info) {
+    box->on_got_focus = [this, i = i] { program_.state.Focus_Field = static_cast<Integer>(i); };
+    box->on_key_down = [this, i = i](int key_code, int) { key_down(i, key_code); };
+    box->on_lost_focus = [this, i = i] { lost_focus(i); };
+  }
+
+  for (const Button_Layout& b : buttons) {
+    ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1335, 375);
+    button.caption = b.caption;
+    button.on_click = [this, i = b.index] {
+      Assay_State& state = program_.state;
+      if (i == target::Save_Conditions) return Condition_Save(program_);
+      state.Screen_No = 1;
+      if (i == target::Wizard) {
+        state.Wizard_Mode = 1;
+        Command_Exec(program_, target::Open_File);
+      } else {
+        Command_Exec(program_, i);
+      }
+    };
+  }
+  for (int i : unshown_buttons) add(Command, i, 0, 0, 0, 0).visible = false;
+}
+
+void Reg_Set::load() {
+  Assay_State& state = program_.state;
+  state.Weight_Name(0) = "重み付け無し";
+  state.Weight_Name(1) = "標準点との距離";
+  state.Weight_Name(2) = "Logit変換補正";
+  state.Weight_Name(3) = "標準点との距離+Logit変換補正";
+  for (auto& [i, box] : info) box->text.clear();
+  for (int k = 1; k <= Max_Standards; ++k) info[12 + k].visible = Label1[12 + k].visible = false;
+  for (int i : {2, 3, 4}) Command[i].enabled = false;
+  set_focus(Command[0]);
+}
+
+void Reg_Set::show_standard_fields() {
+  for (int k = 1; k <= Max_Standards; ++k)
+    info[12 + k].visible = Label1[12 + k].visible = k <= program_.state.STD_Number;
+}
+
+void Reg_Set::key_down(int i, int key_code) {
+  if (key_code != ui::Key_Return) {
+    program_.state.Edit_Flag = 1;
+    return;
+  }
+  // The next field shown (box 2 never is, nor are the standards beyond STD_Number); after the
+  // last one, box 0 again.
+  int next = i + 1;
+  while (next < static_cast<int>(info.size()) && !info[next].visible) ++next;
+  if (next >= static_cast<int>(info.size())) next = 0;
+  program_.state.Focus_Field = static_cast<Integer>(next);
+  set_focus(info[next]);
+}
+
+void Reg_Set::lost_focus(int i) {
+  Assay_State& state = program_.state;
+  if (state.Edit_Flag != 1) return;
+  // Cleared before the commit: a message box it raises must not commit the box a second time.
+  state.Edit_Flag = 0;
+  commit(i);
+  state.Active_Screen = Screen::Conditions;
+  Command_Enable(program_);
+}
+
+}  // namespace quorin

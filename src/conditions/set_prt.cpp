@@ -1,0 +1,56 @@
+// The conditions printout: the texts of the conditions boxes as shown, one per line.
+#include <algorithm>
+
+#include "conditions/reg_set.h"
+#include "state/program.h"
+#include "state/targets.h"
+#include "text/format.h"
+#include "text/number_text.h"
+
+namespace quorin {
+
+namespace {
+
+struct Printed_Field { const char* label; int box; };
+constexpr Printed_Field printed_fields[] = {
+    {"    実験担当者 : ", 0},
+    {"    実  験  日 :", 1},
+    {"    測定物質名 :", 3},
+    {"    単      位 : ", 4},
+    {"    アッセイＮｏ     : ", 5},
+    {"    スタンダード点数 : ", 6},
+    {"    スタンダードごとのチューブ数 : ", 7},
+    {"    管理血清の点数 : ", 8},
+    {"    管理血清ごとのチューブ数 : ", 9},
+    {"    サンプルごとのチューブ数 : ", 11},
+    {"    希 釈 係 数 : ", 12},
+};
+
+}  // namespace
+
+void Set_PRT(Program& program) {
+  program.load(Screen::Conditions);
+  const auto& screen = *program.screen_as<Reg_Set>(Screen::Conditions);
+  ui::Printer& printer = program.platform.printer();
+
+  printer.print("");
+  printer.print("");
+  for (const Printed_Field& field : printed_fields) {
+    printer.print(field.label + screen.info[field.box].text);
+    printer.print("");
+  }
+  // The standards as box 6 shows them; a text pasted there without a commit may say anything,
+  // so the count is kept to the boxes there are.
+  const double shown = text::round_half_even(text::Val(screen.info[6].text));
+  const int n = static_cast<int>(std::clamp(shown, 0.0, static_cast<double>(Max_Standards)));
+  for (int k = 1; k <= n; ++k) {
+    printer.print("    STD" + text::general_number(k) + text::Format_Text(screen.info[12 + k].text, "  #0.0000"));
+    printer.print("");
+  }
+  printer.end_document();
+
+  const std::string pdf = printer.destination();
+  program.platform.message(pdf.empty() ? "印刷が終了しました" : "印刷が終了しました\nPDFファイル: " + pdf);
+}
+
+}  // namespace quorin
