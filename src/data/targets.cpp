@@ -1,17 +1,19 @@
-// The data sheet's part of the navigation; filled as the data sheet is built.
+// The data sheet's part of the navigation.
 #include "curve/fit_choice.h"
+#include "data/reg_data.h"
 #include "data/samples.h"
 #include "data/treatment_standard.h"
 #include "state/program.h"
 #include "state/targets.h"
-#include "state/work_screen.h"
 
 namespace quorin {
 
-std::unique_ptr<ui::Form> Make_Reg_Data(Program&) { return std::make_unique<Work_Screen>("データ入力", 5760, 8040); }
-void Cell_Set(Program&) {}
-void Data_Load(Program&) {}
-void Data_PRT(Program&) {}
+std::unique_ptr<ui::Form> Make_Reg_Data(Program& program) { return std::make_unique<Reg_Data>(program); }
+
+void Cell_Set(Program& program) {
+  if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data)) sheet->Cell_Set();
+}
+
 void Run_Treatment_Standard(Program& program) { Treatment_Standard(program.state); }
 
 bool Run_Control_Sera(Program& program) {

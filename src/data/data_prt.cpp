@@ -1,0 +1,79 @@
+// The data printout: the sheet's rows, 50 to a page under the assay's identification, each page
+// ruled, numbered and sent as a document of its own.
+#include <algorithm>
+#include <vector>
+
+#include "data/reg_data.h"
+#include "state/program.h"
+#include "state/targets.h"
+#include "text/format.h"
+
+namespace quorin {
+
+namespace {
+
+constexpr long Page_Tubes = 50;
+constexpr double Line_Step = 250;
+constexpr double Table_Top = 2250;  // the column headings; row j of a page lies at 250·(9 + j)
+constexpr double Column_X[] = {0, 1500, 3000, 4500};
+constexpr double Table_Right = 6000;
+
+void print_at(ui::Printer& printer, double x, double y, const std::string& text, bool line_end = false) {
+  printer.set_position(x, y);
+  printer.print(text, line_end);
+}
+
+void print_heading(ui::Printer& printer, const Assay_State& state) {
+  printer.set_position(0, 0);
+  printer.set_font_size(14);
+  printer.print("Data");
+  printer.set_font_size(12);
+  print_at(printer, 0, 500, "Operator   : " + state.Operator_Name, true);
+  print_at(printer, 0, 750, "Assay Date : " + state.Assay_Date, true);
+  print_at(printer, 0, 1000, "Assay Type : ", true);
+  print_at(printer, 0, 1250, "Assay Name : " + state.Substance_Name, true);
+  print_at(printer, 0, 1500, "Assay No   : " + state.Assay_No, true);
+  printer.set_font_size(10);
+  const char* headings[] = {"No.", "REMARK", "濃  度", "測定値"};
+  for (int c = 0; c < 4; ++c) print_at(printer, Column_X[c] + 100, Table_Top, headings[c]);
+}
+
+// The page number and the ruling of a page whose table ends at line `last_line`.
+void finish_page(ui::Printer& printer, long page, long last_line) {
+  print_at(printer, 5500, 0, "Page " + text::general_number(static_cast<double>(page)), true);
+  const double bottom = Line_Step * last_line;
+  printer.rectangle(0, Table_Top, Table_Right, bottom);
+  for (int c = 1; c < 4; ++c) printer.line(Column_X[c], Table_Top, Column_X[c], bottom);
+  for (long k = 9; k < last_line; ++k) printer.line(0, Line_Step * k, Table_Right, Line_Step * k);
+  printer.end_document();
+}
+
+}  // namespace
+
+void Data_PRT(Program& program) {
+  auto* sheet = program.screen_as<Reg_Data>(Screen::Data);
+  if (sheet == nullptr) return;
+  const Assay_State& state = program.state;
+  const Sheet_Layout& layout = sheet->layout();
+  ui::Printer& printer = program.platform.printer();
+  std::vector<Cell_Rec> records(Page_Tubes);
+
+  for (long first = 1, page = 1; first <= layout.total(); first += Page_Tubes, ++page) {
+    const long rows = std::min(Page_Tubes, layout.total() - first + 1);
+    if (!sheet->scratch().read(first, rows, records.data())) return;
+    print_heading(printer, state);
+    for (long j = 1; j <= rows; ++j) {
+      const long row = first + j - 1;
+      const double y = Line_Step * (9 + j);
+      print_at(printer, Column_X[0], y, "  " + text::general_number(static_cast<double>(row)));
+      print_at(printer, Column_X[1], y, remark_text(layout, row));
+      const std::string concentration = concentration_text(state, layout, row);
+      if (!concentration.empty()) print_at(printer, Column_X[2], y, concentration);
+      const std::string count = count_text(records[j - 1].count);
+      if (!count.empty()) print_at(printer, Column_X[3], y, count);
+    }
+    finish_page(printer, page, 10 + rows);
+  }
+}
+
+}  // namespace quorin

@@ -1,0 +1,88 @@
+#pragma once
+// The data entry screen: every tube of the assay as one row of a 20-row sheet (row number,
+// REMARK, concentration, measured count), paged with a vertical scroll bar. The rows live in
+// the scratch file "temp.dat"; a committed edit goes to the file and is then copied back into
+// the count tables. The screen also loads and saves count data files, inserts and deletes
+// counts, changes the number of samples and prints the sheet.
+
+#include "data/scratch_file.h"
+#include "data/sheet_layout.h"
+#include "state/work_screen.h"
+
+namespace quorin {
+
+class Program;
+
+class Reg_Data : public Work_Screen {
+ public:
+  static constexpr int Page_Rows = 20;
+  static constexpr int Row_Height = 330;
+
+  explicit Reg_Data(Program& program);
+  void load() override;
+
+  // Cell labels: 0..19 row numbers, 20..39 REMARK, 40..59 concentrations, 60..79 counts.
+  ui::Control_Array<ui::Label> Label1{"Label1"};
+  ui::Control_Array<ui::Label> Heading{"Heading"};
+  ui::Text_Box& Text1;      // the cell editor over the current row's count
+  ui::Scroll_Bar& VScroll1;  // its value is the page
+  ui::Command_Button& Command1;  // insert, or execute in change mode
+  ui::Command_Button& Command2;  // delete, or cancel in change mode
+  ui::Command_Button& Command3;  // change the number of samples
+  ui::Text_Box& Text2;           // the number of samples in change mode
+
+  int Sheet_Page = 0;
+  int Sheet_Row = 0;
+  int Cell_Dirty = 0;
+  int Change_Mode = 0;
+
+  // Rebuilds "temp.dat" from the count tables and shows the current page. False (after a
+  // message) when the scratch file cannot be written; the sheet then shows no rows.
+  bool Cell_Set();
+  void Data_Disp();
+  // Copies the sheet back into the count tables.
+  void Cell_Get();
+  void Cell_Focus();
+  void Data_Save();
+
+  // The rows as the sheet shows them, for the printout (no rows when it could not be built).
+  const Sheet_Layout& layout() const { return layout_; }
+  Scratch_File& scratch() { return scratch_; }
+  long current_row() const { return static_cast<long>(Page_Rows) * Sheet_Page + Sheet_Row + 1; }
+
+ private:
+  void build_controls();
+  void key_down(int key);
+  void move_up();
+  void move_down();
+  void start_typing();
+  // Stores the editor's text as the current row's count when it was typed into, then refreshes
+  // the tables, the page and the buttons. False, after a message, when the text is no count
+  // (beyond the 32-bit range): the row keeps its count and the editor shows it again.
+  bool commit_edit();
+  void page_changed();
+  void command_click(int index);
+  void scratch_failed();
+  // The button-state rule for this screen; the change mode keeps buttons 0..11 disabled.
+  void enable_commands();
+
+  // Row editing.
+  void command1_click();
+  void command2_click();
+  void Row_Insert();
+  void Row_Delete();
+  void Change_Start();
+  void Change_Execute();
+  void Change_End();
+
+  Program& program_;
+  Scratch_File scratch_;
+  // The shape the scratch file was built with: its rows are read back into these cells even
+  // when the conditions have changed since.
+  Sheet_Layout layout_;
+  // Typed into (or clicked) since the editor was last filled. Edit_Flag says the same but is
+  // shared with the conditions screen, so only this tells that the editor holds the user's text.
+  bool editor_typed_ = false;
+};
+
+}  // namespace quorin

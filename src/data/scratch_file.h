@@ -1,0 +1,56 @@
+#pragma once
+// The data sheet's working copy of the counts: a file of fixed 8-byte records, record k holding
+// sheet row k (k from 1) at byte 8·(k − 1): count (signed 32-bit), group number and tube number
+// (signed 16-bit each), all little-endian. The file stays open while its owner lives.
+//
+// Every operation reports failure by returning false; the file is then closed and every later
+// operation fails too, so a sheet never shows half-written rows as if they were stored.
+
+#include <string>
+#include <vector>
+
+#include "state/assay_state.h"
+
+namespace quorin {
+
+struct Cell_Rec {
+  Long count = 0;
+  Integer group = 0;
+  Integer tube = 0;
+  friend bool operator==(const Cell_Rec&, const Cell_Rec&) = default;
+};
+
+class Scratch_File {
+ public:
+  static constexpr long Record_Length = 8;
+
+  Scratch_File() = default;
+  ~Scratch_File();
+  Scratch_File(const Scratch_File&) = delete;
+  Scratch_File& operator=(const Scratch_File&) = delete;
+
+  // Opens the file for reading and writing, creating it when missing.
+  bool open(const std::string& path);
+  bool is_open() const { return fd_ >= 0; }
+
+  // Makes the file hold exactly these records, record 1 first, with one write.
+  bool rebuild(const std::vector<Cell_Rec>& records);
+  // Reads records first .. first + count − 1 with one positioned read.
+  bool read(long first, long count, Cell_Rec* out);
+  bool write_count(long record, Long count);
+
+  // Moves the counts of records `row` .. `last` down by one record; the count of `last` is
+  // lost and `row` gets 0. Groups and tubes stay where they are.
+  bool insert_count(long row, long last);
+  // Moves the counts of records `row` + 1 .. `last` up by one record over the count of `row`;
+  // `last` gets 0.
+  bool delete_count(long row, long last);
+
+ private:
+  bool read_bytes(long first, long count, std::vector<unsigned char>& bytes);
+  bool write_bytes(long first, const std::vector<unsigned char>& bytes);
+  bool fail();
+  int fd_ = -1;
+};
+
+}  // namespace quorin
