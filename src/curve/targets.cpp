@@ -1,17 +1,30 @@
-// The standard-curve screen's part of the navigation; filled as the curve screen is built.
+// The standard-curve screen's part of the navigation.
 #include "curve/fit_choice.h"
 #include "curve/fitness.h"
+#include "curve/reg_graph.h"
 #include "state/program.h"
 #include "state/targets.h"
-#include "state/work_screen.h"
 
 namespace quorin {
 
-std::unique_ptr<ui::Form> Make_Reg_Graph(Program&) { return std::make_unique<Work_Screen>("検量線表示", 12360, 8115); }
-void Standard_Plotting(Program&) {}
-void Show_Fitted_Curves(Program&) {}
-void Wizard_Show_Curves(Program&) {}
-void Graph_PRT(Program&) {}
+namespace {
+// The curve screen; the dispatcher and the wizard load it before they call its procedures.
+Reg_Graph& graph_screen(Program& program) { return static_cast<Reg_Graph&>(program.load(Screen::Graph)); }
+}  // namespace
+
+std::unique_ptr<ui::Form> Make_Reg_Graph(Program& program) { return std::make_unique<Reg_Graph>(program); }
+
+void Standard_Plotting(Program& program) { graph_screen(program).Standard_Plotting(); }
+
+void Show_Fitted_Curves(Program& program) { graph_screen(program).Fit_And_Draw(); }
+
+// The wizard goes on to the results only with the chosen fit drawn.
+void Wizard_Show_Curves(Program& program) {
+  Assay_State& state = program.state;
+  if (!graph_screen(program).Fit_And_Draw() || !fit_available(state, state.Weight_Type, state.Reg_Order))
+    state.Wizard_Mode = 0;
+}
+
 bool Run_Fitness_Examination(Program& program) {
   if (Fitness_Examination(program.state)) return true;
   program.platform.message(selected_fit_unavailable_message(program.state));

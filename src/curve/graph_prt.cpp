@@ -1,0 +1,202 @@
+// The graph printout: what the curve screen shows, on paper. After the standard plot, the page of
+// the standards (B/B0 and logit against ln(concentration)); after the regression, the page of the
+// four weightings stacked, each with its curves, equations and ED50 values. On paper nothing is
+// clipped, so every mark that would leave its frame is kept inside it or left out.
+#include "curve/graph_prt.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "curve/fit_choice.h"
+#include "curve/plot_axes.h"
+#include "state/program.h"
+#include "state/targets.h"
+#include "text/format.h"
+#include "text/number_text.h"
+
+namespace quorin {
+
+namespace {
+
+// The printer seen through a uniform scale about the page origin.
+class Scaled_Page {
+ public:
+  Scaled_Page(ui::Printer& printer, double scale) : printer_(printer), scale_(scale) {}
+
+  void font(double points) { printer_.set_font_size(points * scale_); }
+  void style(ui::Draw_Style style) { printer_.set_draw_style(style); }
+  void text(double x, double y, const std::string& text) {
+    printer_.set_position(x * scale_, y * scale_);
+    printer_.print(text);
+  }
+  void line(double x1, double y1, double x2, double y2) {
+    printer_.line(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_);
+  }
+  void rectangle(double x1, double y1, double x2, double y2) {
+    printer_.rectangle(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_);
+  }
+  void circle(double x, double y, double radius) { printer_.circle(x * scale_, y * scale_, radius * scale_); }
+  void point(double x, double y) { printer_.point(x * scale_, y * scale_); }
+  void end() { printer_.end_document(); }
+
+ private:
+  ui::Printer& printer_;
+  double scale_;
+};
+
+constexpr double Mark_Radius = 60;  // the circle of a standard
+constexpr double Dot_Radius = 4;    // the dots of the straight line
+
+// One plot of the standard page: a 5000 x 5000 frame from x = 1000, the value v at
+// y = zero_y - per_unit * v, dashed grid lines at the values grid_from..grid_to.
+struct Paper_Standard_Plot {
+  const char* title;
+  double title_y;
+  double frame_top;
+  double zero_y, per_unit;
+  double value_bottom, value_top;  // the values at the bottom and top edges of the frame
+  double grid_from, grid_to, grid_step;
+  int column;  // of STD_Data
+  double tick_x;
+  std::array<std::pair<const char*, double>, 3> ticks;  // text, y
+};
+
+constexpr Paper_Standard_Plot Percent_Plot{
+    "log(標準品濃度)-Ｂ／Ｂo", 600, 1000, 6000, 50, 0, 100, 0, 100, 10, 3, 800,
+    {{{"100", 800}, {"50", 3300}, {"0", 5800}}}};
+constexpr Paper_Standard_Plot Logit_Plot{
+    "log(標準品濃度)-logit(Ｂ／Ｂo)", 6600, 7000, 9500, 5000.0 / 7, -Logit_Limit, Logit_Limit, -3, 3, 1, 8, 750,
+    {{{"+3.5", 6800}, {"   0", 9300}, {"-3.5", 11800}}}};
+
+void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_Standard_Plot& plot) {
+  const int n = s.STD_Number;
+  auto x_of = [&s](int i) { return std::log(s.STD_Data(3 + i, 0)); };
+  const double x_first = x_of(1), x_last = x_of(n);
+  auto X = [&](double x) { return 1000 + 5000 * (x - x_first) / (x_last - x_first); };
+  auto Y = [&plot](double value) { return plot.zero_y - plot.per_unit * value; };
+  const double frame_bottom = plot.frame_top + 5000;
+
+  page.font(14);
+  page.text(1000, plot.title_y, plot.title);
+  page.font(10);
+  page.rectangle(1000, plot.frame_top, 6000, frame_bottom);
+  page.style(ui::Draw_Style::Dashed);
+  for (double value = plot.grid_from; value <= plot.grid_to; value += plot.grid_step)
+    page.line(X(x_first), Y(value), X(x_last), Y(value));
+  for (int i = 1; i <= n; ++i) page.line(X(x_of(i)), Y(plot.value_bottom), X(x_of(i)), Y(plot.value_top));
+  page.style(ui::Draw_Style::Solid);
+  for (int i = 1; i <= n; ++i) {
+    const double value = s.STD_Data(3 + i, plot.column);
+    if (value >= plot.value_bottom && value <= plot.value_top) page.circle(X(x_of(i)), Y(value), Mark_Radius);
+  }
+  for (const auto& [text, y] : plot.ticks) page.text(plot.tick_x, y, text);
+  // The labels stand evenly along the axis, whatever the concentrations.
+  for (int j = 0; j <= n - 1; ++j) page.text(800 + 5000.0 * j / (n - 1), frame_bottom, "STD" + text::bare_text(j + 1));
+}
+
+void print_standard_page(Program& program) {
+  const Assay_State& s = program.state;
+  if (const std::string problem = plot_problem(s); !problem.empty()) return program.platform.message(problem);
+  Scaled_Page page(program.platform.printer(), page_scale(Standard_Page_Height));
+  print_standard_plot(page, s, Percent_Plot);
+  print_standard_plot(page, s, Logit_Plot);
+  page.end();
+}
+
+std::string coefficient_text(double value, bool available) {
+  return available ? text::Format(value, "######0.0000000") : No_Value_Text;
+}
+
+std::string ed50_text(double value) { return value > 0 ? text::Format(value, "0.00000") : No_Value_Text; }
+
+// B0/T in percent: the zero standard's mean count less the NSB mean, against the TOTAL mean.
+std::string b0_t_text(const Assay_State& s) {
+  if (s.STD_Data(2, 1) == 0) return No_Value_Text;
+  return text::Format((s.STD_Data(3, 1) - s.STD_Data(1, 1)) / s.STD_Data(2, 1) * 100, "##0.0000");
+}
+
+// The block of weighting w, its top at 4000 w, with the coefficients of weighting w current.
+void print_regression_block(Scaled_Page& page, const Assay_State& s, int w) {
+  const double top = 4000.0 * w;
+  const Curve_Axis axis = curve_axis(s);
+  auto X = [&axis](double x) { return 1000 + 3500 * (x - axis.left) / axis.width; };
+  auto Y = [top](double logit_value) { return top + 2500 - (4000.0 / 7) * logit_value; };
+  auto inside = [](double logit_value) { return logit_value >= -Logit_Limit && logit_value <= Logit_Limit; };
+  const bool line = fit_available(s, w, 1);
+  const bool cubic = fit_available(s, w, 3);
+
+  page.rectangle(1000, top + 500, 4500, top + 4500);
+  page.line(1000, Y(0), 4500, Y(0));
+  for (int logit_value = -3; logit_value <= 3; ++logit_value) page.line(1000, Y(logit_value), X(axis.tick_end), Y(logit_value));
+
+  if (cubic) {
+    // Where the cubic leaves the logit range it runs along the top or bottom edge of the frame.
+    auto clipped = [&](int step) { return std::clamp(cubic_at(s, axis.at(step)), -Logit_Limit, Logit_Limit); };
+    page.point(X(axis.at(0)), Y(clipped(0)));
+    for (int step = 1; step <= Curve_Axis::Steps; ++step)
+      page.line(X(axis.at(step - 1)), Y(clipped(step - 1)), X(axis.at(step)), Y(clipped(step)));
+  }
+  if (line) {
+    for (int step = 0; step <= Curve_Axis::Steps; step += 3) {
+      const double logit_value = line_at(s, axis.at(step));
+      if (inside(logit_value)) page.circle(X(axis.at(step)), Y(logit_value), Dot_Radius);
+    }
+  }
+  for (int i = 1; i <= s.STD_Number; ++i) {
+    const double x = X(s.STD_Log_Conc(i));
+    page.line(x, Y(0.1), x, Y(-0.1));
+    if (inside(s.STD_Data(3 + i, 8))) page.circle(x, Y(s.STD_Data(3 + i, 8)), Mark_Radius);
+  }
+
+  const auto& work = s.Reg_Work;
+  page.font(14);
+  page.text(6000, top + 800, s.Weight_Name(w));
+  page.font(10);
+  const std::pair<double, std::string> texts[] = {
+      {1600, "FROM ST " + text::signed_text(s.Fit_From) + " TO " + text::signed_text(s.Fit_To)},
+      {2000, "B0/T %= " + b0_t_text(s)},
+      {2400, "１次式　Ｘ１乗の係数 = " + coefficient_text(work(33), line)},
+      {2600, "　　　　　Ｘ０乗の係数 = " + coefficient_text(work(34), line)},
+      {2800, "ED50 = " + ed50_text(s.ED50_Value(fit_index(w, 1)))},
+      {3200, "３次式　Ｘ３乗の係数 = " + coefficient_text(work(32), cubic)},
+      {3400, "　　　　　Ｘ２乗の係数 = " + coefficient_text(work(31), cubic)},
+      {3600, "　　　　　Ｘ１乗の係数 = " + coefficient_text(work(30), cubic)},
+      {3800, "　　　　　Ｘ０乗の係数 = " + coefficient_text(work(29), cubic)},
+      {4000, "ED50 = " + ed50_text(s.ED50_Value(fit_index(w, 3)))},
+  };
+  for (const auto& [y, text] : texts) page.text(6000, top + y, text);
+  page.font(8);
+  page.text(600, top + 900, "+3.0");
+  page.text(600, top + 2400, "   0");
+  page.text(600, top + 3900, "-3.0");
+}
+
+void print_regression_page(Program& program) {
+  Assay_State& s = program.state;
+  Scaled_Page page(program.platform.printer(), page_scale(Regression_Page_Height));
+  // The blocks load each weighting's coefficients in turn; the current fit is put back after them.
+  std::array<double, 6> current{};
+  for (int m = 0; m < 6; ++m) current[m] = s.Reg_Work(29 + m);
+  for (int w = 0; w < Weight_Count; ++w) {
+    load_coefficients(s, w);
+    print_regression_block(page, s, w);
+  }
+  page.font(10);
+  for (int m = 0; m < 6; ++m) s.Reg_Work(29 + m) = current[m];
+  page.end();
+}
+
+}  // namespace
+
+double page_scale(double layout_height) { return std::min(1.0, Printable_Height / layout_height); }
+
+void Graph_PRT(Program& program) {
+  switch (program.state.Plot_Stage) {
+    case 1: print_standard_page(program); break;
+    case 2: print_regression_page(program); break;
+    default: break;  // nothing drawn yet: nothing to print
+  }
+}
+
+}  // namespace quorin

@@ -1,0 +1,79 @@
+#pragma once
+// The standard-curve screen. Its drawing area carries two views: the standard plot (B/B0 and
+// logit of the standards against ln(concentration), plots 0 and 1) and the fitted curves (four
+// logit plots, one per weighting, each with its straight line and its cubic, their equations and
+// ED50 values, and two choice buttons that pick the fit the results use). Two range boxes choose
+// the standards that enter the fit. In administrator mode a click in a plot reads an ED value off
+// the chosen curve, and a scroll bar brings the ED and detection-limit tables into view.
+
+#include <string>
+#include <vector>
+
+#include "state/work_screen.h"
+
+namespace quorin {
+
+class Program;
+struct Assay_State;
+
+class Reg_Graph : public Work_Screen {
+ public:
+  explicit Reg_Graph(Program& program);
+  void load() override;
+
+  // The standard plot view.
+  void Standard_Plotting();
+  // The fitted-curve view of the eight fits that the last Regression left.
+  void Regression_Curves();
+  // Takes the range from the boxes, runs the regression and draws the curves, then tells the user
+  // which fits could not be computed. False when the range or the standards were refused (the
+  // user has been told why and nothing was fitted).
+  bool Fit_And_Draw();
+
+  ui::Picture_Area& Picture2;  // the drawing area, moved sideways by the scroll bar
+  ui::Control_Array<ui::Picture_Area> Picture1{"Picture1"};  // plots 0..3
+  ui::Control_Array<ui::Label> Title{"Title"};               // above plot w
+  ui::Control_Array<ui::Label> Tick{"Tick"};                 // 0..2, top to bottom, left of plot 0
+  // 3 w: the range of plot w's fits; 3 w + 1 and 3 w + 2: the ED50 of its line and its cubic.
+  ui::Control_Array<ui::Label> Range_Label{"Range_Label"};
+  ui::Control_Array<ui::Option_Button> Choice{"Choice"};  // 2 w: line of weighting w, 2 w + 1: cubic
+  // 6 w + k: k = 0 intercept a, 1 slope b, 2 a3, 3 a2, 4 a1, 5 a0 (Reg_Work slot 34 - k).
+  ui::Control_Array<ui::Label> Coefficient{"Coefficient"};
+  // 4 w + t: the "X" of the line, the "X³" and "X²" of the cubic's first row, the "X" of its second.
+  ui::Control_Array<ui::Label> Term{"Term"};
+  ui::Control_Array<ui::Line_Element> Cross_H{"Cross_H"};  // crosshair of plot w
+  ui::Control_Array<ui::Line_Element> Cross_V{"Cross_V"};
+  ui::Label& Table_Title;
+  ui::Grid& ED_Grid;
+  ui::Grid& Limit_Grid;
+  ui::Scroll_Bar& HScroll1;
+  ui::Control_Array<ui::Text_Box> Range_Box{"Range_Box"};  // 0 first, 1 last standard of the fit
+
+ private:
+  void build_plots();
+  void build_equations();
+  void build_range_entry();
+  void build_buttons();
+
+  void show_curve_view(bool curves);
+  void set_ticks(const char* const (&texts)[3], const int (&tops)[3]);
+  void draw_curves(int weight_type);
+  void write_equations(int weight_type);
+  void select_chosen_fit();
+
+  void choose_fit(int choice);
+  void range_key(int box, int key_code);
+  void read_off_curve(int plot, double y);
+
+  bool take_range();
+  void refuse_range();
+  void report(const std::vector<std::string>& problems);
+  void refresh_buttons();
+
+  Program& program_;
+  Assay_State& state_;
+  // The last report of unavailable fits, so that refitting the same standards does not repeat it.
+  std::string last_report_;
+};
+
+}  // namespace quorin

@@ -1,0 +1,64 @@
+// The standard plot view: the treated standards before any curve is fitted, as B/B0 (plot 0) and
+// as logit of B/B0 (plot 1) against ln(concentration), from standard 1 to the last standard.
+#include <cmath>
+
+#include "curve/plot_axes.h"
+#include "curve/reg_graph.h"
+#include "state/program.h"
+
+namespace quorin {
+
+namespace {
+
+// The vertical layout of one standard plot: its range (the vertical coordinate is the negated
+// value, so that large values stand at the top), where its dotted grid lines lie, and the column
+// of STD_Data it shows.
+struct Standard_Scale {
+  double top;     // the negated value at the top edge
+  double height;
+  double grid_from, grid_to, grid_step;
+  int column;
+};
+
+constexpr Standard_Scale Percent_Scale{-100, 100, 0, 100, 10, 3};
+constexpr Standard_Scale Logit_Scale{-Logit_Limit, 2 * Logit_Limit, -3, 3, 1, 8};
+
+void plot_standards(ui::Picture_Area& plot, const Assay_State& state, const Standard_Scale& scale) {
+  const int n = state.STD_Number;
+  auto x_of = [&state](int i) { return std::log(state.STD_Data(3 + i, 0)); };
+  const double x_first = x_of(1), x_last = x_of(n);
+
+  plot.clear();
+  plot.scale(x_first, scale.top, x_last - x_first, scale.height);
+  plot.draw_style = ui::Draw_Style::Dotted;
+  for (double value = scale.grid_from; value <= scale.grid_to; value += scale.grid_step)
+    plot.line(x_first, -value, x_last, -value, ui::Light_Grey);
+  for (int i = 1; i <= n; ++i) plot.line(x_of(i), scale.top, x_of(i), scale.top + scale.height, ui::Light_Grey);
+  plot.draw_style = ui::Draw_Style::Solid;
+  const double radius = std::fabs(x_last - x_first) / 80;
+  for (int i = 1; i <= n; ++i) plot.circle(x_of(i), -state.STD_Data(3 + i, scale.column), radius, ui::Yellow);
+}
+
+}  // namespace
+
+void Reg_Graph::Standard_Plotting() {
+  last_report_.clear();
+  caption = "スタンダード　プロット";
+  Command[8].caption = "検量線表示";
+  show_curve_view(false);
+  set_ticks({"100", "50", "0"}, {300, 2800, 5300});
+  Title[0].caption = "log(標準品濃度)-Ｂ／Ｂo";
+  Title[1].caption = "log(標準品濃度)-logit(Ｂ／Ｂo)";
+
+  if (const std::string problem = plot_problem(state_); !problem.empty()) {
+    Picture1[0].clear();
+    Picture1[1].clear();
+    state_.Plot_Stage = 0;  // nothing could be drawn
+    return program_.platform.message(problem);
+  }
+  state_.Plot_Stage = 1;
+  plot_standards(Picture1[0], state_, Percent_Scale);
+  plot_standards(Picture1[1], state_, Logit_Scale);
+}
+
+}  // namespace quorin
