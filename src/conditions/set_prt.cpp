@@ -44,7 +44,7 @@ void Set_PRT(Program& program) {
   const double shown = text::round_half_even(text::Val(screen.info[6].text));
   const int n = static_cast<int>(std::clamp(shown, 0.0, static_cast<double>(Max_Standards)));
   for (int k = 1; k <= n; ++k) {
-    printer.print("    STD" + text::general_number(k) + text::Format_Text(screen.info[12 + k].text, "  #0.0000"));
+    printer.print("    STD " + text::general_number(k) + text::Format_Text(screen.info[12 + k].text, "  #0.0000"));
     printer.print("");
   }
   printer.end_document();

@@ -1,0 +1,257 @@
+// The conditions screen: its load step, the commit of each kind of box with its limits, the
+// standard fields shown by the number of standards, the Enter order and what does not commit.
+
+#include <cmath>
+
+#include "conditions_fixture.h"
+#include "state/navigation.h"
+
+namespace quorin {
+namespace {
+
+using testing::focus;
+using testing::paste_with_mouse;
+using testing::press;
+using testing::type_over;
+
+TEST_F(Conditions_Screen, LoadStepStartsEmptyWithWeightNamesAndFocusOnLoadButton) {
+  EXPECT_EQ(screen().caption, "条件設定");
+  EXPECT_EQ(state.Weight_Name(0), "重み付け無し");
+  EXPECT_EQ(state.Weight_Name(1), "標準点との距離");
+  EXPECT_EQ(state.Weight_Name(2), "Logit変換補正");
+  EXPECT_EQ(state.Weight_Name(3), "標準点との距離+Logit変換補正");
+  EXPECT_EQ(box_texts(), std::vector<std::string>(33));
+  EXPECT_TRUE(shown_standards().empty());
+  EXPECT_FALSE(info(2).visible);
+  for (int i : {2, 3, 4}) EXPECT_FALSE(screen().Command[i].enabled) << i;
+  EXPECT_EQ(screen().focused(), &screen().Command[0]);
+}
+
+TEST_F(Conditions_Screen, TextFieldsAreCleanedAndStored) {
+  struct Case { int box; std::string typed, shown; std::string Assay_State::*field; };
+  const Case cases[] = {
+      {0, "  山田 太郎  ", "山田 太郎", &Assay_State::Operator_Name},
+      {1, "2000/05/15", "2000/05/15", &Assay_State::Assay_Date},
+      {3, "　ＴＳＨ　", "ＴＳＨ", &Assay_State::Substance_Name},
+      {4, "μIU/ml", "μIU/ml", &Assay_State::Unit_Name},
+      {5, "12, \"A\"", "12, \"A\"", &Assay_State::Assay_No},
+  };
+  for (const Case& c : cases) {
+    enter(c.box, c.typed);
+    EXPECT_EQ(info(c.box).text, c.shown) << c.box;
+    EXPECT_EQ(state.*c.field, c.shown) << c.box;
+  }
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+// Each case starts from 5 stored in the box's field (1 for the samples' count).
+TEST_F(Conditions_Screen, CountsAreRoundedHalfToEvenAndKeptWithinTheirLimits) {
+  struct Case { int box; std::string typed; long long stored; std::string shown, message; };
+  const Case cases[] = {
+      {6, "25", 5, "5", "スタンダード数は２０までです"},
+      {6, "20.4", 5, "5", "スタンダード数は２０までです"},
+      {6, "20.0", 20, "20", ""},
+      {6, "-1", 5, "5", "スタンダード数は０から２０までです"},
+      {6, "-0.4", 5, "5", "スタンダード数は０から２０までです"},
+      {7, "2.5", 2, "2", ""},
+      {7, "3.5", 4, "4", ""},
+      {7, "11", 5, "5", "繰り返し数は１０までです"},
+      {7, "0", 0, "", ""},
+      {7, "abc", 0, "", ""},
+      {8, "21", 5, "5", "管理血清数は２０までです"},
+      {8, " 12 ", 12, "12", ""},
+      {9, "10.5", 5, "5", "繰り返し数は１０までです"},
+      {9, "-3", 5, "5", "繰り返し数は０から１０までです"},
+      {10, "100000", 100000, "100000", ""},
+      {10, "100001", 5, "5", "サンプル数は１００，０００までです"},
+      {10, "1e12", 5, "5", "サンプル数は１００，０００までです"},
+      {10, "-1e12", 5, "5", "サンプル数は０から１００，０００までです"},
+      {11, "10", 10, "10", ""},
+      {11, "1e400", 5, "5", "繰り返し数は１０までです"},
+  };
+  auto stored = [this](int box) -> long long {
+    switch (box) {
+      case 6: return state.STD_Number;
+      case 7: return state.STD_Tubes;
+      case 8: return state.Sera_Number;
+      case 9: return state.Sera_Tubes;
+      case 10: return state.Sample_Number;
+      default: return state.Sample_Tubes;
+    }
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("box " + std::to_string(c.box) + " typed " + c.typed);
+    enter(c.box, "5");
+    platform.messages.clear();
+    enter(c.box, c.typed);
+    EXPECT_EQ(stored(c.box), c.stored);
+    EXPECT_EQ(info(c.box).text, c.shown);
+    EXPECT_EQ(platform.messages, c.message.empty() ? std::vector<std::string>{}
+                                                   : std::vector<std::string>{c.message});
+  }
+}
+
+TEST_F(Conditions_Screen, RefusedCountFromNothingShowsTheDigitZero) {
+  enter(6, "25");
+  EXPECT_EQ(state.STD_Number, 0);
+  EXPECT_EQ(info(6).text, "0");
+  EXPECT_TRUE(shown_standards().empty());
+}
+
+TEST_F(Conditions_Screen, RefusedNumberOfStandardsLeavesTheStandardFieldsAsTheyWere) {
+  enter(6, "8");
+  enter(6, "25");
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"スタンダード数は２０までです"});
+  EXPECT_EQ(info(6).text, "8");
+  EXPECT_EQ(state.STD_Number, 8);
+  EXPECT_EQ(shown_standards(), one_to(8));
+}
+
+TEST_F(Conditions_Screen, ConcentrationsAndDilutionShowFourDecimals) {
+  struct Case { int box; std::string typed, shown; double stored; };
+  const Case cases[] = {
+      {13, "0.5", ".5000", 0.5},
+      {14, "1000", "1000.0000", 1000},
+      {15, "0", ".0000", 0},
+      {16, "12.5kg", "12.5000", 12.5},
+      {17, "abc", "abc", 0},  // not a number: shown as typed, stored as 0
+      {18, "", "", 0},
+      {19, "0.00005", ".0001", 0.00005},
+      {32, "-2.25", "-2.2500", -2.25},
+      {12, "2", "2.0000", 2},
+  };
+  enter(6, "20");
+  for (const Case& c : cases) {
+    enter(c.box, "7");
+    enter(c.box, c.typed);
+    EXPECT_EQ(info(c.box).text, c.shown) << c.typed;
+    const double stored = c.box == 12 ? state.Dilution_Factor : state.STD_Data(c.box - 12 + 3, 0);
+    EXPECT_EQ(stored, c.stored) << c.typed;
+  }
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(Conditions_Screen, FewerStandardsHideTheRestButKeepTheirValues) {
+  enter(6, "8");
+  EXPECT_EQ(shown_standards(), one_to(8));
+  for (int k = 1; k <= 8; ++k) enter(12 + k, std::to_string(k * 10));
+  enter(6, "3");
+  EXPECT_EQ(shown_standards(), one_to(3));
+  for (int k = 4; k <= 8; ++k) {
+    EXPECT_EQ(info(12 + k).text, std::to_string(k * 10) + ".0000");
+    EXPECT_EQ(state.STD_Data(3 + k, 0), k * 10);
+  }
+  enter(6, "8");
+  EXPECT_EQ(info(20).text, "80.0000");
+}
+
+TEST_F(Conditions_Screen, EnterVisitsTheShownFieldsInOrderAndWrapsToTheOperator) {
+  struct Case { std::string standards; std::vector<int> order; };
+  const Case cases[] = {
+      {"0", {0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0}},
+      {"3", {0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 0}},
+      {"20", {0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26,
+              27, 28, 29, 30, 31, 32, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.standards + " standards");
+    enter(6, c.standards);
+    focus(info(0));
+    std::vector<int> order{state.Focus_Field};
+    for (std::size_t step = 1; step < c.order.size(); ++step) {
+      press(*screen().focused(), ui::Key_Return);
+      ASSERT_NE(dynamic_cast<ui::Text_Box*>(screen().focused()), nullptr);
+      EXPECT_EQ(screen().focused()->index, state.Focus_Field);
+      order.push_back(state.Focus_Field);
+    }
+    EXPECT_EQ(order, c.order);
+    EXPECT_EQ(state.Edit_Flag, 0) << "Enter is not an edit";
+  }
+}
+
+TEST_F(Conditions_Screen, TypingThenEnterCommitsAndMovesOn) {
+  type_over(info(6), "3");
+  press(info(6), ui::Key_Return);
+  EXPECT_EQ(state.STD_Number, 3);
+  EXPECT_EQ(screen().focused(), &info(7));
+  EXPECT_EQ(shown_standards(), one_to(3));
+}
+
+TEST_F(Conditions_Screen, OnlyAKeyMakesLeavingABoxCommit) {
+  enter(7, "2");
+  paste_with_mouse(info(7), "9");
+  press(info(7), ui::Key_Return);
+  EXPECT_EQ(state.STD_Tubes, 2) << "Enter alone commits nothing";
+  EXPECT_EQ(info(7).text, "9");
+
+  paste_with_mouse(info(6), "4");
+  focus(screen().Command[0]);
+  EXPECT_EQ(state.STD_Number, 0) << "a change with the mouse alone commits nothing";
+  EXPECT_TRUE(shown_standards().empty());
+
+  // An arrow key is a key: leaving now commits what the box shows.
+  focus(info(6));
+  press(info(6), ui::Key_Left);
+  focus(screen().Command[0]);
+  EXPECT_EQ(state.STD_Number, 4);
+}
+
+TEST_F(Conditions_Screen, CommitAppliesTheButtonStateRuleHere) {
+  EXPECT_FALSE(screen().Command[2].enabled);
+  state.Active_Screen = Screen::None;
+  enter(6, "2");
+  enter(7, "2");
+  EXPECT_EQ(state.Active_Screen, Screen::Conditions);
+  EXPECT_TRUE(screen().Command[2].enabled);
+  EXPECT_FALSE(screen().Command[4].enabled) << "concentrations are missing";
+  enter(13, "1");
+  enter(14, "10");
+  EXPECT_FALSE(screen().Command[4].enabled) << "nothing is measured yet";
+  EXPECT_EQ(state.Total_Tubes, 10);
+}
+
+TEST_F(Conditions_Screen, ButtonsRequestTheirTargetsFromScreenOne) {
+  testing::click(screen().Command[12]);
+  EXPECT_EQ(platform.printer_setups, 1);
+  EXPECT_EQ(state.Screen_No, 1);
+
+  state.Screen_No = 0;
+  testing::click(screen().Command[0]);
+  EXPECT_EQ(state.Screen_No, 1);
+  testing::click(screen().Command[13]);
+  ASSERT_EQ(platform.dialogs.size(), 2u);
+  EXPECT_EQ(platform.dialogs[0].title, "条件を開く");
+  EXPECT_FALSE(platform.dialog_was_save[0]);
+  EXPECT_EQ(platform.dialogs[1].title, "条件を保存する");
+  EXPECT_TRUE(platform.dialog_was_save[1]);
+  for (const ui::File_Dialog& dialog : platform.dialogs) {
+    EXPECT_EQ(dialog.filter, "条件(*.crx)|*.crx");
+    EXPECT_EQ(dialog.default_extension, "crx");
+  }
+  EXPECT_TRUE(platform.messages.empty()) << "a cancelled dialog says nothing";
+
+  testing::click(screen().Command[15]);
+  EXPECT_NE(program.screen(Screen::Help), nullptr);
+}
+
+TEST_F(Conditions_Screen, LayoutKeepsEveryControlInsideTheWindowWithoutOverlaps) {
+  enter(6, "20");
+  std::vector<const ui::Control*> shown;
+  for (const auto& control : screen().controls())
+    if (control->visible) shown.push_back(control.get());
+  EXPECT_EQ(shown.size(), 1u + 2 * 32 + 10) << "heading, 32 labelled boxes, ten buttons";
+  for (std::size_t a = 0; a < shown.size(); ++a) {
+    const ui::Control& c = *shown[a];
+    EXPECT_LE(c.left + c.width, screen().client_width) << c.name << c.index;
+    EXPECT_LE(c.top + c.height, screen().client_height) << c.name << c.index;
+    for (std::size_t b = a + 1; b < shown.size(); ++b) {
+      const ui::Control& d = *shown[b];
+      const bool apart = c.left + c.width <= d.left || d.left + d.width <= c.left || c.top + c.height <= d.top ||
+                         d.top + d.height <= c.top;
+      EXPECT_TRUE(apart) << c.name << c.index << " overlaps " << d.name << d.index;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quorin
