@@ -1,16 +1,19 @@
-// The results screen's part of the navigation; filled as the results screen is built.
+// The results screen's part of the navigation.
+#include "results/reg_result.h"
 #include "state/program.h"
 #include "state/targets.h"
-#include "state/work_screen.h"
 
 namespace quorin {
 
-std::unique_ptr<ui::Form> Make_Reg_Result(Program&) { return std::make_unique<Work_Screen>("測定結果", 11880, 8280); }
-void Standard_Disp(Program&) {}
-void STDCONC_Disp(Program&) {}
-void Sera_Disp(Program&) {}
-void Sample_Disp(Program&) {}
-void Result_Output(Program&) {}
-void Result_PRT(Program&) {}
+std::unique_ptr<ui::Form> Make_Reg_Result(Program& program) { return std::make_unique<Reg_Result>(program); }
+
+static void show_table(Program& program, Result_Kind kind) {
+  if (auto* screen = program.screen_as<Reg_Result>(Screen::Result)) screen->show_table(kind);
+}
+
+void Standard_Disp(Program& program) { show_table(program, Result_Kind::Standard_Data); }
+void STDCONC_Disp(Program& program) { show_table(program, Result_Kind::Standard_Conc); }
+void Sera_Disp(Program& program) { show_table(program, Result_Kind::Sera); }
+void Sample_Disp(Program& program) { show_table(program, Result_Kind::Sample); }
 
 }  // namespace quorin

@@ -1,0 +1,106 @@
+#include "results/reg_result.h"
+
+#include "state/navigation.h"
+#include "state/program.h"
+#include "text/format.h"
+
+namespace quorin {
+
+namespace {
+
+constexpr int Header_Height = 495;
+constexpr int Body_Top = 480;
+constexpr int Row_Height = 360;
+
+struct Column_Place { int left, width; };
+
+Column_Place column_place(int j) {
+  if (j == 0) return {0, 1095};
+  if (j == 1) return {1080, 1815};
+  return {2880 + 1080 * (j - 2), 1095};
+}
+
+}  // namespace
+
+Reg_Result::Reg_Result(Program& program)
+    : Work_Screen("測定結果", 11880, 8280),
+      VScroll1(add<ui::Scroll_Bar>("VScroll1", 11520, Body_Top, 255, 7215, /*vertical=*/true)),
+      program_(program) {
+  for (int j = 0; j < Columns; ++j) {
+    const Column_Place place = column_place(j);
+    ui::Label& header = add(Label, j, place.left, 0, place.width, Header_Height);
+    header.border = true;
+    header.alignment = ui::Align::Center;
+    for (int i = 0; i < Page_Rows; ++i) {
+      const int cell_width = j == 0 ? 1092 : place.width;
+      ui::Label& cell = add(Label1, Page_Rows * j + i, place.left, Body_Top + Row_Height * i, cell_width, Row_Height);
+      cell.border = true;
+      cell.alignment = j == 0 ? ui::Align::Center : ui::Align::Right;
+    }
+  }
+  VScroll1.set_range(0, 1);
+  VScroll1.on_change = [this] {
+    Result_Page = VScroll1.value();
+    Page_Disp();
+  };
+
+  struct Button { int index, left, top; const char* caption; };
+  const Button buttons[] = {
+      {9, 120, 7800, "標準液濃度"}, {10, 1440, 7800, "管理血清値"}, {11, 2760, 7800, "サンプル値"},
+      {4, 4320, 7800, "検量線表示"}, {2, 5640, 7800, "データ入力"}, {1, 6960, 7800, "条件設定"},
+      {5, 8280, 7800, "結果印刷"},   {6, 9600, 7800, "結果保存"},   {7, 10920, 7800, "終　　　了"},
+      {0, 13000, 5520, "検量線表示"}, {3, 13000, 5520, "検量線表示"}, {8, 13000, 6000, "条件設定"},
+  };
+  for (const Button& b : buttons) {
+    ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1215, 375);
+    button.caption = b.caption;
+    // 0, 3 and 8 lie outside the window; hidden, so that the keyboard cannot reach them either.
+    button.visible = b.left < client_width;
+    button.on_click = [this, n = b.index] {
+      program_.state.Screen_No = 4;
+      Command_Exec(program_, n);
+    };
+  }
+}
+
+void Reg_Result::load() {
+  program_.state.Active_Screen = Screen::Result;
+  Command_Enable(program_);
+}
+
+void Reg_Result::activate() {
+  // The page and the scroll bar start again at the top (the bar also moves, so that its position
+  // keeps telling the page shown).
+  Result_Page = 0;
+  VScroll1.set_value(0);
+  program_.state.Active_Screen = Screen::Result;
+  Command_Enable(program_);
+  // Printing waits until a printable table has been asked for.
+  Command[target::Print].enabled = false;
+}
+
+void Reg_Result::show_table(Result_Kind kind) {
+  Assay_State& state = program_.state;
+  caption = table_title(state, kind);
+  const auto& headers = table_headers(kind);
+  for (int j = 0; j < Columns; ++j) Label[j].caption = headers[j];
+  table_ = Result_Index(state, kind);
+  if (kind != Result_Kind::Standard_Data) {
+    state.Result_Table = static_cast<Integer>(kind);  // 1 standard concentrations, 2 sera, 3 samples
+    Command[target::Print].enabled = true;
+  }
+  VScroll1.set_range(0, scroll_maximum(state, kind, table_.rows()));
+  Page_Disp();
+}
+
+void Reg_Result::Page_Disp() {
+  Row_Cells cells;
+  for (int i = 0; i < Page_Rows; ++i) {
+    const Long row = Page_Rows * Result_Page + i + 1;
+    Label1[i].caption = text::bare_text(row);
+    row_cells(program_.state, table_.kind(), table_.row(row), cells);
+    for (int j = 1; j < Columns; ++j) Label1[Page_Rows * j + i].caption = cells[j];
+  }
+}
+
+}  // namespace quorin

@@ -1,0 +1,39 @@
+#pragma once
+// The results screen: a paged table of 20 rows and 10 columns that shows one of the four result
+// tables, a scroll bar that turns its pages, and the navigation buttons.
+
+#include "results/result_table.h"
+#include "state/work_screen.h"
+
+namespace quorin {
+
+class Program;
+
+class Reg_Result : public Work_Screen {
+ public:
+  static constexpr int Page_Rows = 20;
+  static constexpr int Columns = 10;
+
+  explicit Reg_Result(Program& program);
+  void load() override;
+  void activate() override;
+
+  // Shows a table: caption, headers, its rows and scroll range, then page Result_Page (a new
+  // table keeps the page unless it has fewer pages). Asking for one of the three printable
+  // tables makes it the one the print button prints.
+  void show_table(Result_Kind kind);
+  // Shows page Result_Page: row numbers in column 0 on every body row, the cells of the rows
+  // that hold data.
+  void Page_Disp();
+
+  ui::Control_Array<ui::Label> Label{"Label"};    // the column headers 0..9
+  ui::Control_Array<ui::Label> Label1{"Label1"};  // body cell of row i, column j: 20·j + i
+  ui::Scroll_Bar& VScroll1;
+  Long Result_Page = 0;
+
+ private:
+  Program& program_;
+  Result_Index table_;
+};
+
+}  // namespace quorin

@@ -1,0 +1,15 @@
+#pragma once
+// The result printout: the standard concentrations, the control sera or the samples (the table
+// last asked for on the results screen) in ruled pages of at most 48 rows, each page ended as a
+// document of its own.
+
+#include "results/result_table.h"
+#include "ui/printer.h"
+
+namespace quorin {
+
+// Prints one of the three printable tables and returns the number of pages printed (0 when
+// no item has a measured tube). The page that holds the last row is always finished.
+int print_result_table(const Assay_State& state, Result_Kind kind, ui::Printer& printer);
+
+}  // namespace quorin
