@@ -1,0 +1,163 @@
+// Row editing: insertion and deletion of counts, and the change of the number of samples.
+
+#include "data/sheet_fixture.h"
+
+namespace quorin::testing {
+namespace {
+
+class Row_Editing : public Sheet_Test {
+ protected:
+  // One standard of one tube: rows NSB, TOTAL, zero standard, standard 1, then one serum tube.
+  void open_five_rows(std::initializer_list<Long> counts) {
+    set_shape({1, 1, 1, 1, 0, 0});
+    Long* cells[] = {&state.STD_Count(1, 1), &state.STD_Count(2, 1), &state.STD_Count(3, 1),
+                     &state.STD_Count(4, 1), &state.Sera_Count(1, 1)};
+    int k = 0;
+    for (Long count : counts) *cells[k++] = count;
+    ASSERT_NE(open_sheet(), nullptr);
+  }
+
+  std::vector<Long> counts_after_copy_back() {
+    sheet().Cell_Get();
+    return {state.STD_Count(1, 1), state.STD_Count(2, 1), state.STD_Count(3, 1), state.STD_Count(4, 1),
+            state.Sera_Count(1, 1)};
+  }
+
+  void on_row(int row) { click(sheet().Label1[60 + row - 1]); }
+};
+
+TEST_F(Row_Editing, InsertAndDeleteMoveOnlyTheCounts) {
+  struct Case {
+    const char* what;
+    int row;
+    bool insert;
+    std::vector<Long> after;
+  };
+  const Case cases[] = {
+      {"insert on row 1", 1, true, {0, 10, 20, 30, 40}},
+      {"delete on row 1", 1, false, {20, 30, 40, 150000, 0}},
+      {"insert on row 3", 3, true, {10, 20, 0, 30, 40}},
+      {"delete on row 3", 3, false, {10, 20, 40, 150000, 0}},
+      {"insert on the last row", 5, true, {10, 20, 30, 40, 0}},
+      {"delete on the last row", 5, false, {10, 20, 30, 40, 0}},
+      {"beyond the sheet", 6, true, {10, 20, 30, 40, 150000}},
+      {"beyond the sheet", 6, false, {10, 20, 30, 40, 150000}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    open_five_rows({10, 20, 30, 40, 150000});
+    on_row(c.row);
+    click(c.insert ? sheet().Command1 : sheet().Command2);
+    EXPECT_EQ(sheet().Cell_Dirty, c.row <= 5 ? 1 : 0);
+    EXPECT_EQ(counts_after_copy_back(), c.after);
+    program.close(Screen::Data);
+  }
+}
+
+TEST_F(Row_Editing, CountsSlideAcrossGroupsWhileTheRemarksStay) {
+  open_five_rows({10, 20, 30, 150000, 0});
+  on_row(1);
+  click(sheet().Command1);
+  EXPECT_EQ(column(1)[3], "STD1-1");
+  EXPECT_EQ(column(1)[4], "Sera1-1");
+  EXPECT_EQ(column(3)[4], "150000") << "the last standard's count is now the serum's";
+  EXPECT_EQ(column(3)[0], "");
+  EXPECT_EQ(sheet().Sheet_Row, 0) << "the cursor stays on its row";
+}
+
+TEST_F(Row_Editing, SampleNumberChangeAddsAndDropsRowsKeepingTheTable) {
+  set_shape({1, 1, 0, 0, 10, 1});  // 4 standard rows + 10 samples
+  state.Sample_Count(11, 1) = 1100;
+  state.Sample_Count(10, 1) = 1000;
+  ASSERT_NE(open_sheet(), nullptr);
+  Reg_Data& s = sheet();
+
+  click(s.Command3);
+  EXPECT_EQ(s.Change_Mode, 1);
+  EXPECT_TRUE(s.Text2.visible);
+  EXPECT_EQ(s.Text2.text, "10");
+  EXPECT_EQ(s.Command1.caption, "実　行");
+  EXPECT_EQ(s.Command2.caption, "中　止");
+  EXPECT_FALSE(s.Command3.enabled);
+  for (int i = 0; i <= 11; ++i) EXPECT_FALSE(s.Command[i].enabled) << i;
+  EXPECT_TRUE(s.Command[target::Help].enabled);
+
+  type_over(s.Text2, "12");
+  click(s.Command1);
+  EXPECT_EQ(state.Sample_Number, 12);
+  EXPECT_EQ(state.Total_Tubes, 16);
+  EXPECT_EQ(column(1)[14], "Sample11-1");
+  EXPECT_EQ(column(3)[14], "1100");
+  EXPECT_EQ(s.Change_Mode, 0);
+  EXPECT_FALSE(s.Text2.visible);
+  EXPECT_EQ(s.Command1.caption, "挿　入");
+  EXPECT_EQ(s.Command2.caption, "削　除");
+  EXPECT_TRUE(s.Command3.enabled);
+  EXPECT_TRUE(s.Command[target::Open_File].enabled);
+
+  click(s.Command3);
+  type_over(s.Text2, "10");
+  click(s.Command1);
+  EXPECT_EQ(state.Total_Tubes, 14);
+  EXPECT_EQ(column(1)[14], "");
+  EXPECT_EQ(state.Sample_Count(11, 1), 1100) << "dropped rows keep their counts in the table";
+}
+
+TEST_F(Row_Editing, RefusedSampleNumberKeepsTheChangeModeOpen) {
+  set_shape({1, 1, 0, 0, 10, 1});
+  ASSERT_NE(open_sheet(), nullptr);
+  Reg_Data& s = sheet();
+  click(s.Command3);
+  for (const char* typed : {"0", "100001", "-5", "abc", "", "1e9"}) {
+    SCOPED_TRACE(typed);
+    platform.messages.clear();
+    type_over(s.Text2, typed);
+    click(s.Command1);
+    EXPECT_EQ(platform.messages, std::vector<std::string>{"サンプルの点数は１０万までです"});
+    EXPECT_EQ(s.Change_Mode, 1);
+    EXPECT_EQ(state.Sample_Number, 10);
+    EXPECT_EQ(s.focused(), &s.Text2);
+  }
+  type_over(s.Text2, "100000");
+  click(s.Command1);
+  EXPECT_EQ(state.Sample_Number, 100000);
+  EXPECT_EQ(s.Change_Mode, 0);
+}
+
+TEST_F(Row_Editing, CancelLeavesTheNumberOfSamples) {
+  set_shape({1, 1, 0, 0, 10, 1});
+  ASSERT_NE(open_sheet(), nullptr);
+  click(sheet().Command3);
+  type_over(sheet().Text2, "3");
+  click(sheet().Command2);
+  EXPECT_EQ(state.Sample_Number, 10);
+  EXPECT_EQ(sheet().Change_Mode, 0);
+  EXPECT_EQ(sheet().Command2.caption, "削　除");
+  EXPECT_EQ(sheet().focused(), &sheet().Text1);
+}
+
+TEST_F(Row_Editing, CommittingACellInChangeModeKeepsTheButtonsDisabled) {
+  set_shape({1, 1, 0, 0, 10, 1});
+  ASSERT_NE(open_sheet(), nullptr);
+  click(sheet().Command3);
+  click(sheet().Label1[60]);
+  enter_count("5");
+  EXPECT_EQ(state.STD_Count(1, 1), 5);
+  for (int i = 0; i <= 11; ++i) EXPECT_FALSE(sheet().Command[i].enabled) << i;
+}
+
+TEST_F(Row_Editing, PendingDeletionSurvivesAChangeOfTheNumberOfSamples) {
+  set_shape({1, 1, 0, 0, 2, 1});
+  state.STD_Count(1, 1) = 10;
+  state.STD_Count(2, 1) = 20;
+  ASSERT_NE(open_sheet(), nullptr);
+  click(sheet().Command2);  // delete row 1
+  click(sheet().Command3);
+  type_over(sheet().Text2, "3");
+  click(sheet().Command1);
+  EXPECT_EQ(state.STD_Count(1, 1), 20);
+  EXPECT_EQ(column(3)[0], "20");
+}
+
+}  // namespace
+}  // namespace quorin::testing

@@ -1,0 +1,77 @@
+#pragma once
+// A program with the data entry screen opened the way the user opens it (the dispatcher's
+// target 2), in a fresh working folder so that "temp.dat" is the test's own.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "data/reg_data.h"
+#include "state/navigation.h"
+#include "state/program.h"
+#include "state/targets.h"
+#include "support/form_driver.h"
+#include "support/test_support.h"
+#include "ui/scripted_platform.h"
+
+namespace quorin::testing {
+
+struct Shape {
+  int standards, standard_tubes, sera, sera_tubes;
+  long samples;
+  int sample_tubes;
+};
+
+class Sheet_Test : public ::testing::Test {
+ protected:
+  Sheet_Test() : program(platform) {}
+
+  // Sets the conditions; every standard gets a concentration (k + 0.5) so the sheet can open.
+  void set_shape(const Shape& shape) {
+    state.STD_Number = static_cast<Integer>(shape.standards);
+    state.STD_Tubes = static_cast<Integer>(shape.standard_tubes);
+    state.Sera_Number = static_cast<Integer>(shape.sera);
+    state.Sera_Tubes = static_cast<Integer>(shape.sera_tubes);
+    state.Sample_Number = static_cast<Long>(shape.samples);
+    state.Sample_Tubes = static_cast<Integer>(shape.sample_tubes);
+    for (int k = 1; k <= shape.standards; ++k) state.STD_Data(3 + k, 0) = k + 0.5;
+  }
+
+  // Opens the sheet through the dispatcher, as the conditions screen's button does.
+  Reg_Data* open_sheet() {
+    state.Screen_No = 1;
+    Command_Exec(program, target::Data_Sheet);
+    return program.screen_as<Reg_Data>(Screen::Data);
+  }
+
+  Reg_Data& sheet() {
+    auto* screen = program.screen_as<Reg_Data>(Screen::Data);
+    EXPECT_NE(screen, nullptr);
+    return *screen;
+  }
+
+  // The texts of one column of the page shown: 0 row numbers, 1 REMARK, 2 concentration, 3 count.
+  std::vector<std::string> column(int c) {
+    std::vector<std::string> texts;
+    for (int k = 0; k < Reg_Data::Page_Rows; ++k) texts.push_back(sheet().Label1[c * Reg_Data::Page_Rows + k].caption);
+    return texts;
+  }
+
+  // Types into the cell editor and presses Enter.
+  void enter_count(const std::string& typed) {
+    type_over(sheet().Text1, typed);
+    press(sheet().Text1, ui::Key_Return);
+  }
+
+  Scratch_Folder folder;
+  ui::Scripted_Platform platform;
+  Program program;
+  Assay_State& state = program.state;
+};
+
+// The 12-row assay: two tubes each for NSB, TOTAL, the zero standard, one standard, one serum
+// and one sample.
+inline constexpr Shape Twelve_Rows{1, 2, 1, 2, 1, 2};
+
+}  // namespace quorin::testing
