@@ -54,6 +54,8 @@ Reg_Graph::Reg_Graph(Program& program)
                               static_cast<ui::Control*>(&Limit_Grid)})
     ui::put_inside(*inside, Picture2);
   Table_Title.caption = "ED値と最小検出限界値";
+  // Small enough that a concentration such as 12.34567 fits the 800 twips of a fit's column.
+  ED_Grid.font_size = Limit_Grid.font_size = 7.5;
 
   HScroll1.set_range(0, Scroll_Steps);
   HScroll1.large_change = 4;
@@ -90,7 +92,8 @@ void Reg_Graph::build_plots() {
 // Under each plot: its range, the two choice buttons with their equations, the two ED50 values.
 // An equation row is the button, a coefficient, its term, a coefficient and its term.
 void Reg_Graph::build_equations() {
-  constexpr int Button_Width = 900, Number_Width = 820, Term_Width = 200;
+  constexpr int Button_Width = 940, Number_Width = 740, Term_Width = 200;
+  constexpr double Equation_Font = 8;  // four equations side by side must fit the window
   constexpr int Line_Top = 5760, Cubic_Top = 6480, Cubic_Second_Top = 6720;
   for (int w = 0; w < 4; ++w) {
     const int left = 480 + Column_Pitch * w;
@@ -117,6 +120,7 @@ void Reg_Graph::build_equations() {
     for (const auto& [k, column, top] : places) {
       ui::Label& label = add(Coefficient, 6 * w + k, number[column], top, Number_Width, Label_Height);
       label.alignment = ui::Align::Right;
+      label.font_size = Equation_Font;
       inside(label);
     }
     const struct { int column, top; const char* text; } terms[4] = {
@@ -124,6 +128,7 @@ void Reg_Graph::build_equations() {
     for (int t = 0; t < 4; ++t) {
       ui::Label& label = add(Term, 4 * w + t, term[terms[t].column], terms[t].top, Term_Width, Label_Height);
       label.caption = terms[t].text;
+      label.font_size = Equation_Font;
       inside(label);
     }
   }
