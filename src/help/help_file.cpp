@@ -14,6 +14,8 @@ namespace quorin::help {
 namespace {
 
 constexpr int Items_Per_Record = 4;
+// Far beyond any help text; a larger file is not one of ours.
+constexpr std::size_t Largest_File = std::size_t{16} << 20;
 
 struct Text_Read {
   bool ok = false;
@@ -50,7 +52,7 @@ Text_Read read_text(const std::string& name, const std::vector<std::string>& fol
     result.message = name + " が見つかりません（探した場所: " + folder_list(folders) + "）";
     return result;
   }
-  text::File_Read file = text::read_file(path, std::size_t{16} << 20);
+  text::File_Read file = text::read_file(path, Largest_File);
   if (!file.ok) {
     result.message = file.message;
     return result;
@@ -75,45 +77,39 @@ Text_Read read_text(const std::string& name, const std::vector<std::string>& fol
   return result;
 }
 
-Help_Topic make_topic(const std::vector<std::string_view>& items) {
+struct Item {
+  std::string_view text;
+  std::size_t line;
+};
+
+Help_Topic make_topic(const Item* items) {
   Help_Topic topic;
-  topic.Help_Section = text::Val(items[0]);
-  topic.Help_Kind = text::to_integer(text::Val(items[1])).value_or(0);
-  topic.Help_Title = std::string(items[2]);
-  topic.Help_Text = std::string(items[3]);
+  topic.Help_Section = text::Val(items[0].text);
+  topic.Help_Kind = text::to_integer(text::Val(items[1].text)).value_or(0);
+  topic.Help_Title = std::string(items[2].text);
+  topic.Help_Text = std::string(items[3].text);
   return topic;
 }
 
-bool all_blank(const std::vector<std::string_view>& items) {
-  return std::all_of(items.begin(), items.end(), [](std::string_view item) { return item.empty(); });
-}
-
 Help_Read parse_topics(std::string_view text) {
-  Help_Read result;
+  std::vector<Item> items;
   text::Item_Reader reader(text);
-  std::vector<std::string_view> items;
-  std::size_t record_line = 1;
-  int left_out = 0;
-  while (true) {
-    if (items.empty()) record_line = reader.line_number();
-    const auto item = reader.next();
-    if (!item) break;
-    items.push_back(*item);
-    if (items.size() < Items_Per_Record) continue;
-    if (result.topics.size() < Max_Topics)
-      result.topics.push_back(make_topic(items));
-    else
-      ++left_out;
-    items.clear();
-  }
-  // Empty lines at the end of the file are no record; anything else there is half a record.
-  const bool unfinished = !items.empty() && !all_blank(items);
-  if (unfinished && result.topics.size() == Max_Topics) ++left_out;
-  if (left_out > 0) {
+  for (std::size_t line = reader.line_number(); const auto item = reader.next(); line = reader.line_number())
+    items.push_back({*item, line});
+  // Empty lines at the end of the file are no record.
+  while (!items.empty() && items.back().text.empty()) items.pop_back();
+
+  Help_Read result;
+  const std::size_t records = (items.size() + Items_Per_Record - 1) / Items_Per_Record;
+  const std::size_t complete = items.size() / Items_Per_Record;
+  for (std::size_t k = 0; k < std::min<std::size_t>(complete, Max_Topics); ++k)
+    result.topics.push_back(make_topic(&items[k * Items_Per_Record]));
+  if (records > Max_Topics) {
     result.message = std::string(Help_File_Name) + " の項目が" + std::to_string(Max_Topics) + "件を超えています。" +
-                     std::to_string(Max_Topics + 1) + "件目からの" + std::to_string(left_out) + "件は表示されません。";
-  } else if (unfinished) {
-    result.message = std::string(Help_File_Name) + " の" + std::to_string(record_line) +
+                     std::to_string(Max_Topics + 1) + "件目からの" + std::to_string(records - Max_Topics) +
+                     "件は表示されません。";
+  } else if (complete < records) {
+    result.message = std::string(Help_File_Name) + " の" + std::to_string(items[complete * Items_Per_Record].line) +
                      "行目の項目は4つの欄がそろっていないため表示されません。";
   }
   return result;

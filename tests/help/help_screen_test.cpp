@@ -67,7 +67,7 @@ TEST_F(Help_Screen, ThirtyRecordsHideKeywords31To100) {
   for (int i = 1; i <= 100; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(help.Label1[i].visible, i <= 30);
-    if (i <= 30) EXPECT_EQ(help.Label1[i].caption, "項目" + std::to_string(i));
+    EXPECT_EQ(help.Label1[i].caption, i <= 30 ? "項目" + std::to_string(i) : "");
   }
   EXPECT_EQ(help.Label1[1].fore_colour, ui::Blue);
   EXPECT_EQ(help.Label1[24].fore_colour, ui::Blue);
@@ -88,10 +88,11 @@ TEST_F(Help_Screen, ScrollBarReachesTheLastKeywordWhateverTheirNumber) {
     EXPECT_LE(bottom, help.Picture1.height) << "the last keyword is shown in full";
     EXPECT_GE(top_in_window(help, n), 0);
     EXPECT_LE(help.Label1[n].top + help.Label1[n].height, help.Picture2.height) << "and not cut off by the list";
-    if (fits_unscrolled)
+    if (fits_unscrolled) {
       EXPECT_EQ(help.VScroll1.max, 0) << "nothing to scroll";
-    else
+    } else {
       EXPECT_LT(help.Picture1.height - bottom, Reg_Help::Keyword_Pitch) << "no empty rows below the last keyword";
+    }
     EXPECT_EQ(help.VScroll1.min, 0);
     program.close(Screen::Help);
   }
