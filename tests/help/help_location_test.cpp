@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "help/help_file.h"
-#include "help/help_location.h"
 #include "help_fixture.h"
 
 namespace quorin::help {
@@ -38,14 +37,6 @@ TEST_F(Help_Location, MessageNamesEveryFolderSearched) {
   const Help_Read read = read_help_topics({first, second});
   EXPECT_TRUE(read.topics.empty());
   EXPECT_EQ(read.message, "help.csv が見つかりません（探した場所: " + first + "、" + second + "）");
-}
-
-TEST_F(Help_Location, WorkingDirectoryComesFirstThenTheProgramFolder) {
-  const std::vector<std::string> folders = help_folders();
-  ASSERT_FALSE(folders.empty());
-  EXPECT_TRUE(std::filesystem::equivalent(folders.front(), folder.path()));
-  ASSERT_EQ(folders.size(), 2u);
-  EXPECT_TRUE(std::filesystem::equivalent(folders.back(), std::filesystem::canonical("/proc/self/exe").parent_path()));
 }
 
 }  // namespace

@@ -50,16 +50,6 @@ TEST_F(Help_Screen, SectionTextFollowsTheCodeAndAnUnknownCodeKeepsTheLastOne) {
   }
 }
 
-TEST_F(Help_Screen, KindIsReadAsARoundedWholeNumber) {
-  write_help({"1, 3 ,a,x", "1,3.4,b,x", "1,2.5,c,x", "1,3.5,d,x", "1,70000,e,x", "1,ボタン,f,x"});
-  Reg_Help& help = open_help();
-  const char* titles[] = {"a  (コマンドボタン)", "b  (コマンドボタン)", "c", "d", "e", "f"};
-  for (int i = 1; i <= 6; ++i) {
-    testing::click(help.Label1[i]);
-    EXPECT_EQ(help.Text2.text, titles[i - 1]);
-  }
-}
-
 TEST_F(Help_Screen, ThirtyRecordsHideKeywords31To100) {
   write_help(testing::numbered_records(30));
   Reg_Help& help = open_help();
@@ -96,15 +86,6 @@ TEST_F(Help_Screen, ScrollBarReachesTheLastKeywordWhateverTheirNumber) {
     EXPECT_EQ(help.VScroll1.min, 0);
     program.close(Screen::Help);
   }
-}
-
-TEST_F(Help_Screen, EachScrollStepMovesTheListByOneKeyword) {
-  write_help(testing::numbered_records(40));
-  Reg_Help& help = open_help();
-  const int before = top_in_window(help, 12);
-  help.VScroll1.set_value(3);
-  EXPECT_EQ(top_in_window(help, 12), before - 3 * Reg_Help::Keyword_Pitch);
-  EXPECT_EQ(top_in_window(help, 15), top_in_window(help, 12) + 3 * Reg_Help::Keyword_Pitch);
 }
 
 TEST_F(Help_Screen, QuotedItemKeepsItsCommaAndTheNextRecordStaysInPlace) {
