@@ -34,9 +34,9 @@ struct Button {
 };
 constexpr int First_Row = 7080, Second_Row = 7560, Button_Height = 405;
 constexpr Button Buttons[] = {{0, "データ読込", 120, First_Row, 1095},  {6, "データ保存", 1320, First_Row, 1095},
-                              {5, "データ印刷", 2520, First_Row, 1095}, {15, "Help", 5160, First_Row, 555},
+                              {5, "データ印刷", 2520, First_Row, 1095}, {15, "Help", 5160, First_Row, 585},
                               {4, "検量線表示", 120, Second_Row, 1095}, {3, "測定結果", 1320, Second_Row, 1095},
-                              {1, "条件設定", 2520, Second_Row, 1095},  {7, "終　了", 5160, Second_Row, 555}};
+                              {1, "条件設定", 2520, Second_Row, 1095},  {7, "終　了", 5160, Second_Row, 585}};
 // The button-state rule sets buttons 0..11 on every work screen; these have no place here.
 constexpr int Hidden_Buttons[] = {2, 8, 9, 10, 11};
 
@@ -50,8 +50,7 @@ constexpr const char* Count_Out_Of_Range = "測定値は -2147483648 から 2147
 
 Reg_Data::Reg_Data(Program& program)
     : Work_Screen("データ入力", 5760, 8040),
-      Text1(add<ui::Text_Box>("Text1", Columns[Count_Column].left, Row_Height, Columns[Count_Column].width,
-                              Row_Height)),
+      Text1(add_cells_then_editor()),
       VScroll1(add<ui::Scroll_Bar>("VScroll1", 5520, Row_Height, 240, 6615, /*vertical=*/true)),
       Command1(add<ui::Command_Button>("Command1", 3720, First_Row, 675, Button_Height)),
       Command2(add<ui::Command_Button>("Command2", 4440, First_Row, 675, Button_Height)),
@@ -61,7 +60,8 @@ Reg_Data::Reg_Data(Program& program)
   build_controls();
 }
 
-void Reg_Data::build_controls() {
+// The cells come first so that the editor, created after them, lies over them.
+ui::Text_Box& Reg_Data::add_cells_then_editor() {
   for (int c = 0; c < 4; ++c) {
     const Column& column = Columns[c];
     ui::Label& heading = add(Heading, c, column.left, 0, column.width, Row_Height);
@@ -81,7 +81,10 @@ void Reg_Data::build_controls() {
       };
     }
   }
+  return add<ui::Text_Box>("Text1", Columns[Count_Column].left, Row_Height, Columns[Count_Column].width, Row_Height);
+}
 
+void Reg_Data::build_controls() {
   Text1.alignment = ui::Align::Right;
   Text1.on_key_down = [this](int key, int) { key_down(key); };
   Text1.on_click = [this] { start_typing(); };
@@ -93,6 +96,7 @@ void Reg_Data::build_controls() {
   VScroll1.on_change = [this] { page_changed(); };
 
   for (const Button& b : Buttons) add(Command, b.index, b.left, b.top, b.width, Button_Height).caption = b.caption;
+  Command[target::Exit].font_size = 8;  // its place at the right edge is narrow
   for (int index : Hidden_Buttons) {
     ui::Command_Button& button = add(Command, index, 0, 0, 1095, Button_Height);
     button.caption = index == 2 ? "条件設定" : "検量線表示";

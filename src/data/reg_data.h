@@ -51,6 +51,7 @@ class Reg_Data : public Work_Screen {
   long current_row() const { return static_cast<long>(Page_Rows) * Sheet_Page + Sheet_Row + 1; }
 
  private:
+  ui::Text_Box& add_cells_then_editor();
   void build_controls();
   void key_down(int key);
   void move_up();
