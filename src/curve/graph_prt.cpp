@@ -128,7 +128,8 @@ void print_regression_block(Scaled_Page& page, const Assay_State& s, int w) {
 
   page.rectangle(1000, top + 500, 4500, top + 4500);
   page.line(1000, Y(0), 4500, Y(0));
-  for (int logit_value = -3; logit_value <= 3; ++logit_value) page.line(1000, Y(logit_value), X(axis.tick_end), Y(logit_value));
+  for (int logit_value = -3; logit_value <= 3; ++logit_value)
+    page.line(1000, Y(logit_value), X(axis.tick_end), Y(logit_value));
 
   if (cubic) {
     // Where the cubic leaves the logit range it runs along the top or bottom edge of the frame.

@@ -37,7 +37,8 @@ using Curve_Function = double (*)(const Assay_State&, double);
 void trace(ui::Picture_Area& plot, const Assay_State& state, const Curve_Axis& axis, Curve_Function curve,
            ui::Colour colour) {
   plot.point(axis.at(0), -curve(state, axis.at(0)), colour);
-  for (int step = 1; step <= Curve_Axis::Steps; ++step) plot.line_to(axis.at(step), -curve(state, axis.at(step)), colour);
+  for (int step = 1; step <= Curve_Axis::Steps; ++step)
+    plot.line_to(axis.at(step), -curve(state, axis.at(step)), colour);
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ TEST_F(Curve_View, EachPlotHoldsItsAxisBothCurvesAndTheStandards) {
   }
   EXPECT_EQ(graph().ED_Grid.rows(), 102);
   EXPECT_EQ(graph().ED_Grid.cell(0, 6), "重2 3次");
-  EXPECT_EQ(graph().ED_Grid.cell(51, 1), text::Format(state.ED50_Value(0), "0.00000")) << "ED 50 of the unweighted line";
+  EXPECT_EQ(graph().ED_Grid.cell(51, 1), text::Format(state.ED50_Value(0), "0.00000"))
+      << "ED 50 of the unweighted line";
   EXPECT_EQ(graph().Limit_Grid.cell(3, 0), "AVG-STDx 3");
 }
 
@@ -88,11 +89,13 @@ TEST_F(Curve_View, ButtonFiveMakesTheLogitCorrectedCubicTheFitTheResultsUse) {
   ASSERT_TRUE(Run_Fitness_Examination(program));
   // Every standard tube is read back as a root of the weighting-2 cubic at the tube's own logit.
   auto cubic = [&](double x) {
-    return state.Reg_Coef(2, 1) + state.Reg_Coef(2, 2) * x + state.Reg_Coef(2, 3) * x * x + state.Reg_Coef(2, 4) * x * x * x;
+    const auto& c = state.Reg_Coef;
+    return c(2, 1) + c(2, 2) * x + c(2, 3) * x * x + c(2, 4) * x * x * x;
   };
+  const double nsb = state.STD_Data(1, 1), b0 = state.STD_Data(3, 1);
   for (int i = 1; i <= 6; ++i) {
     for (int j = 1; j <= 2; ++j) {
-      const double percent = clamp_percent(tube_percent(state.STD_Count(3 + i, j), state.STD_Data(1, 1), state.STD_Data(3, 1)), 1, 99);
+      const double percent = clamp_percent(tube_percent(state.STD_Count(3 + i, j), nsb, b0), 1, 99);
       EXPECT_NEAR(cubic(std::log(state.STD_Conc(3 + i, j))), logit(percent), 1e-7) << i << "," << j;
     }
   }

@@ -19,8 +19,9 @@ struct Op_Count {
 Op_Count count_ops(const ui::Picture_Area& plot) {
   Op_Count count;
   for (const ui::Draw_Op& op : plot.ops()) {
-    if (op.type == Type::Line && op.colour == ui::Light_Grey && op.style == ui::Draw_Style::Dotted) ++count.dotted_grey_lines;
-    else if (op.type == Type::Circle && op.colour == ui::Yellow && op.style == ui::Draw_Style::Solid) ++count.yellow_circles;
+    const bool dotted = op.style == ui::Draw_Style::Dotted;
+    if (op.type == Type::Line && op.colour == ui::Light_Grey && dotted) ++count.dotted_grey_lines;
+    else if (op.type == Type::Circle && op.colour == ui::Yellow && !dotted) ++count.yellow_circles;
     else ++count.other;
   }
   return count;
@@ -128,7 +129,8 @@ TEST_F(Standard_Plot, ButtonEightAlternatesBetweenTheTwoViews) {
 }
 
 TEST_F(Standard_Plot, CurveAxisRunsFromHalfTheFirstToTwiceTheLastStandardEitherWay) {
-  for (const std::vector<double>& concentrations : {std::vector<double>{1, 3, 10, 30}, std::vector<double>{30, 10, 3, 1}}) {
+  using Concentrations = std::vector<double>;
+  for (const Concentrations& concentrations : {Concentrations{1, 3, 10, 30}, Concentrations{30, 10, 3, 1}}) {
     SCOPED_TRACE(concentrations[0]);
     enter_assay(concentrations);
     show_standard_plot();
