@@ -1,6 +1,8 @@
 #include "conditions/condition_file.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 #include "conditions/reg_set.h"
 #include "state/navigation.h"
@@ -29,12 +31,6 @@ std::string line_text(std::size_t n) { return std::to_string(n) + "行目"; }
 
 // A line that Text_Clean leaves empty holds nothing.
 bool blank(std::string_view line) { return Text_Clean(line).empty(); }
-
-}  // namespace
-
-void write_condition_lines(const Reg_Set& screen, text::Line_Writer& out) {
-  for (int i = 0; i < box_count; ++i) out.line(screen.info[i].text);
-}
 
 Condition_Read parse_condition_file(std::string_view bytes, const std::string& path) {
   if (text::looks_binary(bytes)) return refused(path, "テキストファイルではありません");
@@ -79,6 +75,12 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
   return read;
 }
 
+}  // namespace
+
+void write_condition_lines(const Reg_Set& screen, text::Line_Writer& out) {
+  for (int i = 0; i < box_count; ++i) out.line(screen.info[i].text);
+}
+
 Condition_Read read_condition_file(const std::string& path) {
   const text::File_Read file = text::read_file(path, largest_file);
   if (!file.ok) return {false, {}, file.message};
@@ -87,11 +89,16 @@ Condition_Read read_condition_file(const std::string& path) {
 
 void Condition_Load(Program& program) {
   Assay_State& state = program.state;
+  // A cancelled dialog or a refused file stops a running wizard.
   const std::string path = program.platform.open_file(dialog_of("条件を開く"));
-  const Condition_Read read = path.empty() ? Condition_Read{} : read_condition_file(path);
+  if (path.empty()) {
+    state.Wizard_Mode = 0;
+    return;
+  }
+  const Condition_Read read = read_condition_file(path);
   if (!read.ok) {
-    if (!path.empty()) program.platform.message(read.message);
-    state.Wizard_Mode = 0;  // a running wizard stops here
+    program.platform.message(read.message);
+    state.Wizard_Mode = 0;
     return;
   }
 
@@ -99,7 +106,7 @@ void Condition_Load(Program& program) {
   auto& screen = *program.screen_as<Reg_Set>(Screen::Conditions);
   state.Condition_File = path;
   screen.caption = path;
-  for (int i = 0; i < 13; ++i) screen.info[i].text = read.lines.fields[i];
+  for (std::size_t i = 0; i < read.lines.fields.size(); ++i) screen.info[static_cast<int>(i)].text = read.lines.fields[i];
   // The standards beyond the file's number keep their texts and are committed with them.
   for (std::size_t k = 1; k <= read.lines.standards.size(); ++k)
     screen.info[static_cast<int>(12 + k)].text = read.lines.standards[k - 1];
@@ -112,19 +119,17 @@ void Condition_Load(Program& program) {
   screen.set_focus(screen.Command[2].enabled ? screen.Command[2] : screen.Command[0]);
 }
 
-void Condition_Save(Program& program) {
+void Condition_Save(Program& program, const Reg_Set& screen) {
   const std::string path = program.platform.save_file(dialog_of("条件を保存する"));
   if (path.empty()) return;
-  const auto* screen = program.screen_as<Reg_Set>(Screen::Conditions);
-  if (screen == nullptr) return;
 
   text::Line_Writer out;
-  write_condition_lines(*screen, out);
+  write_condition_lines(screen, out);
   if (out.failed()) {
     const std::string& character = out.bad_character();
     int box = 0;
-    while (box < box_count - 1 && screen->info[box].text.find(character) == std::string::npos) ++box;
-    const std::string field = screen->Label1.has(box) ? "「" + screen->Label1[box].caption + "」" : line_text(box + 1);
+    while (box < box_count - 1 && screen.info[box].text.find(character) == std::string::npos) ++box;
+    const std::string field = screen.Label1.has(box) ? "「" + screen.Label1[box].caption + "」" : line_text(box + 1);
     program.platform.message("条件を保存できません: " + path + "\n" + field + "の「" + character +
                              "」はシフトJISで保存できない文字です");
     return;

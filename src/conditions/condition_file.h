@@ -4,7 +4,6 @@
 
 #include <array>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "text/text_file.h"
@@ -30,12 +29,13 @@ struct Condition_Read {
   std::string message;  // why the file cannot be used, naming it, when !ok
 };
 
-// Reads and checks the whole file; nothing is taken from a file that fails a check.
+// Reads and checks the whole file: not text, not code page 932, fewer than 13 lines, a line 7
+// that is not a number of standards 0..20, or fewer concentrations than that number each give
+// the message and nothing else.
 Condition_Read read_condition_file(const std::string& path);
-// The same for bytes already read (path only names the file in messages).
-Condition_Read parse_condition_file(std::string_view bytes, const std::string& path);
 
-// Asks for a file name and writes the conditions screen's boxes to it.
-void Condition_Save(Program& program);
+// Asks for a file name and writes the screen's boxes to it. A text that code page 932 cannot
+// hold, or a failed write, is reported and leaves any earlier file as it was.
+void Condition_Save(Program& program, const Reg_Set& screen);
 
 }  // namespace quorin

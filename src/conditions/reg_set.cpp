@@ -91,7 +91,7 @@ Reg_Set::Reg_Set(Program& program)
     button.caption = b.caption;
     button.on_click = [this, i = b.index] {
       Assay_State& state = program_.state;
-      if (i == target::Save_Conditions) return Condition_Save(program_);
+      if (i == target::Save_Conditions) return Condition_Save(program_, *this);
       state.Screen_No = 1;
       if (i == target::Wizard) {
         state.Wizard_Mode = 1;
