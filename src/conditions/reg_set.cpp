@@ -11,6 +11,7 @@ namespace {
 constexpr int box_height = 315;
 constexpr int label_height = 255;
 constexpr int label_drop = 45;  // a label's top below its box's, so the two share a baseline
+constexpr int label_gap = 60;   // between the end of a label and its box
 
 struct Field_Layout {
   int box;
@@ -60,7 +61,7 @@ Reg_Set::Reg_Set(Program& program)
   Label2.caption = "スタンダード濃度";
 
   for (const Field_Layout& f : left_fields) {
-    ui::Label& label = add(Label1, f.box, left_label_x, f.top + label_drop, f.box_left - left_label_x - 60, label_height);
+    ui::Label& label = add(Label1, f.box, left_label_x, f.top + label_drop, f.box_left - left_label_x - label_gap, label_height);
     label.caption = f.label;
     ui::Text_Box& box = add(info, f.box, f.box_left, f.top, f.box_width, box_height);
     box.max_length = f.max_length;
@@ -72,7 +73,7 @@ Reg_Set::Reg_Set(Program& program)
 
   for (int k = 1; k <= Max_Standards; ++k) {
     const int top = standard_top + (k - 1) * standard_row;
-    ui::Label& label = add(Label1, 12 + k, standard_label_x, top + label_drop, standard_box_x - standard_label_x - 60,
+    ui::Label& label = add(Label1, 12 + k, standard_label_x, top + label_drop, standard_box_x - standard_label_x - label_gap,
                            label_height);
     label.caption = standard_label(k);
     ui::Text_Box& box = add(info, 12 + k, standard_box_x, top, standard_box_width, box_height);
@@ -104,6 +105,8 @@ Reg_Set::Reg_Set(Program& program)
   for (int i : unshown_buttons) add(Command, i, 0, 0, 0, 0).visible = false;
 }
 
+// The screen is loaded once, at start-up, while every condition is still empty; the state's
+// conditions are not touched here.
 void Reg_Set::load() {
   Assay_State& state = program_.state;
   state.Weight_Name(0) = "重み付け無し";
