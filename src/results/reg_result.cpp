@@ -23,7 +23,7 @@ Column_Place column_place(int j) {
 }  // namespace
 
 Reg_Result::Reg_Result(Program& program)
-    : Work_Screen("測定結果", 11880, 8280),
+    : Work_Screen("測定結果", 12255, 8280),
       VScroll1(add<ui::Scroll_Bar>("VScroll1", 11520, Body_Top, 255, 7215, /*vertical=*/true)),
       program_(program) {
   for (int j = 0; j < Columns; ++j) {
@@ -35,7 +35,7 @@ Reg_Result::Reg_Result(Program& program)
       const int cell_width = j == 0 ? 1092 : place.width;
       ui::Label& cell = add(Label1, Page_Rows * j + i, place.left, Body_Top + Row_Height * i, cell_width, Row_Height);
       cell.border = true;
-      cell.alignment = j == 0 ? ui::Align::Center : ui::Align::Right;
+      cell.alignment = j <= 1 ? ui::Align::Center : ui::Align::Right;  // row and tube numbers, item names
     }
   }
   VScroll1.set_range(0, 1);
@@ -69,10 +69,8 @@ void Reg_Result::load() {
 }
 
 void Reg_Result::activate() {
-  // The page and the scroll bar start again at the top (the bar also moves, so that its position
-  // keeps telling the page shown).
+  // The next table starts on its first page; what is shown now stays until then.
   Result_Page = 0;
-  VScroll1.set_value(0);
   program_.state.Active_Screen = Screen::Result;
   Command_Enable(program_);
   // Printing waits until a printable table has been asked for.
@@ -89,7 +87,12 @@ void Reg_Result::show_table(Result_Kind kind) {
     state.Result_Table = static_cast<Integer>(kind);  // 1 standard concentrations, 2 sera, 3 samples
     Command[target::Print].enabled = true;
   }
+  // The bar is brought to the page (the first after an activation, else the one shown), and a
+  // shorter table brings both back to its last page.
+  const Long page = Result_Page;
   VScroll1.set_range(0, scroll_maximum(state, kind, table_.rows()));
+  VScroll1.set_value(page);
+  Result_Page = VScroll1.value();
   Page_Disp();
 }
 

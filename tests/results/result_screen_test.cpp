@@ -293,16 +293,19 @@ TEST_F(Result_Navigation, PrintingWaitsForAPrintableTable) {
   }
 }
 
-TEST_F(Result_Navigation, ActivationTurnsBackToTheFirstPage) {
+TEST_F(Result_Navigation, AfterActivationTheNextTableStartsOnItsFirstPage) {
   s.Sample_Number = 100;
   s.Sample_Tubes = 2;
   for (Long i = 1; i <= 100; ++i) s.Sample_Tube_N(i) = 2;
   Reg_Result& screen = results();
   Sample_Disp(program);
   screen.VScroll1.set_value(5);
-  screen.activate();
+  screen.activate();  // the user comes back from another window: the page shown stays
+  EXPECT_EQ(screen.Label1[0].caption, "101");
+  EXPECT_EQ(screen.VScroll1.value(), 5);
+  Sample_Disp(program);
   EXPECT_EQ(screen.Result_Page, 0);
-  EXPECT_EQ(screen.VScroll1.value(), 0);
+  EXPECT_EQ(screen.VScroll1.value(), 0) << "the bar tells the page shown";
   EXPECT_EQ(screen.Label1[0].caption, "1");
 }
 

@@ -1,0 +1,25 @@
+#pragma once
+// The shipped example assay taken through the wizard to the results screen, as a user does:
+// the condition file and the count data file are chosen in the two dialogs. The data sheet's
+// scratch file goes to the temporary folder.
+
+#include <filesystem>
+
+#include "state/navigation.h"
+#include "state/program.h"
+#include "ui/scripted_platform.h"
+
+namespace quorin::shots {
+
+inline void run_example_wizard(Program& program, ui::Scripted_Platform& platform) {
+  const std::filesystem::path examples = std::filesystem::path(__FILE__).parent_path() / "../../examples";
+  std::filesystem::current_path(std::filesystem::temp_directory_path());
+  platform.file_answers = {(examples / "cortisol.crx").string(), (examples / "cortisol_counts.txt").string()};
+  program.show(Screen::Conditions);
+  program.state.Screen_No = 1;
+  program.state.Wizard_Mode = 1;
+  Command_Exec(program, target::Open_File);
+  program.state.Screen_No = 4;
+}
+
+}  // namespace quorin::shots

@@ -1,0 +1,21 @@
+// The results screen of the example assay after the wizard, with one of its four tables.
+//
+//   ./build/release/results_shot out.png [standard|stdconc|sera|sample] [page]
+#include <cstdlib>
+#include <string>
+
+#include "results/reg_result.h"
+#include "results_assay.h"
+#include "shot.h"
+
+int main(int argc, char** argv) {
+  const std::string table = argc > 2 ? argv[2] : "sera";
+  const int page = argc > 3 ? std::atoi(argv[3]) : 0;
+  return quorin::shots::run(argc, argv, [&](quorin::Program& program, quorin::ui::Scripted_Platform& platform) {
+    quorin::shots::run_example_wizard(program, platform);
+    if (table == "standard") quorin::Command_Exec(program, quorin::target::Results);
+    if (table == "stdconc") quorin::Command_Exec(program, quorin::target::Standard_Table);
+    if (table == "sample") quorin::Command_Exec(program, quorin::target::Sample_Table);
+    if (auto* screen = program.screen_as<quorin::Reg_Result>(quorin::Screen::Result)) screen->VScroll1.set_value(page);
+  });
+}
