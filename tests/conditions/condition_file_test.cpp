@@ -164,18 +164,6 @@ TEST_F(Condition_File, FewerStandardsKeepTheEarlierHiddenTexts) {
   EXPECT_EQ(state.STD_Data(11, 0), 8);
 }
 
-TEST_F(Condition_File, CountsBeyondTheirLimitsAreRefusedAsWhenTyped) {
-  enter(7, "4");
-  std::vector<std::string> lines = lines_with("2", {"1", "10"});
-  lines[7] = "15";
-  write_bytes(folder.file("tubes.crx"), file_of(lines));
-  load(folder.file("tubes.crx"));
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"繰り返し数は１０までです"});
-  EXPECT_EQ(state.STD_Tubes, 4);
-  EXPECT_EQ(info(7).text, "4");
-  EXPECT_EQ(state.STD_Number, 2) << "the other boxes are taken";
-}
-
 TEST_F(Condition_File, MalformedFilesAreRefusedWithNothingChanged) {
   std::vector<std::string> short_file = lines_with("2", {"1", "10"});
   short_file.resize(10);
