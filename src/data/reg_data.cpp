@@ -40,10 +40,6 @@ constexpr Button Buttons[] = {{0, "データ読込", 120, First_Row, 1095},  {6,
 // The button-state rule sets buttons 0..11 on every work screen; these have no place here.
 constexpr int Hidden_Buttons[] = {2, 8, 9, 10, 11};
 
-constexpr const char* Scratch_Create_Failed =
-    "作業ファイル temp.dat を作成できません。作業フォルダに書き込めるか確かめてください";
-constexpr const char* Scratch_Io_Failed =
-    "作業ファイル temp.dat を読み書きできません。データ表示画面を開き直してください";
 constexpr const char* Count_Out_Of_Range = "測定値は -2147483648 から 2147483647 までです";
 
 }  // namespace
@@ -147,13 +143,11 @@ bool Reg_Data::Cell_Set() {
     records.push_back({count, static_cast<Integer>(group), static_cast<Integer>(tube)});
   });
   if (!scratch_.open(Scratch_File_Name)) {
-    layout_ = {};
-    program_.platform.message(Scratch_Create_Failed);
-    Data_Disp();
+    scratch_failed(Scratch_Create_Failed);
     return false;
   }
   if (!scratch_.rebuild(records)) {
-    scratch_failed();
+    scratch_failed(Scratch_Io_Failed);
     return false;
   }
   layout_ = layout;
@@ -162,9 +156,9 @@ bool Reg_Data::Cell_Set() {
   return true;
 }
 
-void Reg_Data::scratch_failed() {
+void Reg_Data::scratch_failed(const char* message) {
   layout_ = {};
-  program_.platform.message(Scratch_Io_Failed);
+  program_.platform.message(message);
   Data_Disp();
 }
 
@@ -173,7 +167,7 @@ void Reg_Data::Data_Disp() {
   const long first = static_cast<long>(Page_Rows) * Sheet_Page + 1;
   const long shown = std::clamp(layout_.total() - first + 1, 0L, static_cast<long>(Page_Rows));
   Cell_Rec records[Page_Rows];
-  if (shown > 0 && !scratch_.read(first, shown, records)) return scratch_failed();
+  if (shown > 0 && !scratch_.read(first, shown, records)) return scratch_failed(Scratch_Io_Failed);
 
   for (int k = 0; k < Page_Rows; ++k) {
     const long row = first + k;
@@ -191,7 +185,7 @@ void Reg_Data::Cell_Focus() {
   Text1.top = Row_Height * (Sheet_Row + 1);
   if (current_row() <= layout_.total()) {
     Cell_Rec record;
-    if (!scratch_.read(current_row(), 1, &record)) return scratch_failed();
+    if (!scratch_.read(current_row(), 1, &record)) return scratch_failed(Scratch_Io_Failed);
     if (record.count != 0) Text1.text = text::bare_text(record.count);
   }
   set_focus(Text1);
@@ -204,7 +198,7 @@ void Reg_Data::Cell_Get() {
   const long total = layout_.total();
   if (total > 0) {
     std::vector<Cell_Rec> records(static_cast<std::size_t>(total));
-    if (!scratch_.read(1, total, records.data())) return scratch_failed();
+    if (!scratch_.read(1, total, records.data())) return scratch_failed(Scratch_Io_Failed);
     std::size_t k = 0;
     // The sheet's own layout: its rows go back to the cells they were taken from, even when the
     // conditions have changed since the sheet was built.
@@ -265,7 +259,7 @@ bool Reg_Data::commit_edit() {
       return false;
     }
     if (!scratch_.write_count(row, *count)) {
-      scratch_failed();
+      scratch_failed(Scratch_Io_Failed);
       return false;
     }
     Cell_Dirty = 1;

@@ -13,6 +13,11 @@ namespace quorin {
 
 class Program;
 
+inline constexpr const char* Scratch_Create_Failed =
+    "作業ファイル temp.dat を作成できません。作業フォルダに書き込めるか確かめてください";
+inline constexpr const char* Scratch_Io_Failed =
+    "作業ファイル temp.dat を読み書きできません。データ表示画面を開き直してください";
+
 class Reg_Data : public Work_Screen {
  public:
   static constexpr int Page_Rows = 20;
@@ -63,7 +68,8 @@ class Reg_Data : public Work_Screen {
   bool commit_edit();
   void page_changed();
   void command_click(int index);
-  void scratch_failed();
+  // Tells the user and shows no rows from then on: a sheet whose file failed is not trusted.
+  void scratch_failed(const char* message);
   // The button-state rule for this screen; the change mode keeps buttons 0..11 disabled.
   void enable_commands();
 

@@ -23,7 +23,7 @@ void Reg_Data::command2_click() {
 void Reg_Data::Row_Insert() {
   const long row = current_row();
   if (row > layout_.total()) return;
-  if (!scratch_.insert_count(row, layout_.total())) return scratch_failed();
+  if (!scratch_.insert_count(row, layout_.total())) return scratch_failed(Scratch_Io_Failed);
   Cell_Dirty = 1;
   Data_Disp();
 }
@@ -31,7 +31,7 @@ void Reg_Data::Row_Insert() {
 void Reg_Data::Row_Delete() {
   const long row = current_row();
   if (row > layout_.total()) return;
-  if (!scratch_.delete_count(row, layout_.total())) return scratch_failed();
+  if (!scratch_.delete_count(row, layout_.total())) return scratch_failed(Scratch_Io_Failed);
   Cell_Dirty = 1;
   Data_Disp();
 }

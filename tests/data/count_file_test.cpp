@@ -218,6 +218,31 @@ TEST_F(Count_File, CancelledDialogChangesNothingSilently) {
   EXPECT_EQ(state.Data_File, "");
 }
 
+TEST_F(Count_File, WizardStepLoadsIntoTheSheetItHasJustShown) {
+  set_shape(Twelve_Rows);
+  program.show(Screen::Data);  // the wizard shows the sheet, then loads the counts
+  write_bytes(folder.file("counts.txt"), lines(1, 12));
+  platform.file_answers.push_back(folder.file("counts.txt"));
+  state.Wizard_Mode = 1;
+  Data_Load(program);
+  EXPECT_EQ(state.Wizard_Mode, 1);
+  EXPECT_EQ(column(1)[11], "Sample1-2");
+  EXPECT_EQ(column(3)[11], "12");
+  EXPECT_EQ(program.desktop.front(), program.screen(Screen::Data));
+}
+
+TEST_F(Count_File, WizardStopsWithoutADialogWhenTheSheetCouldNotBeMade) {
+  set_shape(Twelve_Rows);
+  std::filesystem::create_directory(folder.file("temp.dat"));
+  program.show(Screen::Data);
+  ASSERT_EQ(program.screen(Screen::Data), nullptr);
+  state.Wizard_Mode = 1;
+  Data_Load(program);
+  EXPECT_EQ(state.Wizard_Mode, 0);
+  EXPECT_TRUE(platform.dialogs.empty());
+  EXPECT_EQ(platform.messages.size(), 1u) << "only the message about temp.dat";
+}
+
 TEST_F(Count_File, SamplesBeyondTheTableAreLeftOutAndCounted) {
   set_shape({1, 1, 0, 0, 1, 1});
   ASSERT_NE(open_sheet(), nullptr);

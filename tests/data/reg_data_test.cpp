@@ -256,6 +256,22 @@ TEST_F(Sheet, ScratchFileThatCannotBeCreatedKeepsTheSheetClosed) {
   EXPECT_EQ(program.desktop.front(), nullptr);
 }
 
+TEST_F(Sheet, SheetWhoseScratchFileIsLostShowsNoRowsAndStoresNothing) {
+  set_shape(Twelve_Rows);
+  state.STD_Count(1, 1) = 7;
+  ASSERT_NE(open_sheet(), nullptr);
+  std::filesystem::remove(folder.file("temp.dat"));
+  std::filesystem::create_directory(folder.file("temp.dat"));
+  EXPECT_FALSE(sheet().Cell_Set());
+  EXPECT_EQ(platform.messages, std::vector<std::string>{Scratch_Create_Failed});
+  EXPECT_EQ(column(1), Texts(20));
+  enter_count("99");
+  click(sheet().Command1);
+  click(sheet().Command[target::Conditions]);
+  EXPECT_EQ(state.STD_Count(1, 1), 7);
+  EXPECT_EQ(platform.messages.size(), 1u);
+}
+
 TEST_F(Sheet, NavigationCopiesPendingRowEditsBackFirst) {
   set_shape(Twelve_Rows);
   state.STD_Count(1, 1) = 10;
