@@ -19,25 +19,21 @@ Texts padded(Texts texts) {
 
 TEST_F(Sheet, TwelveRowAssayListsEveryTubeInOrder) {
   set_shape(Twelve_Rows);
+  state.STD_Count(2, 2) = 150000;  // TOTAL tube 2: row 4
+  state.STD_Count(4, 1) = -3;      // standard 1 tube 1: row 7
+  state.Sera_Count(1, 2) = 812;    // row 10
+  state.Sample_Count(1, 1) = 47;   // row 11
   ASSERT_NE(open_sheet(), nullptr);
   EXPECT_EQ(state.Total_Tubes, 12);
   EXPECT_EQ(column(1), padded({"NSB0-1", "NSB0-2", "TOTAL1-1", "TOTAL1-2", "STD0-1", "STD0-2", "STD1-1", "STD1-2",
                                "Sera1-1", "Sera1-2", "Sample1-1", "Sample1-2"}));
   // The zero standard and standard 1 (concentration 1.5) show their concentration, no other row.
   EXPECT_EQ(column(2), padded({"", "", "", "", "0.0000", "0.0000", "1.5000", "1.5000"}));
+  // A zero count shows blank, a negative one keeps its sign.
+  EXPECT_EQ(column(3), padded({"", "", "", "150000", "", "", "-3", "", "", "812", "47", ""}));
   // Row numbers run on past the last row.
   EXPECT_EQ(column(0).front(), "1");
   EXPECT_EQ(column(0).back(), "20");
-}
-
-TEST_F(Sheet, CountsShowFromTheirTableCellsWithZeroBlankAndSignKept) {
-  set_shape(Twelve_Rows);
-  state.STD_Count(2, 2) = 150000;  // TOTAL tube 2: row 4
-  state.STD_Count(4, 1) = -3;      // standard 1 tube 1: row 7
-  state.Sera_Count(1, 2) = 812;    // row 10
-  state.Sample_Count(1, 1) = 47;   // row 11
-  ASSERT_NE(open_sheet(), nullptr);
-  EXPECT_EQ(column(3), padded({"", "", "", "150000", "", "", "-3", "", "", "812", "47", ""}));
 }
 
 TEST_F(Sheet, ScratchFileHoldsEightByteLittleEndianRecords) {
@@ -51,14 +47,6 @@ TEST_F(Sheet, ScratchFileHoldsEightByteLittleEndianRecords) {
   EXPECT_EQ(record(3), std::string("\xF0\x49\x02\x00\x01\x00\x01\x00", 8)) << "TOTAL1-1";
   EXPECT_EQ(record(6), std::string("\x00\x00\x00\x00\x00\x00\x02\x00", 8)) << "STD0-2";
   EXPECT_EQ(record(10), std::string("\xFE\xFF\xFF\xFF\x01\x00\x02\x00", 8)) << "Sera1-2";
-}
-
-TEST_F(Sheet, RebuildDropsRecordsOfALargerEarlierSheet) {
-  set_shape({1, 2, 1, 2, 10, 2});
-  ASSERT_NE(open_sheet(), nullptr);
-  state.Sample_Number = 1;
-  Cell_Set(program);
-  EXPECT_EQ(std::filesystem::file_size(folder.file("temp.dat")), 12u * 8);
 }
 
 TEST_F(Sheet, UpAndDownStopAtTheEdgesOfTheSheet) {
