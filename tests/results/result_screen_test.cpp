@@ -309,11 +309,5 @@ TEST_F(Result_Navigation, AfterActivationTheNextTableStartsOnItsFirstPage) {
   EXPECT_EQ(screen.Label1[0].caption, "1");
 }
 
-TEST_F(Result_Navigation, ButtonsOutsideTheWindowAreHidden) {
-  Reg_Result& screen = results();
-  for (int i : {0, 3, 8}) EXPECT_FALSE(screen.Command[i].visible) << i;
-  for (int i : {1, 2, 4, 5, 6, 7, 9, 10, 11}) EXPECT_TRUE(screen.Command[i].visible) << i;
-}
-
 }  // namespace
 }  // namespace quorin
