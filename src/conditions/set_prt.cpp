@@ -49,8 +49,8 @@ void Set_PRT(Program& program) {
   }
   printer.end_document();
 
-  const std::string pdf = printer.destination();
-  program.platform.message(pdf.empty() ? "印刷が終了しました" : "印刷が終了しました\nPDFファイル: " + pdf);
+  if (const std::string finished = ui::print_finished_text(printer); !finished.empty())
+    program.platform.message(finished);
 }
 
 }  // namespace quorin

@@ -98,7 +98,7 @@ void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_St
 void print_standard_page(Program& program) {
   const Assay_State& s = program.state;
   if (const std::string problem = plot_problem(s); !problem.empty()) return program.platform.message(problem);
-  Scaled_Page page(program.platform.printer(), page_scale(Standard_Page_Height));
+  Scaled_Page page(program.platform.printer(), page_scale(program.platform.printer().printable_height(), Standard_Page_Height));
   print_standard_plot(page, s, Percent_Plot);
   print_standard_plot(page, s, Logit_Plot);
   page.end();
@@ -175,7 +175,7 @@ void print_regression_block(Scaled_Page& page, const Assay_State& s, int w) {
 
 void print_regression_page(Program& program) {
   Assay_State& s = program.state;
-  Scaled_Page page(program.platform.printer(), page_scale(Regression_Page_Height));
+  Scaled_Page page(program.platform.printer(), page_scale(program.platform.printer().printable_height(), Regression_Page_Height));
   // The blocks load each weighting's coefficients in turn; the current fit is put back after them.
   std::array<double, 6> current{};
   for (int m = 0; m < 6; ++m) current[m] = s.Reg_Work(29 + m);
@@ -190,7 +190,9 @@ void print_regression_page(Program& program) {
 
 }  // namespace
 
-double page_scale(double layout_height) { return std::min(1.0, Printable_Height / layout_height); }
+double page_scale(double printable_height, double layout_height) {
+  return printable_height > 0 ? std::min(1.0, printable_height / layout_height) : 1.0;
+}
 
 void Graph_PRT(Program& program) {
   switch (program.state.Plot_Stage) {

@@ -182,8 +182,8 @@ void Result_PRT(Program& program) {
     program.platform.message("印刷する測定結果がありません");
     return;
   }
-  const std::string destination = printer.destination();
-  program.platform.message(destination.empty() ? "印刷が終了しました" : "印刷が終了しました\nPDFファイル: " + destination);
+  if (const std::string finished = ui::print_finished_text(printer); !finished.empty())
+    program.platform.message(finished);
 }
 
 }  // namespace quorin

@@ -22,6 +22,8 @@ void print_for(Program& program) {
     default: break;
   }
   printer.end_job();
+  if (const std::string failure = printer.failure(); !failure.empty())
+    program.platform.message("印刷できませんでした\n" + failure);
 }
 
 void exit_program(Program& program) {

@@ -12,4 +12,10 @@ void Printer::print(const std::string& text, bool line_end) {
   }
 }
 
+std::string print_finished_text(const Printer& printer) {
+  if (!printer.failure().empty()) return "";
+  const std::string pdf = printer.destination();
+  return pdf.empty() ? "印刷が終了しました" : "印刷が終了しました\nPDFファイル: " + pdf;
+}
+
 }  // namespace quorin::ui

@@ -37,6 +37,10 @@ class Printer {
   virtual void end_job() {}
   // Where the job went, for the completion message ("" for a printer; a PDF file's path).
   virtual std::string destination() const { return ""; }
+  // Why the job could not be printed, or "" while all is well.
+  virtual std::string failure() const { return ""; }
+  // Height of the printable area of a page in twips.
+  virtual double printable_height() const = 0;
 
  protected:
   // Draws the text with its top left at the current position; returns its width in twips.
@@ -51,5 +55,9 @@ class Printer {
   double font_size_ = 10;
   Draw_Style draw_style_ = Draw_Style::Solid;
 };
+
+// The message a printout closes with: "印刷が終了しました", followed by the PDF file's path when
+// the job went to one; "" when the job failed (the failure is reported once, by whoever ends the job).
+std::string print_finished_text(const Printer& printer);
 
 }  // namespace quorin::ui

@@ -18,6 +18,13 @@ class Recording_Printer : public Printer {
   void point(double x, double y) override;
   void end_document() override { ops_.push_back("end"); }
 
+  // A4 portrait less 12 mm margins at top and bottom, as the PDF output lays out its pages.
+  double printable_height() const override { return page_height; }
+  double page_height = (297.0 - 24.0) / 25.4 * 1440;
+  // A failure to report, as a printer that refused the job would.
+  std::string failure() const override { return failing_with; }
+  std::string failing_with;
+
   const std::vector<std::string>& ops() const { return ops_; }
   void clear() { ops_.clear(); }
   // The number of documents ended so far.

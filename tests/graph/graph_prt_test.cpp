@@ -138,14 +138,14 @@ class Regression_Printout : public Graph_Printout {
     show_standard_plot();
     switch_view();
   }
-  const double scale = page_scale(Regression_Page_Height);
+  const double scale = page_scale(platform.recorder.printable_height(), Regression_Page_Height);
 };
 
 TEST_F(Regression_Printout, FourBlocksScaledOntoThePrintableHeight) {
   const std::vector<Op> ops = print();
   EXPECT_EQ(platform.recorder.documents(), 1);
   ASSERT_LT(scale, 1);
-  EXPECT_NEAR(scale * Regression_Page_Height, Printable_Height, Printed);
+  EXPECT_NEAR(scale * Regression_Page_Height, platform.recorder.printable_height(), Printed);
 
   const auto rects = of_kind(ops, "rect");
   ASSERT_EQ(rects.size(), 4u);
@@ -160,7 +160,7 @@ TEST_F(Regression_Printout, FourBlocksScaledOntoThePrintableHeight) {
           << points;
     }
     if (op.kind == "line" || op.kind == "point" || op.kind == "text") {
-      for (std::size_t i = 1; i < op.numbers.size(); i += 2) EXPECT_LE(op.numbers[i], Printable_Height);
+      for (std::size_t i = 1; i < op.numbers.size(); i += 2) EXPECT_LE(op.numbers[i], platform.recorder.printable_height());
     }
   }
   const Op* name = text_starting(ops, state.Weight_Name(3));

@@ -153,6 +153,14 @@ TEST_F(Navigation, RequestsWithoutMeaningDoNothing) {
   EXPECT_EQ(program.desktop.forms().size(), 1u);
 }
 
+TEST_F(Navigation, FailedPrintIsReportedInsteadOfFinished) {
+  program.show(Screen::Conditions);
+  platform.recorder.failing_with = "プリンタに出力できません";
+  state.Screen_No = 1;
+  Command_Exec(program, target::Print);
+  EXPECT_EQ(platform.messages, (std::vector<std::string>{"印刷できませんでした\nプリンタに出力できません"}));
+}
+
 TEST_F(Navigation, PrinterSetupGoesToThePlatform) {
   Command_Exec(program, target::Printer_Setup);
   EXPECT_EQ(platform.printer_setups, 1);

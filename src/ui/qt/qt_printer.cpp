@@ -13,6 +13,11 @@ namespace {
 constexpr double Twips_Per_Inch = 1440.0;
 constexpr double Pen_Width = 12.0;  // twips, about 0.2 mm
 
+// A4 portrait with 12 mm margins.
+QPageLayout pdf_layout() {
+  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+}
+
 std::string unique_pdf_path() {
   const QString stamp = QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss");
   QString base = QDir::current().filePath("quorin-print-" + stamp);
@@ -60,8 +65,7 @@ QPainter* Qt_Printer::page() {
     if (pdf_path_.empty()) pdf_path_ = fixed_pdf_path_.empty() ? unique_pdf_path() : fixed_pdf_path_;
     pdf_ = std::make_unique<QPdfWriter>(QString::fromStdString(pdf_path_));
     pdf_->setResolution(static_cast<int>(Twips_Per_Inch));
-    pdf_->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
-                                    QPageLayout::Millimeter));
+    pdf_->setPageLayout(pdf_layout());
     pdf_->setCreator("QUORIN");
     device = pdf_.get();
   }
@@ -103,6 +107,11 @@ double Qt_Printer::draw_text(const std::string& text, bool) {
   const double width = metrics.horizontalAdvance(qtext) / scale;
   painter->drawText(QPointF(current_x(), current_y() + metrics.ascent() / scale), qtext);
   return width;
+}
+
+double Qt_Printer::printable_height() const {
+  const QPageLayout layout = has_printer() ? printer_->pageLayout() : pdf_layout();
+  return layout.paintRect(QPageLayout::Inch).height() * Twips_Per_Inch;
 }
 
 double Qt_Printer::line_height() const {

@@ -25,14 +25,14 @@ class Qt_Printer : public Printer {
   void begin_job() override;
   void end_job() override;
   std::string destination() const override { return pdf_path_; }
+  double printable_height() const override;
 
   // True when a real printer is installed (otherwise printing goes to PDF).
   bool has_printer() const;
   QPrinter* printer() { return printer_.get(); }
   // Prints into this PDF file instead of choosing a name (for the report and for tests).
   void set_pdf_path(const std::string& path) { fixed_pdf_path_ = path; }
-  // "" when the job could be painted, otherwise the reason.
-  const std::string& failure() const { return failure_; }
+  std::string failure() const override { return failure_; }
 
  protected:
   double draw_text(const std::string& text, bool line_end) override;
