@@ -92,7 +92,7 @@ void Reg_Graph::build_plots() {
 // Under each plot: its range, the two choice buttons with their equations, the two ED50 values.
 // An equation row is the button, a coefficient, its term, a coefficient and its term.
 void Reg_Graph::build_equations() {
-  constexpr int Button_Width = 940, Number_Width = 740, Term_Width = 200;
+  constexpr int Button_Width = 940, Number_Width = 810, Term_Width = 180;
   constexpr double Equation_Font = 8;  // four equations side by side must fit the window
   constexpr int Line_Top = 5760, Cubic_Top = 6480, Cubic_Second_Top = 6720;
   for (int w = 0; w < 4; ++w) {
