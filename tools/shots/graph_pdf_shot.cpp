@@ -2,27 +2,15 @@
 // page, then the regression page.
 //
 //   ./build/release/graph_pdf_shot out.pdf
-#include <QApplication>
-#include <cstdio>
-#include <cstdlib>
-
 #include "curve/reg_graph.h"
+#include "shot.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/targets.h"
-#include "ui/qt/fonts.h"
-#include "ui/qt/qt_printer.h"
-#include "ui/scripted_platform.h"
 
 namespace {
 
 using namespace quorin;
-
-class Pdf_Platform : public ui::Scripted_Platform {
- public:
-  ui::Printer& printer() override { return pdf; }
-  ui::qt::Qt_Printer pdf;
-};
 
 void enter_assay(Program& program) {
   Assay_State& s = program.state;
@@ -42,28 +30,13 @@ void enter_assay(Program& program) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s OUT.pdf\n", argv[0]);
-    return 2;
-  }
-  if (std::getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication application(argc, argv);
-  ui::qt::install_screen_font();
-  Pdf_Platform platform;
-  platform.pdf.set_pdf_path(argv[1]);
-  Program program(platform);
-  enter_assay(program);
-
-  platform.pdf.begin_job();
-  Graph_PRT(program);
-  program.screen_as<Reg_Graph>(Screen::Graph)->Fit_And_Draw();
-  Graph_PRT(program);
-  platform.pdf.end_job();
-
-  for (const auto& message : platform.messages) std::fprintf(stderr, "message: %s\n", message.c_str());
-  if (!platform.pdf.failure().empty()) {
-    std::fprintf(stderr, "%s\n", platform.pdf.failure().c_str());
-    return 1;
-  }
-  return 0;
+  return shots::run_pdf(argc, argv, [](Program& program, ui::Scripted_Platform&) {
+    enter_assay(program);
+    ui::Printer& printer = program.platform.printer();
+    printer.begin_job();
+    Graph_PRT(program);
+    program.screen_as<Reg_Graph>(Screen::Graph)->Fit_And_Draw();
+    Graph_PRT(program);
+    printer.end_job();
+  });
 }

@@ -6,10 +6,43 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <filesystem>
+
 #include "ui/qt/fonts.h"
+#include "ui/qt/qt_printer.h"
 #include "ui/qt/renderer.h"
 
 namespace quorin::shots {
+
+namespace {
+
+class Pdf_Platform : public ui::Scripted_Platform {
+ public:
+  ui::Printer& printer() override { return pdf; }
+  ui::qt::Qt_Printer pdf;
+};
+
+}  // namespace
+
+int run_pdf(int argc, char** argv, const std::function<void(Program&, ui::Scripted_Platform&)>& scene) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s OUT.pdf\n", argv[0]);
+    return 2;
+  }
+  if (std::getenv("DISPLAY") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication application(argc, argv);
+  ui::qt::install_screen_font();
+  Pdf_Platform platform;
+  platform.pdf.set_pdf_path(std::filesystem::absolute(argv[1]).string());
+  Program program(platform);
+  scene(program, platform);
+  for (const auto& message : platform.messages) std::fprintf(stderr, "message: %s\n", message.c_str());
+  if (!platform.pdf.failure().empty()) {
+    std::fprintf(stderr, "%s\n", platform.pdf.failure().c_str());
+    return 1;
+  }
+  return 0;
+}
 
 int run(int argc, char** argv, const std::function<void(Program&, ui::Scripted_Platform&)>& scene) {
   if (argc < 2) {

@@ -16,4 +16,9 @@ namespace quorin::shots {
 // real renderer and saves the front window to argv[1]. Returns the process exit status.
 int run(int argc, char** argv, const std::function<void(Program&, ui::Scripted_Platform&)>& scene);
 
+// Runs the scene on a scripted platform whose printer writes the PDF file argv[1] (every
+// document of a job a page of it); the scene prints through the program as a user would.
+// Shows the messages on standard error; fails when the printer reported a failure.
+int run_pdf(int argc, char** argv, const std::function<void(Program&, ui::Scripted_Platform&)>& scene);
+
 }  // namespace quorin::shots
