@@ -1,13 +1,24 @@
-// QUORIN: data reduction of competitive radioassays.
+// QUORIN: data reduction of competitive radioassays. Without arguments it opens the screens;
+// "--batch" reduces one assay from the command line and "--help" explains how.
 
 #include <QApplication>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
 
+#include "batch/batch_options.h"
+#include "batch/run_batch.h"
 #include "state/program.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/qt_platform.h"
+#include "ui/qt/qt_printer.h"
 #include "ui/qt/renderer.h"
+#include "ui/recording_printer.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_screens(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("QUORIN");
   quorin::ui::qt::install_screen_font();
@@ -21,4 +32,47 @@ int main(int argc, char** argv) {
 
   renderer.dispatch([&] { program.start(); });
   return QApplication::exec();
+}
+
+// Without a report nothing is printed, so no window system is needed at all.
+int run_batch_without_report(const quorin::batch::Batch_Options& options) {
+  quorin::ui::Recording_Printer unused;
+  quorin::batch::Batch_Platform platform(unused, std::cerr);
+  return quorin::batch::run_batch(options, platform);
+}
+
+// The report is painted by Qt with the screens' font, which needs the application; off screen
+// when there is no display.
+int run_batch_with_report(const quorin::batch::Batch_Options& options, int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
+      std::getenv("WAYLAND_DISPLAY") == nullptr)
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("QUORIN");
+  quorin::ui::qt::install_screen_font();
+
+  quorin::ui::qt::Qt_Printer printer;
+  printer.set_pdf_path(options.pdf);
+  quorin::batch::Batch_Platform platform(printer, std::cerr);
+  return quorin::batch::run_batch(options, platform);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using quorin::batch::Command_Line;
+  const Command_Line line = quorin::batch::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  switch (line.kind) {
+    case Command_Line::Kind::Screens: return run_screens(argc, argv);
+    case Command_Line::Kind::Help: std::cout << quorin::batch::usage_text(); return quorin::batch::Exit_Done;
+    case Command_Line::Kind::Error:
+      std::cerr << line.error << "\n使い方は quorin --help で表示されます\n";
+      return quorin::batch::Exit_Usage;
+    case Command_Line::Kind::Batch: break;
+  }
+  const quorin::batch::Batch_Options options = quorin::batch::with_absolute_paths(line.options);
+  if (options.pdf.empty()) return run_batch_without_report(options);
+  // Qt's own arguments have no place on a batch command line.
+  int qt_argc = 1;
+  return run_batch_with_report(options, qt_argc, argv);
 }

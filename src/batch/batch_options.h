@@ -1,0 +1,46 @@
+#pragma once
+// The command line of the program: no argument opens the screens; "--batch" reduces one assay
+// from its condition file and count data file into a result file, as the screens do; "--help"
+// explains both.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorin::batch {
+
+// Exit statuses of the command line.
+inline constexpr int Exit_Done = 0;
+inline constexpr int Exit_Failed = 1;  // the assay could not be reduced; no result file written
+inline constexpr int Exit_Usage = 2;   // the command line itself is wrong
+
+struct Batch_Options {
+  std::string conditions;  // condition file (.crx)
+  std::string counts;      // count data file
+  std::string result;      // result file to write
+  std::string pdf;         // report to write, "" for none
+  int weight = 0;          // weighting 0..3
+  int order = 1;           // 1 straight line, 3 cubic
+  std::optional<int> from; // first standard of the fit, 1 when not given
+  std::optional<int> to;   // last standard of the fit, the number of standards when not given
+};
+
+struct Command_Line {
+  enum class Kind { Screens, Help, Batch, Error };
+  Kind kind = Kind::Screens;
+  Batch_Options options;  // for Batch
+  std::string error;      // for Error: what is wrong, in Japanese
+};
+
+// Reads the arguments after the program's name. Options may stand anywhere after "--batch";
+// each takes the next argument as its value and may be given once.
+Command_Line parse_command_line(const std::vector<std::string>& arguments);
+
+// The options with every path made absolute, so that they name the same files from any working
+// folder (a batch run works in a folder of its own).
+Batch_Options with_absolute_paths(Batch_Options options);
+
+// The text of "--help".
+std::string usage_text();
+
+}  // namespace quorin::batch

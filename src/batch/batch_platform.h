@@ -1,0 +1,45 @@
+#pragma once
+// The platform of a batch run: no window system. File dialogs take their answers from a queue
+// (an empty queue cancels), questions are answered No, every message and question is written to
+// a stream (standard error) and kept, and printing goes to the printer given, all printouts of a
+// run in one job.
+
+#include <deque>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "batch/shared_job_printer.h"
+#include "ui/platform.h"
+
+namespace quorin::batch {
+
+class Batch_Platform : public ui::Platform {
+ public:
+  Batch_Platform(ui::Printer& printer, std::ostream& out) : printer_(printer), out_(out) {}
+
+  void message(const std::string& text) override;
+  bool ask_yes_no(const std::string& text) override;
+  std::string open_file(const ui::File_Dialog&) override { return next_answer(); }
+  std::string save_file(const ui::File_Dialog&) override { return next_answer(); }
+  void printer_setup() override {}
+  ui::Printer& printer() override { return printer_; }
+  void process_events() override {}
+  void quit() override {}
+
+  // The path the next file dialog answers with.
+  void answer_next_dialog(std::string path) { answers_.push_back(std::move(path)); }
+  // Drops answers no dialog asked for, so that they cannot answer a later one.
+  void forget_answers() { answers_.clear(); }
+  // Every message shown so far, in order.
+  const std::vector<std::string>& messages() const { return messages_; }
+
+ private:
+  std::string next_answer();
+  Shared_Job_Printer printer_;
+  std::ostream& out_;
+  std::deque<std::string> answers_;
+  std::vector<std::string> messages_;
+};
+
+}  // namespace quorin::batch
