@@ -45,27 +45,15 @@ TEST(ReadFile, ReadsAllBytes) {
   EXPECT_TRUE(empty.bytes.empty());
 }
 
-TEST(ReadFile, MissingFile) {
-  Scratch_Folder folder;
-  const std::string path = folder.file("none.txt");
-  const auto read = read_file(path);
-  EXPECT_FALSE(read.ok);
-  EXPECT_TRUE(read.bytes.empty());
-  EXPECT_TRUE(contains(read.message, "ファイルを開けません: " + path)) << read.message;
-}
-
-TEST(ReadFile, Folder) {
+TEST(ReadFile, RefusesWhatIsNoReadableFile) {
   Scratch_Folder folder;
   fs::create_directory(folder.file("sub"));
-  const auto read = read_file(folder.file("sub"));
-  EXPECT_FALSE(read.ok);
-  EXPECT_TRUE(contains(read.message, "ファイルを開けません: " + folder.file("sub"))) << read.message;
-}
-
-TEST(ReadFile, NotARegularFile) {
-  const auto read = read_file("/dev/null");
-  EXPECT_FALSE(read.ok);
-  EXPECT_TRUE(contains(read.message, "/dev/null")) << read.message;
+  for (const std::string& path : {folder.file("none.txt"), folder.file("sub"), std::string("/dev/null")}) {
+    const auto read = read_file(path);
+    EXPECT_FALSE(read.ok) << path;
+    EXPECT_TRUE(read.bytes.empty());
+    EXPECT_TRUE(contains(read.message, "ファイルを開けません: " + path)) << read.message;
+  }
 }
 
 TEST(ReadFile, TooLarge) {
@@ -100,21 +88,14 @@ TEST(LooksBinary, NulAndControlBytes) {
 }
 
 TEST(SaveFile, CreatesAndReplaces) {
-  Scratch_Folder folder;
-  const std::string path = folder.file("result.txt");
+  Scratch_Folder folder;  // the working directory: a bare file name goes there
+  const std::string path = "result.txt";
   EXPECT_EQ(save_file(path, "first\r\n"), "");
-  EXPECT_EQ(read_bytes(path), "first\r\n");
+  EXPECT_EQ(read_bytes(folder.file("result.txt")), "first\r\n");
   EXPECT_EQ(save_file(path, "second, longer\r\n"), "");
   EXPECT_EQ(read_bytes(path), "second, longer\r\n");
   EXPECT_EQ(save_file(path, ""), "");
   EXPECT_EQ(read_bytes(path), "");
-  EXPECT_EQ(leftover_temp_files(folder.path()), 0);
-}
-
-TEST(SaveFile, RelativePathInTheWorkingFolder) {
-  Scratch_Folder folder;  // the working directory is the scratch folder
-  EXPECT_EQ(save_file("temp.txt", "x"), "");
-  EXPECT_EQ(read_bytes(folder.file("temp.txt")), "x");
   EXPECT_EQ(leftover_temp_files(folder.path()), 0);
 }
 
@@ -137,28 +118,20 @@ TEST(SaveFile, ThroughASymbolicLinkReplacesTheFileItPointsTo) {
   EXPECT_EQ(read_bytes(folder.file("real.txt")), "new");
 }
 
-TEST(SaveFile, MissingFolderFails) {
-  Scratch_Folder folder;
-  const std::string path = folder.file("no such folder/result.txt");
-  const std::string message = save_file(path, "data");
-  EXPECT_TRUE(contains(message, "ファイルを保存できません: " + path)) << message;
-  EXPECT_FALSE(fs::exists(path));
-  EXPECT_EQ(leftover_temp_files(folder.path()), 0);
-}
-
-TEST(SaveFile, FolderWhereNothingCanBeCreatedFails) {
-  // /proc refuses new files even to root (chmod-based read-only folders do not stop root).
-  const std::string message = save_file("/proc/quorin-test.txt", "data");
-  EXPECT_TRUE(contains(message, "ファイルを保存できません: /proc/quorin-test.txt")) << message;
-}
-
-TEST(SaveFile, TargetThatIsAFolderIsLeftAlone) {
+TEST(SaveFile, RefusedTargetsLeaveEverythingAsItWas) {
   Scratch_Folder folder;
   fs::create_directory(folder.file("sub"));
   write_bytes(folder.file("sub/inside.txt"), "kept");
-  const std::string message = save_file(folder.file("sub"), "data");
-  EXPECT_TRUE(contains(message, "ファイルを保存できません: " + folder.file("sub"))) << message;
+  write_bytes(folder.file("plain"), "a file, not a folder");
+  // /proc refuses new files even to root (chmod-based read-only folders do not stop root).
+  for (const std::string& path : {folder.file("no such folder/result.txt"), folder.file("sub"),
+                                  folder.file("plain/x.txt"), std::string("/proc/quorin-test.txt")}) {
+    const std::string message = save_file(path, "data");
+    EXPECT_TRUE(contains(message, "ファイルを保存できません: " + path)) << message;
+  }
+  EXPECT_FALSE(fs::exists(folder.file("no such folder")));
   EXPECT_EQ(read_bytes(folder.file("sub/inside.txt")), "kept");
+  EXPECT_EQ(read_bytes(folder.file("plain")), "a file, not a folder");
   EXPECT_EQ(leftover_temp_files(folder.path()), 0);
 }
 
@@ -181,16 +154,6 @@ TEST(SaveFile, FailedWriteLeavesTheOldFileIntact) {
 
   EXPECT_TRUE(contains(message, "ファイルを保存できません: " + path)) << message;
   EXPECT_EQ(read_bytes(path), "the old result\r\n");
-  EXPECT_EQ(leftover_temp_files(folder.path()), 0);
-}
-
-TEST(SaveFile, FolderThatIsAFileFails) {
-  Scratch_Folder folder;
-  write_bytes(folder.file("plain"), "a file, not a folder");
-  const std::string path = folder.file("plain/x.txt");
-  const std::string message = save_file(path, "data");
-  EXPECT_TRUE(contains(message, "ファイルを保存できません: " + path)) << message;
-  EXPECT_EQ(read_bytes(folder.file("plain")), "a file, not a folder");
   EXPECT_EQ(leftover_temp_files(folder.path()), 0);
 }
 
