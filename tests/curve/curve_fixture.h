@@ -13,6 +13,16 @@ namespace quorin::testing {
 
 inline std::unique_ptr<Assay_State> new_state() { return std::make_unique<Assay_State>(); }
 
+// A state of `standards` standards whose NSB and zero-standard means are given: a count c then
+// reads B/B0 = (c - nsb) / (b0 - nsb).
+inline std::unique_ptr<Assay_State> assay_with_means(int standards, double nsb, double b0) {
+  auto s = new_state();
+  s->STD_Number = static_cast<Integer>(standards);
+  s->STD_Data(1, 1) = nsb;
+  s->STD_Data(3, 1) = b0;
+  return s;
+}
+
 // Counts of one standard-side row (1 NSB, 2 TOTAL, 3 zero standard, 3 + k standard k).
 inline void set_counts(Assay_State& s, int row, std::initializer_list<Long> counts) {
   int j = 0;

@@ -11,16 +11,12 @@ namespace quorin {
 namespace {
 
 using testing::choose_line;
-using testing::new_state;
 using testing::set_counts;
 
 // NSB 100, B0 10100: a count c reads B/B0 = (c - 100) / 100 %. The chosen line y = -x makes a
 // tube of B/B0 P read back as e^-logit(P) = (100 - P) / P.
 std::unique_ptr<Assay_State> examined_assay() {
-  auto s = new_state();
-  s->STD_Number = 3;
-  s->STD_Data(1, 1) = 100;
-  s->STD_Data(3, 1) = 10100;
+  auto s = testing::assay_with_means(3, 100, 10100);
   choose_line(*s, 2, 0, -1);
   return s;
 }

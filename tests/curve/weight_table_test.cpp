@@ -10,18 +10,14 @@
 namespace quorin {
 namespace {
 
-using testing::new_state;
 using testing::set_counts;
 
 // Eight fits put in place by hand: weighting w has the line y = (2 + w) - x and the cubic
 // y = (2 + w) - x + 0.001 x^3; all available unless a test says otherwise.
 std::unique_ptr<Assay_State> compared_assay() {
-  auto s = new_state();
-  s->STD_Number = 2;
+  auto s = testing::assay_with_means(2, 100, 10000);
   s->STD_Data(4, 8) = 4;  // the cubic is solved for -8 < logit < 8
   s->STD_Data(5, 8) = -4;
-  s->STD_Data(1, 1) = 100;
-  s->STD_Data(3, 1) = 10000;
   set_counts(*s, 3, {10000});
   s->STD_Tube_N(3) = 1;
   for (int w = 0; w < 4; ++w) {
@@ -34,28 +30,15 @@ std::unique_ptr<Assay_State> compared_assay() {
   return s;
 }
 
-TEST(Weight_Table, HeadingsAndColumnWidths) {
-  auto s = compared_assay();
-  Weight_Grids grids;
-  Weight_Table(*s, grids);
-  const char* headings[] = {"重無1次", "重無3次", "重1 1次", "重1 3次", "重2 1次", "重2 3次", "重3 1次", "重3 3次"};
-  for (int c = 1; c <= 8; ++c) {
-    EXPECT_EQ(grids.ed(0, c), headings[c - 1]);
-    EXPECT_EQ(grids.detection(0, c), headings[c - 1]);
-    EXPECT_EQ(grids.column_width(c), 800);
-  }
-  EXPECT_EQ(grids.column_width(0), 1200);
-  EXPECT_EQ(grids.ed(1, 0), "100");
-  EXPECT_EQ(grids.ed(51, 0), "50");
-  EXPECT_EQ(grids.ed(101, 0), "0");
-  EXPECT_EQ(grids.detection(1, 0), "AVG-STDx 1");
-  EXPECT_EQ(grids.detection(3, 0), "AVG-STDx 3");
-}
-
 TEST(Weight_Table, EdColumnsRunFromLogitPlus3_5DownToMinus3_5) {
   auto s = compared_assay();
   Weight_Grids grids;
   Weight_Table(*s, grids);
+  EXPECT_EQ(grids.ed(0, 1), "重無1次");
+  EXPECT_EQ(grids.ed(0, 6), "重2 3次");
+  EXPECT_EQ(grids.detection(0, 8), "重3 3次");
+  EXPECT_EQ(grids.ed(51, 0), "50");
+  EXPECT_EQ(grids.detection(3, 0), "AVG-STDx 3");
   // Column 1, the unweighted line y = 2 - x: ED k lies at x = 2 - (0.07 k - 3.5).
   EXPECT_EQ(grids.ed(1, 1), "0.22313");    // ED 100: e^-1.5
   EXPECT_EQ(grids.ed(51, 1), "7.38906");   // ED 50: e^2
