@@ -2,6 +2,7 @@
 // counted from the box as shown, and the completion message.
 
 #include "conditions_fixture.h"
+#include "support/pdf_platform.h"
 
 namespace quorin {
 namespace {
@@ -72,18 +73,23 @@ TEST_F(Conditions_Printout, TwentyStandardsFollowWithTheirConcentrations) {
   for (int k = 4; k <= 20; ++k) enter(12 + k, std::to_string(k * 1.25));
   print();
 
-  std::vector<std::string> lines = heading_lines("20");
-  const char* standards[] = {
-      "    STD  1   0.5000",   "    STD  2 abc",        "    STD  3 ",           "    STD  4   5.0000",
-      "    STD  5   6.2500",   "    STD  6   7.5000",   "    STD  7   8.7500",   "    STD  8   10.0000",
-      "    STD  9   11.2500",  "    STD  10   12.5000", "    STD  11   13.7500", "    STD  12   15.0000",
-      "    STD  13   16.2500", "    STD  14   17.5000", "    STD  15   18.7500", "    STD  16   20.0000",
-      "    STD  17   21.2500", "    STD  18   22.5000", "    STD  19   23.7500", "    STD  20   25.0000"};
-  for (const char* line : standards) {
-    lines.push_back(line);
-    lines.push_back("");
-  }
-  EXPECT_EQ(platform.recorder.ops(), page_of(lines));
+  const std::vector<std::string> heading = heading_lines("20");
+  const std::vector<std::string>& ops = platform.recorder.ops();
+  ASSERT_EQ(ops.size(), heading.size() + 2 * 20 + 1);
+  std::vector<std::string> heading_ops = page_of(heading);
+  heading_ops.pop_back();
+  EXPECT_EQ(std::vector<std::string>(ops.begin(), ops.begin() + heading.size()), heading_ops);
+  // Each standard's line and an empty one; the number and the box as shown.
+  auto standard_line = [&](int k) { return ops[heading.size() + 2 * (k - 1)]; };
+  auto text_at = [&](int k, const std::string& text) {
+    return "text 0," + std::to_string(240 * (heading.size() + 2 * (k - 1))) + " \"" + text + "\" eol";
+  };
+  EXPECT_EQ(standard_line(1), text_at(1, "    STD  1   0.5000"));
+  EXPECT_EQ(standard_line(2), text_at(2, "    STD  2 abc"));
+  EXPECT_EQ(standard_line(3), text_at(3, "    STD  3 "));
+  EXPECT_EQ(standard_line(8), text_at(8, "    STD  8   10.0000"));
+  EXPECT_EQ(standard_line(20), text_at(20, "    STD  20   25.0000"));
+  EXPECT_EQ(ops.back(), "end");
   EXPECT_EQ(platform.recorder.documents(), 1);
 }
 
@@ -106,20 +112,9 @@ TEST_F(Conditions_Printout, StandardsAreCountedFromTheBoxAsShown) {
   EXPECT_EQ(state.STD_Number, 8);
 }
 
-// A platform without a printer: the printout goes to a PDF file, and the message says where.
-class Pdf_Recorder : public ui::Recording_Printer {
- public:
-  std::string destination() const override { return "/home/lab/quorin-print-1.pdf"; }
-};
-class Pdf_Platform : public ui::Scripted_Platform {
- public:
-  ui::Printer& printer() override { return pdf; }
-  Pdf_Recorder pdf;
-};
-
 TEST(Conditions_Printout_To_Pdf, MessageNamesThePdfFile) {
   testing::Scratch_Folder folder;
-  Pdf_Platform platform;
+  testing::Pdf_Platform platform;
   Program program(platform);
   program.show(Screen::Conditions);
   testing::click(program.screen_as<Reg_Set>(Screen::Conditions)->Command[5]);
