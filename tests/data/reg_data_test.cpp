@@ -49,29 +49,15 @@ TEST_F(Sheet, ScratchFileHoldsEightByteLittleEndianRecords) {
   EXPECT_EQ(record(10), std::string("\xFE\xFF\xFF\xFF\x01\x00\x02\x00", 8)) << "Sera1-2";
 }
 
-TEST_F(Sheet, UpAndDownStopAtTheEdgesOfTheSheet) {
+TEST_F(Sheet, UpAndDownCrossPagesAndStopAtTheEdgesOfTheSheet) {
   set_shape({1, 2, 1, 2, 10, 2});  // 30 rows: pages 0 and 1
+  state.Sample_Count(7, 1) = 321;  // row 8 + 2 + 12 + 1 = 23: page 1, row 2
   ASSERT_NE(open_sheet(), nullptr);
   Reg_Data& s = sheet();
   press(s.Text1, ui::Key_Up);
   EXPECT_EQ(s.Sheet_Page, 0);
   EXPECT_EQ(s.Sheet_Row, 0);
 
-  s.VScroll1.set_value(1);
-  click(s.Label1[79]);
-  EXPECT_EQ(s.Sheet_Row, 19);
-  press(s.Text1, ui::Key_Down);
-  EXPECT_EQ(s.Sheet_Page, 1);
-  EXPECT_EQ(s.Sheet_Row, 19);
-  press(s.Text1, ui::Key_Up);
-  EXPECT_EQ(s.Sheet_Row, 18);
-}
-
-TEST_F(Sheet, DownAndUpCrossPageBoundaries) {
-  set_shape({1, 2, 1, 2, 10, 2});
-  state.Sample_Count(7, 1) = 321;  // row 8 + 2 + 12 + 1 = 23: page 1, row 2
-  ASSERT_NE(open_sheet(), nullptr);
-  Reg_Data& s = sheet();
   click(s.Label1[79]);
   press(s.Text1, ui::Key_Down);
   EXPECT_EQ(s.Sheet_Page, 1);
@@ -82,11 +68,17 @@ TEST_F(Sheet, DownAndUpCrossPageBoundaries) {
   press(s.Text1, ui::Key_Down);
   EXPECT_EQ(s.Text1.text, "321");
   EXPECT_EQ(s.Text1.top, 330 * 3);
-  press(s.Text1, ui::Key_Up);
-  press(s.Text1, ui::Key_Up);
-  press(s.Text1, ui::Key_Up);
+  for (int k = 0; k < 3; ++k) press(s.Text1, ui::Key_Up);
   EXPECT_EQ(s.Sheet_Page, 0);
   EXPECT_EQ(s.Sheet_Row, 19);
+
+  s.VScroll1.set_value(1);
+  click(s.Label1[79]);  // the last row of the last page
+  press(s.Text1, ui::Key_Down);
+  EXPECT_EQ(s.Sheet_Page, 1);
+  EXPECT_EQ(s.Sheet_Row, 19);
+  press(s.Text1, ui::Key_Up);
+  EXPECT_EQ(s.Sheet_Row, 18);
 }
 
 TEST_F(Sheet, TypingFreezesUpAndDownUntilEnterStoresAndMovesOn) {
