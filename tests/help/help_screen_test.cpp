@@ -12,12 +12,6 @@ namespace {
 
 using testing::Help_Screen;
 
-std::string repeat(const std::string& piece, int times) {
-  std::string text;
-  for (int i = 0; i < times; ++i) text += piece;
-  return text;
-}
-
 TEST_F(Help_Screen, CommandButtonTopicShowsItsTitleSectionAndText) {
   write_help({"2,3,データ保存,カウントを保存します。"});
   Reg_Help& help = open_help();
@@ -26,15 +20,6 @@ TEST_F(Help_Screen, CommandButtonTopicShowsItsTitleSectionAndText) {
   EXPECT_EQ(help.Text3.text, "<データ入力>");
   EXPECT_EQ(help.Text1.text, "\r\nカウントを保存します。\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
   EXPECT_TRUE(platform.messages.empty());
-}
-
-TEST_F(Help_Screen, SixtyCharacterTextShowsThreePiecesOfTwentyEight) {
-  const std::string first = repeat("あ", 28), second = repeat("い", 27) + "x", third = "ABCD";
-  write_help({"1,0,ＮＳＢ," + first + second + third});
-  Reg_Help& help = open_help();
-  testing::click(help.Label1[1]);
-  EXPECT_EQ(help.Text1.text, "\r\n" + first + "\r\n\r\n" + second + "\r\n\r\n" + third + "\r\n\r\n\r\n\r\n");
-  EXPECT_EQ(help.Text2.text, "ＮＳＢ");
 }
 
 TEST_F(Help_Screen, SectionTextFollowsTheCodeAndAnUnknownCodeKeepsTheLastOne) {
@@ -98,29 +83,26 @@ TEST_F(Help_Screen, QuotedItemKeepsItsCommaAndTheNextRecordStaysInPlace) {
   EXPECT_EQ(help.Text1.text, "\r\n非特異結合, 全カウント\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
 }
 
-TEST_F(Help_Screen, MoreThan100RecordsShowTheFirst100AndSayHowManyWereLeftOut) {
-  write_help(testing::numbered_records(103));
-  Reg_Help& help = open_help();
-  EXPECT_EQ(help.topic_count(), 100);
-  EXPECT_TRUE(help.Label1[100].visible);
-  EXPECT_EQ(help.Label1[100].caption, "項目100");
-  EXPECT_EQ(platform.messages,
-            (std::vector<std::string>{"help.csv の項目が100件を超えています。101件目からの3件は表示されません。"}));
-}
-
-TEST_F(Help_Screen, HalfRecordAtTheEndIsLeftOutAndReported) {
-  write_help({"1,0,a,x", "2,3,b"});
-  Reg_Help& help = open_help();
-  EXPECT_EQ(help.topic_count(), 1);
-  EXPECT_EQ(platform.messages,
-            (std::vector<std::string>{"help.csv の2行目の項目は4つの欄がそろっていないため表示されません。"}));
-}
-
-TEST_F(Help_Screen, EmptyLinesAtTheEndAreNoRecord) {
-  write_help({"1,0,a,x", "", "", "", "", ""});
-  Reg_Help& help = open_help();
-  EXPECT_EQ(help.topic_count(), 1);
-  EXPECT_TRUE(platform.messages.empty());
+TEST_F(Help_Screen, RecordsThatCannotBeShownAreLeftOutAndReported) {
+  std::vector<std::string> with_empty_lines = {"1,0,a,x", "", "", ""};
+  struct Case { const char* what; std::vector<std::string> lines; int shown; std::vector<std::string> messages; };
+  const Case cases[] = {
+      {"more than 100", testing::numbered_records(103), 100,
+       {"help.csv の項目が100件を超えています。101件目からの3件は表示されません。"}},
+      {"a half record at the end", {"1,0,a,x", "2,3,b"}, 1,
+       {"help.csv の2行目の項目は4つの欄がそろっていないため表示されません。"}},
+      {"empty lines at the end are no record", with_empty_lines, 1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    write_help(c.lines);
+    platform.messages.clear();
+    Reg_Help& help = open_help();
+    EXPECT_EQ(help.topic_count(), c.shown);
+    EXPECT_TRUE(help.Label1[c.shown].visible);
+    EXPECT_EQ(platform.messages, c.messages);
+    program.close(Screen::Help);
+  }
 }
 
 TEST_F(Help_Screen, MissingFilesGiveAMessageAndAnEmptyScreen) {
