@@ -27,7 +27,8 @@ bool looks_binary(std::string_view bytes);
 // Returns "" on success, otherwise the message to show: "ファイルを保存できません: <path>
 // (<reason>)". The temporary file is "<path>.quorin-tmp-XXXXXX" and is removed on any failure.
 // The saved file keeps the permissions of the file it replaces; saving through a symbolic link
-// replaces the file the link points to.
+// replaces the file the link points to. A target that is a folder, a device ("/dev/full"), a pipe
+// or a socket is refused and left alone.
 std::string save_file(const std::string& path, std::string_view bytes);
 
 // Builds the bytes of a code page 932 text file line by line, each line ended by CR LF.
