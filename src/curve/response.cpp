@@ -29,8 +29,20 @@ void Running_Stats::add(double value) {
     largest = value;
   }
   ++n;
-  sum += value;
-  sum_sq += value * value;
+  if (value == 0) return;
+  // Powers of two rescale exactly: the sums are those of the plain values, only kept in range.
+  const int exponent = std::ilogb(value) + 1;
+  if (!scaled_ || exponent > scale_) {
+    if (scaled_) {
+      sum_ = std::ldexp(sum_, scale_ - exponent);
+      sum_sq_ = std::ldexp(sum_sq_, 2 * (scale_ - exponent));
+    }
+    scale_ = exponent;
+    scaled_ = true;
+  }
+  const double unit = std::ldexp(value, -scale_);
+  sum_ += unit;
+  sum_sq_ += unit * unit;
 }
 
 }  // namespace quorin

@@ -2,6 +2,7 @@
 // The response of one tube and the statistics of a group of tubes, as every computation of the
 // standard curve, the standards, the control sera and the samples takes them.
 
+#include <cmath>
 #include <optional>
 
 namespace quorin {
@@ -42,18 +43,24 @@ std::optional<double> concentration_of(double x);
 // sum of squared deviations); 0 when n < 2 or the mean is 0.
 double cv_percent(double sum, double sum_sq, int n);
 
-// Sum, sum of squares, smallest and largest of the values added one by one.
+// Count, mean, spread and CV of the values added one by one. The sums are kept in units of a
+// power of two near the largest magnitude added, so that the squares of concentrations up to
+// e^700 do not overflow (nor those of tiny values vanish) and the CV stays a number.
 struct Running_Stats {
   int n = 0;
-  double sum = 0;
-  double sum_sq = 0;
   double smallest = 0;
   double largest = 0;
 
   void add(double value);
-  double mean() const { return n == 0 ? 0 : sum / n; }
+  double mean() const { return n == 0 ? 0 : std::ldexp(sum_ / n, scale_); }
   double spread() const { return largest - smallest; }
-  double cv() const { return cv_percent(sum, sum_sq, n); }
+  double cv() const { return cv_percent(sum_, sum_sq_, n); }
+
+ private:
+  int scale_ = 0;       // the sums are in units of 2^scale_
+  bool scaled_ = false;  // scale_ was set by a nonzero value
+  double sum_ = 0;
+  double sum_sq_ = 0;
 };
 
 }  // namespace quorin
