@@ -154,9 +154,9 @@ void Reg_Graph::build_buttons() {
   for (const auto& [index, caption] : buttons) {
     ui::Command_Button& button = add(Command, index, left, Bottom_Row, 1290, 375);
     button.caption = caption;
-    button.on_click = [this, index] {
+    button.on_click = [this, target = index] {
       state_.Screen_No = 3;
-      Command_Exec(program_, index);
+      Command_Exec(program_, target);
     };
     left += 1320;
   }
