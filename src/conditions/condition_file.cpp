@@ -32,6 +32,8 @@ std::string line_text(std::size_t n) { return std::to_string(n) + "行目"; }
 // A line that Text_Clean leaves empty holds nothing.
 bool blank(std::string_view line) { return Text_Clean(line).empty(); }
 
+}  // namespace
+
 Condition_Read parse_condition_file(std::string_view bytes, const std::string& path) {
   if (text::looks_binary(bytes)) return refused(path, "テキストファイルではありません");
   text::Cp932_Error error;
@@ -74,8 +76,6 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
   }
   return read;
 }
-
-}  // namespace
 
 void write_condition_lines(const Reg_Set& screen, text::Line_Writer& out) {
   for (int i = 0; i < box_count; ++i) out.line(screen.info[i].text);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/text_file.h"
@@ -33,6 +34,8 @@ struct Condition_Read {
 // that is not a number of standards 0..20, or fewer concentrations than that number each give
 // the message and nothing else.
 Condition_Read read_condition_file(const std::string& path);
+// The same checks on bytes already read; `path` only names the file in the message.
+Condition_Read parse_condition_file(std::string_view bytes, const std::string& path);
 
 // Asks for a file name and writes the screen's boxes to it. A text that code page 932 cannot
 // hold, or a failed write, is reported and leaves any earlier file as it was.

@@ -44,6 +44,29 @@ std::string folder_list(const std::vector<std::string>& folders) {
   return list;
 }
 
+// Turns a file's bytes into UTF-8 text; `path` names the file in messages.
+Text_Read decode_text(const std::string& name, std::string_view bytes, const std::string& path) {
+  Text_Read result;
+  if (text::looks_binary(bytes)) {
+    result.message = name + " はテキストファイルではありません: " + path;
+    return result;
+  }
+  if (looks_utf8(bytes)) {
+    result.message = name + " の文字コードがシフトJISではありません（UTF-8のようです）: " + path;
+    return result;
+  }
+  text::Cp932_Error error;
+  auto utf8 = text::cp932_to_utf8(bytes, &error);
+  if (!utf8) {
+    result.message = name + " の文字コードがシフトJISではありません（" +
+                     std::to_string(line_of(bytes, error.offset)) + "行目）: " + path;
+    return result;
+  }
+  result.ok = true;
+  result.text = std::move(*utf8);
+  return result;
+}
+
 // Finds the file in the folders, reads it and turns it into UTF-8 text.
 Text_Read read_text(const std::string& name, const std::vector<std::string>& folders) {
   Text_Read result;
@@ -52,29 +75,12 @@ Text_Read read_text(const std::string& name, const std::vector<std::string>& fol
     result.message = name + " が見つかりません（探した場所: " + folder_list(folders) + "）";
     return result;
   }
-  text::File_Read file = text::read_file(path, Largest_File);
+  const text::File_Read file = text::read_file(path, Largest_File);
   if (!file.ok) {
     result.message = file.message;
     return result;
   }
-  if (text::looks_binary(file.bytes)) {
-    result.message = name + " はテキストファイルではありません: " + path;
-    return result;
-  }
-  if (looks_utf8(file.bytes)) {
-    result.message = name + " の文字コードがシフトJISではありません（UTF-8のようです）: " + path;
-    return result;
-  }
-  text::Cp932_Error error;
-  auto utf8 = text::cp932_to_utf8(file.bytes, &error);
-  if (!utf8) {
-    result.message = name + " の文字コードがシフトJISではありません（" +
-                     std::to_string(line_of(file.bytes, error.offset)) + "行目）: " + path;
-    return result;
-  }
-  result.ok = true;
-  result.text = std::move(*utf8);
-  return result;
+  return decode_text(name, file.bytes, path);
 }
 
 struct Item {
@@ -115,21 +121,37 @@ Help_Read parse_topics(std::string_view text) {
   return result;
 }
 
+Readme_Read readme_of(std::string_view text) {
+  Readme_Read result;
+  text::Item_Reader reader(text);
+  while (const auto item = reader.next()) result.lines.emplace_back(*item);
+  return result;
+}
+
 }  // namespace
 
 Help_Read read_help_topics(const std::vector<std::string>& folders) {
-  Text_Read file = read_text(Help_File_Name, folders);
+  const Text_Read file = read_text(Help_File_Name, folders);
   if (!file.ok) return {{}, file.message};
   return parse_topics(file.text);
 }
 
 Readme_Read read_readme_lines(const std::vector<std::string>& folders) {
-  Text_Read file = read_text(Readme_File_Name, folders);
+  const Text_Read file = read_text(Readme_File_Name, folders);
   if (!file.ok) return {{}, file.message};
-  Readme_Read result;
-  text::Item_Reader reader(file.text);
-  while (const auto item = reader.next()) result.lines.emplace_back(*item);
-  return result;
+  return readme_of(file.text);
+}
+
+Help_Read parse_help_file(std::string_view bytes, const std::string& path) {
+  const Text_Read file = decode_text(Help_File_Name, bytes, path);
+  if (!file.ok) return {{}, file.message};
+  return parse_topics(file.text);
+}
+
+Readme_Read parse_readme_file(std::string_view bytes, const std::string& path) {
+  const Text_Read file = decode_text(Readme_File_Name, bytes, path);
+  if (!file.ok) return {{}, file.message};
+  return readme_of(file.text);
 }
 
 }  // namespace quorin::help

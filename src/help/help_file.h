@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorin::help {
@@ -42,5 +43,9 @@ struct Readme_Read {
 
 Help_Read read_help_topics(const std::vector<std::string>& folders);
 Readme_Read read_readme_lines(const std::vector<std::string>& folders);
+
+// The same from a file's bytes already read; `path` only names the file in messages.
+Help_Read parse_help_file(std::string_view bytes, const std::string& path);
+Readme_Read parse_readme_file(std::string_view bytes, const std::string& path);
 
 }  // namespace quorin::help

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with the "fuzz" preset (clang, libFuzzer, ASan, UBSan) and runs each
+# for the given number of seconds (default 60), starting from fuzz/corpus/<target>/ and the
+# inputs of fuzz/regressions/<target>/. New interesting inputs go to build/fuzz/corpus/<target>/,
+# never into the repository; a crash is saved as build/fuzz/crashes/<target>/crash-*.
+# Usage: fuzz/run.sh [seconds] [target...]
+set -uo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+shift || true
+
+cmake --preset fuzz >/dev/null || exit 1
+cmake --build --preset fuzz || exit 1
+
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for source in fuzz/*_fuzz.cpp; do
+    name="$(basename "$source" .cpp)"
+    targets+=("${name%_fuzz}")
+  done
+fi
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+failed=0
+printf '%-16s %8s %12s %10s %8s\n' target seconds executions exec/s crashes
+for target in "${targets[@]}"; do
+  work="build/fuzz/corpus/$target"
+  crashes="build/fuzz/crashes/$target"
+  log="build/fuzz/$target.log"
+  mkdir -p "$work" "$crashes" "fuzz/regressions/$target"
+  "build/fuzz/fuzz/${target}_fuzz" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=4096 \
+    -artifact_prefix="$crashes/" -print_final_stats=1 \
+    "$work" "fuzz/corpus/$target" "fuzz/regressions/$target" >"$log" 2>&1
+  status=$?
+  runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)"
+  speed="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)"
+  found="$(find "$crashes" -type f | wc -l)"
+  printf '%-16s %8s %12s %10s %8s\n' "$target" "$seconds" "${runs:-?}" "${speed:-?}" "$found"
+  if [ "$status" -ne 0 ] || [ "$found" -ne 0 ]; then
+    failed=1
+    echo "  see $log; copy a fixed crash input into fuzz/regressions/$target/" >&2
+  fi
+done
+exit "$failed"

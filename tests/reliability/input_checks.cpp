@@ -1,0 +1,179 @@
+#include "reliability/input_checks.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <optional>
+
+#include "conditions/condition_file.h"
+#include "data/count_file.h"
+#include "help/help_file.h"
+#include "state/navigation.h"
+#include "text/cp932.h"
+#include "text/format.h"
+#include "text/items.h"
+#include "text/number_text.h"
+#include "text/text_file.h"
+
+namespace quorin::testing {
+
+namespace {
+
+bool mentions_non_number(std::string_view text) {
+  for (std::size_t i = 0; i + 3 <= text.size(); ++i) {
+    std::string word(text.substr(i, 3));
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (word == "nan" || word == "inf") return true;
+  }
+  return false;
+}
+
+// A state shaped like a small assay: 3 standards and the NSB, TOTAL and zero rows of 2 tubes,
+// 2 sera of 2 tubes, samples of 3 tubes. Kept between runs (it is large); reset() clears what a
+// run wrote.
+struct Count_Sheet {
+  std::unique_ptr<Assay_State> state = std::make_unique<Assay_State>();
+  Count_Sheet() {
+    state->STD_Number = 3;
+    state->STD_Tubes = 2;
+    state->Sera_Number = 2;
+    state->Sera_Tubes = 2;
+    state->Sample_Tubes = 3;
+  }
+  void reset() {
+    for (int row = 1; row <= 6; ++row)
+      for (int tube = 1; tube <= 2; ++tube) state->STD_Count(row, tube) = 0;
+    for (int row = 1; row <= 2; ++row)
+      for (int tube = 1; tube <= 2; ++tube) state->Sera_Count(row, tube) = 0;
+    for (Long sample = 1; sample <= state->Sample_Number; ++sample)
+      for (int tube = 1; tube <= 3; ++tube) state->Sample_Count(sample, tube) = 0;
+    state->Sample_Number = 0;
+  }
+};
+
+}  // namespace
+
+std::string check_condition_file(std::string_view bytes) {
+  const Condition_Read read = parse_condition_file(bytes, "input.crx");
+  if (!read.ok) {
+    if (!read.message.starts_with("条件ファイルを読み込めません: input.crx\n")) return "refusal without the file's name";
+    return "";
+  }
+  const double standards = text::round_half_even(text::Val(Text_Clean(read.lines.fields[6])));
+  if (static_cast<double>(read.lines.standards.size()) != standards) return "concentrations differ from line 7";
+  for (const std::string& line : read.lines.standards)
+    if (Text_Clean(line).empty()) return "a blank line taken as a concentration";
+  for (const std::string& line : read.lines.fields)
+    if (!text::utf8_to_cp932(line)) return "a line read that cannot be saved again: " + line;
+  for (const std::string& line : read.lines.standards)
+    if (!text::utf8_to_cp932(line)) return "a concentration read that cannot be saved again: " + line;
+  return "";
+}
+
+std::string check_count_file(std::string_view bytes) {
+  if (text::looks_binary(bytes)) return "";  // refused before any count is read
+  const Count_Items items = read_count_items(bytes);
+  if (items.bad_line != 0) return items.counts.empty() ? "" : "counts kept beside a refused line";
+
+  static Count_Sheet sheet;
+  sheet.reset();
+  const std::size_t left = store_counts(*sheet.state, items.counts);
+  if (left > items.counts.size()) return "more counts left over than read";
+  const std::size_t stored = items.counts.size() - left;
+  if (sheet.state->Sample_Number > Max_Samples) return "more samples than the tables hold";
+
+  const Count_Items back = read_count_items(count_file_bytes(*sheet.state));
+  if (back.bad_line != 0 || back.counts.size() < stored) return "the saved counts do not read back";
+  for (std::size_t i = 0; i < back.counts.size(); ++i)
+    if (back.counts[i] != (i < stored ? items.counts[i] : 0)) return "count " + std::to_string(i + 1) + " reads back changed";
+  return "";
+}
+
+std::string check_help_files(std::string_view bytes) {
+  const help::Help_Read topics = help::parse_help_file(bytes, "help.csv");
+  if (topics.topics.size() > static_cast<std::size_t>(help::Max_Topics)) return "more topics than the screen lists";
+  for (const help::Help_Topic& topic : topics.topics)
+    if (!std::isfinite(topic.Help_Section)) return "a section code that is not finite";
+  const help::Readme_Read readme = help::parse_readme_file(bytes, "readme.csv");
+  if (!readme.message.empty() && !readme.lines.empty()) return "readme lines beside a refusal";
+  return "";
+}
+
+std::string check_leading_number(std::string_view bytes) {
+  const double value = text::Val(bytes);
+  if (!std::isfinite(value)) return "Val is not finite";
+  if (!text::starts_with_number(bytes) && value != 0) return "Val of a text without a number is not 0";
+
+  const double whole = text::round_half_even(value);
+  if (!(std::fabs(whole - value) <= 0.5)) return "round_half_even moved by more than a half";
+  if (const std::optional<Long> l = text::to_long(value); l && *l != whole) return "to_long differs from the rounding";
+  if (const std::optional<Integer> i = text::to_integer(value); i && *i != whole) return "to_integer differs from the rounding";
+  if (text::to_integer(value) && !text::to_long(value)) return "a 16-bit value that is not a 32-bit one";
+
+  const std::string general = text::general_number(value);
+  if (general.empty() || mentions_non_number(general)) return "general_number gave " + general;
+  // 15 significant digits, and half the smallest step of a subnormal value.
+  const double back = text::Val(general);
+  if (!(std::fabs(back - value) <= 1e-14 * std::fabs(value) + std::numeric_limits<double>::denorm_min()))
+    return "general_number " + general + " does not read back";
+
+  if (text::starts_with_number(bytes) && text::Format_Text(bytes, "0.00") != text::Format(value, "0.00"))
+    return "Format_Text differs from Format of Val";
+  return "";
+}
+
+std::string check_format(std::string_view bytes) {
+  double value = 0;
+  if (bytes.size() < sizeof value) return "";
+  std::memcpy(&value, bytes.data(), sizeof value);
+  const std::string_view pattern = bytes.substr(sizeof value);
+  const std::string shown = text::Format(value, pattern);
+  if (!std::isfinite(value)) return shown.empty() ? "" : "a value that is not finite shown as " + shown;
+  if (!mentions_non_number(pattern) && mentions_non_number(shown)) return "Format gave " + shown;
+
+  // A pattern of digit places only (one point at most) shows the rounded value and nothing else.
+  if (pattern.empty() || pattern.find_first_not_of("#0.") != std::string_view::npos) return "";
+  const std::size_t point = pattern.find('.');
+  if (point != std::string_view::npos && pattern.find('.', point + 1) != std::string_view::npos) return "";
+  const long decimals = point == std::string_view::npos ? 0 : static_cast<long>(pattern.size() - point - 1);
+  if (decimals > 300) return "";
+  // Rounding to the decimals after 15 significant digits.
+  const double step = std::pow(10.0, static_cast<double>(-decimals));
+  const double back = text::Val(shown);
+  if (!(std::fabs(back - value) <= 0.5 * step + 1e-14 * std::fabs(value) + 1e-300))
+    return "Format(" + text::general_number(value) + ", \"" + std::string(pattern) + "\") gave " + shown;
+  return "";
+}
+
+std::string check_cp932(std::string_view bytes) {
+  text::Cp932_Error error;
+  if (const std::optional<std::string> decoded = text::cp932_to_utf8(bytes, &error)) {
+    const std::optional<std::string> encoded = text::utf8_to_cp932(*decoded);
+    if (!encoded) return "decoded text that does not encode again";
+    if (text::cp932_to_utf8(*encoded) != decoded) return "encoded text that decodes differently";
+  } else if (error.offset >= bytes.size()) {
+    return "a decoding error past the end";
+  }
+  if (const std::optional<std::string> encoded = text::utf8_to_cp932(bytes)) {
+    if (text::cp932_to_utf8(*encoded) != std::optional<std::string>(std::string(bytes)))
+      return "accepted UTF-8 that reads back changed";
+  }
+  return "";
+}
+
+Input_Check input_check(std::string_view target) {
+  struct Named {
+    std::string_view name;
+    Input_Check check;
+  };
+  static constexpr Named checks[] = {{"condition_file", check_condition_file}, {"count_file", check_count_file},
+                                     {"help_files", check_help_files},         {"leading_number", check_leading_number},
+                                     {"format", check_format},                 {"cp932", check_cp932}};
+  for (const Named& named : checks)
+    if (named.name == target) return named.check;
+  return nullptr;
+}
+
+}  // namespace quorin::testing
