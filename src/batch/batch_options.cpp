@@ -14,7 +14,7 @@ namespace {
 // The whole number an argument spells in its plain form ("2", not "02", "2.0" or "2x").
 std::optional<int> whole_number(const std::string& argument) {
   const double value = text::Val(argument);
-  const auto number = text::to_integer(value);
+  const auto number = text::to_long(value);
   if (!number || text::bare_text(*number) != argument) return std::nullopt;
   return *number;
 }
@@ -22,13 +22,13 @@ std::optional<int> whole_number(const std::string& argument) {
 struct Numeric_Option {
   const char* name;
   bool (*allowed)(int);
-  const char* wanted;  // what the value must be, for the message
+  const char* wanted;  // how the value must be given, for the message
 };
 
-constexpr Numeric_Option Weight{"--weight", [](int w) { return w >= 0 && w <= 3; }, "0～3 の整数"};
-constexpr Numeric_Option Order{"--order", [](int o) { return o == 1 || o == 3; }, "1 か 3"};
-constexpr Numeric_Option From{"--from", [](int f) { return f >= 1; }, "1 以上の整数"};
-constexpr Numeric_Option To{"--to", [](int t) { return t >= 1; }, "1 以上の整数"};
+constexpr Numeric_Option Weight{"--weight", [](int w) { return w >= 0 && w <= 3; }, "0～3 の整数で"};
+constexpr Numeric_Option Order{"--order", [](int o) { return o == 1 || o == 3; }, "1 か 3 で"};
+constexpr Numeric_Option From{"--from", [](int f) { return f >= 1; }, "1 以上の整数で"};
+constexpr Numeric_Option To{"--to", [](int t) { return t >= 1; }, "1 以上の整数で"};
 
 class Parser {
  public:
@@ -76,7 +76,7 @@ class Parser {
   }
 
   static std::string wrong_value(const Numeric_Option& option, const std::string& value) {
-    return std::string(option.name) + " は " + option.wanted + "で指定してください: " + value;
+    return std::string(option.name) + " は " + option.wanted + "指定してください: " + value;
   }
 
   void number(const Numeric_Option& option, int& target) {
