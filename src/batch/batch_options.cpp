@@ -113,8 +113,11 @@ Command_Line parse_command_line(const std::vector<std::string>& arguments) {
 }
 
 Batch_Options with_absolute_paths(Batch_Options options) {
-  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf})
-    if (!path->empty()) *path = std::filesystem::absolute(*path).lexically_normal().string();
+  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf}) {
+    std::error_code error;  // no working folder: the path stays as given, and its file is not found
+    if (const auto absolute = std::filesystem::absolute(*path, error); !path->empty() && !error)
+      *path = absolute.lexically_normal().string();
+  }
   return options;
 }
 

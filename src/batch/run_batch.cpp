@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <filesystem>
 
 #include "batch/work_folder.h"
@@ -110,12 +111,11 @@ class Batch_Road {
     auto& graph = *program_.screen_as<Reg_Graph>(Screen::Graph);
     for (int box : {0, 1}) type_and_enter(graph, graph.Range_Box[box], text::bare_text(range()[box]));
     if (!range_in_force())
-      return "回帰範囲 STD " + text::bare_text(range()[0]) + " ～ STD " + text::bare_text(range()[1]) +
-             " は使えません (スタンダードは " + text::bare_text(state_.STD_Number) + " 点です)";
-    click(graph, graph.Choice[2 * options_.weight + (options_.order == 1 ? 0 : 1)]);
+      return "回帰範囲 " + range_text() + " は使えません (スタンダードは " + text::bare_text(state_.STD_Number) + " 点です)";
+    if (const int choice = 2 * options_.weight + (options_.order == 1 ? 0 : 1); graph.Choice.has(choice))
+      click(graph, graph.Choice[choice]);
     if (!fit_in_force())
-      return "検量線 " + fit_label(options_.weight, options_.order) + " は回帰範囲 STD " + text::bare_text(range()[0]) +
-             " ～ STD " + text::bare_text(range()[1]) + " では計算できません";
+      return "検量線 " + fit_label(options_.weight, options_.order) + " は回帰範囲 " + range_text() + " では計算できません";
     return "";
   }
 
@@ -162,6 +162,10 @@ class Batch_Road {
 
   // The regression range asked for: --from and --to, else all standards.
   std::array<int, 2> range() const { return {options_.from.value_or(1), options_.to.value_or(state_.STD_Number)}; }
+
+  std::string range_text() const {
+    return "STD " + text::bare_text(range()[0]) + " ～ STD " + text::bare_text(range()[1]);
+  }
 
   bool range_in_force() const {
     return state_.Plot_Stage == 2 && state_.Fit_From == range()[0] && state_.Fit_To == range()[1];
@@ -253,7 +257,11 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
   std::string failure, report_file;
   {
     Batch_Road road(options, platform);  // the screens let go of the scratch file before the folder goes
-    failure = road.run();
+    try {
+      failure = road.run();
+    } catch (const std::exception& error) {  // out of memory, say: stop as at any failure
+      failure = std::string("処理を中止しました: ") + error.what();
+    }
     report_file = road.report_file();
   }
   if (failure.empty()) return Exit_Done;
