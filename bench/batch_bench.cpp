@@ -29,6 +29,7 @@
 #include "curve/weight_table.h"
 #include "data/samples.h"
 #include "data/treatment_standard.h"
+#include "results/result_file.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/targets.h"
@@ -175,6 +176,11 @@ void time_steps(const Files& files, double read_ms, double write_ms) {
   report("showing the sample table (button)", bench::median_ms(Runs, [&] { exec(4, target::Sample_Table); }), read_ms,
          "read");
   report("writing the result file (with fsync)", bench::median_ms(Runs, [&] { exec(4, target::Save, files.result); }),
+         write_ms, "write");
+  report("  of which building the sections' bytes", bench::median_ms(Runs, [&] {
+           text::Line_Writer out;
+           write_result_sections(state, out);
+         }),
          write_ms, "write");
   if (platform.messages.empty() || platform.messages.back() != "データ保存が終了しました")
     std::printf("unexpected message: %s\n", platform.messages.empty() ? "(none)" : platform.messages.back().c_str());
