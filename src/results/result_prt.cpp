@@ -98,6 +98,11 @@ Row summary_row(const Assay_State& s, Result_Kind kind, Long item) {
   }
 }
 
+// Rows are printed at 10 points: in the printer's fixed-pitch face a half-width character is
+// then 100 twips, so the twelve-character fields stay inside their 1200-twip columns and no rule
+// runs through a digit (at 12 points the last two characters of a field crossed the next rule).
+constexpr double Row_Font = 10;
+
 class Page_Writer {
  public:
   Page_Writer(ui::Printer& printer, const Layout& layout, std::string title)
@@ -110,7 +115,7 @@ class Page_Writer {
   // A tube row opens a page when none is open; its item's summary row follows it directly.
   void tube_row(const Row& cells) {
     if (!page_open()) header();
-    printer_.set_font_size(12);
+    printer_.set_font_size(Row_Font);
     print_row(cells);
   }
   void summary_row(const Row& cells) { print_row(cells); }

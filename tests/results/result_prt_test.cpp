@@ -55,8 +55,8 @@ TEST_F(Result_Printout, SeraPageByHand) {
       "text 0,750 \"Remark    \"", "text 1200,750 \"Counts\"", "text 2400,750 \"Calc Conc.\"",
       "text 3600,750 \"Count CV\"", "text 4800,750 \"Mean Calc Conc.\"", "text 6000,750 \"Range\"",
       "text 7200,750 \"Conc. CV\"",
-      "font 12", "text 0,1000 \" 1 \"", "text 1200,1000 \"      5010\"", "text 2400,1000 \"  1.235\"",
-      "font 12", "text 0,1250 \" 2 \"", "text 1200,1250 \"      4990\"", "text 2400,1250 \"  1.250\"",
+      "font 10", "text 0,1000 \" 1 \"", "text 1200,1000 \"      5010\"", "text 2400,1000 \"  1.235\"",
+      "font 10", "text 0,1250 \" 2 \"", "text 1200,1250 \"      4990\"", "text 2400,1250 \"  1.250\"",
       "text 0,1500 \" Sera 2\"", "text 3600,1500 \"     0.28\"", "text 4800,1500 \"   1.242\"",
       "text 6000,1500 \"  0.016\"", "text 7200,1500 \"     0.88\"",
       "rect 0,750 8400,1750",
@@ -121,7 +121,7 @@ TEST_F(Result_Printout, AnItemSplitAcrossPagesGoesOnAfterTheNextHeader) {
   EXPECT_TRUE(has(first, "rect 0,750 10800,12750"));
   const Ops second = page(2);
   const Ops head(second.begin() + 13, second.begin() + 15);  // after the title, page number and 9 headers
-  EXPECT_EQ(head, (Ops{"font 12", "text 0,1000 \"   36 \""}));
+  EXPECT_EQ(head, (Ops{"font 10", "text 0,1000 \"   36 \""}));
   EXPECT_TRUE(has(second, "text 0,1250 \"   37 \""));
   EXPECT_TRUE(has(second, "text 0,1500 \"  Sample 13\""));
 }

@@ -91,7 +91,8 @@ QPen Qt_Printer::pen() const {
 }
 
 QFont Qt_Printer::font() const {
-  QFont font("ＭＳ Ｐゴシック");
+  // The printouts align their columns with blanks: they need a fixed-pitch face.
+  QFont font("ＭＳ ゴシック");
   font.setPointSizeF(font_size());
   return font;
 }
