@@ -218,12 +218,15 @@ std::string thirteen_lines(const std::string& tail) {
   return testing::cp932("山田\r\n2024/01/15\r\nコルチゾール\r\nμg/dL\r\n1\r\n4\r\n") + tail;
 }
 
+// The first bytes of a program file.
+constexpr char elf_bytes[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0";
+const std::string elf_header(elf_bytes, sizeof elf_bytes - 1);
+
 const std::vector<Bad_File>& bad_files() {
   static const std::vector<Bad_File> files = {
       {"empty", "", "ファイルが空です"},
       {"cut inside a two-byte character", thirteen_lines("2\r\n2\r\n2\r\n2\r\n1\r\n1\r\n\x8e"), "シフトJISとして読めない"},
-      {"binary", std::string("\x7f" "ELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x03\x00", 20),
-       "テキストファイルではありません"},
+      {"binary", elf_header, "テキストファイルではありません"},
       {"a 10 MB line without a line end", std::string(10u << 20, '7'), "ファイルが大きすぎます"},
       {"bytes that are not code page 932", "a\r\nb\r\n\x81\x7f\x85\x40\r\n", "3行目にシフトJISとして読めない"},
   };
