@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <random>
 
+#include "bench_assay.h"
 #include "bench_timing.h"
 #include "curve/regression.h"
 #include "data/treatment_standard.h"
@@ -23,36 +24,9 @@ namespace {
 
 using namespace quorin;
 
-void fill_largest_assay(Assay_State& s) {
-  std::mt19937 random(1);
-  std::uniform_real_distribution<double> scatter(0.95, 1.05);
-  const double nsb = 300, b0 = 12000;
-  s.STD_Number = 20;
-  s.STD_Tubes = 10;
-  for (int j = 1; j <= 10; ++j) {
-    s.STD_Count(1, j) = Long(nsb * scatter(random));
-    s.STD_Count(2, j) = 40000;
-    s.STD_Count(3, j) = Long(b0 * scatter(random));
-  }
-  for (int k = 1; k <= 20; ++k) {
-    const double concentration = 0.05 * std::pow(1.6, k - 1);
-    s.STD_Data(3 + k, 0) = concentration;
-    const double bound = nsb + (b0 - nsb) / (1 + std::pow(concentration / 5, 0.9));
-    for (int j = 1; j <= 10; ++j) s.STD_Count(3 + k, j) = Long(bound * scatter(random));
-  }
-  s.Sera_Number = 20;
-  s.Sera_Tubes = 10;
-  s.Sample_Number = Max_Samples;
-  s.Sample_Tubes = 10;
-  s.Dilution_Factor = 2;
-  std::uniform_real_distribution<double> response(nsb * 0.9, b0 * 1.02);
-  for (int i = 1; i <= 20; ++i)
-    for (int j = 1; j <= 10; ++j) s.Sera_Count(i, j) = Long(response(random));
-  for (Long i = 1; i <= Max_Samples; ++i)
-    for (int j = 1; j <= 10; ++j) s.Sample_Count(i, j) = Long(response(random));
-  Treatment_Standard(s);
-  s.Fit_From = 1;
-  s.Fit_To = 20;
+// The largest assay with its curves fitted and the logit-corrected cubic chosen.
+void fill_fitted_assay(Assay_State& s) {
+  bench::fill_largest_assay(s);
   Regression(s);
   s.Weight_Type = 3;
   s.Reg_Order = 3;
@@ -71,7 +45,7 @@ int main() {
   ui::Scripted_Platform platform;
   Program program(platform);
   program.load(Screen::Conditions);  // the result file begins with its boxes
-  fill_largest_assay(program.state);
+  fill_fitted_assay(program.state);
   program.show(Screen::Result);
   auto& screen = *program.screen_as<Reg_Result>(Screen::Result);
   program.state.Screen_No = 4;
