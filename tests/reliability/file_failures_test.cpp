@@ -38,12 +38,7 @@ const std::string Example_Counts = Examples + "/cortisol_counts.txt";
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-int leftover_temp_files(const fs::path& folder) {
-  int n = 0;
-  for (const auto& entry : fs::directory_iterator(folder))
-    if (contains(entry.path().filename().string(), ".quorin-tmp-")) ++n;
-  return n;
-}
+using quorin::testing::leftover_temp_files;
 
 // Limits the size of any file this process writes for as long as it lives (the limit binds root
 // too), so that a save fails half way as on a full disk.

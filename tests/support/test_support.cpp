@@ -36,6 +36,13 @@ Scratch_Folder::~Scratch_Folder() {
   fs::remove_all(path_, ignored);
 }
 
+int leftover_temp_files(const fs::path& folder) {
+  int n = 0;
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().filename().string().find(".quorin-tmp-") != std::string::npos) ++n;
+  return n;
+}
+
 std::string read_bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream out;

@@ -23,6 +23,9 @@ class Scratch_Folder {
   std::filesystem::path previous_;
 };
 
+// The files of the folder whose name marks them as temporary files of a save.
+int leftover_temp_files(const std::filesystem::path& folder);
+
 std::string read_bytes(const std::string& path);
 void write_bytes(const std::string& path, const std::string& bytes);
 

@@ -21,13 +21,7 @@ using quorin::testing::write_bytes;
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// Files of the folder whose name marks them as temporary files of save_file.
-int leftover_temp_files(const fs::path& folder) {
-  int n = 0;
-  for (const auto& entry : fs::directory_iterator(folder))
-    if (contains(entry.path().filename().string(), ".quorin-tmp-")) ++n;
-  return n;
-}
+using quorin::testing::leftover_temp_files;
 
 TEST(ReadFile, ReadsAllBytes) {
   Scratch_Folder folder;
