@@ -115,7 +115,9 @@ TEST_F(Data_Printout, ConcentrationsMatchTheScreenAndZeroCountsPrintNothing) {
     const bool printed = std::any_of(ops.begin(), ops.end(),
                                      [&](const std::string& op) { return op.rfind("text 3000," + y + " ", 0) == 0; });
     EXPECT_EQ(printed, !shown[row - 1].empty());
-    if (printed) EXPECT_TRUE(has(ops, "text 3000," + y + " \"" + shown[row - 1] + "\""));
+    if (printed) {
+      EXPECT_TRUE(has(ops, "text 3000," + y + " \"" + shown[row - 1] + "\""));
+    }
     EXPECT_FALSE(std::any_of(ops.begin(), ops.end(),
                              [&](const std::string& op) { return op.rfind("text 4500," + y + " ", 0) == 0; }))
         << "every count is zero";
