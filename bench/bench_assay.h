@@ -6,7 +6,7 @@
 #include <cmath>
 #include <random>
 
-#include "data/treatment_standard.h"
+#include "curve/treatment_standard.h"
 #include "state/assay_state.h"
 
 namespace quorin::bench {

@@ -11,8 +11,8 @@
 #include "curve/fit_choice.h"
 #include "curve/regression.h"
 #include "curve/weight_table.h"
-#include "data/samples.h"
-#include "data/treatment_standard.h"
+#include "curve/samples.h"
+#include "curve/treatment_standard.h"
 #include "state/assay_state.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "data/reg_data.h"
 #include "state/navigation.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "text/text_file.h"
 #include "ui/scripted_platform.h"
 

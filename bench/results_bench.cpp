@@ -13,11 +13,11 @@
 #include "bench_assay.h"
 #include "bench_timing.h"
 #include "curve/regression.h"
-#include "data/treatment_standard.h"
+#include "curve/treatment_standard.h"
 #include "results/reg_result.h"
 #include "state/navigation.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "ui/scripted_platform.h"
 
 namespace {

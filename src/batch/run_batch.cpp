@@ -7,7 +7,7 @@
 
 #include "batch/work_folder.h"
 #include "curve/fit_choice.h"
-#include "curve/reg_graph.h"
+#include "graph/reg_graph.h"
 #include "results/result_table.h"
 #include "state/navigation.h"
 #include "state/program.h"

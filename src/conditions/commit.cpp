@@ -7,6 +7,7 @@
 #include "conditions/reg_set.h"
 #include "state/navigation.h"
 #include "state/program.h"
+#include "text/text_clean.h"
 #include "text/format.h"
 #include "text/number_text.h"
 
@@ -55,7 +56,7 @@ void store_count(Assay_State& state, const Count_Field& count, double whole) {
 void Reg_Set::commit(int i) {
   Assay_State& state = program_.state;
   ui::Text_Box& box = info[i];
-  const std::string cleaned = Text_Clean(box.text);
+  const std::string cleaned = text::Text_Clean(box.text);
   const double v = text::Val(cleaned);
 
   if (i < first_count_box) {

@@ -7,6 +7,7 @@
 #include "conditions/reg_set.h"
 #include "state/navigation.h"
 #include "state/program.h"
+#include "text/text_clean.h"
 #include "text/cp932.h"
 #include "text/items.h"
 #include "text/number_text.h"
@@ -30,7 +31,7 @@ Condition_Read refused(const std::string& path, const std::string& problem) {
 std::string line_text(std::size_t n) { return std::to_string(n) + "行目"; }
 
 // A line that Text_Clean leaves empty holds nothing.
-bool blank(std::string_view line) { return Text_Clean(line).empty(); }
+bool blank(std::string_view line) { return text::Text_Clean(line).empty(); }
 
 }  // namespace
 
@@ -56,7 +57,7 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
     ++line_number;
   }
 
-  const std::string standards = Text_Clean(read.lines.fields[standards_line - 1]);
+  const std::string standards = text::Text_Clean(read.lines.fields[standards_line - 1]);
   if (!standards.empty() && !text::starts_with_number(standards))
     return refused(path, line_text(standards_line) + "のスタンダードの点数が数値ではありません: " + standards);
   const double v = text::Val(standards);

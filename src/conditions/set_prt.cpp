@@ -3,7 +3,7 @@
 
 #include "conditions/reg_set.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
 

@@ -3,10 +3,10 @@
 
 #include "data/count_file.h"
 #include "data/reg_data.h"
-#include "data/treatment_standard.h"
+#include "curve/treatment_standard.h"
 #include "state/navigation.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/text_file.h"
 

@@ -5,7 +5,7 @@
 
 #include "data/reg_data.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "text/format.h"
 
 namespace quorin {

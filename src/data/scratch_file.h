@@ -13,6 +13,9 @@
 
 namespace quorin {
 
+// The name of the scratch file of the data sheet, in the working directory.
+inline constexpr const char* Scratch_File_Name = "temp.dat";
+
 struct Cell_Rec {
   Long count = 0;
   Integer group = 0;

@@ -6,7 +6,7 @@
 #include "conditions/reg_set.h"
 #include "results/result_table.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "text/format.h"
 
 namespace quorin {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "text/format.h"
 
 namespace quorin {

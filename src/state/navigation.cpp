@@ -1,9 +1,7 @@
 #include "state/navigation.h"
 
-#include <cstdio>
-
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "state/wizard.h"
 #include "state/work_screen.h"
 
@@ -29,7 +27,7 @@ void print_for(Program& program) {
 void exit_program(Program& program) {
   if (!program.platform.ask_yes_no("システムを終了します　よろしいですか？")) return;
   program.end();  // closing the screens closes every file they hold
-  std::remove(Scratch_File_Name);  // a missing file is no error
+  Delete_Scratch_File(program);
 }
 
 // Makes `which` the screen whose buttons the button-state rule sets, loading it if needed.

@@ -1,5 +1,5 @@
 #pragma once
-// The shared dispatcher of the four work screens, the button-state rule and the text cleaner.
+// The shared dispatcher of the four work screens and the button-state rule.
 
 #include <string>
 #include <string_view>
@@ -33,12 +33,5 @@ void Command_Exec(Program& program, int target);
 // Enables or disables buttons 0..11 of Active_Screen by how complete the assay is, and closes
 // the screens that can no longer be shown.
 void Command_Enable(Program& program);
-
-// The typed text without blanks at either end (ideographic blanks included) and without any
-// carriage return, line feed or NUL character.
-std::string Text_Clean(std::string_view text);
-
-// The name of the scratch file of the data sheet, in the working directory.
-inline constexpr const char* Scratch_File_Name = "temp.dat";
 
 }  // namespace quorin

@@ -1,7 +1,7 @@
 #include "state/program.h"
 
 #include "state/reg_intro.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 
 namespace quorin {
 

@@ -2,7 +2,7 @@
 
 #include "state/navigation.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 
 namespace quorin {
 

@@ -10,7 +10,7 @@
 #include "batch_fixture.h"
 #include "conditions/reg_set.h"
 #include "curve/fit_choice.h"
-#include "curve/reg_graph.h"
+#include "graph/reg_graph.h"
 #include "data/reg_data.h"
 #include "results/reg_result.h"
 #include "state/navigation.h"

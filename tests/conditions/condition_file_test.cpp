@@ -6,7 +6,7 @@
 
 #include "conditions_fixture.h"
 #include "state/navigation.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 
 namespace quorin {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "curve/fit_choice.h"
 #include "curve_fixture.h"
-#include "data/treatment_standard.h"
+#include "curve/treatment_standard.h"
 
 namespace quorin {
 namespace {

@@ -1,4 +1,4 @@
-#include "data/treatment_standard.h"
+#include "curve/treatment_standard.h"
 
 #include <gtest/gtest.h>
 

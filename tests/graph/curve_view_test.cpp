@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "curve/fit_choice.h"
-#include "curve/plot_axes.h"
+#include "graph/plot_axes.h"
 #include "curve/response.h"
 #include "graph_fixture.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "support/form_driver.h"
 #include "text/format.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "curve/reg_graph.h"
+#include "graph/reg_graph.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "support/test_support.h"

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <sstream>
 
-#include "curve/graph_prt.h"
-#include "curve/plot_axes.h"
+#include "graph/graph_prt.h"
+#include "graph/plot_axes.h"
 #include "graph_fixture.h"
 #include "text/format.h"
 

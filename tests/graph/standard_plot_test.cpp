@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "curve/plot_axes.h"
+#include "graph/plot_axes.h"
 #include "graph_fixture.h"
 
 namespace quorin {

@@ -11,6 +11,7 @@
 #include "data/count_file.h"
 #include "help/help_file.h"
 #include "state/navigation.h"
+#include "text/text_clean.h"
 #include "text/cp932.h"
 #include "text/format.h"
 #include "text/items.h"
@@ -61,10 +62,10 @@ std::string check_condition_file(std::string_view bytes) {
     if (!read.message.starts_with("条件ファイルを読み込めません: input.crx\n")) return "refusal without the file's name";
     return "";
   }
-  const double standards = text::round_half_even(text::Val(Text_Clean(read.lines.fields[6])));
+  const double standards = text::round_half_even(text::Val(text::Text_Clean(read.lines.fields[6])));
   if (static_cast<double>(read.lines.standards.size()) != standards) return "concentrations differ from line 7";
   for (const std::string& line : read.lines.standards)
-    if (Text_Clean(line).empty()) return "a blank line taken as a concentration";
+    if (text::Text_Clean(line).empty()) return "a blank line taken as a concentration";
   for (const std::string& line : read.lines.fields)
     if (!text::utf8_to_cp932(line)) return "a line read that cannot be saved again: " + line;
   for (const std::string& line : read.lines.standards)

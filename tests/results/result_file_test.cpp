@@ -12,7 +12,7 @@
 #include "results/result_file.h"
 #include "results_fixture.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "support/test_support.h"
 #include "ui/scripted_platform.h"
 

@@ -12,7 +12,7 @@
 #include "results_fixture.h"
 #include "support/pdf_platform.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "ui/recording_printer.h"
 #include "ui/scripted_platform.h"
 

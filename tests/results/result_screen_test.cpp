@@ -10,7 +10,7 @@
 #include "results_fixture.h"
 #include "state/navigation.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "support/form_driver.h"
 #include "support/test_support.h"
 #include "ui/scripted_platform.h"

@@ -6,6 +6,7 @@
 #include <array>
 #include <filesystem>
 
+#include "data/scratch_file.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/reg_intro.h"

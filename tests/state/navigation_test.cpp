@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "data/scratch_file.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/work_screen.h"
@@ -164,20 +165,6 @@ TEST_F(Navigation, FailedPrintIsReportedInsteadOfFinished) {
 TEST_F(Navigation, PrinterSetupGoesToThePlatform) {
   Command_Exec(program, target::Printer_Setup);
   EXPECT_EQ(platform.printer_setups, 1);
-}
-
-TEST(TextClean, TrimsBlanksAndRemovesLineBreaksAndNul) {
-  struct Case { std::string typed, cleaned; };
-  const Case cases[] = {
-      {"  12\r\n", "12"},
-      {"ab\rcd", "abcd"},
-      {std::string("a\0b", 3), "ab"},
-      {"\t x \t", "\t x \t"},  // tabs are not blanks here
-      {"　山田　", "山田"},      // ideographic blanks are trimmed too
-      {"  ", ""},
-      {"a  b", "a  b"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(Text_Clean(c.typed), c.cleaned) << c.typed;
 }
 
 }  // namespace

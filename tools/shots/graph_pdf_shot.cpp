@@ -2,11 +2,11 @@
 // page, then the regression page.
 //
 //   ./build/release/graph_pdf_shot out.pdf
-#include "curve/reg_graph.h"
+#include "graph/reg_graph.h"
 #include "shot.h"
 #include "state/navigation.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "curve/reg_graph.h"
+#include "graph/reg_graph.h"
 #include "shot.h"
 #include "state/navigation.h"
 

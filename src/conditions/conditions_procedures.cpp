@@ -1,7 +1,7 @@
 // The conditions screen's part of the navigation: its maker. Condition_Load lives with the
 // condition file, Set_PRT with the printout.
 #include "conditions/reg_set.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 
 namespace quorin {
 

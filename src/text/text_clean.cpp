@@ -1,9 +1,6 @@
-#include <string>
-#include <string_view>
+#include "text/text_clean.h"
 
-#include "state/navigation.h"
-
-namespace quorin {
+namespace quorin::text {
 
 namespace {
 constexpr std::string_view ideographic_space = "\xE3\x80\x80";  // U+3000
@@ -30,4 +27,4 @@ std::string Text_Clean(std::string_view text) {
   return cleaned;
 }
 
-}  // namespace quorin
+}  // namespace quorin::text

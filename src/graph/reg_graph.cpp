@@ -1,12 +1,13 @@
-#include "curve/reg_graph.h"
+#include "graph/reg_graph.h"
 
 #include <optional>
 
 #include "curve/fit_choice.h"
-#include "curve/plot_axes.h"
+#include "graph/plot_axes.h"
 #include "curve/regression.h"
 #include "state/navigation.h"
 #include "state/program.h"
+#include "text/text_clean.h"
 #include "text/format.h"
 #include "text/number_text.h"
 
@@ -239,7 +240,7 @@ void Reg_Graph::refuse_range() {
 void Reg_Graph::range_key(int box, int key_code) {
   if (key_code != ui::Key_Return) return;
   if (!range_value(Range_Box[box].text, state_.STD_Number)) return refuse_range();
-  Range_Box[box].text = Text_Clean(Range_Box[box].text);
+  Range_Box[box].text = text::Text_Clean(Range_Box[box].text);
   set_focus(Range_Box[1 - box]);
   if (Fit_And_Draw()) refresh_buttons();
 }

@@ -1,4 +1,4 @@
-#include "data/samples.h"
+#include "curve/samples.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
 // The results screen's part of the navigation.
 #include "results/reg_result.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 
 namespace quorin {
 

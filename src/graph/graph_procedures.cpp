@@ -1,9 +1,9 @@
 // The standard-curve screen's part of the navigation.
 #include "curve/fit_choice.h"
 #include "curve/fitness.h"
-#include "curve/reg_graph.h"
+#include "graph/reg_graph.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 
 namespace quorin {
 

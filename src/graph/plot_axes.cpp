@@ -1,4 +1,4 @@
-#include "curve/plot_axes.h"
+#include "graph/plot_axes.h"
 
 #include <algorithm>
 #include <cmath>

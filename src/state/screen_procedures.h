@@ -26,6 +26,8 @@ void Set_PRT(Program& program);
 void Cell_Set(Program& program);
 void Data_Load(Program& program);
 void Data_PRT(Program& program);
+// Deletes the data sheet's scratch file at the end of the program (a missing file is no error).
+void Delete_Scratch_File(Program& program);
 
 // Standard-curve screen (loaded by the caller): the standard plot; the regression over the
 // range boxes followed by the fitted curves; the wizard's curve step; the graph printout.

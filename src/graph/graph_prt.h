@@ -1,6 +1,6 @@
 #pragma once
 // The graph printout's page size. Graph_PRT itself is declared with the other screen procedures
-// (state/targets.h).
+// (state/screen_procedures.h).
 
 namespace quorin {
 

@@ -1,10 +1,13 @@
 // The data sheet's part of the navigation.
+#include <cstdio>
+
 #include "curve/fit_choice.h"
+#include "curve/samples.h"
+#include "curve/treatment_standard.h"
 #include "data/reg_data.h"
-#include "data/samples.h"
-#include "data/treatment_standard.h"
+#include "data/scratch_file.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 
 namespace quorin {
 
@@ -13,6 +16,8 @@ std::unique_ptr<ui::Form> Make_Reg_Data(Program& program) { return std::make_uni
 void Cell_Set(Program& program) {
   if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data)) sheet->Cell_Set();
 }
+
+void Delete_Scratch_File(Program&) { std::remove(Scratch_File_Name); }
 
 void Run_Treatment_Standard(Program& program) { Treatment_Standard(program.state); }
 

@@ -2,8 +2,8 @@
 // as logit of B/B0 (plot 1) against ln(concentration), from standard 1 to the last standard.
 #include <cmath>
 
-#include "curve/plot_axes.h"
-#include "curve/reg_graph.h"
+#include "graph/plot_axes.h"
+#include "graph/reg_graph.h"
 #include "state/program.h"
 
 namespace quorin {

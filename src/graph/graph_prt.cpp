@@ -2,16 +2,16 @@
 // the standards (B/B0 and logit against ln(concentration)); after the regression, the page of the
 // four weightings stacked, each with its curves, equations and ED50 values. On paper nothing is
 // clipped, so every mark that would leave its frame is kept inside it or left out.
-#include "curve/graph_prt.h"
+#include "graph/graph_prt.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
 #include "curve/fit_choice.h"
-#include "curve/plot_axes.h"
+#include "graph/plot_axes.h"
 #include "state/program.h"
-#include "state/targets.h"
+#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
 

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "curve/fit_choice.h"
-#include "curve/plot_axes.h"
-#include "curve/reg_graph.h"
+#include "graph/plot_axes.h"
+#include "graph/reg_graph.h"
 #include "curve/response.h"
 #include "curve/solve.h"
 #include "curve/weight_table.h"
