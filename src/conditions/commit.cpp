@@ -15,8 +15,8 @@ namespace quorin {
 
 namespace {
 
-constexpr const char* count_pattern = "##";
-constexpr const char* value_pattern = "###.0000";
+constexpr const char* Count_Pattern = "##";
+constexpr const char* Value_Pattern = "###.0000";
 
 constexpr std::string Assay_State::*text_fields[] = {
     &Assay_State::Operator_Name, &Assay_State::Assay_Date, nullptr,  // box 2 is not kept
@@ -39,7 +39,7 @@ const Count_Field count_fields[] = {
      "サンプル数は０から１００，０００までです"},
     {&Assay_State::Sample_Tubes, Max_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
 };
-constexpr int first_count_box = 6;
+constexpr int First_Count_Box = 6;
 
 long long stored_count(const Assay_State& state, const Count_Field& count) {
   return std::visit([&](auto member) -> long long { return state.*member; }, count.field);
@@ -59,19 +59,19 @@ void Reg_Set::commit(int i) {
   const std::string cleaned = text::Text_Clean(box.text);
   const double v = text::Val(cleaned);
 
-  if (i < first_count_box) {
+  if (i < First_Count_Box) {
     box.text = cleaned;
     if (text_fields[i] != nullptr) state.*text_fields[i] = cleaned;
     return;
   }
   if (i >= 12) {
-    box.text = text::Format_Text(cleaned, value_pattern);
+    box.text = text::Format_Text(cleaned, Value_Pattern);
     (i == 12 ? state.Dilution_Factor : state.STD_Data(i - 12 + 3, 0)) = v;
     return;
   }
 
-  const Count_Field& count = count_fields[i - first_count_box];
-  box.text = text::Format_Text(cleaned, count_pattern);
+  const Count_Field& count = count_fields[i - First_Count_Box];
+  box.text = text::Format_Text(cleaned, Count_Pattern);
   // The limits hold for the value as typed, before rounding: 20.4 standards are too many.
   if (v < 0 || v > count.limit) {
     program_.platform.message(v < 0 ? count.out_of_range : count.too_many);
@@ -80,7 +80,7 @@ void Reg_Set::commit(int i) {
   }
   store_count(state, count, text::round_half_even(v));
   // The box shows the number now stored (2.5 tubes are 2), never a text the state does not hold.
-  box.text = text::Format(static_cast<double>(stored_count(state, count)), count_pattern);
+  box.text = text::Format(static_cast<double>(stored_count(state, count)), Count_Pattern);
   if (i == 6) show_standard_fields();
 }
 

@@ -16,11 +16,11 @@ namespace quorin {
 
 namespace {
 
-constexpr int box_count = 33;
+constexpr int Box_Count = 33;
 // Line 7 holds the number of standards.
-constexpr int standards_line = 7;
+constexpr int Standards_Line = 7;
 // A condition file is 33 short lines; anything far larger is not one.
-constexpr std::size_t largest_file = std::size_t{1} << 20;
+constexpr std::size_t Largest_File = std::size_t{1} << 20;
 
 ui::File_Dialog dialog_of(const char* title) { return {title, "条件(*.crx)|*.crx", "crx"}; }
 
@@ -57,12 +57,12 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
     ++line_number;
   }
 
-  const std::string standards = text::Text_Clean(read.lines.fields[standards_line - 1]);
+  const std::string standards = text::Text_Clean(read.lines.fields[Standards_Line - 1]);
   if (!standards.empty() && !text::starts_with_number(standards))
-    return refused(path, line_text(standards_line) + "のスタンダードの点数が数値ではありません: " + standards);
+    return refused(path, line_text(Standards_Line) + "のスタンダードの点数が数値ではありません: " + standards);
   const double v = text::Val(standards);
   if (v < 0 || v > Max_Standards)
-    return refused(path, line_text(standards_line) + "のスタンダードの点数は０から２０までです: " + standards);
+    return refused(path, line_text(Standards_Line) + "のスタンダードの点数は０から２０までです: " + standards);
 
   // The concentrations are the first lines from line 14 on that hold something.
   const int n = static_cast<int>(text::round_half_even(v));
@@ -79,11 +79,11 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
 }
 
 void write_condition_lines(const Reg_Set& screen, text::Line_Writer& out) {
-  for (int i = 0; i < box_count; ++i) out.line(screen.info[i].text);
+  for (int i = 0; i < Box_Count; ++i) out.line(screen.info[i].text);
 }
 
 Condition_Read read_condition_file(const std::string& path) {
-  const text::File_Read file = text::read_file(path, largest_file);
+  const text::File_Read file = text::read_file(path, Largest_File);
   if (!file.ok) return {false, {}, file.message};
   return parse_condition_file(file.bytes, path);
 }
@@ -112,12 +112,13 @@ void Condition_Load(Program& program) {
   for (std::size_t k = 1; k <= read.lines.standards.size(); ++k)
     screen.info[static_cast<int>(12 + k)].text = read.lines.standards[k - 1];
   state.Edit_Flag = 0;  // what was typed before is replaced by the file
-  for (int i = 0; i < box_count; ++i) screen.commit(i);
+  for (int i = 0; i < Box_Count; ++i) screen.commit(i);
 
   state.Active_Screen = Screen::Conditions;
   Command_Enable(program);
   // The data entry button is disabled when the file gives nothing to enter.
-  screen.set_focus(screen.Command[2].enabled ? screen.Command[2] : screen.Command[0]);
+  screen.set_focus(screen.Command[target::Data_Sheet].enabled ? screen.Command[target::Data_Sheet]
+                                                              : screen.Command[target::Open_File]);
 }
 
 void Condition_Save(Program& program, const Reg_Set& screen) {
@@ -129,7 +130,7 @@ void Condition_Save(Program& program, const Reg_Set& screen) {
   if (out.failed()) {
     const std::string& character = out.bad_character();
     int box = 0;
-    while (box < box_count - 1 && screen.info[box].text.find(character) == std::string::npos) ++box;
+    while (box < Box_Count - 1 && screen.info[box].text.find(character) == std::string::npos) ++box;
     const std::string field = screen.Label1.has(box) ? "「" + screen.Label1[box].caption + "」" : line_text(box + 1);
     program.platform.message("条件を保存できません: " + path + "\n" + field + "の「" + character +
                              "」はシフトJISで保存できない文字です");

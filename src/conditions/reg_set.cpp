@@ -8,10 +8,10 @@ namespace quorin {
 
 namespace {
 
-constexpr int box_height = 315;
-constexpr int label_height = 255;
-constexpr int label_drop = 45;  // a label's top below its box's, so the two share a baseline
-constexpr int label_gap = 60;   // between the end of a label and its box
+constexpr int Box_Height = 315;
+constexpr int Label_Height = 255;
+constexpr int Label_Drop = 45;  // a label's top below its box's, so the two share a baseline
+constexpr int Label_Gap = 60;   // between the end of a label and its box
 
 struct Field_Layout {
   int box;
@@ -21,7 +21,7 @@ struct Field_Layout {
 };
 
 // The left column: one row per field shown, 480 twips apart; the dilution factor stands apart.
-constexpr Field_Layout left_fields[] = {
+constexpr Field_Layout Left_Fields[] = {
     {0, "実験担当者", 120, 1680, 2172, 20, false},
     {1, "実験日", 600, 1680, 2172, 20, false},
     {3, "測定物質名", 1080, 1680, 2172, 20, false},
@@ -35,19 +35,19 @@ constexpr Field_Layout left_fields[] = {
     {11, "サンプルごとのチューブ数", 4920, 4080, 735, 3, true},
     {12, "希釈係数", 5520, 2160, 1335, 10, true},
 };
-constexpr int left_label_x = 240;
-constexpr int standard_label_x = 6000, standard_box_x = 6960, standard_box_width = 1335;
-constexpr int standard_top = 360, standard_row = 360;
+constexpr int Left_Label_X = 240;
+constexpr int Standard_Label_X = 6000, Standard_Box_X = 6960, Standard_Box_Width = 1335;
+constexpr int Standard_Top = 360, Standard_Row = 360;
 
 struct Button_Layout { int index, left, top; const char* caption; };
-constexpr Button_Layout buttons[] = {
-    {0, 120, 6480, "条件読込"},    {13, 1560, 6480, "条件保存"},    {5, 3000, 6480, "条件印刷"},
-    {12, 4440, 6480, "プリンタ設定"}, {2, 120, 6960, "データ入力"},   {3, 1560, 6960, "測定結果表示"},
-    {4, 3000, 6960, "検量線表示"},   {14, 120, 7440, "Ｗｉｚａｒｄ"}, {15, 1560, 7440, "Help"},
-    {7, 3000, 7440, "終　　　了"},
+constexpr Button_Layout Buttons[] = {
+    {target::Open_File, 120, 6480, "条件読込"},    {target::Save_Conditions, 1560, 6480, "条件保存"},    {target::Print, 3000, 6480, "条件印刷"},
+    {target::Printer_Setup, 4440, 6480, "プリンタ設定"}, {target::Data_Sheet, 120, 6960, "データ入力"},   {target::Results, 1560, 6960, "測定結果表示"},
+    {target::Standard_Curve, 3000, 6960, "検量線表示"},   {target::Wizard, 120, 7440, "Ｗｉｚａｒｄ"}, {target::Help, 1560, 7440, "Help"},
+    {target::Exit, 3000, 7440, "終　　　了"},
 };
 // Buttons that only complete the row for the button-state rule.
-constexpr int unshown_buttons[] = {1, 6, 8, 9, 10, 11};
+constexpr int Unshown_Buttons[] = {target::Conditions, target::Save, target::Switch_View, target::Standard_Table, target::Sera_Table, target::Sample_Table};
 
 // "STD  1" .. "STD  9", "STD 10" .. "STD 20".
 std::string standard_label(int k) { return (k < 10 ? "STD  " : "STD ") + std::to_string(k); }
@@ -56,14 +56,14 @@ std::string standard_label(int k) { return (k < 10 ? "STD  " : "STD ") + std::to
 
 Reg_Set::Reg_Set(Program& program)
     : Work_Screen("条件設定", 8595, 7965),
-      Label2(add<ui::Label>("Label2", standard_label_x, 0, 1800, label_height)),
+      Label2(add<ui::Label>("Label2", Standard_Label_X, 0, 1800, Label_Height)),
       program_(program) {
   Label2.caption = "スタンダード濃度";
 
-  for (const Field_Layout& f : left_fields) {
-    ui::Label& label = add(Label1, f.box, left_label_x, f.top + label_drop, f.box_left - left_label_x - label_gap, label_height);
+  for (const Field_Layout& f : Left_Fields) {
+    ui::Label& label = add(Label1, f.box, Left_Label_X, f.top + Label_Drop, f.box_left - Left_Label_X - Label_Gap, Label_Height);
     label.caption = f.label;
-    ui::Text_Box& box = add(info, f.box, f.box_left, f.top, f.box_width, box_height);
+    ui::Text_Box& box = add(info, f.box, f.box_left, f.top, f.box_width, Box_Height);
     box.max_length = f.max_length;
     if (f.numeric) box.alignment = ui::Align::Right;
   }
@@ -72,11 +72,11 @@ Reg_Set::Reg_Set(Program& program)
   never_shown.visible = false;
 
   for (int k = 1; k <= Max_Standards; ++k) {
-    const int top = standard_top + (k - 1) * standard_row;
-    ui::Label& label = add(Label1, 12 + k, standard_label_x, top + label_drop, standard_box_x - standard_label_x - label_gap,
-                           label_height);
+    const int top = Standard_Top + (k - 1) * Standard_Row;
+    ui::Label& label = add(Label1, 12 + k, Standard_Label_X, top + Label_Drop, Standard_Box_X - Standard_Label_X - Label_Gap,
+                           Label_Height);
     label.caption = standard_label(k);
-    ui::Text_Box& box = add(info, 12 + k, standard_box_x, top, standard_box_width, box_height);
+    ui::Text_Box& box = add(info, 12 + k, Standard_Box_X, top, Standard_Box_Width, Box_Height);
     box.max_length = 10;
     box.alignment = ui::Align::Right;
   }
@@ -87,13 +87,13 @@ Reg_Set::Reg_Set(Program& program)
     box->on_lost_focus = [this, i = i] { lost_focus(i); };
   }
 
-  for (const Button_Layout& b : buttons) {
+  for (const Button_Layout& b : Buttons) {
     ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1335, 375);
     button.caption = b.caption;
     button.on_click = [this, i = b.index] {
       Assay_State& state = program_.state;
       if (i == target::Save_Conditions) return Condition_Save(program_, *this);
-      state.Screen_No = 1;
+      state.Screen_No = screen_no(Screen::Conditions);
       if (i == target::Wizard) {
         state.Wizard_Mode = 1;
         Command_Exec(program_, target::Open_File);
@@ -102,7 +102,7 @@ Reg_Set::Reg_Set(Program& program)
       }
     };
   }
-  for (int i : unshown_buttons) add(Command, i, 0, 0, 0, 0).visible = false;
+  for (int i : Unshown_Buttons) add(Command, i, 0, 0, 0, 0).visible = false;
 }
 
 // The screen is loaded once, at start-up, while every condition is still empty; the state's
@@ -116,7 +116,7 @@ void Reg_Set::load() {
   for (auto& [i, box] : info) box->text.clear();
   for (int k = 1; k <= Max_Standards; ++k) info[12 + k].visible = Label1[12 + k].visible = false;
   for (int i : {2, 3, 4}) Command[i].enabled = false;
-  set_focus(Command[0]);
+  set_focus(Command[target::Open_File]);
 }
 
 void Reg_Set::show_standard_fields() {

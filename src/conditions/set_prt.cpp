@@ -12,7 +12,7 @@ namespace quorin {
 namespace {
 
 struct Printed_Field { const char* label; int box; };
-constexpr Printed_Field printed_fields[] = {
+constexpr Printed_Field Printed_Fields[] = {
     {"    実験担当者 : ", 0},
     {"    実  験  日 :", 1},
     {"    測定物質名 :", 3},
@@ -35,7 +35,7 @@ void Set_PRT(Program& program) {
 
   printer.print("");
   printer.print("");
-  for (const Printed_Field& field : printed_fields) {
+  for (const Printed_Field& field : Printed_Fields) {
     printer.print(field.label + screen.info[field.box].text);
     printer.print("");
   }

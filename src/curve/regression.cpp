@@ -17,7 +17,7 @@ namespace {
 // How far (in logit, relative to 1 + the largest |y|) the elimination's curve may lie from the
 // QR curve over the plotted range before the QR solution is taken: far above the 1e-11 the
 // elimination reaches on ordinary standard sets, far below any digit the program shows.
-constexpr double kElimination_Trust = 1e-9;
+constexpr double Elimination_Trust = 1e-9;
 
 using Coefficients = std::array<double, 4>;  // c0..c3 of c0 + c1 x + c2 x^2 + c3 x^3
 
@@ -136,7 +136,7 @@ bool all_finite(const Coefficients& c) {
 std::optional<Coefficients> choose(const std::optional<Coefficients>& elimination, const std::optional<Coefficients>& qr,
                                    double reach, double y_scale) {
   if (!qr) return std::nullopt;
-  if (elimination && all_finite(*elimination) && curve_gap(*elimination, *qr, reach) <= kElimination_Trust * y_scale)
+  if (elimination && all_finite(*elimination) && curve_gap(*elimination, *qr, reach) <= Elimination_Trust * y_scale)
     return elimination;
   return qr;
 }

@@ -6,8 +6,8 @@
 namespace quorin {
 
 namespace {
-constexpr int kNewton_Steps = 5;
-constexpr double kRelative_Step = 9.99999e-6;
+constexpr int Newton_Steps = 5;
+constexpr double Relative_Step = 9.99999e-6;
 }  // namespace
 
 void Solution_of_Equations(Assay_State& s) {
@@ -30,7 +30,7 @@ void Solution_of_Equations(Assay_State& s) {
   if (2 * s.STD_Data(3 + last, 8) >= target) return;
 
   double x = x_lin;
-  for (int step = 0; step < kNewton_Steps; ++step) {
+  for (int step = 0; step < Newton_Steps; ++step) {
     const double f = a3 * std::pow(x, 3) + a2 * std::pow(x, 2) + a1 * x + a0 - target;
     const double slope_f = 3 * a3 * std::pow(x, 2) + 2 * a2 * x + a1;
     const double next = slope_f == 0 ? 0 : x - f / slope_f;
@@ -42,7 +42,7 @@ void Solution_of_Equations(Assay_State& s) {
     const double relative = x == 0 ? 0 : std::fabs(change / x);
     work(39) = change;
     work(40) = relative;
-    if (relative < kRelative_Step) return;
+    if (relative < Relative_Step) return;
     x = next;
     work(35) = x;
   }

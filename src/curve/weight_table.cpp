@@ -12,9 +12,9 @@
 namespace quorin {
 namespace {
 
-constexpr char kValue_Pattern[] = "0.00000";
-constexpr int kHeading_Width = 1200;  // twips
-constexpr int kFit_Width = 800;       // twips
+constexpr char Value_Pattern[] = "0.00000";
+constexpr int Heading_Width = 1200;  // twips
+constexpr int Fit_Width = 800;       // twips
 
 // Standard deviation of the zero-standard counts; 0 with fewer than two tubes.
 double zero_standard_sd(const Assay_State& s) {
@@ -33,14 +33,14 @@ double zero_standard_sd(const Assay_State& s) {
 void write_headings(Weight_Grids& grids) {
   grids.ed.fill("");
   grids.detection.fill("");
-  grids.column_width(0) = kHeading_Width;
+  grids.column_width(0) = Heading_Width;
   for (int row = 1; row <= 101; ++row) grids.ed(row, 0) = text::bare_text(101 - row);
   for (int d = 1; d <= 3; ++d) grids.detection(d, 0) = "AVG-STDx" + text::signed_text(d);
   for (int column = 1; column <= 8; ++column) {
     const std::string label = fit_label((column - 1) / 2, column % 2 == 1 ? 1 : 3);
     grids.ed(0, column) = label;
     grids.detection(0, column) = label;
-    grids.column_width(column) = kFit_Width;
+    grids.column_width(column) = Fit_Width;
   }
 }
 
@@ -55,7 +55,7 @@ double fill_ed_column(Assay_State& s, Weight_Grids& grids, int column) {
     const auto concentration = concentration_of(s.Reg_Work(38));
     const int row = static_cast<int>(1 + text::round_half_even(50 - 100 * logit_value / 7));
     if (row < 1 || row > 101) continue;
-    grids.ed(row, column) = concentration ? text::Format(*concentration, kValue_Pattern) : "";
+    grids.ed(row, column) = concentration ? text::Format(*concentration, Value_Pattern) : "";
     if (s.Target_Logit == 0) ed50 = concentration.value_or(0);
   }
   return ed50;
@@ -67,7 +67,7 @@ void fill_detection_column(Assay_State& s, Weight_Grids& grids, int column, doub
   for (int d = 1; d <= 3; ++d) {
     s.Target_Logit = logit(clamp_percent(tube_percent(b0 - d * sd, nsb, b0), 1, 99));
     Solution_of_Equations(s);
-    grids.detection(d, column) = text::Format(concentration_of(s.Reg_Work(38)).value_or(0), kValue_Pattern);
+    grids.detection(d, column) = text::Format(concentration_of(s.Reg_Work(38)).value_or(0), Value_Pattern);
   }
 }
 

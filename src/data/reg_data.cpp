@@ -33,12 +33,12 @@ struct Button {
   int width;
 };
 constexpr int First_Row = 7080, Second_Row = 7560, Button_Height = 405;
-constexpr Button Buttons[] = {{0, "データ読込", 120, First_Row, 1095},  {6, "データ保存", 1320, First_Row, 1095},
-                              {5, "データ印刷", 2520, First_Row, 1095}, {15, "Help", 5160, First_Row, 585},
-                              {4, "検量線表示", 120, Second_Row, 1095}, {3, "測定結果", 1320, Second_Row, 1095},
-                              {1, "条件設定", 2520, Second_Row, 1095},  {7, "終　了", 5160, Second_Row, 585}};
+constexpr Button Buttons[] = {{target::Open_File, "データ読込", 120, First_Row, 1095},  {target::Save, "データ保存", 1320, First_Row, 1095},
+                              {target::Print, "データ印刷", 2520, First_Row, 1095}, {target::Help, "Help", 5160, First_Row, 585},
+                              {target::Standard_Curve, "検量線表示", 120, Second_Row, 1095}, {target::Results, "測定結果", 1320, Second_Row, 1095},
+                              {target::Conditions, "条件設定", 2520, Second_Row, 1095},  {target::Exit, "終　了", 5160, Second_Row, 585}};
 // The button-state rule sets buttons 0..11 on every work screen; these have no place here.
-constexpr int Hidden_Buttons[] = {2, 8, 9, 10, 11};
+constexpr int Hidden_Buttons[] = {target::Data_Sheet, target::Switch_View, target::Standard_Table, target::Sera_Table, target::Sample_Table};
 
 constexpr const char* Count_Out_Of_Range = "測定値は -2147483648 から 2147483647 までです";
 
@@ -124,7 +124,7 @@ void Reg_Data::load() {
     program_.close(Screen::Data);
     return;
   }
-  set_focus(Command[0]);
+  set_focus(Command[target::Open_File]);
 }
 
 bool Reg_Data::Cell_Set() {
@@ -280,7 +280,7 @@ void Reg_Data::enable_commands() {
   program_.state.Active_Screen = Screen::Data;
   Command_Enable(program_);
   if (Change_Mode == 1)
-    for (int i = 0; i <= 11; ++i)
+    for (int i = target::Open_File; i <= target::Sample_Table; ++i)
       if (Command.has(i)) Command[i].enabled = false;
 }
 
@@ -288,7 +288,7 @@ void Reg_Data::command_click(int index) {
   commit_edit();
   if (index == target::Save) return Data_Save();
   if (Cell_Dirty == 1) Cell_Get();
-  program_.state.Screen_No = 2;
+  program_.state.Screen_No = screen_no(Screen::Data);
   Command_Exec(program_, index);  // may close this screen: nothing of it is used afterwards
 }
 

@@ -2,6 +2,7 @@
 // there (only counts move; every row keeps its REMARK), and changing the number of samples,
 // during which Command1 and Command2 execute and cancel the change.
 #include "data/reg_data.h"
+#include "state/navigation.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"
@@ -42,7 +43,7 @@ void Reg_Data::Change_Start() {
   Text2.visible = true;
   Command1.caption = "実　行";
   Command2.caption = "中　止";
-  for (int i = 0; i <= 11; ++i)
+  for (int i = target::Open_File; i <= target::Sample_Table; ++i)
     if (Command.has(i)) Command[i].enabled = false;
   Command3.enabled = false;
   set_focus(Text2);

@@ -156,7 +156,7 @@ void Reg_Graph::build_buttons() {
     ui::Command_Button& button = add(Command, index, left, Bottom_Row, 1290, 375);
     button.caption = caption;
     button.on_click = [this, target = index] {
-      state_.Screen_No = 3;
+      state_.Screen_No = screen_no(Screen::Graph);
       Command_Exec(program_, target);
     };
     left += 1320;

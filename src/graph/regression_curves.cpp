@@ -10,6 +10,7 @@
 #include "curve/response.h"
 #include "curve/solve.h"
 #include "curve/weight_table.h"
+#include "state/navigation.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"
@@ -45,7 +46,7 @@ void trace(ui::Picture_Area& plot, const Assay_State& state, const Curve_Axis& a
 
 void Reg_Graph::Regression_Curves() {
   caption = "検量線表示";
-  Command[8].caption = "PLOT表示";
+  Command[target::Switch_View].caption = "PLOT表示";
   show_curve_view(true);
   set_ticks({"3", "0", "-3"}, {660, 2760, 4860});
 

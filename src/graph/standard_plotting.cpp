@@ -4,6 +4,7 @@
 
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
+#include "state/navigation.h"
 #include "state/program.h"
 
 namespace quorin {
@@ -44,7 +45,7 @@ void plot_standards(ui::Picture_Area& plot, const Assay_State& state, const Stan
 void Reg_Graph::Standard_Plotting() {
   last_report_.clear();
   caption = "スタンダード　プロット";
-  Command[8].caption = "検量線表示";
+  Command[target::Switch_View].caption = "検量線表示";
   show_curve_view(false);
   set_ticks({"100", "50", "0"}, {300, 2800, 5300});
   Title[0].caption = "log(標準品濃度)-Ｂ／Ｂo";

@@ -46,10 +46,10 @@ Reg_Result::Reg_Result(Program& program)
 
   struct Button { int index, left, top; const char* caption; };
   const Button buttons[] = {
-      {9, 120, 7800, "標準液濃度"}, {10, 1440, 7800, "管理血清値"}, {11, 2760, 7800, "サンプル値"},
-      {4, 4320, 7800, "検量線表示"}, {2, 5640, 7800, "データ入力"}, {1, 6960, 7800, "条件設定"},
-      {5, 8280, 7800, "結果印刷"},   {6, 9600, 7800, "結果保存"},   {7, 10920, 7800, "終　　　了"},
-      {0, 13000, 5520, "検量線表示"}, {3, 13000, 5520, "検量線表示"}, {8, 13000, 6000, "条件設定"},
+      {target::Standard_Table, 120, 7800, "標準液濃度"}, {target::Sera_Table, 1440, 7800, "管理血清値"}, {target::Sample_Table, 2760, 7800, "サンプル値"},
+      {target::Standard_Curve, 4320, 7800, "検量線表示"}, {target::Data_Sheet, 5640, 7800, "データ入力"}, {target::Conditions, 6960, 7800, "条件設定"},
+      {target::Print, 8280, 7800, "結果印刷"},   {target::Save, 9600, 7800, "結果保存"},   {target::Exit, 10920, 7800, "終　　　了"},
+      {target::Open_File, 13000, 5520, "検量線表示"}, {target::Results, 13000, 5520, "検量線表示"}, {target::Switch_View, 13000, 6000, "条件設定"},
   };
   for (const Button& b : buttons) {
     ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1215, 375);
@@ -57,7 +57,7 @@ Reg_Result::Reg_Result(Program& program)
     // 0, 3 and 8 lie outside the window; hidden, so that the keyboard cannot reach them either.
     button.visible = b.left < client_width;
     button.on_click = [this, n = b.index] {
-      program_.state.Screen_No = 4;
+      program_.state.Screen_No = screen_no(Screen::Result);
       Command_Exec(program_, n);
     };
   }

@@ -22,6 +22,9 @@ constexpr Long Max_Samples = 100000;
 // The screens of the program; the numbers of the four work screens are the Screen_No values.
 enum class Screen { None = 0, Conditions = 1, Data = 2, Graph = 3, Result = 4, Intro = 5, Help = 6 };
 
+// The Screen_No of a work screen.
+constexpr std::int16_t screen_no(Screen screen) { return static_cast<std::int16_t>(screen); }
+
 struct Assay_State {
   // Assay conditions (written by committing a conditions field).
   std::string Operator_Name;
@@ -38,20 +41,20 @@ struct Assay_State {
   double Dilution_Factor = 0;
 
   // Counts; 0 means the tube was not measured.
-  Fixed_Table<Long, 23, 10> STD_Count;
-  Fixed_Table<Long, 20, 10> Sera_Count;
-  Fixed_Table<Long, 100000, 10> Sample_Count;
+  Fixed_Table<Long, Max_Standards + 3, Max_Tubes> STD_Count;
+  Fixed_Table<Long, Max_Sera, Max_Tubes> Sera_Count;
+  Fixed_Table<Long, Max_Samples, Max_Tubes> Sample_Count;
 
   // Derived values.
-  Fixed_Array<Integer, 23> STD_Tube_N;
-  Fixed_Table<double, 23, 12> STD_Data;  // column 0 holds the standard concentrations
-  Fixed_Table<double, 23, 10> STD_Conc;
-  Fixed_Array<Integer, 20> Sera_Tube_N;
-  Fixed_Table<double, 20, 10> Sera_Conc;
-  Fixed_Table<double, 20, 5> Sera_Data;
-  Fixed_Array<Integer, 100000> Sample_Tube_N;
-  Fixed_Table<double, 100000, 10> Sample_Conc;
-  Fixed_Table<double, 100000, 5> Sample_Data;
+  Fixed_Array<Integer, Max_Standards + 3> STD_Tube_N;
+  Fixed_Table<double, Max_Standards + 3, 12> STD_Data;  // column 0 holds the standard concentrations
+  Fixed_Table<double, Max_Standards + 3, Max_Tubes> STD_Conc;
+  Fixed_Array<Integer, Max_Sera> Sera_Tube_N;
+  Fixed_Table<double, Max_Sera, Max_Tubes> Sera_Conc;
+  Fixed_Table<double, Max_Sera, 5> Sera_Data;
+  Fixed_Array<Integer, Max_Samples> Sample_Tube_N;
+  Fixed_Table<double, Max_Samples, Max_Tubes> Sample_Conc;
+  Fixed_Table<double, Max_Samples, 5> Sample_Data;
 
   // Standard-curve choices.
   Integer Reg_Order = 0;
@@ -61,9 +64,9 @@ struct Assay_State {
   Integer Plot_Stage = 0;
 
   // Curve working data.
-  Fixed_Array<double, 20> STD_Log_Conc;
-  Fixed_Array<double, 20> Logit_Weight;
-  Fixed_Array<double, 20> Distance_Weight;
+  Fixed_Array<double, Max_Standards> STD_Log_Conc;
+  Fixed_Array<double, Max_Standards> Logit_Weight;
+  Fixed_Array<double, Max_Standards> Distance_Weight;
   double Weight_Sum = 0;
   Fixed_Array<double, 40> Reg_Work;
   Fixed_Table<double, 3, 6> Reg_Coef;

@@ -12,11 +12,11 @@ namespace {
 void print_for(Program& program) {
   ui::Printer& printer = program.platform.printer();
   printer.begin_job();
-  switch (program.state.Screen_No) {
-    case 1: Set_PRT(program); break;
-    case 2: Data_PRT(program); break;
-    case 3: Graph_PRT(program); break;
-    case 4: Result_PRT(program); break;
+  switch (static_cast<Screen>(program.state.Screen_No)) {
+    case Screen::Conditions: Set_PRT(program); break;
+    case Screen::Data: Data_PRT(program); break;
+    case Screen::Graph: Graph_PRT(program); break;
+    case Screen::Result: Result_PRT(program); break;
     default: break;
   }
   printer.end_job();
@@ -47,10 +47,10 @@ void Command_Exec(Program& program, int target) {
   }
   switch (target) {
     case target::Open_File:
-      if (state.Screen_No == 1) {
+      if (state.Screen_No == screen_no(Screen::Conditions)) {
         program.close(Screen::Data);
         Condition_Load(program);
-      } else if (state.Screen_No == 2) {
+      } else if (state.Screen_No == screen_no(Screen::Data)) {
         Data_Load(program);
       }
       break;
@@ -81,7 +81,7 @@ void Command_Exec(Program& program, int target) {
       break;
     case target::Print: print_for(program); break;
     case target::Save:
-      if (state.Screen_No == 4) Result_Output(program);
+      if (state.Screen_No == screen_no(Screen::Result)) Result_Output(program);
       break;
     case target::Exit: exit_program(program); break;
     case target::Switch_View:
@@ -128,23 +128,26 @@ void Command_Enable(Program& program) {
     for (int i : buttons)
       if (screen->Command.has(i)) screen->Command[i].enabled = enabled;
   };
-  set_enabled({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, true);
+  using namespace target;
+  set_enabled({Open_File, Conditions, Data_Sheet, Results, Standard_Curve, Print, Save, Exit, Switch_View,
+               Standard_Table, Sera_Table, Sample_Table},
+              true);
 
   switch (assay_completeness(state)) {
     case Completeness::Nothing_To_Enter:
-      set_enabled({2, 3, 4, 8, 9, 10, 11}, false);
+      set_enabled({Data_Sheet, Results, Standard_Curve, Switch_View, Standard_Table, Sera_Table, Sample_Table}, false);
       program.close(Screen::Data);
       program.close(Screen::Graph);
       program.close(Screen::Result);
       break;
     case Completeness::Conditions_Incomplete:
     case Completeness::Standard_Not_Measured:
-      set_enabled({3, 4, 8, 9, 10, 11}, false);
+      set_enabled({Results, Standard_Curve, Switch_View, Standard_Table, Sera_Table, Sample_Table}, false);
       program.close(Screen::Graph);
       program.close(Screen::Result);
       break;
     case Completeness::Complete:
-      if (state.Plot_Stage == 0) set_enabled({3}, false);
+      if (state.Plot_Stage == 0) set_enabled({Results}, false);
       break;
   }
 }

@@ -15,16 +15,16 @@ constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 // Significant mantissa digits kept before the rest is folded into one sticky digit. 800 digits
 // are more than any double needs for correct rounding (at most 767 significant digits matter).
-constexpr std::size_t kMaxDigits = 800;
+constexpr std::size_t Max_Digits = 800;
 // Exponents are clamped far beyond the double range so that the arithmetic cannot overflow.
-constexpr long kExponentLimit = 100000;
+constexpr long Exponent_Limit = 100000;
 
 struct Scan {
   bool negative = false;
   bool has_digits = false;   // at least one mantissa digit: the text begins with a number
-  char digits[kMaxDigits + 1];
+  char digits[Max_Digits + 1];
   std::size_t count = 0;     // significant digits stored (leading zeros skipped)
-  bool sticky = false;       // a nonzero digit was dropped beyond kMaxDigits
+  bool sticky = false;       // a nonzero digit was dropped beyond Max_Digits
   long exponent = 0;         // the value is (digits as a whole number) * 10^exponent
 };
 
@@ -57,12 +57,12 @@ void scan(std::string_view text, Scan& s) {
       if (seen_point) ++point_shift;  // leading zero after the point: scales the value
       continue;
     }
-    if (s.count < kMaxDigits) {
+    if (s.count < Max_Digits) {
       s.digits[s.count++] = c;
       if (seen_point) ++point_shift;
     } else {
       if (c != '0') s.sticky = true;
-      if (!seen_point && point_shift > -kExponentLimit) --point_shift;  // a dropped integer digit
+      if (!seen_point && point_shift > -Exponent_Limit) --point_shift;  // a dropped integer digit
     }
   }
   if (!s.has_digits) return;
@@ -78,7 +78,7 @@ void scan(std::string_view text, Scan& s) {
       const char c = text[j];
       if (is_blank(c)) continue;
       if (!is_digit(c)) break;
-      if (exponent < kExponentLimit) exponent = exponent * 10 + (c - '0');
+      if (exponent < Exponent_Limit) exponent = exponent * 10 + (c - '0');
     }
     if (exponent_negative) exponent = -exponent;
   }
@@ -92,7 +92,7 @@ double Val(std::string_view text) {
   scan(text, s);
   if (!s.has_digits || s.count == 0) return 0.0;
   // Builds "<digits>[1]e<exponent>" and lets from_chars do the correctly rounded conversion.
-  char buffer[kMaxDigits + 32];
+  char buffer[Max_Digits + 32];
   std::size_t n = 0;
   for (std::size_t k = 0; k < s.count; ++k) buffer[n++] = s.digits[k];
   long exponent = s.exponent;

@@ -33,7 +33,7 @@ std::string reason(int error) {
 }
 
 // Why a device, a pipe or a socket is neither read nor replaced.
-constexpr const char* not_regular = "通常のファイルではありません";
+constexpr const char* Not_Regular = "通常のファイルではありません";
 
 std::string open_failed(const std::string& path, int error) {
   return "ファイルを開けません: " + path + " (" + reason(error) + ")";
@@ -108,7 +108,7 @@ File_Read read_file(const std::string& path, std::size_t max_bytes) {
     return result;
   }
   if (!S_ISREG(info.st_mode)) {
-    result.message = "ファイルを開けません: " + path + " (" + not_regular + ")";
+    result.message = "ファイルを開けません: " + path + " (" + Not_Regular + ")";
     return result;
   }
   if (static_cast<unsigned long long>(info.st_size) > max_bytes) {
@@ -175,7 +175,7 @@ std::string save_file(const std::string& path, std::string_view bytes) {
   const bool exists = ::stat(target.c_str(), &old_info) == 0;
   if (exists && S_ISDIR(old_info.st_mode)) return save_failed(path, EISDIR);
   // A device, a pipe or a socket would be replaced by a plain file (root may create files in /dev).
-  if (exists && !S_ISREG(old_info.st_mode)) return "ファイルを保存できません: " + path + " (" + not_regular + ")";
+  if (exists && !S_ISREG(old_info.st_mode)) return "ファイルを保存できません: " + path + " (" + Not_Regular + ")";
 
   std::string temp = target + ".quorin-tmp-XXXXXX";
   File_Descriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
