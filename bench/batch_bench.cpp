@@ -26,9 +26,9 @@
 #include "bench_timing.h"
 #include "curve/fitness.h"
 #include "curve/regression.h"
-#include "curve/weight_table.h"
 #include "curve/samples.h"
 #include "curve/treatment_standard.h"
+#include "curve/weight_table.h"
 #include "results/result_file.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -156,18 +156,20 @@ void time_steps(const Files& files, double read_ms, double write_ms) {
   exec(1, target::Open_File, files.conditions);
   exec(1, target::Data_Sheet);
 
-  report("loading the count file (and the sheet)", bench::median_ms(Runs, [&] { exec(2, target::Open_File, files.counts); }),
-         read_ms, "read");
+  report("loading the count file (and the sheet)",
+         bench::median_ms(Runs, [&] { exec(2, target::Open_File, files.counts); }), read_ms, "read");
   exec(2, target::Standard_Curve);
   exec(3, target::Switch_View);
   state.Weight_Type = 3;
   state.Reg_Order = 3;
   report("standard treatment", bench::median_ms(Runs, [&] { Treatment_Standard(state); }), read_ms, "read");
   Weight_Grids grids;
-  report("regression and weight table", bench::median_ms(Runs, [&] {
-           Regression(state);
-           Weight_Table(state, grids);
-         }),
+  report("regression and weight table",
+         bench::median_ms(Runs,
+                          [&] {
+                            Regression(state);
+                            Weight_Table(state, grids);
+                          }),
          read_ms, "read");
   report("fitness examination", bench::median_ms(Runs, [&] { Fitness_Examination(state); }), read_ms, "read");
   report("control sera", bench::median_ms(Runs, [&] { Control_Sera(state); }), read_ms, "read");
@@ -177,10 +179,12 @@ void time_steps(const Files& files, double read_ms, double write_ms) {
          "read");
   report("writing the result file (with fsync)", bench::median_ms(Runs, [&] { exec(4, target::Save, files.result); }),
          write_ms, "write");
-  report("  of which building the sections' bytes", bench::median_ms(Runs, [&] {
-           text::Line_Writer out;
-           write_result_sections(state, out);
-         }),
+  report("  of which building the sections' bytes",
+         bench::median_ms(Runs,
+                          [&] {
+                            text::Line_Writer out;
+                            write_result_sections(state, out);
+                          }),
          write_ms, "write");
   if (platform.messages.empty() || platform.messages.back() != "データ保存が終了しました")
     std::printf("unexpected message: %s\n", platform.messages.empty() ? "(none)" : platform.messages.back().c_str());

@@ -10,15 +10,14 @@
 #include "bench_timing.h"
 #include "curve/fit_choice.h"
 #include "curve/regression.h"
-#include "curve/weight_table.h"
 #include "curve/samples.h"
 #include "curve/treatment_standard.h"
+#include "curve/weight_table.h"
 #include "state/assay_state.h"
 
 namespace {
 
 using namespace quorin;
-
 
 }  // namespace
 
@@ -38,8 +37,9 @@ int main() {
     s.Weight_Type = 3;
     s.Reg_Order = static_cast<Integer>(order);
     const double samples_ms = quorin::bench::median_ms(7, [&] { Assay_Samples(s); });
-    quorin::bench::report(order == 1 ? "Assay_Samples 100,000 x 10, straight line" : "Assay_Samples 100,000 x 10, cubic",
-                          samples_ms, 200);
+    quorin::bench::report(
+        order == 1 ? "Assay_Samples 100,000 x 10, straight line" : "Assay_Samples 100,000 x 10, cubic", samples_ms,
+        200);
   }
   std::printf("check: sample 1 mean %.6g, ED50 of 重3 3次 %.6g\n", s.Sample_Data(1, 1), s.ED50_Value(fit_index(3, 3)));
   return 0;

@@ -4,12 +4,12 @@
 //
 //   ./build/release/bench/data_bench
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
-#include <unistd.h>
 
 #include "bench_timing.h"
 #include "data/reg_data.h"
@@ -67,15 +67,19 @@ int main() {
     auto* sheet = program.screen_as<Reg_Data>(Screen::Data);
     if (sheet == nullptr) return 1;
 
-    bench::report("load count file (+ Cell_Set, Treatment_Standard)", bench::median_ms(5, [&] {
-                    platform.file_answers.push_back(counts_path);
-                    Data_Load(program);
-                  }),
+    bench::report("load count file (+ Cell_Set, Treatment_Standard)",
+                  bench::median_ms(5,
+                                   [&] {
+                                     platform.file_answers.push_back(counts_path);
+                                     Data_Load(program);
+                                   }),
                   1000);
-    bench::report("save count file", bench::median_ms(5, [&] {
-                    platform.file_answers.push_back(saved_path);
-                    sheet->Data_Save();
-                  }),
+    bench::report("save count file",
+                  bench::median_ms(5,
+                                   [&] {
+                                     platform.file_answers.push_back(saved_path);
+                                     sheet->Data_Save();
+                                   }),
                   500);
     bench::report("rebuild sheet (Cell_Set)", bench::median_ms(5, [&] { sheet->Cell_Set(); }), 1000);
 
@@ -90,13 +94,14 @@ int main() {
 
     std::mt19937 random(11);
     std::uniform_int_distribution<int> page(0, sheet->VScroll1.max);
-    bench::report("page to a random page", bench::median_ms(51, [&] { sheet->VScroll1.set_value(page(random)); }),
-                  10);
-    bench::report("type a count and press Enter", bench::median_ms(11, [&] {
-                    sheet->Text1.on_key_down('5', 0);
-                    sheet->Text1.text = "5";
-                    sheet->Text1.on_key_down(ui::Key_Return, 0);
-                  }),
+    bench::report("page to a random page", bench::median_ms(51, [&] { sheet->VScroll1.set_value(page(random)); }), 10);
+    bench::report("type a count and press Enter",
+                  bench::median_ms(11,
+                                   [&] {
+                                     sheet->Text1.on_key_down('5', 0);
+                                     sheet->Text1.text = "5";
+                                     sheet->Text1.on_key_down(ui::Key_Return, 0);
+                                   }),
                   100);
     if (!platform.messages.empty() && platform.messages.back() != "データ保存が終了しました")
       std::printf("message: %s\n", platform.messages.back().c_str());

@@ -15,14 +15,14 @@ inline constexpr int Exit_Failed = 1;  // the assay could not be reduced; no res
 inline constexpr int Exit_Usage = 2;   // the command line itself is wrong
 
 struct Batch_Options {
-  std::string conditions;  // condition file (.crx)
-  std::string counts;      // count data file
-  std::string result;      // result file to write
-  std::string pdf;         // report to write, "" for none
-  int weight = 0;          // weighting 0..3
-  int order = 1;           // 1 straight line, 3 cubic
-  std::optional<int> from; // first standard of the fit, 1 when not given
-  std::optional<int> to;   // last standard of the fit, the number of standards when not given
+  std::string conditions;   // condition file (.crx)
+  std::string counts;       // count data file
+  std::string result;       // result file to write
+  std::string pdf;          // report to write, "" for none
+  int weight = 0;           // weighting 0..3
+  int order = 1;            // 1 straight line, 3 cubic
+  std::optional<int> from;  // first standard of the fit, 1 when not given
+  std::optional<int> to;    // last standard of the fit, the number of standards when not given
 };
 
 struct Command_Line {

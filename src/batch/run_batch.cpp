@@ -21,10 +21,12 @@ namespace {
 constexpr const char* Saved_Message = "データ保存が終了しました";
 
 // The three printable result tables in the order they are asked for, with their buttons.
-constexpr struct { Result_Kind kind; int button; } Result_Tables[] = {
-    {Result_Kind::Standard_Conc, target::Standard_Table},
-    {Result_Kind::Sera, target::Sera_Table},
-    {Result_Kind::Sample, target::Sample_Table}};
+constexpr struct {
+  Result_Kind kind;
+  int button;
+} Result_Tables[] = {{Result_Kind::Standard_Conc, target::Standard_Table},
+                     {Result_Kind::Sera, target::Sera_Table},
+                     {Result_Kind::Sample, target::Sample_Table}};
 
 // True when both name one file, whether or not it exists yet.
 bool same_file(const std::string& a, const std::string& b) {
@@ -36,8 +38,10 @@ bool same_file(const std::string& a, const std::string& b) {
 
 // Why the output would overwrite an input, or "".
 std::string overwrite_problem(const Batch_Options& options) {
-  const struct { const std::string& path; const char* what; } outputs[] = {{options.result, "結果ファイル"},
-                                                                            {options.pdf, "PDF ファイル"}};
+  const struct {
+    const std::string& path;
+    const char* what;
+  } outputs[] = {{options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}};
   const std::string* inputs[] = {&options.conditions, &options.counts, &options.result};
   for (const auto& [path, what] : outputs)
     for (const std::string* input : inputs)
@@ -72,9 +76,9 @@ class Batch_Road {
 
   std::string run() {
     using Step = std::string (Batch_Road::*)();
-    static constexpr Step steps[] = {&Batch_Road::load_conditions, &Batch_Road::load_counts,
+    static constexpr Step steps[] = {&Batch_Road::load_conditions,    &Batch_Road::load_counts,
                                      &Batch_Road::show_standard_plot, &Batch_Road::fit_curve,
-                                     &Batch_Road::compute_results, &Batch_Road::print_report,
+                                     &Batch_Road::compute_results,    &Batch_Road::print_report,
                                      &Batch_Road::save_results};
     for (Step step : steps)
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
@@ -111,11 +115,13 @@ class Batch_Road {
     auto& graph = *program_.screen_as<Reg_Graph>(Screen::Graph);
     for (int box : {0, 1}) type_and_enter(graph, graph.Range_Box[box], text::bare_text(range()[box]));
     if (!range_in_force())
-      return "回帰範囲 " + range_text() + " は使えません (スタンダードは " + text::bare_text(state_.STD_Number) + " 点です)";
+      return "回帰範囲 " + range_text() + " は使えません (スタンダードは " + text::bare_text(state_.STD_Number) +
+             " 点です)";
     if (const int choice = 2 * options_.weight + (options_.order == 1 ? 0 : 1); graph.Choice.has(choice))
       click(graph, graph.Choice[choice]);
     if (!fit_in_force())
-      return "検量線 " + fit_label(options_.weight, options_.order) + " は回帰範囲 " + range_text() + " では計算できません";
+      return "検量線 " + fit_label(options_.weight, options_.order) + " は回帰範囲 " + range_text() +
+             " では計算できません";
     return "";
   }
 
@@ -180,9 +186,7 @@ class Batch_Road {
     return click(Screen::Result, button) && state_.Result_Table == static_cast<Integer>(kind);
   }
 
-  bool print(Screen which) {
-    return click(which, target::Print) && platform_.printer().failure().empty();
-  }
+  bool print(Screen which) { return click(which, target::Print) && platform_.printer().failure().empty(); }
 
   // Why the standard curve cannot be reached yet, as a parenthesis, or "".
   std::string incompleteness() {

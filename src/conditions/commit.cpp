@@ -7,9 +7,9 @@
 #include "conditions/reg_set.h"
 #include "state/navigation.h"
 #include "state/program.h"
-#include "text/text_clean.h"
 #include "text/format.h"
 #include "text/number_text.h"
+#include "text/text_clean.h"
 
 namespace quorin {
 
@@ -19,8 +19,8 @@ constexpr const char* Count_Pattern = "##";
 constexpr const char* Value_Pattern = "###.0000";
 
 constexpr std::string Assay_State::*text_fields[] = {
-    &Assay_State::Operator_Name, &Assay_State::Assay_Date, nullptr,  // box 2 is not kept
-    &Assay_State::Substance_Name, &Assay_State::Unit_Name, &Assay_State::Assay_No};
+    &Assay_State::Operator_Name,  &Assay_State::Assay_Date, nullptr,  // box 2 is not kept
+    &Assay_State::Substance_Name, &Assay_State::Unit_Name,  &Assay_State::Assay_No};
 
 // A count box (6..11): its field, its upper limit and what the user is told outside 0..limit.
 struct Count_Field {

@@ -7,10 +7,10 @@
 #include "conditions/reg_set.h"
 #include "state/navigation.h"
 #include "state/program.h"
-#include "text/text_clean.h"
 #include "text/cp932.h"
 #include "text/items.h"
 #include "text/number_text.h"
+#include "text/text_clean.h"
 
 namespace quorin {
 
@@ -50,8 +50,9 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
   for (std::string& field : read.lines.fields) {
     const std::optional<std::string_view> line = lines.next();
     if (!line) {
-      return refused(path, line_number == 0 ? std::string("ファイルが空です")
-                                            : "ファイルが" + std::to_string(line_number) + "行で終わっています（13行必要です）");
+      return refused(path, line_number == 0
+                               ? std::string("ファイルが空です")
+                               : "ファイルが" + std::to_string(line_number) + "行で終わっています（13行必要です）");
     }
     field = *line;
     ++line_number;
@@ -70,7 +71,8 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
     const std::optional<std::string_view> line = lines.next();
     if (!line) {
       return refused(path, "スタンダード " + std::to_string(read.lines.standards.size() + 1) +
-                               " の濃度がありません（ファイルが" + std::to_string(line_number) + "行で終わっています）");
+                               " の濃度がありません（ファイルが" + std::to_string(line_number) +
+                               "行で終わっています）");
     }
     ++line_number;
     if (!blank(*line)) read.lines.standards.emplace_back(*line);
@@ -107,7 +109,8 @@ void Condition_Load(Program& program) {
   auto& screen = *program.screen_as<Reg_Set>(Screen::Conditions);
   state.Condition_File = path;
   screen.caption = path;
-  for (std::size_t i = 0; i < read.lines.fields.size(); ++i) screen.info[static_cast<int>(i)].text = read.lines.fields[i];
+  for (std::size_t i = 0; i < read.lines.fields.size(); ++i)
+    screen.info[static_cast<int>(i)].text = read.lines.fields[i];
   // The standards beyond the file's number keep their texts and are committed with them.
   for (std::size_t k = 1; k <= read.lines.standards.size(); ++k)
     screen.info[static_cast<int>(12 + k)].text = read.lines.standards[k - 1];

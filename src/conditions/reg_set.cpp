@@ -39,15 +39,25 @@ constexpr int Left_Label_X = 240;
 constexpr int Standard_Label_X = 6000, Standard_Box_X = 6960, Standard_Box_Width = 1335;
 constexpr int Standard_Top = 360, Standard_Row = 360;
 
-struct Button_Layout { int index, left, top; const char* caption; };
+struct Button_Layout {
+  int index, left, top;
+  const char* caption;
+};
 constexpr Button_Layout Buttons[] = {
-    {target::Open_File, 120, 6480, "条件読込"},    {target::Save_Conditions, 1560, 6480, "条件保存"},    {target::Print, 3000, 6480, "条件印刷"},
-    {target::Printer_Setup, 4440, 6480, "プリンタ設定"}, {target::Data_Sheet, 120, 6960, "データ入力"},   {target::Results, 1560, 6960, "測定結果表示"},
-    {target::Standard_Curve, 3000, 6960, "検量線表示"},   {target::Wizard, 120, 7440, "Ｗｉｚａｒｄ"}, {target::Help, 1560, 7440, "Help"},
+    {target::Open_File, 120, 6480, "条件読込"},
+    {target::Save_Conditions, 1560, 6480, "条件保存"},
+    {target::Print, 3000, 6480, "条件印刷"},
+    {target::Printer_Setup, 4440, 6480, "プリンタ設定"},
+    {target::Data_Sheet, 120, 6960, "データ入力"},
+    {target::Results, 1560, 6960, "測定結果表示"},
+    {target::Standard_Curve, 3000, 6960, "検量線表示"},
+    {target::Wizard, 120, 7440, "Ｗｉｚａｒｄ"},
+    {target::Help, 1560, 7440, "Help"},
     {target::Exit, 3000, 7440, "終　　　了"},
 };
 // Buttons that only complete the row for the button-state rule.
-constexpr int Unshown_Buttons[] = {target::Conditions, target::Save, target::Switch_View, target::Standard_Table, target::Sera_Table, target::Sample_Table};
+constexpr int Unshown_Buttons[] = {target::Conditions,     target::Save,       target::Switch_View,
+                                   target::Standard_Table, target::Sera_Table, target::Sample_Table};
 
 // "STD  1" .. "STD  9", "STD 10" .. "STD 20".
 std::string standard_label(int k) { return (k < 10 ? "STD  " : "STD ") + std::to_string(k); }
@@ -61,7 +71,8 @@ Reg_Set::Reg_Set(Program& program)
   Label2.caption = "スタンダード濃度";
 
   for (const Field_Layout& f : Left_Fields) {
-    ui::Label& label = add(Label1, f.box, Left_Label_X, f.top + Label_Drop, f.box_left - Left_Label_X - Label_Gap, Label_Height);
+    ui::Label& label =
+        add(Label1, f.box, Left_Label_X, f.top + Label_Drop, f.box_left - Left_Label_X - Label_Gap, Label_Height);
     label.caption = f.label;
     ui::Text_Box& box = add(info, f.box, f.box_left, f.top, f.box_width, Box_Height);
     box.max_length = f.max_length;
@@ -73,8 +84,8 @@ Reg_Set::Reg_Set(Program& program)
 
   for (int k = 1; k <= Max_Standards; ++k) {
     const int top = Standard_Top + (k - 1) * Standard_Row;
-    ui::Label& label = add(Label1, 12 + k, Standard_Label_X, top + Label_Drop, Standard_Box_X - Standard_Label_X - Label_Gap,
-                           Label_Height);
+    ui::Label& label = add(Label1, 12 + k, Standard_Label_X, top + Label_Drop,
+                           Standard_Box_X - Standard_Label_X - Label_Gap, Label_Height);
     label.caption = standard_label(k);
     ui::Text_Box& box = add(info, 12 + k, Standard_Box_X, top, Standard_Box_Width, Box_Height);
     box.max_length = 10;

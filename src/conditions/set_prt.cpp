@@ -11,7 +11,10 @@ namespace quorin {
 
 namespace {
 
-struct Printed_Field { const char* label; int box; };
+struct Printed_Field {
+  const char* label;
+  int box;
+};
 constexpr Printed_Field Printed_Fields[] = {
     {"    実験担当者 : ", 0},
     {"    実  験  日 :", 1},

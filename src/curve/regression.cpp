@@ -50,7 +50,8 @@ class Message_List {
   }
   Regression_Result finish() const {
     Regression_Result result;
-    for (const auto& [reason, labels] : entries_) result.messages.push_back(labels.empty() ? reason : labels + "：" + reason);
+    for (const auto& [reason, labels] : entries_)
+      result.messages.push_back(labels.empty() ? reason : labels + "：" + reason);
     return result;
   }
 
@@ -65,12 +66,9 @@ std::string problem_reason(Fit_Problem problem, int order, int concentrations) {
     case Fit_Problem::too_few_concentrations:
       return "回帰に使える濃度が " + number_text(concentrations) + " 種類しかありません（" + number_text(order) +
              "次式には " + number_text(order + 1) + " 種類以上が必要です）";
-    case Fit_Problem::singular:
-      return "連立方程式が解けません";
-    case Fit_Problem::not_finite:
-      return "重みが極端に大きく、係数を計算できません";
-    case Fit_Problem::none:
-      break;
+    case Fit_Problem::singular: return "連立方程式が解けません";
+    case Fit_Problem::not_finite: return "重みが極端に大きく、係数を計算できません";
+    case Fit_Problem::none: break;
   }
   return "";
 }
@@ -133,8 +131,8 @@ bool all_finite(const Coefficients& c) {
 
 // The elimination's coefficients when they are defined and agree with the QR solution,
 // otherwise the QR solution; nullopt when the QR finds the problem rank-deficient.
-std::optional<Coefficients> choose(const std::optional<Coefficients>& elimination, const std::optional<Coefficients>& qr,
-                                   double reach, double y_scale) {
+std::optional<Coefficients> choose(const std::optional<Coefficients>& elimination,
+                                   const std::optional<Coefficients>& qr, double reach, double y_scale) {
   if (!qr) return std::nullopt;
   if (elimination && all_finite(*elimination) && curve_gap(*elimination, *qr, reach) <= Elimination_Trust * y_scale)
     return elimination;
@@ -229,8 +227,7 @@ Fit_Outcome Fit_Weighted(Assay_State& s) {
       y_scale = std::max(y_scale, 1 + std::fabs(ys[i]));
     }
     std::sort(weighted_x.begin(), weighted_x.end());
-    outcome.concentrations =
-        static_cast<int>(std::unique(weighted_x.begin(), weighted_x.end()) - weighted_x.begin());
+    outcome.concentrations = static_cast<int>(std::unique(weighted_x.begin(), weighted_x.end()) - weighted_x.begin());
 
     std::optional<Coefficients> line, cubic;
     if (outcome.concentrations < 2) {
@@ -284,7 +281,8 @@ Regression_Result Regression(Assay_State& s) {
   const auto range = fit_range(s);
   if (!range)
     messages.add("回帰の範囲 STD " + number_text(s.Fit_From) + " ～ STD " + number_text(s.Fit_To) +
-                 " が正しくありません（1 ～ " + number_text(s.STD_Number) + " の範囲で、始めを終わり以下にしてください）");
+                 " が正しくありません（1 ～ " + number_text(s.STD_Number) +
+                 " の範囲で、始めを終わり以下にしてください）");
   if (!range || !concentrations_valid) return messages.finish();
 
   const Curve_Choice_Keeper keeper(s);
@@ -301,8 +299,7 @@ Regression_Result Regression(Assay_State& s) {
   std::vector<std::string> distance_problems;
   if (!s.Fit_Available(fit_index(0, 3)))
     distance_problems.push_back("重み付け無しの3次式が計算できないため、距離の重みが決まりません");
-  else
-    distance_problems = set_distance_factors(s, *range);
+  else distance_problems = set_distance_factors(s, *range);
   for (const auto& reason : distance_problems) report_distance_weighting(messages, reason);
   if (distance_problems.empty()) report(messages, Fit_Weighted(s), 1);
 

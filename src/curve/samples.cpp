@@ -79,7 +79,8 @@ bool Control_Sera(Assay_State& s) {
   const double b0 = s.STD_Data(3, 1);
   const int sera = std::clamp<int>(s.Sera_Number, 0, Max_Sera);
   const int tubes = std::clamp<int>(s.Sera_Tubes, 0, Max_Tubes);
-  for (int i = 1; i <= sera; ++i) s.Sera_Tube_N(i) = static_cast<Integer>(last_counted_tube(s.Sera_Count.row(i), tubes));
+  for (int i = 1; i <= sera; ++i)
+    s.Sera_Tube_N(i) = static_cast<Integer>(last_counted_tube(s.Sera_Count.row(i), tubes));
 
   for (int i = 1; i <= sera; ++i) {
     const Long* counts = s.Sera_Count.row(i);

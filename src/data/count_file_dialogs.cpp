@@ -1,9 +1,9 @@
 // Loading a count data file into the sheet (Data_Load) and saving the sheet's counts.
 #include <string>
 
+#include "curve/treatment_standard.h"
 #include "data/count_file.h"
 #include "data/reg_data.h"
-#include "curve/treatment_standard.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
@@ -37,15 +37,15 @@ Loaded read_count_file(const std::string& path) {
   } else {
     loaded.items = read_count_items(file.bytes);
     if (loaded.items.bad_line != 0)
-      loaded.message = cannot_load(path, text::bare_text(static_cast<long long>(loaded.items.bad_line)) +
-                                             " 行目の測定値が大きすぎます");
+      loaded.message = cannot_load(
+          path, text::bare_text(static_cast<long long>(loaded.items.bad_line)) + " 行目の測定値が大きすぎます");
   }
   return loaded;
 }
 
 std::string not_loaded_message(const Assay_State& state, std::size_t left) {
-  const std::string tail = "ファイルの残りの測定値 " + text::bare_text(static_cast<long long>(left)) +
-                           " 個は読み込まれていません";
+  const std::string tail =
+      "ファイルの残りの測定値 " + text::bare_text(static_cast<long long>(left)) + " 個は読み込まれていません";
   if (state.Sample_Tubes <= 0) return "サンプルごとのチューブ数が 0 のため、" + tail;
   return "サンプルの点数は１０万までです。" + tail;
 }

@@ -33,12 +33,17 @@ struct Button {
   int width;
 };
 constexpr int First_Row = 7080, Second_Row = 7560, Button_Height = 405;
-constexpr Button Buttons[] = {{target::Open_File, "データ読込", 120, First_Row, 1095},  {target::Save, "データ保存", 1320, First_Row, 1095},
-                              {target::Print, "データ印刷", 2520, First_Row, 1095}, {target::Help, "Help", 5160, First_Row, 585},
-                              {target::Standard_Curve, "検量線表示", 120, Second_Row, 1095}, {target::Results, "測定結果", 1320, Second_Row, 1095},
-                              {target::Conditions, "条件設定", 2520, Second_Row, 1095},  {target::Exit, "終　了", 5160, Second_Row, 585}};
+constexpr Button Buttons[] = {{target::Open_File, "データ読込", 120, First_Row, 1095},
+                              {target::Save, "データ保存", 1320, First_Row, 1095},
+                              {target::Print, "データ印刷", 2520, First_Row, 1095},
+                              {target::Help, "Help", 5160, First_Row, 585},
+                              {target::Standard_Curve, "検量線表示", 120, Second_Row, 1095},
+                              {target::Results, "測定結果", 1320, Second_Row, 1095},
+                              {target::Conditions, "条件設定", 2520, Second_Row, 1095},
+                              {target::Exit, "終　了", 5160, Second_Row, 585}};
 // The button-state rule sets buttons 0..11 on every work screen; these have no place here.
-constexpr int Hidden_Buttons[] = {target::Data_Sheet, target::Switch_View, target::Standard_Table, target::Sera_Table, target::Sample_Table};
+constexpr int Hidden_Buttons[] = {target::Data_Sheet, target::Switch_View, target::Standard_Table, target::Sera_Table,
+                                  target::Sample_Table};
 
 constexpr const char* Count_Out_Of_Range = "測定値は -2147483648 から 2147483647 までです";
 
@@ -70,11 +75,12 @@ ui::Text_Box& Reg_Data::add_cells_then_editor() {
       cell.alignment = column.alignment;
       cell.border = true;
       cell.opaque = true;
-      if (c == Count_Column) cell.on_click = [this, k] {
-        commit_edit();
-        Sheet_Row = k;
-        Cell_Focus();
-      };
+      if (c == Count_Column)
+        cell.on_click = [this, k] {
+          commit_edit();
+          Sheet_Row = k;
+          Cell_Focus();
+        };
     }
   }
   return add<ui::Text_Box>("Text1", Columns[Count_Column].left, Row_Height, Columns[Count_Column].width, Row_Height);

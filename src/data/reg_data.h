@@ -29,8 +29,8 @@ class Reg_Data : public Work_Screen {
   // Cell labels: 0..19 row numbers, 20..39 REMARK, 40..59 concentrations, 60..79 counts.
   ui::Control_Array<ui::Label> Label1{"Label1"};
   ui::Control_Array<ui::Label> Heading{"Heading"};
-  ui::Text_Box& Text1;      // the cell editor over the current row's count
-  ui::Scroll_Bar& VScroll1;  // its value is the page
+  ui::Text_Box& Text1;           // the cell editor over the current row's count
+  ui::Scroll_Bar& VScroll1;      // its value is the page
   ui::Command_Button& Command1;  // insert, or execute in change mode
   ui::Command_Button& Command2;  // delete, or cancel in change mode
   ui::Command_Button& Command3;  // change the number of samples

@@ -1,8 +1,8 @@
 #include "data/scratch_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace quorin {
 
@@ -22,9 +22,7 @@ void put_32(unsigned char* at, std::uint32_t value) {
 
 std::uint16_t get_16(const unsigned char* at) { return static_cast<std::uint16_t>(at[0] | at[1] << 8); }
 
-std::uint32_t get_32(const unsigned char* at) {
-  return get_16(at) | static_cast<std::uint32_t>(get_16(at + 2)) << 16;
-}
+std::uint32_t get_32(const unsigned char* at) { return get_16(at) | static_cast<std::uint32_t>(get_16(at + 2)) << 16; }
 
 Long count_at(const unsigned char* record) { return static_cast<Long>(get_32(record)); }
 void set_count_at(unsigned char* record, Long count) { put_32(record, static_cast<std::uint32_t>(count)); }
@@ -121,8 +119,7 @@ bool Scratch_File::delete_count(long row, long last) {
   Bytes bytes;
   if (!read_bytes(row, last - row + 1, bytes)) return false;
   const long span = last - row;
-  for (long k = 0; k < span; ++k)
-    set_count_at(&bytes[k * Record_Length], count_at(&bytes[(k + 1) * Record_Length]));
+  for (long k = 0; k < span; ++k) set_count_at(&bytes[k * Record_Length], count_at(&bytes[(k + 1) * Record_Length]));
   set_count_at(&bytes[span * Record_Length], 0);
   return write_bytes(row, bytes);
 }

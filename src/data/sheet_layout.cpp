@@ -5,8 +5,8 @@
 namespace quorin {
 
 Sheet_Layout Sheet_Layout::of(const Assay_State& state) {
-  return {state.STD_Tubes, state.STD_Number, state.Sera_Number, state.Sera_Tubes, state.Sample_Number,
-          state.Sample_Tubes};
+  return {state.STD_Tubes,  state.STD_Number,    state.Sera_Number,
+          state.Sera_Tubes, state.Sample_Number, state.Sample_Tubes};
 }
 
 bool Sheet_Layout::fits_tables() const {

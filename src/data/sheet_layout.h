@@ -43,9 +43,7 @@ struct Sheet_Layout {
 
 // The group number a standard-side table row carries: 0 for NSB (row 1) and the zero standard
 // (row 3), 1 for TOTAL, k for standard k.
-constexpr long standard_group_number(long table_row) {
-  return table_row == 1 ? 0 : table_row == 2 ? 1 : table_row - 3;
-}
+constexpr long standard_group_number(long table_row) { return table_row == 1 ? 0 : table_row == 2 ? 1 : table_row - 3; }
 
 // Calls visit(count, group, tube) for every tube of the sheet in row order, with the table cell
 // that holds its count and the group and tube numbers its row carries (group 0 for NSB and for

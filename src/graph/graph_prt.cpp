@@ -62,12 +62,32 @@ struct Paper_Standard_Plot {
   std::array<std::pair<const char*, double>, 3> ticks;  // text, y
 };
 
-constexpr Paper_Standard_Plot Percent_Plot{
-    "log(標準品濃度)-Ｂ／Ｂo", 600, 1000, 6000, 50, 0, 100, 0, 100, 10, 3, 800,
-    {{{"100", 800}, {"50", 3300}, {"0", 5800}}}};
-constexpr Paper_Standard_Plot Logit_Plot{
-    "log(標準品濃度)-logit(Ｂ／Ｂo)", 6600, 7000, 9500, 5000.0 / 7, -Logit_Limit, Logit_Limit, -3, 3, 1, 8, 750,
-    {{{"+3.5", 6800}, {"   0", 9300}, {"-3.5", 11800}}}};
+constexpr Paper_Standard_Plot Percent_Plot{"log(標準品濃度)-Ｂ／Ｂo",
+                                           600,
+                                           1000,
+                                           6000,
+                                           50,
+                                           0,
+                                           100,
+                                           0,
+                                           100,
+                                           10,
+                                           3,
+                                           800,
+                                           {{{"100", 800}, {"50", 3300}, {"0", 5800}}}};
+constexpr Paper_Standard_Plot Logit_Plot{"log(標準品濃度)-logit(Ｂ／Ｂo)",
+                                         6600,
+                                         7000,
+                                         9500,
+                                         5000.0 / 7,
+                                         -Logit_Limit,
+                                         Logit_Limit,
+                                         -3,
+                                         3,
+                                         1,
+                                         8,
+                                         750,
+                                         {{{"+3.5", 6800}, {"   0", 9300}, {"-3.5", 11800}}}};
 
 void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_Standard_Plot& plot) {
   const int n = s.STD_Number;
@@ -98,7 +118,8 @@ void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_St
 void print_standard_page(Program& program) {
   const Assay_State& s = program.state;
   if (const std::string problem = plot_problem(s); !problem.empty()) return program.platform.message(problem);
-  Scaled_Page page(program.platform.printer(), page_scale(program.platform.printer().printable_height(), Standard_Page_Height));
+  Scaled_Page page(program.platform.printer(),
+                   page_scale(program.platform.printer().printable_height(), Standard_Page_Height));
   print_standard_plot(page, s, Percent_Plot);
   print_standard_plot(page, s, Logit_Plot);
   page.end();
@@ -175,7 +196,8 @@ void print_regression_block(Scaled_Page& page, const Assay_State& s, int w) {
 
 void print_regression_page(Program& program) {
   Assay_State& s = program.state;
-  Scaled_Page page(program.platform.printer(), page_scale(program.platform.printer().printable_height(), Regression_Page_Height));
+  Scaled_Page page(program.platform.printer(),
+                   page_scale(program.platform.printer().printable_height(), Regression_Page_Height));
   // The blocks load each weighting's coefficients in turn; the current fit is put back after them.
   std::array<double, 6> current{};
   for (int m = 0; m < 6; ++m) current[m] = s.Reg_Work(29 + m);

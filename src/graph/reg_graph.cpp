@@ -3,13 +3,13 @@
 #include <optional>
 
 #include "curve/fit_choice.h"
-#include "graph/plot_axes.h"
 #include "curve/regression.h"
+#include "graph/plot_axes.h"
 #include "state/navigation.h"
 #include "state/program.h"
-#include "text/text_clean.h"
 #include "text/format.h"
 #include "text/number_text.h"
+#include "text/text_clean.h"
 
 namespace quorin {
 
@@ -124,8 +124,10 @@ void Reg_Graph::build_equations() {
       label.font_size = Equation_Font;
       inside(label);
     }
-    const struct { int column, top; const char* text; } terms[4] = {
-        {0, Line_Top, "X"}, {0, Cubic_Top, "X³"}, {1, Cubic_Top, "X²"}, {0, Cubic_Second_Top, "X"}};
+    const struct {
+      int column, top;
+      const char* text;
+    } terms[4] = {{0, Line_Top, "X"}, {0, Cubic_Top, "X³"}, {1, Cubic_Top, "X²"}, {0, Cubic_Second_Top, "X"}};
     for (int t = 0; t < 4; ++t) {
       ui::Label& label = add(Term, 4 * w + t, term[terms[t].column], terms[t].top, Term_Width, Label_Height);
       label.caption = terms[t].text;
@@ -147,10 +149,16 @@ void Reg_Graph::build_range_entry() {
 }
 
 void Reg_Graph::build_buttons() {
-  const struct { int target; const char* caption; } buttons[] = {
-      {target::Switch_View, "検量線表示"}, {target::Results, "測定結果表示"}, {target::Data_Sheet, "データ入力"},
-      {target::Conditions, "条件設定"},    {target::Print, "印　刷"},         {target::Exit, "終　　　了"},
-      {target::Help, "Help"}};
+  const struct {
+    int target;
+    const char* caption;
+  } buttons[] = {{target::Switch_View, "検量線表示"},
+                 {target::Results, "測定結果表示"},
+                 {target::Data_Sheet, "データ入力"},
+                 {target::Conditions, "条件設定"},
+                 {target::Print, "印　刷"},
+                 {target::Exit, "終　　　了"},
+                 {target::Help, "Help"}};
   int left = 2880;
   for (const auto& [index, caption] : buttons) {
     ui::Command_Button& button = add(Command, index, left, Bottom_Row, 1290, 375);

@@ -30,7 +30,7 @@ class Reg_Graph : public Work_Screen {
   // user has been told why and nothing was fitted).
   bool Fit_And_Draw();
 
-  ui::Picture_Area& Picture2;  // the drawing area, moved sideways by the scroll bar
+  ui::Picture_Area& Picture2;                                // the drawing area, moved sideways by the scroll bar
   ui::Control_Array<ui::Picture_Area> Picture1{"Picture1"};  // plots 0..3
   ui::Control_Array<ui::Label> Title{"Title"};               // above plot w
   ui::Control_Array<ui::Label> Tick{"Tick"};                 // 0..2, top to bottom, left of plot 0

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "curve/fit_choice.h"
-#include "graph/plot_axes.h"
-#include "graph/reg_graph.h"
 #include "curve/response.h"
 #include "curve/solve.h"
 #include "curve/weight_table.h"
+#include "graph/plot_axes.h"
+#include "graph/reg_graph.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "text/format.h"

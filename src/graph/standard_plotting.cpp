@@ -15,7 +15,7 @@ namespace {
 // value, so that large values stand at the top), where its dotted grid lines lie, and the column
 // of STD_Data it shows.
 struct Standard_Scale {
-  double top;     // the negated value at the top edge
+  double top;  // the negated value at the top edge
   double height;
   double grid_from, grid_to, grid_step;
   int column;

@@ -58,8 +58,8 @@ Text_Read decode_text(const std::string& name, std::string_view bytes, const std
   text::Cp932_Error error;
   auto utf8 = text::cp932_to_utf8(bytes, &error);
   if (!utf8) {
-    result.message = name + " の文字コードがシフトJISではありません（" +
-                     std::to_string(line_of(bytes, error.offset)) + "行目）: " + path;
+    result.message = name + " の文字コードがシフトJISではありません（" + std::to_string(line_of(bytes, error.offset)) +
+                     "行目）: " + path;
     return result;
   }
   result.ok = true;

@@ -20,8 +20,7 @@ std::vector<std::string> help_folders() {
   const fs::path working = fs::current_path(error);
   if (!error) folders.push_back(working.string());
   const std::string own = program_folder();
-  if (!own.empty() && (folders.empty() || !fs::equivalent(folders.front(), own, error)))
-    folders.push_back(own);
+  if (!own.empty() && (folders.empty() || !fs::equivalent(folders.front(), own, error))) folders.push_back(own);
   return folders;
 }
 

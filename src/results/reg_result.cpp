@@ -12,7 +12,9 @@ constexpr int Header_Height = 495;
 constexpr int Body_Top = 480;
 constexpr int Row_Height = 360;
 
-struct Column_Place { int left, width; };
+struct Column_Place {
+  int left, width;
+};
 
 Column_Place column_place(int j) {
   if (j == 0) return {0, 1095};
@@ -44,12 +46,17 @@ Reg_Result::Reg_Result(Program& program)
     Page_Disp();
   };
 
-  struct Button { int index, left, top; const char* caption; };
+  struct Button {
+    int index, left, top;
+    const char* caption;
+  };
   const Button buttons[] = {
-      {target::Standard_Table, 120, 7800, "標準液濃度"}, {target::Sera_Table, 1440, 7800, "管理血清値"}, {target::Sample_Table, 2760, 7800, "サンプル値"},
-      {target::Standard_Curve, 4320, 7800, "検量線表示"}, {target::Data_Sheet, 5640, 7800, "データ入力"}, {target::Conditions, 6960, 7800, "条件設定"},
-      {target::Print, 8280, 7800, "結果印刷"},   {target::Save, 9600, 7800, "結果保存"},   {target::Exit, 10920, 7800, "終　　　了"},
-      {target::Open_File, 13000, 5520, "検量線表示"}, {target::Results, 13000, 5520, "検量線表示"}, {target::Switch_View, 13000, 6000, "条件設定"},
+      {target::Standard_Table, 120, 7800, "標準液濃度"}, {target::Sera_Table, 1440, 7800, "管理血清値"},
+      {target::Sample_Table, 2760, 7800, "サンプル値"},  {target::Standard_Curve, 4320, 7800, "検量線表示"},
+      {target::Data_Sheet, 5640, 7800, "データ入力"},    {target::Conditions, 6960, 7800, "条件設定"},
+      {target::Print, 8280, 7800, "結果印刷"},           {target::Save, 9600, 7800, "結果保存"},
+      {target::Exit, 10920, 7800, "終　　　了"},         {target::Open_File, 13000, 5520, "検量線表示"},
+      {target::Results, 13000, 5520, "検量線表示"},      {target::Switch_View, 13000, 6000, "条件設定"},
   };
   for (const Button& b : buttons) {
     ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1215, 375);

@@ -14,10 +14,10 @@ using text::Format;
 using text::general_number;
 using text::signed_text;
 
-constexpr int Row_Step = 250;       // twips between data rows; row L is printed at 250·L
-constexpr int Column_Step = 1200;   // twips between columns
+constexpr int Row_Step = 250;      // twips between data rows; row L is printed at 250·L
+constexpr int Column_Step = 1200;  // twips between columns
 constexpr int Header_Top = 750;
-constexpr int Last_Row_Line = 50;   // a page is finished once a tube row reaches it
+constexpr int Last_Row_Line = 50;  // a page is finished once a tube row reaches it
 
 struct Layout {
   int width;        // of the ruled table
@@ -26,12 +26,16 @@ struct Layout {
 };
 
 const Layout& layout_of(Result_Kind kind) {
-  static const Layout standards{9600, 7, {" Remark    ", " STD.Conc. ", " Counts    ", " Mean Count", " Count CV  ",
-                                          " Calc Conc.", " Mean Conc.", " Conc. CV  "}};
-  static const Layout sera{8400, 7, {"Remark    ", "Counts", "Calc Conc.", "Count CV", "Mean Calc Conc.", "Range",
-                                     "Conc. CV"}};
-  static const Layout samples{10800, 8, {" Remark   ", " Counts   ", " Calc Conc.", " Count CV", " Mean Calc Conc.",
-                                         " Range    ", " Smpl Val ", " Conc. CV   ", " Area     "}};
+  static const Layout standards{9600,
+                                7,
+                                {" Remark    ", " STD.Conc. ", " Counts    ", " Mean Count", " Count CV  ",
+                                 " Calc Conc.", " Mean Conc.", " Conc. CV  "}};
+  static const Layout sera{
+      8400, 7, {"Remark    ", "Counts", "Calc Conc.", "Count CV", "Mean Calc Conc.", "Range", "Conc. CV"}};
+  static const Layout samples{10800,
+                              8,
+                              {" Remark   ", " Counts   ", " Calc Conc.", " Count CV", " Mean Calc Conc.", " Range    ",
+                               " Smpl Val ", " Conc. CV   ", " Area     "}};
   return kind == Result_Kind::Standard_Conc ? standards : kind == Result_Kind::Sera ? sera : samples;
 }
 

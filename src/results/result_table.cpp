@@ -59,7 +59,8 @@ const std::array<const char*, 10>& table_headers(Result_Kind kind) {
       {"", "No.", "Remark", "Counts", "Mean", "Count CV", "B/B0(%)", "", "", ""},
       {"No.", "Remark", "STD.Conc.", "Counts", "Mean Count", "Count CV", "Calc.Conc.", "Mean Conc.", "Conc. CV", ""},
       {"No.", "Remark", "Counts", "Calc Conc.", "Count CV", "Mean Calc Conc.", "Range", "Conc. CV", "", ""},
-      {"No.", "Remark", "Counts", "Calc Conc.", "Count CV", "Mean Calc Conc.", "Range", "Smpl Val.", "Conc. CV", "Area"},
+      {"No.", "Remark", "Counts", "Calc Conc.", "Count CV", "Mean Calc Conc.", "Range", "Smpl Val.", "Conc. CV",
+       "Area"},
   };
   return headers[static_cast<int>(kind)];
 }
@@ -169,9 +170,18 @@ int scroll_maximum(const Assay_State& s, Result_Kind kind, Long rows) {
   long long items = 0, tubes = 0;
   switch (kind) {
     case Result_Kind::Standard_Data:
-    case Result_Kind::Standard_Conc: items = s.STD_Number; tubes = s.STD_Tubes; break;
-    case Result_Kind::Sera: items = s.Sera_Number; tubes = s.Sera_Tubes; break;
-    case Result_Kind::Sample: items = s.Sample_Number; tubes = s.Sample_Tubes; break;
+    case Result_Kind::Standard_Conc:
+      items = s.STD_Number;
+      tubes = s.STD_Tubes;
+      break;
+    case Result_Kind::Sera:
+      items = s.Sera_Number;
+      tubes = s.Sera_Tubes;
+      break;
+    case Result_Kind::Sample:
+      items = s.Sample_Number;
+      tubes = s.Sample_Tubes;
+      break;
   }
   const long long planned = (items + 3) * tubes / 20 + 1;
   const long long filled = (static_cast<long long>(rows) - 1) / 20;

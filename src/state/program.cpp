@@ -57,8 +57,7 @@ void Program::close(Screen which) {
 }
 
 void Program::end() {
-  for (Screen which : {Screen::Help, Screen::Result, Screen::Graph, Screen::Data, Screen::Conditions,
-                       Screen::Intro})
+  for (Screen which : {Screen::Help, Screen::Result, Screen::Graph, Screen::Data, Screen::Conditions, Screen::Intro})
     close(which);
   ended_ = true;
   platform.quit();

@@ -31,7 +31,9 @@ class Program {
   // The screen if it is loaded, else nullptr.
   ui::Form* screen(Screen which) const;
   template <typename T>
-  T* screen_as(Screen which) const { return dynamic_cast<T*>(screen(which)); }
+  T* screen_as(Screen which) const {
+    return dynamic_cast<T*>(screen(which));
+  }
   // Creates the screen and runs its load step when it is not loaded yet; does not bring it to the front.
   ui::Form& load(Screen which);
   // Loads the screen if needed and brings it to the front.

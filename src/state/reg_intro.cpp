@@ -17,7 +17,11 @@ Reg_Intro::Reg_Intro(Program& program)
   Picture1.visible = false;
   draw_emblem();
 
-  struct Label_Text { int left, top, width, height; double size; const char* text; };
+  struct Label_Text {
+    int left, top, width, height;
+    double size;
+    const char* text;
+  };
   const Label_Text texts[] = {
       {400, 2790, 4300, 420, 16, "QUORIN for Windws"},
       {400, 3240, 7200, 270, 9, "企画・開発・監修：QUORIN 開発チーム（ラジオイムノアッセイ データ処理研究会）"},

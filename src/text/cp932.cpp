@@ -1,8 +1,8 @@
 #include "text/cp932.h"
 
+#include <iconv.h>
 #include <cerrno>
 #include <cstdint>
-#include <iconv.h>
 
 namespace quorin::text {
 

@@ -9,9 +9,9 @@
 namespace quorin::text {
 
 struct Cp932_Error {
-  std::size_t offset = 0;   // byte offset in the input of the first character that failed
-  std::string character;    // that character (UTF-8) when encoding; empty when decoding; for
-                            // bytes that are not valid UTF-8 the byte's value written as "\xC3"
+  std::size_t offset = 0;  // byte offset in the input of the first character that failed
+  std::string character;   // that character (UTF-8) when encoding; empty when decoding; for
+                           // bytes that are not valid UTF-8 the byte's value written as "\xC3"
 };
 
 // Bytes in code page 932 to UTF-8; nullopt (with the error) for a byte sequence that is not

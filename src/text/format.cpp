@@ -11,14 +11,14 @@ namespace quorin::text {
 namespace {
 
 struct Pattern {
-  std::string_view prefix;   // literal characters before the first digit place or point
-  std::string_view suffix;   // literal characters after the last digit place
-  int integer_places = 0;    // "#" and "0" before the point
-  int min_integer = 0;       // integer digits always shown: from the first "0" to the point
+  std::string_view prefix;  // literal characters before the first digit place or point
+  std::string_view suffix;  // literal characters after the last digit place
+  int integer_places = 0;   // "#" and "0" before the point
+  int min_integer = 0;      // integer digits always shown: from the first "0" to the point
   bool point = false;
-  int decimals = 0;          // "#" and "0" after the point
-  int min_decimals = 0;      // decimals always shown: up to the last "0" after the point
-  bool has_zero = false;     // a "0" anywhere
+  int decimals = 0;       // "#" and "0" after the point
+  int min_decimals = 0;   // decimals always shown: up to the last "0" after the point
+  bool has_zero = false;  // a "0" anywhere
 };
 
 Pattern parse(std::string_view p) {
@@ -64,8 +64,7 @@ Scaled scale(double magnitude, int decimals) {
   if (magnitude == 0.0) return r;
   // d.dddddddddddddde±x: the 15 significant digits and the decimal exponent.
   char buffer[40];
-  const auto written =
-      std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
   char digits[15];
   digits[0] = buffer[0];
   std::memcpy(digits + 1, buffer + 2, 14);
@@ -130,8 +129,7 @@ std::string Format(double value, std::string_view pattern) {
   const long integer_digits = length > p.decimals ? length - p.decimals : 0;
   // Decimals shown: trailing zeros of "#" places are dropped.
   long shown_decimals = p.decimals;
-  while (shown_decimals > p.min_decimals &&
-         digit_at(n, length - p.decimals + shown_decimals - 1) == '0')
+  while (shown_decimals > p.min_decimals && digit_at(n, length - p.decimals + shown_decimals - 1) == '0')
     --shown_decimals;
 
   std::string out;

@@ -1,6 +1,5 @@
 #include "text/items.h"
 
-
 namespace quorin::text {
 
 namespace {
@@ -33,8 +32,7 @@ std::optional<std::string_view> Item_Reader::next() {
     std::size_t close = start;
     // The quoted item may hold line ends: count them for line_number().
     while (close < size && text_[close] != '"') {
-      if (text_[close] == '\n' || (text_[close] == '\r' && (close + 1 >= size || text_[close + 1] != '\n')))
-        ++line_;
+      if (text_[close] == '\n' || (text_[close] == '\r' && (close + 1 >= size || text_[close + 1] != '\n'))) ++line_;
       ++close;
     }
     item = text_.substr(start, close - start);

@@ -21,11 +21,11 @@ constexpr long Exponent_Limit = 100000;
 
 struct Scan {
   bool negative = false;
-  bool has_digits = false;   // at least one mantissa digit: the text begins with a number
+  bool has_digits = false;  // at least one mantissa digit: the text begins with a number
   char digits[Max_Digits + 1];
-  std::size_t count = 0;     // significant digits stored (leading zeros skipped)
-  bool sticky = false;       // a nonzero digit was dropped beyond Max_Digits
-  long exponent = 0;         // the value is (digits as a whole number) * 10^exponent
+  std::size_t count = 0;  // significant digits stored (leading zeros skipped)
+  bool sticky = false;    // a nonzero digit was dropped beyond Max_Digits
+  long exponent = 0;      // the value is (digits as a whole number) * 10^exponent
 };
 
 std::size_t skip_blanks(std::string_view text, std::size_t i) {

@@ -8,13 +8,23 @@ constexpr std::string_view Ideographic_Space = "\xE3\x80\x80";  // U+3000
 std::string_view trim_blanks(std::string_view text) {
   for (bool trimmed = true; trimmed && !text.empty();) {
     trimmed = false;
-    if (text.front() == ' ') { text.remove_prefix(1); trimmed = true; }
-    else if (text.starts_with(Ideographic_Space)) { text.remove_prefix(Ideographic_Space.size()); trimmed = true; }
+    if (text.front() == ' ') {
+      text.remove_prefix(1);
+      trimmed = true;
+    } else if (text.starts_with(Ideographic_Space)) {
+      text.remove_prefix(Ideographic_Space.size());
+      trimmed = true;
+    }
   }
   for (bool trimmed = true; trimmed && !text.empty();) {
     trimmed = false;
-    if (text.back() == ' ') { text.remove_suffix(1); trimmed = true; }
-    else if (text.ends_with(Ideographic_Space)) { text.remove_suffix(Ideographic_Space.size()); trimmed = true; }
+    if (text.back() == ' ') {
+      text.remove_suffix(1);
+      trimmed = true;
+    } else if (text.ends_with(Ideographic_Space)) {
+      text.remove_suffix(Ideographic_Space.size());
+      trimmed = true;
+    }
   }
   return text;
 }

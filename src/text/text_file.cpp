@@ -1,12 +1,12 @@
 #include "text/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "text/cp932.h"
 
@@ -152,8 +152,7 @@ bool looks_binary(std::string_view bytes) {
   std::size_t controls = 0;
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    if ((b < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != 0x1A && b != '\f') || b == 0x7F)
-      ++controls;
+    if ((b < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != 0x1A && b != '\f') || b == 0x7F) ++controls;
   }
   // Text files of the program hold no such bytes; a few may come from a stray key, more than
   // one in ten bytes (and at least two) means the file is not text.

@@ -26,12 +26,31 @@ inline constexpr Colour Dark_Blue{0, 0, 192};
 inline constexpr Colour Button_Face{240, 240, 240};
 
 // Virtual key codes passed to key-down slots.
-enum Key : int { Key_Back = 8, Key_Tab = 9, Key_Return = 13, Key_Shift = 16, Key_Escape = 27,
-                 Key_Left = 37, Key_Up = 38, Key_Right = 39, Key_Down = 40, Key_Delete = 46 };
+enum Key : int {
+  Key_Back = 8,
+  Key_Tab = 9,
+  Key_Return = 13,
+  Key_Shift = 16,
+  Key_Escape = 27,
+  Key_Left = 37,
+  Key_Up = 38,
+  Key_Right = 39,
+  Key_Down = 40,
+  Key_Delete = 46
+};
 
 enum class Align { Left, Right, Center };
-enum class Control_Kind { Label, Text_Box, Command_Button, Option_Button, Scroll_Bar,
-                          Picture_Area, Line_Element, Grid, Timer };
+enum class Control_Kind {
+  Label,
+  Text_Box,
+  Command_Button,
+  Option_Button,
+  Scroll_Bar,
+  Picture_Area,
+  Line_Element,
+  Grid,
+  Timer
+};
 
 class Form;
 class Picture_Area;
@@ -56,7 +75,10 @@ class Control {
   Colour fore_colour = Black;
 
   void move(int new_left, int new_top, int new_width, int new_height) {
-    left = new_left; top = new_top; width = new_width; height = new_height;
+    left = new_left;
+    top = new_top;
+    width = new_width;
+    height = new_height;
   }
   // True for the kinds that can hold the keyboard focus.
   bool takes_focus() const {
@@ -157,9 +179,15 @@ class Picture_Area : public Control {
   double scale_left = 0, scale_top = 0, scale_width = 0, scale_height = 0;  // 0 width: twips
   Draw_Style draw_style = Draw_Style::Solid;
 
-  void clear() { ops_.clear(); ++version_; }
+  void clear() {
+    ops_.clear();
+    ++version_;
+  }
   void scale(double new_left, double new_top, double new_width, double new_height) {
-    scale_left = new_left; scale_top = new_top; scale_width = new_width; scale_height = new_height;
+    scale_left = new_left;
+    scale_top = new_top;
+    scale_width = new_width;
+    scale_height = new_height;
     ++version_;
   }
   void line(double x1, double y1, double x2, double y2, Colour colour);
@@ -191,7 +219,10 @@ class Line_Element : public Control {
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   Colour colour = Black;
   void set(double new_x1, double new_y1, double new_x2, double new_y2) {
-    x1 = new_x1; y1 = new_y1; x2 = new_x2; y2 = new_y2;
+    x1 = new_x1;
+    y1 = new_y1;
+    x2 = new_x2;
+    y2 = new_y2;
   }
 };
 

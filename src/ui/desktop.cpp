@@ -29,8 +29,6 @@ void Desktop::close(std::unique_ptr<Form> form) {
   closed_.push_back(std::move(form));
 }
 
-bool Desktop::is_open(const Form& form) const {
-  return std::find(forms_.begin(), forms_.end(), &form) != forms_.end();
-}
+bool Desktop::is_open(const Form& form) const { return std::find(forms_.begin(), forms_.end(), &form) != forms_.end(); }
 
 }  // namespace quorin::ui

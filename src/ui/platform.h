@@ -9,8 +9,8 @@
 namespace quorin::ui {
 
 struct File_Dialog {
-  std::string title;          // may be empty
-  std::string filter;         // "条件(*.crx)|*.crx": description, "|", pattern
+  std::string title;              // may be empty
+  std::string filter;             // "条件(*.crx)|*.crx": description, "|", pattern
   std::string default_extension;  // "crx", added when the chosen name has none
 };
 

@@ -19,9 +19,15 @@ class Printer {
   double current_y() const { return y_; }
   void set_current_x(double x) { x_ = x; }
   void set_current_y(double y) { y_ = y; }
-  void set_position(double x, double y) { x_ = x; y_ = y; }
+  void set_position(double x, double y) {
+    x_ = x;
+    y_ = y;
+  }
   double font_size() const { return font_size_; }
-  void set_font_size(double points) { font_size_ = points; font_changed(); }
+  void set_font_size(double points) {
+    font_size_ = points;
+    font_changed();
+  }
   Draw_Style draw_style() const { return draw_style_; }
   void set_draw_style(Draw_Style style) { draw_style_ = style; }
 

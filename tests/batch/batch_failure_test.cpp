@@ -89,7 +89,11 @@ TEST_F(Batch_Failures, AnOutputNamingAnInputIsAMistakeOfTheCommandLine) {
   const std::string conditions = folder.file("cortisol.crx");
   testing::write_bytes(conditions, testing::read_bytes(testing::Example_Conditions));
   const std::string original = testing::read_bytes(conditions);
-  const struct { const char* what; std::function<void(batch::Batch_Options&)> change; std::string message; } cases[] = {
+  const struct {
+    const char* what;
+    std::function<void(batch::Batch_Options&)> change;
+    std::string message;
+  } cases[] = {
       {"result over the conditions", [&](auto& o) { o.result = conditions; },
        "結果ファイルが入力ファイルと同じです: " + conditions},
       {"result over the counts through another spelling",

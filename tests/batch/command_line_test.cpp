@@ -22,12 +22,12 @@ Arguments batch_with(const Arguments& extra) {
 }
 
 TEST(Command_Line, ChoosesTheScreensTheHelpOrABatchRun) {
-  const struct { Arguments arguments; Kind kind; } cases[] = {
-      {{}, Kind::Screens},
-      {{"-platform", "offscreen"}, Kind::Screens},  // left to the window system
-      {{"--help"}, Kind::Help},
-      {batch_with({"--weight", "1", "--help"}), Kind::Help},
-      {batch_with({}), Kind::Batch},
+  const struct {
+    Arguments arguments;
+    Kind kind;
+  } cases[] = {
+      {{}, Kind::Screens},      {{"-platform", "offscreen"}, Kind::Screens},  // left to the window system
+      {{"--help"}, Kind::Help}, {batch_with({"--weight", "1", "--help"}), Kind::Help}, {batch_with({}), Kind::Batch},
   };
   for (const auto& [arguments, kind] : cases) {
     SCOPED_TRACE(::testing::PrintToString(arguments));
@@ -36,8 +36,8 @@ TEST(Command_Line, ChoosesTheScreensTheHelpOrABatchRun) {
 }
 
 TEST(Command_Line, ReadsFilesAndOptionsInAnyOrder) {
-  const Command_Line line = parse_command_line(
-      {"--batch", "--order", "3", "a.crx", "--pdf", "r.pdf", "b.txt", "--weight", "2", "c.txt", "--to", "7", "--from", "2"});
+  const Command_Line line = parse_command_line({"--batch", "--order", "3", "a.crx", "--pdf", "r.pdf", "b.txt",
+                                                "--weight", "2", "c.txt", "--to", "7", "--from", "2"});
   ASSERT_EQ(line.kind, Kind::Batch) << line.error;
   const Batch_Options& o = line.options;
   EXPECT_EQ((Arguments{o.conditions, o.counts, o.result, o.pdf}), (Arguments{"a.crx", "b.txt", "c.txt", "r.pdf"}));
@@ -57,8 +57,12 @@ TEST(Command_Line, LeavesTheScreensDefaultsWhenNoOptionIsGiven) {
 }
 
 TEST(Command_Line, RefusesMistakesWithAMessageNamingThem) {
-  const struct { Arguments arguments; std::string message; } cases[] = {
-      {{"--batch", "a.crx", "b.txt"}, "--batch の後に条件ファイル、データファイル、結果ファイルの 3 つを指定してください"},
+  const struct {
+    Arguments arguments;
+    std::string message;
+  } cases[] = {
+      {{"--batch", "a.crx", "b.txt"},
+       "--batch の後に条件ファイル、データファイル、結果ファイルの 3 つを指定してください"},
       {batch_with({"d.txt"}), "--batch の後に条件ファイル、データファイル、結果ファイルの 3 つを指定してください"},
       {batch_with({"--weight", "4"}), "--weight は 0～3 の整数で指定してください: 4"},
       {batch_with({"--weight", "-1"}), "--weight は 0～3 の整数で指定してください: -1"},

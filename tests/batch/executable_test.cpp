@@ -62,10 +62,17 @@ TEST_F(Executable, SavesWhatTheBatchSavesInProcess) {
 }
 
 TEST_F(Executable, ExitStatusTellsWhatWentWrong) {
-  const struct { const char* what; std::vector<std::string> arguments; int status; std::string error_start; } cases[] = {
+  const struct {
+    const char* what;
+    std::vector<std::string> arguments;
+    int status;
+    std::string error_start;
+  } cases[] = {
       {"bad weight", example_arguments({"--weight", "5"}), batch::Exit_Usage,
        "--weight は 0～3 の整数で指定してください: 5\n"},
-      {"missing file", {"--batch", "none.crx", testing::Example_Counts, "result.txt"}, batch::Exit_Failed,
+      {"missing file",
+       {"--batch", "none.crx", testing::Example_Counts, "result.txt"},
+       batch::Exit_Failed,
        "ファイルを開けません: " + folder.file("none.crx")},
       {"unavailable fit", example_arguments({"--order", "3", "--to", "3"}), batch::Exit_Failed, ""},
   };
@@ -96,13 +103,15 @@ TEST_F(Executable, WritesTheReportAsOnePdf) {
   testing::Batch_Outcome outcome;
   testing::run_in_process(options, outcome);
   std::size_t pages = 0;
-  for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1)) ++pages;
+  for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
+    ++pages;
   EXPECT_EQ(pages, static_cast<std::size_t>(outcome.printed.documents()));
 }
 
 TEST_F(Executable, AReportThatCannotBeWrittenLeavesNothing) {
   EXPECT_EQ(run(example_arguments({"--pdf", "none/report.pdf"})), batch::Exit_Failed);
-  EXPECT_NE(err.find("PDF ファイルを作成できませんでした: " + folder.file("none/report.pdf")), std::string::npos) << err;
+  EXPECT_NE(err.find("PDF ファイルを作成できませんでした: " + folder.file("none/report.pdf")), std::string::npos)
+      << err;
   EXPECT_FALSE(exists(folder.file("result.txt")));
 }
 

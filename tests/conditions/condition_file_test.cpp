@@ -24,8 +24,8 @@ std::string file_of(const std::vector<std::string>& lines, const std::string& li
 
 // The 33 lines of a file with `standards` in line 7 and the given concentrations from line 14 on.
 std::vector<std::string> lines_with(const std::string& standards, const std::vector<std::string>& concentrations) {
-  std::vector<std::string> lines{"佐藤", "2000/06/01", "", "ＬＨ", "mIU/ml", "7", standards, "2", "1", "2", "4",
-                                 "2", "1.0000"};
+  std::vector<std::string> lines{"佐藤", "2000/06/01", "",  "ＬＨ", "mIU/ml", "7",     standards,
+                                 "2",    "1",          "2", "4",    "2",      "1.0000"};
   lines.insert(lines.end(), concentrations.begin(), concentrations.end());
   lines.resize(33);
   return lines;
@@ -54,7 +54,10 @@ struct Snapshot {
 };
 
 Snapshot snapshot_of(const Reg_Set& screen, const Assay_State& s) {
-  Snapshot shot{{}, {}, screen.caption, s.Condition_File,
+  Snapshot shot{{},
+                {},
+                screen.caption,
+                s.Condition_File,
                 {s.Operator_Name, s.Assay_Date, s.Substance_Name, s.Unit_Name, s.Assay_No},
                 {double(s.STD_Number), double(s.STD_Tubes), double(s.Sera_Number), double(s.Sera_Tubes),
                  double(s.Sample_Number), double(s.Sample_Tubes), s.Dilution_Factor}};
@@ -68,8 +71,8 @@ Snapshot snapshot_of(const Reg_Set& screen, const Assay_State& s) {
 
 TEST_F(Condition_File, SavedFileHoldsTheBoxesAsShownInCodePage932WithCrLf) {
   const std::pair<int, std::string> typed[] = {
-      {0, "山田"}, {1, "2000/05/15"}, {3, "ＴＳＨ"}, {4, "μIU/ml"}, {5, "A-12"}, {6, "3"}, {7, "2"}, {8, "1"},
-      {9, "2"},    {10, "10"},        {11, "2.5"}, {12, "1"},       {13, "0.5"}, {14, "1"}, {15, "2.5"}};
+      {0, "山田"}, {1, "2000/05/15"}, {3, "ＴＳＨ"}, {4, "μIU/ml"}, {5, "A-12"}, {6, "3"},  {7, "2"},   {8, "1"},
+      {9, "2"},    {10, "10"},        {11, "2.5"},   {12, "1"},     {13, "0.5"}, {14, "1"}, {15, "2.5"}};
   for (const auto& [box, text] : typed) enter(box, text);
   save(folder.file("assay.crx"));
 
@@ -85,10 +88,18 @@ TEST_F(Condition_File, SavedFileHoldsTheBoxesAsShownInCodePage932WithCrLf) {
 }
 
 TEST_F(Condition_File, SaveAndLoadGiveBackTheSame33Boxes) {
-  const std::pair<int, std::string> typed[] = {
-      {0, "田中, \"次郎\""}, {1, "平成12年5月15日"}, {3, "ｺﾙﾁｿﾞｰﾙ～"}, {4, "ng/dl"}, {5, "No.\"7\",B"},
-      {6, "20"},             {7, "3"},               {8, "2"},          {9, "3"},     {10, "100000"},
-      {11, "10"},            {12, "0.25"}};
+  const std::pair<int, std::string> typed[] = {{0, "田中, \"次郎\""},
+                                               {1, "平成12年5月15日"},
+                                               {3, "ｺﾙﾁｿﾞｰﾙ～"},
+                                               {4, "ng/dl"},
+                                               {5, "No.\"7\",B"},
+                                               {6, "20"},
+                                               {7, "3"},
+                                               {8, "2"},
+                                               {9, "3"},
+                                               {10, "100000"},
+                                               {11, "10"},
+                                               {12, "0.25"}};
   for (const auto& [box, text] : typed) enter(box, text);
   for (int k = 1; k <= 20; ++k) enter(12 + k, std::to_string(k * 0.75));
   const std::vector<std::string> saved = box_texts();
@@ -151,8 +162,7 @@ TEST_F(Condition_File, StandardsAreTheFirstLinesHoldingSomethingFromLine14) {
 
 TEST_F(Condition_File, FewerStandardsKeepTheEarlierHiddenTexts) {
   write_bytes(folder.file("eight.crx"), file_of(lines_with("8", {"1", "2", "3", "4", "5", "6", "7", "8"})));
-  write_bytes(folder.file("five.crx"),
-              file_of(lines_with("5", {"10", "20", "30", "40", "50", "777", "777", "777"})));
+  write_bytes(folder.file("five.crx"), file_of(lines_with("5", {"10", "20", "30", "40", "50", "777", "777", "777"})));
   load(folder.file("eight.crx"));
   load(folder.file("five.crx"));
   EXPECT_EQ(shown_standards(), one_to(5));
@@ -173,7 +183,9 @@ TEST_F(Condition_File, MalformedFilesAreRefusedWithNothingChanged) {
   std::vector<std::string> missing_standards = lines_with("5", {"1", "", "2"});
   missing_standards.resize(20);
 
-  struct Case { std::string name, bytes, problem; };
+  struct Case {
+    std::string name, bytes, problem;
+  };
   const Case cases[] = {
       {"empty", "", "ファイルが空です"},
       {"binary", std::string("\x00\x01\x02\x03", 4) + "conditions", "テキストファイルではありません"},
@@ -219,11 +231,10 @@ TEST_F(Condition_File, WizardStopsAtARefusedFile) {
   write_bytes(folder.file("bad.crx"), file_of(lines_with("25", {})));
   platform.file_answers.push_back(folder.file("bad.crx"));
   testing::click(screen().Command[14]);
-  EXPECT_EQ(platform.messages,
-            (std::vector<std::string>{"保存された条件設定を読み込みます",
-                                      "条件ファイルを読み込めません: " + folder.file("bad.crx") +
-                                          "\n7行目のスタンダードの点数は０から２０までです: 25",
-                                      "ウィザードは中断されました"}));
+  EXPECT_EQ(platform.messages, (std::vector<std::string>{"保存された条件設定を読み込みます",
+                                                         "条件ファイルを読み込めません: " + folder.file("bad.crx") +
+                                                             "\n7行目のスタンダードの点数は０から２０までです: 25",
+                                                         "ウィザードは中断されました"}));
   EXPECT_EQ(state.Wizard_Mode, 0);
   EXPECT_EQ(program.screen(Screen::Data), nullptr);
 }
@@ -234,8 +245,8 @@ TEST_F(Condition_File, SaveRefusesACharacterCodePage932CannotHold) {
   enter(0, "山田");
   enter(4, "café");
   save(path);
-  EXPECT_EQ(platform.messages,
-            std::vector<std::string>{"条件を保存できません: " + path + "\n「単位」の「é」はシフトJISで保存できない文字です"});
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"条件を保存できません: " + path +
+                                                        "\n「単位」の「é」はシフトJISで保存できない文字です"});
   EXPECT_EQ(read_bytes(path), "earlier file\r\n");
 }
 

@@ -26,7 +26,11 @@ TEST_F(Conditions_Screen, LoadStepStartsEmptyWithWeightNamesAndFocusOnLoadButton
 }
 
 TEST_F(Conditions_Screen, TextFieldsAreCleanedAndStored) {
-  struct Case { int box; std::string typed, shown; std::string Assay_State::*field; };
+  struct Case {
+    int box;
+    std::string typed, shown;
+    std::string Assay_State::*field;
+  };
   const Case cases[] = {
       {0, "  山田 太郎  ", "山田 太郎", &Assay_State::Operator_Name},
       {1, "2000/05/15", "2000/05/15", &Assay_State::Assay_Date},
@@ -44,7 +48,12 @@ TEST_F(Conditions_Screen, TextFieldsAreCleanedAndStored) {
 
 // Each case starts from 5 stored in the box's field (1 for the samples' count).
 TEST_F(Conditions_Screen, CountsAreRoundedHalfToEvenAndKeptWithinTheirLimits) {
-  struct Case { int box; std::string typed; long long stored; std::string shown, message; };
+  struct Case {
+    int box;
+    std::string typed;
+    long long stored;
+    std::string shown, message;
+  };
   const Case cases[] = {
       {6, "25", 5, "5", "スタンダード数は２０までです"},
       {6, "20.4", 5, "5", "スタンダード数は２０までです"},
@@ -80,8 +89,7 @@ TEST_F(Conditions_Screen, CountsAreRoundedHalfToEvenAndKeptWithinTheirLimits) {
     enter(c.box, c.typed);
     EXPECT_EQ(stored(c.box), c.stored);
     EXPECT_EQ(info(c.box).text, c.shown);
-    EXPECT_EQ(platform.messages, c.message.empty() ? std::vector<std::string>{}
-                                                   : std::vector<std::string>{c.message});
+    EXPECT_EQ(platform.messages, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
   }
 }
 
@@ -97,7 +105,11 @@ TEST_F(Conditions_Screen, RefusedNumberOfStandardsPutsBackTheStoredOneAsADigit) 
 }
 
 TEST_F(Conditions_Screen, ConcentrationsAndDilutionShowFourDecimals) {
-  struct Case { int box; std::string typed, shown; double stored; };
+  struct Case {
+    int box;
+    std::string typed, shown;
+    double stored;
+  };
   const Case cases[] = {
       {13, "0.5", ".5000", 0.5},
       {14, "1000", "1000.0000", 1000},

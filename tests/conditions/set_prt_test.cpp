@@ -20,9 +20,9 @@ std::vector<std::string> page_of(const std::vector<std::string>& lines) {
 class Conditions_Printout : public Conditions_Screen {
  protected:
   void fill_conditions(const std::string& standards) {
-    const std::pair<int, std::string> typed[] = {
-        {0, "山田"}, {1, "2000/05/15"}, {3, "ＴＳＨ"}, {4, "μIU/ml"}, {5, "A-12"}, {6, standards},
-        {7, "2"},    {8, "1"},          {9, "3"},    {10, "10"},      {11, "4"},    {12, "1"}};
+    const std::pair<int, std::string> typed[] = {{0, "山田"}, {1, "2000/05/15"}, {3, "ＴＳＨ"}, {4, "μIU/ml"},
+                                                 {5, "A-12"}, {6, standards},    {7, "2"},      {8, "1"},
+                                                 {9, "3"},    {10, "10"},        {11, "4"},     {12, "1"}};
     for (const auto& [box, text] : typed) enter(box, text);
   }
   void print() {
@@ -94,7 +94,10 @@ TEST_F(Conditions_Printout, TwentyStandardsFollowWithTheirConcentrations) {
 }
 
 TEST_F(Conditions_Printout, StandardsAreCountedFromTheBoxAsShown) {
-  struct Case { std::string pasted; std::size_t standard_lines; };
+  struct Case {
+    std::string pasted;
+    std::size_t standard_lines;
+  };
   const Case cases[] = {
       {"2.5", 2},  // halves to even, as a commit would
       {"25", 20},  // never more than the boxes there are

@@ -49,8 +49,8 @@ inline void choose_line(Assay_State& s, int weight_type, double intercept, doubl
   s.Reg_Order = 1;
 }
 
-inline void choose_cubic(Assay_State& s, int weight_type, double a0, double a1, double a2, double a3,
-                         double intercept, double slope) {
+inline void choose_cubic(Assay_State& s, int weight_type, double a0, double a1, double a2, double a3, double intercept,
+                         double slope) {
   const double coefficients[] = {a0, a1, a2, a3, slope, intercept};
   for (int m = 1; m <= 6; ++m) s.Reg_Coef(weight_type, m) = coefficients[m - 1];
   s.Fit_Available(weight_type) = true;
@@ -63,7 +63,8 @@ template <typename Table>
 std::string first_non_finite_cell(const Table& table, const char* name) {
   for (std::size_t r = 0; r <= Table::last_row; ++r)
     for (std::size_t c = 0; c <= Table::last_column; ++c)
-      if (!std::isfinite(table(r, c))) return std::string(name) + "(" + std::to_string(r) + ", " + std::to_string(c) + ")";
+      if (!std::isfinite(table(r, c)))
+        return std::string(name) + "(" + std::to_string(r) + ", " + std::to_string(c) + ")";
   return "";
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "curve/fit_choice.h"
-#include "curve_fixture.h"
 #include "curve/treatment_standard.h"
+#include "curve_fixture.h"
 
 namespace quorin {
 namespace {
@@ -58,7 +58,8 @@ std::vector<long double> givens_fit(const std::vector<double>& x, const std::vec
 
 void expect_close(double actual, long double expected, const std::string& what) {
   const long double scale = std::max<long double>(std::fabs(expected), 1e-3L);
-  EXPECT_LE(std::fabs(actual - expected) / scale, kFit_Tolerance) << what << ": " << actual << " vs " << double(expected);
+  EXPECT_LE(std::fabs(actual - expected) / scale, kFit_Tolerance)
+      << what << ": " << actual << " vs " << double(expected);
 }
 
 // An assay of n standards with the counts of a competitive curve and replicate scatter, treated.
@@ -229,21 +230,27 @@ struct Unavailable_Case {
 };
 
 const Unavailable_Case kUnavailable_Cases[] = {
-    {"concentration zero", [](Assay_State& s) { s.STD_Data(6, 0) = 0; }, {},
+    {"concentration zero",
+     [](Assay_State& s) { s.STD_Data(6, 0) = 0; },
+     {},
      {"スタンダード 3 の濃度が 0 以下のため、検量線を計算できません"}},
     {"concentration negative, outside the range",
      [](Assay_State& s) {
        s.STD_Data(4, 0) = -1;
        s.Fit_From = 2;
      },
-     {}, {"スタンダード 1 の濃度が 0 以下のため、検量線を計算できません"}},
+     {},
+     {"スタンダード 1 の濃度が 0 以下のため、検量線を計算できません"}},
     {"empty range",
      [](Assay_State& s) {
        s.Fit_From = 4;
        s.Fit_To = 2;
      },
-     {}, {"回帰の範囲 STD 4 ～ STD 2 が正しくありません（1 ～ 6 の範囲で、始めを終わり以下にしてください）"}},
-    {"range beyond the standards", [](Assay_State& s) { s.Fit_To = 7; }, {},
+     {},
+     {"回帰の範囲 STD 4 ～ STD 2 が正しくありません（1 ～ 6 の範囲で、始めを終わり以下にしてください）"}},
+    {"range beyond the standards",
+     [](Assay_State& s) { s.Fit_To = 7; },
+     {},
      {"回帰の範囲 STD 1 ～ STD 7 が正しくありません（1 ～ 6 の範囲で、始めを終わり以下にしてください）"}},
     {"three concentrations",
      [](Assay_State& s) {
@@ -271,7 +278,9 @@ const Unavailable_Case kUnavailable_Cases[] = {
      {"重無1次・重2 1次：回帰に使える濃度が 1 種類しかありません（1次式には 2 種類以上が必要です）",
       "重無3次・重2 3次：回帰に使える濃度が 1 種類しかありません（3次式には 4 種類以上が必要です）",
       "重1 1次・重1 3次・重3 1次・重3 3次：重み付け無しの3次式が計算できないため、距離の重みが決まりません"}},
-    {"standard without counted tubes", [](Assay_State& s) { s.STD_Tube_N(5) = 0; }, {0, 2, 4, 6},
+    {"standard without counted tubes",
+     [](Assay_State& s) { s.STD_Tube_N(5) = 0; },
+     {0, 2, 4, 6},
      {"重1 1次・重1 3次・重3 1次・重3 3次：スタンダード 2 に測定されたチューブがないため、距離の重みが決まりません"}},
     {"tubes exactly on the unweighted cubic",
      [](Assay_State& s) {
@@ -284,7 +293,8 @@ const Unavailable_Case kUnavailable_Cases[] = {
        set_counts(s, 5, {5250, 5250, 5250});
      },
      {0, 2, 4, 6},
-     {"重1 1次・重1 3次・重3 1次・重3 3次：スタンダード 2 のチューブがすべて重み付け無しの3次式の上にあり、距離の重みが決まりません"}},
+     {"重1 1次・重1 3次・重3 1次・重3 3次：スタンダード 2 "
+      "のチューブがすべて重み付け無しの3次式の上にあり、距離の重みが決まりません"}},
     {"every standard a single tube",
      [](Assay_State& s) {
        for (int k = 1; k <= 6; ++k) s.STD_Tube_N(3 + k) = 1;

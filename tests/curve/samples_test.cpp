@@ -35,9 +35,9 @@ TEST(Assay_Samples, SummaryOfTheUsableTubes) {
   s->Sample_Number = 4;
   s->Sample_Tubes = 3;
   set_sample(*s, 1, {2600, 2600, 2600});
-  set_sample(*s, 2, {2600, 3600, 0});      // measured in 2 of 3 tubes
-  set_sample(*s, 3, {5100, 1100, 2600});   // first tube at B0 (100 %): not usable
-  set_sample(*s, 4, {50, 100, 6000});      // nothing usable
+  set_sample(*s, 2, {2600, 3600, 0});     // measured in 2 of 3 tubes
+  set_sample(*s, 3, {5100, 1100, 2600});  // first tube at B0 (100 %): not usable
+  set_sample(*s, 4, {50, 100, 6000});     // nothing usable
   ASSERT_TRUE(Assay_Samples(*s));
 
   EXPECT_DOUBLE_EQ(s->Sample_Conc(1, 1), 3);
@@ -66,10 +66,12 @@ TEST(Assay_Samples, CountCvIncludesEmptyTubesInsideTheSpan) {
   ASSERT_TRUE(Assay_Samples(*s));
   EXPECT_EQ(s->Sample_Tube_N(1), 3);
   // Counts 1000, 0, 1200: mean 733.33, SD 642.91.
-  EXPECT_NEAR(s->Sample_Data(1, 5), std::sqrt((1000.0 * 1000 + 1200.0 * 1200 - 2200.0 * 2200 / 3) / 2) / (2200.0 / 3) * 100,
-              1e-9);
-  EXPECT_NEAR(s->Sample_Data(1, 4), std::sqrt(2.0) * std::fabs(read_back(18) - read_back(22)) / 2 /
-                                        ((read_back(18) + read_back(22)) / 2) * 100, 1e-9);
+  EXPECT_NEAR(s->Sample_Data(1, 5),
+              std::sqrt((1000.0 * 1000 + 1200.0 * 1200 - 2200.0 * 2200 / 3) / 2) / (2200.0 / 3) * 100, 1e-9);
+  EXPECT_NEAR(
+      s->Sample_Data(1, 4),
+      std::sqrt(2.0) * std::fabs(read_back(18) - read_back(22)) / 2 / ((read_back(18) + read_back(22)) / 2) * 100,
+      1e-9);
 }
 
 TEST(Assay_Samples, AreaCodePlacesTheMeanAmongTheStandards) {

@@ -47,8 +47,12 @@ TEST(Treatment_Standard, BOverB0AndLogitOfTheStandards) {
     double logit;
   };
   // NSB mean 110, zero-standard mean 5110: 2610 is 50 %.
-  const Case cases[] = {{2610, 50, 0},           {5110, 99.5, kLogit_99_5},  {6000, 99.5, kLogit_99_5},
-                        {110, 0.5, -kLogit_99_5}, {50, 0.5, -kLogit_99_5}, {5100, 99.8, std::log(99.8 / 0.2)},
+  const Case cases[] = {{2610, 50, 0},
+                        {5110, 99.5, kLogit_99_5},
+                        {6000, 99.5, kLogit_99_5},
+                        {110, 0.5, -kLogit_99_5},
+                        {50, 0.5, -kLogit_99_5},
+                        {5100, 99.8, std::log(99.8 / 0.2)},
                         {125, 0.3, std::log(0.3 / 99.7)}};
   for (const auto& c : cases) {
     auto s = treated_assay(1);

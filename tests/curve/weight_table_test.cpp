@@ -40,8 +40,8 @@ TEST(Weight_Table, EdColumnsRunFromLogitPlus3_5DownToMinus3_5) {
   EXPECT_EQ(grids.ed(51, 0), "50");
   EXPECT_EQ(grids.detection(3, 0), "AVG-STDx 3");
   // Column 1, the unweighted line y = 2 - x: ED k lies at x = 2 - (0.07 k - 3.5).
-  EXPECT_EQ(grids.ed(1, 1), "0.22313");    // ED 100: e^-1.5
-  EXPECT_EQ(grids.ed(51, 1), "7.38906");   // ED 50: e^2
+  EXPECT_EQ(grids.ed(1, 1), "0.22313");      // ED 100: e^-1.5
+  EXPECT_EQ(grids.ed(51, 1), "7.38906");     // ED 50: e^2
   EXPECT_EQ(grids.ed(101, 1), "244.69193");  // ED 0: e^5.5
   EXPECT_EQ(s->ED50_Value(0), std::exp(2.0));
   for (int c = 1; c <= 8; ++c)
@@ -79,7 +79,7 @@ TEST(Weight_Table, UnavailableFitsAndUnrepresentableValuesShowNoValue) {
   auto s = compared_assay();
   s->Fit_Available(fit_index(1, 3)) = false;
   s->ED50_Value(fit_index(1, 3)) = 9;  // from an earlier comparison
-  s->Reg_Coef(3, 5) = -0.001;  // weighting 3's line: x = 1000 (6 - logit)
+  s->Reg_Coef(3, 5) = -0.001;          // weighting 3's line: x = 1000 (6 - logit)
   s->Reg_Coef(3, 6) = 6;
   Weight_Grids grids;
   Weight_Table(*s, grids);

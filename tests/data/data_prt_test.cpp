@@ -55,8 +55,10 @@ Ops page_end(int page, int rows) {
   const int last_line = 10 + rows;
   const std::string bottom = std::to_string(250 * last_line);
   Ops ops = {"text 5500,0 \"Page  " + std::to_string(page) + " \" eol", "rect 0,2250 6000," + bottom};
-  for (int x : {1500, 3000, 4500}) ops.push_back("line " + std::to_string(x) + ",2250 " + std::to_string(x) + "," + bottom);
-  for (int k = 9; k < last_line; ++k) ops.push_back("line 0," + std::to_string(250 * k) + " 6000," + std::to_string(250 * k));
+  for (int x : {1500, 3000, 4500})
+    ops.push_back("line " + std::to_string(x) + ",2250 " + std::to_string(x) + "," + bottom);
+  for (int k = 9; k < last_line; ++k)
+    ops.push_back("line 0," + std::to_string(250 * k) + " 6000," + std::to_string(250 * k));
   ops.push_back("end");
   return ops;
 }
@@ -118,9 +120,9 @@ TEST_F(Data_Printout, ConcentrationsMatchTheScreenAndZeroCountsPrintNothing) {
     if (printed) {
       EXPECT_TRUE(has(ops, "text 3000," + y + " \"" + shown[row - 1] + "\""));
     }
-    EXPECT_FALSE(std::any_of(ops.begin(), ops.end(),
-                             [&](const std::string& op) { return op.rfind("text 4500," + y + " ", 0) == 0; }))
-        << "every count is zero";
+    EXPECT_FALSE(std::any_of(ops.begin(), ops.end(), [&](const std::string& op) {
+      return op.rfind("text 4500," + y + " ", 0) == 0;
+    })) << "every count is zero";
     EXPECT_TRUE(has(ops, "text 0," + y + " \"  " + " " + std::to_string(row) + " \""));
   }
   EXPECT_TRUE(has(ops, "text 3000,5250 \"1234.5679\"")) << "the last tube of the last standard";

@@ -108,8 +108,12 @@ TEST_F(Sheet, TypedTextIsStoredAsTheNearestWholeNumber) {
     Long stored;
     const char* shown;
   };
-  const Case cases[] = {{"12.5", 12, "12"}, {"13.5", 14, "14"}, {"abc", 0, ""}, {" -7 ", -7, "-7"},
-                        {"2147483647", 2147483647, "2147483647"}, {"", 0, ""}};
+  const Case cases[] = {{"12.5", 12, "12"},
+                        {"13.5", 14, "14"},
+                        {"abc", 0, ""},
+                        {" -7 ", -7, "-7"},
+                        {"2147483647", 2147483647, "2147483647"},
+                        {"", 0, ""}};
   set_shape(Twelve_Rows);
   ASSERT_NE(open_sheet(), nullptr);
   for (const Case& c : cases) {
@@ -196,8 +200,7 @@ TEST_F(Sheet, TypedCountIsKeptWhenTheUserLeavesTheRowWithoutEnter) {
   type_over(sheet().Text1, "62");
   click(sheet().Command[target::Print]);
   EXPECT_EQ(state.STD_Count(2, 2), 62) << "pressing a button";
-  EXPECT_NE(std::find(platform.recorder.ops().begin(), platform.recorder.ops().end(),
-                      "text 4500,3250 \"62\""),
+  EXPECT_NE(std::find(platform.recorder.ops().begin(), platform.recorder.ops().end(), "text 4500,3250 \"62\""),
             platform.recorder.ops().end())
       << "the printout shows the typed count";
 }

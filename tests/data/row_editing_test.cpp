@@ -10,8 +10,8 @@ class Row_Editing : public Sheet_Test {
   // One standard of one tube: rows NSB, TOTAL, zero standard, standard 1, then one serum tube.
   void open_five_rows(std::initializer_list<Long> counts) {
     set_shape({1, 1, 1, 1, 0, 0});
-    Long* cells[] = {&state.STD_Count(1, 1), &state.STD_Count(2, 1), &state.STD_Count(3, 1),
-                     &state.STD_Count(4, 1), &state.Sera_Count(1, 1)};
+    Long* cells[] = {&state.STD_Count(1, 1), &state.STD_Count(2, 1), &state.STD_Count(3, 1), &state.STD_Count(4, 1),
+                     &state.Sera_Count(1, 1)};
     int k = 0;
     for (Long count : counts) *cells[k++] = count;
     ASSERT_NE(open_sheet(), nullptr);

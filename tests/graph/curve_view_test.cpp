@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "curve/fit_choice.h"
-#include "graph/plot_axes.h"
 #include "curve/response.h"
+#include "graph/plot_axes.h"
 #include "graph_fixture.h"
 #include "state/screen_procedures.h"
 #include "support/form_driver.h"
@@ -102,7 +102,12 @@ TEST_F(Curve_View, ButtonFiveMakesTheLogitCorrectedCubicTheFitTheResultsUse) {
 }
 
 TEST_F(Curve_View, RangeBoxesTakeOnlyStandardNumbersOfTheAssay) {
-  struct Case { int box; const char* typed; bool accepted; int from, to; };
+  struct Case {
+    int box;
+    const char* typed;
+    bool accepted;
+    int from, to;
+  };
   const Case cases[] = {
       {0, "0", false, 1, 8},   {1, "9", false, 1, 8},  {1, "8", true, 1, 8},    {1, "5", true, 1, 5},
       {0, "2.5", true, 2, 8},  {0, "3.5", true, 4, 8}, {0, "abc", false, 1, 8}, {0, "0.9", false, 1, 8},
@@ -158,10 +163,14 @@ TEST_F(Curve_View, RangeLabelNamesTheStandardsWithTheirSignPlace) {
 
 TEST_F(Curve_View, CoefficientsCarryAPlusOnlyWhenPositiveAndNotLeading) {
   show_curves({1, 3, 10, 30});
-  struct Case { int m, label; double value; const char* shown; };
+  struct Case {
+    int m, label;
+    double value;
+    const char* shown;
+  };
   const Case cases[] = {
-      {6, 0, 0, "0"},          {6, 0, 1.5, "+1.5"},       {6, 0, -1.5, "-1.5"},  {5, 1, 1.5, "1.5"},
-      {4, 2, 0.25, ".25"},     {3, 3, 0.0000001, "0"},    {3, 3, -0.0000001, "0"}, {1, 5, 12.345678, "+12.34568"},
+      {6, 0, 0, "0"},      {6, 0, 1.5, "+1.5"},    {6, 0, -1.5, "-1.5"},    {5, 1, 1.5, "1.5"},
+      {4, 2, 0.25, ".25"}, {3, 3, 0.0000001, "0"}, {3, 3, -0.0000001, "0"}, {1, 5, 12.345678, "+12.34568"},
       {2, 4, -0.5, "-.5"},
   };
   for (const Case& c : cases) {
@@ -257,7 +266,11 @@ TEST_F(Curve_View, ScrollBarBringsTheEdTablesIntoTheWindow) {
 }
 
 TEST_F(Curve_View, WizardStopsWhenTheChosenFitCannotBeDrawn) {
-  struct Case { const char* first; const char* last; bool goes_on, drawn; };
+  struct Case {
+    const char* first;
+    const char* last;
+    bool goes_on, drawn;
+  };
   const Case cases[] = {{"1", "4", true, true}, {"2", "2", false, true}, {"x", "4", false, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.first) + ".." + c.last);

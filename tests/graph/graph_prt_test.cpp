@@ -160,7 +160,8 @@ TEST_F(Regression_Printout, FourBlocksScaledOntoThePrintableHeight) {
           << points;
     }
     if (op.kind == "line" || op.kind == "point" || op.kind == "text") {
-      for (std::size_t i = 1; i < op.numbers.size(); i += 2) EXPECT_LE(op.numbers[i], platform.recorder.printable_height());
+      for (std::size_t i = 1; i < op.numbers.size(); i += 2)
+        EXPECT_LE(op.numbers[i], platform.recorder.printable_height());
     }
   }
   const Op* name = text_starting(ops, state.Weight_Name(3));

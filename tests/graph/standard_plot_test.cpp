@@ -37,7 +37,10 @@ TEST_F(Standard_Plot, DrawsGridAndOneCirclePerStandardInBothPlots) {
   EXPECT_EQ(g.caption, "スタンダード　プロット");
   EXPECT_EQ(g.Command[8].caption, "検量線表示");
 
-  struct Expected { int plot, grid_lines, column; double top, height; };
+  struct Expected {
+    int plot, grid_lines, column;
+    double top, height;
+  };
   for (const Expected& e : {Expected{0, 11 + 4, 3, -100, 100}, Expected{1, 7 + 4, 8, -3.5, 7}}) {
     SCOPED_TRACE(e.plot);
     const ui::Picture_Area& plot = g.Picture1[e.plot];
@@ -78,7 +81,11 @@ TEST_F(Standard_Plot, DecreasingStandardsGiveAMirroredAxisWithTheSamePoints) {
 }
 
 TEST_F(Standard_Plot, StandardsThatCannotBePlottedAreRefusedWithTheReason) {
-  struct Case { std::vector<double> concentrations; void (*spoil)(Assay_State&); const char* names; };
+  struct Case {
+    std::vector<double> concentrations;
+    void (*spoil)(Assay_State&);
+    const char* names;
+  };
   const Case cases[] = {
       {{5, 10, 5}, [](Assay_State&) {}, "スタンダード 1 と スタンダード 3 の濃度が同じ"},
       {{1, 2, 10}, [](Assay_State& s) { s.STD_Data(5, 0) = -2; }, "スタンダード 2 の濃度が 0 以下"},

@@ -23,8 +23,7 @@ inline std::string cp932_lines(const std::vector<std::string>& lines) {
 // "<section>,<kind>,<title>,<text>" records numbered from 1: title "項目k", text "説明k".
 inline std::vector<std::string> numbered_records(int count) {
   std::vector<std::string> records;
-  for (int k = 1; k <= count; ++k)
-    records.push_back("1,0,項目" + std::to_string(k) + ",説明" + std::to_string(k));
+  for (int k = 1; k <= count; ++k) records.push_back("1,0,項目" + std::to_string(k) + ",説明" + std::to_string(k));
   return records;
 }
 

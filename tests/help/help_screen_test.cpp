@@ -25,8 +25,11 @@ TEST_F(Help_Screen, CommandButtonTopicShowsItsTitleSectionAndText) {
 TEST_F(Help_Screen, SectionTextFollowsTheCodeAndAnUnknownCodeKeepsTheLastOne) {
   write_help({"3,0,a,x", "7,0,b,x", "0,0,c,x", "2.5,0,d,x", "4,0,e,x", "1,0,f,x", "-1,0,g,x"});
   Reg_Help& help = open_help();
-  struct Step { int keyword; const char* section; };
-  const Step steps[] = {{1, "<検量線表示>"}, {2, "<検量線表示>"}, {3, ""},         {4, ""},
+  struct Step {
+    int keyword;
+    const char* section;
+  };
+  const Step steps[] = {{1, "<検量線表示>"}, {2, "<検量線表示>"}, {3, ""},          {4, ""},
                         {5, "<測定結果>"},   {6, "<条件設定>"},   {7, "<条件設定>"}};
   for (const Step& step : steps) {
     SCOPED_TRACE(step.keyword);
@@ -85,11 +88,20 @@ TEST_F(Help_Screen, QuotedItemKeepsItsCommaAndTheNextRecordStaysInPlace) {
 
 TEST_F(Help_Screen, RecordsThatCannotBeShownAreLeftOutAndReported) {
   std::vector<std::string> with_empty_lines = {"1,0,a,x", "", "", ""};
-  struct Case { const char* what; std::vector<std::string> lines; int shown; std::vector<std::string> messages; };
+  struct Case {
+    const char* what;
+    std::vector<std::string> lines;
+    int shown;
+    std::vector<std::string> messages;
+  };
   const Case cases[] = {
-      {"more than 100", testing::numbered_records(103), 100,
+      {"more than 100",
+       testing::numbered_records(103),
+       100,
        {"help.csv の項目が100件を超えています。101件目からの3件は表示されません。"}},
-      {"a half record at the end", {"1,0,a,x", "2,3,b"}, 1,
+      {"a half record at the end",
+       {"1,0,a,x", "2,3,b"},
+       1,
        {"help.csv の2行目の項目は4つの欄がそろっていないため表示されません。"}},
       {"empty lines at the end are no record", with_empty_lines, 1, {}},
   };
@@ -122,14 +134,20 @@ TEST_F(Help_Screen, MissingFilesGiveAMessageAndAnEmptyScreen) {
 }
 
 TEST_F(Help_Screen, FileThatIsNotCodePage932TextIsNotShown) {
-  struct Case { const char* what; std::string bytes; std::string message_start; };
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string message_start;
+  };
   const Case cases[] = {
       {"binary", std::string("1,0,a,x\r\n\0\0\0\x01\x02", 14), "help.csv はテキストファイルではありません: "},
       {"a byte code page 932 does not have", "1,0,a,x\r\n1,0,\x80,x\r\n",
        "help.csv の文字コードがシフトJISではありません（2行目）: "},
       {"UTF-8", "1,0,\xE6\xA4\x9C\xE9\x87\x8F\xE7\xB7\x9A,x\r\n",
        "help.csv の文字コードがシフトJISではありません（UTF-8のようです）: "},
-      {"UTF-8 with its byte-order mark", "\xEF\xBB\xBF" "1,0,a,x\r\n",
+      {"UTF-8 with its byte-order mark",
+       "\xEF\xBB\xBF"
+       "1,0,a,x\r\n",
        "help.csv の文字コードがシフトJISではありません（UTF-8のようです）: "},
   };
   for (const Case& c : cases) {

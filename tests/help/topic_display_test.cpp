@@ -14,14 +14,18 @@ std::string repeat(const std::string& piece, int times) {
 }
 
 // The shown text for the given five pieces.
-std::string shown(const std::string& a, const std::string& b = "", const std::string& c = "",
-                  const std::string& d = "", const std::string& e = "") {
+std::string shown(const std::string& a, const std::string& b = "", const std::string& c = "", const std::string& d = "",
+                  const std::string& e = "") {
   return "\r\n" + a + "\r\n\r\n" + b + "\r\n\r\n" + c + "\r\n\r\n" + d + "\r\n\r\n" + e;
 }
 
 TEST(Explanation, PiecesOfTwentyEightCharactersUpTo140) {
   const std::string kanji28 = repeat("検", 28), kana28 = repeat("ｶ", 28), ascii28 = repeat("x", 28);
-  struct Case { const char* what; std::string text; std::string expected; };
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string expected;
+  };
   const Case cases[] = {
       {"empty", "", shown("")},
       {"exactly one line", kanji28, shown(kanji28)},

@@ -30,14 +30,14 @@ void append_array(std::string& out, const Array& array) {
 
 std::string assay_digest(const Assay_State& s) {
   std::string out;
-  for (const std::string* text : {&s.Operator_Name, &s.Assay_Date, &s.Substance_Name, &s.Unit_Name, &s.Assay_No,
-                                  &s.Condition_File, &s.Data_File})
+  for (const std::string* text :
+       {&s.Operator_Name, &s.Assay_Date, &s.Substance_Name, &s.Unit_Name, &s.Assay_No, &s.Condition_File, &s.Data_File})
     out += *text + '\n';
-  const double numbers[] = {double(s.STD_Number),   double(s.STD_Tubes),    double(s.Sera_Number),
-                            double(s.Sera_Tubes),   double(s.Sample_Number), double(s.Sample_Tubes),
-                            s.Dilution_Factor,      double(s.Reg_Order),    double(s.Weight_Type),
-                            double(s.Fit_From),     double(s.Fit_To),       double(s.Plot_Stage),
-                            s.Weight_Sum,           double(s.Total_Tubes)};
+  const double numbers[] = {double(s.STD_Number), double(s.STD_Tubes),     double(s.Sera_Number),
+                            double(s.Sera_Tubes), double(s.Sample_Number), double(s.Sample_Tubes),
+                            s.Dilution_Factor,    double(s.Reg_Order),     double(s.Weight_Type),
+                            double(s.Fit_From),   double(s.Fit_To),        double(s.Plot_Stage),
+                            s.Weight_Sum,         double(s.Total_Tubes)};
   append(out, numbers, std::size(numbers));
   const std::size_t samples = static_cast<std::size_t>(std::max<Long>(s.Sample_Number, 0)) + 1;
   append_table(out, s.STD_Count);

@@ -98,15 +98,17 @@ struct Save_Action {
 };
 
 const Save_Action Saves[] = {
-    {"conditions", [](Program& p) -> ui::Command_Button& {
+    {"conditions",
+     [](Program& p) -> ui::Command_Button& {
        return p.screen_as<Reg_Set>(Screen::Conditions)->Command[target::Save_Conditions];
-     }, ""},
-    {"counts", [](Program& p) -> ui::Command_Button& {
-       return p.screen_as<Reg_Data>(Screen::Data)->Command[target::Save];
-     }, "データ保存が終了しました"},
-    {"results", [](Program& p) -> ui::Command_Button& {
-       return p.screen_as<Reg_Result>(Screen::Result)->Command[target::Save];
-     }, "データ保存が終了しました"},
+     },
+     ""},
+    {"counts",
+     [](Program& p) -> ui::Command_Button& { return p.screen_as<Reg_Data>(Screen::Data)->Command[target::Save]; },
+     "データ保存が終了しました"},
+    {"results",
+     [](Program& p) -> ui::Command_Button& { return p.screen_as<Reg_Result>(Screen::Result)->Command[target::Save]; },
+     "データ保存が終了しました"},
 };
 
 struct Save_Failure {
@@ -119,18 +121,21 @@ struct Save_Failure {
 const Save_Failure Save_Failures[] = {
     {"a missing folder", [](const testing::Scratch_Folder& f) { return f.file("no such folder/saved.txt"); },
      "ファイルまたはフォルダがありません"},
-    {"a folder of /proc, where nothing can be created", [](const testing::Scratch_Folder&) {
-       return std::string("/proc/quorin-saved.txt");
-     }, "ファイルを保存できません"},
-    {"a path that is a folder", [](const testing::Scratch_Folder& f) {
+    {"a folder of /proc, where nothing can be created",
+     [](const testing::Scratch_Folder&) { return std::string("/proc/quorin-saved.txt"); }, "ファイルを保存できません"},
+    {"a path that is a folder",
+     [](const testing::Scratch_Folder& f) {
        fs::create_directory(f.file("folder.txt"));
        testing::write_bytes(f.file("folder.txt/inside.txt"), "kept");
        return f.file("folder.txt");
-     }, "フォルダです"},
-    {"a folder that is a file", [](const testing::Scratch_Folder& f) {
+     },
+     "フォルダです"},
+    {"a folder that is a file",
+     [](const testing::Scratch_Folder& f) {
        testing::write_bytes(f.file("plain"), "kept");
        return f.file("plain/saved.txt");
-     }, "フォルダではありません"},
+     },
+     "フォルダではありません"},
     {"the full device /dev/full", [](const testing::Scratch_Folder&) { return std::string("/dev/full"); },
      "通常のファイルではありません"},
 };
@@ -141,8 +146,8 @@ class Failed_Save : public Loaded_Assay {
   std::string good_save(const Save_Action& action, const std::string& name) {
     platform.messages.clear();
     click_with_file(action.button(program), folder.file(name));
-    EXPECT_EQ(platform.messages, action.success_message[0] ? std::vector<std::string>{action.success_message}
-                                                           : std::vector<std::string>{})
+    EXPECT_EQ(platform.messages,
+              action.success_message[0] ? std::vector<std::string>{action.success_message} : std::vector<std::string>{})
         << action.name;
     return testing::read_bytes(folder.file(name));
   }
@@ -215,13 +220,16 @@ std::string thirteen_lines(const std::string& tail) {
 }
 
 // The first bytes of a program file.
-constexpr char elf_bytes[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0";
+constexpr char elf_bytes[] =
+    "\x7f"
+    "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0";
 const std::string elf_header(elf_bytes, sizeof elf_bytes - 1);
 
 const std::vector<Bad_File>& bad_files() {
   static const std::vector<Bad_File> files = {
       {"empty", "", "ファイルが空です"},
-      {"cut inside a two-byte character", thirteen_lines("2\r\n2\r\n2\r\n2\r\n1\r\n1\r\n\x8e"), "シフトJISとして読めない"},
+      {"cut inside a two-byte character", thirteen_lines("2\r\n2\r\n2\r\n2\r\n1\r\n1\r\n\x8e"),
+       "シフトJISとして読めない"},
       {"binary", elf_header, "テキストファイルではありません"},
       {"a 10 MB line without a line end", std::string(10u << 20, '7'), "ファイルが大きすぎます"},
       {"bytes that are not code page 932", "a\r\nb\r\n\x81\x7f\x85\x40\r\n", "3行目にシフトJISとして読めない"},
@@ -292,7 +300,8 @@ TEST_F(Failed_Load, ACountFileThatCannotBeReadIsRefusedAndTheCountsStay) {
 }
 
 TEST_F(Failed_Load, HelpFilesThatCannotBeReadGiveAMessageAndNoTopics) {
-  const std::pair<std::size_t, const char*> cases[] = {{1, "シフトJIS"}, {2, "テキストファイルではありません"}, {4, "シフトJIS"}};
+  const std::pair<std::size_t, const char*> cases[] = {
+      {1, "シフトJIS"}, {2, "テキストファイルではありません"}, {4, "シフトJIS"}};
   for (const auto& [index, reason] : cases) {
     const Bad_File& bad = bad_files()[index];
     SCOPED_TRACE(bad.name);

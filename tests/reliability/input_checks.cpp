@@ -11,11 +11,11 @@
 #include "data/count_file.h"
 #include "help/help_file.h"
 #include "state/navigation.h"
-#include "text/text_clean.h"
 #include "text/cp932.h"
 #include "text/format.h"
 #include "text/items.h"
 #include "text/number_text.h"
+#include "text/text_clean.h"
 #include "text/text_file.h"
 
 namespace quorin::testing {
@@ -59,7 +59,8 @@ struct Count_Sheet {
 std::string check_condition_file(std::string_view bytes) {
   const Condition_Read read = parse_condition_file(bytes, "input.crx");
   if (!read.ok) {
-    if (!read.message.starts_with("条件ファイルを読み込めません: input.crx\n")) return "refusal without the file's name";
+    if (!read.message.starts_with("条件ファイルを読み込めません: input.crx\n"))
+      return "refusal without the file's name";
     return "";
   }
   const double standards = text::round_half_even(text::Val(text::Text_Clean(read.lines.fields[6])));
@@ -88,7 +89,8 @@ std::string check_count_file(std::string_view bytes) {
   const Count_Items back = read_count_items(count_file_bytes(*sheet.state));
   if (back.bad_line != 0 || back.counts.size() < stored) return "the saved counts do not read back";
   for (std::size_t i = 0; i < back.counts.size(); ++i)
-    if (back.counts[i] != (i < stored ? items.counts[i] : 0)) return "count " + std::to_string(i + 1) + " reads back changed";
+    if (back.counts[i] != (i < stored ? items.counts[i] : 0))
+      return "count " + std::to_string(i + 1) + " reads back changed";
   return "";
 }
 
@@ -110,7 +112,8 @@ std::string check_leading_number(std::string_view bytes) {
   const double whole = text::round_half_even(value);
   if (!(std::fabs(whole - value) <= 0.5)) return "round_half_even moved by more than a half";
   if (const std::optional<Long> l = text::to_long(value); l && *l != whole) return "to_long differs from the rounding";
-  if (const std::optional<Integer> i = text::to_integer(value); i && *i != whole) return "to_integer differs from the rounding";
+  if (const std::optional<Integer> i = text::to_integer(value); i && *i != whole)
+    return "to_integer differs from the rounding";
   if (text::to_integer(value) && !text::to_long(value)) return "a 16-bit value that is not a 32-bit one";
 
   const std::string general = text::general_number(value);
@@ -169,9 +172,9 @@ Input_Check input_check(std::string_view target) {
     std::string_view name;
     Input_Check check;
   };
-  static constexpr Named checks[] = {{"condition_file", check_condition_file}, {"count_file", check_count_file},
-                                     {"help_files", check_help_files},         {"leading_number", check_leading_number},
-                                     {"format", check_format},                 {"cp932", check_cp932}};
+  static constexpr Named checks[] = {
+      {"condition_file", check_condition_file}, {"count_file", check_count_file}, {"help_files", check_help_files},
+      {"leading_number", check_leading_number}, {"format", check_format},         {"cp932", check_cp932}};
   for (const Named& named : checks)
     if (named.name == target) return named.check;
   return nullptr;

@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
 #include <memory>
 #include <optional>
-#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,9 +19,9 @@
 #include "curve/curve_fixture.h"
 #include "curve/fitness.h"
 #include "curve/regression.h"
-#include "curve/weight_table.h"
 #include "curve/samples.h"
 #include "curve/treatment_standard.h"
+#include "curve/weight_table.h"
 #include "results/result_file.h"
 #include "results/result_prt.h"
 #include "results/result_table.h"
@@ -118,7 +118,8 @@ void fill_random_assay(Assay_State& s, std::mt19937& random) {
   for (int m = 1; m <= s.Sera_Number; ++m)
     for (int j = 1; j <= s.Sera_Tubes; ++j) s.Sera_Count(m, j) = random_count(random, response(c * unit(random)));
   for (Long p = 1; p <= s.Sample_Number; ++p)
-    for (int j = 1; j <= s.Sample_Tubes; ++j) s.Sample_Count(p, j) = random_count(random, response(2 * c * unit(random)));
+    for (int j = 1; j <= s.Sample_Tubes; ++j)
+      s.Sample_Count(p, j) = random_count(random, response(2 * c * unit(random)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -229,7 +230,8 @@ void expect_available_fits_are_least_squares(const Assay_State& s, const std::st
       const auto independent = givens_fit(points, degree);
       if (!independent) {
         std::string listing;
-        for (const Point& p : points) listing += " (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ", " + std::to_string(p.w) + ")";
+        for (const Point& p : points)
+          listing += " (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ", " + std::to_string(p.w) + ")";
         ADD_FAILURE() << fit << ": available, but its normal equations are singular:" << listing;
         continue;
       }
@@ -250,7 +252,8 @@ std::string first_shown_non_number(const std::vector<std::string>& texts, const 
 // Every text the results show, write and print for the current fit.
 std::vector<std::string> result_texts(const Assay_State& s) {
   std::vector<std::string> texts;
-  for (const Result_Kind kind : {Result_Kind::Standard_Data, Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample}) {
+  for (const Result_Kind kind :
+       {Result_Kind::Standard_Data, Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample}) {
     texts.push_back(table_title(s, kind));
     const Result_Index index(s, kind);
     Row_Cells cells;
@@ -288,7 +291,8 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
         s.Fit_To = static_cast<Integer>(to);
         Regression(s);
         ASSERT_EQ(testing::first_non_finite(s), "") << where << ", standards " << from << ".." << to;
-        expect_available_fits_are_least_squares(s, where + ", standards " + std::to_string(from) + ".." + std::to_string(to));
+        expect_available_fits_are_least_squares(
+            s, where + ", standards " + std::to_string(from) + ".." + std::to_string(to));
       }
     }
     // The results come from the whole range, as the curve screen starts.
@@ -315,7 +319,8 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
         ASSERT_EQ(testing::first_non_finite(s), "") << fit;
         for (Long p = 1; p <= s.Sample_Number; ++p) {
           for (int j = 0; j <= 5; ++j) ASSERT_TRUE(std::isfinite(s.Sample_Data(p, j))) << fit << ", sample " << p;
-          for (int j = 0; j <= Max_Tubes; ++j) ASSERT_TRUE(std::isfinite(s.Sample_Conc(p, j))) << fit << ", sample " << p;
+          for (int j = 0; j <= Max_Tubes; ++j)
+            ASSERT_TRUE(std::isfinite(s.Sample_Conc(p, j))) << fit << ", sample " << p;
         }
         ASSERT_EQ(first_shown_non_number(result_texts(s), "results"), "") << fit;
       }

@@ -33,7 +33,8 @@ std::string sections_of(const Assay_State& s) {
 TEST(Result_File, HandWorkedAssayByteForByte) {
   auto s = std::make_unique<Assay_State>();
   hand_worked(*s);
-  const std::string expected = std::string() +
+  const std::string expected =
+      std::string() +
       " 1 ,NSB, 152 \r\n"
       " 2 ,NSB, 148 \r\n"
       ",, 150 , 1.88 \r\n"  // NSB and TOTAL have no B/B0
@@ -143,7 +144,10 @@ TEST_F(Result_Output_Test, RefusedSavesLeaveTheEarlierFileAsItWas) {
   const std::string path = folder.file("result.txt");
   testing::write_bytes(path, "earlier results\r\n");
 
-  struct Case { const char* what; std::string path, box_text, message_start, message_part; };
+  struct Case {
+    const char* what;
+    std::string path, box_text, message_start, message_part;
+  };
   std::filesystem::create_directory(folder.file("folder.txt"));
   const Case cases[] = {
       {"a condition text code page 932 cannot hold", path, "Señor", "結果を保存できません: " + path, "「ñ」"},

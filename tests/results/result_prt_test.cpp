@@ -10,9 +10,9 @@
 
 #include "results/result_prt.h"
 #include "results_fixture.h"
-#include "support/pdf_platform.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
+#include "support/pdf_platform.h"
 #include "ui/recording_printer.h"
 #include "ui/scripted_platform.h"
 
@@ -50,20 +50,42 @@ class Result_Printout : public ::testing::Test {
 TEST_F(Result_Printout, SeraPageByHand) {
   testing::hand_worked(*s);  // serum 1 is not measured: no row, no tube number
   EXPECT_EQ(print(Result_Kind::Sera), 1);
-  const Ops expected = {
-      "font 14", "text 0,250 \"管理血清測定値( 1次重み付け無し)\"", "font 8", "text 9600,250 \"Page. 1 \"",
-      "text 0,750 \"Remark    \"", "text 1200,750 \"Counts\"", "text 2400,750 \"Calc Conc.\"",
-      "text 3600,750 \"Count CV\"", "text 4800,750 \"Mean Calc Conc.\"", "text 6000,750 \"Range\"",
-      "text 7200,750 \"Conc. CV\"",
-      "font 10", "text 0,1000 \" 1 \"", "text 1200,1000 \"      5010\"", "text 2400,1000 \"  1.235\"",
-      "font 10", "text 0,1250 \" 2 \"", "text 1200,1250 \"      4990\"", "text 2400,1250 \"  1.250\"",
-      "text 0,1500 \" Sera 2\"", "text 3600,1500 \"     0.28\"", "text 4800,1500 \"   1.242\"",
-      "text 6000,1500 \"  0.016\"", "text 7200,1500 \"     0.88\"",
-      "rect 0,750 8400,1750",
-      "line 1200,750 1200,1750", "line 2400,750 2400,1750", "line 3600,750 3600,1750", "line 4800,750 4800,1750",
-      "line 6000,750 6000,1750", "line 7200,750 7200,1750", "line 8400,750 8400,1750",
-      "line 0,1000 8400,1000", "line 0,1250 8400,1250", "line 0,1500 8400,1500",
-      "end"};
+  const Ops expected = {"font 14",
+                        "text 0,250 \"管理血清測定値( 1次重み付け無し)\"",
+                        "font 8",
+                        "text 9600,250 \"Page. 1 \"",
+                        "text 0,750 \"Remark    \"",
+                        "text 1200,750 \"Counts\"",
+                        "text 2400,750 \"Calc Conc.\"",
+                        "text 3600,750 \"Count CV\"",
+                        "text 4800,750 \"Mean Calc Conc.\"",
+                        "text 6000,750 \"Range\"",
+                        "text 7200,750 \"Conc. CV\"",
+                        "font 10",
+                        "text 0,1000 \" 1 \"",
+                        "text 1200,1000 \"      5010\"",
+                        "text 2400,1000 \"  1.235\"",
+                        "font 10",
+                        "text 0,1250 \" 2 \"",
+                        "text 1200,1250 \"      4990\"",
+                        "text 2400,1250 \"  1.250\"",
+                        "text 0,1500 \" Sera 2\"",
+                        "text 3600,1500 \"     0.28\"",
+                        "text 4800,1500 \"   1.242\"",
+                        "text 6000,1500 \"  0.016\"",
+                        "text 7200,1500 \"     0.88\"",
+                        "rect 0,750 8400,1750",
+                        "line 1200,750 1200,1750",
+                        "line 2400,750 2400,1750",
+                        "line 3600,750 3600,1750",
+                        "line 4800,750 4800,1750",
+                        "line 6000,750 6000,1750",
+                        "line 7200,750 7200,1750",
+                        "line 8400,750 8400,1750",
+                        "line 0,1000 8400,1000",
+                        "line 0,1250 8400,1250",
+                        "line 0,1500 8400,1500",
+                        "end"};
   EXPECT_EQ(printer.ops(), expected);
 }
 
@@ -77,11 +99,10 @@ TEST_F(Result_Printout, StandardConcentrationCells) {
   print(Result_Kind::Standard_Conc);
   const Ops ops = page(1);
   EXPECT_EQ(ops[1], "text 0,250 \"標準液濃度( 1次標準点との距離)\"");
-  for (const char* op : {"text 0,750 \" Remark    \"", "text 8400,750 \" Conc. CV  \"",
-                         "text 0,1000 \"   1 \"", "text 1200,1000 \"   0.50\"", "text 2400,1000 \"     4000\"",
-                         "text 6000,1000 \"   0.46\"", "text 0,1250 \"  STD 1\"", "text 3600,1250 \"      4000\"",
-                         "text 4800,1250 \"    1.50\"", "text 7200,1250 \"  0.46\"", "text 8400,1250 \"    0.00\"",
-                         "rect 0,750 9600,1500"})
+  for (const char* op : {"text 0,750 \" Remark    \"", "text 8400,750 \" Conc. CV  \"", "text 0,1000 \"   1 \"",
+                         "text 1200,1000 \"   0.50\"", "text 2400,1000 \"     4000\"", "text 6000,1000 \"   0.46\"",
+                         "text 0,1250 \"  STD 1\"", "text 3600,1250 \"      4000\"", "text 4800,1250 \"    1.50\"",
+                         "text 7200,1250 \"  0.46\"", "text 8400,1250 \"    0.00\"", "rect 0,750 9600,1500"})
     EXPECT_TRUE(has(ops, op)) << op;
   EXPECT_EQ(std::count_if(ops.begin(), ops.end(), [](const std::string& op) { return op.rfind("line ", 0) == 0; }),
             7 + 2);
@@ -99,8 +120,8 @@ TEST_F(Result_Printout, PageEndsAfterRow47WhenASummaryReachesLine50) {
   EXPECT_EQ(first[first.size() - 2], "line 0,12500 10800,12500");
   EXPECT_TRUE(has(first, "rect 0,750 10800,12750"));
   EXPECT_TRUE(has(first, "text 0,12500 \"  Sample 16\""));
-  EXPECT_EQ(std::count_if(first.begin(), first.end(), [](const std::string& op) { return op.rfind("line 0,", 0) == 0; }),
-            47);
+  EXPECT_EQ(
+      std::count_if(first.begin(), first.end(), [](const std::string& op) { return op.rfind("line 0,", 0) == 0; }), 47);
   const Ops second = page(2);
   EXPECT_EQ(second[0], "font 14");
   EXPECT_EQ(second[3], "text 9600,250 \"Page. 2 \"");
@@ -195,7 +216,8 @@ TEST(Result_PRT_Pdf, TheMessageNamesThePdfFile) {
   program.state.STD_Tube_N(4) = 1;
   Result_PRT(program);
   EXPECT_EQ(platform.pdf.documents(), 1);
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷が終了しました\nPDFファイル: /home/lab/quorin-print-1.pdf"});
+  EXPECT_EQ(platform.messages,
+            std::vector<std::string>{"印刷が終了しました\nPDFファイル: /home/lab/quorin-print-1.pdf"});
 }
 
 }  // namespace

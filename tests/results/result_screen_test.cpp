@@ -108,8 +108,8 @@ TEST_F(Result_Screen, SeraWithoutMeasuredTubesAreLeftOut) {
   s.Weight_Type = 3;
   screen.show_table(Result_Kind::Sera);
   EXPECT_EQ(screen.caption, "管理血清測定値( 1次標準点との距離+Logit変換補正)");
-  EXPECT_EQ(headers(), (Row{"No.", "Remark", "Counts", "Calc Conc.", "Count CV", "Mean Calc Conc.", "Range",
-                            "Conc. CV", "", ""}));
+  EXPECT_EQ(headers(),
+            (Row{"No.", "Remark", "Counts", "Calc Conc.", "Count CV", "Mean Calc Conc.", "Range", "Conc. CV", "", ""}));
   EXPECT_EQ(shown(0), (Row{"1", " 1", "5010", "1.235", "", "", "", "", "", ""}));
   EXPECT_EQ(shown(1), (Row{"2", " 2", "4990", "1.250", "", "", "", "", "", ""}));
   EXPECT_EQ(shown(2), (Row{"3", "Sera 2", "", "", "0.28", "1.242", "0.016", "0.88", "", ""}));
@@ -135,7 +135,14 @@ TEST_F(Result_Screen, SampleRowsShowTheirStatisticsAndAnEmptyAreaForZero) {
 }
 
 TEST_F(Result_Screen, ScrollRangeReachesTheLastFilledRow) {
-  struct Case { const char* what; int standards; Long samples; int tubes, measured; Result_Kind kind; int maximum; };
+  struct Case {
+    const char* what;
+    int standards;
+    Long samples;
+    int tubes, measured;
+    Result_Kind kind;
+    int maximum;
+  };
   const Case cases[] = {
       {"5 standards of 2 tubes: 24 rows", 5, 0, 2, 2, Result_Kind::Standard_Data, 1},
       {"100 samples of 2 tubes: 300 rows", 0, 100, 2, 2, Result_Kind::Sample, 14},

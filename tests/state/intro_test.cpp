@@ -41,8 +41,7 @@ TEST_F(Intro, EmblemGrowsForSixTicksThenLabelsAndButtonsAppear) {
   EXPECT_EQ((std::array{picture.left, picture.top, picture.width, picture.height}),
             (std::array{3400, 1300, 1200, 400}));
   tick_to(6);
-  EXPECT_EQ((std::array{picture.left, picture.top, picture.width, picture.height}),
-            (std::array{400, 300, 7200, 2400}));
+  EXPECT_EQ((std::array{picture.left, picture.top, picture.width, picture.height}), (std::array{400, 300, 7200, 2400}));
   EXPECT_FALSE(intro().Label1[0].visible);
   EXPECT_EQ(platform.events_processed, 6) << "each growth step is drawn at once";
 

@@ -64,7 +64,10 @@ TEST_F(Navigation, NothingEnteredLeavesOnlyFileAndExitButtons) {
 }
 
 TEST_F(Navigation, IncompleteStandardsCloseTheCurveAndResults) {
-  struct Case { const char* what; void (*spoil)(Assay_State&); };
+  struct Case {
+    const char* what;
+    void (*spoil)(Assay_State&);
+  };
   const Case cases[] = {
       {"a standard without concentration", [](Assay_State& s) { s.STD_Data(5, 0) = 0; }},
       {"a standard not measured", [](Assay_State& s) { s.STD_Count(5, 1) = s.STD_Count(5, 2) = 0; }},

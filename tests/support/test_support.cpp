@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "text/cp932.h"
 

@@ -12,25 +12,57 @@ std::string bytes(std::initializer_list<unsigned char> list) { return std::strin
 // Texts of the program that it saves or prints, chosen so that together they hold every
 // character outside ASCII those texts use (196 characters); each must survive code page 932.
 const char* const kProgramTexts[] = {
-    "システムを終了します　よろしいですか？", "ｽﾀﾝﾀﾞｰﾄﾞごとのチューブ数",
-    "調べたいキーワードをクリックして下さい。", "標準液濃度( 3次重み付け無し)",
-    "保存された条件設定を読み込みます", "サンプルの点数は１０万までです", "ＳＴＤ　ＰＬＯＴを表示します",
-    "データファイルを開く", "ED値と最小検出限界値", "標準点との距離+Logit変換補正", "Ｗｉｚａｒｄ",
-    "実験担当者", "ウィザードは中断されました", "管理血清数は２０までです", "総ﾁｭｰﾌﾞ数変更",
-    "３次式　Ｘ３乗の係数 = ", "測定物質名", "アッセイＮｏ", "値が範囲外です", "結果印刷",
-    "Ｖｅｒ１．３０ (000515)", "繰り返し数は１０までです", "log(標準品濃度)-Ｂ／Ｂo",
-    "スタンダード　プロット", "閉じる", "readmeﾌｧｲﾙの表示", "  (コマンドボタン)", "ＭＳ Ｐゴシック", "単位",
-    "希釈係数", "データ表示画面を表示します", "検量線を表示します", "データ入力", "削除", "ﾃｷｽﾄ(*.txt)|*.txt",
-    "回帰式  STD", "リードミーを準備中です。", "実験日", "測定結果表示を行います", "開　　始",
-    "サンプル数は１００，０００までです", "挿入", "中　止", "～STD",
+    "システムを終了します　よろしいですか？",
+    "ｽﾀﾝﾀﾞｰﾄﾞごとのチューブ数",
+    "調べたいキーワードをクリックして下さい。",
+    "標準液濃度( 3次重み付け無し)",
+    "保存された条件設定を読み込みます",
+    "サンプルの点数は１０万までです",
+    "ＳＴＤ　ＰＬＯＴを表示します",
+    "データファイルを開く",
+    "ED値と最小検出限界値",
+    "標準点との距離+Logit変換補正",
+    "Ｗｉｚａｒｄ",
+    "実験担当者",
+    "ウィザードは中断されました",
+    "管理血清数は２０までです",
+    "総ﾁｭｰﾌﾞ数変更",
+    "３次式　Ｘ３乗の係数 = ",
+    "測定物質名",
+    "アッセイＮｏ",
+    "値が範囲外です",
+    "結果印刷",
+    "Ｖｅｒ１．３０ (000515)",
+    "繰り返し数は１０までです",
+    "log(標準品濃度)-Ｂ／Ｂo",
+    "スタンダード　プロット",
+    "閉じる",
+    "readmeﾌｧｲﾙの表示",
+    "  (コマンドボタン)",
+    "ＭＳ Ｐゴシック",
+    "単位",
+    "希釈係数",
+    "データ表示画面を表示します",
+    "検量線を表示します",
+    "データ入力",
+    "削除",
+    "ﾃｷｽﾄ(*.txt)|*.txt",
+    "回帰式  STD",
+    "リードミーを準備中です。",
+    "実験日",
+    "測定結果表示を行います",
+    "開　　始",
+    "サンプル数は１００，０００までです",
+    "挿入",
+    "中　止",
+    "～STD",
 };
 
 TEST(Cp932, EveryTextOfTheProgramRoundTrips) {
   for (const char* text : kProgramTexts) {
     Cp932_Error error;
     const auto encoded = utf8_to_cp932(text, &error);
-    ASSERT_TRUE(encoded.has_value()) << text << ": refused at " << error.offset << " ("
-                                     << error.character << ")";
+    ASSERT_TRUE(encoded.has_value()) << text << ": refused at " << error.offset << " (" << error.character << ")";
     EXPECT_NE(*encoded, std::string(text)) << "not converted: " << text;
     const auto decoded = cp932_to_utf8(*encoded, &error);
     ASSERT_TRUE(decoded.has_value()) << text;
@@ -57,17 +89,17 @@ struct Pair {
 
 TEST(Cp932, ClassicTraps) {
   const Pair pairs[] = {
-      {"～", bytes({0x81, 0x60})},   // U+FF5E FULLWIDTH TILDE, not U+301C
-      {"－", bytes({0x81, 0x7C})},   // U+FF0D FULLWIDTH HYPHEN-MINUS, not U+2212
+      {"～", bytes({0x81, 0x60})},  // U+FF5E FULLWIDTH TILDE, not U+301C
+      {"－", bytes({0x81, 0x7C})},  // U+FF0D FULLWIDTH HYPHEN-MINUS, not U+2212
       {"∥", bytes({0x81, 0x61})},   // U+2225 PARALLEL TO, not U+2016
-      {"￠", bytes({0x81, 0x91})},   // U+FFE0
-      {"￢", bytes({0x81, 0xCA})},   // U+FFE2
-      {"髙", bytes({0xFB, 0xFC})},   // IBM extension kanji
+      {"￠", bytes({0x81, 0x91})},  // U+FFE0
+      {"￢", bytes({0x81, 0xCA})},  // U+FFE2
+      {"髙", bytes({0xFB, 0xFC})},  // IBM extension kanji
       {"①", bytes({0x87, 0x40})},   // NEC special characters
       {"ⅰ", bytes({0xFA, 0x40})},
       {"\u3000", bytes({0x81, 0x40})},  // ideographic space
       {"ｽﾀﾝﾀﾞｰﾄﾞ", bytes({0xBD, 0xC0, 0xDD, 0xC0, 0xDE, 0xB0, 0xC4, 0xDE})},
-      {"\\", bytes({0x5C})},        // 0x5C is the backslash, not the yen sign
+      {"\\", bytes({0x5C})},  // 0x5C is the backslash, not the yen sign
       {"～STD", bytes({0x81, 0x60, 'S', 'T', 'D'})},
   };
   for (const auto& p : pairs) {
@@ -132,7 +164,10 @@ TEST(Cp932, RefusesInvalidUtf8) {
   EXPECT_FALSE(utf8_to_cp932("ab\xC3", &error).has_value());  // cut short
   EXPECT_EQ(error.offset, 2u);
   EXPECT_EQ(error.character, "\\xC3");
-  EXPECT_FALSE(utf8_to_cp932("\xFF" "a", &error).has_value());
+  EXPECT_FALSE(utf8_to_cp932("\xFF"
+                             "a",
+                             &error)
+                   .has_value());
   EXPECT_EQ(error.offset, 0u);
   EXPECT_FALSE(utf8_to_cp932("あ\xED\xA0\x80", &error).has_value());  // a surrogate
   EXPECT_EQ(error.offset, 3u);

@@ -4,8 +4,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <string>
 #include <limits>
+#include <string>
 
 namespace quorin::text {
 namespace {
@@ -62,7 +62,7 @@ TEST(Format, Examples) {
       {-0.5, "##0", "-1"},
       {5.0, "000", "005"},
       // Two and three decimals.
-      {12.345, "##0.00", "12.35"},   // 12.345 is stored as 12.3449999...; 15 digits make it a half
+      {12.345, "##0.00", "12.35"},  // 12.345 is stored as 12.3449999...; 15 digits make it a half
       {1.005, "0.00", "1.01"},
       {2.675, "##0.00", "2.68"},
       {99.995, "##0.00", "100.00"},

@@ -38,11 +38,11 @@ TEST(ItemReader, SplitsAtCommasAndLineEnds) {
       {"a,,b", {"a", "", "b"}},
       {"1\r\n2\n3\r4", {"1", "2", "3", "4"}},
       {"1\r\r\n2", {"1", "", "2"}},  // lone CR, then CR LF: an empty line
-      {"1\n\r2", {"1", "", "2"}},     // LF then lone CR
-      {"1\r\n", {"1"}},               // the last line end gives no item
+      {"1\n\r2", {"1", "", "2"}},    // LF then lone CR
+      {"1\r\n", {"1"}},              // the last line end gives no item
       {"", {}},
       {"\r\n\r\n", {"", ""}},
-      {"   \r\n5", {"", "5"}},        // a line of blanks is one empty item
+      {"   \r\n5", {"", "5"}},  // a line of blanks is one empty item
       {"  a b  ,c\t\r\n", {"a b", "c"}},
       {"12,\r\n34", {"12", "", "34"}},  // a trailing comma ends an empty item
       {"12, ", {"12", ""}},
@@ -92,7 +92,7 @@ TEST(LineReader, Lines) {
   EXPECT_EQ(lines("a\nb\rc\r\nd"), (Texts{"a", "b", "c", "d"}));
   EXPECT_EQ(lines("\r\n\r\n"), (Texts{"", ""}));
   EXPECT_EQ(lines("\r\r\n"), (Texts{"", ""}));
-  EXPECT_EQ(lines(" a, b \r\n"), (Texts{" a, b "}));  // no item splitting, blanks kept
+  EXPECT_EQ(lines(" a, b \r\n"), (Texts{" a, b "}));      // no item splitting, blanks kept
   EXPECT_EQ(lines("\"q\r\nx\""), (Texts{"\"q", "x\""}));  // quotes mean nothing to lines
 }
 

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
+#include <filesystem>
 
 #include "support/test_support.h"
 #include "text/cp932.h"
@@ -71,7 +71,10 @@ TEST(LooksBinary, NulAndControlBytes) {
   EXPECT_FALSE(looks_binary(" 1500 \r\n\r\n-3 \r\n"));
   EXPECT_FALSE(looks_binary("a\tb\r\n\x1A"));
   EXPECT_FALSE(looks_binary(*utf8_to_cp932("実験担当者,ｽﾀﾝﾀﾞｰﾄﾞ\r\n")));
-  EXPECT_TRUE(looks_binary(std::string("12\0" "34", 5)));
+  EXPECT_TRUE(
+      looks_binary(std::string("12\0"
+                               "34",
+                               5)));
   EXPECT_TRUE(looks_binary(std::string(1, '\0')));
   EXPECT_TRUE(looks_binary("\x01\x02\x03\x04"));
   EXPECT_FALSE(looks_binary("one stray \x07 bell in a longer text\r\n"));

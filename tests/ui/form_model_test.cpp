@@ -138,10 +138,10 @@ TEST(RecordingPrinter, RecordsOperationsAndMovesTheCurrentPosition) {
   printer.rectangle(0, 750, 9600, 1000.5);
   printer.circle(1000, 2000, 60);
   printer.end_document();
-  EXPECT_EQ(printer.ops(), (std::vector<std::string>{
-                               "font 14", "text 1000,600 \"Data\"", "text 1560,600 \"\" eol",
-                               "style 1", "line 0,750 9600,750", "line 0,1000 9600,1000", "style 0",
-                               "rect 0,750 9600,1000.5", "circle 1000,2000 r60", "end"}));
+  EXPECT_EQ(printer.ops(),
+            (std::vector<std::string>{"font 14", "text 1000,600 \"Data\"", "text 1560,600 \"\" eol", "style 1",
+                                      "line 0,750 9600,750", "line 0,1000 9600,1000", "style 0",
+                                      "rect 0,750 9600,1000.5", "circle 1000,2000 r60", "end"}));
   EXPECT_EQ(printer.documents(), 1);
 }
 

@@ -18,12 +18,12 @@ inline Reg_Set& fill_conditions(Program& program) {
     screen.info[box].set_text(text);
     screen.set_focus(screen.Command[0]);
   };
-  const char* fields[] = {"山田　花子", "2000/05/15", "", "コルチゾール", "μg/dl", "A-0515-12", "20",
-                          "2",          "3",          "2", "100000",       "2",      "1.5"};
+  const char* fields[] = {"山田　花子", "2000/05/15", "",  "コルチゾール", "μg/dl", "A-0515-12", "20",
+                          "2",          "3",          "2", "100000",       "2",     "1.5"};
   for (int i = 0; i < 13; ++i)
     if (i != 2) type(i, fields[i]);
-  const char* concentrations[] = {"0.25", "0.5", "1",   "2",   "3",   "5",    "7.5",  "10",   "15",   "20",
-                                  "30",   "40",  "50",  "75",  "100", "150",  "200",  "300",  "500",  "1000"};
+  const char* concentrations[] = {"0.25", "0.5", "1",  "2",  "3",   "5",   "7.5", "10",  "15",  "20",
+                                  "30",   "40",  "50", "75", "100", "150", "200", "300", "500", "1000"};
   for (int k = 1; k <= 20; ++k) type(12 + k, concentrations[k - 1]);
   return screen;
 }

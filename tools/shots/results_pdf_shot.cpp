@@ -8,10 +8,11 @@
 
 int main(int argc, char** argv) {
   const std::string table = argc > 2 ? argv[2] : "sample";
-  return quorin::shots::run_pdf(argc, argv, [&table](quorin::Program& program, quorin::ui::Scripted_Platform& platform) {
-    quorin::shots::run_example_wizard(program, platform);
-    if (table == "stdconc") quorin::Command_Exec(program, quorin::target::Standard_Table);
-    if (table == "sample") quorin::Command_Exec(program, quorin::target::Sample_Table);
-    quorin::Command_Exec(program, quorin::target::Print);
-  });
+  return quorin::shots::run_pdf(argc, argv,
+                                [&table](quorin::Program& program, quorin::ui::Scripted_Platform& platform) {
+                                  quorin::shots::run_example_wizard(program, platform);
+                                  if (table == "stdconc") quorin::Command_Exec(program, quorin::target::Standard_Table);
+                                  if (table == "sample") quorin::Command_Exec(program, quorin::target::Sample_Table);
+                                  quorin::Command_Exec(program, quorin::target::Print);
+                                });
 }

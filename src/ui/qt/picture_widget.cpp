@@ -41,8 +41,8 @@ unsigned Picture_Widget::line_state() const {
     if (control->kind != Control_Kind::Line_Element || control->container != &area_) continue;
     const auto& line = static_cast<const Line_Element&>(*control);
     const std::hash<double> h;
-    state = state * 31 + static_cast<unsigned>(h(line.x1) ^ (h(line.y1) << 1) ^ (h(line.x2) << 2) ^
-                                               (h(line.y2) << 3)) + (line.visible ? 7 : 0);
+    state = state * 31 + static_cast<unsigned>(h(line.x1) ^ (h(line.y1) << 1) ^ (h(line.x2) << 2) ^ (h(line.y2) << 3)) +
+            (line.visible ? 7 : 0);
   }
   return state;
 }

@@ -39,9 +39,9 @@ bool Qt_Platform::ask_yes_no(const std::string& text) {
 
 std::string Qt_Platform::open_file(const File_Dialog& dialog) {
   draw_pending();
-  const QString path = QFileDialog::getOpenFileName(active_window(), QString::fromStdString(dialog.title),
-                                                    QString(), qt_filter(dialog.filter), nullptr,
-                                                    QFileDialog::DontUseNativeDialog);
+  const QString path =
+      QFileDialog::getOpenFileName(active_window(), QString::fromStdString(dialog.title), QString(),
+                                   qt_filter(dialog.filter), nullptr, QFileDialog::DontUseNativeDialog);
   return path.toStdString();
 }
 

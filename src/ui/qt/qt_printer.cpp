@@ -15,7 +15,8 @@ constexpr double Pen_Width = 12.0;  // twips, about 0.2 mm
 
 // A4 portrait with 12 mm margins.
 QPageLayout pdf_layout() {
-  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
+                     QPageLayout::Millimeter);
 }
 
 std::string unique_pdf_path() {
@@ -159,7 +160,7 @@ void Qt_Printer::end_document() {
   if (pdf_) {
     page_ended_ = true;  // the next operation opens a new page of the same file
   } else {
-    painter_.end();      // the document goes to the printer as a job of its own
+    painter_.end();  // the document goes to the printer as a job of its own
   }
 }
 

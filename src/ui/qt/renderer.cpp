@@ -241,7 +241,8 @@ void Renderer::form_closing(Form& form) {
 namespace {
 
 void sync_geometry(QWidget& widget, const Control& control) {
-  const QRect rect(to_pixels(control.left), to_pixels(control.top), to_pixels(control.width), to_pixels(control.height));
+  const QRect rect(to_pixels(control.left), to_pixels(control.top), to_pixels(control.width),
+                   to_pixels(control.height));
   if (widget.geometry() != rect) widget.setGeometry(rect);
   if (widget.isVisibleTo(widget.parentWidget()) != control.visible) widget.setVisible(control.visible);
   if (widget.isEnabled() != control.enabled) widget.setEnabled(control.enabled);
@@ -431,8 +432,7 @@ bool Renderer::eventFilter(QObject* watched, QEvent* event) {
       return !desktop_.is_open(window->form) || window->form.focused() != control;
     }
     case QEvent::MouseButtonPress:
-      if (control->kind == Control_Kind::Label || control->kind == Control_Kind::Text_Box)
-        dispatch(control->on_click);
+      if (control->kind == Control_Kind::Label || control->kind == Control_Kind::Text_Box) dispatch(control->on_click);
       break;
     case QEvent::MouseButtonDblClick: dispatch(control->on_dbl_click); break;
     default: break;

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "qt_application.h"
 #include "ui/desktop.h"
 #include "ui/form.h"
-#include "qt_application.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/renderer.h"
 
@@ -25,14 +25,19 @@ struct Test_Form : Form {
   Test_Form() : Form("テスト画面", 4500, 3000) {
     for (int i = 0; i < 2; ++i) {
       Text_Box& box = add(boxes, i, 120, 120 + 480 * i, 2000, 330);
-      box.on_key_down = [this, i](int key, int) { log.push_back("key " + std::to_string(i) + " " + std::to_string(key)); };
+      box.on_key_down = [this, i](int key, int) {
+        log.push_back("key " + std::to_string(i) + " " + std::to_string(key));
+      };
       box.on_got_focus = [this, i] { log.push_back("got " + std::to_string(i)); };
       box.on_lost_focus = [this, i] { log.push_back("lost " + std::to_string(i)); };
       box.on_change = [this, i] { log.push_back("text " + std::to_string(i) + " " + boxes[i].text); };
     }
     Command_Button& button = add<Command_Button>("Command1", 120, 1200, 1335, 375);
     button.caption = "実　行";
-    button.on_click = [this] { log.push_back("click"); caption_label->caption = "押されました"; };
+    button.on_click = [this] {
+      log.push_back("click");
+      caption_label->caption = "押されました";
+    };
     caption_label = &add<Label>("Label1", 120, 1800, 3000, 300);
     caption_label->caption = "初めの文字";
     bar = &add<Scroll_Bar>("VScroll1", 4000, 0, 255, 2000, true);
@@ -55,7 +60,9 @@ class Renderer_Test : public ::testing::Test {
     QApplication::processEvents();
   }
   template <typename T>
-  T* widget(const Control& control) { return qobject_cast<T*>(renderer.widget_of(control)); }
+  T* widget(const Control& control) {
+    return qobject_cast<T*>(renderer.widget_of(control));
+  }
 
   Desktop desktop;
   Test_Form form;
