@@ -1,5 +1,6 @@
 #include "text/format.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -50,6 +51,65 @@ Pattern parse(std::string_view p) {
   return r;
 }
 
+// A finite nonzero magnitude rounded to 15 significant digits: the digits d[0..count) without
+// trailing zeros (count 1..15), the first one not 0, and the decimal exponent of the first one:
+// the value is d[0].d[1]d[2]... x 10^exponent.
+struct Fifteen_Digits {
+  char d[24];
+  int count = 0;
+  int exponent = 0;
+};
+
+// Reads to_chars' scientific text "d.ddde+xx" of `length` bytes into f, keeping every digit.
+void read_scientific(const char* text, int length, Fifteen_Digits& f) {
+  // The exponent has two or three digits after its sign.
+  const int mark = text[length - 4] == 'e' ? length - 4 : length - 5;
+  int exponent = 0;
+  for (int k = mark + 2; k < length; ++k) exponent = exponent * 10 + (text[k] - '0');
+  f.exponent = text[mark + 1] == '-' ? -exponent : exponent;
+  f.d[0] = text[0];
+  f.count = 1;
+  for (int k = 2; k < mark; ++k) f.d[f.count++] = text[k];
+}
+
+Fifteen_Digits fifteen_digits(double magnitude) {
+  Fifteen_Digits f;
+  char text[40];
+  // The shortest text that reads back as the value is the cheapest to make, and rounded to 15
+  // digits it gives the value's own 15-digit rounding: no half-way point between two 15-digit
+  // texts can lie between the value and it, or a text of at most 16 digits closer to the value
+  // would have been the shortest. The exceptions: 16 digits ending in 5 (the text may be such a
+  // half-way point itself, with the value on either side of it), and values below the normal
+  // range, whose texts are too short for the argument. Those take to_chars' exact rounding.
+  bool exact = magnitude < DBL_MIN;
+  if (!exact) {
+    const auto written = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
+    read_scientific(text, static_cast<int>(written.ptr - text), f);
+    exact = f.count == 16 && f.d[15] == '5';
+  }
+  if (exact) {
+    const auto written = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 14);
+    read_scientific(text, static_cast<int>(written.ptr - text), f);
+  } else if (f.count > 15) {  // 16 or 17 digits, no tie left (see above)
+    const bool up = f.d[15] >= '5';
+    f.count = 15;
+    if (up) {
+      int k = 14;
+      while (k >= 0 && f.d[k] == '9') --k;
+      if (k < 0) {  // 9999999999999996 -> 1000000000000000
+        f.d[0] = '1';
+        f.count = 1;
+        ++f.exponent;
+      } else {
+        ++f.d[k];
+        f.count = k + 1;
+      }
+    }
+  }
+  while (f.count > 1 && f.d[f.count - 1] == '0') --f.count;
+  return f;
+}
+
 // The magnitude of a value rounded to `decimals` places (halves away from zero) after it was
 // taken to 15 significant digits, as the digits of a whole number N = |value| * 10^decimals:
 // N is sig[0..count) followed by `zeros` zeros; count == 0 means N == 0.
@@ -62,16 +122,11 @@ struct Scaled {
 Scaled scale(double magnitude, int decimals) {
   Scaled r;
   if (magnitude == 0.0) return r;
-  // d.dddddddddddddde±x: the 15 significant digits and the decimal exponent.
-  char buffer[40];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 14);
+  const Fifteen_Digits f = fifteen_digits(magnitude);
   char digits[15];
-  digits[0] = buffer[0];
-  std::memcpy(digits + 1, buffer + 2, 14);
-  int exponent = 0;
-  const char* e = buffer + 16;  // the 'e'
-  std::from_chars(e + (e[1] == '+' ? 2 : 1), written.ptr, exponent);
-  const long keep = static_cast<long>(exponent) + 1 + decimals;  // digits of N
+  std::memcpy(digits, f.d, static_cast<std::size_t>(f.count));
+  std::memset(digits + f.count, '0', static_cast<std::size_t>(15 - f.count));
+  const long keep = static_cast<long>(f.exponent) + 1 + decimals;  // digits of N
   if (keep <= 0) {
     if (keep == 0 && digits[0] >= '5') {
       r.sig[0] = '1';
@@ -106,10 +161,53 @@ char digit_at(const Scaled& n, long index) {
   return index < n.count ? n.sig[index] : '0';
 }
 
-// Appends the shortest text of at most 15 significant digits ("0.5", "1e-05", "1.5e+20").
-std::size_t shortest(double value, char* out, std::size_t size) {
-  const auto written = std::to_chars(out, out + size, value, std::chars_format::general, 15);
-  return static_cast<std::size_t>(written.ptr - out);
+// How the shortest text is written: "0.5" or ".5", "1e-05" or "1E-05".
+struct Shortest_Style {
+  bool zero_before_point;
+  char exponent_mark;
+};
+
+// Writes the shortest text of at most 15 significant digits of a finite nonzero magnitude, laid
+// out as printf's "%.15g" does: plain digits for decimal exponents -4..14, otherwise one digit,
+// the point, the other digits and a signed exponent of at least two digits; no trailing zeros
+// after the point, no point without digits after it. Returns the end.
+char* shortest_text(double magnitude, char* out, Shortest_Style style) {
+  const Fifteen_Digits f = fifteen_digits(magnitude);
+  const char* const digits = f.d;
+  const int count = f.count;
+  auto copy = [&out](const char* from, int n) {
+    std::memcpy(out, from, static_cast<std::size_t>(n));
+    out += n;
+  };
+  if (f.exponent < -4 || f.exponent >= 15) {
+    *out++ = digits[0];
+    if (count > 1) {
+      *out++ = '.';
+      copy(digits + 1, count - 1);
+    }
+    *out++ = style.exponent_mark;
+    *out++ = f.exponent < 0 ? '-' : '+';
+    const int exponent = f.exponent < 0 ? -f.exponent : f.exponent;
+    if (exponent < 10) *out++ = '0';
+    return std::to_chars(out, out + 3, exponent).ptr;
+  }
+  if (f.exponent < 0) {
+    if (style.zero_before_point) *out++ = '0';
+    *out++ = '.';
+    for (int k = -1; k > f.exponent; --k) *out++ = '0';
+    copy(digits, count);
+    return out;
+  }
+  const int integer_digits = f.exponent + 1;
+  if (count <= integer_digits) {
+    copy(digits, count);
+    std::memset(out, '0', static_cast<std::size_t>(integer_digits - count));
+    return out + (integer_digits - count);
+  }
+  copy(digits, integer_digits);
+  *out++ = '.';
+  copy(digits + integer_digits, count - integer_digits);
+  return out;
 }
 
 }  // namespace
@@ -117,8 +215,11 @@ std::size_t shortest(double value, char* out, std::size_t size) {
 std::string Format(double value, std::string_view pattern) {
   if (!std::isfinite(value)) return {};
   if (pattern.empty()) {
-    char buffer[40];
-    return std::string(buffer, shortest(value == 0.0 ? 0.0 : value, buffer, sizeof buffer));
+    if (value == 0.0) return "0";
+    char buffer[General_Number_Size];
+    char* start = buffer;
+    if (value < 0) *start++ = '-';
+    return std::string(buffer, shortest_text(std::fabs(value), start, {true, 'e'}));
   }
   const Pattern p = parse(pattern);
   const Scaled n = scale(std::fabs(value), p.decimals);
@@ -156,32 +257,31 @@ std::string Format_Text(std::string_view text, std::string_view pattern) {
   return Format(Val(text), pattern);
 }
 
-std::string general_number(double value) {
-  if (!std::isfinite(value)) return {};
-  if (value == 0.0) return " 0 ";
-  char buffer[48];
-  char* const digits = buffer + 1;
-  std::size_t n = shortest(std::fabs(value), digits, sizeof buffer - 2);
-  // No "0" before the point of a value below 1 in magnitude.
-  char* start = digits;
-  if (n >= 2 && digits[0] == '0' && digits[1] == '.') {
-    ++start;
-    --n;
+char* general_number_to(char* out, double value) {
+  if (!std::isfinite(value)) return out;
+  if (value == 0.0) {
+    std::memcpy(out, " 0 ", 3);
+    return out + 3;
   }
-  for (std::size_t k = 0; k < n; ++k)
-    if (start[k] == 'e') start[k] = 'E';
-  --start;
-  *start = value < 0 ? '-' : ' ';
-  start[n + 1] = ' ';
-  return std::string(start, n + 2);
+  *out++ = value < 0 ? '-' : ' ';
+  out = shortest_text(std::fabs(value), out, {false, 'E'});
+  *out++ = ' ';
+  return out;
+}
+
+std::string general_number(double value) {
+  char buffer[General_Number_Size];
+  return std::string(buffer, general_number_to(buffer, value));
+}
+
+char* signed_text_to(char* out, long long value) {
+  if (value >= 0) *out++ = ' ';
+  return std::to_chars(out, out + 20, value).ptr;
 }
 
 std::string signed_text(long long value) {
-  char buffer[24];
-  buffer[0] = ' ';
-  const auto written = std::to_chars(buffer + 1, buffer + sizeof buffer, value);
-  const char* start = value < 0 ? buffer + 1 : buffer;
-  return std::string(start, static_cast<const char*>(written.ptr));
+  char buffer[Signed_Text_Size];
+  return std::string(buffer, signed_text_to(buffer, value));
 }
 
 std::string bare_text(long long value) {

@@ -1,6 +1,7 @@
 #pragma once
 // The number forms the program shows, prints and writes.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,19 @@ std::string Format_Text(std::string_view text, std::string_view pattern);
 // has at least two digits. Zero (also -0) is " 0 "; a NaN or infinity gives "".
 std::string general_number(double value);
 
+// The longest text general_number gives (" -1.23456789012345E-308 ") fits in this many bytes.
+constexpr std::size_t General_Number_Size = 32;
+
+// general_number written at out, which has room for General_Number_Size bytes; returns the end.
+// For building large files without a string per number.
+char* general_number_to(char* out, double value);
+
 // A whole number with the blank of its sign place: signed_text(7) == " 7", signed_text(-7) == "-7".
 std::string signed_text(long long value);
+
+// signed_text written at out, which has room for Signed_Text_Size bytes; returns the end.
+constexpr std::size_t Signed_Text_Size = 24;
+char* signed_text_to(char* out, long long value);
 
 // A whole number without the blank: bare_text(7) == "7", bare_text(-7) == "-7".
 std::string bare_text(long long value);
