@@ -1,6 +1,8 @@
 #include "curve/response.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace quorin {
 
@@ -19,6 +21,16 @@ double cv_percent(double sum, double sum_sq, int n) {
   return sd / mean * 100;
 }
 
+namespace {
+
+// std::ilogb, read straight from the bits of a normal value.
+int binary_exponent(double value) {
+  const int biased = static_cast<int>((std::bit_cast<std::uint64_t>(value) >> 52) & 0x7FF);
+  return biased != 0 && biased != 0x7FF ? biased - 1023 : std::ilogb(value);
+}
+
+}  // namespace
+
 void Running_Stats::add(double value) {
   if (n == 0) {
     smallest = value;
@@ -31,7 +43,7 @@ void Running_Stats::add(double value) {
   ++n;
   if (value == 0) return;
   // Powers of two rescale exactly: the sums are those of the plain values, only kept in range.
-  const int exponent = std::ilogb(value) + 1;
+  const int exponent = binary_exponent(value) + 1;
   if (!scaled_ || exponent > scale_) {
     if (scaled_) {
       sum_ = std::ldexp(sum_, scale_ - exponent);
@@ -39,8 +51,10 @@ void Running_Stats::add(double value) {
     }
     scale_ = exponent;
     scaled_ = true;
+    // Multiplying by the power of two rounds as ldexp does, when the power is a double itself.
+    unit_factor_ = scale_ > -1000 && scale_ < 1000 ? std::ldexp(1.0, -scale_) : 0;
   }
-  const double unit = std::ldexp(value, -scale_);
+  const double unit = unit_factor_ != 0 ? value * unit_factor_ : std::ldexp(value, -scale_);
   sum_ += unit;
   sum_sq_ += unit * unit;
 }

@@ -57,8 +57,9 @@ struct Running_Stats {
   double cv() const { return cv_percent(sum_, sum_sq_, n); }
 
  private:
-  int scale_ = 0;        // the sums are in units of 2^scale_
-  bool scaled_ = false;  // scale_ was set by a nonzero value
+  int scale_ = 0;           // the sums are in units of 2^scale_
+  bool scaled_ = false;     // scale_ was set by a nonzero value
+  double unit_factor_ = 0;  // 2^-scale_, or 0 where that is no normal double
   double sum_ = 0;
   double sum_sq_ = 0;
 };

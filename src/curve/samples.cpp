@@ -6,16 +6,13 @@
 #include "curve/fit_choice.h"
 #include "curve/response.h"
 #include "curve/solve.h"
+#include "state/parallel.h"
 
 namespace quorin {
 namespace {
 
-// The concentration the current curve gives a logit, if any.
-std::optional<double> read_off_curve(Assay_State& s, double logit_value) {
-  s.Target_Logit = logit_value;
-  Solution_of_Equations(s);
-  return concentration_of(s.Reg_Work(38));
-}
+// Samples a part has at the least: fewer are read faster than a thread is started.
+constexpr long Least_Samples_Per_Part = 2000;
 
 // Highest tube number among 1..tubes with a nonzero count; 0 when none.
 int last_counted_tube(const Long* counts, int tubes) {
@@ -42,39 +39,58 @@ int area_code(const Assay_State& s, double mean) {
 
 }  // namespace
 
+Tube_Read_Off logit_curve_read_off(const Assay_State& state) {
+  return [curve = curve_in_force(state)](double percent) {
+    return concentration_of(solve_curve(curve, logit(percent)).x);
+  };
+}
+
 bool Assay_Samples(Assay_State& s) {
   if (!use_selected_fit(s)) return false;
+  const Long samples = std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
+  read_samples(s, logit_curve_read_off(s), part_count(samples, Least_Samples_Per_Part));
+  return true;
+}
+
+void read_samples(Assay_State& s, const Tube_Read_Off& read_off, int parts) {
   const double nsb = s.STD_Data(1, 1);
   const double b0 = s.STD_Data(3, 1);
   const Long samples = std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
   const int tubes = std::clamp<int>(s.Sample_Tubes, 0, Max_Tubes);
-  for (Long i = 1; i <= samples; ++i) {
-    const Long* counts = s.Sample_Count.row(i);
-    double* concentrations = s.Sample_Conc.row(i);
-    double* data = s.Sample_Data.row(i);
-    const int last = last_counted_tube(counts, tubes);
-    s.Sample_Tube_N(i) = static_cast<Integer>(last);
+  // Each part writes the rows of its own samples only.
+  for_each_part(1, samples, parts, [&](int, long first, long last) {
+    for (Long i = static_cast<Long>(first); i <= last; ++i) {
+      const Long* counts = s.Sample_Count.row(i);
+      double* concentrations = s.Sample_Conc.row(i);
+      double* data = s.Sample_Data.row(i);
+      const int last_counted = last_counted_tube(counts, tubes);
+      s.Sample_Tube_N(i) = static_cast<Integer>(last_counted);
 
-    Running_Stats usable;
-    for (int j = 1; j <= tubes; ++j) {
-      std::optional<double> concentration;
-      const double percent = tube_percent(counts[j], nsb, b0);
-      if (counts[j] != 0 && percent > 0 && percent < 100) concentration = read_off_curve(s, logit(percent));
-      concentrations[j] = concentration.value_or(0);
-      if (concentration) usable.add(*concentration);
+      Running_Stats usable;
+      for (int j = 1; j <= tubes; ++j) {
+        std::optional<double> concentration;
+        const double percent = tube_percent(counts[j], nsb, b0);
+        if (counts[j] != 0 && percent > 0 && percent < 100) concentration = read_off(percent);
+        concentrations[j] = concentration.value_or(0);
+        if (concentration) usable.add(*concentration);
+      }
+      data[1] = usable.mean();
+      data[2] = usable.n == 0 ? 0 : usable.spread();
+      data[3] = usable.n == 0 ? 0 : data[1] * s.Dilution_Factor;
+      data[4] = usable.cv();
+      data[0] = area_code(s, data[1]);
+      data[5] = count_cv(counts, last_counted);
     }
-    data[1] = usable.mean();
-    data[2] = usable.n == 0 ? 0 : usable.spread();
-    data[3] = usable.n == 0 ? 0 : data[1] * s.Dilution_Factor;
-    data[4] = usable.cv();
-    data[0] = area_code(s, data[1]);
-    data[5] = count_cv(counts, last);
-  }
-  return true;
+  });
 }
 
 bool Control_Sera(Assay_State& s) {
   if (!use_selected_fit(s)) return false;
+  read_sera(s, logit_curve_read_off(s));
+  return true;
+}
+
+void read_sera(Assay_State& s, const Tube_Read_Off& read_off) {
   const double nsb = s.STD_Data(1, 1);
   const double b0 = s.STD_Data(3, 1);
   const int sera = std::clamp<int>(s.Sera_Number, 0, Max_Sera);
@@ -88,8 +104,7 @@ bool Control_Sera(Assay_State& s) {
     Running_Stats usable;
     for (int j = 1; j <= last; ++j) {
       std::optional<double> concentration;
-      if (counts[j] != 0)
-        concentration = read_off_curve(s, logit(clamp_percent(tube_percent(counts[j], nsb, b0), 0.5, 99.5)));
+      if (counts[j] != 0) concentration = read_off(clamp_percent(tube_percent(counts[j], nsb, b0), 0.5, 99.5));
       s.Sera_Conc(i, j) = concentration.value_or(0);
       if (concentration) usable.add(*concentration);
     }
@@ -98,7 +113,6 @@ bool Control_Sera(Assay_State& s) {
     s.Sera_Data(i, 3) = usable.cv();
     s.Sera_Data(i, 5) = count_cv(counts, last);
   }
-  return true;
 }
 
 }  // namespace quorin

@@ -1,10 +1,14 @@
 #include "results/result_file.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "conditions/condition_file.h"
 #include "conditions/reg_set.h"
 #include "results/result_table.h"
+#include "state/parallel.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
@@ -13,97 +17,95 @@ namespace quorin {
 
 namespace {
 
-using text::general_number;
-using text::signed_text;
-
 constexpr const char* Separator = "-------,-------,-------,-------,-------,";
 
-// One comma-separated field in the general number form.
-void number(text::Line_Writer& out, double value) { out.ascii(general_number(value)); }
+// Samples a part of the sample lines has at the least: fewer are written faster than a thread
+// is started.
+constexpr long Least_Samples_Per_Part = 4000;
 
-// The same for a count or a tube number: a whole number's general form is its signed text
-// followed by a blank (‹ 1234 ›), made without the cost of a floating-point conversion.
-void whole(text::Line_Writer& out, long long value) {
-  out.ascii(signed_text(value));
-  out.ascii(" ");
-}
+// One line of the file, its texts and numbers written straight into a buffer that holds the
+// longest line (a sample of Max_Tubes tubes: some 530 bytes), then added to the file's bytes
+// at once. Numbers are in the general number form; a count or a tube number, a whole number,
+// has its signed text followed by a blank (‹ 1234 ›), made without a floating-point conversion.
+class Line {
+ public:
+  Line& text(std::string_view piece) {
+    std::memcpy(end_, piece.data(), piece.size());
+    end_ += piece.size();
+    return *this;
+  }
+  Line& number(double value) {
+    end_ = text::general_number_to(end_, value);
+    return *this;
+  }
+  Line& whole(long long value) {
+    end_ = text::signed_text_to(end_, value);
+    *end_++ = ' ';
+    return *this;
+  }
+  void end(text::Line_Writer& out) {
+    out.ascii(std::string_view(buffer_, static_cast<std::size_t>(end_ - buffer_)));
+    out.end_line();
+    end_ = buffer_;
+  }
+
+ private:
+  char buffer_[64 + Max_Tubes * 64];
+  char* end_ = buffer_;
+};
 
 void write_standards(const Assay_State& s, text::Line_Writer& out, Long& tube_number) {
+  Line line;
   const Long rows = item_count(s, Result_Kind::Standard_Data);
   for (int k = 1; k <= rows; ++k) {
     const std::string name = standard_row_name(k);
     const int tubes = measured_tubes(s, Result_Kind::Standard_Data, k);
-    for (int t = 1; t <= tubes; ++t) {
-      whole(out, ++tube_number);
-      out.ascii(",");
-      out.ascii(name);
-      out.ascii(",");
-      whole(out, s.STD_Count(k, t));
-      out.end_line();
-    }
-    out.ascii(",,");
-    number(out, s.STD_Data(k, 1));
-    out.ascii(",");
-    number(out, s.STD_Data(k, 2));
-    if (k >= 3) {  // NSB and TOTAL have no B/B0
-      out.ascii(",");
-      number(out, s.STD_Data(k, 3));
-    }
-    out.end_line();
+    for (int t = 1; t <= tubes; ++t)
+      line.whole(++tube_number).text(",").text(name).text(",").whole(s.STD_Count(k, t)).end(out);
+    line.text(",,").number(s.STD_Data(k, 1)).text(",").number(s.STD_Data(k, 2));
+    if (k >= 3) line.text(",").number(s.STD_Data(k, 3));  // NSB and TOTAL have no B/B0
+    line.end(out);
   }
 }
 
 void write_sera(const Assay_State& s, text::Line_Writer& out, Long& tube_number) {
+  Line line;
   const Long sera = item_count(s, Result_Kind::Sera);
   for (int i = 1; i <= sera; ++i) {
     const int tubes = measured_tubes(s, Result_Kind::Sera, i);
     if (tubes == 0) continue;
-    for (int t = 1; t <= tubes; ++t) {
-      whole(out, ++tube_number);
-      out.ascii(",");
-      whole(out, s.Sera_Count(i, t));
-      out.ascii(",");
-      number(out, s.Sera_Conc(i, t));
-      out.end_line();
-    }
-    out.ascii("Sera" + signed_text(i) + ",,");
-    number(out, s.Sera_Data(i, 1));
-    out.ascii(",");
-    number(out, s.Sera_Data(i, 2));
-    out.ascii(",");
-    number(out, s.Sera_Data(i, 3));
-    out.end_line();
+    for (int t = 1; t <= tubes; ++t)
+      line.whole(++tube_number).text(",").whole(s.Sera_Count(i, t)).text(",").number(s.Sera_Conc(i, t)).end(out);
+    line.text("Sera").text(text::signed_text(i)).text(",,").number(s.Sera_Data(i, 1)).text(",");
+    line.number(s.Sera_Data(i, 2)).text(",").number(s.Sera_Data(i, 3)).end(out);
   }
 }
 
-void write_samples(const Assay_State& s, text::Line_Writer& out) {
-  const Long samples = item_count(s, Result_Kind::Sample);
-  for (Long i = 1; i <= samples; ++i) {
+void write_samples(const Assay_State& s, text::Line_Writer& out, Long first, Long last) {
+  Line line;
+  char name[text::Signed_Text_Size];
+  for (Long i = first; i <= last; ++i) {
     const int tubes = measured_tubes(s, Result_Kind::Sample, i);
     if (tubes == 0) continue;
     const double* data = s.Sample_Data.row(i);
-    out.ascii("Sample" + signed_text(i));
-    for (int column : {1, 2, 3, 4, 0}) {
-      out.ascii(",");
-      number(out, data[column]);
-    }
-    out.ascii(",");
+    line.text("Sample").text(std::string_view(name, static_cast<std::size_t>(text::signed_text_to(name, i) - name)));
+    for (int column : {1, 2, 3, 4, 0}) line.text(",").number(data[column]);
+    line.text(",");
     const Long* counts = s.Sample_Count.row(i);
     const double* concentrations = s.Sample_Conc.row(i);
-    for (int t = 1; t <= tubes; ++t) {
-      out.ascii(",");
-      whole(out, counts[t]);
-      out.ascii(",");
-      number(out, concentrations[t]);
-      out.ascii(",");
-    }
-    out.end_line();
+    for (int t = 1; t <= tubes; ++t) line.text(",").whole(counts[t]).text(",").number(concentrations[t]).text(",");
+    line.end(out);
   }
 }
 
 }  // namespace
 
 void write_result_sections(const Assay_State& state, text::Line_Writer& out) {
+  const long samples = item_count(state, Result_Kind::Sample);
+  write_result_sections(state, out, part_count(samples, Least_Samples_Per_Part));
+}
+
+void write_result_sections(const Assay_State& state, text::Line_Writer& out, int parts) {
   // About 30 bytes a tube and 100 an item: one allocation for the largest assay.
   const auto samples = static_cast<std::size_t>(item_count(state, Result_Kind::Sample));
   const auto tubes = static_cast<std::size_t>(std::clamp<int>(state.Sample_Tubes, 0, Max_Tubes));
@@ -113,7 +115,14 @@ void write_result_sections(const Assay_State& state, text::Line_Writer& out) {
   out.line(Separator);
   write_sera(state, out, tube_number);
   out.line(Separator);
-  write_samples(state, out);
+  // The sample lines are made in parts at once: the first part straight into the file's bytes,
+  // the others apart, added after it in order.
+  std::vector<text::Line_Writer> later_parts(static_cast<std::size_t>(std::max(parts, 1) - 1));
+  for_each_part(1, static_cast<long>(samples), parts, [&](int part, long first, long last) {
+    write_samples(state, part == 0 ? out : later_parts[static_cast<std::size_t>(part - 1)], static_cast<Long>(first),
+                  static_cast<Long>(last));
+  });
+  for (const text::Line_Writer& part : later_parts) out.append(part);
 }
 
 void Result_Output(Program& program) {

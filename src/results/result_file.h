@@ -12,6 +12,10 @@ namespace quorin {
 // Appends the lines after the condition lines: standards, sera and samples with their
 // separators. The running tube number goes on from the standards through the sera and the
 // samples (the sample lines do not show it).
+// The sample lines of a large assay are made on several cores at once, giving the same bytes.
 void write_result_sections(const Assay_State& state, text::Line_Writer& out);
+
+// The same with the sample lines made in `parts` parts at once (state/parallel.h).
+void write_result_sections(const Assay_State& state, text::Line_Writer& out, int parts);
 
 }  // namespace quorin

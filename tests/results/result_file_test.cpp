@@ -6,9 +6,14 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "conditions/reg_set.h"
+#include "curve/curve_fixture.h"
+#include "curve/fit_choice.h"
+#include "curve/samples.h"
 #include "results/result_file.h"
 #include "results_fixture.h"
 #include "state/program.h"
@@ -54,6 +59,41 @@ TEST(Result_File, HandWorkedAssayByteForByte) {
       "Sample 1, 12.1 , .4 , 121 , 2.6 , 2 ,, 1234 , 12.3 ,, 1300 , 11.9 ,, 0 , 0 ,\r\n"
       "Sample 3, .333333333333333 , 0 , 3.33333333333333 , 0 , 0 ,, 800 , .333333333333333 ,\r\n";
   EXPECT_EQ(sections_of(*s), expected);
+}
+
+// A large assay is shared among threads: the samples read and their lines written in parts must
+// be exactly what one thread makes.
+TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
+  auto s = testing::assay_with_means(4, 100, 5100);
+  const double standards[] = {1, 2, 5, 10}, logits[] = {2, 0.7, -0.7, -2};
+  for (int k = 1; k <= 4; ++k) testing::set_treated_standard(*s, k, standards[k - 1], logits[k - 1], {2600});
+  testing::choose_cubic(*s, 2, std::log(3.0), -1, 0.01, -0.002, std::log(3.0), -1);
+  ASSERT_TRUE(use_selected_fit(*s));
+  s->Dilution_Factor = 2;
+  s->Sample_Number = 5003;
+  s->Sample_Tubes = 4;
+  std::mt19937 random(5);
+  std::uniform_int_distribution<Long> count(-200, 5400);
+  for (Long i = 1; i <= s->Sample_Number; ++i)
+    for (int j = 1; j <= 4; ++j) s->Sample_Count(i, j) = random() % 7 == 0 ? 0 : count(random);
+
+  auto samples_read = [&](int parts) {
+    s->Sample_Conc.fill(-1);
+    s->Sample_Data.fill(-1);
+    s->Sample_Tube_N.fill(-1);
+    read_samples(*s, logit_curve_read_off(*s), parts);
+    std::vector<double> read;
+    for (Long i = 0; i <= s->Sample_Number + 1; ++i) {
+      read.insert(read.end(), s->Sample_Conc.row(i), s->Sample_Conc.row(i) + Max_Tubes + 1);
+      read.insert(read.end(), s->Sample_Data.row(i), s->Sample_Data.row(i) + 6);
+      read.push_back(s->Sample_Tube_N(i));
+    }
+    text::Line_Writer out;
+    write_result_sections(*s, out, parts);
+    return std::make_pair(read, out.bytes());
+  };
+  const auto one_thread = samples_read(1);
+  for (int parts : {2, 3, 8}) EXPECT_TRUE(samples_read(parts) == one_thread) << parts << " parts";
 }
 
 TEST(Result_File, WithoutStandardsTheTubeNumberGoesOnIntoTheSera) {
