@@ -26,6 +26,7 @@ struct Scan {
   std::size_t count = 0;  // significant digits stored (leading zeros skipped)
   bool sticky = false;    // a nonzero digit was dropped beyond Max_Digits
   long exponent = 0;      // the value is (digits as a whole number) * 10^exponent
+  std::size_t end = 0;    // where the number and the blanks after it end
 };
 
 std::size_t skip_blanks(std::string_view text, std::size_t i) {
@@ -66,6 +67,7 @@ void scan(std::string_view text, Scan& s) {
     }
   }
   if (!s.has_digits) return;
+  s.end = i;
   long exponent = 0;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
     std::size_t j = skip_blanks(text, i + 1);
@@ -74,22 +76,22 @@ void scan(std::string_view text, Scan& s) {
       exponent_negative = text[j] == '-';
       j = skip_blanks(text, j + 1);
     }
+    bool exponent_digits = false;
     for (; j < text.size(); ++j) {
       const char c = text[j];
       if (is_blank(c)) continue;
       if (!is_digit(c)) break;
+      exponent_digits = true;
       if (exponent < Exponent_Limit) exponent = exponent * 10 + (c - '0');
     }
     if (exponent_negative) exponent = -exponent;
+    if (exponent_digits) s.end = j;  // "12e" is 12 followed by a letter
   }
   s.exponent = exponent - point_shift;
 }
 
-}  // namespace
-
-double Val(std::string_view text) {
-  Scan s;
-  scan(text, s);
+// The value of a scanned number (0 when the text held none).
+double value_of(const Scan& s) {
   if (!s.has_digits || s.count == 0) return 0.0;
   // Builds "<digits>[1]e<exponent>" and lets from_chars do the correctly rounded conversion.
   char buffer[Max_Digits + 32];
@@ -114,6 +116,21 @@ double Val(std::string_view text) {
   if (std::isinf(value)) value = DBL_MAX;
   if (value == 0.0) return 0.0;  // never a negative zero
   return s.negative ? -value : value;
+}
+
+}  // namespace
+
+double Val(std::string_view text) {
+  Scan s;
+  scan(text, s);
+  return value_of(s);
+}
+
+std::optional<double> sole_number(std::string_view text) {
+  Scan s;
+  scan(text, s);
+  if (!s.has_digits || skip_blanks(text, s.end) != text.size()) return std::nullopt;
+  return value_of(s);
 }
 
 bool starts_with_number(std::string_view text) {

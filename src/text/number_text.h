@@ -14,6 +14,11 @@ namespace quorin::text {
 // 12.5, ‹abc› as 0. A magnitude beyond the largest finite double saturates to it (never inf).
 double Val(std::string_view text);
 
+// The number of a text that holds one number and nothing else, read as Val reads it, with only
+// blanks after it; nullopt for a text that does not begin with a number or goes on after it:
+// ‹ 12 › is 12, ‹1 500› 1500 and ‹1e3› 1000, but ‹12x›, ‹12e›, ‹nan› and ‹› have none.
+std::optional<double> sole_number(std::string_view text);
+
 // True when the text begins with a number in the sense of Val (after blanks).
 bool starts_with_number(std::string_view text);
 

@@ -91,53 +91,62 @@ mode_t default_file_mode() {
 
 }  // namespace
 
-File_Read read_file(const std::string& path, std::size_t max_bytes) {
-  File_Read result;
-  File_Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) {
-    result.message = open_failed(path, errno);
-    return result;
+File_Reader::File_Reader(const std::string& path, std::size_t max_bytes) : path_(path), max_bytes_(max_bytes) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd_ < 0) {
+    failure_ = open_failed(path, errno);
+    return;
   }
   struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) {
-    result.message = open_failed(path, errno);
-    return result;
+  if (::fstat(fd_, &info) != 0) {
+    failure_ = open_failed(path, errno);
+  } else if (S_ISDIR(info.st_mode)) {
+    failure_ = open_failed(path, EISDIR);
+  } else if (!S_ISREG(info.st_mode)) {
+    failure_ = "ファイルを開けません: " + path + " (" + Not_Regular + ")";
+  } else if (static_cast<unsigned long long>(info.st_size) > max_bytes) {
+    failure_ = "ファイルが大きすぎます: " + path;
+  } else {
+    size_hint_ = static_cast<std::size_t>(info.st_size);
   }
-  if (S_ISDIR(info.st_mode)) {
-    result.message = open_failed(path, EISDIR);
-    return result;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    result.message = "ファイルを開けません: " + path + " (" + Not_Regular + ")";
-    return result;
-  }
-  if (static_cast<unsigned long long>(info.st_size) > max_bytes) {
-    result.message = "ファイルが大きすぎます: " + path;
-    return result;
-  }
-  // The size is a hint only (files of /proc report 0, a file may grow while it is read).
-  std::string bytes;
-  bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
-  std::size_t done = 0;
+}
+
+File_Reader::~File_Reader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t File_Reader::read(char* into, std::size_t room) {
+  if (!failure_.empty() || room == 0) return 0;
   for (;;) {
-    if (done == bytes.size()) {
-      if (bytes.size() > max_bytes) {
-        result.message = "ファイルが大きすぎます: " + path;
-        return result;
-      }
-      bytes.resize(bytes.size() < 4096 ? 4096 : bytes.size() * 2);
-    }
-    const ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    const ssize_t n = ::read(fd_, into, room);
+    if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      if (errno == EINTR) continue;
-      result.message = open_failed(path, errno);
-      return result;
+      failure_ = open_failed(path_, errno);
+      return 0;
     }
-    if (n == 0) break;
-    done += static_cast<std::size_t>(n);
+    done_ += static_cast<std::size_t>(n);
+    if (done_ > max_bytes_) {  // the file grew while it was read
+      failure_ = "ファイルが大きすぎます: " + path_;
+      return 0;
+    }
+    return static_cast<std::size_t>(n);
   }
-  if (done > max_bytes) {
-    result.message = "ファイルが大きすぎます: " + path;
+}
+
+File_Read read_file(const std::string& path, std::size_t max_bytes) {
+  File_Read result;
+  File_Reader file(path, max_bytes);
+  // The size is a hint only (files of /proc report 0, a file may grow while it is read).
+  std::string bytes(file.failure().empty() ? file.size_hint() + 1 : 0, '\0');
+  std::size_t done = 0;
+  while (file.failure().empty()) {
+    if (done == bytes.size()) bytes.resize(bytes.size() < 4096 ? 4096 : bytes.size() * 2);
+    const std::size_t n = file.read(bytes.data() + done, bytes.size() - done);
+    if (n == 0) break;
+    done += n;
+  }
+  if (!file.failure().empty()) {
+    result.message = file.failure();
     return result;
   }
   bytes.resize(done);

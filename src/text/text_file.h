@@ -18,6 +18,31 @@ struct File_Read {
 // a file over max_bytes.
 File_Read read_file(const std::string& path, std::size_t max_bytes = std::size_t{1} << 30);
 
+// A file read part by part, with the checks and messages of read_file: for files that need not
+// be held whole.
+class File_Reader {
+ public:
+  explicit File_Reader(const std::string& path, std::size_t max_bytes = std::size_t{1} << 30);
+  ~File_Reader();
+  File_Reader(const File_Reader&) = delete;
+  File_Reader& operator=(const File_Reader&) = delete;
+  // "" while the file can be read, otherwise read_file's message.
+  const std::string& failure() const { return failure_; }
+  // The size the file had when it was opened (a hint: it may grow or shrink while it is read).
+  std::size_t size_hint() const { return size_hint_; }
+  // Puts up to `room` bytes at `into` and returns how many; 0 at the end of the file and after a
+  // failure.
+  std::size_t read(char* into, std::size_t room);
+
+ private:
+  std::string path_;
+  std::string failure_;
+  int fd_ = -1;
+  std::size_t max_bytes_;
+  std::size_t size_hint_ = 0;
+  std::size_t done_ = 0;
+};
+
 // True when the bytes look like a binary file rather than text (a NUL byte, or many control
 // bytes other than tab, CR, LF and EOF 0x1A).
 bool looks_binary(std::string_view bytes);
@@ -41,6 +66,11 @@ class Line_Writer {
   // Appends ASCII text without a line end (numbers, commas); no conversion needed.
   void ascii(std::string_view text) { bytes_.append(text); }
   void end_line() { bytes_.append("\r\n"); }
+  // Appends the lines of another writer (built apart, say on another thread), its failure too.
+  void append(const Line_Writer& part) {
+    bytes_.append(part.bytes_);
+    if (bad_character_.empty()) bad_character_ = part.bad_character_;
+  }
   bool failed() const { return !bad_character_.empty(); }
   // The first character that could not be written, in UTF-8.
   const std::string& bad_character() const { return bad_character_; }

@@ -10,33 +10,38 @@
 namespace quorin::testing {
 namespace {
 
-TEST(Count_Items, ItemsEndAtLineEndsAndCommas) {
+TEST(Count_Items, EveryItemIsOneNumberOrEmpty) {
   struct Case {
     const char* what;
     std::string bytes;
     std::vector<Long> counts;
+    Count_Fault fault = Count_Fault::None;
+    std::size_t bad_line = 0;
   };
   const Case cases[] = {
       {"as the program writes them", " 1500 \r\n\r\n-3 \r\n", {1500, 0, -3}},
       {"a comma splits a line", "12,34\r\n", {12, 34}},
       {"halves go to the even neighbour", "12.5\r\n13.5\r\n-0.5\r\n", {12, 14, 0}},
-      {"text that is no number reads 0", "abc\r\nx12\r\n", {0, 0}},
-      {"LF only, last line without a line end", "1\n2", {1, 2}},
-      {"blanks inside the number are skipped", " 1 500\r\n", {1500}},
+      {"blanks around, quotes, an exponent", " \t7\t \r\n\"8 \"\r\n1e3\r\n+9", {7, 8, 1000, 9}},
+      {"the end-of-file mark of old systems ends the text", "1\n2\n\x1A\r\n", {1, 2}},
       {"an empty file", "", {}},
+      {"a letter after the digits", "1\r\n12x\r\n", {}, Count_Fault::Not_A_Count, 2},
+      {"a header line", "NSB,TOTAL\r\n1\r\n", {}, Count_Fault::Not_A_Count, 1},
+      {"not a number", "5\r\n\r\nnan\r\n", {}, Count_Fault::Not_A_Count, 3},
+      {"blanks between digits", "1 500\r\n", {}, Count_Fault::Not_A_Count, 1},
+      {"an exponent mark without digits", "12e\r\n", {}, Count_Fault::Not_A_Count, 1},
+      {"beyond 32 bits", "1\r\n2,2147483647\r\n\r\n2147483648\r\n-9999999999\r\n", {}, Count_Fault::Too_Large, 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const Count_Items items = read_count_items(c.bytes);
     EXPECT_EQ(items.counts, c.counts);
-    EXPECT_EQ(items.bad_line, 0u);
+    EXPECT_EQ(items.fault, c.fault);
+    EXPECT_EQ(items.bad_line, c.bad_line);
   }
-}
-
-TEST(Count_Items, FirstItemBeyondThirtyTwoBitsNamesItsLine) {
-  const Count_Items items = read_count_items("1\r\n2,2147483647\r\n\r\n2147483648\r\n-9999999999\r\n");
-  EXPECT_TRUE(items.counts.empty());
-  EXPECT_EQ(items.bad_line, 4u);
+  const Count_Items kept = read_count_items("1\r\n2\r\n3\r\n", 2);
+  EXPECT_EQ(kept.counts, (std::vector<Long>{1, 2})) << "only what the sheet can take is held";
+  EXPECT_EQ(kept.total, 3u);
 }
 
 class Count_File : public Sheet_Test {
@@ -80,26 +85,33 @@ TEST_F(Count_File, TwelveLinesFillEveryTubeOfTheTwelveRowAssay) {
   EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(Count_File, ThirteenLinesStartASecondSampleThatKeepsItsOtherTube) {
+TEST_F(Count_File, ThirteenLinesStartASecondSampleWhoseOtherTubeIsEmpty) {
   set_shape(Twelve_Rows);
   state.Sample_Count(2, 2) = 999;
   ASSERT_NE(open_sheet(), nullptr);
   load(lines(1, 13));
   EXPECT_EQ(state.Sample_Number, 2);
   EXPECT_EQ(state.Sample_Count(2, 1), 13);
-  EXPECT_EQ(state.Sample_Count(2, 2), 999);
+  EXPECT_EQ(state.Sample_Count(2, 2), 0) << "no count of an earlier file stays";
   EXPECT_EQ(state.Total_Tubes, 14);
+  EXPECT_EQ(platform.messages,
+            std::vector<std::string>{
+                "データファイルの測定値は 13 個で、条件の 14 個に足りません。残りの 1 本は空のチューブになりました"});
 }
 
-TEST_F(Count_File, ShortFileLeavesTheRestAndTheNumberOfSamples) {
+TEST_F(Count_File, ShortFileEmptiesTheRestAndKeepsTheNumberOfSamples) {
   set_shape(Twelve_Rows);
   state.Sample_Number = 3;
   state.Sera_Count(1, 1) = 44;
+  state.Sample_Count(3, 2) = 55;
   ASSERT_NE(open_sheet(), nullptr);
   load(lines(1, 8));
   EXPECT_EQ(state.STD_Count(4, 2), 8);
-  EXPECT_EQ(state.Sera_Count(1, 1), 44);
+  EXPECT_EQ(state.Sera_Count(1, 1), 0);
+  EXPECT_EQ(state.Sample_Count(3, 2), 0);
   EXPECT_EQ(state.Sample_Number, 3);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].find("8 個で、条件の 16 個"), std::string::npos) << platform.messages[0];
 }
 
 TEST_F(Count_File, SavedCountsReadBackByteForByte) {

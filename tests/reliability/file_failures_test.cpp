@@ -11,9 +11,11 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "batch/run_batch.h"
 #include "conditions/reg_set.h"
 #include "data/reg_data.h"
 #include "data/scratch_file.h"
@@ -26,6 +28,7 @@
 #include "state/screen_procedures.h"
 #include "support/form_driver.h"
 #include "support/test_support.h"
+#include "ui/recording_printer.h"
 #include "ui/scripted_platform.h"
 
 namespace quorin {
@@ -272,31 +275,86 @@ TEST_F(Failed_Load, AConditionFileThatCannotBeUsedIsRefusedAndTheBoxesStay) {
   EXPECT_EQ(program.state.Condition_File, Example_Conditions);
 }
 
+// The first `lines` lines of a text.
+std::string first_lines(const std::string& text, int lines) {
+  std::size_t end = 0;
+  for (int line = 0; line < lines; ++line) end = text.find('\n', end) + 1;
+  return text.substr(0, end);
+}
+
+// A batch run of the example conditions with the count file: its exit status and standard error.
+int batch_with_counts(const std::string& counts, const std::string& result, std::string& errors) {
+  batch::Batch_Options options;
+  options.conditions = Example_Conditions;
+  options.counts = counts;
+  options.result = result;
+  ui::Recording_Printer unused;
+  std::ostringstream out;
+  batch::Batch_Platform platform(unused, out);
+  const int status = batch::run_batch(options, platform);
+  errors = out.str();
+  return status;
+}
+
 TEST_F(Failed_Load, ACountFileThatCannotBeReadIsRefusedAndTheCountsStay) {
   auto& sheet = *program.screen_as<Reg_Data>(Screen::Data);
   const std::string digest = testing::assay_digest(program.state);
-  const std::pair<std::string, std::string> cases[] = {
-      {"binary.txt", "テキストファイルではありません"},
-      {"huge number.txt", "1 行目の測定値が大きすぎます"},
-      {"", "フォルダです"},
+  const std::string example = testing::read_bytes(Example_Counts);
+  const struct {
+    std::string name;  // "" for a folder
+    std::string bytes;
+    std::string reason;
+  } cases[] = {
+      {"binary.txt", bad_files()[2].bytes, "テキストファイルではありません"},
+      {"huge number.txt", bad_files()[3].bytes, "1 行目の測定値が大きすぎます"},  // 10 MB of 7s, one line
+      {"", "", "フォルダです"},
+      {"empty.txt", "", "ファイルが空です"},
+      {"letter.txt", first_lines(example, 5) + "12x\r\n" + example, "6 行目「12x」は測定値ではありません"},
+      {"words.txt", "abc\r\n" + example, "1 行目「abc」は測定値ではありません"},
+      {"nan.txt", "nan\r\n" + example, "1 行目「nan」は測定値ではありません"},
+      {"wide digits.txt", testing::cp932("１２３４\r\n") + example, "1 行目「１２３４」は測定値ではありません"},
+      {"header.txt", "NSB,TOTAL\r\n" + example, "1 行目「NSB」は測定値ではありません"},
+      {"two numbers.txt", example + "12 34\r\n", "129 行目「12 34」は測定値ではありません"},
   };
-  testing::write_bytes(folder.file("binary.txt"), bad_files()[2].bytes);
-  testing::write_bytes(folder.file("huge number.txt"), bad_files()[3].bytes);  // 10 MB of 7s, one line
-  for (const auto& [name, reason] : cases) {
-    const std::string path = name.empty() ? folder.path().string() : folder.file(name);
+  for (const auto& c : cases) {
+    const std::string path = c.name.empty() ? folder.path().string() : folder.file(c.name);
     SCOPED_TRACE(path);
+    if (!c.name.empty()) testing::write_bytes(path, c.bytes);
     platform.messages.clear();
     click_with_file(sheet.Command[target::Open_File], path);
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_TRUE(contains(platform.messages[0], path)) << platform.messages[0];
-    EXPECT_TRUE(contains(platform.messages[0], reason)) << platform.messages[0];
+    EXPECT_TRUE(contains(platform.messages[0], c.reason)) << platform.messages[0];
     EXPECT_EQ(testing::assay_digest(program.state), digest);
+
+    std::string errors;
+    EXPECT_EQ(batch_with_counts(path, folder.file("result.txt"), errors), batch::Exit_Failed);
+    EXPECT_TRUE(contains(errors, c.reason)) << errors;
+    EXPECT_FALSE(fs::exists(folder.file("result.txt")));
   }
 
   platform.messages.clear();
   click_with_file(sheet.Command[target::Open_File], Example_Counts);
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_EQ(testing::assay_digest(program.state), digest) << "the same counts load again";
+}
+
+TEST_F(Loaded_Assay, ACountFileShorterThanTheConditionsLoadsWithTheRestEmptyAndSaysSo) {
+  // The standards only: no sera, no samples.
+  const std::string path = folder.file("standards only.txt");
+  testing::write_bytes(path, first_lines(testing::read_bytes(Example_Counts), 22));
+  const std::string warning =
+      "データファイルの測定値は 22 個で、条件の 128 個に足りません。残りの 106 本は空のチューブになりました";
+
+  click_with_file(program.screen_as<Reg_Data>(Screen::Data)->Command[target::Open_File], path);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{warning});
+  EXPECT_EQ(program.state.Sample_Number, 50);
+  for (Long sample = 1; sample <= 50; ++sample) EXPECT_EQ(program.state.Sample_Count(sample, 2), 0) << sample;
+  EXPECT_EQ(program.state.Sera_Count(3, 1), 0);
+
+  std::string errors;
+  EXPECT_EQ(batch_with_counts(path, folder.file("result.txt"), errors), batch::Exit_Done);
+  EXPECT_TRUE(errors.starts_with(warning + "\n")) << errors;
 }
 
 TEST_F(Failed_Load, HelpFilesThatCannotBeReadGiveAMessageAndNoTopics) {

@@ -77,17 +77,18 @@ std::string check_condition_file(std::string_view bytes) {
 std::string check_count_file(std::string_view bytes) {
   if (text::looks_binary(bytes)) return "";  // refused before any count is read
   const Count_Items items = read_count_items(bytes);
-  if (items.bad_line != 0) return items.counts.empty() ? "" : "counts kept beside a refused line";
+  if (items.fault != Count_Fault::None) return items.counts.empty() ? "" : "counts kept beside a refused line";
 
   static Count_Sheet sheet;
   sheet.reset();
-  const std::size_t left = store_counts(*sheet.state, items.counts);
-  if (left > items.counts.size()) return "more counts left over than read";
-  const std::size_t stored = items.counts.size() - left;
+  const Stored_Counts stored_counts = store_counts(*sheet.state, items);
+  if (stored_counts.left_over > items.counts.size()) return "more counts left over than read";
+  const std::size_t stored = items.counts.size() - stored_counts.left_over;
   if (sheet.state->Sample_Number > Max_Samples) return "more samples than the tables hold";
 
   const Count_Items back = read_count_items(count_file_bytes(*sheet.state));
-  if (back.bad_line != 0 || back.counts.size() < stored) return "the saved counts do not read back";
+  if (back.fault != Count_Fault::None || back.counts.size() != stored + stored_counts.missing)
+    return "the saved counts do not read back";
   for (std::size_t i = 0; i < back.counts.size(); ++i)
     if (back.counts[i] != (i < stored ? items.counts[i] : 0))
       return "count " + std::to_string(i + 1) + " reads back changed";

@@ -2,18 +2,42 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace quorin::text {
 namespace {
 
+// The items of a text read whole; read part by part through Item_Stream, in parts of 1 to 3
+// bytes, it must give the same items on the same lines.
 std::vector<std::string> items(std::string_view text) {
   std::vector<std::string> out;
+  std::vector<std::size_t> lines;
   Item_Reader reader(text);
-  while (auto item = reader.next()) out.emplace_back(*item);
+  for (lines.push_back(reader.line_number()); auto item = reader.next(); lines.push_back(reader.line_number()))
+    out.emplace_back(*item);
   EXPECT_TRUE(reader.at_end());
   EXPECT_FALSE(reader.next().has_value());
+
+  for (std::size_t part = 1; part <= 3; ++part) {
+    std::size_t given = 0;
+    Item_Stream stream(
+        [&](char* into, std::size_t room) {
+          const std::size_t n = std::min({part, room, text.size() - given});
+          std::copy_n(text.data() + given, n, into);
+          given += n;
+          return n;
+        },
+        part);
+    std::vector<std::string> streamed;
+    std::vector<std::size_t> stream_lines;
+    for (stream_lines.push_back(stream.line_number()); auto item = stream.next();
+         stream_lines.push_back(stream.line_number()))
+      streamed.emplace_back(*item);
+    EXPECT_EQ(streamed, out) << "in parts of " << part;
+    EXPECT_EQ(stream_lines, lines) << "in parts of " << part;
+  }
   return out;
 }
 
@@ -60,6 +84,20 @@ TEST(ItemReader, SplitsAtCommasAndLineEnds) {
   Item_Reader reader("12,");
   ASSERT_EQ(reader.next(), std::string_view("12"));
   EXPECT_FALSE(reader.at_end()) << "the empty item after the comma is still to come";
+
+  const std::string_view long_line = "123456789\r\n5";
+  std::size_t given = 0;
+  Item_Stream stream(
+      [&](char* into, std::size_t room) {
+        const std::size_t n = std::min(room, long_line.size() - given);
+        std::copy_n(long_line.data() + given, n, into);
+        given += n;
+        return n;
+      },
+      2, 4);
+  EXPECT_EQ(stream.next(), std::string_view("1234")) << "an item too long is cut";
+  EXPECT_TRUE(stream.too_long());
+  EXPECT_FALSE(stream.next().has_value()) << "and ends the reading";
 }
 
 TEST(ItemReader, LineNumbers) {
