@@ -1,7 +1,10 @@
 #include "curve/samples.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <optional>
+#include <vector>
 
 #include "curve/fit_choice.h"
 #include "curve/response.h"
@@ -37,6 +40,48 @@ int area_code(const Assay_State& s, double mean) {
   return standards;
 }
 
+// A tube's B/B0 in percent, and whether the samples read it off the curve: counted, and strictly
+// between 0 and 100 %.
+bool usable_sample_tube(Long count, double nsb, double b0, double& percent) {
+  percent = tube_percent(count, nsb, b0);
+  return count != 0 && percent > 0 && percent < 100;
+}
+
+// The read-off of a sample tube by its count. A tube's concentration depends on its count alone,
+// and the counts that can be read lie between the NSB and the zero-standard means: a large assay
+// reads every whole count of that range once, into a table (in parts, at once), instead of
+// every tube. A range wider than half the tubes is not worth it: each tube is read by itself.
+class Read_Off_By_Count {
+ public:
+  Read_Off_By_Count(const Tube_Read_Off& read_off, double nsb, double b0, long tubes, int parts) : read_off_(read_off) {
+    const double low = std::ceil(std::min(nsb, b0)), high = std::floor(std::max(nsb, b0));
+    if (!(high - low < tubes / 2.0)) return;
+    first_ = static_cast<Long>(low);
+    table_.resize(static_cast<std::size_t>(high - low) + 1);
+    for_each_part(0, static_cast<long>(table_.size()) - 1, parts, [&](int, long from, long to) {
+      for (long k = from; k <= to; ++k) {
+        double percent = 0;
+        const std::optional<double> read =
+            usable_sample_tube(first_ + static_cast<Long>(k), nsb, b0, percent) ? read_off(percent) : std::nullopt;
+        table_[static_cast<std::size_t>(k)] = read.value_or(Unread);
+      }
+    });
+  }
+
+  std::optional<double> operator()(Long count, double percent) const {
+    const auto k = static_cast<std::size_t>(static_cast<long long>(count) - first_);
+    if (k >= table_.size()) return read_off_(percent);
+    const double read = table_[k];
+    return std::isnan(read) ? std::nullopt : std::optional<double>(read);
+  }
+
+ private:
+  static constexpr double Unread = std::numeric_limits<double>::quiet_NaN();  // no concentration
+  const Tube_Read_Off& read_off_;
+  Long first_ = 0;
+  std::vector<double> table_;
+};
+
 }  // namespace
 
 Tube_Read_Off logit_curve_read_off(const Assay_State& state) {
@@ -57,6 +102,7 @@ void read_samples(Assay_State& s, const Tube_Read_Off& read_off, int parts) {
   const double b0 = s.STD_Data(3, 1);
   const Long samples = std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
   const int tubes = std::clamp<int>(s.Sample_Tubes, 0, Max_Tubes);
+  const Read_Off_By_Count read_count(read_off, nsb, b0, static_cast<long>(samples) * tubes, parts);
   // Each part writes the rows of its own samples only.
   for_each_part(1, samples, parts, [&](int, long first, long last) {
     for (Long i = static_cast<Long>(first); i <= last; ++i) {
@@ -69,8 +115,8 @@ void read_samples(Assay_State& s, const Tube_Read_Off& read_off, int parts) {
       Running_Stats usable;
       for (int j = 1; j <= tubes; ++j) {
         std::optional<double> concentration;
-        const double percent = tube_percent(counts[j], nsb, b0);
-        if (counts[j] != 0 && percent > 0 && percent < 100) concentration = read_off(percent);
+        if (double percent = 0; usable_sample_tube(counts[j], nsb, b0, percent))
+          concentration = read_count(counts[j], percent);
         concentrations[j] = concentration.value_or(0);
         if (concentration) usable.add(*concentration);
       }

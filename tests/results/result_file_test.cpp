@@ -13,6 +13,7 @@
 #include "conditions/reg_set.h"
 #include "curve/curve_fixture.h"
 #include "curve/fit_choice.h"
+#include "curve/response.h"
 #include "curve/samples.h"
 #include "results/result_file.h"
 #include "results_fixture.h"
@@ -94,6 +95,14 @@ TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
   };
   const auto one_thread = samples_read(1);
   for (int parts : {2, 3, 8}) EXPECT_TRUE(samples_read(parts) == one_thread) << parts << " parts";
+  // Each count is read once for all its tubes: every tube as if read by itself.
+  const Tube_Read_Off read_off = logit_curve_read_off(*s);
+  for (Long i = 1; i <= s->Sample_Number; ++i)
+    for (int j = 1; j <= 4; ++j) {
+      const double percent = tube_percent(s->Sample_Count(i, j), 100, 5100);
+      const bool usable = s->Sample_Count(i, j) != 0 && percent > 0 && percent < 100;
+      ASSERT_EQ(s->Sample_Conc(i, j), usable ? read_off(percent).value_or(0) : 0) << i << ", " << j;
+    }
 }
 
 TEST(Result_File, WithoutStandardsTheTubeNumberGoesOnIntoTheSera) {
