@@ -26,11 +26,14 @@ Count_Fault count_of(std::string_view item, Long& count) {
   if (item.empty()) return Count_Fault::None;
   // The common item at once: a sign and up to nine digits.
   const std::size_t sign = item[0] == '-' || item[0] == '+' ? 1 : 0;
-  if (item.size() > sign && item.size() - sign <= 9 &&
-      std::all_of(item.begin() + static_cast<std::ptrdiff_t>(sign), item.end(), is_digit)) {
-    for (std::size_t i = sign; i < item.size(); ++i) count = count * 10 + (item[i] - '0');
-    if (item[0] == '-') count = -count;
-    return Count_Fault::None;
+  if (item.size() > sign && item.size() - sign <= 9) {
+    std::size_t i = sign;
+    for (; i < item.size() && is_digit(item[i]); ++i) count = count * 10 + (item[i] - '0');
+    if (i == item.size()) {
+      if (item[0] == '-') count = -count;
+      return Count_Fault::None;
+    }
+    count = 0;
   }
   if (std::any_of(item.begin(), item.end(), is_blank)) return Count_Fault::Not_A_Count;
   const std::optional<double> value = text::sole_number(item);

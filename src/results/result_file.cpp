@@ -1,6 +1,8 @@
 #include "results/result_file.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,39 @@ constexpr const char* Separator = "-------,-------,-------,-------,-------,";
 // Samples a part of the sample lines has at the least: fewer are written faster than a thread
 // is started.
 constexpr long Least_Samples_Per_Part = 4000;
+// Samples whose lines are made in one round (some 6 MB of text at ten tubes a sample).
+constexpr long Samples_Per_Round = 16384;
+
+// The general number texts of the values met last, by the bits of the value: the concentrations
+// of a large assay repeat (each count gives the same concentration in all its tubes), and copying
+// a text costs far less than making it.
+class Number_Texts {
+ public:
+  // Room for about as many texts as there are values to write, at most 16384.
+  explicit Number_Texts(std::size_t values) {
+    while (slot_bits_ < 14 && (std::size_t{1} << slot_bits_) < values) ++slot_bits_;
+    slots_.resize(std::size_t{1} << slot_bits_);
+  }
+  char* write(char* out, double value) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    Slot& slot = slots_[(bits * 0x9E3779B97F4A7C15u) >> (64 - slot_bits_)];
+    if (slot.length == 0 || slot.bits != bits) {
+      slot.bits = bits;
+      slot.length = static_cast<std::uint8_t>(text::general_number_to(slot.text, value) - slot.text);
+    }
+    std::memcpy(out, slot.text, slot.length);
+    return out + slot.length;
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t bits = 0;
+    std::uint8_t length = 0;  // 0: empty
+    char text[text::General_Number_Size];
+  };
+  int slot_bits_ = 4;
+  std::vector<Slot> slots_;
+};
 
 // One line of the file, its texts and numbers written straight into a buffer that holds the
 // longest line (a sample of Max_Tubes tubes: some 530 bytes), then added to the file's bytes
@@ -29,13 +64,14 @@ constexpr long Least_Samples_Per_Part = 4000;
 // has its signed text followed by a blank (‹ 1234 ›), made without a floating-point conversion.
 class Line {
  public:
+  explicit Line(Number_Texts* texts = nullptr) : texts_(texts) {}
   Line& text(std::string_view piece) {
     std::memcpy(end_, piece.data(), piece.size());
     end_ += piece.size();
     return *this;
   }
   Line& number(double value) {
-    end_ = text::general_number_to(end_, value);
+    end_ = texts_ != nullptr ? texts_->write(end_, value) : text::general_number_to(end_, value);
     return *this;
   }
   Line& whole(long long value) {
@@ -50,6 +86,7 @@ class Line {
   }
 
  private:
+  Number_Texts* texts_;
   char buffer_[64 + Max_Tubes * 64];
   char* end_ = buffer_;
 };
@@ -81,8 +118,8 @@ void write_sera(const Assay_State& s, text::Line_Writer& out, Long& tube_number)
   }
 }
 
-void write_samples(const Assay_State& s, text::Line_Writer& out, Long first, Long last) {
-  Line line;
+void write_samples(const Assay_State& s, text::Line_Writer& out, Number_Texts& texts, Long first, Long last) {
+  Line line(&texts);
   char name[text::Signed_Text_Size];
   for (Long i = first; i <= last; ++i) {
     const int tubes = measured_tubes(s, Result_Kind::Sample, i);
@@ -115,14 +152,25 @@ void write_result_sections(const Assay_State& state, text::Line_Writer& out, int
   out.line(Separator);
   write_sera(state, out, tube_number);
   out.line(Separator);
-  // The sample lines are made in parts at once: the first part straight into the file's bytes,
-  // the others apart, added after it in order.
-  std::vector<text::Line_Writer> later_parts(static_cast<std::size_t>(std::max(parts, 1) - 1));
-  for_each_part(1, static_cast<long>(samples), parts, [&](int part, long first, long last) {
-    write_samples(state, part == 0 ? out : later_parts[static_cast<std::size_t>(part - 1)], static_cast<Long>(first),
-                  static_cast<Long>(last));
-  });
-  for (const text::Line_Writer& part : later_parts) out.append(part);
+  // The sample lines are made by `parts` threads at once, in rounds: in each round the calling
+  // thread writes the first share straight into the file's bytes while the others write the next
+  // shares apart, added after it in order. A round is small, so little is held twice.
+  const auto shares = static_cast<std::size_t>(std::max(parts, 1));
+  std::vector<text::Line_Writer> apart(shares - 1);
+  std::vector<Number_Texts> texts;
+  for (std::size_t share = 0; share < shares; ++share)
+    texts.emplace_back(std::min<std::size_t>(samples, Samples_Per_Round) * tubes / shares);
+  for (long round = 1; round <= static_cast<long>(samples); round += Samples_Per_Round) {
+    const long round_last = std::min(static_cast<long>(samples), round + Samples_Per_Round - 1);
+    for_each_part(round, round_last, parts, [&](int share, long first, long last) {
+      write_samples(state, share == 0 ? out : apart[static_cast<std::size_t>(share - 1)],
+                    texts[static_cast<std::size_t>(share)], static_cast<Long>(first), static_cast<Long>(last));
+    });
+    for (text::Line_Writer& lines : apart) {
+      out.append(lines);
+      lines.clear();
+    }
+  }
 }
 
 void Result_Output(Program& program) {

@@ -64,17 +64,18 @@ struct Fifteen_Digits {
 void read_scientific(const char* text, int length, Fifteen_Digits& f) {
   // The exponent has two or three digits after its sign.
   const int mark = text[length - 4] == 'e' ? length - 4 : length - 5;
-  int exponent = 0;
-  for (int k = mark + 2; k < length; ++k) exponent = exponent * 10 + (text[k] - '0');
+  int exponent = (text[mark + 2] - '0') * 10 + (text[mark + 3] - '0');
+  if (mark + 4 < length) exponent = exponent * 10 + (text[mark + 4] - '0');
   f.exponent = text[mark + 1] == '-' ? -exponent : exponent;
   f.d[0] = text[0];
-  f.count = 1;
-  for (int k = 2; k < mark; ++k) f.d[f.count++] = text[k];
+  // The digits after the point (at most 16 of them; text and d have room for 17 copied).
+  std::memcpy(f.d + 1, text + 2, 17);
+  f.count = mark == 1 ? 1 : mark - 1;
 }
 
 Fifteen_Digits fifteen_digits(double magnitude) {
   Fifteen_Digits f;
-  char text[40];
+  char text[40] = {};
   // The shortest text that reads back as the value is the cheapest to make, and rounded to 15
   // digits it gives the value's own 15-digit rounding: no half-way point between two 15-digit
   // texts can lie between the value and it, or a text of at most 16 digits closer to the value

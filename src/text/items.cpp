@@ -1,6 +1,7 @@
 #include "text/items.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace quorin::text {
@@ -9,6 +10,14 @@ namespace {
 
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t'; }
 constexpr bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+
+// The bytes that end an unquoted item: a comma and the line ends.
+constexpr auto Item_Ends = [] {
+  std::array<bool, 256> ends{};
+  ends[','] = ends['\r'] = ends['\n'] = true;
+  return ends;
+}();
+constexpr bool ends_item(char c) { return Item_Ends[static_cast<unsigned char>(c)]; }
 
 // Position after the line end that starts at i (CR LF, LF or lone CR).
 std::size_t skip_line_end(std::string_view text, std::size_t i) {
@@ -47,7 +56,7 @@ bool scan_item(std::string_view text, std::size_t i, bool more_follows, Scanned&
     while (i < size && text[i] != ',' && !is_line_end(text[i])) ++i;
   } else {
     const std::size_t start = i;
-    while (i < size && text[i] != ',' && !is_line_end(text[i])) ++i;
+    while (i < size && !ends_item(text[i])) ++i;
     std::size_t end = i;
     while (end > start && is_blank(text[end - 1])) --end;
     out.item = text.substr(start, end - start);

@@ -66,6 +66,11 @@ class Line_Writer {
   // Appends ASCII text without a line end (numbers, commas); no conversion needed.
   void ascii(std::string_view text) { bytes_.append(text); }
   void end_line() { bytes_.append("\r\n"); }
+  // Forgets the bytes (keeping the room they took) and any failure.
+  void clear() {
+    bytes_.clear();
+    bad_character_.clear();
+  }
   // Appends the lines of another writer (built apart, say on another thread), its failure too.
   void append(const Line_Writer& part) {
     bytes_.append(part.bytes_);

@@ -71,12 +71,12 @@ TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
   testing::choose_cubic(*s, 2, std::log(3.0), -1, 0.01, -0.002, std::log(3.0), -1);
   ASSERT_TRUE(use_selected_fit(*s));
   s->Dilution_Factor = 2;
-  s->Sample_Number = 5003;
-  s->Sample_Tubes = 4;
+  s->Sample_Number = 16500;  // more than one round of sample lines
+  s->Sample_Tubes = 2;
   std::mt19937 random(5);
   std::uniform_int_distribution<Long> count(-200, 5400);
   for (Long i = 1; i <= s->Sample_Number; ++i)
-    for (int j = 1; j <= 4; ++j) s->Sample_Count(i, j) = random() % 7 == 0 ? 0 : count(random);
+    for (int j = 1; j <= 2; ++j) s->Sample_Count(i, j) = random() % 7 == 0 ? 0 : count(random);
 
   auto samples_read = [&](int parts) {
     s->Sample_Conc.fill(-1);
@@ -95,10 +95,17 @@ TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
   };
   const auto one_thread = samples_read(1);
   for (int parts : {2, 3, 8}) EXPECT_TRUE(samples_read(parts) == one_thread) << parts << " parts";
+  // One line for every measured sample, in order.
+  std::vector<std::string> named, measured;
+  for (std::size_t at = 0; (at = one_thread.second.find("\nSample ", at)) != std::string::npos; ++at)
+    named.push_back(one_thread.second.substr(at + 1, one_thread.second.find(',', at) - at - 1));
+  for (Long i = 1; i <= s->Sample_Number; ++i)
+    if (s->Sample_Tube_N(i) != 0) measured.push_back("Sample " + std::to_string(i));
+  EXPECT_EQ(named, measured);
   // Each count is read once for all its tubes: every tube as if read by itself.
   const Tube_Read_Off read_off = logit_curve_read_off(*s);
   for (Long i = 1; i <= s->Sample_Number; ++i)
-    for (int j = 1; j <= 4; ++j) {
+    for (int j = 1; j <= 2; ++j) {
       const double percent = tube_percent(s->Sample_Count(i, j), 100, 5100);
       const bool usable = s->Sample_Count(i, j) != 0 && percent > 0 && percent < 100;
       ASSERT_EQ(s->Sample_Conc(i, j), usable ? read_off(percent).value_or(0) : 0) << i << ", " << j;
