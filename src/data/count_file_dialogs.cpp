@@ -65,7 +65,7 @@ std::string not_loaded_message(const Assay_State& state, std::size_t left) {
 std::string short_file_message(std::size_t held, std::size_t missing) {
   auto number = [](std::size_t n) { return text::bare_text(static_cast<long long>(n)); };
   return "データファイルの測定値は " + number(held) + " 個で、条件の " + number(held + missing) +
-         " 個に足りません。残りの " + number(missing) + " 本は空のチューブになりました";
+         " 個に足りません。\n残りの " + number(missing) + " 本は空のチューブになりました";
 }
 
 }  // namespace

@@ -96,7 +96,7 @@ TEST_F(Count_File, ThirteenLinesStartASecondSampleWhoseOtherTubeIsEmpty) {
   EXPECT_EQ(state.Total_Tubes, 14);
   EXPECT_EQ(platform.messages,
             std::vector<std::string>{
-                "データファイルの測定値は 13 個で、条件の 14 個に足りません。残りの 1 本は空のチューブになりました"});
+                "データファイルの測定値は 13 個で、条件の 14 個に足りません。\n残りの 1 本は空のチューブになりました"});
 }
 
 TEST_F(Count_File, ShortFileEmptiesTheRestAndKeepsTheNumberOfSamples) {

@@ -344,7 +344,7 @@ TEST_F(Loaded_Assay, ACountFileShorterThanTheConditionsLoadsWithTheRestEmptyAndS
   const std::string path = folder.file("standards only.txt");
   testing::write_bytes(path, first_lines(testing::read_bytes(Example_Counts), 22));
   const std::string warning =
-      "データファイルの測定値は 22 個で、条件の 128 個に足りません。残りの 106 本は空のチューブになりました";
+      "データファイルの測定値は 22 個で、条件の 128 個に足りません。\n残りの 106 本は空のチューブになりました";
 
   click_with_file(program.screen_as<Reg_Data>(Screen::Data)->Command[target::Open_File], path);
   EXPECT_EQ(platform.messages, std::vector<std::string>{warning});
