@@ -95,20 +95,24 @@ Count_File read_count_file(const std::string& path, std::size_t room) {
     return result;
   }
   bool first_part = true, ended = false;
-  text::Item_Stream items([&](char* into, std::size_t size) -> std::size_t {
-    if (ended) return 0;
-    std::size_t n = file.read(into, size);
-    if (first_part) {
-      first_part = false;
-      result.not_text = text::looks_binary(std::string_view(into, n));
-      if (result.not_text) return 0;
-    }
-    if (const void* mark = std::memchr(into, End_Of_File_Mark, n)) {
-      n = static_cast<std::size_t>(static_cast<const char*>(mark) - into);
-      ended = true;
-    }
-    return n;
-  });
+  // Parts of 1 MiB; a small file in one part of about its size.
+  const std::size_t part = std::clamp(file.size_hint() + 1, std::size_t{4096}, std::size_t{1} << 20);
+  text::Item_Stream items(
+      [&](char* into, std::size_t size) -> std::size_t {
+        if (ended) return 0;
+        std::size_t n = file.read(into, size);
+        if (first_part) {
+          first_part = false;
+          result.not_text = text::looks_binary(std::string_view(into, n));
+          if (result.not_text) return 0;
+        }
+        if (const void* mark = std::memchr(into, End_Of_File_Mark, n)) {
+          n = static_cast<std::size_t>(static_cast<const char*>(mark) - into);
+          ended = true;
+        }
+        return n;
+      },
+      part);
   Count_Reader reader(room, file.size_hint());
   for (;;) {
     const std::size_t line = items.line_number();
