@@ -67,12 +67,12 @@ void print_picture(Page& page, const Assay_State& state, const Model_Comparison&
     const double legend_y = Frame_Top + 100 + 300 * column.kind;
     const double legend_x = Left + Frame_Width + 300;
     // A sample of the curve's look beside its name.
-    const std::vector<Plot_Point> sample = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}, {8, 0}};
-    std::vector<Plot_Point> sample_dots;
+    std::vector<Plot_Point> sample, sample_dots;
+    for (int step = 0; step <= 12; ++step) sample.push_back({legend_x + 50.0 * step, legend_y + 100});
     for (const Plot_Segment& piece : curve_segments(sample, line_look(column.kind), sample_dots))
-      page.line(legend_x + 60 * piece.from.x, legend_y + 100, legend_x + 60 * piece.to.x, legend_y + 100);
-    for (const Plot_Point& dot : sample_dots) page.circle(legend_x + 60 * dot.x, legend_y + 100, Dot_Radius);
-    page.text(legend_x + 600, legend_y, column.heading + (column.available ? "" : "（計算できません）"));
+      page.line(piece.from.x, piece.from.p, piece.to.x, piece.to.p);
+    for (const Plot_Point& dot : sample_dots) page.circle(dot.x, dot.p, Dot_Radius);
+    page.text(legend_x + 700, legend_y, column.heading + (column.available ? "" : "（計算できません）"));
     if (!column.available) continue;
     std::vector<Plot_Point> dots;
     for (const Plot_Segment& piece : curve_segments(curve_points(column, axis), line_look(column.kind), dots))
@@ -86,7 +86,7 @@ void print_table(Page& page, const std::vector<Model_Row>& rows, const std::stri
   double y = Table_Top;
   for (std::size_t r = 0; r < rows.size(); ++r, y += Row_Step) {
     for (int column = 0; column <= Model_Kinds; ++column) page.text(Column_X[column], y, rows[r][column]);
-    if (r == 0) page.line(Left, y + Row_Step - 20, Column_X[Model_Kinds] + 2600, y + Row_Step - 20);
+    if (r == 0) page.line(Left, y + Row_Step - 20, Column_X[Model_Kinds] + 2200, y + Row_Step - 20);
   }
   std::istringstream lines(problems);
   for (std::string line; std::getline(lines, line);) page.text(Left, y += Row_Step, line);

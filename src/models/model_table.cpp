@@ -10,7 +10,8 @@ namespace quorin {
 
 namespace {
 
-constexpr int Digits = 6;  // significant digits of the fitted values
+constexpr int Digits = 6;        // significant digits of the fitted values
+constexpr int Error_Digits = 4;  // and of their standard errors
 
 std::string value_text(double value) {
   const std::string text = text::significant_text(value, Digits);
@@ -47,7 +48,7 @@ std::vector<Model_Row> model_table(const Model_Comparison& c, bool ed_rows) {
   for (int i = 0; i < 5; ++i) {
     rows.push_back(row(c, names[i], [i](const Model_Column& m) -> std::string {
       if (m.kind == Logit_Log || i >= m.parameters) return No_Value_Text;
-      return value_text(m.fit.curve.values()[i]) + " ± " + value_text(m.fit.error[i]);
+      return value_text(m.fit.curve.values()[i]) + " ± " + text::significant_text(m.fit.error[i], Error_Digits);
     }));
   }
   rows.push_back(row(c, "ED50", [](const Model_Column& m) { return m.ed50 > 0 ? value_text(m.ed50) : No_Value_Text; }));
@@ -71,7 +72,7 @@ std::vector<Model_Row> model_table(const Model_Comparison& c, bool ed_rows) {
     rows.push_back(row(c, "AVG-STDx" + text::signed_text(d),
                        [d](const Model_Column& m) { return concentration_text(m.detection[d]); }));
   for (int response = ed_rows ? 100 : 90; response >= (ed_rows ? 0 : 10); response -= ed_rows ? 1 : 10)
-    rows.push_back(row(c, "ED" + text::signed_text(response),
+    rows.push_back(row(c, "B/B0" + text::signed_text(response) + " %",
                        [response](const Model_Column& m) { return concentration_text(m.ed[101 - response]); }));
   return rows;
 }

@@ -1,20 +1,24 @@
 #include "models/reg_model.h"
 
+#include <cmath>
+
 #include "models/model_plot.h"
 #include "models/model_table.h"
 #include "models/result_curve.h"
 #include "state/navigation.h"
 #include "state/program.h"
+#include "text/format.h"
 
 namespace quorin {
 
 namespace {
 
 // Layout, in twips.
-constexpr int Plot_Left = 600, Plot_Top = 360, Plot_Width = 5400, Plot_Height = 4500;
-constexpr int Table_Left = 6240, Table_Width = 6000;
-constexpr int Heading_Width = 1620, Column_Width = 1440;
+constexpr int Plot_Left = 600, Plot_Top = 360, Plot_Width = 4800, Plot_Height = 4500;
+constexpr int Table_Left = 5640, Table_Top = 360, Table_Width = 8640, Table_Height = 6360;
+constexpr int Heading_Width = 1620, Column_Width = 2200;  // "99.7511 ± 0.4673" in 8 points
 constexpr int Choice_Lefts[3] = {600, 2100, 3600};
+constexpr int Weight_Top = 5560, Model_Top = 6280;
 constexpr int Button_Row = 7800;
 constexpr int Label_Height = 240;
 
@@ -26,6 +30,13 @@ int plot_y(double percent) {
   return static_cast<int>(Plot_Height * (Plot_Top_Percent - percent) / (Plot_Top_Percent - Plot_Bottom_Percent));
 }
 
+// The concentrations at the ends of the horizontal axis: half the first and twice the last standard's.
+std::string axis_text(const Assay_State& state) {
+  const Curve_Axis axis = curve_axis(state);
+  return "濃度 " + text::significant_text(std::exp(axis.left), 4) + " ～ " +
+         text::significant_text(std::exp(axis.right()), 4) + " " + state.Unit_Name + " (対数目盛)";
+}
+
 std::string legend_text(const Model_Column& column) {
   static const char* const looks[Model_Kinds] = {"――― ", "- - - ", "・・・ "};
   return looks[column.kind] + column.heading;
@@ -34,11 +45,12 @@ std::string legend_text(const Model_Column& column) {
 }  // namespace
 
 Reg_Model::Reg_Model(Program& program)
-    : Work_Screen("検量線モデルの比較", 12360, Button_Row + 375 + 120),
+    : Work_Screen("検量線モデルの比較", Table_Left + Table_Width + 120, Button_Row + 375 + 120),
       Picture1(add<ui::Picture_Area>("Picture1", Plot_Left, Plot_Top, Plot_Width, Plot_Height)),
-      Table(add<ui::Grid>("Table", Table_Left, Plot_Top, Table_Width, Plot_Height)),
-      Chosen(add<ui::Label>("Chosen", Plot_Left, 6480, Plot_Width, Label_Height)),
-      Notice(add<ui::Label>("Notice", Table_Left, 5040, Table_Width, 2520)),
+      Axis(add<ui::Label>("Axis", Plot_Left, Plot_Top + Plot_Height + 60, Plot_Width, Label_Height)),
+      Table(add<ui::Grid>("Table", Table_Left, Table_Top, Table_Width, Table_Height)),
+      Chosen(add<ui::Label>("Chosen", Plot_Left, Model_Top + 480, Plot_Width, Label_Height)),
+      Notice(add<ui::Label>("Notice", Table_Left, Table_Top + Table_Height + 60, Table_Width, 1020)),
       Close(add<ui::Command_Button>("Close", 4560, Button_Row, 1290, 375)),
       program_(program) {
   Picture1.back_colour = ui::Dark_Blue;
@@ -59,13 +71,14 @@ Reg_Model::Reg_Model(Program& program)
   Table.font_size = 8;
   Notice.fore_colour = ui::Red;
 
-  add<ui::Label>("Weight_Caption", Plot_Left, 5000, Plot_Width, Label_Height).caption = "4PL・5PL の重み付け";
-  add<ui::Label>("Model_Caption", Plot_Left, 5720, Plot_Width, Label_Height).caption = "測定結果に使う曲線";
+  add<ui::Label>("Weight_Caption", Plot_Left, Weight_Top - 280, Plot_Width, Label_Height).caption =
+      "4PL・5PL の重み付け";
+  add<ui::Label>("Model_Caption", Plot_Left, Model_Top - 280, Plot_Width, Label_Height).caption = "測定結果に使う曲線";
   for (int k = 0; k < 3; ++k) {
-    ui::Option_Button& weight = add(Weight_Choice, k, Choice_Lefts[k], 5260, 1440, 270);
+    ui::Option_Button& weight = add(Weight_Choice, k, Choice_Lefts[k], Weight_Top, 1440, 270);
     weight.caption = model_weight_name(k);
     weight.on_click = [this, k] { choose_weighting(k); };
-    ui::Option_Button& model = add(Model_Choice, k, Choice_Lefts[k], 5980, 1440, 270);
+    ui::Option_Button& model = add(Model_Choice, k, Choice_Lefts[k], Model_Top, 1440, 270);
     model.caption = model_name(k);
     model.on_click = [this, k] { choose_model(k); };
   }
@@ -101,6 +114,7 @@ void Reg_Model::Model_Disp() {
 
   for (const Model_Column& column : comparison_.columns) Legend[column.kind].caption = legend_text(column);
   Notice.caption = model_problems(comparison_);
+  Axis.caption = axis_text(state);
   draw();
   select_choices();
 }

@@ -22,6 +22,7 @@ class Reg_Model : public Work_Screen {
   void Model_Disp();
 
   ui::Picture_Area& Picture1;                                           // the standards and the three curves
+  ui::Label& Axis;                                                      // the concentrations the horizontal axis spans
   ui::Control_Array<ui::Label> Tick{"Tick"};                            // 100, 50, 0 % left of the plot
   ui::Control_Array<ui::Label> Legend{"Legend"};                        // by curve kind, inside the plot
   ui::Grid& Table;                                                      // the comparison, one column per curve
