@@ -182,7 +182,8 @@ Logistic_Fit fit_logistic(const std::vector<Model_Point>& points, const Logistic
       !std::isfinite(fit.rss) || !(fit.curve.C > 0) || !(fit.curve.G > 0))
     return unavailable(start, "当てはめの結果が数値になりません");
   if (!determined) return unavailable(start, "パラメータが定まりません");
-  if (!(fit.curve.B > 0)) return unavailable(start, "濃度とともに下がる曲線になりません");
+  // A competitive assay's response falls from A at the zero standard to D: B > 0 and A > D.
+  if (!(fit.curve.B > 0 && fit.curve.A > fit.curve.D)) return unavailable(start, "濃度とともに下がる曲線になりません");
   fit.available = true;
   return fit;
 }

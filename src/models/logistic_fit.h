@@ -46,8 +46,8 @@ struct Logistic_Fit {
 // relative step of 1e-13 in the parameters (C and G are fitted as their logarithms, which keeps
 // them above 0). Unavailable, with the reason, when there are fewer points than parameters + 1
 // or fewer distinct concentrations (0 included) than parameters, when the fit does not converge
-// or leaves a parameter undetermined or not finite, or when B is not above 0 (a response that
-// does not fall with the concentration).
+// or leaves a parameter undetermined or not finite, or when B is not above 0 or A not above D (a
+// response that does not fall with the concentration from the zero standard's).
 Logistic_Fit fit_logistic(const std::vector<Model_Point>& points, const Logistic& start);
 
 // The 4PL's start: A = 100, D = 0 and B = -b, C = e^(-a/b) from the unweighted first-order
