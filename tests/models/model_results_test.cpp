@@ -35,30 +35,24 @@ std::unique_ptr<Assay_State> model_assay() {
   auto state = std::make_unique<Assay_State>();
   Assay_State& s = *state;
   s.STD_Number = 8;
-  s.STD_Tubes = 2;
-  for (int tube = 1; tube <= 2; ++tube) {
-    s.STD_Count(1, tube) = tube == 1 ? 195 : 205;
-    s.STD_Count(2, tube) = 20000;
-    s.STD_Count(3, tube) = tube == 1 ? 10150 : 10250;
-  }
+  s.STD_Tubes = s.Sera_Tubes = s.Sample_Tubes = 2;
+  const Long fixed_rows[3][2] = {{195, 205}, {20000, 20000}, {10150, 10250}};  // NSB, TOTAL, B0
   const double concentrations[] = {0.5, 1, 2, 5, 10, 20, 40, 60};
   for (int k = 1; k <= 8; ++k) {
-    const double x = concentrations[k - 1];
+    const double x = concentrations[k - 1], p = 3 + 97 / (1 + std::pow(x / 7, 1.1));
     s.STD_Data(3 + k, 0) = x;
-    const double p = 3 + 97 / (1 + std::pow(x / 7, 1.1));
-    s.STD_Count(3 + k, 1) = count_at(p * 1.01);
-    s.STD_Count(3 + k, 2) = count_at(p * 0.99);
+    for (int tube = 1; tube <= 2; ++tube) {
+      s.STD_Count(3 + k, tube) = count_at(p * (tube == 1 ? 1.01 : 0.99));
+      if (k <= 3) s.STD_Count(k, tube) = fixed_rows[k - 1][tube - 1];
+    }
   }
   s.Sera_Number = 1;
-  s.Sera_Tubes = 2;
   s.Sera_Count(1, 1) = count_at(40);
   s.Sera_Count(1, 2) = count_at(105);
   s.Sample_Number = 2;
-  s.Sample_Tubes = 2;
-  s.Sample_Count(1, 1) = count_at(60);
-  s.Sample_Count(1, 2) = count_at(62);
-  s.Sample_Count(2, 1) = count_at(30);
-  s.Sample_Count(2, 2) = count_at(0.2);
+  const double samples[2][2] = {{60, 62}, {30, 0.2}};
+  for (int i = 1; i <= 2; ++i)
+    for (int tube = 1; tube <= 2; ++tube) s.Sample_Count(i, tube) = count_at(samples[i - 1][tube - 1]);
   s.Dilution_Factor = 2;
   Treatment_Standard(s);
   s.Fit_From = 1;
