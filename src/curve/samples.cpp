@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "curve/fit_choice.h"
 #include "curve/response.h"
 #include "curve/solve.h"
+#include "models/result_curve.h"
 #include "state/parallel.h"
 
 namespace quorin {
@@ -40,17 +40,11 @@ int area_code(const Assay_State& s, double mean) {
   return standards;
 }
 
-// A tube's B/B0 in percent, and whether the samples read it off the curve: counted, and strictly
-// between 0 and 100 %.
-bool usable_sample_tube(Long count, double nsb, double b0, double& percent) {
-  percent = tube_percent(count, nsb, b0);
-  return count != 0 && percent > 0 && percent < 100;
-}
-
-// The read-off of a sample tube by its count. A tube's concentration depends on its count alone,
-// and the counts that can be read lie between the NSB and the zero-standard means: a large assay
-// reads every whole count of that range once, into a table (in parts, at once), instead of
-// every tube. A range wider than half the tubes is not worth it: each tube is read by itself.
+// The read-off of a counted sample tube by its count. A tube's concentration depends on its count
+// alone, and the counts of the samples lie mostly between the NSB and the zero-standard means: a
+// large assay reads every whole count of that range once, into a table (in parts, at once),
+// instead of every tube. A range wider than half the tubes is not worth it: each tube is then
+// read by itself, as is a count outside the range.
 class Read_Off_By_Count {
  public:
   Read_Off_By_Count(const Tube_Read_Off& read_off, double nsb, double b0, long tubes, int parts) : read_off_(read_off) {
@@ -60,9 +54,8 @@ class Read_Off_By_Count {
     table_.resize(static_cast<std::size_t>(high - low) + 1);
     for_each_part(0, static_cast<long>(table_.size()) - 1, parts, [&](int, long from, long to) {
       for (long k = from; k <= to; ++k) {
-        double percent = 0;
-        const std::optional<double> read =
-            usable_sample_tube(first_ + static_cast<Long>(k), nsb, b0, percent) ? read_off(percent) : std::nullopt;
+        const Long count = first_ + static_cast<Long>(k);
+        const std::optional<double> read = count != 0 ? read_off(tube_percent(count, nsb, b0)) : std::nullopt;
         table_[static_cast<std::size_t>(k)] = read.value_or(Unread);
       }
     });
@@ -84,16 +77,27 @@ class Read_Off_By_Count {
 
 }  // namespace
 
-Tube_Read_Off logit_curve_read_off(const Assay_State& state) {
-  return [curve = curve_in_force(state)](double percent) {
+Tube_Read_Off sample_read_off(const Assay_State& state) {
+  if (model_in_use(state))
+    return [model = chosen_model(state)](double percent) { return model.concentration(percent); };
+  return [curve = curve_in_force(state)](double percent) -> std::optional<double> {
+    if (!(percent > 0 && percent < 100)) return std::nullopt;
     return concentration_of(solve_curve(curve, logit(percent)).x);
   };
 }
 
+Tube_Read_Off serum_read_off(const Assay_State& state) {
+  if (model_in_use(state))
+    return [model = chosen_model(state)](double percent) { return model.concentration(percent).value_or(0); };
+  return [curve = curve_in_force(state)](double percent) {
+    return concentration_of(solve_curve(curve, logit(clamp_percent(percent, 0.5, 99.5))).x);
+  };
+}
+
 bool Assay_Samples(Assay_State& s) {
-  if (!use_selected_fit(s)) return false;
+  if (!use_result_curve(s)) return false;
   const Long samples = std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
-  read_samples(s, logit_curve_read_off(s), part_count(samples, Least_Samples_Per_Part));
+  read_samples(s, sample_read_off(s), part_count(samples, Least_Samples_Per_Part));
   return true;
 }
 
@@ -115,8 +119,7 @@ void read_samples(Assay_State& s, const Tube_Read_Off& read_off, int parts) {
       Running_Stats usable;
       for (int j = 1; j <= tubes; ++j) {
         std::optional<double> concentration;
-        if (double percent = 0; usable_sample_tube(counts[j], nsb, b0, percent))
-          concentration = read_count(counts[j], percent);
+        if (counts[j] != 0) concentration = read_count(counts[j], tube_percent(counts[j], nsb, b0));
         concentrations[j] = concentration.value_or(0);
         if (concentration) usable.add(*concentration);
       }
@@ -131,8 +134,8 @@ void read_samples(Assay_State& s, const Tube_Read_Off& read_off, int parts) {
 }
 
 bool Control_Sera(Assay_State& s) {
-  if (!use_selected_fit(s)) return false;
-  read_sera(s, logit_curve_read_off(s));
+  if (!use_result_curve(s)) return false;
+  read_sera(s, serum_read_off(s));
   return true;
 }
 
@@ -150,7 +153,7 @@ void read_sera(Assay_State& s, const Tube_Read_Off& read_off) {
     Running_Stats usable;
     for (int j = 1; j <= last; ++j) {
       std::optional<double> concentration;
-      if (counts[j] != 0) concentration = read_off(clamp_percent(tube_percent(counts[j], nsb, b0), 0.5, 99.5));
+      if (counts[j] != 0) concentration = read_off(tube_percent(counts[j], nsb, b0));
       s.Sera_Conc(i, j) = concentration.value_or(0);
       if (concentration) usable.add(*concentration);
     }

@@ -9,15 +9,20 @@
 
 namespace quorin {
 
-// Reads one tube off the curve the results use: the concentration at a B/B0 in percent (already
-// held to the procedure's bounds), or nullopt where the curve gives none. The one place where
-// the curve is plugged into the sample and serum procedures. It must be a pure function of the
+// Reads one tube off the curve the results use: the concentration of a tube whose B/B0 in
+// percent is given (not clamped), or nullopt for a tube that is not usable. The one place where
+// a curve is plugged into the sample and serum procedures. It must be a pure function of the
 // percent: the samples are read on several threads at once.
 using Tube_Read_Off = std::function<std::optional<double>(double percent)>;
 
-// The read-off of the chosen fit of the logit-log curve: the logit of the percent solved on the
-// curve in Reg_Work (curve/solve.h), e^x when x is not above 700 (curve/response.h).
-Tube_Read_Off logit_curve_read_off(const Assay_State& state);
+// The read-offs of the results' curve as use_result_curve (models/result_curve.h) left it. For a
+// sample tube on the logit-log fit: usable when its B/B0 lies strictly between 0 and 100 % and
+// the solver's answer is not above 700; on a 4PL or 5PL: when its response lies strictly between
+// the model's D and A. For a serum tube on the logit-log fit: its B/B0 clamped to 0.5..99.5 %,
+// usable when the answer is not above 700; on a 4PL or 5PL a response outside the range between
+// D and A has concentration 0 and is usable.
+Tube_Read_Off sample_read_off(const Assay_State& state);
+Tube_Read_Off serum_read_off(const Assay_State& state);
 
 // For samples 1..Sample_Number: Sample_Tube_N (highest tube with a nonzero count), Sample_Conc
 // of every tube 1..Sample_Tubes, and Sample_Data columns 0 (area code: the number of leading
@@ -25,13 +30,12 @@ Tube_Read_Off logit_curve_read_off(const Assay_State& state);
 // Dilution_Factor), 4 (concentration CV %) and 5 (count CV % over tubes 1..Sample_Tube_N,
 // empty tubes inside included).
 //
-// A tube is usable when it was counted (count not 0), its B/B0 lies strictly between 0 and
-// 100 % and the curve gives it a concentration (solver answer not above 700); the others get
-// concentration 0 and stay out of the mean, range and CV.
+// A tube is usable when it was counted (count not 0) and the sample read-off gives it a
+// concentration; the others get concentration 0 and stay out of the mean, range and CV.
 //
-// Makes the chosen fit current first; returns false and changes nothing when it is not
-// available (curve/fit_choice.h). A large assay is shared among the machine's cores, with the
-// same results as on one.
+// Makes the results' curve ready first (models/result_curve.h); returns false and changes nothing
+// when it is not available. A large assay is shared among the machine's cores, with the same
+// results as on one.
 bool Assay_Samples(Assay_State& state);
 
 // The work of Assay_Samples on a given read-off, in `parts` parts run at once (state/parallel.h).
@@ -39,12 +43,12 @@ void read_samples(Assay_State& state, const Tube_Read_Off& read_off, int parts);
 
 // For control sera 1..Sera_Number: Sera_Tube_N (highest tube with a nonzero count), Sera_Conc
 // of tubes 1..Sera_Tube_N, and Sera_Data columns 1 (mean), 2 (range), 3 (concentration CV %)
-// and 5 (count CV % over tubes 1..Sera_Tube_N). Each counted tube's B/B0 is clamped to
-// 0.5..99.5 % and always read off the curve. A tube inside the span that was not counted, or
-// whose solver answer exceeds 700, has concentration 0 and stays out of the mean, range and CV;
-// a serum with one such usable tube has that tube's concentration as its mean.
+// and 5 (count CV % over tubes 1..Sera_Tube_N). Every counted tube goes through the serum
+// read-off. A tube inside the span that was not counted, or that the read-off gives no
+// concentration, has concentration 0 and stays out of the mean, range and CV; a serum with one
+// usable tube has that tube's concentration as its mean.
 //
-// Makes the chosen fit current first; returns false and changes nothing when it is not
+// Makes the results' curve ready first; returns false and changes nothing when it is not
 // available.
 bool Control_Sera(Assay_State& state);
 

@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "text/number_text.h"
@@ -278,6 +279,13 @@ std::string general_number(double value) {
 char* signed_text_to(char* out, long long value) {
   if (value >= 0) *out++ = ' ';
   return std::to_chars(out, out + 20, value).ptr;
+}
+
+std::string significant_text(double value, int digits) {
+  if (!std::isfinite(value)) return "";
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+  return buffer;
 }
 
 std::string signed_text(long long value) {
