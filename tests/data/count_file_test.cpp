@@ -99,21 +99,6 @@ TEST_F(Count_File, ThirteenLinesStartASecondSampleWhoseOtherTubeIsEmpty) {
                 "データファイルの測定値は 13 個で、条件の 14 個に足りません。\n残りの 1 本は空のチューブになりました"});
 }
 
-TEST_F(Count_File, ShortFileEmptiesTheRestAndKeepsTheNumberOfSamples) {
-  set_shape(Twelve_Rows);
-  state.Sample_Number = 3;
-  state.Sera_Count(1, 1) = 44;
-  state.Sample_Count(3, 2) = 55;
-  ASSERT_NE(open_sheet(), nullptr);
-  load(lines(1, 8));
-  EXPECT_EQ(state.STD_Count(4, 2), 8);
-  EXPECT_EQ(state.Sera_Count(1, 1), 0);
-  EXPECT_EQ(state.Sample_Count(3, 2), 0);
-  EXPECT_EQ(state.Sample_Number, 3);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_NE(platform.messages[0].find("8 個で、条件の 16 個"), std::string::npos) << platform.messages[0];
-}
-
 TEST_F(Count_File, SavedCountsReadBackByteForByte) {
   set_shape({1, 1, 0, 0, 0, 0});  // NSB, TOTAL, zero standard, standard 1
   state.STD_Count(1, 1) = 1500;

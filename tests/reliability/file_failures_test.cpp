@@ -11,11 +11,10 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "batch/run_batch.h"
+#include "batch/batch_fixture.h"
 #include "conditions/reg_set.h"
 #include "data/reg_data.h"
 #include "data/scratch_file.h"
@@ -28,7 +27,6 @@
 #include "state/screen_procedures.h"
 #include "support/form_driver.h"
 #include "support/test_support.h"
-#include "ui/recording_printer.h"
 #include "ui/scripted_platform.h"
 
 namespace quorin {
@@ -282,18 +280,13 @@ std::string first_lines(const std::string& text, int lines) {
   return text.substr(0, end);
 }
 
-// A batch run of the example conditions with the count file: its exit status and standard error.
-int batch_with_counts(const std::string& counts, const std::string& result, std::string& errors) {
+// A batch run of the example conditions with the count file.
+void batch_with_counts(const std::string& counts, const std::string& result, testing::Batch_Outcome& outcome) {
   batch::Batch_Options options;
   options.conditions = Example_Conditions;
   options.counts = counts;
   options.result = result;
-  ui::Recording_Printer unused;
-  std::ostringstream out;
-  batch::Batch_Platform platform(unused, out);
-  const int status = batch::run_batch(options, platform);
-  errors = out.str();
-  return status;
+  testing::run_in_process(options, outcome);
 }
 
 TEST_F(Failed_Load, ACountFileThatCannotBeReadIsRefusedAndTheCountsStay) {
@@ -327,9 +320,10 @@ TEST_F(Failed_Load, ACountFileThatCannotBeReadIsRefusedAndTheCountsStay) {
     EXPECT_TRUE(contains(platform.messages[0], c.reason)) << platform.messages[0];
     EXPECT_EQ(testing::assay_digest(program.state), digest);
 
-    std::string errors;
-    EXPECT_EQ(batch_with_counts(path, folder.file("result.txt"), errors), batch::Exit_Failed);
-    EXPECT_TRUE(contains(errors, c.reason)) << errors;
+    testing::Batch_Outcome batch;
+    batch_with_counts(path, folder.file("result.txt"), batch);
+    EXPECT_EQ(batch.status, batch::Exit_Failed);
+    EXPECT_TRUE(contains(batch.errors, c.reason)) << batch.errors;
     EXPECT_FALSE(fs::exists(folder.file("result.txt")));
   }
 
@@ -352,9 +346,10 @@ TEST_F(Loaded_Assay, ACountFileShorterThanTheConditionsLoadsWithTheRestEmptyAndS
   for (Long sample = 1; sample <= 50; ++sample) EXPECT_EQ(program.state.Sample_Count(sample, 2), 0) << sample;
   EXPECT_EQ(program.state.Sera_Count(3, 1), 0);
 
-  std::string errors;
-  EXPECT_EQ(batch_with_counts(path, folder.file("result.txt"), errors), batch::Exit_Done);
-  EXPECT_TRUE(errors.starts_with(warning + "\n")) << errors;
+  testing::Batch_Outcome batch;
+  batch_with_counts(path, folder.file("result.txt"), batch);
+  EXPECT_EQ(batch.status, batch::Exit_Done);
+  EXPECT_TRUE(batch.errors.starts_with(warning + "\n")) << batch.errors;
 }
 
 TEST_F(Failed_Load, HelpFilesThatCannotBeReadGiveAMessageAndNoTopics) {

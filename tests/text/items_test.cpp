@@ -84,20 +84,6 @@ TEST(ItemReader, SplitsAtCommasAndLineEnds) {
   Item_Reader reader("12,");
   ASSERT_EQ(reader.next(), std::string_view("12"));
   EXPECT_FALSE(reader.at_end()) << "the empty item after the comma is still to come";
-
-  const std::string_view long_line = "123456789\r\n5";
-  std::size_t given = 0;
-  Item_Stream stream(
-      [&](char* into, std::size_t room) {
-        const std::size_t n = std::min(room, long_line.size() - given);
-        std::copy_n(long_line.data() + given, n, into);
-        given += n;
-        return n;
-      },
-      2, 4);
-  EXPECT_EQ(stream.next(), std::string_view("1234")) << "an item too long is cut";
-  EXPECT_TRUE(stream.too_long());
-  EXPECT_FALSE(stream.next().has_value()) << "and ends the reading";
 }
 
 TEST(ItemReader, LineNumbers) {

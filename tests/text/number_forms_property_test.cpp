@@ -73,13 +73,8 @@ void family_values(int family, Visit&& visit) {
       break;
     case 2:  // halves at the decimals of the patterns: 12.5, 0.125, 1.0005 ...
       for (int decimals = 0; decimals <= 7; ++decimals)
-        for (int k = 0; k < 65'536; ++k) {
-          const std::string whole = bits.digits(1 + static_cast<int>(bits.next() % 12));
-          std::string text = whole + "5";
-          if (text.size() < 2u + decimals) text.insert(0, 2u + decimals - text.size(), '0');
-          const std::size_t point = text.size() - 1 - decimals;
-          both(from_text(text.substr(0, point) + "." + text.substr(point)));
-        }
+        for (int k = 0; k < 65'536; ++k)
+          both(from_text(bits.digits(1 + static_cast<int>(bits.next() % 12)) + "5e-" + std::to_string(decimals + 1)));
       break;
     case 3:  // powers of ten
       for (int power = -323; power <= 308; ++power) neighbours(from_text("1e" + std::to_string(power)), 4, both);
