@@ -116,7 +116,9 @@ TEST_F(Executable, CommandLineIsAnsweredOrRefusedWithoutTheScreens) {
     EXPECT_EQ(run(c.arguments), c.status);
     EXPECT_TRUE(out.starts_with(c.out)) << out;
     EXPECT_TRUE(err.starts_with(c.err)) << err;
-    if (c.err.ends_with(usage)) EXPECT_EQ(err, c.err);
+    if (c.err.ends_with(usage)) {
+      EXPECT_EQ(err, c.err);
+    }
   }
 }
 
