@@ -54,6 +54,14 @@ constexpr Option_Rule Option_Rules[] = {
        options.to = whole_number(value);
        return options.to >= 1 ? nullptr : "1 以上の整数で";
      }},
+    {"--model",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       const char* const names[] = {"logit", "4pl", "5pl"};
+       const auto found = std::find(std::begin(names), std::end(names), value);
+       if (found == std::end(names)) return "logit、4pl、5pl のどれかで";
+       options.model = static_cast<int>(found - std::begin(names));
+       return nullptr;
+     }},
     {"--pdf",
      [](const std::string& value, Batch_Options& options) -> const char* {
        options.pdf = value;
@@ -127,6 +135,9 @@ Command_Line batch_run(const std::vector<std::string>& arguments) {
   if (options.from && options.to && *options.from > *options.to)
     return error("--from " + text::bare_text(*options.from) + " が --to " + text::bare_text(*options.to) +
                  " より大きくなっています");
+  if (options.model != 0 && seen.count("--order") != 0) return error("--order は --model logit のときだけ指定できます");
+  if (options.model != 0 && options.weight > 2)
+    return error("--weight は --model 4pl・5pl では 0～2 の整数で指定してください: " + text::bare_text(options.weight));
   options.conditions = files[0];
   options.counts = files[1];
   options.result = files[2];
@@ -174,8 +185,14 @@ std::string usage_text() {
          "  --order O    回帰式の次数 1 (直線) または 3 (3次式) (既定 1)\n"
          "  --from F     回帰に使う最初のスタンダード番号 (既定 1)\n"
          "  --to T       回帰に使う最後のスタンダード番号 (既定 スタンダードの数)\n"
+         "  --model M    測定結果に使う曲線 (既定 logit)\n"
+         "                 logit 上の重み付けと次数のロジット・ログ式  4pl 4 パラメータ・ロジスティック\n"
+         "                 5pl 5 パラメータ・ロジスティック\n"
+         "               4pl・5pl では --weight がその重み付け (0 重み付け無し  1 計数統計  2 CV一定)、\n"
+         "               --order は指定できません\n"
          "  --pdf FILE   測定結果画面の「一括印刷」と同じ印刷 (条件・データ・2 つのグラフ・\n"
-         "               3 つの測定結果) を 1 つの PDF ファイルに書きます\n"
+         "               3 つの測定結果、4pl・5pl ではモデル比較のページも) を 1 つの PDF ファイルに\n"
+         "               書きます\n"
          "\n"
          "画面が表示するメッセージは標準エラー出力に書かれます。印刷の進み具合は、標準エラー出力が\n"
          "端末のときだけ表示されます。\n"

@@ -139,39 +139,46 @@ std::optional<Coefficients> choose(const std::optional<Coefficients>& eliminatio
   return qr;
 }
 
-}  // namespace
-
-Fit_Outcome Fit_Weighted(Assay_State& s) {
-  Fit_Outcome outcome;
-  for (int slot = 1; slot <= 40; ++slot) s.Reg_Work(slot) = 0;
-  s.Weight_Sum = 0;
-  const int weight_type = s.Weight_Type;
-  if (weight_type < 0 || weight_type >= Weight_Count) {
-    outcome.line = outcome.cubic = Fit_Problem::too_few_concentrations;
-    return outcome;
-  }
-
-  // The points of the range and the sums of the normal equations.
+// The points of the range with their weights, and the sums of the weighted normal equations:
+// S_k = sum w x^k (S0 is the weight sum), T_k = sum w x^k y.
+struct Normal_Sums {
   std::vector<double> xs, ys, ws;
   double S0 = 0, S1 = 0, S2 = 0, S3 = 0, S4 = 0, S5 = 0, S6 = 0;
   double T0 = 0, T1 = 0, T2 = 0, T3 = 0;
-  if (const auto range = fit_range(s)) {
-    for (int i = range->first; i <= range->last; ++i) {
-      const double w = s.Distance_Weight(i) * s.Logit_Weight(i);
-      const double x = s.STD_Log_Conc(i);
-      const double y = s.STD_Data(3 + i, 8);
-      xs.push_back(x);
-      ys.push_back(y);
-      ws.push_back(w);
-      S0 += w;
-      double* const sums[] = {&S1, &S2, &S3, &S4, &S5, &S6};
-      for (int k = 1; k <= 6; ++k) *sums[k - 1] += w * std::pow(x, k);
-      double* const moments[] = {&T0, &T1, &T2, &T3};
-      for (int k = 0; k <= 3; ++k) *moments[k] += w * std::pow(x, k) * y;
-    }
-  }
+};
 
-  // The elimination of the cubic's normal equations, term by term.
+Normal_Sums weighted_sums(const Assay_State& s) {
+  Normal_Sums n;
+  const auto range = fit_range(s);
+  if (!range) return n;
+  for (int i = range->first; i <= range->last; ++i) {
+    const double w = s.Distance_Weight(i) * s.Logit_Weight(i);
+    const double x = s.STD_Log_Conc(i);
+    const double y = s.STD_Data(3 + i, 8);
+    n.xs.push_back(x);
+    n.ys.push_back(y);
+    n.ws.push_back(w);
+    n.S0 += w;
+    double* const sums[] = {&n.S1, &n.S2, &n.S3, &n.S4, &n.S5, &n.S6};
+    for (int k = 1; k <= 6; ++k) *sums[k - 1] += w * std::pow(x, k);
+    double* const moments[] = {&n.T0, &n.T1, &n.T2, &n.T3};
+    for (int k = 0; k <= 3; ++k) *moments[k] += w * std::pow(x, k) * y;
+  }
+  return n;
+}
+
+// The closed-form elimination of the normal equations, term by term: Reg_Work slots 1..28
+// (S1..S6, T0..T3, E11..E28) and the polynomials where their divisors are not 0.
+struct Elimination {
+  std::array<double, 29> work{};  // slot 0 unused
+  bool finite = false;            // every term, S0 and the determinant D are numbers
+  std::optional<Coefficients> cubic;
+  std::optional<Coefficients> line;
+};
+
+Elimination eliminate(const Normal_Sums& n) {
+  const double S0 = n.S0, S1 = n.S1, S2 = n.S2, S3 = n.S3, S4 = n.S4, S5 = n.S5, S6 = n.S6;
+  const double T0 = n.T0, T1 = n.T1, T2 = n.T2, T3 = n.T3;
   const double E11 = S3 * S3 - S4 * S2;
   const double E12 = S4 * S3 - S5 * S2;
   const double E13 = T1 * S3 - T0 * S4;
@@ -192,63 +199,89 @@ Fit_Outcome Fit_Weighted(Assay_State& s) {
   const double E28 = E20 * E11 - E21 * E15;
   const double D = E27 * E25 + E23 * E28;
 
-  const std::array<double, 29> work = {0,   S1,  S2,  S3,  S4,  S5,  S6,  T0,  T1,  T2,  T3,  E11, E12, E13, E14,
-                                       E15, E16, E17, E18, E19, E20, E21, E22, E23, E24, E25, E26, E27, E28};
-  if (!std::all_of(work.begin(), work.end(), [](double v) { return std::isfinite(v); }) || !std::isfinite(S0) ||
-      !std::isfinite(D)) {
+  Elimination e;
+  e.work = {0,   S1,  S2,  S3,  S4,  S5,  S6,  T0,  T1,  T2,  T3,  E11, E12, E13, E14,
+            E15, E16, E17, E18, E19, E20, E21, E22, E23, E24, E25, E26, E27, E28};
+  e.finite = std::all_of(e.work.begin(), e.work.end(), [](double v) { return std::isfinite(v); }) &&
+             std::isfinite(S0) && std::isfinite(D);
+  if (D != 0 && E25 != 0 && E11 != 0 && S3 != 0) {
+    const double a0 = (E26 * E25 - E24 * E28) / D;
+    const double a1 = (a0 * E23 + E24) / E25;
+    const double a2 = (E13 - a0 * E14 - a1 * E15) / E11;
+    const double a3 = (T0 - a0 * S0 - a1 * S1 - a2 * S2) / S3;
+    e.cubic = Coefficients{a0, a1, a2, a3};
+  }
+  const double Dl = S2 * S0 - S1 * S1;
+  if (Dl != 0 && S0 != 0) {
+    const double b = (T1 * S0 - T0 * S1) / Dl;
+    const double a = (T0 - b * S1) / S0;
+    e.line = Coefficients{a, b, 0, 0};
+  }
+  return e;
+}
+
+// The polynomials the fit keeps: each elimination result checked against (or replaced by) the
+// QR solution, with the reason for any that cannot be determined.
+struct Chosen_Polynomials {
+  std::optional<Coefficients> line, cubic;
+};
+
+Chosen_Polynomials choose_polynomials(const Normal_Sums& n, const Elimination& e, Fit_Outcome& outcome) {
+  // Distinct concentrations that carry weight decide which polynomials are determined at all.
+  std::vector<double> weighted_x;
+  double reach = 1, y_scale = 1;
+  for (std::size_t i = 0; i < n.xs.size(); ++i) {
+    if (!(n.ws[i] > 0)) continue;
+    weighted_x.push_back(n.xs[i]);
+    reach = std::max(reach, std::fabs(n.xs[i]) + std::log(2.0));
+    y_scale = std::max(y_scale, 1 + std::fabs(n.ys[i]));
+  }
+  std::sort(weighted_x.begin(), weighted_x.end());
+  outcome.concentrations = static_cast<int>(std::unique(weighted_x.begin(), weighted_x.end()) - weighted_x.begin());
+
+  Chosen_Polynomials chosen;
+  if (outcome.concentrations < 2) {
+    outcome.line = Fit_Problem::too_few_concentrations;
+  } else {
+    chosen.line = choose(e.line, weighted_polynomial_fit(n.xs, n.ys, n.ws, 1), reach, y_scale);
+    if (!chosen.line) outcome.line = Fit_Problem::singular;
+  }
+  if (outcome.concentrations < 4) {
+    outcome.cubic = Fit_Problem::too_few_concentrations;
+  } else if (!chosen.line) {
+    outcome.cubic = outcome.line;  // the solver starts from the line and falls back on it
+  } else {
+    chosen.cubic = choose(e.cubic, weighted_polynomial_fit(n.xs, n.ys, n.ws, 3), reach, y_scale);
+    if (!chosen.cubic) outcome.cubic = Fit_Problem::singular;
+  }
+  return chosen;
+}
+
+}  // namespace
+
+Fit_Outcome Fit_Weighted(Assay_State& s) {
+  Fit_Outcome outcome;
+  for (int slot = 1; slot <= 40; ++slot) s.Reg_Work(slot) = 0;
+  s.Weight_Sum = 0;
+  const int weight_type = s.Weight_Type;
+  if (weight_type < 0 || weight_type >= Weight_Count) {
+    outcome.line = outcome.cubic = Fit_Problem::too_few_concentrations;
+    return outcome;
+  }
+
+  const Normal_Sums sums = weighted_sums(s);
+  const Elimination elimination = eliminate(sums);
+  if (!elimination.finite) {
     outcome.line = outcome.cubic = Fit_Problem::not_finite;
   } else {
-    for (int slot = 1; slot <= 28; ++slot) s.Reg_Work(slot) = work[slot];
-    s.Weight_Sum = S0;
-
-    std::optional<Coefficients> cubic_elimination;
-    if (D != 0 && E25 != 0 && E11 != 0 && S3 != 0) {
-      const double a0 = (E26 * E25 - E24 * E28) / D;
-      const double a1 = (a0 * E23 + E24) / E25;
-      const double a2 = (E13 - a0 * E14 - a1 * E15) / E11;
-      const double a3 = (T0 - a0 * S0 - a1 * S1 - a2 * S2) / S3;
-      cubic_elimination = Coefficients{a0, a1, a2, a3};
-    }
-    std::optional<Coefficients> line_elimination;
-    const double Dl = S2 * S0 - S1 * S1;
-    if (Dl != 0 && S0 != 0) {
-      const double b = (T1 * S0 - T0 * S1) / Dl;
-      const double a = (T0 - b * S1) / S0;
-      line_elimination = Coefficients{a, b, 0, 0};
-    }
-
-    // Distinct concentrations that carry weight decide which polynomials are determined at all.
-    std::vector<double> weighted_x;
-    double reach = 1, y_scale = 1;
-    for (std::size_t i = 0; i < xs.size(); ++i) {
-      if (!(ws[i] > 0)) continue;
-      weighted_x.push_back(xs[i]);
-      reach = std::max(reach, std::fabs(xs[i]) + std::log(2.0));
-      y_scale = std::max(y_scale, 1 + std::fabs(ys[i]));
-    }
-    std::sort(weighted_x.begin(), weighted_x.end());
-    outcome.concentrations = static_cast<int>(std::unique(weighted_x.begin(), weighted_x.end()) - weighted_x.begin());
-
-    std::optional<Coefficients> line, cubic;
-    if (outcome.concentrations < 2) {
-      outcome.line = Fit_Problem::too_few_concentrations;
-    } else {
-      line = choose(line_elimination, weighted_polynomial_fit(xs, ys, ws, 1), reach, y_scale);
-      if (!line) outcome.line = Fit_Problem::singular;
-    }
-    if (outcome.concentrations < 4) {
-      outcome.cubic = Fit_Problem::too_few_concentrations;
-    } else if (!line) {
-      outcome.cubic = outcome.line;  // the solver starts from the line and falls back on it
-    } else {
-      cubic = choose(cubic_elimination, weighted_polynomial_fit(xs, ys, ws, 3), reach, y_scale);
-      if (!cubic) outcome.cubic = Fit_Problem::singular;
-    }
-    if (cubic)
-      for (int k = 0; k < 4; ++k) s.Reg_Work(29 + k) = (*cubic)[k];
-    if (line) {
-      s.Reg_Work(33) = (*line)[1];
-      s.Reg_Work(34) = (*line)[0];
+    for (int slot = 1; slot <= 28; ++slot) s.Reg_Work(slot) = elimination.work[slot];
+    s.Weight_Sum = sums.S0;
+    const Chosen_Polynomials chosen = choose_polynomials(sums, elimination, outcome);
+    if (chosen.cubic)
+      for (int k = 0; k < 4; ++k) s.Reg_Work(29 + k) = (*chosen.cubic)[k];
+    if (chosen.line) {
+      s.Reg_Work(33) = (*chosen.line)[1];
+      s.Reg_Work(34) = (*chosen.line)[0];
     }
   }
 

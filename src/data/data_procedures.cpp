@@ -1,11 +1,11 @@
 // The data sheet's part of the navigation.
 #include <cstdio>
 
-#include "curve/fit_choice.h"
 #include "curve/samples.h"
 #include "curve/treatment_standard.h"
 #include "data/reg_data.h"
 #include "data/scratch_file.h"
+#include "models/result_curve.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 
@@ -23,13 +23,13 @@ void Run_Treatment_Standard(Program& program) { Treatment_Standard(program.state
 
 bool Run_Control_Sera(Program& program) {
   if (Control_Sera(program.state)) return true;
-  program.platform.message(selected_fit_unavailable_message(program.state));
+  program.platform.message(result_curve_unavailable_message(program.state));
   return false;
 }
 
 bool Run_Assay_Samples(Program& program) {
   if (Assay_Samples(program.state)) return true;
-  program.platform.message(selected_fit_unavailable_message(program.state));
+  program.platform.message(result_curve_unavailable_message(program.state));
   return false;
 }
 

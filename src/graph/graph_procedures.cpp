@@ -2,6 +2,7 @@
 #include "curve/fit_choice.h"
 #include "curve/fitness.h"
 #include "graph/reg_graph.h"
+#include "models/result_curve.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 
@@ -27,7 +28,7 @@ void Wizard_Show_Curves(Program& program) {
 
 bool Run_Fitness_Examination(Program& program) {
   if (Fitness_Examination(program.state)) return true;
-  program.platform.message(selected_fit_unavailable_message(program.state));
+  program.platform.message(result_curve_unavailable_message(program.state));
   return false;
 }
 

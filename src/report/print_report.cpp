@@ -3,6 +3,7 @@
 #include "conditions/set_prt.h"
 #include "data/data_prt.h"
 #include "graph/graph_prt.h"
+#include "models/model_prt.h"
 #include "results/result_prt.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
@@ -30,12 +31,18 @@ void print_table(Program& program, ui::Printer& printer) {
 
 long one_page(const Program&) { return 1; }
 
+// The model comparison belongs to the report only while the results use a 4PL or 5PL.
+void print_model_in_use(Program& program, ui::Printer& printer) {
+  if (model_page_count(program) > 0) print_model_page(program, printer);
+}
+
 // The report in the order it is printed; a new printout is one more entry.
 constexpr Report_Entry Report_Entries[] = {
     {one_page, print_conditions},
     {data_sheet_pages, print_data_sheet},
     {standard_page_count, print_standard_page},
     {one_page, print_regression_page},
+    {model_page_count, print_model_in_use},
     {table_pages<Result_Kind::Standard_Conc>, print_table<Result_Kind::Standard_Conc>},
     {table_pages<Result_Kind::Sera>, print_table<Result_Kind::Sera>},
     {table_pages<Result_Kind::Sample>, print_table<Result_Kind::Sample>},

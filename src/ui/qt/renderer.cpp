@@ -124,6 +124,99 @@ QWidget* Renderer::widget_of(const Control& control) const {
   return it == widgets.end() ? nullptr : it->second;
 }
 
+QWidget* Renderer::make_label(QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  return label;
+}
+
+QWidget* Renderer::make_text_box(Text_Box& box, QWidget* parent) {
+  if (box.multi_line) {
+    auto* edit = new QPlainTextEdit(parent);
+    edit->setVerticalScrollBarPolicy(box.vertical_scroll ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    connect(edit, &QPlainTextEdit::textChanged, this, [this, edit, &box] {
+      if (edit->signalsBlocked()) return;
+      dispatch([&box, edit] { box.set_text(edit->toPlainText().toStdString()); });
+    });
+    return edit;
+  }
+  auto* edit = new QLineEdit(parent);
+  connect(edit, &QLineEdit::textEdited, this, [this, edit, &box](const QString& text) {
+    dispatch([&box, edit, text] {
+      box.caret = edit->cursorPosition();
+      box.set_text(text.toStdString());
+    });
+  });
+  return edit;
+}
+
+QWidget* Renderer::make_command_button(Control& control, QWidget* parent) {
+  auto* button = new QPushButton(parent);
+  connect(button, &QPushButton::clicked, this, [this, &control] { dispatch(control.on_click); });
+  return button;
+}
+
+QWidget* Renderer::make_option_button(Option_Button& option, QWidget* parent) {
+  auto* radio = new QRadioButton(parent);
+  radio->setAutoExclusive(false);
+  connect(radio, &QRadioButton::clicked, this, [this, &option] {
+    dispatch([&option] {
+      option.select();
+      if (option.on_click) option.on_click();
+    });
+  });
+  return radio;
+}
+
+QWidget* Renderer::make_scroll_bar(Scroll_Bar& bar, QWidget* parent) {
+  auto* scroll = new QScrollBar(bar.vertical ? Qt::Vertical : Qt::Horizontal, parent);
+  connect(scroll, &QScrollBar::valueChanged, this, [this, &bar, scroll](int value) {
+    if (scroll->signalsBlocked() || value == bar.value()) return;
+    dispatch([&bar, value] { bar.set_value(value); });
+  });
+  return scroll;
+}
+
+QWidget* Renderer::make_picture(Picture_Area& area, QWidget* parent) {
+  auto* picture = new Picture_Widget(area, parent);
+  picture->on_press = [this, &area](int button, int shift, double x, double y) {
+    if (area.on_mouse_down) dispatch([&area, button, shift, x, y] { area.on_mouse_down(button, shift, x, y); });
+  };
+  return picture;
+}
+
+QWidget* Renderer::make_grid(QWidget* parent) {
+  auto* table = new QTableWidget(parent);
+  table->horizontalHeader()->hide();
+  table->verticalHeader()->hide();
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->verticalHeader()->setDefaultSectionSize(18);
+  return table;
+}
+
+void Renderer::add_timer(Form_Window& window, Timer& timer) {
+  auto* qt_timer = new QTimer(&window);
+  connect(qt_timer, &QTimer::timeout, this, [this, &timer] { dispatch(timer.on_timer); });
+  window.timers[&timer] = qt_timer;
+}
+
+// The widget of a control, or nullptr for a control without one of its own.
+QWidget* Renderer::make_widget(Form_Window& window, Control& control, QWidget* parent) {
+  switch (control.kind) {
+    case Control_Kind::Label: return make_label(parent);
+    case Control_Kind::Text_Box: return make_text_box(static_cast<Text_Box&>(control), parent);
+    case Control_Kind::Command_Button: return make_command_button(control, parent);
+    case Control_Kind::Option_Button: return make_option_button(static_cast<Option_Button&>(control), parent);
+    case Control_Kind::Scroll_Bar: return make_scroll_bar(static_cast<Scroll_Bar&>(control), parent);
+    case Control_Kind::Picture_Area: return make_picture(static_cast<Picture_Area&>(control), parent);
+    case Control_Kind::Grid: return make_grid(parent);
+    case Control_Kind::Timer: add_timer(window, static_cast<Timer&>(control)); return nullptr;
+    case Control_Kind::Line_Element: return nullptr;  // painted by its picture area
+  }
+  return nullptr;
+}
+
 void Renderer::form_opened(Form& form) {
   auto window = std::make_unique<Form_Window>(form, *this);
   Form_Window& w = *window;
@@ -133,91 +226,8 @@ void Renderer::form_opened(Form& form) {
   for (const auto& owned : form.controls()) {
     Control& control = *owned;
     QWidget* parent = control.container != nullptr ? w.widgets.at(control.container) : &w;
-    QWidget* widget = nullptr;
-    switch (control.kind) {
-      case Control_Kind::Label: {
-        auto* label = new QLabel(parent);
-        label->setTextFormat(Qt::PlainText);
-        label->setWordWrap(true);
-        widget = label;
-        break;
-      }
-      case Control_Kind::Text_Box: {
-        auto& box = static_cast<Text_Box&>(control);
-        if (box.multi_line) {
-          auto* edit = new QPlainTextEdit(parent);
-          edit->setVerticalScrollBarPolicy(box.vertical_scroll ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
-          connect(edit, &QPlainTextEdit::textChanged, this, [this, edit, &box] {
-            if (edit->signalsBlocked()) return;
-            dispatch([&box, edit] { box.set_text(edit->toPlainText().toStdString()); });
-          });
-          widget = edit;
-        } else {
-          auto* edit = new QLineEdit(parent);
-          connect(edit, &QLineEdit::textEdited, this, [this, edit, &box](const QString& text) {
-            dispatch([&box, edit, text] {
-              box.caret = edit->cursorPosition();
-              box.set_text(text.toStdString());
-            });
-          });
-          widget = edit;
-        }
-        break;
-      }
-      case Control_Kind::Command_Button: {
-        auto* button = new QPushButton(parent);
-        connect(button, &QPushButton::clicked, this, [this, &control] { dispatch(control.on_click); });
-        widget = button;
-        break;
-      }
-      case Control_Kind::Option_Button: {
-        auto* option = new QRadioButton(parent);
-        option->setAutoExclusive(false);
-        connect(option, &QRadioButton::clicked, this, [this, &control] {
-          dispatch([&control] {
-            static_cast<Option_Button&>(control).select();
-            if (control.on_click) control.on_click();
-          });
-        });
-        widget = option;
-        break;
-      }
-      case Control_Kind::Scroll_Bar: {
-        auto& bar = static_cast<Scroll_Bar&>(control);
-        auto* scroll = new QScrollBar(bar.vertical ? Qt::Vertical : Qt::Horizontal, parent);
-        connect(scroll, &QScrollBar::valueChanged, this, [this, &bar, scroll](int value) {
-          if (scroll->signalsBlocked() || value == bar.value()) return;
-          dispatch([&bar, value] { bar.set_value(value); });
-        });
-        widget = scroll;
-        break;
-      }
-      case Control_Kind::Picture_Area: {
-        auto& area = static_cast<Picture_Area&>(control);
-        auto* picture = new Picture_Widget(area, parent);
-        picture->on_press = [this, &area](int button, int shift, double x, double y) {
-          if (area.on_mouse_down) dispatch([&area, button, shift, x, y] { area.on_mouse_down(button, shift, x, y); });
-        };
-        widget = picture;
-        break;
-      }
-      case Control_Kind::Grid: {
-        auto* table = new QTableWidget(parent);
-        table->horizontalHeader()->hide();
-        table->verticalHeader()->hide();
-        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        table->verticalHeader()->setDefaultSectionSize(18);
-        widget = table;
-        break;
-      }
-      case Control_Kind::Timer: {
-        auto* timer = new QTimer(&w);
-        connect(timer, &QTimer::timeout, this, [this, &control] { dispatch(static_cast<Timer&>(control).on_timer); });
-        w.timers[&control] = timer;
-        continue;
-      }
-      case Control_Kind::Line_Element: continue;  // painted by its picture area
-    }
+    QWidget* widget = make_widget(w, control, parent);
+    if (widget == nullptr) continue;
     widget->installEventFilter(this);
     widget->setProperty("quorin_name", qs(control.name));
     widget->setProperty("quorin_index", control.index);

@@ -43,6 +43,17 @@ class Renderer : public QObject, public Desktop_Observer {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // One builder per kind of control; each connects the widget's events to the model's slots.
+  QWidget* make_widget(Form_Window& window, Control& control, QWidget* parent);
+  QWidget* make_label(QWidget* parent);
+  QWidget* make_text_box(Text_Box& box, QWidget* parent);
+  QWidget* make_command_button(Control& control, QWidget* parent);
+  QWidget* make_option_button(Option_Button& option, QWidget* parent);
+  QWidget* make_scroll_bar(Scroll_Bar& bar, QWidget* parent);
+  QWidget* make_picture(Picture_Area& area, QWidget* parent);
+  QWidget* make_grid(QWidget* parent);
+  void add_timer(Form_Window& window, Timer& timer);
+
   Desktop& desktop_;
   std::function<void()> after_event_;
   std::map<const Form*, std::unique_ptr<Form_Window>> windows_;
