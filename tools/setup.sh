@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs (only those missing), then configures and builds.
+# Installs the Debian packages the build needs (only those missing), then configures and builds:
+# the targets given (for example "quorin", the program alone), or everything (the tests too).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev libgsl-dev fonts-ipafont-gothic)
+# dpkg-dev and file: the Debian package ("cpack -G DEB") works out its dependencies with them.
+packages=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev libgsl-dev fonts-ipafont-gothic dpkg-dev
+          file)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
@@ -17,4 +20,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake --preset release >/dev/null
-cmake --build --preset release
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build --preset release "${targets[@]}"

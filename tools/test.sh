@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite: once as built for use, once more under
+# Sets up, builds everything and runs the whole test suite: once as built for use, once more under
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,7 +1,12 @@
 // QUORIN: data reduction of competitive radioassays. Without arguments it opens the screens;
-// "--batch" reduces one assay from the command line and "--help" explains how.
+// "--batch" reduces one assay from the command line, "--help" explains how and "--version" tells
+// the version. Only the screens and a batch run with a report start Qt.
+
+#include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -18,9 +23,18 @@
 
 namespace {
 
+bool has_display(const std::vector<std::string>& arguments) {
+  return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr ||
+         std::getenv("QT_QPA_PLATFORM") != nullptr ||
+         std::find(arguments.begin(), arguments.end(), "-platform") != arguments.end();
+}
+
 int run_screens(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("QUORIN");
+  QApplication::setApplicationVersion(QUORIN_VERSION);
+  QApplication::setDesktopFileName("quorin");
+  QApplication::setWindowIcon(QIcon::fromTheme("quorin"));
   quorin::ui::qt::install_screen_font();
 
   quorin::ui::qt::Qt_Platform platform;
@@ -47,13 +61,17 @@ int run_batch_with_report(const quorin::batch::Batch_Options& options, int argc,
   if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
       std::getenv("WAYLAND_DISPLAY") == nullptr)
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Qt's own notes (a missing runtime folder, say) would bury the run's messages; its errors stay.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << text.toStdString() << '\n';
+  });
   QApplication application(argc, argv);
   QApplication::setApplicationName("QUORIN");
   quorin::ui::qt::install_screen_font();
 
   quorin::ui::qt::Qt_Printer printer;
   printer.set_pdf_path(options.pdf);
-  quorin::batch::Batch_Platform platform(printer, std::cerr);
+  quorin::batch::Batch_Platform platform(printer, std::cerr, isatty(STDERR_FILENO) == 1);
   return quorin::batch::run_batch(options, platform);
 }
 
@@ -61,12 +79,20 @@ int run_batch_with_report(const quorin::batch::Batch_Options& options, int argc,
 
 int main(int argc, char** argv) {
   using quorin::batch::Command_Line;
-  const Command_Line line = quorin::batch::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  const Command_Line line = quorin::batch::parse_command_line(arguments);
   switch (line.kind) {
-    case Command_Line::Kind::Screens: return run_screens(argc, argv);
+    case Command_Line::Kind::Screens:
+      if (!has_display(arguments)) {
+        std::cerr << "画面を表示できません (ディスプレイがありません)\n"
+                     "画面を使わずに処理するには quorin --batch を使ってください (quorin --help)\n";
+        return quorin::batch::Exit_Failed;
+      }
+      return run_screens(argc, argv);
     case Command_Line::Kind::Help: std::cout << quorin::batch::usage_text(); return quorin::batch::Exit_Done;
+    case Command_Line::Kind::Version: std::cout << "quorin " QUORIN_VERSION "\n"; return quorin::batch::Exit_Done;
     case Command_Line::Kind::Error:
-      std::cerr << line.error << "\n使い方は quorin --help で表示されます\n";
+      std::cerr << line.error << "\n\n" << quorin::batch::usage_text();
       return quorin::batch::Exit_Usage;
     case Command_Line::Kind::Batch: break;
   }

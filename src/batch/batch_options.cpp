@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <set>
+#include <span>
+#include <string_view>
 
 #include "text/format.h"
 #include "text/number_text.h"
@@ -20,113 +22,138 @@ std::optional<int> whole_number(const std::string& argument) {
   return *number;
 }
 
-struct Numeric_Option {
+// An option of a batch run: its name and how its value is taken into the options. `take` returns
+// nullptr, or how the value must be given when it cannot be taken ("0～3 の整数で").
+struct Option_Rule {
   const char* name;
-  bool (*allowed)(int);
-  const char* wanted;  // how the value must be given, for the message
+  const char* (*take)(const std::string& value, Batch_Options& options);
 };
 
-constexpr Numeric_Option Weight{"--weight", [](int w) { return w >= 0 && w <= 3; }, "0～3 の整数で"};
-constexpr Numeric_Option Order{"--order", [](int o) { return o == 1 || o == 3; }, "1 か 3 で"};
-constexpr Numeric_Option From{"--from", [](int f) { return f >= 1; }, "1 以上の整数で"};
-constexpr Numeric_Option To{"--to", [](int t) { return t >= 1; }, "1 以上の整数で"};
-
-class Parser {
- public:
-  explicit Parser(const std::vector<std::string>& arguments) : arguments_(arguments) {}
-
-  Command_Line parse() {
-    Command_Line line;
-    line.kind = Command_Line::Kind::Batch;
-    std::vector<std::string> files;
-    for (next_ = 1; next_ < arguments_.size() && error_.empty();) {
-      const std::string& argument = arguments_[next_++];
-      if (argument == "--help") return {Command_Line::Kind::Help, {}, ""};
-      if (argument == "--weight") number(Weight, line.options.weight);
-      else if (argument == "--order") number(Order, line.options.order);
-      else if (argument == "--from") optional_number(From, line.options.from);
-      else if (argument == "--to") optional_number(To, line.options.to);
-      else if (argument == "--pdf") path("--pdf", line.options.pdf);
-      else if (argument == "--model") model(line.options.model);
-      else if (argument.starts_with("--")) error_ = "不明なオプションです: " + argument;
-      else files.push_back(argument);
-    }
-    if (error_.empty() && files.size() != 3)
-      error_ = "--batch の後に条件ファイル、データファイル、結果ファイルの 3 つを指定してください";
-    if (error_.empty() && line.options.from && line.options.to && *line.options.from > *line.options.to)
-      error_ = "--from " + text::bare_text(*line.options.from) + " が --to " + text::bare_text(*line.options.to) +
-               " より大きくなっています";
-    if (error_.empty() && line.options.model != 0) {
-      if (seen_.count("--order") != 0) error_ = "--order は --model logit のときだけ指定できます";
-      else if (line.options.weight > 2)
-        error_ =
-            "--weight は --model 4pl・5pl では 0～2 の整数で指定してください: " + text::bare_text(line.options.weight);
-    }
-    if (!error_.empty()) return {Command_Line::Kind::Error, {}, error_};
-    line.options.conditions = files[0];
-    line.options.counts = files[1];
-    line.options.result = files[2];
-    return line;
-  }
-
- private:
-  // The option's value, or nullopt after noting the error when there is none or it was given before.
-  std::optional<std::string> value_of(const std::string& name) {
-    if (!seen_.insert(name).second) {
-      error_ = name + " が 2 回指定されています";
-      return std::nullopt;
-    }
-    if (next_ >= arguments_.size() || arguments_[next_].empty()) {
-      error_ = name + " の値がありません";
-      return std::nullopt;
-    }
-    return arguments_[next_++];
-  }
-
-  static std::string wrong_value(const Numeric_Option& option, const std::string& value) {
-    return std::string(option.name) + " は " + option.wanted + "指定してください: " + value;
-  }
-
-  void number(const Numeric_Option& option, int& target) {
-    const auto value = value_of(option.name);
-    if (!value) return;
-    const auto number = whole_number(*value);
-    if (!number || !option.allowed(*number)) error_ = wrong_value(option, *value);
-    else target = *number;
-  }
-
-  void optional_number(const Numeric_Option& option, std::optional<int>& target) {
-    int number_value = 0;
-    number(option, number_value);
-    if (error_.empty()) target = number_value;
-  }
-
-  void model(int& target) {
-    const auto value = value_of("--model");
-    if (!value) return;
-    const char* const names[] = {"logit", "4pl", "5pl"};
-    const auto found = std::find(std::begin(names), std::end(names), *value);
-    if (found == std::end(names)) error_ = "--model は logit、4pl、5pl のどれかで指定してください: " + *value;
-    else target = static_cast<int>(found - std::begin(names));
-  }
-
-  void path(const std::string& name, std::string& target) {
-    if (const auto value = value_of(name)) target = *value;
-  }
-
-  const std::vector<std::string>& arguments_;
-  std::size_t next_ = 1;
-  std::set<std::string> seen_;
-  std::string error_;
+constexpr Option_Rule Option_Rules[] = {
+    {"--weight",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       const auto weight = whole_number(value);
+       if (!weight || *weight < 0 || *weight > 3) return "0～3 の整数で";
+       options.weight = *weight;
+       return nullptr;
+     }},
+    {"--order",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       const auto order = whole_number(value);
+       if (!order || (*order != 1 && *order != 3)) return "1 か 3 で";
+       options.order = *order;
+       return nullptr;
+     }},
+    {"--from",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.from = whole_number(value);
+       return options.from >= 1 ? nullptr : "1 以上の整数で";
+     }},
+    {"--to",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.to = whole_number(value);
+       return options.to >= 1 ? nullptr : "1 以上の整数で";
+     }},
+    {"--model",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       const char* const names[] = {"logit", "4pl", "5pl"};
+       const auto found = std::find(std::begin(names), std::end(names), value);
+       if (found == std::end(names)) return "logit、4pl、5pl のどれかで";
+       options.model = static_cast<int>(found - std::begin(names));
+       return nullptr;
+     }},
+    {"--pdf",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.pdf = value;
+       return nullptr;
+     }},
 };
+
+const Option_Rule* option_rule(const std::string& argument) {
+  for (const Option_Rule& rule : Option_Rules)
+    if (argument == rule.name) return &rule;
+  return nullptr;
+}
+
+// The window system's own options, passed on to it when the screens open: those that take a
+// value, and those that do not.
+constexpr std::string_view Window_Options[] = {"-platform",   "-display",         "-style",
+                                               "-stylesheet", "-qwindowgeometry", "-qwindowtitle"};
+constexpr std::string_view Window_Flags[] = {"-reverse"};
+
+bool is_one_of(const std::string& argument, std::span<const std::string_view> names) {
+  return std::find(names.begin(), names.end(), argument) != names.end();
+}
+
+// The three files of a batch run, for the message when one is given as an empty path.
+constexpr const char* File_Names[] = {"条件ファイル", "データファイル", "結果ファイル"};
+
+Command_Line error(std::string what) { return {Command_Line::Kind::Error, {}, std::move(what)}; }
+
+// Without "--batch" only the window system's options may be given.
+Command_Line screens(const std::vector<std::string>& arguments) {
+  for (std::size_t next = 0; next < arguments.size(); ++next) {
+    const std::string& argument = arguments[next];
+    if (is_one_of(argument, Window_Flags)) continue;
+    if (is_one_of(argument, Window_Options)) {
+      if (++next >= arguments.size() || arguments[next].empty()) return error(argument + " の値がありません");
+      continue;
+    }
+    if (option_rule(argument) != nullptr) return error(argument + " は --batch と一緒に指定してください");
+    if (argument.starts_with("-")) return error("不明なオプションです: " + argument);
+    return error("不明な引数です: " + argument + " (ファイルを処理するには --batch を付けてください)");
+  }
+  return {};
+}
+
+Command_Line batch_run(const std::vector<std::string>& arguments) {
+  Command_Line line;
+  line.kind = Command_Line::Kind::Batch;
+  Batch_Options& options = line.options;
+  std::vector<std::string> files;
+  std::set<std::string> seen;
+  for (std::size_t next = 0; next < arguments.size(); ++next) {
+    const std::string& argument = arguments[next];
+    const Option_Rule* rule = option_rule(argument);
+    if (argument == "--batch" || rule != nullptr) {
+      if (!seen.insert(argument).second) return error(argument + " が 2 回指定されています");
+      if (rule == nullptr) continue;
+      if (++next >= arguments.size() || arguments[next].empty()) return error(argument + " の値がありません");
+      const std::string& value = arguments[next];
+      if (const char* wanted = rule->take(value, options))
+        return error(argument + " は " + wanted + "指定してください: " + value);
+    } else if (argument.starts_with("-") && argument.size() > 1) {
+      return error("不明なオプションです: " + argument);
+    } else {
+      files.push_back(argument);
+    }
+  }
+  if (files.size() != 3)
+    return error("--batch の後に条件ファイル、データファイル、結果ファイルの 3 つを指定してください");
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (files[i].empty()) return error(std::string(File_Names[i]) + "のパスが空です (\"\")");
+  if (options.from && options.to && *options.from > *options.to)
+    return error("--from " + text::bare_text(*options.from) + " が --to " + text::bare_text(*options.to) +
+                 " より大きくなっています");
+  if (options.model != 0 && seen.count("--order") != 0) return error("--order は --model logit のときだけ指定できます");
+  if (options.model != 0 && options.weight > 2)
+    return error("--weight は --model 4pl・5pl では 0～2 の整数で指定してください: " + text::bare_text(options.weight));
+  options.conditions = files[0];
+  options.counts = files[1];
+  options.result = files[2];
+  return line;
+}
 
 }  // namespace
 
 Command_Line parse_command_line(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return {};
-  if (arguments[0] == "--help") return {Command_Line::Kind::Help, {}, ""};
-  if (arguments[0] != "--batch") return {};
-  return Parser(arguments).parse();
+  auto given = [&arguments](std::initializer_list<std::string_view> names) {
+    return std::find_first_of(arguments.begin(), arguments.end(), names.begin(), names.end()) != arguments.end();
+  };
+  if (given({"--help", "-h"})) return {Command_Line::Kind::Help, {}, ""};
+  if (given({"--version"})) return {Command_Line::Kind::Version, {}, ""};
+  if (given({"--batch"})) return batch_run(arguments);
+  return screens(arguments);
 }
 
 Batch_Options with_absolute_paths(Batch_Options options) {
@@ -145,8 +172,11 @@ std::string usage_text() {
          "  quorin --batch 条件ファイル.crx データファイル.txt 結果ファイル.txt [オプション]\n"
          "      画面と同じ手順で条件ファイルとデータファイルを読み込み、検量線を求め、\n"
          "      標準液濃度・管理血清値・サンプル値を計算して結果ファイルに保存します\n"
-         "  quorin --help\n"
+         "      (オプションは --batch の前後、ファイルの間のどこにでも書けます)\n"
+         "  quorin --help (-h)\n"
          "      この説明を表示します\n"
+         "  quorin --version\n"
+         "      バージョンを表示します\n"
          "\n"
          "オプション:\n"
          "  --weight W   重み付け (既定 0)\n"
@@ -160,10 +190,12 @@ std::string usage_text() {
          "                 5pl 5 パラメータ・ロジスティック\n"
          "               4pl・5pl では --weight がその重み付け (0 重み付け無し  1 計数統計  2 CV一定)、\n"
          "               --order は指定できません\n"
-         "  --pdf FILE   条件・データ・2 つのグラフ・3 つの測定結果の印刷を 1 つの PDF ファイルに書きます\n"
-         "               (4pl・5pl ではモデル比較のページも加えます)\n"
+         "  --pdf FILE   測定結果画面の「一括印刷」と同じ印刷 (条件・データ・2 つのグラフ・\n"
+         "               3 つの測定結果、4pl・5pl ではモデル比較のページも) を 1 つの PDF ファイルに\n"
+         "               書きます\n"
          "\n"
-         "画面が表示するメッセージは標準エラー出力に書かれます。\n"
+         "画面が表示するメッセージは標準エラー出力に書かれます。印刷の進み具合は、標準エラー出力が\n"
+         "端末のときだけ表示されます。\n"
          "終了コード: 0 保存できた  1 処理できなかった (結果ファイルも PDF ファイルも書かれません)\n"
          "            2 コマンドラインの誤り\n";
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The command line of the program: no argument opens the screens; "--batch" reduces one assay
-// from its condition file and count data file into a result file, as the screens do; "--help"
-// explains both.
+// The command line of the program: no argument (or only the window system's own options) opens
+// the screens; "--batch" reduces one assay from its condition file and count data file into a
+// result file, as the screens do; "--help" (or "-h") explains both and "--version" tells the
+// version. Anything else is a mistake, refused with what is wrong.
 
 #include <optional>
 #include <string>
@@ -27,14 +28,15 @@ struct Batch_Options {
 };
 
 struct Command_Line {
-  enum class Kind { Screens, Help, Batch, Error };
+  enum class Kind { Screens, Help, Version, Batch, Error };
   Kind kind = Kind::Screens;
   Batch_Options options;  // for Batch
   std::string error;      // for Error: what is wrong, in Japanese
 };
 
-// Reads the arguments after the program's name. Options may stand anywhere after "--batch";
-// each takes the next argument as its value and may be given once.
+// Reads the arguments after the program's name. "--help", "-h" and "--version" are answered
+// wherever they stand. With "--batch" anywhere, the options may stand before or after it and
+// among the three files; each option takes the next argument as its value and may be given once.
 Command_Line parse_command_line(const std::vector<std::string>& arguments);
 
 // The options with every path made absolute, so that they name the same files from any working

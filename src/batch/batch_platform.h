@@ -1,22 +1,23 @@
 #pragma once
 // The platform of a batch run: no window system. File dialogs take their answers from a queue
 // (an empty queue cancels), questions are answered No, every message and question is written to
-// a stream (standard error) and kept, and printing goes to the printer given, all printouts of a
-// run in one job.
+// a stream (standard error) and kept, printing goes to the printer given, and the progress of a
+// long print job is shown on the stream when it is a terminal.
 
 #include <deque>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "batch/shared_job_printer.h"
 #include "ui/platform.h"
 
 namespace quorin::batch {
 
 class Batch_Platform : public ui::Platform {
  public:
-  Batch_Platform(ui::Printer& printer, std::ostream& out) : printer_(printer), out_(out) {}
+  // `terminal`: the stream is a terminal, where a line of progress can be redrawn in place.
+  Batch_Platform(ui::Printer& printer, std::ostream& out, bool terminal = false)
+      : printer_(printer), out_(out), terminal_(terminal) {}
 
   void message(const std::string& text) override;
   bool ask_yes_no(const std::string& text) override;
@@ -26,6 +27,7 @@ class Batch_Platform : public ui::Platform {
   ui::Printer& printer() override { return printer_; }
   void process_events() override {}
   void quit() override {}
+  std::unique_ptr<ui::Progress> start_progress(const std::string& what, long planned) override;
 
   // The path the next file dialog answers with.
   void answer_next_dialog(std::string path) { answers_.push_back(std::move(path)); }
@@ -36,8 +38,9 @@ class Batch_Platform : public ui::Platform {
 
  private:
   std::string next_answer();
-  Shared_Job_Printer printer_;
+  ui::Printer& printer_;
   std::ostream& out_;
+  bool terminal_;
   std::deque<std::string> answers_;
   std::vector<std::string> messages_;
 };

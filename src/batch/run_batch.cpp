@@ -4,17 +4,20 @@
 #include <array>
 #include <exception>
 #include <filesystem>
+#include <optional>
 
 #include "batch/work_folder.h"
 #include "curve/fit_choice.h"
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
 #include "models/result_curve.h"
+#include "report/print_report.h"
 #include "results/result_table.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/work_screen.h"
 #include "text/format.h"
+#include "ui/print_job.h"
 
 namespace quorin::batch {
 
@@ -52,23 +55,6 @@ std::string overwrite_problem(const Batch_Options& options) {
   return "";
 }
 
-// Begins a job on the printer and ends it when left, however the printing ends.
-class Print_Job {
- public:
-  explicit Print_Job(ui::Printer& printer) : printer_(printer) { printer_.begin_job(); }
-  ~Print_Job() { end(); }
-  Print_Job(const Print_Job&) = delete;
-  Print_Job& operator=(const Print_Job&) = delete;
-  void end() {
-    if (open_) printer_.end_job();
-    open_ = false;
-  }
-
- private:
-  ui::Printer& printer_;
-  bool open_ = true;
-};
-
 // One run of the screens, step by step. Each step returns "" when it went through, else what
 // could not be done.
 class Batch_Road {
@@ -84,11 +70,8 @@ class Batch_Road {
                                      &Batch_Road::print_report,       &Batch_Road::save_results};
     for (Step step : steps)
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
-    return "";
+    return put_report_in_place();
   }
-
-  // The file the report's printer wrote to, once printing has begun ("" for a printer without files).
-  const std::string& report_file() const { return report_file_; }
 
  private:
   std::string load_conditions() {
@@ -149,30 +132,25 @@ class Batch_Road {
     return "";
   }
 
-  // Every printout in one job: the conditions, the data sheet, the standard plot, the fitted
-  // curves (the range and the fit as chosen) and the three result tables.
+  // The whole report of the results screen (the range and the fit as chosen), as one job whose
+  // file waits beside its place until the result file is saved.
   std::string print_report() {
     if (options_.pdf.empty()) return "";
-    ui::Printer& printer = platform_.printer();
-    Print_Job job(printer);
-    report_file_ = printer.destination();
-    const auto failed = [this](const char* printout) {
-      return "PDF ファイルを作成できませんでした: " + options_.pdf + " (" + printout + ")";
-    };
-    if (!print(Screen::Conditions)) return failed("条件設定");
-    if (!print(Screen::Data)) return failed("データ");
-    if (!click(Screen::Graph, target::Switch_View) || state_.Plot_Stage != 1 || !print(Screen::Graph))
-      return failed("スタンダード　プロット");
-    if (!click(Screen::Graph, target::Switch_View) || !range_in_force() || !fit_in_force() || !print(Screen::Graph))
-      return failed("検量線");
-    if (options_.model != Logit_Log &&
-        (!click(Screen::Graph, target::Models) || !model_in_force() || !print(Screen::Model)))
-      return failed("検量線モデルの比較");
-    for (const auto& table : Result_Tables)
-      if (!show_table(table.button, table.kind) || !print(Screen::Result)) return failed("測定結果");
-    job.end();
-    if (!printer.failure().empty() || (!report_file_.empty() && !std::filesystem::exists(report_file_)))
-      return failed("書き込み");
+    ui::Job job;
+    job.keep_file_aside = true;
+    const auto outcome = Print_Report(program_, job);
+    if (!outcome || outcome->status != ui::Job_Outcome::Status::Printed)
+      return outcome && !outcome->failure.empty() ? outcome->failure
+                                                  : "PDF ファイルを作成できませんでした: " + options_.pdf;
+    report_ = *outcome;
+    return "";
+  }
+
+  // Last, once the result file is saved: the report replaces the file of its name.
+  std::string put_report_in_place() {
+    if (!report_) return "";
+    if (std::string failure = platform_.printer().commit_file(); !failure.empty()) return failure;
+    platform_.message(ui::job_outcome_text(*report_));
     return "";
   }
 
@@ -213,8 +191,6 @@ class Batch_Road {
   bool show_table(int button, Result_Kind kind) {
     return click(Screen::Result, button) && state_.Result_Table == static_cast<Integer>(kind);
   }
-
-  bool print(Screen which) { return click(which, target::Print) && platform_.printer().failure().empty(); }
 
   // Why the standard curve cannot be reached yet, as a parenthesis, or "".
   std::string incompleteness() {
@@ -270,7 +246,7 @@ class Batch_Road {
   Batch_Platform& platform_;
   Program program_;
   Assay_State& state_;
-  std::string report_file_;
+  std::optional<ui::Job_Outcome> report_;  // printed, its file not yet in place
 };
 
 }  // namespace
@@ -286,7 +262,7 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
     platform.message(folder.failure());
     return Exit_Failed;
   }
-  std::string failure, report_file;
+  std::string failure;
   {
     Batch_Road road(options, platform);  // the screens let go of the scratch file before the folder goes
     try {
@@ -294,11 +270,9 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
     } catch (const std::exception& error) {  // out of memory, say: stop as at any failure
       failure = std::string("処理を中止しました: ") + error.what();
     }
-    report_file = road.report_file();
   }
   if (failure.empty()) return Exit_Done;
-  std::error_code ignored;
-  if (!report_file.empty()) std::filesystem::remove(report_file, ignored);
+  platform.printer().discard_file();  // a report printed before the failure never takes its place
   platform.message(failure);
   return Exit_Failed;
 }

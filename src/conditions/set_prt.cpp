@@ -2,10 +2,12 @@
 #include <algorithm>
 
 #include "conditions/reg_set.h"
+#include "conditions/set_prt.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
+#include "ui/print_job.h"
 
 namespace quorin {
 
@@ -31,10 +33,9 @@ constexpr Printed_Field Printed_Fields[] = {
 
 }  // namespace
 
-void Set_PRT(Program& program) {
+void print_conditions(Program& program, ui::Printer& printer) {
   program.load(Screen::Conditions);
   const auto& screen = *program.screen_as<Reg_Set>(Screen::Conditions);
-  ui::Printer& printer = program.platform.printer();
 
   printer.print("");
   printer.print("");
@@ -51,9 +52,12 @@ void Set_PRT(Program& program) {
     printer.print("");
   }
   printer.end_document();
+}
 
-  if (const std::string finished = ui::print_finished_text(printer); !finished.empty())
-    program.platform.message(finished);
+void Set_PRT(Program& program) {
+  const ui::Job_Outcome outcome =
+      ui::run_print_job(program.platform, 1, [&](ui::Printer& printer) { print_conditions(program, printer); });
+  ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/true);
 }
 
 }  // namespace quorin

@@ -1,12 +1,15 @@
 // The data printout: the sheet's rows, 50 to a page under the assay's identification, each page
 // ruled, numbered and sent as a document of its own.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
+#include "data/data_prt.h"
 #include "data/reg_data.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
+#include "ui/print_job.h"
 
 namespace quorin {
 
@@ -48,19 +51,59 @@ void finish_page(ui::Printer& printer, long page, long last_line) {
   printer.end_document();
 }
 
+// The counts the printout prints: the sheet's scratch file while the sheet is open, else the
+// count tables (what the sheet shows when it is opened), for the whole report.
+class Printed_Counts {
+ public:
+  explicit Printed_Counts(Program& program) : sheet_(program.screen_as<Reg_Data>(Screen::Data)) {
+    if (sheet_ != nullptr) {
+      layout_ = sheet_->layout();
+      return;
+    }
+    layout_ = Sheet_Layout::of(program.state);
+    if (!layout_.fits_tables()) {
+      layout_ = {};
+      return;
+    }
+    tables_.reserve(static_cast<std::size_t>(layout_.total()));
+    for_each_tube(std::as_const(program.state), layout_, [this](const Long& count, long, long) {
+      tables_.push_back({count, 0, 0});
+    });
+  }
+  const Sheet_Layout& layout() const { return layout_; }
+  // Records first .. first + rows - 1 into out; false when the scratch file cannot be read.
+  bool read(long first, long rows, Cell_Rec* out) {
+    if (sheet_ != nullptr) return sheet_->scratch().read(first, rows, out);
+    std::copy_n(tables_.begin() + (first - 1), rows, out);
+    return true;
+  }
+
+ private:
+  Reg_Data* sheet_;
+  Sheet_Layout layout_;
+  std::vector<Cell_Rec> tables_;
+};
+
+long pages_of(const Sheet_Layout& layout) { return (layout.total() + Page_Tubes - 1) / Page_Tubes; }
+
 }  // namespace
 
-void Data_PRT(Program& program) {
-  auto* sheet = program.screen_as<Reg_Data>(Screen::Data);
-  if (sheet == nullptr) return;
+long data_sheet_pages(const Program& program) {
+  const auto* sheet = program.screen_as<Reg_Data>(Screen::Data);
+  if (sheet != nullptr) return pages_of(sheet->layout());
+  const Sheet_Layout layout = Sheet_Layout::of(program.state);
+  return layout.fits_tables() ? pages_of(layout) : 0;
+}
+
+void print_data_sheet(Program& program, ui::Printer& printer) {
   const Assay_State& state = program.state;
-  const Sheet_Layout& layout = sheet->layout();
-  ui::Printer& printer = program.platform.printer();
+  Printed_Counts counts(program);
+  const Sheet_Layout& layout = counts.layout();
   std::vector<Cell_Rec> records(Page_Tubes);
 
-  for (long first = 1, page = 1; first <= layout.total(); first += Page_Tubes, ++page) {
+  for (long first = 1, page = 1; first <= layout.total() && !printer.stopped(); first += Page_Tubes, ++page) {
     const long rows = std::min(Page_Tubes, layout.total() - first + 1);
-    if (!sheet->scratch().read(first, rows, records.data())) return;
+    if (!counts.read(first, rows, records.data())) return;
     print_heading(printer, state);
     for (long j = 1; j <= rows; ++j) {
       const long row = first + j - 1;
@@ -74,6 +117,13 @@ void Data_PRT(Program& program) {
     }
     finish_page(printer, page, 10 + rows);
   }
+}
+
+void Data_PRT(Program& program) {
+  if (program.screen(Screen::Data) == nullptr) return;
+  const ui::Job_Outcome outcome = ui::run_print_job(program.platform, data_sheet_pages(program),
+                                                    [&](ui::Printer& printer) { print_data_sheet(program, printer); });
+  ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/false);
 }
 
 }  // namespace quorin

@@ -14,6 +14,7 @@
 #include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
+#include "ui/print_job.h"
 
 namespace quorin {
 
@@ -115,15 +116,18 @@ void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_St
   for (int j = 0; j <= n - 1; ++j) page.text(800 + 5000.0 * j / (n - 1), frame_bottom, "STD" + text::bare_text(j + 1));
 }
 
-void print_standard_page(Program& program) {
+}  // namespace
+
+void print_standard_page(Program& program, ui::Printer& printer) {
   const Assay_State& s = program.state;
   if (const std::string problem = plot_problem(s); !problem.empty()) return program.platform.message(problem);
-  Scaled_Page page(program.platform.printer(),
-                   page_scale(program.platform.printer().printable_height(), Standard_Page_Height));
+  Scaled_Page page(printer, page_scale(printer.printable_height(), Standard_Page_Height));
   print_standard_plot(page, s, Percent_Plot);
   print_standard_plot(page, s, Logit_Plot);
   page.end();
 }
+
+namespace {
 
 std::string coefficient_text(double value, bool available) {
   return available ? text::Format(value, "######0.0000000") : No_Value_Text;
@@ -194,10 +198,11 @@ void print_regression_block(Scaled_Page& page, const Assay_State& s, int w) {
   page.text(600, top + 3900, "-3.0");
 }
 
-void print_regression_page(Program& program) {
+}  // namespace
+
+void print_regression_page(Program& program, ui::Printer& printer) {
   Assay_State& s = program.state;
-  Scaled_Page page(program.platform.printer(),
-                   page_scale(program.platform.printer().printable_height(), Regression_Page_Height));
+  Scaled_Page page(printer, page_scale(printer.printable_height(), Regression_Page_Height));
   // The blocks load each weighting's coefficients in turn; the current fit is put back after them.
   std::array<double, 6> current{};
   for (int m = 0; m < 6; ++m) current[m] = s.Reg_Work(29 + m);
@@ -210,18 +215,21 @@ void print_regression_page(Program& program) {
   page.end();
 }
 
-}  // namespace
-
 double page_scale(double printable_height, double layout_height) {
   return printable_height > 0 ? std::min(1.0, printable_height / layout_height) : 1.0;
 }
 
+long standard_page_count(const Program& program) { return plot_problem(program.state).empty() ? 1 : 0; }
+
 void Graph_PRT(Program& program) {
-  switch (program.state.Plot_Stage) {
-    case 1: print_standard_page(program); break;
-    case 2: print_regression_page(program); break;
-    default: break;  // nothing drawn yet: nothing to print
-  }
+  const Integer stage = program.state.Plot_Stage;
+  if (stage != 1 && stage != 2) return;  // nothing drawn yet: nothing to print
+  const long pages = stage == 1 ? standard_page_count(program) : 1;
+  const ui::Job_Outcome outcome = ui::run_print_job(program.platform, pages, [&](ui::Printer& printer) {
+    if (stage == 1) print_standard_page(program, printer);
+    else print_regression_page(program, printer);
+  });
+  ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/false);
 }
 
 }  // namespace quorin

@@ -1,8 +1,21 @@
 #pragma once
-// The graph printout's page size. Graph_PRT itself is declared with the other screen procedures
-// (state/screen_procedures.h).
+// The graph printout's pages and their size. Graph_PRT itself, the curve screen's print job, is
+// declared with the other screen procedures (state/screen_procedures.h).
+
+#include "ui/printer.h"
 
 namespace quorin {
+
+class Program;
+
+// The page of the standards (B/B0 and logit plots); nothing, after telling the user why, when
+// the concentrations cannot be plotted.
+void print_standard_page(Program& program, ui::Printer& printer);
+// The pages print_standard_page prints now: 1, or 0 when the concentrations cannot be plotted.
+long standard_page_count(const Program& program);
+// The page of the four weightings with their fitted curves, equations and ED50 values, from the
+// last regression; the selected fit stays the current one.
+void print_regression_page(Program& program, ui::Printer& printer);
 
 // The heights the two pages are laid out for: the standard plot page ends with the standard
 // labels under the logit plot; the regression page stacks four blocks of 4000 twips, the last

@@ -15,12 +15,19 @@ std::string program_folder() {
 }
 
 std::vector<std::string> help_folders() {
-  std::error_code error;
   std::vector<std::string> folders;
-  const fs::path working = fs::current_path(error);
-  if (!error) folders.push_back(working.string());
-  const std::string own = program_folder();
-  if (!own.empty() && (folders.empty() || !fs::equivalent(folders.front(), own, error))) folders.push_back(own);
+  auto add = [&folders](const fs::path& folder) {
+    std::error_code error;
+    for (const std::string& earlier : folders)
+      if (fs::equivalent(earlier, folder, error)) return;
+    folders.push_back(folder.lexically_normal().string());
+  };
+  std::error_code error;
+  if (const fs::path working = fs::current_path(error); !error) add(working);
+  if (const std::string own = program_folder(); !own.empty()) {
+    add(own);
+    add(fs::path(own).parent_path() / "share" / "quorin");
+  }
   return folders;
 }
 

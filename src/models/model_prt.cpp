@@ -6,11 +6,13 @@
 
 #include "graph/graph_prt.h"
 #include "models/model_plot.h"
+#include "models/model_prt.h"
 #include "models/model_table.h"
 #include "models/result_curve.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
+#include "ui/print_job.h"
 
 namespace quorin {
 
@@ -94,14 +96,12 @@ void print_table(Page& page, const std::vector<Model_Row>& rows, const std::stri
 
 }  // namespace
 
-void Model_PRT(Program& program) {
+void print_model_page(Program& program, ui::Printer& printer) {
   Assay_State& state = program.state;
-  if (state.Plot_Stage != 2) return program.platform.message("検量線が描かれていないため、印刷できません");
   const Model_Comparison comparison = compare_models(state, state.Model_Weight);
   const std::vector<Model_Row> rows = model_table(comparison, false);
   const std::string problems = model_problems(comparison);
   const auto lines = static_cast<double>(rows.size() + 1 + std::count(problems.begin(), problems.end(), '\n'));
-  ui::Printer& printer = program.platform.printer();
   Page page(printer, page_scale(printer.printable_height(), Table_Top + Row_Step * (lines + 1)));
 
   page.font(14);
@@ -113,8 +113,15 @@ void Model_PRT(Program& program) {
   print_picture(page, state, comparison);
   print_table(page, rows, problems);
   page.end();
-  if (const std::string finished = ui::print_finished_text(printer); !finished.empty())
-    program.platform.message(finished);
+}
+
+long model_page_count(const Program& program) { return model_in_use(program.state) ? 1 : 0; }
+
+void Model_PRT(Program& program) {
+  if (program.state.Plot_Stage != 2) return program.platform.message("検量線が描かれていないため、印刷できません");
+  const ui::Job_Outcome outcome =
+      ui::run_print_job(program.platform, 1, [&](ui::Printer& printer) { print_model_page(program, printer); });
+  ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/true);
 }
 
 }  // namespace quorin

@@ -25,7 +25,7 @@ Column_Place column_place(int j) {
 }  // namespace
 
 Reg_Result::Reg_Result(Program& program)
-    : Work_Screen("測定結果", 12255, 8280),
+    : Work_Screen("測定結果", 12255, 8760),
       VScroll1(add<ui::Scroll_Bar>("VScroll1", 11520, Body_Top, 255, 7215, /*vertical=*/true)),
       program_(program) {
   for (int j = 0; j < Columns; ++j) {
@@ -55,8 +55,9 @@ Reg_Result::Reg_Result(Program& program)
       {target::Sample_Table, 2760, 7800, "サンプル値"},  {target::Standard_Curve, 4320, 7800, "検量線表示"},
       {target::Data_Sheet, 5640, 7800, "データ入力"},    {target::Conditions, 6960, 7800, "条件設定"},
       {target::Print, 8280, 7800, "結果印刷"},           {target::Save, 9600, 7800, "結果保存"},
-      {target::Exit, 10920, 7800, "終　　　了"},         {target::Open_File, 13000, 5520, "検量線表示"},
-      {target::Results, 13000, 5520, "検量線表示"},      {target::Switch_View, 13000, 6000, "条件設定"},
+      {target::Whole_Report, 8280, 8280, "一括印刷"},    {target::Exit, 10920, 7800, "終　　　了"},
+      {target::Open_File, 13000, 5520, "検量線表示"},    {target::Results, 13000, 5520, "検量線表示"},
+      {target::Switch_View, 13000, 6000, "条件設定"},
   };
   for (const Button& b : buttons) {
     ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1215, 375);

@@ -5,6 +5,7 @@
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
+#include "ui/print_job.h"
 
 namespace quorin {
 
@@ -107,9 +108,10 @@ Row summary_row(const Assay_State& s, Result_Kind kind, Long item) {
 // runs through a digit (at 12 points the last two characters of a field crossed the next rule).
 constexpr double Row_Font = 10;
 
+// Lays the rows out in pages; without a printer it only counts the pages.
 class Page_Writer {
  public:
-  Page_Writer(ui::Printer& printer, const Layout& layout, std::string title)
+  Page_Writer(ui::Printer* printer, const Layout& layout, std::string title)
       : printer_(printer), layout_(layout), title_(std::move(title)) {}
 
   bool page_open() const { return line_ > 1; }
@@ -119,80 +121,102 @@ class Page_Writer {
   // A tube row opens a page when none is open; its item's summary row follows it directly.
   void tube_row(const Row& cells) {
     if (!page_open()) header();
-    printer_.set_font_size(Row_Font);
+    if (printer_ != nullptr) printer_->set_font_size(Row_Font);
     print_row(cells);
   }
   void summary_row(const Row& cells) { print_row(cells); }
 
   void finish_page() {
     ++line_;
-    const double bottom = Row_Step * line_;
-    printer_.rectangle(0, Header_Top, layout_.width, bottom);
-    for (int c = 1; c <= layout_.inner_rules; ++c) printer_.line(Column_Step * c, Header_Top, Column_Step * c, bottom);
-    for (int r = 4; r < line_; ++r) printer_.line(0, Row_Step * r, layout_.width, Row_Step * r);
-    printer_.end_document();
+    if (printer_ != nullptr) rule_and_end();
     line_ = 1;
     ++page_;
   }
 
  private:
+  void rule_and_end() {
+    ui::Printer& printer = *printer_;
+    const double bottom = Row_Step * line_;
+    printer.rectangle(0, Header_Top, layout_.width, bottom);
+    for (int c = 1; c <= layout_.inner_rules; ++c) printer.line(Column_Step * c, Header_Top, Column_Step * c, bottom);
+    for (int r = 4; r < line_; ++r) printer.line(0, Row_Step * r, layout_.width, Row_Step * r);
+    printer.end_document();
+  }
+
   void header() {
-    printer_.set_font_size(14);
-    printer_.set_position(0, Row_Step);
-    printer_.print(title_, false);
-    printer_.set_font_size(8);
-    printer_.set_current_x(9600);
-    printer_.print("Page." + general_number(page_), false);
-    for (std::size_t c = 0; c < layout_.headers.size(); ++c) {
-      printer_.set_position(Column_Step * static_cast<double>(c), Header_Top);
-      printer_.print(layout_.headers[c], false);
-    }
     line_ = 3;
+    if (printer_ == nullptr) return;
+    ui::Printer& printer = *printer_;
+    printer.set_font_size(14);
+    printer.set_position(0, Row_Step);
+    printer.print(title_, false);
+    printer.set_font_size(8);
+    printer.set_current_x(9600);
+    printer.print("Page." + general_number(page_), false);
+    for (std::size_t c = 0; c < layout_.headers.size(); ++c) {
+      printer.set_position(Column_Step * static_cast<double>(c), Header_Top);
+      printer.print(layout_.headers[c], false);
+    }
   }
 
   void print_row(const Row& cells) {
     ++line_;
+    if (printer_ == nullptr) return;
     for (const Cell& cell : cells) {
-      printer_.set_position(cell.x, Row_Step * line_);
-      printer_.print(cell.text, false);
+      printer_->set_position(cell.x, Row_Step * line_);
+      printer_->print(cell.text, false);
     }
   }
 
-  ui::Printer& printer_;
+  ui::Printer* printer_;
   const Layout& layout_;
   std::string title_;
   int line_ = 1;  // L: the line of the last row printed on the open page; 1 before its header
   int page_ = 1;
 };
 
-}  // namespace
-
-int print_result_table(const Assay_State& state, Result_Kind kind, ui::Printer& printer) {
-  Page_Writer pages(printer, layout_of(kind), table_title(state, kind));
+// Walks the table's rows through the pages; the rows' texts are made only when there is a
+// printer. Stops at the end of a page once the printer's job has stopped.
+long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer) {
+  Page_Writer pages(printer, layout_of(kind), printer != nullptr ? table_title(state, kind) : "");
   const Long items = item_count(state, kind);
   Long tube_number = 0;
   for (Long item = 1; item <= items; ++item) {
     const int tubes = measured_tubes(state, kind, item);
     for (int t = 1; t <= tubes; ++t) {
-      pages.tube_row(tube_row(state, kind, item, t, ++tube_number));
-      if (t == tubes) pages.summary_row(summary_row(state, kind, item));
-      if (pages.page_full()) pages.finish_page();
+      ++tube_number;
+      pages.tube_row(printer != nullptr ? tube_row(state, kind, item, t, tube_number) : Row{});
+      if (t == tubes) pages.summary_row(printer != nullptr ? summary_row(state, kind, item) : Row{});
+      if (pages.page_full()) {
+        pages.finish_page();
+        if (printer != nullptr && printer->stopped()) return pages.pages();
+      }
     }
   }
   if (pages.page_open()) pages.finish_page();
   return pages.pages();
 }
 
+}  // namespace
+
+long result_table_pages(const Assay_State& state, Result_Kind kind) { return lay_out(state, kind, nullptr); }
+
+long print_result_table(const Assay_State& state, Result_Kind kind, ui::Printer& printer) {
+  return lay_out(state, kind, &printer);
+}
+
 void Result_PRT(Program& program) {
   const Integer table = program.state.Result_Table;
-  ui::Printer& printer = program.platform.printer();
   const bool printable = table >= 1 && table <= 3;
-  if (!printable || print_result_table(program.state, static_cast<Result_Kind>(table), printer) == 0) {
+  const auto kind = static_cast<Result_Kind>(table);
+  const long pages = printable ? result_table_pages(program.state, kind) : 0;
+  if (pages == 0) {
     program.platform.message("印刷する測定結果がありません");
     return;
   }
-  if (const std::string finished = ui::print_finished_text(printer); !finished.empty())
-    program.platform.message(finished);
+  const ui::Job_Outcome outcome = ui::run_print_job(
+      program.platform, pages, [&](ui::Printer& printer) { print_result_table(program.state, kind, printer); });
+  ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/true);
 }
 
 }  // namespace quorin

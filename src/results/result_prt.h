@@ -9,7 +9,11 @@
 namespace quorin {
 
 // Prints one of the three printable tables and returns the number of pages printed (0 when
-// no item has a measured tube). The page that holds the last row is always finished.
-int print_result_table(const Assay_State& state, Result_Kind kind, ui::Printer& printer);
+// no item has a measured tube). The page that holds the last row is always finished; a job
+// that stops (cancelled, failed) ends the printout at the end of its page.
+long print_result_table(const Assay_State& state, Result_Kind kind, ui::Printer& printer);
+
+// The pages print_result_table prints for the table now.
+long result_table_pages(const Assay_State& state, Result_Kind kind);
 
 }  // namespace quorin

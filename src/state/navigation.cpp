@@ -9,9 +9,8 @@ namespace quorin {
 
 namespace {
 
+// Each printout runs its own print job and tells the user how it ended.
 void print_for(Program& program) {
-  ui::Printer& printer = program.platform.printer();
-  printer.begin_job();
   switch (static_cast<Screen>(program.state.Screen_No)) {
     case Screen::Conditions: Set_PRT(program); break;
     case Screen::Data: Data_PRT(program); break;
@@ -20,9 +19,6 @@ void print_for(Program& program) {
     case Screen::Model: Model_PRT(program); break;
     default: break;
   }
-  printer.end_job();
-  if (const std::string failure = printer.failure(); !failure.empty())
-    program.platform.message("印刷できませんでした\n" + failure);
 }
 
 void exit_program(Program& program) {
@@ -107,6 +103,9 @@ void Command_Exec(Program& program, int target) {
       Model_Disp(program);  // afresh also when it was in front already
       break;
     case target::Printer_Setup: program.platform.printer_setup(); break;
+    case target::Whole_Report:
+      if (state.Screen_No == screen_no(Screen::Result)) Report_PRT(program);
+      break;
     case target::Help: program.show(Screen::Help); break;
     default: break;  // 13, 14 and anything else: nothing
   }

@@ -18,6 +18,8 @@ std::unique_ptr<ui::Form> Make_Reg_Result(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Help(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Model(Program& program);
 
+// The print procedures (X_PRT) each run one print job and tell the user how it ended.
+
 // Conditions screen: load a condition file; print the conditions.
 void Condition_Load(Program& program);
 void Set_PRT(Program& program);
@@ -42,13 +44,15 @@ void Graph_PRT(Program& program);
 void Model_Disp(Program& program);
 void Model_PRT(Program& program);
 
-// Results screen (loaded by the caller): the four tables, the result file, the printout.
+// Results screen (loaded by the caller): the four tables, the result file, the printout, and
+// the whole report (every printout of the assay as one job; report/).
 void Standard_Disp(Program& program);
 void STDCONC_Disp(Program& program);
 void Sera_Disp(Program& program);
 void Sample_Disp(Program& program);
 void Result_Output(Program& program);
 void Result_PRT(Program& program);
+void Report_PRT(Program& program);
 
 // The computations run before the tables and plots, always afresh from the assay state. Those
 // that read concentrations off the curve return false, after telling the user why, when the

@@ -15,7 +15,7 @@ namespace quorin::text {
 namespace {
 
 // The system's reason in Japanese for the common cases, otherwise the system's own text.
-std::string reason(int error) {
+std::string reason_of(int error) {
   switch (error) {
     case ENOENT: return "ファイルまたはフォルダがありません";
     case EACCES:
@@ -36,11 +36,7 @@ std::string reason(int error) {
 constexpr const char* Not_Regular = "通常のファイルではありません";
 
 std::string open_failed(const std::string& path, int error) {
-  return "ファイルを開けません: " + path + " (" + reason(error) + ")";
-}
-
-std::string save_failed(const std::string& path, int error) {
-  return "ファイルを保存できません: " + path + " (" + reason(error) + ")";
+  return "ファイルを開けません: " + path + " (" + reason_of(error) + ")";
 }
 
 class File_Descriptor {
@@ -52,12 +48,6 @@ class File_Descriptor {
   File_Descriptor(const File_Descriptor&) = delete;
   File_Descriptor& operator=(const File_Descriptor&) = delete;
   int get() const { return fd_; }
-  // Closes now and reports the error of close (a late write error of some file systems).
-  int close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
 
  private:
   int fd_;
@@ -169,41 +159,86 @@ bool looks_binary(std::string_view bytes) {
 }
 
 std::string save_file(const std::string& path, std::string_view bytes) {
-  if (path.empty()) return save_failed(path, ENOENT);
+  Atomic_File file(path);
+  file.write(bytes);
+  return file.commit();
+}
+
+Atomic_File::Atomic_File(std::string path) : path_(std::move(path)), target_(path_) {
+  if (path_.empty()) {
+    fail(ENOENT);
+    return;
+  }
   // Saving through a symbolic link replaces the file it points to, not the link.
-  std::string target = path;
   struct stat link_info {};
-  if (::lstat(path.c_str(), &link_info) == 0 && S_ISLNK(link_info.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      target = real;
+  if (::lstat(path_.c_str(), &link_info) == 0 && S_ISLNK(link_info.st_mode)) {
+    if (char* real = ::realpath(path_.c_str(), nullptr)) {
+      target_ = real;
       std::free(real);
     }
   }
   struct stat old_info {};
-  const bool exists = ::stat(target.c_str(), &old_info) == 0;
-  if (exists && S_ISDIR(old_info.st_mode)) return save_failed(path, EISDIR);
+  const bool exists = ::stat(target_.c_str(), &old_info) == 0;
+  if (exists && S_ISDIR(old_info.st_mode)) {
+    fail(EISDIR);
+    return;
+  }
   // A device, a pipe or a socket would be replaced by a plain file (root may create files in /dev).
-  if (exists && !S_ISREG(old_info.st_mode)) return "ファイルを保存できません: " + path + " (" + Not_Regular + ")";
-
-  std::string temp = target + ".quorin-tmp-XXXXXX";
-  File_Descriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (fd.get() < 0) return save_failed(path, errno);
-
-  auto give_up = [&](int error) {
-    ::unlink(temp.c_str());
-    return save_failed(path, error);
-  };
+  if (exists && !S_ISREG(old_info.st_mode)) {
+    reason_ = Not_Regular;
+    return;
+  }
+  temp_ = target_ + ".quorin-tmp-XXXXXX";
+  fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
+  if (fd_ < 0) {
+    temp_.clear();
+    fail(errno);
+    return;
+  }
   // The saved file keeps the permissions of the file it replaces, or gets those of a new file.
-  const mode_t mode = exists ? (old_info.st_mode & 07777) : default_file_mode();
-  if (::fchmod(fd.get(), mode) != 0) return give_up(errno);
-  if (!write_all(fd.get(), bytes)) return give_up(errno);
-  if (::fsync(fd.get()) != 0) return give_up(errno);
-  if (fd.close() != 0) return give_up(errno);
-  if (::rename(temp.c_str(), target.c_str()) != 0) return give_up(errno);
+  mode_ = exists ? (old_info.st_mode & 07777) : default_file_mode();
+  if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0) fail(errno);
+}
 
+Atomic_File::~Atomic_File() { discard(); }
+
+bool Atomic_File::fail(int error) {
+  if (reason_.empty()) reason_ = reason_of(error);
+  return false;
+}
+
+std::string Atomic_File::failure() const {
+  return reason_.empty() ? std::string() : "ファイルを保存できません: " + path_ + " (" + reason_ + ")";
+}
+
+bool Atomic_File::write(std::string_view bytes) {
+  if (!reason_.empty() || fd_ < 0) return false;
+  return write_all(fd_, bytes) || fail(errno);
+}
+
+void Atomic_File::discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+  temp_.clear();
+}
+
+std::string Atomic_File::commit() {
+  if (reason_.empty() && fd_ >= 0) {
+    if (::fsync(fd_) != 0) fail(errno);
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0) fail(errno);
+    if (reason_.empty() && ::rename(temp_.c_str(), target_.c_str()) != 0) fail(errno);
+  }
+  if (!reason_.empty()) {
+    discard();
+    return failure();
+  }
+  temp_.clear();
   // Make the rename itself durable (best effort: some file systems refuse fsync on a folder).
-  const std::size_t slash = target.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const std::size_t slash = target_.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target_.substr(0, slash);
   const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder_fd >= 0) {
     ::fsync(folder_fd);

@@ -56,6 +56,38 @@ bool looks_binary(std::string_view bytes);
 // or a socket is refused and left alone.
 std::string save_file(const std::string& path, std::string_view bytes);
 
+// The same safe save for a file written piece by piece (a PDF report): the pieces go to the
+// temporary file, and the target is replaced only by commit(), when every write, the flush and
+// the close succeeded. The first failure is kept and every later write is refused; a file that is
+// not committed is removed when the object goes, leaving the target as it was.
+class Atomic_File {
+ public:
+  explicit Atomic_File(std::string path);  // creates the temporary file, or notes why it cannot
+  ~Atomic_File();
+  Atomic_File(const Atomic_File&) = delete;
+  Atomic_File& operator=(const Atomic_File&) = delete;
+
+  bool write(std::string_view bytes);
+  // Puts the file in place; "" on success, else the message (as save_file gives it).
+  std::string commit();
+  // Removes the temporary file; the target stays as it was.
+  void discard();
+  // The message of the first failure, "" while all is well.
+  std::string failure() const;
+  // The reason alone ("ディスクの空きがありません"), "" while all is well.
+  const std::string& reason() const { return reason_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  bool fail(int error);
+  std::string path_;    // as given, for messages
+  std::string target_;  // the file replaced (a symbolic link's file)
+  std::string temp_;    // "" once committed or discarded
+  int fd_ = -1;
+  unsigned mode_ = 0;
+  std::string reason_;
+};
+
 // Builds the bytes of a code page 932 text file line by line, each line ended by CR LF.
 class Line_Writer {
  public:

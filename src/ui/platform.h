@@ -1,7 +1,9 @@
 #pragma once
 // The services of the window system that the program calls: message boxes, file dialogs, the
-// printer setup dialog, the printer itself, and letting pending events be drawn.
+// printer setup dialog, the printer itself, the progress of long jobs, and letting pending
+// events be drawn.
 
+#include <memory>
 #include <string>
 
 #include "ui/printer.h"
@@ -28,6 +30,10 @@ class Platform {
   virtual Printer& printer() = 0;
   // Lets the window system draw what has changed before a long step goes on.
   virtual void process_events() = 0;
+  // Follows a print job of `planned` pages: what it does and the pages done are shown, with a
+  // way to cancel, once the job has taken about a second. Ends when the object goes; nullptr
+  // where progress cannot be shown.
+  virtual std::unique_ptr<Progress> start_progress(const std::string& what, long planned) = 0;
   // Ends the program (after the current event).
   virtual void quit() = 0;
 };

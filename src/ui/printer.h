@@ -2,14 +2,37 @@
 // The printer as the printouts use it: a page in twips from the top left of the printable area,
 // y growing downwards, a current position, a font size and a draw style. Text is placed with its
 // top at the current y. Printing with a line end moves to x = 0 and down one text line;
-// without, the current x moves past the text. end_document() sends what was drawn as a
-// document of its own.
+// without, the current x moves past the text. end_document() sends what was drawn as a page.
 
 #include <string>
 
 #include "ui/controls.h"
 
 namespace quorin::ui {
+
+// The progress of a long job as the user follows it: steps done of the steps planned.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  // `done` steps are finished; false once the user has asked to cancel.
+  virtual bool advance(long done) = 0;
+};
+
+// How a print job runs.
+struct Job {
+  Progress* progress = nullptr;  // told after every page
+  bool one_document = false;     // the pages go to a printer as one document, not one each
+  bool keep_file_aside = false;  // a finished PDF file waits for commit_file() before it replaces its target
+};
+
+// How a print job ended.
+struct Job_Outcome {
+  enum class Status { Printed, Cancelled, Failed };
+  Status status = Status::Printed;
+  std::string destination;  // the PDF file written, "" for a printer
+  std::string failure;      // for Failed: why, in one line
+  long pages = 0;           // pages sent
+};
 
 class Printer {
  public:
@@ -36,12 +59,24 @@ class Printer {
   virtual void rectangle(double x1, double y1, double x2, double y2) = 0;  // unfilled
   virtual void circle(double x, double y, double radius) = 0;
   virtual void point(double x, double y) = 0;
-  virtual void end_document() = 0;
+  // Sends what was drawn as a page: a document of its own, or the next page of a one-document
+  // job; the position goes back to the top left. Counts the page and tells the job's progress,
+  // which may cancel the job.
+  void end_document();
 
-  // A job groups the documents of one printout: begin before the printout, end after it.
-  virtual void begin_job() {}
-  virtual void end_job() {}
-  // Where the job went, for the completion message ("" for a printer; a PDF file's path).
+  // A job groups the pages of one printout, or of the whole report: begin before, end after.
+  // Nothing reaches a PDF file's place before the job has ended well.
+  void begin_job(const Job& job = {});
+  Job_Outcome end_job();
+  // True once the job was cancelled or has failed: a printout stops at its next page.
+  bool stopped() const { return cancelled_ || !failure().empty(); }
+
+  // A file kept aside by its job (Job::keep_file_aside) is put in place, or dropped. Commit
+  // returns "" or why the file could not be put in place.
+  virtual std::string commit_file() { return ""; }
+  virtual void discard_file() {}
+
+  // Where the job goes, for the completion message ("" for a printer; a PDF file's path).
   virtual std::string destination() const { return ""; }
   // Why the job could not be printed, or "" while all is well.
   virtual std::string failure() const { return ""; }
@@ -55,15 +90,22 @@ class Printer {
   // Height of one text line in twips at the current font size.
   virtual double line_height() const { return font_size_ * 20 * 1.2; }
   virtual void font_changed() {}
+  virtual void send_document() = 0;
+  virtual void start_job(const Job&) {}
+  // Ends the device's side of the job; a cancelled job leaves no file behind.
+  virtual void finish_job(bool /*cancelled*/) {}
 
  private:
   double x_ = 0, y_ = 0;
   double font_size_ = 10;
   Draw_Style draw_style_ = Draw_Style::Solid;
+  Progress* progress_ = nullptr;
+  long pages_done_ = 0;
+  bool cancelled_ = false;
 };
 
-// The message a printout closes with: "印刷が終了しました", followed by the PDF file's path when
-// the job went to one; "" when the job failed (the failure is reported once, by whoever ends the job).
-std::string print_finished_text(const Printer& printer);
+// What the user is told when a job has ended: "印刷が終了しました" (with the PDF file's path when
+// it went to one), "印刷を中止しました", or "印刷できませんでした" with the reason.
+std::string job_outcome_text(const Job_Outcome& outcome);
 
 }  // namespace quorin::ui

@@ -16,7 +16,6 @@ class Recording_Printer : public Printer {
   void rectangle(double x1, double y1, double x2, double y2) override;
   void circle(double x, double y, double radius) override;
   void point(double x, double y) override;
-  void end_document() override { ops_.push_back("end"); }
 
   // A4 portrait less 12 mm margins at top and bottom, as the PDF output lays out its pages.
   double printable_height() const override { return page_height; }
@@ -33,6 +32,7 @@ class Recording_Printer : public Printer {
  protected:
   double draw_text(const std::string& text, bool line_end) override;
   void font_changed() override;
+  void send_document() override { ops_.push_back("end"); }
 
  private:
   void record_style();

@@ -2,6 +2,26 @@
 
 namespace quorin::ui {
 
+namespace {
+class Scripted_Progress : public Progress {
+ public:
+  Scripted_Progress(Scripted_Platform& platform, std::size_t index) : platform_(platform), index_(index) {}
+  bool advance(long done) override {
+    platform_.progresses[index_].done = done;
+    return done != platform_.cancel_at_step;
+  }
+
+ private:
+  Scripted_Platform& platform_;
+  std::size_t index_;
+};
+}  // namespace
+
+std::unique_ptr<Progress> Scripted_Platform::start_progress(const std::string& what, long planned) {
+  progresses.push_back({what, planned, 0});
+  return std::make_unique<Scripted_Progress>(*this, progresses.size() - 1);
+}
+
 bool Scripted_Platform::ask_yes_no(const std::string& text) {
   questions.push_back(text);
   if (yes_no_answers.empty()) return false;

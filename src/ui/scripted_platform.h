@@ -21,6 +21,7 @@ class Scripted_Platform : public Platform {
   Printer& printer() override { return recorder; }
   void process_events() override { ++events_processed; }
   void quit() override { quit_requested = true; }
+  std::unique_ptr<Progress> start_progress(const std::string& what, long planned) override;
 
   // Answers given in order; an empty queue answers No and cancels file dialogs.
   std::deque<bool> yes_no_answers;
@@ -30,6 +31,13 @@ class Scripted_Platform : public Platform {
   std::vector<std::string> questions;  // Yes/No questions, in order
   std::vector<File_Dialog> dialogs;    // file dialogs, in order
   std::vector<bool> dialog_was_save;   // parallel to dialogs
+  // Every progress started: what it followed, the steps planned and the last step reported.
+  struct Progress_Record {
+    std::string what;
+    long planned = 0, done = 0;
+  };
+  std::vector<Progress_Record> progresses;
+  long cancel_at_step = 0;  // the user cancels when this step is reported (0: never)
   int printer_setups = 0;
   int events_processed = 0;
   bool quit_requested = false;

@@ -26,8 +26,15 @@ TEST(Command_Line, ChoosesTheScreensTheHelpOrABatchRun) {
     Arguments arguments;
     Kind kind;
   } cases[] = {
-      {{}, Kind::Screens},      {{"-platform", "offscreen"}, Kind::Screens},  // left to the window system
-      {{"--help"}, Kind::Help}, {batch_with({"--weight", "1", "--help"}), Kind::Help}, {batch_with({}), Kind::Batch},
+      {{}, Kind::Screens},
+      {{"-platform", "offscreen", "-reverse"}, Kind::Screens},  // left to the window system
+      {{"--help"}, Kind::Help},
+      {{"-h"}, Kind::Help},
+      {batch_with({"--weight", "1", "--help"}), Kind::Help},
+      {{"--version"}, Kind::Version},
+      {{"--version", "-h"}, Kind::Help},
+      {batch_with({}), Kind::Batch},
+      {{"--weight", "3", "--batch", "a", "b", "c"}, Kind::Batch},
   };
   for (const auto& [arguments, kind] : cases) {
     SCOPED_TRACE(::testing::PrintToString(arguments));
@@ -36,7 +43,7 @@ TEST(Command_Line, ChoosesTheScreensTheHelpOrABatchRun) {
 }
 
 TEST(Command_Line, ReadsFilesAndOptionsInAnyOrder) {
-  const Command_Line line = parse_command_line({"--batch", "--order", "3", "a.crx", "--pdf", "r.pdf", "b.txt",
+  const Command_Line line = parse_command_line({"--order", "3", "a.crx", "--batch", "--pdf", "r.pdf", "b.txt",
                                                 "--weight", "2", "c.txt", "--to", "7", "--from", "2"});
   ASSERT_EQ(line.kind, Kind::Batch) << line.error;
   const Batch_Options& o = line.options;
@@ -80,6 +87,14 @@ TEST(Command_Line, RefusesMistakesWithAMessageNamingThem) {
       {batch_with({"--from", "5", "--to", "4"}), "--from 5 が --to 4 より大きくなっています"},
       {batch_with({"--pdf"}), "--pdf の値がありません"},
       {batch_with({"--colour", "red"}), "不明なオプションです: --colour"},
+      {batch_with({"-platform", "offscreen"}), "不明なオプションです: -platform"},
+      {batch_with({"--batch"}), "--batch が 2 回指定されています"},
+      {{"--batch", "", "b.txt", "c.txt"}, "条件ファイルのパスが空です (\"\")"},
+      {{"--batch", "a.crx", "b.txt", ""}, "結果ファイルのパスが空です (\"\")"},
+      {{"a.crx"}, "不明な引数です: a.crx (ファイルを処理するには --batch を付けてください)"},
+      {{"--weight", "3", "a.crx"}, "--weight は --batch と一緒に指定してください"},
+      {{"--colour"}, "不明なオプションです: --colour"},
+      {{"-platform"}, "-platform の値がありません"},
       {batch_with({"--model", "4PL"}), "--model は logit、4pl、5pl のどれかで指定してください: 4PL"},
       {batch_with({"--model", "5pl", "--order", "1"}), "--order は --model logit のときだけ指定できます"},
       {batch_with({"--weight", "3", "--model", "4pl"}),
@@ -105,7 +120,8 @@ TEST(Command_Line, MakesEveryPathAbsoluteAndKeepsAnAbsentReportAbsent) {
 
 TEST(Command_Line, HelpNamesEveryOption) {
   const std::string help = usage_text();
-  for (const char* option : {"--batch", "--weight", "--order", "--from", "--to", "--model", "--pdf", "--help"})
+  for (const char* option :
+       {"--batch", "--weight", "--order", "--from", "--to", "--model", "--pdf", "--help", "-h", "--version"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

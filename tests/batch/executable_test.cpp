@@ -28,9 +28,10 @@ class Executable : public testing::Batch_Test {
     if (!std::filesystem::exists(Program_Path)) GTEST_SKIP() << "the program is not built at " << Program_Path;
   }
 
-  // Runs the program with these arguments; returns its exit status, standard output and error kept.
-  int run(const std::vector<std::string>& arguments) {
-    std::string command = quoted(Program_Path);
+  // Runs the program with these arguments, without a display, after the shell commands `before`;
+  // returns its exit status, standard output and error kept.
+  int run(const std::vector<std::string>& arguments, const std::string& before = "") {
+    std::string command = before + "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + quoted(Program_Path);
     for (const std::string& argument : arguments) command += " " + quoted(argument);
     command += " >" + quoted(folder.file("out.txt")) + " 2>" + quoted(folder.file("err.txt"));
     const int status = std::system(command.c_str());
@@ -84,16 +85,50 @@ TEST_F(Executable, ExitStatusTellsWhatWentWrong) {
   }
 }
 
-TEST_F(Executable, HelpGoesToStandardOutput) {
-  EXPECT_EQ(run({"--help"}), batch::Exit_Done);
-  EXPECT_EQ(out, batch::usage_text());
-  EXPECT_EQ(err, "");
+// Help and version are answered without the window system; anything else that is not a batch
+// run or the plain screens is a usage error with the usage on standard error.
+TEST_F(Executable, CommandLineIsAnsweredOrRefusedWithoutTheScreens) {
+  const std::string usage = batch::usage_text();
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string out, err;
+  } cases[] = {
+      {{"-h"}, batch::Exit_Done, usage, ""},
+      {{"--batch", "a.crx", "--help"}, batch::Exit_Done, usage, ""},
+      {{"--version"}, batch::Exit_Done, "quorin ", ""},
+      {{}, batch::Exit_Failed, "", "画面を表示できません (ディスプレイがありません)\n"},
+      {{"a.crx"},
+       batch::Exit_Usage,
+       "",
+       "不明な引数です: a.crx (ファイルを処理するには --batch を付けてください)\n\n" + usage},
+      {{"--batch", "", testing::Example_Counts, "result.txt"},
+       batch::Exit_Usage,
+       "",
+       "条件ファイルのパスが空です (\"\")\n\n" + usage},
+      {{"--weight", "3", "--batch", testing::Example_Conditions, testing::Example_Counts, "result.txt"},
+       batch::Exit_Done,
+       "",
+       "データ保存が終了しました\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    EXPECT_EQ(run(c.arguments), c.status);
+    EXPECT_TRUE(out.starts_with(c.out)) << out;
+    EXPECT_TRUE(err.starts_with(c.err)) << err;
+    if (c.err.ends_with(usage)) {
+      EXPECT_EQ(err, c.err);
+    }
+  }
 }
 
 // The report's pages are those the recording printer counts for the same run: every printout
 // went into the one file.
 TEST_F(Executable, WritesTheReportAsOnePdf) {
+  testing::write_bytes(folder.file("report.pdf"), "the earlier report");
   ASSERT_EQ(run(example_arguments({"--pdf", "report.pdf"})), batch::Exit_Done) << err;
+  EXPECT_EQ(err, "データ保存が終了しました\n印刷が終了しました\nPDFファイル: " + folder.file("report.pdf") + "\n")
+      << "the report is announced once, in place after the result file";
   const std::string pdf = testing::read_bytes(folder.file("report.pdf"));
   ASSERT_TRUE(pdf.starts_with("%PDF-")) << pdf.substr(0, 16);
 
@@ -108,19 +143,36 @@ TEST_F(Executable, WritesTheReportAsOnePdf) {
   EXPECT_EQ(pages, static_cast<std::size_t>(outcome.printed.documents()));
 }
 
-TEST_F(Executable, AReportThatCannotBeWrittenLeavesNothing) {
-  EXPECT_EQ(run(example_arguments({"--pdf", "none/report.pdf"})), batch::Exit_Failed);
-  EXPECT_NE(err.find("PDF ファイルを作成できませんでした: " + folder.file("none/report.pdf")), std::string::npos)
-      << err;
-  EXPECT_FALSE(exists(folder.file("result.txt")));
-}
-
-TEST_F(Executable, AReportIsRemovedWhenTheResultCannotBeSaved) {
+// A report that cannot be written whole, or whose result file cannot be saved, is reported in one
+// line and leaves the earlier PDF file as it was, no result file and no temporary file.
+TEST_F(Executable, AReportIsWrittenWholeOrNotAtAll) {
   std::filesystem::create_directory(folder.file("taken"));
-  EXPECT_EQ(run({"--batch", testing::Example_Conditions, testing::Example_Counts, "taken", "--pdf", "report.pdf"}),
-            batch::Exit_Failed);
-  EXPECT_NE(err.find("結果ファイルを保存できませんでした"), std::string::npos) << err;
-  EXPECT_FALSE(exists(folder.file("report.pdf")));
+  const std::string report = folder.file("report.pdf");
+  const struct {
+    const char* what;
+    std::string before, pdf, result, err;
+  } cases[] = {
+      {"a device", "", "/dev/full", "result.txt",
+       "PDFファイルを作成できません: /dev/full (通常のファイルではありません)\n"},
+      {"a missing folder", "", "none/report.pdf", "result.txt",
+       "PDFファイルを作成できません: " + folder.file("none/report.pdf") + " (ファイルまたはフォルダがありません)\n"},
+      {"a full disk", "trap '' XFSZ; ulimit -f 40; ", "report.pdf", "result.txt",
+       "PDFファイルを作成できません: " + report + " (ファイルが大きすぎます)\n"},
+      {"a result file that cannot be saved", "", "report.pdf", "taken",
+       "ファイルを保存できません: " + folder.file("taken") +
+           " (フォルダです)\n結果ファイルを保存できませんでした: " + folder.file("taken") + "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::write_bytes(report, "the earlier report");
+    EXPECT_EQ(
+        run({"--batch", testing::Example_Conditions, testing::Example_Counts, c.result, "--pdf", c.pdf}, c.before),
+        batch::Exit_Failed);
+    EXPECT_EQ(err, c.err);
+    EXPECT_EQ(testing::read_bytes(report), "the earlier report");
+    EXPECT_FALSE(exists(folder.file("result.txt")));
+    EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+  }
 }
 
 }  // namespace

@@ -150,6 +150,8 @@ TEST_F(Screens_And_Batch, EveryFitSavesTheFileTheScreensSave) {
   EXPECT_EQ(distinct.size(), fits.size()) << "each fit and range gives results of its own";
 }
 
+// The report of the command line, the results screen's "一括印刷" (with the data sheet open or
+// closed) and the print buttons of every screen in turn give the same pages.
 TEST_F(Screens_And_Batch, TheReportHoldsThePrintoutsOfEveryScreenInOrder) {
   // The second adds the page of the model screen.
   for (const Fit& fit : {Fit{3, 3, {}, {}}, Fit{2, 1, {}, {}, 2}}) {
@@ -157,6 +159,17 @@ TEST_F(Screens_And_Batch, TheReportHoldsThePrintoutsOfEveryScreenInOrder) {
     User user;
     user.reduce(fit);
     user.print_everything();
+    const std::vector<std::string> by_buttons = user.platform.recorder.ops();
+    for (bool sheet_open : {true, false}) {
+      SCOPED_TRACE(sheet_open ? "data sheet open" : "data sheet closed");
+      if (!sheet_open) user.program.close(Screen::Data);
+      user.platform.recorder.clear();
+      user.platform.messages.clear();
+      click(user.results().Command[target::Whole_Report]);
+      EXPECT_EQ(user.platform.recorder.ops(), by_buttons);
+      EXPECT_EQ(user.platform.messages, std::vector<std::string>{"印刷が終了しました"});
+      EXPECT_EQ(user.platform.progresses.back().planned, user.platform.recorder.documents()) << "pages planned";
+    }
     user.save(folder.file("screens.txt"));
 
     batch::Batch_Options options = options_for(fit);
@@ -164,7 +177,7 @@ TEST_F(Screens_And_Batch, TheReportHoldsThePrintoutsOfEveryScreenInOrder) {
     testing::Batch_Outcome batch;
     testing::run_in_process(options, batch);
     ASSERT_EQ(batch.status, batch::Exit_Done) << batch.errors;
-    EXPECT_EQ(batch.printed.ops(), user.platform.recorder.ops());
+    EXPECT_EQ(batch.printed.ops(), by_buttons);
     EXPECT_GT(batch.printed.documents(), fit.model == 0 ? 7 : 8) << "a page at least for each printout";
     EXPECT_EQ(testing::read_bytes(folder.file("result.txt")), testing::read_bytes(folder.file("screens.txt")))
         << "printing changes nothing of the results";

@@ -1,11 +1,12 @@
-// The help files are taken from the first folder that holds them: the working directory, then
-// the program's own folder.
+// The help files are taken from the first folder that holds them: the working directory, the
+// program's own folder, then the installed share folder.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "help/help_file.h"
+#include "help/help_location.h"
 #include "help_fixture.h"
 
 namespace quorin::help {
@@ -31,6 +32,13 @@ TEST_F(Help_Location, FirstFolderHoldingTheFileWins) {
   testing::write_bytes(first + "/readme.csv", testing::cp932_lines({"作業フォルダ"}));
   EXPECT_EQ(read_help_topics({first, second}).topics.at(0).Help_Title, "作業フォルダ");
   EXPECT_EQ(read_readme_lines({first, second}).lines.at(0), "作業フォルダ");
+}
+
+// Installed, the program lies in <prefix>/bin and its help files in <prefix>/share/quorin.
+TEST_F(Help_Location, TheInstalledShareFolderIsSearchedLast) {
+  const std::vector<std::string> folders = help_folders();
+  ASSERT_FALSE(folders.empty());
+  EXPECT_EQ(folders.back(), (std::filesystem::path(program_folder()) / "../share/quorin").lexically_normal().string());
 }
 
 TEST_F(Help_Location, MessageNamesEveryFolderSearched) {

@@ -5,10 +5,8 @@
 // next valid action works as if nothing had happened.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -42,27 +40,7 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 using quorin::testing::leftover_temp_files;
 
-// Limits the size of any file this process writes for as long as it lives (the limit binds root
-// too), so that a save fails half way as on a full disk.
-class File_Size_Limit {
- public:
-  explicit File_Size_Limit(rlim_t bytes) : old_handler_(std::signal(SIGXFSZ, SIG_IGN)) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limited = old_;
-    limited.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limited);
-  }
-  ~File_Size_Limit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, old_handler_);
-  }
-  File_Size_Limit(const File_Size_Limit&) = delete;
-  File_Size_Limit& operator=(const File_Size_Limit&) = delete;
-
- private:
-  rlimit old_{};
-  void (*old_handler_)(int);
-};
+using quorin::testing::File_Size_Limit;
 
 class Loaded_Assay : public ::testing::Test {
  protected:

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 #include <atomic>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -59,6 +60,18 @@ std::string cp932(const std::string& utf8) {
   auto bytes = text::utf8_to_cp932(utf8);
   EXPECT_TRUE(bytes.has_value()) << "not representable in code page 932: " << utf8;
   return bytes.value_or("");
+}
+
+File_Size_Limit::File_Size_Limit(rlim_t bytes) : old_handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+  getrlimit(RLIMIT_FSIZE, &old_);
+  rlimit limited = old_;
+  limited.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limited);
+}
+
+File_Size_Limit::~File_Size_Limit() {
+  setrlimit(RLIMIT_FSIZE, &old_);
+  std::signal(SIGXFSZ, old_handler_);
 }
 
 }  // namespace quorin::testing

@@ -1,6 +1,8 @@
 #pragma once
 // Small helpers shared by the tests: a scratch folder per test, file bytes, CP932 literals.
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <string>
 
@@ -31,5 +33,19 @@ void write_bytes(const std::string& path, const std::string& bytes);
 
 // UTF-8 text to code page 932 bytes; fails the test when the text cannot be converted.
 std::string cp932(const std::string& utf8);
+
+// Limits the size of any file this process writes for as long as it lives (the limit binds root
+// too), so that a save fails half way as on a full disk.
+class File_Size_Limit {
+ public:
+  explicit File_Size_Limit(rlim_t bytes);
+  ~File_Size_Limit();
+  File_Size_Limit(const File_Size_Limit&) = delete;
+  File_Size_Limit& operator=(const File_Size_Limit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*old_handler_)(int);
+};
 
 }  // namespace quorin::testing

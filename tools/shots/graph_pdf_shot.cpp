@@ -2,11 +2,13 @@
 // page, then the regression page.
 //
 //   ./build/release/graph_pdf_shot out.pdf
+#include "graph/graph_prt.h"
 #include "graph/reg_graph.h"
 #include "shot.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
+#include "ui/print_job.h"
 
 namespace {
 
@@ -32,11 +34,10 @@ void enter_assay(Program& program) {
 int main(int argc, char** argv) {
   return shots::run_pdf(argc, argv, [](Program& program, ui::Scripted_Platform&) {
     enter_assay(program);
-    ui::Printer& printer = program.platform.printer();
-    printer.begin_job();
-    Graph_PRT(program);
-    program.screen_as<Reg_Graph>(Screen::Graph)->Fit_And_Draw();
-    Graph_PRT(program);
-    printer.end_job();
+    ui::run_print_job(program.platform, 2, [&program](ui::Printer& printer) {
+      print_standard_page(program, printer);
+      program.screen_as<Reg_Graph>(Screen::Graph)->Fit_And_Draw();
+      print_regression_page(program, printer);
+    });
   });
 }

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 
+#include "ui/qt/qt_progress.h"
 #include "ui/qt/renderer.h"
 
 namespace quorin::ui::qt {
@@ -72,5 +73,10 @@ void Qt_Platform::process_events() {
 }
 
 void Qt_Platform::quit() { QCoreApplication::exit(0); }
+
+std::unique_ptr<Progress> Qt_Platform::start_progress(const std::string& what, long planned) {
+  draw_pending();
+  return std::make_unique<Qt_Progress>(what, planned);
+}
 
 }  // namespace quorin::ui::qt

@@ -19,6 +19,7 @@ class Qt_Platform : public Platform {
   Printer& printer() override { return printer_; }
   void process_events() override;
   void quit() override;
+  std::unique_ptr<Progress> start_progress(const std::string& what, long planned) override;
 
  private:
   void draw_pending();
