@@ -27,8 +27,8 @@ constexpr long Least_Samples_Per_Part = 4000;
 // Samples whose lines are made in one round (some 6 MB of text at ten tubes a sample).
 constexpr long Samples_Per_Round = 16384;
 
-// The general number texts of the values met last, by the bits of the value: the concentrations
-// of a large assay repeat (each count gives the same concentration in all its tubes), and copying
+// The general number texts of the tube concentrations met last, by the bits of the value: they
+// recur in a large assay (each count gives the same concentration in all its tubes), and copying
 // a text costs far less than making it.
 class Number_Texts {
  public:
@@ -41,18 +41,22 @@ class Number_Texts {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     Slot& slot = slots_[(bits * 0x9E3779B97F4A7C15u) >> (64 - slot_bits_)];
     if (slot.length == 0 || slot.bits != bits) {
+      char made[text::General_Number_Size];
+      const auto length = static_cast<std::size_t>(text::general_number_to(made, value) - made);
+      if (length > sizeof slot.text) return std::copy_n(made, length, out);
       slot.bits = bits;
-      slot.length = static_cast<std::uint8_t>(text::general_number_to(slot.text, value) - slot.text);
+      slot.length = static_cast<std::uint8_t>(length);
+      std::memcpy(slot.text, made, length);
     }
     std::memcpy(out, slot.text, slot.length);
     return out + slot.length;
   }
 
  private:
-  struct Slot {
+  struct Slot {  // 32 bytes: the table of 16384 stays within a core's cache
     std::uint64_t bits = 0;
     std::uint8_t length = 0;  // 0: empty
-    char text[text::General_Number_Size];
+    char text[23];            // the longest text: "-1.23456789012345E-308 "
   };
   int slot_bits_ = 4;
   std::vector<Slot> slots_;
@@ -64,14 +68,18 @@ class Number_Texts {
 // has its signed text followed by a blank (‹ 1234 ›), made without a floating-point conversion.
 class Line {
  public:
-  explicit Line(Number_Texts* texts = nullptr) : texts_(texts) {}
   Line& text(std::string_view piece) {
     std::memcpy(end_, piece.data(), piece.size());
     end_ += piece.size();
     return *this;
   }
   Line& number(double value) {
-    end_ = texts_ != nullptr ? texts_->write(end_, value) : text::general_number_to(end_, value);
+    end_ = text::general_number_to(end_, value);
+    return *this;
+  }
+  // A value that recurs, through the texts made before.
+  Line& number(double value, Number_Texts& texts) {
+    end_ = texts.write(end_, value);
     return *this;
   }
   Line& whole(long long value) {
@@ -86,7 +94,6 @@ class Line {
   }
 
  private:
-  Number_Texts* texts_;
   char buffer_[64 + Max_Tubes * 64];
   char* end_ = buffer_;
 };
@@ -119,7 +126,7 @@ void write_sera(const Assay_State& s, text::Line_Writer& out, Long& tube_number)
 }
 
 void write_samples(const Assay_State& s, text::Line_Writer& out, Number_Texts& texts, Long first, Long last) {
-  Line line(&texts);
+  Line line;
   char name[text::Signed_Text_Size];
   for (Long i = first; i <= last; ++i) {
     const int tubes = measured_tubes(s, Result_Kind::Sample, i);
@@ -130,7 +137,8 @@ void write_samples(const Assay_State& s, text::Line_Writer& out, Number_Texts& t
     line.text(",");
     const Long* counts = s.Sample_Count.row(i);
     const double* concentrations = s.Sample_Conc.row(i);
-    for (int t = 1; t <= tubes; ++t) line.text(",").whole(counts[t]).text(",").number(concentrations[t]).text(",");
+    for (int t = 1; t <= tubes; ++t)
+      line.text(",").whole(counts[t]).text(",").number(concentrations[t], texts).text(",");
     line.end(out);
   }
 }
@@ -157,6 +165,7 @@ void write_result_sections(const Assay_State& state, text::Line_Writer& out, int
   // shares apart, added after it in order. A round is small, so little is held twice.
   const auto shares = static_cast<std::size_t>(std::max(parts, 1));
   std::vector<text::Line_Writer> apart(shares - 1);
+  for (text::Line_Writer& lines : apart) lines.reserve(Samples_Per_Round / shares * (100 + 30 * tubes));
   std::vector<Number_Texts> texts;
   for (std::size_t share = 0; share < shares; ++share)
     texts.emplace_back(std::min<std::size_t>(samples, Samples_Per_Round) * tubes / shares);

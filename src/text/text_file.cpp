@@ -1,10 +1,12 @@
 #include "text/text_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -245,6 +247,14 @@ std::string Atomic_File::commit() {
     ::close(folder_fd);
   }
   return {};
+}
+
+void advise_huge_pages(void* memory, std::size_t size) {
+  constexpr std::uintptr_t Huge_Page = std::uintptr_t{2} << 20;
+  const auto start = reinterpret_cast<std::uintptr_t>(memory);
+  const std::uintptr_t first = (start + Huge_Page - 1) & ~(Huge_Page - 1);
+  const std::uintptr_t last = (start + size) & ~(Huge_Page - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
 void Line_Writer::line(std::string_view utf8) {

@@ -88,6 +88,10 @@ class Atomic_File {
   std::string reason_;
 };
 
+// Asks the system to back the whole 2 MB stretches of a large block of memory with huge pages
+// (a hint it may ignore), so that filling the block costs a few page faults instead of thousands.
+void advise_huge_pages(void* memory, std::size_t size);
+
 // Builds the bytes of a code page 932 text file line by line, each line ended by CR LF.
 class Line_Writer {
  public:
@@ -112,7 +116,11 @@ class Line_Writer {
   // The first character that could not be written, in UTF-8.
   const std::string& bad_character() const { return bad_character_; }
   const std::string& bytes() const { return bytes_; }
-  void reserve(std::size_t n) { bytes_.reserve(n); }
+  // Makes room for n bytes at once (of megabytes: see advise_huge_pages).
+  void reserve(std::size_t n) {
+    bytes_.reserve(n);
+    advise_huge_pages(bytes_.data(), bytes_.capacity());
+  }
 
  private:
   std::string bytes_;
