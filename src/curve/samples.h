@@ -17,8 +17,12 @@ namespace quorin {
 // concentration 0 and stay out of the mean, range and CV.
 //
 // Makes the chosen fit current first; returns false and changes nothing when it is not
-// available (curve/fit_choice.h).
+// available (curve/fit_choice.h), or when there are samples and no dilution factor.
 bool Assay_Samples(Assay_State& state);
+
+// A dilution factor is a finite number above 0; 0 stands for none entered (a blank box or a
+// condition file without one), and no sample value exists without one.
+bool dilution_factor_valid(const Assay_State& state);
 
 // For control sera 1..Sera_Number: Sera_Tube_N (highest tube with a nonzero count), Sera_Conc
 // of tubes 1..Sera_Tube_N, and Sera_Data columns 1 (mean), 2 (range), 3 (concentration CV %)

@@ -1,6 +1,5 @@
 // The standard-curve screen's part of the navigation.
 #include "curve/fit_choice.h"
-#include "curve/fitness.h"
 #include "graph/reg_graph.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
@@ -23,12 +22,6 @@ void Wizard_Show_Curves(Program& program) {
   Assay_State& state = program.state;
   if (!graph_screen(program).Fit_And_Draw() || !fit_available(state, state.Weight_Type, state.Reg_Order))
     state.Wizard_Mode = 0;
-}
-
-bool Run_Fitness_Examination(Program& program) {
-  if (Fitness_Examination(program.state)) return true;
-  program.platform.message(selected_fit_unavailable_message(program.state));
-  return false;
 }
 
 }  // namespace quorin

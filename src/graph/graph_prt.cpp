@@ -10,6 +10,7 @@
 
 #include "curve/fit_choice.h"
 #include "graph/plot_axes.h"
+#include "graph/reg_graph.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
@@ -217,6 +218,11 @@ double page_scale(double printable_height, double layout_height) {
 }
 
 void Graph_PRT(Program& program) {
+  const auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
+  if (program.state.Plot_Stage != 0 && (screen == nullptr || !screen->drawing_in_force()))
+    return program.platform.message(
+        "グラフを描いた後に、スタンダードの測定値、濃度または回帰範囲が変わりました。"
+        "検量線表示で描き直してから印刷してください");
   switch (program.state.Plot_Stage) {
     case 1: print_standard_page(program); break;
     case 2: print_regression_page(program); break;

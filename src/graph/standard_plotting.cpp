@@ -4,6 +4,7 @@
 
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
+#include "state/basis.h"
 #include "state/navigation.h"
 #include "state/program.h"
 
@@ -55,9 +56,11 @@ void Reg_Graph::Standard_Plotting() {
     Picture1[0].clear();
     Picture1[1].clear();
     state_.Plot_Stage = 0;  // nothing could be drawn
+    drawn_basis_ = 0;
     return program_.platform.message(problem);
   }
   state_.Plot_Stage = 1;
+  drawn_basis_ = basis_digest(state_, Basis::Curve);
   plot_standards(Picture1[0], state_, Percent_Scale);
   plot_standards(Picture1[1], state_, Logit_Scale);
 }

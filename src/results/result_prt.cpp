@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "results/current_results.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
@@ -187,6 +188,7 @@ void Result_PRT(Program& program) {
   const Integer table = program.state.Result_Table;
   ui::Printer& printer = program.platform.printer();
   const bool printable = table >= 1 && table <= 3;
+  if (printable && !Bring_Table_Up_To_Date(program, static_cast<Result_Kind>(table))) return;
   if (!printable || print_result_table(program.state, static_cast<Result_Kind>(table), printer) == 0) {
     program.platform.message("印刷する測定結果がありません");
     return;

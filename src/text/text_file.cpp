@@ -1,12 +1,15 @@
 #include "text/text_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "text/cp932.h"
 
@@ -81,6 +84,43 @@ bool write_all(int fd, std::string_view bytes) {
   }
   return true;
 }
+
+// Makes a rename in the folder durable (best effort: some file systems refuse fsync on a folder).
+void sync_folder(const std::string& folder) {
+  const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd >= 0) {
+    ::fsync(folder_fd);
+    ::close(folder_fd);
+  }
+}
+
+// The signals that end a program from outside or on a failed write (hang-up, Ctrl-C, kill, a
+// closed pipe, a file beyond the size limit), held in this thread while a temporary file of a
+// save has a name, so that none leaves it behind: one that comes meanwhile takes effect once the
+// file has become the target or is gone. A SIGXFSZ raised by the save's own write is dropped: the
+// write's error reports it.
+class Termination_Held {
+ public:
+  Termination_Held() {
+    sigset_t held;
+    ::sigemptyset(&held);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGXFSZ}) ::sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~Termination_Held() {
+    sigset_t file_size;
+    ::sigemptyset(&file_size);
+    ::sigaddset(&file_size, SIGXFSZ);
+    const timespec no_wait{};
+    while (::sigtimedwait(&file_size, nullptr, &no_wait) == SIGXFSZ) {}
+    ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
+  Termination_Held(const Termination_Held&) = delete;
+  Termination_Held& operator=(const Termination_Held&) = delete;
+
+ private:
+  sigset_t previous_{};
+};
 
 mode_t default_file_mode() {
   // The mode a newly created file gets: 0666 less the process's umask.
@@ -176,33 +216,54 @@ std::string save_file(const std::string& path, std::string_view bytes) {
   // A device, a pipe or a socket would be replaced by a plain file (root may create files in /dev).
   if (exists && !S_ISREG(old_info.st_mode)) return "ファイルを保存できません: " + path + " (" + Not_Regular + ")";
 
+  // The saved file keeps the permissions of the file it replaces, or gets those of a new file.
+  const mode_t mode = exists ? (old_info.st_mode & 07777) : default_file_mode();
+  const std::size_t slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+
+  // The bytes go into a file of no name in the target's folder, which vanishes with the program
+  // however it ends; only once it is complete does it get a name, for the moment of the rename.
+  File_Descriptor unnamed(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+  if (unnamed.get() < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return save_failed(path, errno);
+  if (unnamed.get() >= 0) {
+    if (::fchmod(unnamed.get(), mode) != 0 || !write_all(unnamed.get(), bytes) || ::fsync(unnamed.get()) != 0)
+      return save_failed(path, errno);
+    const std::string name = "/proc/self/fd/" + std::to_string(unnamed.get());
+    const Termination_Held held;
+    for (int attempt = 0;; ++attempt) {
+      const std::string temp = target + ".quorin-tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+      if (::linkat(AT_FDCWD, name.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        if (errno == EEXIST) continue;
+        if (errno == ENOENT && attempt == 0) break;  // no /proc to name it by: save it the other way
+        return save_failed(path, errno);
+      }
+      if (unnamed.close() != 0 || ::rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        return save_failed(path, error);
+      }
+      sync_folder(folder);
+      return {};
+    }
+  }
+
+  // A file system without unnamed files: a named temporary one, with the signals held while it exists.
+  const Termination_Held held;
   std::string temp = target + ".quorin-tmp-XXXXXX";
   File_Descriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (fd.get() < 0) return save_failed(path, errno);
-
   auto give_up = [&](int error) {
     ::unlink(temp.c_str());
     return save_failed(path, error);
   };
-  // The saved file keeps the permissions of the file it replaces, or gets those of a new file.
-  const mode_t mode = exists ? (old_info.st_mode & 07777) : default_file_mode();
   if (::fchmod(fd.get(), mode) != 0) return give_up(errno);
   if (!write_all(fd.get(), bytes)) return give_up(errno);
   if (::fsync(fd.get()) != 0) return give_up(errno);
   if (fd.close() != 0) return give_up(errno);
   if (::rename(temp.c_str(), target.c_str()) != 0) return give_up(errno);
-
-  // Make the rename itself durable (best effort: some file systems refuse fsync on a folder).
-  const std::size_t slash = target.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder_fd >= 0) {
-    ::fsync(folder_fd);
-    ::close(folder_fd);
-  }
+  sync_folder(folder);
   return {};
 }
-
 void Line_Writer::line(std::string_view utf8) {
   bool ascii = true;
   for (const char c : utf8)
