@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -82,6 +84,64 @@ TEST_F(Executable, ExitStatusTellsWhatWentWrong) {
     EXPECT_TRUE(err.starts_with(c.error_start)) << err;
     EXPECT_FALSE(exists(folder.file("result.txt")));
   }
+}
+
+// A run ended from outside at any moment, by the file size limit or by a closed pipe leaves
+// nothing of its own behind: no work folder in the temporary folder, no temporary file beside the
+// result, no scratch file, and the earlier result file either as it was or replaced whole.
+TEST_F(Executable, ARunEndedAtAnyMomentLeavesNothingBehind) {
+  ASSERT_EQ(run(example_arguments({})), batch::Exit_Done) << err;
+  const std::string complete = testing::read_bytes(folder.file("result.txt"));
+  const std::string earlier = "earlier results\r\n";
+  const std::string temporary_folder = folder.file("tmp");
+  std::filesystem::create_directory(temporary_folder);
+  setenv("TMPDIR", temporary_folder.c_str(), 1);
+
+  const struct {
+    std::string what;
+    int signal = 0, after_ms = 0;  // sent to the run after that long
+    std::string shell = "";        // or the run in a shell with this around it
+    int status = -1;               // the exit status it must have, -1 for any
+  } cases[] = {
+      {"SIGTERM at once", SIGTERM, 0},
+      {"SIGINT after 10 ms", SIGINT, 10},
+      {"SIGTERM after 25 ms", SIGTERM, 25},
+      {"SIGHUP after 50 ms", SIGHUP, 50},
+      {"file size limit", 0, 0, "ulimit -f 4; exec %s 2>err.txt", batch::Exit_Failed},
+      {"standard error a closed pipe", 0, 0, "%s 2>&1 | true"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::write_bytes(folder.file("result.txt"), earlier);
+    std::string command = quoted(Program_Path);
+    for (const std::string& argument : example_arguments({})) command += " " + quoted(argument);
+    int status = 0;
+    if (c.shell.empty()) {
+      const pid_t child = ::fork();
+      if (child == 0) {
+        ::execl("/bin/sh", "sh", "-c", ("exec " + command + " 2>/dev/null").c_str(), nullptr);
+        ::_exit(127);
+      }
+      ::usleep(static_cast<useconds_t>(c.after_ms) * 1000);
+      ::kill(child, c.signal);
+      ::waitpid(child, &status, 0);
+    } else {
+      std::string shell = c.shell;
+      shell.replace(shell.find("%s"), 2, command);
+      status = std::system(("sh -c " + (quoted)(shell)).c_str());
+    }
+    if (c.status >= 0) {
+      ASSERT_TRUE(WIFEXITED(status));
+      EXPECT_EQ(WEXITSTATUS(status), c.status);
+      EXPECT_NE(testing::read_bytes(folder.file("err.txt")).find("ファイルが大きすぎます"), std::string::npos);
+    }
+    const std::string result = testing::read_bytes(folder.file("result.txt"));
+    EXPECT_TRUE(result == earlier || result == complete) << result.size() << " bytes";
+    EXPECT_TRUE(std::filesystem::is_empty(temporary_folder));
+    EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+    EXPECT_FALSE(exists(folder.file("temp.dat")));
+  }
+  unsetenv("TMPDIR");
 }
 
 TEST_F(Executable, HelpGoesToStandardOutput) {
