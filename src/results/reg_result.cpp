@@ -113,7 +113,7 @@ void Reg_Result::check_table() {
   if (shown_basis_ == 0 || basis_digest(program_.state, basis_of(table_.kind())) == shown_basis_) return;
   shown_basis_ = 0;
   table_ = Result_Index();
-  caption = "測定結果 ― 表を計算した後に条件または測定値が変わりました。表のボタンで計算し直してください";
+  caption = "測定結果 ― 表の計算後に条件または測定値が変わりました。ボタンで計算し直してください";
   Command[target::Print].enabled = false;
   Page_Disp();
 }
