@@ -1,5 +1,5 @@
-// The conditions screen's part of the navigation: its maker and the commit after every event. Condition_Load lives with
-// the condition file, Set_PRT with the printout.
+// The conditions screen's part of the navigation: its maker and the commit after every event.
+// Condition_Load lives with the condition file, Set_PRT with the printout.
 #include "conditions/reg_set.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"

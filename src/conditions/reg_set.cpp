@@ -23,14 +23,22 @@ struct Field_Layout {
 };
 
 // The left column: one row per field shown, 480 twips apart; the dilution factor stands apart.
+// clang-format off
 constexpr Field_Layout Left_Fields[] = {
-    {0, "実験担当者", 120, 1680, 2172, 20, false},       {1, "実験日", 600, 1680, 2172, 20, false},
-    {3, "測定物質名", 1080, 1680, 2172, 20, false},      {4, "単位", 1560, 1680, 2172, 20, false},
-    {5, "アッセイＮｏ", 2040, 1680, 2172, 20, false},    {6, count_box(6).label, 2520, 4080, 735, 3, true},
-    {7, count_box(7).label, 3000, 4080, 735, 3, true},   {8, count_box(8).label, 3480, 4080, 735, 3, true},
-    {9, count_box(9).label, 3960, 4080, 735, 3, true},   {10, count_box(10).label, 4440, 3600, 1215, 6, true},
-    {11, count_box(11).label, 4920, 4080, 735, 3, true}, {12, "希釈係数", 5520, 2160, 1335, 10, true},
+    {0, "実験担当者", 120, 1680, 2172, 20, false},
+    {1, "実験日", 600, 1680, 2172, 20, false},
+    {3, "測定物質名", 1080, 1680, 2172, 20, false},
+    {4, "単位", 1560, 1680, 2172, 20, false},
+    {5, "アッセイＮｏ", 2040, 1680, 2172, 20, false},
+    {6, count_box(6).label, 2520, 4080, 735, 3, true},
+    {7, count_box(7).label, 3000, 4080, 735, 3, true},
+    {8, count_box(8).label, 3480, 4080, 735, 3, true},
+    {9, count_box(9).label, 3960, 4080, 735, 3, true},
+    {10, count_box(10).label, 4440, 3600, 1215, 6, true},
+    {11, count_box(11).label, 4920, 4080, 735, 3, true},
+    {12, "希釈係数", 5520, 2160, 1335, 10, true},
 };
+// clang-format on
 constexpr int Left_Label_X = 240;
 constexpr int Standard_Label_X = 6000, Standard_Box_X = 6960, Standard_Box_Width = 1335;
 constexpr int Standard_Top = 360, Standard_Row = 360;

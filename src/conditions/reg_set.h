@@ -1,7 +1,8 @@
 #pragma once
 // The conditions screen: the assay's conditions in 33 numbered entry boxes. A box is checked
 // and copied into the assay state when it loses the focus after a key other than Enter was
-// pressed in it; Enter moves on to the next field shown.
+// pressed in it, and at the end of any event that changed it otherwise (the mouse) or turned to
+// another window; Enter moves on to the next field shown.
 
 #include <array>
 #include <string>

@@ -39,10 +39,6 @@ void Treatment_Standard(Assay_State& s) {
   }
 }
 
-}  // namespace quorin
-
-namespace quorin {
-
 namespace {
 // A mean count as a message writes it: the general number form without its blanks.
 std::string mean_text(double mean) { return text::Text_Clean(text::general_number(mean)); }

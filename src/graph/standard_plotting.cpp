@@ -2,6 +2,7 @@
 // as logit of B/B0 (plot 1) against ln(concentration), from standard 1 to the last standard.
 #include <cmath>
 
+#include "curve/treatment_standard.h"
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/basis.h"
@@ -52,6 +53,9 @@ void Reg_Graph::Standard_Plotting() {
   Title[0].caption = "log(標準品濃度)-Ｂ／Ｂo";
   Title[1].caption = "log(標準品濃度)-logit(Ｂ／Ｂo)";
 
+  // The standards as their counts stand now (button 8 draws this view without the dispatcher's
+  // treatment).
+  Treatment_Standard(state_);
   if (const std::string problem = plot_problem(state_); !problem.empty()) {
     Picture1[0].clear();
     Picture1[1].clear();
