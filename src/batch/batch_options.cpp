@@ -1,5 +1,6 @@
 #include "batch/batch_options.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <filesystem>
 #include <set>
@@ -46,6 +47,7 @@ class Parser {
       else if (argument == "--from") optional_number(From, line.options.from);
       else if (argument == "--to") optional_number(To, line.options.to);
       else if (argument == "--pdf") path("--pdf", line.options.pdf);
+      else if (argument == "--model") model(line.options.model);
       else if (argument.starts_with("--")) error_ = "不明なオプションです: " + argument;
       else files.push_back(argument);
     }
@@ -54,6 +56,12 @@ class Parser {
     if (error_.empty() && line.options.from && line.options.to && *line.options.from > *line.options.to)
       error_ = "--from " + text::bare_text(*line.options.from) + " が --to " + text::bare_text(*line.options.to) +
                " より大きくなっています";
+    if (error_.empty() && line.options.model != 0) {
+      if (seen_.count("--order") != 0) error_ = "--order は --model logit のときだけ指定できます";
+      else if (line.options.weight > 2)
+        error_ =
+            "--weight は --model 4pl・5pl では 0～2 の整数で指定してください: " + text::bare_text(line.options.weight);
+    }
     if (!error_.empty()) return {Command_Line::Kind::Error, {}, error_};
     line.options.conditions = files[0];
     line.options.counts = files[1];
@@ -91,6 +99,15 @@ class Parser {
     int number_value = 0;
     number(option, number_value);
     if (error_.empty()) target = number_value;
+  }
+
+  void model(int& target) {
+    const auto value = value_of("--model");
+    if (!value) return;
+    const char* const names[] = {"logit", "4pl", "5pl"};
+    const auto found = std::find(std::begin(names), std::end(names), *value);
+    if (found == std::end(names)) error_ = "--model は logit、4pl、5pl のどれかで指定してください: " + *value;
+    else target = static_cast<int>(found - std::begin(names));
   }
 
   void path(const std::string& name, std::string& target) {
@@ -138,7 +155,13 @@ std::string usage_text() {
          "  --order O    回帰式の次数 1 (直線) または 3 (3次式) (既定 1)\n"
          "  --from F     回帰に使う最初のスタンダード番号 (既定 1)\n"
          "  --to T       回帰に使う最後のスタンダード番号 (既定 スタンダードの数)\n"
+         "  --model M    測定結果に使う曲線 (既定 logit)\n"
+         "                 logit 上の重み付けと次数のロジット・ログ式  4pl 4 パラメータ・ロジスティック\n"
+         "                 5pl 5 パラメータ・ロジスティック\n"
+         "               4pl・5pl では --weight がその重み付け (0 重み付け無し  1 計数統計  2 CV一定)、\n"
+         "               --order は指定できません\n"
          "  --pdf FILE   条件・データ・2 つのグラフ・3 つの測定結果の印刷を 1 つの PDF ファイルに書きます\n"
+         "               (4pl・5pl ではモデル比較のページも加えます)\n"
          "\n"
          "画面が表示するメッセージは標準エラー出力に書かれます。\n"
          "終了コード: 0 保存できた  1 処理できなかった (結果ファイルも PDF ファイルも書かれません)\n"

@@ -19,10 +19,11 @@ struct Batch_Options {
   std::string counts;       // count data file
   std::string result;       // result file to write
   std::string pdf;          // report to write, "" for none
-  int weight = 0;           // weighting 0..3
+  int weight = 0;           // weighting 0..3; with a 4PL or 5PL that model's weighting 0..2
   int order = 1;            // 1 straight line, 3 cubic
   std::optional<int> from;  // first standard of the fit, 1 when not given
   std::optional<int> to;    // last standard of the fit, the number of standards when not given
+  int model = 0;            // the curve the results use: 0 the logit-log fit, 1 the 4PL, 2 the 5PL
 };
 
 struct Command_Line {

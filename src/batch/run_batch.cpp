@@ -8,6 +8,8 @@
 
 #include "curve/fit_choice.h"
 #include "graph/reg_graph.h"
+#include "models/reg_model.h"
+#include "models/result_curve.h"
 #include "results/result_table.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -80,8 +82,8 @@ class Batch_Road {
     using Step = std::string (Batch_Road::*)();
     static constexpr Step steps[] = {&Batch_Road::load_conditions,    &Batch_Road::load_counts,
                                      &Batch_Road::show_standard_plot, &Batch_Road::fit_curve,
-                                     &Batch_Road::compute_results,    &Batch_Road::print_report,
-                                     &Batch_Road::save_results};
+                                     &Batch_Road::choose_model,       &Batch_Road::compute_results,
+                                     &Batch_Road::print_report,       &Batch_Road::save_results};
     for (Step step : steps)
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
     return "";
@@ -119,11 +121,25 @@ class Batch_Road {
     if (!range_in_force())
       return "回帰範囲 " + range_text() + " は使えません (スタンダードは " + text::bare_text(state_.STD_Number) +
              " 点です)";
-    if (const int choice = 2 * options_.weight + (options_.order == 1 ? 0 : 1); graph.Choice.has(choice))
+    if (const int choice = 2 * logit_weight() + (options_.order == 1 ? 0 : 1); graph.Choice.has(choice))
       click(graph, graph.Choice[choice]);
     if (!fit_in_force())
-      return "検量線 " + fit_label(options_.weight, options_.order) + " は回帰範囲 " + range_text() +
+      return "検量線 " + fit_label(logit_weight(), options_.order) + " は回帰範囲 " + range_text() +
              " では計算できません";
+    return "";
+  }
+
+  // A 4PL or 5PL for the results: its weighting and the model chosen on the model screen.
+  std::string choose_model() {
+    if (options_.model == Logit_Log) return "";
+    if (!click(Screen::Graph, target::Models) || program_.screen(Screen::Model) == nullptr)
+      return "検量線モデルの比較の画面を開けませんでした";
+    auto& models = *program_.screen_as<Reg_Model>(Screen::Model);
+    if (models.Weight_Choice.has(options_.weight)) click(models, models.Weight_Choice[options_.weight]);
+    click(models, models.Model_Choice[options_.model]);
+    if (!model_in_force())
+      return "検量線モデル " + model_name(options_.model) + " " + model_weight_name(options_.weight) + " は回帰範囲 " +
+             range_text() + " では使えません";
     return "";
   }
 
@@ -151,6 +167,9 @@ class Batch_Road {
       return failed("スタンダード　プロット");
     if (!click(Screen::Graph, target::Switch_View) || !range_in_force() || !fit_in_force() || !print(Screen::Graph))
       return failed("検量線");
+    if (options_.model != Logit_Log &&
+        (!click(Screen::Graph, target::Models) || !model_in_force() || !print(Screen::Model)))
+      return failed("検量線モデルの比較");
     for (const auto& table : Result_Tables)
       if (!show_table(table.button, table.kind) || !print(Screen::Result)) return failed("測定結果");
     job.end();
@@ -179,9 +198,18 @@ class Batch_Road {
     return state_.Plot_Stage == 2 && state_.Fit_From == range()[0] && state_.Fit_To == range()[1];
   }
 
+  // The logit-log fit's weighting: --weight, unless it is the weighting of a 4PL or 5PL (the
+  // logit-log fit is then the first-order one without weighting, beside which the model is shown).
+  int logit_weight() const { return options_.model == Logit_Log ? options_.weight : 0; }
+
   bool fit_in_force() const {
-    return state_.Weight_Type == options_.weight && state_.Reg_Order == options_.order &&
-           fit_available(state_, options_.weight, options_.order);
+    return state_.Weight_Type == logit_weight() && state_.Reg_Order == options_.order &&
+           fit_available(state_, logit_weight(), options_.order);
+  }
+
+  bool model_in_force() const {
+    return curve_in_use(state_) == options_.model &&
+           (options_.model == Logit_Log || state_.Model_Weight == options_.weight);
   }
 
   bool show_table(int button, Result_Kind kind) {

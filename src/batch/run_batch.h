@@ -1,7 +1,8 @@
 #pragma once
 // Reduces one assay without a window system by doing on the screens what a user does: load the
 // condition file and the count data file, show the standard plot and the fitted curves, set the
-// regression range, choose the fit, ask for the three result tables and save the result file;
+// regression range, choose the fit (and, for a 4PL or 5PL, the model and its weighting on the model
+// screen), ask for the three result tables and save the result file;
 // with a report asked for, print every printout into one job first. Each step is checked from
 // the program's state; at the first that fails the run stops with a message saying what could
 // not be done (after any message of the screens saying why), and nothing is saved: the result

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#include "curve/fit_choice.h"
 #include "curve/response.h"
 #include "curve/solve.h"
+#include "models/result_curve.h"
 
 namespace quorin {
 
 bool Fitness_Examination(Assay_State& s) {
-  if (!use_selected_fit(s)) return false;
+  if (!use_result_curve(s)) return false;
   const double nsb = s.STD_Data(1, 1);
   const double b0 = s.STD_Data(3, 1);
   const int standards = std::clamp<int>(s.STD_Number, 0, Max_Standards);
@@ -18,9 +18,16 @@ bool Fitness_Examination(Assay_State& s) {
     const int tubes = std::clamp<int>(s.STD_Tube_N(row), 0, Max_Tubes);
     Running_Stats stats;
     for (int j = 1; j <= tubes; ++j) {
-      s.Target_Logit = logit(clamp_percent(tube_percent(s.STD_Count(row, j), nsb, b0), 1, 99));
-      Solution_of_Equations(s);
-      const double concentration = concentration_of(s.Reg_Work(38)).value_or(0);
+      const double percent = tube_percent(s.STD_Count(row, j), nsb, b0);
+      // On a 4PL or 5PL a response outside the range between D and A reads as 0, and counts.
+      double concentration = 0;
+      if (model_in_use(s)) {
+        concentration = model_concentration(s, percent).value_or(0);
+      } else {
+        s.Target_Logit = logit(clamp_percent(percent, 1, 99));
+        Solution_of_Equations(s);
+        concentration = concentration_of(s.Reg_Work(38)).value_or(0);
+      }
       s.STD_Conc(row, j) = concentration;
       stats.add(concentration);
     }

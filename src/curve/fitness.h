@@ -11,8 +11,11 @@ namespace quorin {
 // x > 700 (that 0 still counts). STD_Data(3 + i, 4), 5 and 6 receive the mean, the spread and
 // the CV of those concentrations (all 0 without counted tubes).
 //
-// Makes the chosen fit (Weight_Type, Reg_Order) current first (use_selected_fit). Returns false
-// and changes nothing when that fit is not available.
+// On a 4PL or 5PL chosen for the results (Curve_Model) each tube's response is read off the
+// model unclamped, and one outside the range between D and A reads as 0 (and counts).
+//
+// Makes the results' curve ready first (use_result_curve). Returns false and changes nothing
+// when it is not available.
 bool Fitness_Examination(Assay_State& state);
 
 }  // namespace quorin

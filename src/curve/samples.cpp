@@ -4,9 +4,9 @@
 #include <cmath>
 #include <optional>
 
-#include "curve/fit_choice.h"
 #include "curve/response.h"
 #include "curve/solve.h"
+#include "models/result_curve.h"
 
 namespace quorin {
 namespace {
@@ -16,6 +16,21 @@ std::optional<double> read_off_curve(Assay_State& s, double logit_value) {
   s.Target_Logit = logit_value;
   Solution_of_Equations(s);
   return concentration_of(s.Reg_Work(38));
+}
+
+// A sample tube's concentration: on the logit-log fit only for a response strictly between 0 and
+// 100 %; on a 4PL or 5PL only strictly between its D and A.
+std::optional<double> sample_concentration(Assay_State& s, double percent) {
+  if (model_in_use(s)) return model_concentration(s, percent);
+  if (percent > 0 && percent < 100) return read_off_curve(s, logit(percent));
+  return std::nullopt;
+}
+
+// A control-serum tube's concentration: on the logit-log fit its response clamped to 0.5..99.5 %;
+// on a 4PL or 5PL a response outside the range between D and A counts as concentration 0.
+std::optional<double> serum_concentration(Assay_State& s, double percent) {
+  if (model_in_use(s)) return model_concentration(s, percent).value_or(0);
+  return read_off_curve(s, logit(clamp_percent(percent, 0.5, 99.5)));
 }
 
 // Highest tube number among 1..tubes with a nonzero count; 0 when none.
@@ -47,7 +62,7 @@ bool dilution_factor_valid(const Assay_State& s) { return std::isfinite(s.Diluti
 
 bool Assay_Samples(Assay_State& s) {
   if (s.Sample_Number > 0 && !dilution_factor_valid(s)) return false;
-  if (!use_selected_fit(s)) return false;
+  if (!use_result_curve(s)) return false;
   const double nsb = s.STD_Data(1, 1);
   const double b0 = s.STD_Data(3, 1);
   const Long samples = std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
@@ -63,7 +78,7 @@ bool Assay_Samples(Assay_State& s) {
     for (int j = 1; j <= tubes; ++j) {
       std::optional<double> concentration;
       const double percent = tube_percent(counts[j], nsb, b0);
-      if (counts[j] != 0 && percent > 0 && percent < 100) concentration = read_off_curve(s, logit(percent));
+      if (counts[j] != 0) concentration = sample_concentration(s, percent);
       concentrations[j] = concentration.value_or(0);
       if (concentration) usable.add(*concentration);
     }
@@ -78,7 +93,7 @@ bool Assay_Samples(Assay_State& s) {
 }
 
 bool Control_Sera(Assay_State& s) {
-  if (!use_selected_fit(s)) return false;
+  if (!use_result_curve(s)) return false;
   const double nsb = s.STD_Data(1, 1);
   const double b0 = s.STD_Data(3, 1);
   const int sera = std::clamp<int>(s.Sera_Number, 0, Max_Sera);
@@ -92,8 +107,7 @@ bool Control_Sera(Assay_State& s) {
     Running_Stats usable;
     for (int j = 1; j <= last; ++j) {
       std::optional<double> concentration;
-      if (counts[j] != 0)
-        concentration = read_off_curve(s, logit(clamp_percent(tube_percent(counts[j], nsb, b0), 0.5, 99.5)));
+      if (counts[j] != 0) concentration = serum_concentration(s, tube_percent(counts[j], nsb, b0));
       s.Sera_Conc(i, j) = concentration.value_or(0);
       if (concentration) usable.add(*concentration);
     }

@@ -16,8 +16,11 @@ namespace quorin {
 // 100 % and the curve gives it a concentration (solver answer not above 700); the others get
 // concentration 0 and stay out of the mean, range and CV.
 //
-// Makes the chosen fit current first; returns false and changes nothing when it is not
-// available (curve/fit_choice.h), or when there are samples and no dilution factor.
+// On a 4PL or 5PL chosen for the results (Curve_Model) a counted tube is usable when its response
+// lies strictly between the model's D and A.
+//
+// Makes the results' curve ready first (models/result_curve.h); returns false and changes nothing
+// when it is not available, or when there are samples and no dilution factor.
 bool Assay_Samples(Assay_State& state);
 
 // A dilution factor is a finite number above 0; 0 stands for none entered (a blank box or a
@@ -31,7 +34,10 @@ bool dilution_factor_valid(const Assay_State& state);
 // whose solver answer exceeds 700, has concentration 0 and stays out of the mean, range and CV;
 // a serum with one such usable tube has that tube's concentration as its mean.
 //
-// Makes the chosen fit current first; returns false and changes nothing when it is not
+// On a 4PL or 5PL a counted tube's response is not clamped: one outside the range between the
+// model's D and A has concentration 0 and counts in the mean, range and CV.
+//
+// Makes the results' curve ready first; returns false and changes nothing when it is not
 // available.
 bool Control_Sera(Assay_State& state);
 

@@ -16,7 +16,8 @@ constexpr char Value_Pattern[] = "0.00000";
 constexpr int Heading_Width = 1200;  // twips
 constexpr int Fit_Width = 800;       // twips
 
-// Standard deviation of the zero-standard counts; 0 with fewer than two tubes.
+}  // namespace
+
 double zero_standard_sd(const Assay_State& s) {
   const int n = std::clamp<int>(s.STD_Tube_N(3), 0, Max_Tubes);
   if (n * (n - 1) == 0) return 0;
@@ -29,6 +30,8 @@ double zero_standard_sd(const Assay_State& s) {
   // |.| because with counts beyond 2^26 the two products no longer cancel exactly.
   return std::sqrt(std::fabs((n * sum_sq - sum * sum) / (n * (n - 1))));
 }
+
+namespace {
 
 void write_headings(Weight_Grids& grids) {
   grids.ed.fill("");

@@ -21,6 +21,10 @@ struct Weight_Grids {
   Fixed_Array<int, 8> column_width;
 };
 
+// Standard deviation of the zero-standard counts (tubes 1..STD_Tube_N(3)); 0 with fewer than two
+// tubes. The detection limits lie 1, 2 and 3 of it below the zero standard's mean count.
+double zero_standard_sd(const Assay_State& state);
+
 // Fills both grids for all eight fits from Reg_Coef and stores each fit's ED50 in ED50_Value
 // (index as Fit_Available). Values are written with "0.00000". An unavailable fit's column
 // stays empty and its ED50_Value is 0. An ED whose solver answer exceeds 700 (no representable

@@ -6,6 +6,7 @@
 #include "curve/regression.h"
 #include "curve/treatment_standard.h"
 #include "graph/plot_axes.h"
+#include "models/logistic.h"
 #include "state/basis.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -19,7 +20,7 @@ namespace {
 
 // Layout, in twips. The drawing area is far wider than the window: the ED tables lie beyond its
 // right edge and come into view through the scroll bar, 500 twips a step.
-constexpr int Window_Width = 12360;
+constexpr int Window_Width = 13530;  // the button row ends with the model screen's button
 constexpr int Area_Width = 25000;
 constexpr int Area_Height = 7440;
 constexpr int Scroll_Step = 500;
@@ -160,7 +161,8 @@ void Reg_Graph::build_buttons() {
                  {target::Conditions, "条件設定"},
                  {target::Print, "印　刷"},
                  {target::Exit, "終　　　了"},
-                 {target::Help, "Help"}};
+                 {target::Help, "Help"},
+                 {target::Models, "モデル比較"}};
   int left = 2880;
   for (const auto& [index, caption] : buttons) {
     ui::Command_Button& button = add(Command, index, left, Bottom_Row, 1290, 375);
@@ -179,6 +181,8 @@ void Reg_Graph::load() {
   Range_Box[1].text = text::bare_text(state_.STD_Number);
   state_.Reg_Order = 1;
   state_.Weight_Type = 0;
+  state_.Curve_Model = Logit_Log;
+  state_.Model_Weight = 0;
   Choice[0].select();
 }
 
@@ -190,6 +194,7 @@ void Reg_Graph::show_curve_view(bool curves) {
   for (auto& [index, label] : Coefficient) label->visible = curves;
   for (auto& [index, label] : Term) label->visible = curves;
   for (int w : {2, 3}) Picture1[w].visible = Title[w].visible = curves;
+  if (Command.has(target::Models)) Command[target::Models].visible = curves;
 }
 
 // The three tick labels left of plot 0, top to bottom.
@@ -269,6 +274,9 @@ void Reg_Graph::choose_fit(int choice) {
   state_.Weight_Type = static_cast<Integer>(choice / 2);
   state_.Reg_Order = choice % 2 == 0 ? 1 : 3;
   if (Fit_And_Draw()) {
+    // A logit-log fit chosen here is what the results use from now on.
+    if (state_.Curve_Model != Logit_Log) program_.close(Screen::Result);
+    state_.Curve_Model = Logit_Log;
     refresh_buttons();
   } else {
     state_.Weight_Type = weight_type;

@@ -3,8 +3,10 @@
 // logit of the standards against ln(concentration), plots 0 and 1) and the fitted curves (four
 // logit plots, one per weighting, each with its straight line and its cubic, their equations and
 // ED50 values, and two choice buttons that pick the fit the results use). Two range boxes choose
-// the standards that enter the fit. In administrator mode a click in a plot reads an ED value off
-// the chosen curve, and a scroll bar brings the ED and detection-limit tables into view.
+// the standards that enter the fit; in the curve view a button leads to the model screen, which
+// sets the fitted curves beside the 4PL and the 5PL. In administrator mode a click in a plot reads
+// an ED value off the chosen curve, and a scroll bar brings the ED and detection-limit tables into
+// view.
 
 #include <cstdint>
 #include <string>

@@ -25,7 +25,8 @@ inline constexpr int Max_Topics = 100;
 inline constexpr std::int16_t Command_Button_Kind = 3;
 
 struct Help_Topic {
-  double Help_Section = 0;     // 0 general, 1 conditions, 2 data entry, 3 standard curve, 4 results
+  double Help_Section = 0;     // 0 general, 1 conditions, 2 data entry, 3 standard curve, 4 results,
+                               // 5 the model screen
   std::int16_t Help_Kind = 0;  // Command_Button_Kind for a command-button topic
   std::string Help_Title;      // the keyword
   std::string Help_Text;       // the explanation

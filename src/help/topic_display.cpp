@@ -35,7 +35,8 @@ std::string title_text(const Help_Topic& topic) {
 }
 
 std::optional<std::string> section_text(double section) {
-  static constexpr std::array<const char*, 5> texts = {"", "<条件設定>", "<データ入力>", "<検量線表示>", "<測定結果>"};
+  static constexpr std::array<const char*, 6> texts = {"",           "<条件設定>",  "<データ入力>", "<検量線表示>",
+                                                       "<測定結果>", "<モデル比較>"};
   for (std::size_t code = 0; code < texts.size(); ++code)
     if (section == static_cast<double>(code)) return texts[code];
   return std::nullopt;

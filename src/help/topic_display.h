@@ -17,8 +17,8 @@ inline constexpr int Pieces_Shown = 5;
 // The keyword, followed by "  (コマンドボタン)" for a command-button topic.
 std::string title_text(const Help_Topic& topic);
 
-// "<条件設定>" and the like for section codes 1 to 4, "" for 0 (general), nullopt for any other
-// code (the screen then keeps the section it showed).
+// "<条件設定>" and the like for section codes 1 to 5 (5 the model screen), "" for 0 (general),
+// nullopt for any other code (the screen then keeps the section it showed).
 std::optional<std::string> section_text(double section);
 
 // The explanation as five lines of 28 characters, each on its own line with an empty line

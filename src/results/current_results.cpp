@@ -4,6 +4,7 @@
 #include "curve/fit_choice.h"
 #include "curve/fitness.h"
 #include "curve/samples.h"
+#include "models/result_curve.h"
 #include "state/basis.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
@@ -17,7 +18,8 @@ enum class Refusal { none, no_curve, curve_outdated, fit_unavailable, no_dilutio
 Refusal refusal(const Assay_State& s, Result_Kind kind) {
   if (s.Curve_Basis == 0) return Refusal::no_curve;
   if (s.Curve_Basis != basis_digest(s, Basis::Curve)) return Refusal::curve_outdated;
-  if (!fit_available(s, s.Weight_Type, s.Reg_Order)) return Refusal::fit_unavailable;
+  // A 4PL or 5PL is fitted when it is read off; whether it can be is known only then.
+  if (!model_in_use(s) && !fit_available(s, s.Weight_Type, s.Reg_Order)) return Refusal::fit_unavailable;
   if (kind == Result_Kind::Sample && s.Sample_Number > 0 && !dilution_factor_valid(s))
     return Refusal::no_dilution_factor;
   return Refusal::none;
@@ -29,7 +31,7 @@ std::string message_of(const Assay_State& s, Refusal refusal) {
     case Refusal::curve_outdated:
       return "検量線を計算した後に、スタンダードの測定値、濃度または回帰範囲が変わりました。"
              "検量線表示で検量線を表示し直してください";
-    case Refusal::fit_unavailable: return selected_fit_unavailable_message(s);
+    case Refusal::fit_unavailable: return result_curve_unavailable_message(s);
     case Refusal::no_dilution_factor:
       return "希釈係数が入力されていないため、サンプル値を計算できません。条件設定で０より大きい希釈係数を入力してくだ"
              "さい";
@@ -60,7 +62,7 @@ bool Bring_Table_Up_To_Date(Program& program, Result_Kind kind) {
   std::uint64_t& computed_from = s.Result_Basis(static_cast<std::size_t>(kind));
   if (computed_from == basis) return true;
   if (!compute(s, kind)) {
-    program.platform.message(selected_fit_unavailable_message(s));
+    program.platform.message(result_curve_unavailable_message(s));
     return false;
   }
   computed_from = basis;

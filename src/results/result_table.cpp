@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "curve/treatment_standard.h"
+#include "models/result_curve.h"
 #include "text/format.h"
 
 namespace quorin {
@@ -51,8 +52,7 @@ std::string table_title(const Assay_State& s, Result_Kind kind) {
     case Result_Kind::Sera: head = "管理血清測定値("; break;
     case Result_Kind::Sample: head = "サンプル測定値("; break;
   }
-  const bool known_weight = s.Weight_Type >= 0 && s.Weight_Type <= 3;
-  return head + signed_text(s.Reg_Order) + "次" + (known_weight ? s.Weight_Name(s.Weight_Type) : "") + ")";
+  return head + result_curve_label(s) + ")";
 }
 
 const std::array<const char*, 10>& table_headers(Result_Kind kind) {

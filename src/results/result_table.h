@@ -37,7 +37,8 @@ bool listed(Result_Kind kind, int tubes);
 std::string standard_row_name(int k);
 
 // The window caption of a table, which the printout repeats as its title:
-// "標準液濃度( 3次重み付け無し)", "管理血清測定値(...)", "サンプル測定値(...)"; "スタンダードデータ".
+// "標準液濃度( 3次重み付け無し)", "管理血清測定値(...)", "サンプル測定値(...)", with a 4PL or 5PL in
+// use "標準液濃度( 4PL 計数統計)" and so on; "スタンダードデータ".
 std::string table_title(const Assay_State& state, Result_Kind kind);
 
 // The ten column headers ("" where none).

@@ -20,7 +20,7 @@ constexpr int Max_Sera = 20;
 constexpr Long Max_Samples = 100000;
 
 // The screens of the program; the numbers of the four work screens are the Screen_No values.
-enum class Screen { None = 0, Conditions = 1, Data = 2, Graph = 3, Result = 4, Intro = 5, Help = 6 };
+enum class Screen { None = 0, Conditions = 1, Data = 2, Graph = 3, Result = 4, Intro = 5, Help = 6, Model = 7 };
 
 // The Screen_No of a work screen.
 constexpr std::int16_t screen_no(Screen screen) { return static_cast<std::int16_t>(screen); }
@@ -78,6 +78,14 @@ struct Assay_State {
   Fixed_Array<bool, 7> Fit_Available;
 
   Fixed_Array<std::string, 3> Weight_Name;
+
+  // The curve the results are read off (models/logistic.h): 0 the logit-log fit chosen above,
+  // 1 the 4PL, 2 the 5PL; the weighting of the 4PL and 5PL fits (0 none, 1 counting statistics,
+  // 2 constant CV); and the chosen model's A, B, C, D, G (1..5), fitted afresh from the standards
+  // each time concentrations are read off it.
+  Integer Curve_Model = 0;
+  Integer Model_Weight = 0;
+  Fixed_Array<double, 5> Model_Param;
 
   // What the standard curve and the result tables were last computed from (state/basis.h), 0
   // for never: Curve_Basis by the regression, Result_Basis by the computation of each table,

@@ -48,6 +48,8 @@ std::uint64_t basis_digest(const Assay_State& s, Basis scope) {
 
   digest.add(static_cast<long long>(s.Weight_Type));
   digest.add(static_cast<long long>(s.Reg_Order));
+  digest.add(static_cast<long long>(s.Curve_Model));
+  digest.add(static_cast<long long>(s.Model_Weight));
   for (std::size_t w = 0; w <= decltype(s.Reg_Coef)::last_row; ++w)
     for (std::size_t m = 1; m <= decltype(s.Reg_Coef)::last_column; ++m) digest.add(s.Reg_Coef(w, m));
   digest.add_all(s.Fit_Available.data(), decltype(s.Fit_Available)::last + 1);

@@ -16,8 +16,9 @@ namespace quorin {
 enum class Basis {
   Standards,  // the shape of the standard rows, their counts and the standard concentrations
   Curve,      // + the range of standards the fit uses
-  Results     // + the fit chosen and its coefficients, the control sera, the samples and the
-              //   dilution factor
+  Results     // + the fit chosen and its coefficients, the curve model chosen for the results
+              //   (a 4PL or 5PL is fitted from the standards when it is read off, so its
+              //   parameters are not inputs), the control sera, the samples and the dilution factor
 };
 
 // Never 0, which stands for "not computed".

@@ -17,6 +17,7 @@ void print_for(Program& program) {
     case Screen::Data: Data_PRT(program); break;
     case Screen::Graph: Graph_PRT(program); break;
     case Screen::Result: Result_PRT(program); break;
+    case Screen::Model: Model_PRT(program); break;
     default: break;
   }
   printer.end_job();
@@ -102,6 +103,11 @@ void Command_Exec(Program& program, int target) {
     case target::Sample_Table:
       if (Run_Assay_Samples(program)) Sample_Disp(program);
       break;
+    case target::Models:
+      if (state.Plot_Stage != 2 || program.screen(Screen::Graph) == nullptr) break;
+      program.show(Screen::Model);
+      Model_Disp(program);  // afresh also when it was in front already
+      break;
     case target::Printer_Setup: program.platform.printer_setup(); break;
     case target::Help: program.show(Screen::Help); break;
     default: break;  // 13, 14 and anything else: nothing
@@ -140,12 +146,14 @@ void Command_Enable(Program& program) {
       set_enabled({Data_Sheet, Results, Standard_Curve, Switch_View, Standard_Table, Sera_Table, Sample_Table}, false);
       program.close(Screen::Data);
       program.close(Screen::Graph);
+      program.close(Screen::Model);
       program.close(Screen::Result);
       break;
     case Completeness::Conditions_Incomplete:
     case Completeness::Standard_Not_Measured:
       set_enabled({Results, Standard_Curve, Switch_View, Standard_Table, Sera_Table, Sample_Table}, false);
       program.close(Screen::Graph);
+      program.close(Screen::Model);
       program.close(Screen::Result);
       break;
     case Completeness::Complete:

@@ -36,6 +36,7 @@ static std::unique_ptr<ui::Form> make_screen(Program& program, Screen which) {
     case Screen::Graph: return Make_Reg_Graph(program);
     case Screen::Result: return Make_Reg_Result(program);
     case Screen::Help: return Make_Reg_Help(program);
+    case Screen::Model: return Make_Reg_Model(program);
     case Screen::None: break;
   }
   return nullptr;
@@ -64,7 +65,8 @@ void Program::close(Screen which) {
 }
 
 void Program::end() {
-  for (Screen which : {Screen::Help, Screen::Result, Screen::Graph, Screen::Data, Screen::Conditions, Screen::Intro})
+  for (Screen which :
+       {Screen::Help, Screen::Model, Screen::Result, Screen::Graph, Screen::Data, Screen::Conditions, Screen::Intro})
     close(which);
   ended_ = true;
   platform.quit();

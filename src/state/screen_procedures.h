@@ -16,6 +16,7 @@ std::unique_ptr<ui::Form> Make_Reg_Data(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Graph(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Result(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Help(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_Model(Program& program);
 
 // Conditions screen: load a condition file; print the conditions; commit every box whose text
 // has changed since its last commit, unless the user is still typing in it (run after every
@@ -39,6 +40,11 @@ void Standard_Plotting(Program& program);
 void Show_Fitted_Curves(Program& program);
 void Wizard_Show_Curves(Program& program);
 void Graph_PRT(Program& program);
+
+// Model screen (loaded by the caller): the comparison of the logit-log fit, the 4PL and the 5PL
+// computed afresh and shown; its printout.
+void Model_Disp(Program& program);
+void Model_PRT(Program& program);
 
 // Results screen (loaded by the caller): the four tables, the result file, the printout.
 void Standard_Disp(Program& program);

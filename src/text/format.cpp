@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "text/number_text.h"
@@ -174,6 +175,13 @@ std::string general_number(double value) {
   *start = value < 0 ? '-' : ' ';
   start[n + 1] = ' ';
   return std::string(start, n + 2);
+}
+
+std::string significant_text(double value, int digits) {
+  if (!std::isfinite(value)) return "";
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+  return buffer;
 }
 
 std::string signed_text(long long value) {

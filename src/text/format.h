@@ -32,6 +32,11 @@ std::string Format_Text(std::string_view text, std::string_view pattern);
 // has at least two digits. Zero (also -0) is " 0 "; a NaN or infinity gives "".
 std::string general_number(double value);
 
+// A value to `digits` significant digits, as the model comparison shows fitted parameters:
+// "99.8734", "0.0123457", "1234.57"; exponent form ("1.23457e-07") below 1e-4 and from 10^digits
+// up. A NaN or infinity gives "".
+std::string significant_text(double value, int digits);
+
 // A whole number with the blank of its sign place: signed_text(7) == " 7", signed_text(-7) == "-7".
 std::string signed_text(long long value);
 

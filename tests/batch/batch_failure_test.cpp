@@ -69,6 +69,12 @@ TEST_F(Batch_Failures, StopWithTheReasonAndWriteNothing) {
          o.from = o.to = 4;
        },
        "検量線 重2 1次 は回帰範囲 STD 4 ～ STD 4 では計算できません"},
+      {"5PL over three standards",
+       [](Options& o) {
+         o.model = 2;
+         o.to = 3;
+       },
+       "検量線モデル 5PL 重み付け無し は回帰範囲 STD 1 ～ STD 3 では使えません"},
       {"result folder missing", [&](Options& o) { o.result = folder.file("none/result.txt"); },
        "結果ファイルを保存できませんでした: " + folder.file("none/result.txt"), true},
       {"zero standard below the NSB",

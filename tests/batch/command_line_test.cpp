@@ -54,6 +54,8 @@ TEST(Command_Line, LeavesTheScreensDefaultsWhenNoOptionIsGiven) {
   EXPECT_FALSE(o.from.has_value());
   EXPECT_FALSE(o.to.has_value());
   EXPECT_EQ(o.pdf, "");
+  EXPECT_EQ(o.model, 0) << "the logit-log fit";
+  EXPECT_EQ(parse_command_line(batch_with({"--model", "5pl", "--weight", "2"})).options.model, 2);
 }
 
 TEST(Command_Line, RefusesMistakesWithAMessageNamingThem) {
@@ -78,6 +80,10 @@ TEST(Command_Line, RefusesMistakesWithAMessageNamingThem) {
       {batch_with({"--from", "5", "--to", "4"}), "--from 5 が --to 4 より大きくなっています"},
       {batch_with({"--pdf"}), "--pdf の値がありません"},
       {batch_with({"--colour", "red"}), "不明なオプションです: --colour"},
+      {batch_with({"--model", "4PL"}), "--model は logit、4pl、5pl のどれかで指定してください: 4PL"},
+      {batch_with({"--model", "5pl", "--order", "1"}), "--order は --model logit のときだけ指定できます"},
+      {batch_with({"--weight", "3", "--model", "4pl"}),
+       "--weight は --model 4pl・5pl では 0～2 の整数で指定してください: 3"},
   };
   for (const auto& [arguments, message] : cases) {
     SCOPED_TRACE(::testing::PrintToString(arguments));
@@ -99,7 +105,7 @@ TEST(Command_Line, MakesEveryPathAbsoluteAndKeepsAnAbsentReportAbsent) {
 
 TEST(Command_Line, HelpNamesEveryOption) {
   const std::string help = usage_text();
-  for (const char* option : {"--batch", "--weight", "--order", "--from", "--to", "--pdf", "--help"})
+  for (const char* option : {"--batch", "--weight", "--order", "--from", "--to", "--model", "--pdf", "--help"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

@@ -16,6 +16,7 @@
 #include "data/count_file.h"
 #include "data/reg_data.h"
 #include "graph/reg_graph.h"
+#include "models/reg_model.h"
 #include "results/reg_result.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -32,6 +33,7 @@ using testing::click;
 struct Fit {
   int weight, order;
   std::optional<int> from, to;
+  int model = 0;  // with a 4PL or 5PL, `weight` is its weighting and the logit-log fit stays 重無1次
 };
 
 // A user with the screens and the example assay.
@@ -58,9 +60,15 @@ class User {
       testing::type_over(graph.Range_Box[box], text::bare_text(range[box]));
       testing::press(graph.Range_Box[box], ui::Key_Return);
     }
-    click(graph.Choice[2 * fit.weight + (fit.order == 1 ? 0 : 1)]);
-    ASSERT_EQ(program.state.Weight_Type, fit.weight);
-    ASSERT_EQ(program.state.Reg_Order, fit.order);
+    click(graph.Choice[fit.model == 0 ? 2 * fit.weight + (fit.order == 1 ? 0 : 1) : 0]);
+    if (fit.model != 0) {
+      click(graph.Command[target::Models]);
+      auto& models = *program.screen_as<Reg_Model>(Screen::Model);
+      click(models.Weight_Choice[fit.weight]);
+      click(models.Model_Choice[fit.model]);
+      ASSERT_EQ(program.state.Curve_Model, fit.model);
+      ASSERT_EQ(program.state.Model_Weight, fit.weight);
+    }
     click(graph.Command[target::Results]);
     for (int table : {target::Standard_Table, target::Sera_Table, target::Sample_Table})
       click(results().Command[table]);
@@ -82,6 +90,10 @@ class User {
     print_on(Screen::Graph);
     click(graph.Command[target::Switch_View]);  // the fitted curves again
     print_on(Screen::Graph);
+    if (program.state.Curve_Model != 0) {
+      click(graph.Command[target::Models]);
+      print_on(Screen::Model);
+    }
     program.desktop.show(results());
     for (int table : {target::Standard_Table, target::Sera_Table, target::Sample_Table}) {
       click(results().Command[table]);
@@ -111,6 +123,7 @@ class Screens_And_Batch : public testing::Batch_Test {
     batch::Batch_Options options = example(fit.weight, fit.order);
     options.from = fit.from;
     options.to = fit.to;
+    options.model = fit.model;
     return options;
   }
 };
@@ -121,10 +134,14 @@ TEST_F(Screens_And_Batch, EveryFitSavesTheFileTheScreensSave) {
     for (int weight = 0; weight < Weight_Count; ++weight) fits.push_back({weight, order, {}, {}});
   fits.push_back({1, 1, 2, 7});
   fits.push_back({2, 3, 1, 6});
+  for (int model : {1, 2})
+    for (int weight = 0; weight < 3; ++weight) fits.push_back({weight, 1, {}, {}, model});
+  fits.push_back({1, 1, 2, 8, 1});
 
   std::set<std::string> distinct;
   for (const Fit& fit : fits) {
-    SCOPED_TRACE(fit_label(fit.weight, fit.order) + " STD " + std::to_string(fit.from.value_or(1)) + "..");
+    SCOPED_TRACE(fit_label(fit.weight, fit.order) + " STD " + std::to_string(fit.from.value_or(1)) + ".. model " +
+                 std::to_string(fit.model));
     User user;
     user.reduce(fit);
     const std::string by_screens = folder.file("screens.txt");
@@ -141,21 +158,24 @@ TEST_F(Screens_And_Batch, EveryFitSavesTheFileTheScreensSave) {
 }
 
 TEST_F(Screens_And_Batch, TheReportHoldsThePrintoutsOfEveryScreenInOrder) {
-  const Fit fit{3, 3, {}, {}};
-  User user;
-  user.reduce(fit);
-  user.print_everything();
-  user.save(folder.file("screens.txt"));
+  // The second adds the page of the model screen.
+  for (const Fit& fit : {Fit{3, 3, {}, {}}, Fit{2, 1, {}, {}, 2}}) {
+    SCOPED_TRACE(fit.model);
+    User user;
+    user.reduce(fit);
+    user.print_everything();
+    user.save(folder.file("screens.txt"));
 
-  batch::Batch_Options options = options_for(fit);
-  options.pdf = folder.file("report.pdf");
-  testing::Batch_Outcome batch;
-  testing::run_in_process(options, batch);
-  ASSERT_EQ(batch.status, batch::Exit_Done) << batch.errors;
-  EXPECT_EQ(batch.printed.ops(), user.platform.recorder.ops());
-  EXPECT_GT(batch.printed.documents(), 7) << "a page at least for each of the seven printouts";
-  EXPECT_EQ(testing::read_bytes(folder.file("result.txt")), testing::read_bytes(folder.file("screens.txt")))
-      << "printing changes nothing of the results";
+    batch::Batch_Options options = options_for(fit);
+    options.pdf = folder.file("report.pdf");
+    testing::Batch_Outcome batch;
+    testing::run_in_process(options, batch);
+    ASSERT_EQ(batch.status, batch::Exit_Done) << batch.errors;
+    EXPECT_EQ(batch.printed.ops(), user.platform.recorder.ops());
+    EXPECT_GT(batch.printed.documents(), fit.model == 0 ? 7 : 8) << "a page at least for each printout";
+    EXPECT_EQ(testing::read_bytes(folder.file("result.txt")), testing::read_bytes(folder.file("screens.txt")))
+        << "printing changes nothing of the results";
+  }
 }
 
 // Results never outlive what they were computed from. After the example's tables are shown, each

@@ -149,7 +149,9 @@ TEST_F(Conditions_Screen, ValueBoxesTakeOneNumberAboveZeroOrNothing) {
       EXPECT_EQ(c.box == 12 ? state.Dilution_Factor : state.STD_Data(c.box - 12 + 3, 0), c.stored);
       EXPECT_EQ(platform.messages,
                 c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
-      if (!c.message.empty()) EXPECT_EQ(testing::assay_digest(state), before);
+      if (!c.message.empty()) {
+        EXPECT_EQ(testing::assay_digest(state), before);
+      }
     }
   }
 }

@@ -12,6 +12,7 @@
 namespace quorin::shots {
 
 inline void run_example_wizard(Program& program, ui::Scripted_Platform& platform) {
+  // Absolute before the working folder changes: __FILE__ may be relative to the build folder.
   const std::filesystem::path examples =
       std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "../../examples");
   std::filesystem::current_path(std::filesystem::temp_directory_path());

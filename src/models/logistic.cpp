@@ -1,0 +1,50 @@
+#include "models/logistic.h"
+
+#include <cmath>
+
+#include "curve/response.h"
+
+namespace quorin {
+
+std::string model_name(int kind) {
+  switch (kind) {
+    case Logit_Log: return "ロジット・ログ";
+    case Four_PL: return "4PL";
+    case Five_PL: return "5PL";
+    default: return "";
+  }
+}
+
+std::string model_weight_name(int weighting) {
+  switch (weighting) {
+    case 0: return "重み付け無し";
+    case 1: return "計数統計";
+    case 2: return "CV一定";
+    default: return "";
+  }
+}
+
+double Logistic::response(double x) const {
+  if (x == 0) return A;
+  const double u = std::pow(x / C, B);
+  return kind == Five_PL ? D + (A - D) / std::pow(1 + u, G) : D + (A - D) / (1 + u);
+}
+
+std::optional<double> Logistic::concentration(double p) const {
+  if (!((p - D) * (A - p) > 0)) return std::nullopt;
+  // (A - D)/(p - D) - 1 written as (A - p)/(p - D), which keeps its digits near the top.
+  const double above = (A - p) / (p - D);
+  const double inner = kind == Five_PL ? std::expm1(std::log1p(above) / G) : above;
+  return concentration_of(std::log(C) + std::log(inner) / B);
+}
+
+double Logistic::ed50() const { return kind == Five_PL ? C * std::pow(std::pow(2.0, 1 / G) - 1, 1 / B) : C; }
+
+double logit_log_response(const std::array<double, 4>& c, double x) {
+  if (x == 0) return 100;
+  const double l = std::log(x);
+  const double y = c[0] + c[1] * l + c[2] * l * l + c[3] * l * l * l;
+  return 100 / (1 + std::exp(-y));
+}
+
+}  // namespace quorin

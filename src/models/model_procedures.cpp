@@ -1,0 +1,14 @@
+// The model screen's part of the navigation.
+#include "models/reg_model.h"
+#include "state/program.h"
+#include "state/screen_procedures.h"
+
+namespace quorin {
+
+std::unique_ptr<ui::Form> Make_Reg_Model(Program& program) { return std::make_unique<Reg_Model>(program); }
+
+void Model_Disp(Program& program) {
+  if (auto* screen = program.screen_as<Reg_Model>(Screen::Model)) screen->Model_Disp();
+}
+
+}  // namespace quorin

@@ -1,0 +1,120 @@
+// The model printout: one page with the picture of the model screen (the standard tubes, the
+// chosen logit-log fit solid, the 4PL dashed, the 5PL dotted) and its comparison table, the ED
+// values every 10 %.
+#include <algorithm>
+#include <sstream>
+
+#include "graph/graph_prt.h"
+#include "models/model_plot.h"
+#include "models/model_table.h"
+#include "models/result_curve.h"
+#include "state/program.h"
+#include "state/screen_procedures.h"
+#include "text/format.h"
+
+namespace quorin {
+
+namespace {
+
+// Page layout, in twips.
+constexpr double Left = 1000;
+constexpr double Frame_Top = 1500, Frame_Width = 5000, Frame_Height = 4000;
+constexpr double Table_Top = 5900, Row_Step = 220;
+constexpr double Column_X[1 + Model_Kinds] = {1000, 3000, 5600, 8200};
+constexpr double Tube_Radius = 40, Dot_Radius = 8;
+
+// The printer seen through a uniform scale about the page origin, so that a long table still
+// fits the printable height.
+class Page {
+ public:
+  Page(ui::Printer& printer, double scale) : printer_(printer), scale_(scale) {}
+  void font(double points) { printer_.set_font_size(points * scale_); }
+  void style(ui::Draw_Style style) { printer_.set_draw_style(style); }
+  void text(double x, double y, const std::string& text) {
+    printer_.set_position(x * scale_, y * scale_);
+    printer_.print(text, false);
+  }
+  void line(double x1, double y1, double x2, double y2) {
+    printer_.line(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_);
+  }
+  void rectangle(double x1, double y1, double x2, double y2) {
+    printer_.rectangle(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_);
+  }
+  void circle(double x, double y, double radius) { printer_.circle(x * scale_, y * scale_, radius * scale_); }
+  void end() { printer_.end_document(); }
+
+ private:
+  ui::Printer& printer_;
+  double scale_;
+};
+
+void print_picture(Page& page, const Assay_State& state, const Model_Comparison& c) {
+  const Curve_Axis axis = curve_axis(state);
+  auto X = [&axis](double x) { return Left + Frame_Width * (x - axis.left) / axis.width; };
+  auto Y = [](double p) {
+    return Frame_Top + Frame_Height * (Plot_Top_Percent - p) / (Plot_Top_Percent - Plot_Bottom_Percent);
+  };
+  page.font(10);
+  page.rectangle(Left, Frame_Top, Left + Frame_Width, Frame_Top + Frame_Height);
+  page.style(ui::Draw_Style::Dashed);
+  for (double p : {0.0, 50.0, 100.0}) page.line(Left, Y(p), Left + Frame_Width, Y(p));
+  page.style(ui::Draw_Style::Solid);
+  for (double p : {0.0, 50.0, 100.0}) page.text(Left - 450, Y(p) - 100, text::bare_text(static_cast<long long>(p)));
+  for (const Plot_Point& tube : tube_points(c))
+    if (tube.p >= Plot_Bottom_Percent && tube.p <= Plot_Top_Percent) page.circle(X(tube.x), Y(tube.p), Tube_Radius);
+
+  for (const Model_Column& column : c.columns) {
+    const double legend_y = Frame_Top + 100 + 300 * column.kind;
+    const double legend_x = Left + Frame_Width + 300;
+    // A sample of the curve's look beside its name.
+    std::vector<Plot_Point> sample, sample_dots;
+    for (int step = 0; step <= 12; ++step) sample.push_back({legend_x + 50.0 * step, legend_y + 100});
+    for (const Plot_Segment& piece : curve_segments(sample, line_look(column.kind), sample_dots))
+      page.line(piece.from.x, piece.from.p, piece.to.x, piece.to.p);
+    for (const Plot_Point& dot : sample_dots) page.circle(dot.x, dot.p, Dot_Radius);
+    page.text(legend_x + 700, legend_y, column.heading + (column.available ? "" : "（計算できません）"));
+    if (!column.available) continue;
+    std::vector<Plot_Point> dots;
+    for (const Plot_Segment& piece : curve_segments(curve_points(column, axis), line_look(column.kind), dots))
+      page.line(X(piece.from.x), Y(piece.from.p), X(piece.to.x), Y(piece.to.p));
+    for (const Plot_Point& dot : dots) page.circle(X(dot.x), Y(dot.p), Dot_Radius);
+  }
+}
+
+void print_table(Page& page, const std::vector<Model_Row>& rows, const std::string& problems) {
+  page.font(9);
+  double y = Table_Top;
+  for (std::size_t r = 0; r < rows.size(); ++r, y += Row_Step) {
+    for (int column = 0; column <= Model_Kinds; ++column) page.text(Column_X[column], y, rows[r][column]);
+    if (r == 0) page.line(Left, y + Row_Step - 20, Column_X[Model_Kinds] + 2200, y + Row_Step - 20);
+  }
+  std::istringstream lines(problems);
+  for (std::string line; std::getline(lines, line);) page.text(Left, y += Row_Step, line);
+}
+
+}  // namespace
+
+void Model_PRT(Program& program) {
+  Assay_State& state = program.state;
+  if (state.Plot_Stage != 2) return program.platform.message("検量線が描かれていないため、印刷できません");
+  const Model_Comparison comparison = compare_models(state, state.Model_Weight);
+  const std::vector<Model_Row> rows = model_table(comparison, false);
+  const std::string problems = model_problems(comparison);
+  const auto lines = static_cast<double>(rows.size() + 1 + std::count(problems.begin(), problems.end(), '\n'));
+  ui::Printer& printer = program.platform.printer();
+  Page page(printer, page_scale(printer.printable_height(), Table_Top + Row_Step * (lines + 1)));
+
+  page.font(14);
+  page.text(Left, 600, "検量線モデルの比較");
+  page.font(10);
+  page.text(Left, 1000,
+            "4PL・5PL の重み付け: " + model_weight_name(comparison.weighting) +
+                "　　測定結果に使う曲線: " + result_curve_name(state));
+  print_picture(page, state, comparison);
+  print_table(page, rows, problems);
+  page.end();
+  if (const std::string finished = ui::print_finished_text(printer); !finished.empty())
+    program.platform.message(finished);
+}
+
+}  // namespace quorin

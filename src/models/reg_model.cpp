@@ -1,0 +1,181 @@
+#include "models/reg_model.h"
+
+#include <cmath>
+
+#include "models/model_plot.h"
+#include "models/model_table.h"
+#include "models/result_curve.h"
+#include "state/navigation.h"
+#include "state/program.h"
+#include "text/format.h"
+
+namespace quorin {
+
+namespace {
+
+// Layout, in twips.
+constexpr int Plot_Left = 600, Plot_Top = 360, Plot_Width = 4800, Plot_Height = 4500;
+constexpr int Table_Left = 5640, Table_Top = 360, Table_Width = 8640, Table_Height = 6360;
+constexpr int Heading_Width = 1620, Column_Width = 2200;  // "99.7511 ± 0.4673" in 8 points
+constexpr int Choice_Lefts[3] = {600, 2100, 3600};
+constexpr int Weight_Top = 5560, Model_Top = 6280;
+constexpr int Button_Row = 7800;
+constexpr int Label_Height = 240;
+
+constexpr ui::Colour Cyan{0, 255, 255};
+constexpr ui::Colour Curve_Colour[Model_Kinds] = {ui::Yellow, ui::Green, Cyan};
+
+// The top of a response in the plot, in twips from the plot's top edge.
+int plot_y(double percent) {
+  return static_cast<int>(Plot_Height * (Plot_Top_Percent - percent) / (Plot_Top_Percent - Plot_Bottom_Percent));
+}
+
+// The concentrations at the ends of the horizontal axis: half the first and twice the last standard's.
+std::string axis_text(const Assay_State& state) {
+  const Curve_Axis axis = curve_axis(state);
+  return "濃度 " + text::significant_text(std::exp(axis.left), 4) + " ～ " +
+         text::significant_text(std::exp(axis.right()), 4) + " " + state.Unit_Name + " (対数目盛)";
+}
+
+std::string legend_text(const Model_Column& column) {
+  static const char* const looks[Model_Kinds] = {"――― ", "- - - ", "・・・ "};
+  return looks[column.kind] + column.heading;
+}
+
+}  // namespace
+
+Reg_Model::Reg_Model(Program& program)
+    : Work_Screen("検量線モデルの比較", Table_Left + Table_Width + 120, Button_Row + 375 + 120),
+      Picture1(add<ui::Picture_Area>("Picture1", Plot_Left, Plot_Top, Plot_Width, Plot_Height)),
+      Axis(add<ui::Label>("Axis", Plot_Left, Plot_Top + Plot_Height + 60, Plot_Width, Label_Height)),
+      Table(add<ui::Grid>("Table", Table_Left, Table_Top, Table_Width, Table_Height)),
+      Chosen(add<ui::Label>("Chosen", Plot_Left, Model_Top + 480, Plot_Width, Label_Height)),
+      Notice(add<ui::Label>("Notice", Table_Left, Table_Top + Table_Height + 60, Table_Width, 1020)),
+      Close(add<ui::Command_Button>("Close", 4560, Button_Row, 1290, 375)),
+      program_(program) {
+  Picture1.back_colour = ui::Dark_Blue;
+  add<ui::Label>("Title", Plot_Left, 60, Plot_Width, Label_Height).caption = "log(濃度)-Ｂ／Ｂo (%)";
+  const char* const ticks[3] = {"100", "50", "0"};
+  for (int t = 0; t < 3; ++t) {
+    ui::Label& tick = add(Tick, t, 60, Plot_Top + plot_y(100 - 50 * t) - Label_Height / 2, 480, Label_Height);
+    tick.caption = ticks[t];
+    tick.alignment = ui::Align::Right;
+  }
+  for (int kind = 0; kind < Model_Kinds; ++kind) {
+    ui::Label& legend = add(Legend, kind, 120, 3600 + 260 * kind, 3600, Label_Height);
+    ui::put_inside(legend, Picture1);
+    legend.opaque = true;
+    legend.back_colour = ui::Dark_Blue;
+    legend.fore_colour = Curve_Colour[kind];
+  }
+  Table.font_size = 8;
+  Notice.fore_colour = ui::Red;
+
+  add<ui::Label>("Weight_Caption", Plot_Left, Weight_Top - 280, Plot_Width, Label_Height).caption =
+      "4PL・5PL の重み付け";
+  add<ui::Label>("Model_Caption", Plot_Left, Model_Top - 280, Plot_Width, Label_Height).caption = "測定結果に使う曲線";
+  for (int k = 0; k < 3; ++k) {
+    ui::Option_Button& weight = add(Weight_Choice, k, Choice_Lefts[k], Weight_Top, 1440, 270);
+    weight.caption = model_weight_name(k);
+    weight.on_click = [this, k] { choose_weighting(k); };
+    ui::Option_Button& model = add(Model_Choice, k, Choice_Lefts[k], Model_Top, 1440, 270);
+    model.caption = model_name(k);
+    model.on_click = [this, k] { choose_model(k); };
+  }
+
+  const struct {
+    int target, left;
+    const char* caption;
+  } buttons[] = {{target::Results, 600, "測定結果表示"}, {target::Print, 1920, "印　刷"}, {target::Help, 3240, "Help"}};
+  for (const auto& [index, left, caption] : buttons) {
+    ui::Command_Button& button = add(Command, index, left, Button_Row, 1290, 375);
+    button.caption = caption;
+    button.on_click = [this, target = index] {
+      program_.state.Screen_No = screen_no(Screen::Model);
+      Command_Exec(program_, target);
+    };
+  }
+  Close.caption = "閉じる";
+  Close.on_click = [this] { program_.close(Screen::Model); };
+}
+
+void Reg_Model::activate() { Model_Disp(); }
+
+void Reg_Model::Model_Disp() {
+  Assay_State& state = program_.state;
+  comparison_ = compare_models(state, state.Model_Weight);
+
+  const std::vector<Model_Row> rows = model_table(comparison_, true);
+  Table.resize(static_cast<int>(rows.size()), 1 + Model_Kinds);
+  Table.set_column_width(0, Heading_Width);
+  for (int column = 1; column <= Model_Kinds; ++column) Table.set_column_width(column, Column_Width);
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    for (int column = 0; column <= Model_Kinds; ++column) Table.set_cell(static_cast<int>(r), column, rows[r][column]);
+
+  for (const Model_Column& column : comparison_.columns) Legend[column.kind].caption = legend_text(column);
+  Notice.caption = model_problems(comparison_);
+  Axis.caption = axis_text(state);
+  draw();
+  select_choices();
+}
+
+void Reg_Model::draw() {
+  const Curve_Axis axis = curve_axis(program_.state);
+  const double span = Plot_Top_Percent - Plot_Bottom_Percent;
+  Picture1.clear();
+  Picture1.scale(axis.left, -Plot_Top_Percent, axis.width, span);
+  for (double percent : {0.0, 50.0, 100.0}) Picture1.line(axis.left, -percent, axis.right(), -percent, ui::Light_Grey);
+
+  const double radius = axis.width / 150;
+  for (const Plot_Point& tube : tube_points(comparison_)) Picture1.circle(tube.x, -tube.p, radius, ui::White);
+  for (const Model_Column& column : comparison_.columns) {
+    if (!column.available) continue;
+    const ui::Colour colour = Curve_Colour[column.kind];
+    std::vector<Plot_Point> dots;
+    for (const Plot_Segment& piece : curve_segments(curve_points(column, axis), line_look(column.kind), dots))
+      Picture1.line(piece.from.x, -piece.from.p, piece.to.x, -piece.to.p, colour);
+    for (const Plot_Point& dot : dots) Picture1.circle(dot.x, -dot.p, radius / 2, colour);
+  }
+}
+
+void Reg_Model::select_choices() {
+  const Assay_State& state = program_.state;
+  if (Weight_Choice.has(state.Model_Weight)) Weight_Choice[state.Model_Weight].select();
+  const int kind = curve_in_use(state);
+  Model_Choice[kind].select();
+  Chosen.caption = "測定結果はこの曲線で求めます: " + result_curve_name(state);
+}
+
+// A new weighting changes the results only while a model is in use; a weighting under which the
+// model in use cannot be fitted is refused.
+void Reg_Model::choose_weighting(int weighting) {
+  Assay_State& state = program_.state;
+  if (weighting == state.Model_Weight) return select_choices();
+  const Integer previous = state.Model_Weight;
+  state.Model_Weight = static_cast<Integer>(weighting);
+  if (model_in_use(state) && !use_result_curve(state)) {
+    program_.platform.message(result_curve_unavailable_message(state));
+    state.Model_Weight = previous;
+    return select_choices();
+  }
+  if (model_in_use(state)) results_changed();
+  Model_Disp();
+}
+
+void Reg_Model::choose_model(int kind) {
+  Assay_State& state = program_.state;
+  const int current = curve_in_use(state);
+  if (kind == current) return select_choices();
+  const Model_Column& column = comparison_.columns[kind];
+  if (!column.available) {
+    program_.platform.message(column.heading + " は使えません\n" + column.problem);
+    return select_choices();
+  }
+  state.Curve_Model = static_cast<Integer>(kind);
+  results_changed();
+  select_choices();
+}
+
+void Reg_Model::results_changed() { program_.close(Screen::Result); }
+
+}  // namespace quorin

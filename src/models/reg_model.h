@@ -1,0 +1,49 @@
+#pragma once
+// The model screen, reached from the fitted curves of the standard-curve screen: the standard
+// tubes as B/B0 against ln(concentration) with the chosen logit-log fit, the 4PL and the 5PL
+// drawn over them, a table that compares the three (parameters and their standard errors, ED50,
+// RSS, s, AIC, the recoveries of the standards, detection limits, ED values), the weighting of
+// the 4PL and 5PL, and the choice of the curve the results are read off. Everything shown is
+// computed afresh from the assay whenever the screen comes to the front.
+
+#include "models/model_comparison.h"
+#include "state/work_screen.h"
+
+namespace quorin {
+
+class Program;
+
+class Reg_Model : public Work_Screen {
+ public:
+  explicit Reg_Model(Program& program);
+  void activate() override;
+
+  // Compares the models with the weighting Model_Weight and shows the comparison.
+  void Model_Disp();
+
+  ui::Picture_Area& Picture1;                                           // the standards and the three curves
+  ui::Label& Axis;                                                      // the concentrations the horizontal axis spans
+  ui::Control_Array<ui::Label> Tick{"Tick"};                            // 100, 50, 0 % left of the plot
+  ui::Control_Array<ui::Label> Legend{"Legend"};                        // by curve kind, inside the plot
+  ui::Grid& Table;                                                      // the comparison, one column per curve
+  ui::Control_Array<ui::Option_Button> Weight_Choice{"Weight_Choice"};  // the 4PL/5PL weighting
+  ui::Control_Array<ui::Option_Button> Model_Choice{"Model_Choice"};    // the results' curve
+  ui::Label& Chosen;                                                    // which curve the results use
+  ui::Label& Notice;                                                    // why curves are not available
+  ui::Command_Button& Close;
+
+  const Model_Comparison& comparison() const { return comparison_; }
+
+ private:
+  void draw();
+  void choose_weighting(int weighting);
+  void choose_model(int kind);
+  void select_choices();
+  // The results were computed from another curve: their screen goes, to be built afresh.
+  void results_changed();
+
+  Program& program_;
+  Model_Comparison comparison_;
+};
+
+}  // namespace quorin

@@ -1,0 +1,131 @@
+// Results read off a 4PL: every sample, serum and standard tube gets the concentration the
+// fitted curve gives its response (inverted here from the definition), a sample tube outside the
+// curve's range is left out while a serum tube there counts as 0, the titles name the model, and
+// an assay that cannot give the model changes nothing and says why.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "curve/fitness.h"
+#include "curve/samples.h"
+#include "curve/treatment_standard.h"
+#include "models/result_curve.h"
+#include "results/result_table.h"
+
+namespace quorin {
+namespace {
+
+constexpr double Nsb = 200, B0 = 10200;
+
+Long count_at(double percent) { return static_cast<Long>(std::lround(Nsb + (B0 - Nsb) * percent / 100)); }
+
+// x = C (((A - D) / (p - D))^(1/G) - 1)^(1/B) of the model the results used (G = 1: the 4PL).
+double concentration(const Assay_State& s, Long count) {
+  const double p = (count - Nsb) / (B0 - Nsb) * 100;
+  const double A = s.Model_Param(1), B = s.Model_Param(2), C = s.Model_Param(3), D = s.Model_Param(4);
+  const double G = s.Curve_Model == Five_PL ? s.Model_Param(5) : 1;
+  return C * std::pow(std::pow((A - D) / (p - D), 1 / G) - 1, 1 / B);
+}
+
+// Eight standards on a 4PL with D = 3, a serum with a tube above the top, a sample with a tube
+// below the bottom; the 4PL with counting statistics chosen for the results.
+std::unique_ptr<Assay_State> model_assay() {
+  auto state = std::make_unique<Assay_State>();
+  Assay_State& s = *state;
+  s.STD_Number = 8;
+  s.STD_Tubes = s.Sera_Tubes = s.Sample_Tubes = 2;
+  const Long fixed_rows[3][2] = {{195, 205}, {20000, 20000}, {10150, 10250}};  // NSB, TOTAL, B0
+  const double concentrations[] = {0.5, 1, 2, 5, 10, 20, 40, 60};
+  for (int k = 1; k <= 8; ++k) {
+    const double x = concentrations[k - 1], p = 3 + 97 / (1 + std::pow(x / 7, 1.1));
+    s.STD_Data(3 + k, 0) = x;
+    for (int tube = 1; tube <= 2; ++tube) {
+      s.STD_Count(3 + k, tube) = count_at(p * (tube == 1 ? 1.01 : 0.99));
+      if (k <= 3) s.STD_Count(k, tube) = fixed_rows[k - 1][tube - 1];
+    }
+  }
+  s.Sera_Number = 1;
+  s.Sera_Count(1, 1) = count_at(40);
+  s.Sera_Count(1, 2) = count_at(105);
+  s.Sample_Number = 2;
+  const double samples[2][2] = {{60, 62}, {30, 0.2}};
+  for (int i = 1; i <= 2; ++i)
+    for (int tube = 1; tube <= 2; ++tube) s.Sample_Count(i, tube) = count_at(samples[i - 1][tube - 1]);
+  s.Dilution_Factor = 2;
+  Treatment_Standard(s);
+  s.Fit_From = 1;
+  s.Fit_To = 8;
+  s.Reg_Order = 1;
+  s.Curve_Model = Four_PL;
+  s.Model_Weight = 1;
+  return state;
+}
+
+TEST(Model_Results, EveryTubeIsReadOffTheModel) {
+  for (int kind : {Four_PL, Five_PL}) {
+    SCOPED_TRACE(kind);
+    const auto state = model_assay();
+    Assay_State& s = *state;
+    s.Curve_Model = static_cast<Integer>(kind);
+    ASSERT_TRUE(Assay_Samples(s));
+    ASSERT_TRUE(Control_Sera(s));
+    ASSERT_TRUE(Fitness_Examination(s));
+    EXPECT_GT(s.Model_Param(4), 0.2) << "the count below the bottom lies below D";
+
+    const double one = concentration(s, s.Sample_Count(1, 1)), two = concentration(s, s.Sample_Count(1, 2));
+    EXPECT_NEAR(s.Sample_Conc(1, 1), one, 1e-12 * one);
+    EXPECT_NEAR(s.Sample_Data(1, 1), (one + two) / 2, 1e-12 * one);
+    EXPECT_NEAR(s.Sample_Data(1, 3), one + two, 1e-12 * one);
+    const double alone = concentration(s, s.Sample_Count(2, 1));
+    EXPECT_EQ(s.Sample_Conc(2, 2), 0);
+    EXPECT_NEAR(s.Sample_Data(2, 1), alone, 1e-12 * alone) << "the tube below the bottom is left out";
+
+    const double serum = concentration(s, s.Sera_Count(1, 1));
+    EXPECT_EQ(s.Sera_Conc(1, 2), 0);
+    EXPECT_NEAR(s.Sera_Data(1, 1), serum / 2, 1e-12 * serum) << "the tube above the top counts as 0";
+
+    for (int k = 1; k <= 8; ++k)
+      for (int tube = 1; tube <= 2; ++tube) {
+        const double expected = concentration(s, s.STD_Count(3 + k, tube));
+        EXPECT_NEAR(s.STD_Conc(3 + k, tube), std::isnan(expected) ? 0 : expected, 1e-12 * s.STD_Data(3 + k, 0));
+      }
+    EXPECT_EQ(table_title(s, Result_Kind::Sera), "管理血清測定値( " + model_name(kind) + " 計数統計)");
+  }
+}
+
+TEST(Model_Results, AnAssayThatCannotGiveTheModelChangesNothing) {
+  const struct {
+    const char* what;
+    void (*spoil)(Assay_State&);
+    std::string reason;
+  } cases[] = {
+      {"B0 at the NSB", [](Assay_State& a) { a.STD_Data(3, 1) = a.STD_Data(1, 1); },
+       "ゼロ標準の平均カウントが NSB の平均カウント以下のため、4PL・5PL を計算できません"},
+      {"constant CV with a standard below the NSB",
+       [](Assay_State& a) {
+         a.Model_Weight = 2;
+         a.STD_Data(11, 1) = 150;
+       },
+       "スタンダード 8 の平均レスポンスが 0 以下のため、重み付け「CV一定」を使えません"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto state = model_assay();
+    Assay_State& s = *state;
+    c.spoil(s);
+    s.Sera_Conc(1, 1) = 7;
+    s.Model_Param(3) = 11;
+    EXPECT_FALSE(Control_Sera(s));
+    EXPECT_FALSE(Assay_Samples(s));
+    EXPECT_FALSE(Fitness_Examination(s));
+    EXPECT_EQ(s.Sera_Conc(1, 1), 7);
+    EXPECT_EQ(s.Model_Param(3), 11);
+    const std::string message = result_curve_unavailable_message(s);
+    EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+  }
+}
+
+}  // namespace
+}  // namespace quorin
