@@ -40,7 +40,7 @@ struct Command_Line {
 Command_Line parse_command_line(const std::vector<std::string>& arguments);
 
 // The options with every path made absolute, so that they name the same files from any working
-// folder (a batch run works in a folder of its own).
+// folder.
 Batch_Options with_absolute_paths(Batch_Options options);
 
 // The text of "--help".

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <exception>
 #include <filesystem>
 #include <optional>
 
-#include "batch/work_folder.h"
 #include "curve/fit_choice.h"
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
@@ -60,7 +60,9 @@ std::string overwrite_problem(const Batch_Options& options) {
 class Batch_Road {
  public:
   Batch_Road(const Batch_Options& options, Batch_Platform& platform)
-      : options_(options), platform_(platform), program_(platform), state_(program_.state) {}
+      : options_(options), platform_(platform), program_(platform), state_(program_.state) {
+    program_.anonymous_scratch_file = true;
+  }
 
   std::string run() {
     using Step = std::string (Batch_Road::*)();
@@ -249,6 +251,23 @@ class Batch_Road {
   std::optional<ui::Job_Outcome> report_;  // printed, its file not yet in place
 };
 
+// While a run lasts, a write beyond the file size limit fails with its reason, as on a full disk,
+// instead of ending the run by a signal half way through a save.
+class File_Size_Signal_Ignored {
+ public:
+  File_Size_Signal_Ignored() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previous_);
+  }
+  ~File_Size_Signal_Ignored() { ::sigaction(SIGXFSZ, &previous_, nullptr); }
+  File_Size_Signal_Ignored(const File_Size_Signal_Ignored&) = delete;
+  File_Size_Signal_Ignored& operator=(const File_Size_Signal_Ignored&) = delete;
+
+ private:
+  struct sigaction previous_ {};
+};
+
 }  // namespace
 
 int run_batch(const Batch_Options& given, Batch_Platform& platform) {
@@ -257,14 +276,10 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
     platform.message(problem);
     return Exit_Usage;
   }
-  const Work_Folder folder;
-  if (!folder.failure().empty()) {
-    platform.message(folder.failure());
-    return Exit_Failed;
-  }
+  const File_Size_Signal_Ignored file_size_limit_reported;
   std::string failure;
   {
-    Batch_Road road(options, platform);  // the screens let go of the scratch file before the folder goes
+    Batch_Road road(options, platform);
     try {
       failure = road.run();
     } catch (const std::exception& error) {  // out of memory, say: stop as at any failure

@@ -1,6 +1,7 @@
 #include "curve/samples.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "curve/response.h"
@@ -57,7 +58,10 @@ int area_code(const Assay_State& s, double mean) {
 
 }  // namespace
 
+bool dilution_factor_valid(const Assay_State& s) { return std::isfinite(s.Dilution_Factor) && s.Dilution_Factor > 0; }
+
 bool Assay_Samples(Assay_State& s) {
+  if (s.Sample_Number > 0 && !dilution_factor_valid(s)) return false;
   if (!use_result_curve(s)) return false;
   const double nsb = s.STD_Data(1, 1);
   const double b0 = s.STD_Data(3, 1);

@@ -20,8 +20,12 @@ namespace quorin {
 // lies strictly between the model's D and A.
 //
 // Makes the results' curve ready first (models/result_curve.h); returns false and changes nothing
-// when it is not available.
+// when it is not available, or when there are samples and no dilution factor.
 bool Assay_Samples(Assay_State& state);
+
+// A dilution factor is a finite number above 0; 0 stands for none entered (a blank box or a
+// condition file without one), and no sample value exists without one.
+bool dilution_factor_valid(const Assay_State& state);
 
 // For control sera 1..Sera_Number: Sera_Tube_N (highest tube with a nonzero count), Sera_Conc
 // of tubes 1..Sera_Tube_N, and Sera_Data columns 1 (mean), 2 (range), 3 (concentration CV %)

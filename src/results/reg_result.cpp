@@ -1,5 +1,6 @@
 #include "results/reg_result.h"
 
+#include "state/basis.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "text/format.h"
@@ -9,6 +10,10 @@ namespace quorin {
 namespace {
 
 constexpr int Header_Height = 495;
+
+// What a table is computed from: the standard data only from the standards' counts and
+// concentrations, the others from the curve, its choice and the sera and samples as well.
+Basis basis_of(Result_Kind kind) { return kind == Result_Kind::Standard_Data ? Basis::Standards : Basis::Results; }
 constexpr int Body_Top = 480;
 constexpr int Row_Height = 360;
 
@@ -91,6 +96,7 @@ void Reg_Result::show_table(Result_Kind kind) {
   const auto& headers = table_headers(kind);
   for (int j = 0; j < Columns; ++j) Label[j].caption = headers[j];
   table_ = Result_Index(state, kind);
+  shown_basis_ = basis_digest(state, basis_of(kind));
   if (kind != Result_Kind::Standard_Data) {
     state.Result_Table = static_cast<Integer>(kind);  // 1 standard concentrations, 2 sera, 3 samples
     Command[target::Print].enabled = true;
@@ -101,6 +107,15 @@ void Reg_Result::show_table(Result_Kind kind) {
   VScroll1.set_range(0, scroll_maximum(state, kind, table_.rows()));
   VScroll1.set_value(page);
   Result_Page = VScroll1.value();
+  Page_Disp();
+}
+
+void Reg_Result::check_table() {
+  if (shown_basis_ == 0 || basis_digest(program_.state, basis_of(table_.kind())) == shown_basis_) return;
+  shown_basis_ = 0;
+  table_ = Result_Index();
+  caption = "測定結果 ― 表の計算後に条件または測定値が変わりました。ボタンで計算し直してください";
+  Command[target::Print].enabled = false;
   Page_Disp();
 }
 

@@ -4,6 +4,7 @@
 
 #include "conditions/condition_file.h"
 #include "conditions/reg_set.h"
+#include "results/current_results.h"
 #include "results/result_table.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
@@ -117,6 +118,9 @@ void write_result_sections(const Assay_State& state, text::Line_Writer& out) {
 }
 
 void Result_Output(Program& program) {
+  // The file holds the control sera and the samples as the counts and conditions in force give them.
+  if (!Bring_Table_Up_To_Date(program, Result_Kind::Sera) || !Bring_Table_Up_To_Date(program, Result_Kind::Sample))
+    return;
   const std::string path = program.platform.save_file({"", "ﾃｷｽﾄ(*.txt)|*.txt", "txt"});
   if (path.empty()) return;
   const auto* conditions = program.screen_as<Reg_Set>(Screen::Conditions);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "results/current_results.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
@@ -209,6 +210,7 @@ void Result_PRT(Program& program) {
   const Integer table = program.state.Result_Table;
   const bool printable = table >= 1 && table <= 3;
   const auto kind = static_cast<Result_Kind>(table);
+  if (printable && !Bring_Table_Up_To_Date(program, kind)) return;
   const long pages = printable ? result_table_pages(program.state, kind) : 0;
   if (pages == 0) {
     program.platform.message("印刷する測定結果がありません");

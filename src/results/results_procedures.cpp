@@ -16,4 +16,8 @@ void STDCONC_Disp(Program& program) { show_table(program, Result_Kind::Standard_
 void Sera_Disp(Program& program) { show_table(program, Result_Kind::Sera); }
 void Sample_Disp(Program& program) { show_table(program, Result_Kind::Sample); }
 
+void Check_Result_Table(Program& program) {
+  if (auto* screen = program.screen_as<Reg_Result>(Screen::Result)) screen->check_table();
+}
+
 }  // namespace quorin

@@ -87,6 +87,12 @@ struct Assay_State {
   Integer Model_Weight = 0;
   Fixed_Array<double, 5> Model_Param;
 
+  // What the standard curve and the result tables were last computed from (state/basis.h), 0
+  // for never: Curve_Basis by the regression, Result_Basis by the computation of each table,
+  // indexed by its Result_Table number (1 standard concentrations, 2 control sera, 3 samples).
+  std::uint64_t Curve_Basis = 0;
+  Fixed_Array<std::uint64_t, 3> Result_Basis;
+
   // Navigation and editing state.
   Integer Screen_No = 0;
   Screen Active_Screen = Screen::None;

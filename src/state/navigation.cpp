@@ -64,7 +64,9 @@ void Command_Exec(Program& program, int target) {
     case target::Results:
       activate_screen(program, Screen::Result);
       if (program.screen(Screen::Result) == nullptr) break;
-      // The standard data table needs no curve: it is shown even when the fit cannot be used.
+      // The standard data table needs no curve: it is shown even when the fit cannot be used,
+      // with the standards treated as their counts stand.
+      Run_Treatment_Standard(program);
       Run_Fitness_Examination(program);
       program.show(Screen::Result);
       Standard_Disp(program);

@@ -122,8 +122,45 @@ TEST_F(Executable, CommandLineIsAnsweredOrRefusedWithoutTheScreens) {
   }
 }
 
-// The report's pages are those the recording printer counts for the same run: every printout
-// went into the one file.
+// A run ended from outside, by the file size limit or by a closed pipe leaves nothing of its own
+// behind: no work folder in the temporary folder, no temporary file beside the result, no scratch
+// file, and the earlier result file either as it was or replaced whole.
+TEST_F(Executable, ARunEndedAtAnyMomentLeavesNothingBehind) {
+  ASSERT_EQ(run(example_arguments({})), batch::Exit_Done) << err;
+  const std::string complete = testing::read_bytes(folder.file("result.txt")), earlier = "earlier\r\n";
+  std::string command = quoted(Program_Path);
+  for (const std::string& argument : example_arguments({})) command += " " + quoted(argument);
+  const std::string temporary_folder = folder.file("tmp");
+  std::filesystem::create_directory(temporary_folder);
+  const struct {
+    const char* what;
+    std::string shell;
+    bool file_too_large = false;
+  } cases[] = {
+      {"SIGTERM at once", "%s 2>/dev/null & kill -TERM $!; wait"},
+      {"SIGINT during the run", "%s 2>/dev/null & sleep 0.01; kill -INT $!; wait"},
+      {"SIGTERM later in the run", "%s 2>/dev/null & sleep 0.03; kill -TERM $!; wait"},
+      {"standard error a closed pipe", "%s 2>&1 | true"},
+      {"file size limit", "ulimit -f 4; %s 2>err.txt", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::write_bytes(folder.file("result.txt"), earlier);
+    std::string shell = "export TMPDIR=" + quoted(temporary_folder) + "; " + c.shell;
+    shell.replace(shell.find("%s"), 2, command);
+    const int status = std::system(("sh -c " + (quoted)(shell)).c_str());
+    if (c.file_too_large) {
+      EXPECT_EQ(WEXITSTATUS(status), batch::Exit_Failed);
+      EXPECT_NE(testing::read_bytes(folder.file("err.txt")).find("ファイルが大きすぎます"), std::string::npos);
+    }
+    const std::string result = testing::read_bytes(folder.file("result.txt"));
+    EXPECT_TRUE(result == earlier || result == complete) << result.size() << " bytes";
+    EXPECT_TRUE(std::filesystem::is_empty(temporary_folder));
+    EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+    EXPECT_FALSE(exists(folder.file("temp.dat")));
+  }
+}
+
 TEST_F(Executable, WritesTheReportAsOnePdf) {
   testing::write_bytes(folder.file("report.pdf"), "the earlier report");
   ASSERT_EQ(run(example_arguments({"--pdf", "report.pdf"})), batch::Exit_Done) << err;
