@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev fonts-ipafont-gothic)
+packages=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev fonts-ipafont-gothic libsqlite3-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -1,5 +1,6 @@
 // QUORIN: data reduction of competitive radioassays. Without arguments it opens the screens;
-// "--batch" reduces one assay from the command line and "--help" explains how.
+// "--batch" reduces one assay from the command line, "--qc-export" writes the control-serum
+// history as CSV and "--help" explains how.
 
 #include <QApplication>
 #include <cstdlib>
@@ -9,6 +10,8 @@
 
 #include "batch/batch_options.h"
 #include "batch/run_batch.h"
+#include "qc/qc_export.h"
+#include "qc/qc_history.h"
 #include "state/program.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/qt_platform.h"
@@ -18,13 +21,15 @@
 
 namespace {
 
-int run_screens(int argc, char** argv) {
+// The screens keep the control-serum history in the file given, else in the user's default one.
+int run_screens(int argc, char** argv, const std::string& history) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("QUORIN");
   quorin::ui::qt::install_screen_font();
 
   quorin::ui::qt::Qt_Platform platform;
   quorin::Program program(platform);
+  program.qc_history.path = history.empty() ? quorin::qc::default_history_path() : history;
   quorin::ui::qt::Renderer renderer(program.desktop, [&] {
     if (program.ended()) QApplication::exit(0);
   });
@@ -63,7 +68,16 @@ int main(int argc, char** argv) {
   using quorin::batch::Command_Line;
   const Command_Line line = quorin::batch::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
   switch (line.kind) {
-    case Command_Line::Kind::Screens: return run_screens(argc, argv);
+    case Command_Line::Kind::Screens:
+      return run_screens(argc, argv, quorin::batch::with_absolute_paths(line.options).qc);
+    case Command_Line::Kind::QC_Export: {
+      const auto written = quorin::qc::export_history(line.options.qc, line.options.export_csv);
+      std::cerr << written.message << '\n';
+      using Kind = quorin::qc::Export_Result::Kind;
+      return written.kind == Kind::Written  ? quorin::batch::Exit_Done
+             : written.kind == Kind::Failed ? quorin::batch::Exit_Failed
+                                            : quorin::batch::Exit_Usage;
+    }
     case Command_Line::Kind::Help: std::cout << quorin::batch::usage_text(); return quorin::batch::Exit_Done;
     case Command_Line::Kind::Error:
       std::cerr << line.error << "\n使い方は quorin --help で表示されます\n";

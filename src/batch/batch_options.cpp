@@ -46,6 +46,7 @@ class Parser {
       else if (argument == "--from") optional_number(From, line.options.from);
       else if (argument == "--to") optional_number(To, line.options.to);
       else if (argument == "--pdf") path("--pdf", line.options.pdf);
+      else if (argument == "--qc") path("--qc", line.options.qc);
       else if (argument.starts_with("--")) error_ = "不明なオプションです: " + argument;
       else files.push_back(argument);
     }
@@ -108,12 +109,27 @@ class Parser {
 Command_Line parse_command_line(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return {};
   if (arguments[0] == "--help") return {Command_Line::Kind::Help, {}, ""};
+  if (arguments[0] == "--qc-export") {
+    if (arguments.size() != 3 || arguments[1].empty() || arguments[2].empty())
+      return {Command_Line::Kind::Error, {}, "--qc-export の後に履歴ファイルと書き出す CSV ファイルを指定してください"};
+    Command_Line line{Command_Line::Kind::QC_Export, {}, ""};
+    line.options.qc = arguments[1];
+    line.options.export_csv = arguments[2];
+    return line;
+  }
+  if (arguments[0] == "--qc") {
+    if (arguments.size() != 2 || arguments[1].empty())
+      return {Command_Line::Kind::Error, {}, "--qc の後に精度管理の履歴ファイルを 1 つ指定してください"};
+    Command_Line line;
+    line.options.qc = arguments[1];
+    return line;
+  }
   if (arguments[0] != "--batch") return {};
   return Parser(arguments).parse();
 }
 
 Batch_Options with_absolute_paths(Batch_Options options) {
-  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf}) {
+  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf, &options.qc}) {
     std::error_code error;  // no working folder: the path stays as given, and its file is not found
     if (const auto absolute = std::filesystem::absolute(*path, error); !path->empty() && !error)
       *path = absolute.lexically_normal().string();
@@ -128,6 +144,10 @@ std::string usage_text() {
          "  quorin --batch 条件ファイル.crx データファイル.txt 結果ファイル.txt [オプション]\n"
          "      画面と同じ手順で条件ファイルとデータファイルを読み込み、検量線を求め、\n"
          "      標準液濃度・管理血清値・サンプル値を計算して結果ファイルに保存します\n"
+         "  quorin --qc-export 履歴ファイル.sqlite 書き出し.csv\n"
+         "      精度管理の履歴のすべての測定と管理血清を CSV (UTF-8) に書き出します\n"
+         "  quorin --qc 履歴ファイル.sqlite\n"
+         "      既定とは別の精度管理の履歴ファイルを使って画面で操作します\n"
          "  quorin --help\n"
          "      この説明を表示します\n"
          "\n"
@@ -139,8 +159,11 @@ std::string usage_text() {
          "  --from F     回帰に使う最初のスタンダード番号 (既定 1)\n"
          "  --to T       回帰に使う最後のスタンダード番号 (既定 スタンダードの数)\n"
          "  --pdf FILE   条件・データ・2 つのグラフ・3 つの測定結果の印刷を 1 つの PDF ファイルに書きます\n"
+         "               (精度プロファイルと、--qc のときは管理血清ごとの精度管理図も)\n"
+         "  --qc FILE    結果を精度管理の履歴ファイル (SQLite) に記録し、管理血清の判定を表示します\n"
          "\n"
          "画面が表示するメッセージは標準エラー出力に書かれます。\n"
+         "精度管理の判定と、履歴ファイルに記録できなかったことは、終了コードを変えません。\n"
          "終了コード: 0 保存できた  1 処理できなかった (結果ファイルも PDF ファイルも書かれません)\n"
          "            2 コマンドラインの誤り\n";
 }

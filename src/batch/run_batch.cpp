@@ -8,6 +8,7 @@
 #include "batch/work_folder.h"
 #include "curve/fit_choice.h"
 #include "graph/reg_graph.h"
+#include "qc/qc_report.h"
 #include "results/result_table.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -41,7 +42,8 @@ std::string overwrite_problem(const Batch_Options& options) {
   const struct {
     const std::string& path;
     const char* what;
-  } outputs[] = {{options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}};
+  } outputs[] = {
+      {options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}, {options.qc, "精度管理の履歴ファイル"}};
   const std::string* inputs[] = {&options.conditions, &options.counts, &options.result};
   for (const auto& [path, what] : outputs)
     for (const std::string* input : inputs)
@@ -72,14 +74,16 @@ class Print_Job {
 class Batch_Road {
  public:
   Batch_Road(const Batch_Options& options, Batch_Platform& platform)
-      : options_(options), platform_(platform), program_(platform), state_(program_.state) {}
+      : options_(options), platform_(platform), program_(platform), state_(program_.state) {
+    program_.qc_history.path = options.qc;
+  }
 
   std::string run() {
     using Step = std::string (Batch_Road::*)();
     static constexpr Step steps[] = {&Batch_Road::load_conditions,    &Batch_Road::load_counts,
                                      &Batch_Road::show_standard_plot, &Batch_Road::fit_curve,
-                                     &Batch_Road::compute_results,    &Batch_Road::print_report,
-                                     &Batch_Road::save_results};
+                                     &Batch_Road::compute_results,    &Batch_Road::report_precision,
+                                     &Batch_Road::print_report,       &Batch_Road::save_results};
     for (Step step : steps)
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
     return "";
@@ -133,6 +137,12 @@ class Batch_Road {
     return "";
   }
 
+  // The working range of the samples' precision profile, as one line.
+  std::string report_precision() {
+    platform_.message(qc::profile_line(program_));
+    return "";
+  }
+
   // Every printout in one job: the conditions, the data sheet, the standard plot, the fitted
   // curves (the range and the fit as chosen) and the three result tables.
   std::string print_report() {
@@ -151,6 +161,9 @@ class Batch_Road {
       return failed("検量線");
     for (const auto& table : Result_Tables)
       if (!show_table(table.button, table.kind) || !print(Screen::Result)) return failed("測定結果");
+    qc::Profile_Report_Page(program_, printer);
+    qc::QC_Report_Pages(program_, printer);
+    if (!printer.failure().empty()) return failed("精度プロファイル・精度管理図");
     job.end();
     if (!printer.failure().empty() || (!report_file_.empty() && !std::filesystem::exists(report_file_)))
       return failed("書き込み");

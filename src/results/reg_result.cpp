@@ -25,7 +25,7 @@ Column_Place column_place(int j) {
 }  // namespace
 
 Reg_Result::Reg_Result(Program& program)
-    : Work_Screen("測定結果", 12255, 8280),
+    : Work_Screen("測定結果", 12255, 8700),
       VScroll1(add<ui::Scroll_Bar>("VScroll1", 11520, Body_Top, 255, 7215, /*vertical=*/true)),
       program_(program) {
   for (int j = 0; j < Columns; ++j) {
@@ -51,12 +51,21 @@ Reg_Result::Reg_Result(Program& program)
     const char* caption;
   };
   const Button buttons[] = {
-      {target::Standard_Table, 120, 7800, "標準液濃度"}, {target::Sera_Table, 1440, 7800, "管理血清値"},
-      {target::Sample_Table, 2760, 7800, "サンプル値"},  {target::Standard_Curve, 4320, 7800, "検量線表示"},
-      {target::Data_Sheet, 5640, 7800, "データ入力"},    {target::Conditions, 6960, 7800, "条件設定"},
-      {target::Print, 8280, 7800, "結果印刷"},           {target::Save, 9600, 7800, "結果保存"},
-      {target::Exit, 10920, 7800, "終　　　了"},         {target::Open_File, 13000, 5520, "検量線表示"},
-      {target::Results, 13000, 5520, "検量線表示"},      {target::Switch_View, 13000, 6000, "条件設定"},
+      {target::Standard_Table, 120, 7800, "標準液濃度"},
+      {target::Sera_Table, 1440, 7800, "管理血清値"},
+      {target::Sample_Table, 2760, 7800, "サンプル値"},
+      {target::Standard_Curve, 4320, 7800, "検量線表示"},
+      {target::Data_Sheet, 5640, 7800, "データ入力"},
+      {target::Conditions, 6960, 7800, "条件設定"},
+      {target::Print, 8280, 7800, "結果印刷"},
+      {target::Save, 9600, 7800, "結果保存"},
+      {target::Exit, 10920, 7800, "終　　　了"},
+      {target::Open_File, 13000, 5520, "検量線表示"},
+      {target::Results, 13000, 5520, "検量線表示"},
+      {target::Switch_View, 13000, 6000, "条件設定"},
+      // A second row: the control-serum history and the precision of the samples.
+      {target::QC_Chart, 120, 8220, "精度管理図"},
+      {target::Precision_Profile, 1440, 8220, "精度ﾌﾟﾛﾌｧｲﾙ"},
   };
   for (const Button& b : buttons) {
     ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1215, 375);
@@ -80,8 +89,9 @@ void Reg_Result::activate() {
   Result_Page = 0;
   program_.state.Active_Screen = Screen::Result;
   Command_Enable(program_);
-  // Printing waits until a printable table has been asked for.
+  // Printing waits until a printable table has been asked for, the precision profile until the samples.
   Command[target::Print].enabled = false;
+  Command[target::Precision_Profile].enabled = false;
 }
 
 void Reg_Result::show_table(Result_Kind kind) {
@@ -94,6 +104,7 @@ void Reg_Result::show_table(Result_Kind kind) {
     state.Result_Table = static_cast<Integer>(kind);  // 1 standard concentrations, 2 sera, 3 samples
     Command[target::Print].enabled = true;
   }
+  Command[target::Precision_Profile].enabled = kind == Result_Kind::Sample;
   // The bar is brought to the page (the first after an activation, else the one shown), and a
   // shorter table brings both back to its last page.
   const Long page = Result_Page;

@@ -1,5 +1,6 @@
 #include "results/result_prt.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "state/program.h"
@@ -109,11 +110,16 @@ constexpr double Row_Font = 10;
 
 class Page_Writer {
  public:
-  Page_Writer(ui::Printer& printer, const Layout& layout, std::string title)
-      : printer_(printer), layout_(layout), title_(std::move(title)) {}
+  Page_Writer(ui::Printer& printer, const Layout& layout, std::string title, const std::vector<std::string>& note)
+      : printer_(printer), layout_(layout), title_(std::move(title)), note_(note) {
+    // The first page ends its table early where the note would not fit under a full one.
+    const int lines = printer.printable_height() > 0 ? static_cast<int>(printer.printable_height() / Row_Step) : 0;
+    const int room = lines - static_cast<int>(note.size()) - 3;
+    first_last_row_ = note.empty() || lines == 0 ? Last_Row_Line : std::clamp(room, 5, Last_Row_Line);
+  }
 
   bool page_open() const { return line_ > 1; }
-  bool page_full() const { return line_ >= Last_Row_Line; }
+  bool page_full() const { return line_ >= (page_ == 1 ? first_last_row_ : Last_Row_Line); }
   int pages() const { return page_ - 1; }
 
   // A tube row opens a page when none is open; its item's summary row follows it directly.
@@ -130,6 +136,7 @@ class Page_Writer {
     printer_.rectangle(0, Header_Top, layout_.width, bottom);
     for (int c = 1; c <= layout_.inner_rules; ++c) printer_.line(Column_Step * c, Header_Top, Column_Step * c, bottom);
     for (int r = 4; r < line_; ++r) printer_.line(0, Row_Step * r, layout_.width, Row_Step * r);
+    if (page_ == 1 && !note_.empty()) print_note(bottom);
     printer_.end_document();
     line_ = 1;
     ++page_;
@@ -150,6 +157,14 @@ class Page_Writer {
     line_ = 3;
   }
 
+  void print_note(double table_bottom) {
+    printer_.set_font_size(Row_Font);
+    for (std::size_t i = 0; i < note_.size(); ++i) {
+      printer_.set_position(0, table_bottom + Row_Step * static_cast<double>(i + 1));
+      printer_.print(note_[i], false);
+    }
+  }
+
   void print_row(const Row& cells) {
     ++line_;
     for (const Cell& cell : cells) {
@@ -161,14 +176,17 @@ class Page_Writer {
   ui::Printer& printer_;
   const Layout& layout_;
   std::string title_;
+  const std::vector<std::string>& note_;
+  int first_last_row_ = Last_Row_Line;
   int line_ = 1;  // L: the line of the last row printed on the open page; 1 before its header
   int page_ = 1;
 };
 
 }  // namespace
 
-int print_result_table(const Assay_State& state, Result_Kind kind, ui::Printer& printer) {
-  Page_Writer pages(printer, layout_of(kind), table_title(state, kind));
+int print_result_table(const Assay_State& state, Result_Kind kind, ui::Printer& printer,
+                       const std::vector<std::string>& note) {
+  Page_Writer pages(printer, layout_of(kind), table_title(state, kind), note);
   const Long items = item_count(state, kind);
   Long tube_number = 0;
   for (Long item = 1; item <= items; ++item) {
@@ -187,7 +205,11 @@ void Result_PRT(Program& program) {
   const Integer table = program.state.Result_Table;
   ui::Printer& printer = program.platform.printer();
   const bool printable = table >= 1 && table <= 3;
-  if (!printable || print_result_table(program.state, static_cast<Result_Kind>(table), printer) == 0) {
+  const auto kind = static_cast<Result_Kind>(table);
+  // The control-serum printout carries the judgement of the sera against the history.
+  const std::vector<std::string> note =
+      printable && kind == Result_Kind::Sera ? QC_Verdict_Lines(program) : std::vector<std::string>{};
+  if (!printable || print_result_table(program.state, kind, printer, note) == 0) {
     program.platform.message("印刷する測定結果がありません");
     return;
   }

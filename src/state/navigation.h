@@ -12,7 +12,8 @@ class Program;
 namespace target {
 inline constexpr int Open_File = 0, Conditions = 1, Data_Sheet = 2, Results = 3, Standard_Curve = 4, Print = 5,
                      Save = 6, Exit = 7, Switch_View = 8, Standard_Table = 9, Sera_Table = 10, Sample_Table = 11,
-                     Printer_Setup = 12, Save_Conditions = 13, Wizard = 14, Help = 15;
+                     Printer_Setup = 12, Save_Conditions = 13, Wizard = 14, Help = 15, QC_Chart = 16,
+                     Precision_Profile = 17;
 }
 
 struct Assay_State;

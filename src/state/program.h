@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 
 #include "state/assay_state.h"
 #include "ui/desktop.h"
@@ -25,6 +26,13 @@ class Program {
   Assay_State& state;
   ui::Platform& platform;
   ui::Desktop desktop;
+
+  // The control-serum history this run of the program keeps.
+  struct QC_History {
+    std::string path;          // its file; "" keeps no history
+    std::string failure;       // why it failed, once it has: the program then goes on without it
+    std::string last_verdict;  // the judgement last shown, so that the same one is not repeated
+  } qc_history;
 
   // Opens the start-up screen.
   void start();

@@ -3,6 +3,8 @@
 // folder of its subsystem (conditions/, data/, curve/, results/, help/).
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ui/form.h"
 
@@ -16,6 +18,8 @@ std::unique_ptr<ui::Form> Make_Reg_Data(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Graph(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Result(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Help(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_QC(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_Profile(Program& program);
 
 // Conditions screen: load a condition file; print the conditions.
 void Condition_Load(Program& program);
@@ -43,6 +47,16 @@ void Sera_Disp(Program& program);
 void Sample_Disp(Program& program);
 void Result_Output(Program& program);
 void Result_PRT(Program& program);
+
+// Control-serum history and precision: after the result file was saved, keep the assay's run in
+// the history; the judgement of the assay's control sera by the rules (message when the table
+// opens, lines for its printout); the Levey-Jennings chart (with the assay's own run when its
+// control sera were computed) and the precision profile of the assay's samples.
+void QC_Record_Run(Program& program, const std::string& result_file);
+void QC_Verdict_Disp(Program& program);
+std::vector<std::string> QC_Verdict_Lines(Program& program);
+void Show_QC_Chart(Program& program, bool with_assay);
+void Show_Precision_Profile(Program& program);
 
 // The computations run before the tables and plots, always afresh from the assay state. Those
 // that read concentrations off the curve return false, after telling the user why, when the

@@ -1,6 +1,6 @@
 // The command line does what a user does on the screens: for every fit of the example assay the
 // batch saves the very bytes the screens save, and its report holds the very printouts the
-// screens' print buttons give, in order.
+// screens' print buttons give, in order (with a control-serum history on both sides).
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,8 @@
 #include "curve/fit_choice.h"
 #include "data/reg_data.h"
 #include "graph/reg_graph.h"
+#include "qc/reg_profile.h"
+#include "qc/reg_qc.h"
 #include "results/reg_result.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -83,6 +85,15 @@ class User {
       click(results().Command[table]);
       print_on(Screen::Result);
     }
+    click(results().Command[target::Precision_Profile]);
+    click(program.screen_as<Reg_Profile>(Screen::Profile)->Print);
+    program.desktop.show(results());
+    click(results().Command[target::QC_Chart]);
+    auto& chart = *program.screen_as<Reg_QC>(Screen::QC_Chart);
+    for (int serum = 1; serum <= program.state.Sera_Number; ++serum) {
+      click(chart.Print);
+      click(chart.Step[3]);  // the next serum
+    }
   }
 
   Reg_Result& results() { return *program.screen_as<Reg_Result>(Screen::Result); }
@@ -136,12 +147,14 @@ TEST_F(Screens_And_Batch, EveryFitSavesTheFileTheScreensSave) {
 TEST_F(Screens_And_Batch, TheReportHoldsThePrintoutsOfEveryScreenInOrder) {
   const Fit fit{3, 3, {}, {}};
   User user;
+  user.program.qc_history.path = folder.file("screens.sqlite");
   user.reduce(fit);
   user.print_everything();
   user.save(folder.file("screens.txt"));
 
   batch::Batch_Options options = options_for(fit);
   options.pdf = folder.file("report.pdf");
+  options.qc = folder.file("batch.sqlite");
   testing::Batch_Outcome batch;
   testing::run_in_process(options, batch);
   ASSERT_EQ(batch.status, batch::Exit_Done) << batch.errors;
