@@ -21,8 +21,9 @@ class Reg_Help : public ui::Form {
   // Keyword i is Label1[i], i = 1 .. 100, standing 300 twips apart in Picture2.
   static constexpr int Keyword_Pitch = 300;
   static constexpr int Keyword_Height = 255;
-  // Keywords that stand at these places are the section headings of the help file.
-  static constexpr int Heading_Positions[] = {1, 24, 43, 60};
+  // Keywords that stand at these places are the section headings of the help file (the last
+  // one heads the control-serum history and the precision profile).
+  static constexpr int Heading_Positions[] = {1, 24, 43, 60, 75};
 
   ui::Label& Label2;
   ui::Command_Button& Command1;  // close

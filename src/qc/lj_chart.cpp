@@ -55,9 +55,12 @@ std::string chart_target_text(const Chart_View& view) {
 
 std::string chart_window_text(const Chart_View& view) {
   if (view.shown() == 0) return "記録された測定はありません";
-  return "全 " + text::bare_text(static_cast<long long>(view.runs())) + " 回のうち " +
-         text::bare_text(static_cast<long long>(view.first + 1)) + " ～ " +
-         text::bare_text(static_cast<long long>(view.first + view.shown())) + " 回目";
+  std::string text = "全 " + text::bare_text(static_cast<long long>(view.runs())) + " 回のうち " +
+                     text::bare_text(static_cast<long long>(view.first + 1)) + " ～ " +
+                     text::bare_text(static_cast<long long>(view.first + view.shown())) + " 回目";
+  if (view.assay_place)
+    text += std::string("   点線: 今回の測定 ") + (view.series->runs[*view.assay_place].id == 0 ? "(未保存)" : "(保存済み)");
+  return text;
 }
 
 std::vector<std::string> chart_rule_lines(const Chart_View& view) {

@@ -39,7 +39,7 @@ std::size_t window_ending_at(std::size_t runs, std::optional<std::size_t> last);
 
 // "目標 10.000 ± 0.670 μg/dL  (目標値: 最初の 20 回から)", or why the serum has no target.
 std::string chart_target_text(const Chart_View& view);
-// "全 45 回のうち 16 ～ 45 回目".
+// "全 45 回のうち 16 ～ 45 回目", and where the assay being worked on stands, whether it is saved.
 std::string chart_window_text(const Chart_View& view);
 // One line per run shown in which the serum broke a rule: date, assay number, value, z, rules
 // and the run's verdict; the assay being worked on is marked "(今回)".

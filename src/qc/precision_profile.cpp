@@ -81,9 +81,14 @@ Precision_Profile precision_profile(const Assay_State& s, double cv_limit) {
   if (!fit) return profile;
   profile.fitted = true;
   profile.alpha = (*fit)[0], profile.beta = (*fit)[1], profile.gamma = (*fit)[2];
-  if (profile.standard_low > 0 && cv_limit > 0) {
+  const auto [lowest, highest] = std::minmax_element(
+      profile.points.begin(), profile.points.end(),
+      [](const Profile_Point& a, const Profile_Point& b) { return a.concentration < b.concentration; });
+  profile.range_low = std::max(profile.standard_low, lowest->concentration);
+  profile.range_high = std::min(profile.standard_high, highest->concentration);
+  if (profile.standard_low > 0 && cv_limit > 0 && profile.range_low < profile.range_high) {
     for (const auto& [a, b] : where_at_most_zero(profile.alpha - std::log(cv_limit), profile.beta, profile.gamma,
-                                                 std::log(profile.standard_low), std::log(profile.standard_high)))
+                                                 std::log(profile.range_low), std::log(profile.range_high)))
       profile.working_ranges.emplace_back(std::exp(a), std::exp(b));
   }
   return profile;
@@ -111,9 +116,10 @@ std::string profile_summary(const Precision_Profile& profile, const std::string&
   const std::string limit = "CV ≤ " + limit_text(profile.cv_limit) + " %";
   const std::string suffix = unit.empty() ? "" : " " + unit;
   if (profile.standard_low == 0) return head + "標準の濃度がないため、測定範囲を求められません";
+  if (!(profile.range_low < profile.range_high)) return head + "検体の濃度が標準の範囲にないため、測定範囲を求められません";
   if (profile.working_ranges.empty())
-    return head + limit + " となる範囲は標準の範囲 (" + concentration_text(profile.standard_low) + " ～ " +
-           concentration_text(profile.standard_high) + suffix + ") にありません";
+    return head + limit + " となる範囲は標準と検体の濃度の範囲 (" + concentration_text(profile.range_low) + " ～ " +
+           concentration_text(profile.range_high) + suffix + ") にありません";
   std::string ranges;
   for (const auto& [low, high] : profile.working_ranges)
     ranges += (ranges.empty() ? "" : ", ") + concentration_text(low) + " ～ " + concentration_text(high);

@@ -2,7 +2,8 @@
 // The precision profile of an assay: how the concentration CV of its replicated samples
 // depends on the concentration, fitted as ln CV = alpha + beta ln x + gamma (ln x)^2 by least
 // squares, and the working range where the fitted CV stays at or below a limit, within the
-// standards.
+// standards. The fit is not trusted beyond the samples it was made from: the working range is
+// also held between the lowest and the highest replicated sample.
 
 #include <string>
 #include <utility>
@@ -27,8 +28,9 @@ struct Precision_Profile {
   double alpha = 0, beta = 0, gamma = 0;
   double cv_limit = Default_CV_Limit;
   double standard_low = 0, standard_high = 0;  // the lowest and highest standard (0 when none)
-  // The concentrations from the lowest to the highest standard where the fitted CV is at or
-  // below the limit, as separate stretches in increasing order (usually one).
+  double range_low = 0, range_high = 0;        // where a working range may lie: standards and samples
+  // The concentrations from range_low to range_high where the fitted CV is at or below the
+  // limit, as separate stretches in increasing order (usually one).
   std::vector<std::pair<double, double>> working_ranges;
 
   // The fitted CV at concentration x (> 0).

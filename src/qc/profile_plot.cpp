@@ -83,7 +83,7 @@ void Profile_PRT(const Assay_State& state, const Precision_Profile& profile, ui:
   }
   for (int k = 0; k <= 4; ++k) {
     const double cv = axes.cv_top * k / 4;
-    if (k > 0 && k < 4) printer.line(Left, Y(cv), Left + Width, Y(cv));
+    if (k > 0 && k < 4 && cv != profile.cv_limit) printer.line(Left, Y(cv), Left + Width, Y(cv));
     text_at(Left - 700, Y(cv) - 100, text::Format(cv, "##0.0"));
   }
   text_at(Left + Width / 2 - 1000, Top + Height + 300, "濃度" + (unit.empty() ? "" : " (" + unit + ")") + " 対数目盛");
@@ -106,7 +106,7 @@ void Profile_PRT(const Assay_State& state, const Precision_Profile& profile, ui:
   printer.set_font_size(10);
   double y = Top + Height + 700;
   for (const std::string& line : {profile_summary(profile, unit), fit_text(profile),
-                                  std::string("点線: 最低と最高の標準  破線: CV の上限  下の横線: 測定範囲")}) {
+                                  std::string("点線: 最低と最高の標準  破線: CV の上限  下の横線: 測定範囲 (標準と検体の濃度の範囲内)")}) {
     if (!line.empty()) text_at(0, y, line);
     y += 250;
   }

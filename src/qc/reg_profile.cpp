@@ -14,7 +14,7 @@ namespace quorin {
 namespace {
 
 // Layout, in twips.
-constexpr int Chart_Left = 1080, Chart_Top = 600, Chart_Width = 10920, Chart_Height = 5160;
+constexpr int Chart_Left = 1080, Chart_Top = 720, Chart_Width = 10920, Chart_Height = 5040;
 constexpr int Bottom_Row = 7800;
 
 constexpr ui::Colour Grey{128, 128, 128};
@@ -35,9 +35,9 @@ Reg_Profile::Reg_Profile(Program& program)
       Close(add<ui::Command_Button>("Close", 10680, Bottom_Row, 1095, 375)),
       program_(program) {
   add<ui::Label>("Limit_Caption", 120, 150, 1500, 300).caption = "CV の上限 (%)";
-  add<ui::Label>("CV_Caption", 120, 420, 900, 240).caption = "CV (%)";
-  add<ui::Label>("Legend", 120, 7380, 8000, 300).caption =
-      "○ 検体   灰色の点線: 最低と最高の標準   赤の破線: CV の上限   緑: 測定範囲";
+  add<ui::Label>("CV_Caption", 120, 480, 900, 240).caption = "CV (%)";
+  add<ui::Label>("Legend", 120, 7380, 12000, 300).caption =
+      "○ 検体   灰色の点線: 最低と最高の標準   赤の破線: CV の上限   緑: 測定範囲 (標準と検体の濃度の範囲内)";
   Limit_Box.alignment = ui::Align::Right;
   Limit_Box.text = qc::limit_text(cv_limit_);
   Limit_Box.on_key_down = [this](int key_code, int) {

@@ -39,7 +39,7 @@ Reg_QC::Reg_QC(Program& program)
       Clear_Target(add<ui::Command_Button>("Clear_Target", 10320, 100, 1800, 375)),
       Chart(add<ui::Picture_Area>("Chart", Chart_Left, Chart_Top, Chart_Width, Chart_Height)),
       HScroll1(add<ui::Scroll_Bar>("HScroll1", Chart_Left, 6060, Chart_Width, 255, /*vertical=*/false)),
-      Window_Label(add<ui::Label>("Window_Label", 120, 6360, 6000, 300)),
+      Window_Label(add<ui::Label>("Window_Label", 120, 6360, 12000, 300)),
       Rules(add<ui::Text_Box>("Rules", 120, 6660, 12000, 1020)),
       History_Label(add<ui::Label>("History_Label", 120, 7830, 6840, 300)),
       Choose_File(add<ui::Command_Button>("Choose_File", 7080, Bottom_Row, 1095, 375)),

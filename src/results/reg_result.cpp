@@ -50,22 +50,15 @@ Reg_Result::Reg_Result(Program& program)
     int index, left, top;
     const char* caption;
   };
+  // The last two stand in a second row: the control-serum history and the samples' precision.
   const Button buttons[] = {
-      {target::Standard_Table, 120, 7800, "標準液濃度"},
-      {target::Sera_Table, 1440, 7800, "管理血清値"},
-      {target::Sample_Table, 2760, 7800, "サンプル値"},
-      {target::Standard_Curve, 4320, 7800, "検量線表示"},
-      {target::Data_Sheet, 5640, 7800, "データ入力"},
-      {target::Conditions, 6960, 7800, "条件設定"},
-      {target::Print, 8280, 7800, "結果印刷"},
-      {target::Save, 9600, 7800, "結果保存"},
-      {target::Exit, 10920, 7800, "終　　　了"},
-      {target::Open_File, 13000, 5520, "検量線表示"},
-      {target::Results, 13000, 5520, "検量線表示"},
-      {target::Switch_View, 13000, 6000, "条件設定"},
-      // A second row: the control-serum history and the precision of the samples.
-      {target::QC_Chart, 120, 8220, "精度管理図"},
-      {target::Precision_Profile, 1440, 8220, "精度ﾌﾟﾛﾌｧｲﾙ"},
+      {target::Standard_Table, 120, 7800, "標準液濃度"}, {target::Sera_Table, 1440, 7800, "管理血清値"},
+      {target::Sample_Table, 2760, 7800, "サンプル値"},  {target::Standard_Curve, 4320, 7800, "検量線表示"},
+      {target::Data_Sheet, 5640, 7800, "データ入力"},    {target::Conditions, 6960, 7800, "条件設定"},
+      {target::Print, 8280, 7800, "結果印刷"},           {target::Save, 9600, 7800, "結果保存"},
+      {target::Exit, 10920, 7800, "終　　　了"},         {target::Open_File, 13000, 5520, "検量線表示"},
+      {target::Results, 13000, 5520, "検量線表示"},      {target::Switch_View, 13000, 6000, "条件設定"},
+      {target::QC_Chart, 120, 8220, "精度管理図"},       {target::Precision_Profile, 1440, 8220, "精度ﾌﾟﾛﾌｧｲﾙ"},
   };
   for (const Button& b : buttons) {
     ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1215, 375);
