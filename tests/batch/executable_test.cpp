@@ -50,7 +50,7 @@ class Executable : public testing::Batch_Test {
 
 TEST_F(Executable, SavesWhatTheBatchSavesInProcess) {
   ASSERT_EQ(run(example_arguments({"--weight", "2", "--order", "3", "--from", "2"})), batch::Exit_Done) << err;
-  EXPECT_EQ(err, "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.13 ～ 39.1 μg/dL\nデータ保存が終了しました\n");
+  EXPECT_EQ(err, "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.23 ～ 38.5 μg/dL\nデータ保存が終了しました\n");
 
   batch::Batch_Options options = example(2, 3);
   options.from = 2;
