@@ -280,7 +280,7 @@ std::string history_message(const std::string& path, const Db_Outcome& outcome) 
     case Db_Failure::Not_Database: why = "SQLite のデータベースではありません"; break;
     case Db_Failure::Corrupt: why = "ファイルが壊れています"; break;
     case Db_Failure::Busy: why = "他のプログラムが使用中です"; break;
-    case Db_Failure::Full: why = "ディスクの空きがありません"; break;
+    case Db_Failure::Full: why = "ディスクの空きがないか、書き込めません"; break;
     case Db_Failure::Read_Only: why = "書き込みが許可されていません"; break;
     case Db_Failure::Foreign: why = "精度管理の履歴ではないデータベースです"; break;
     case Db_Failure::Too_New: why = "新しい版のプログラムで作られたファイルです"; break;

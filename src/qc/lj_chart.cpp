@@ -59,7 +59,8 @@ std::string chart_window_text(const Chart_View& view) {
                      text::bare_text(static_cast<long long>(view.first + 1)) + " ～ " +
                      text::bare_text(static_cast<long long>(view.first + view.shown())) + " 回目";
   if (view.assay_place)
-    text += std::string("   点線: 今回の測定 ") + (view.series->runs[*view.assay_place].id == 0 ? "(未保存)" : "(保存済み)");
+    text += std::string("   点線: 今回の測定 ") +
+            (view.series->runs[*view.assay_place].id == 0 ? "(未保存)" : "(保存済み)");
   return text;
 }
 

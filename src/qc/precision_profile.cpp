@@ -116,7 +116,8 @@ std::string profile_summary(const Precision_Profile& profile, const std::string&
   const std::string limit = "CV ≤ " + limit_text(profile.cv_limit) + " %";
   const std::string suffix = unit.empty() ? "" : " " + unit;
   if (profile.standard_low == 0) return head + "標準の濃度がないため、測定範囲を求められません";
-  if (!(profile.range_low < profile.range_high)) return head + "検体の濃度が標準の範囲にないため、測定範囲を求められません";
+  if (!(profile.range_low < profile.range_high))
+    return head + "検体の濃度が標準の範囲にないため、測定範囲を求められません";
   if (profile.working_ranges.empty())
     return head + limit + " となる範囲は標準と検体の濃度の範囲 (" + concentration_text(profile.range_low) + " ～ " +
            concentration_text(profile.range_high) + suffix + ") にありません";

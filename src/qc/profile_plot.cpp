@@ -105,8 +105,9 @@ void Profile_PRT(const Assay_State& state, const Precision_Profile& profile, ui:
 
   printer.set_font_size(10);
   double y = Top + Height + 700;
-  for (const std::string& line : {profile_summary(profile, unit), fit_text(profile),
-                                  std::string("点線: 最低と最高の標準  破線: CV の上限  下の横線: 測定範囲 (標準と検体の濃度の範囲内)")}) {
+  for (const std::string& line :
+       {profile_summary(profile, unit), fit_text(profile),
+        std::string("点線: 最低と最高の標準  破線: CV の上限  下の横線: 測定範囲 (標準と検体の濃度の範囲内)")}) {
     if (!line.empty()) text_at(0, y, line);
     y += 250;
   }

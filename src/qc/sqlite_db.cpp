@@ -25,8 +25,10 @@ Db_Failure failure_of(int code, int system_error) {
       return system_error == EACCES || system_error == EPERM || system_error == EROFS ? Db_Failure::Read_Only
                                                                                       : Db_Failure::Cannot_Open;
     case SQLITE_IOERR:
-      // A write cut short by a full disk or the process's file-size limit.
-      if (system_error == ENOSPC || system_error == EFBIG || system_error == EDQUOT) return Db_Failure::Full;
+      // A write cut short by a full disk or the process's file-size limit: SQLite does not always
+      // keep the system's error number of a failed write, so a failed write counts as full.
+      if (code == SQLITE_IOERR_WRITE || system_error == ENOSPC || system_error == EFBIG || system_error == EDQUOT)
+        return Db_Failure::Full;
       if (system_error == EACCES || system_error == EPERM || system_error == EROFS) return Db_Failure::Read_Only;
       return Db_Failure::Other;
     default: return Db_Failure::Other;

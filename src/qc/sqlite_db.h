@@ -20,7 +20,7 @@ enum class Db_Failure {
   Not_Database,  // the file is not an SQLite database
   Corrupt,       // the database fails its integrity check
   Busy,          // another program holds the file past the busy timeout
-  Full,          // the disk (or the allowed file size) is full
+  Full,          // the disk (or the allowed file size) is full, or a write failed
   Read_Only,     // the file or its folder may not be written
   Foreign,       // an SQLite database, but not a control-serum history
   Too_New,       // written by a later version of the program
