@@ -27,8 +27,8 @@ qc::QC_Run run_number(int n) {
   qc::QC_Run run;
   run.substance = "コルチゾール";
   run.assay_no = "C-" + std::to_string(n);
-  run.assay_date = "20" + std::to_string(20 + n / 300) + "/" + std::to_string(1 + n / 25 % 12) + "/" +
-                   std::to_string(1 + n % 25);
+  run.assay_date =
+      "20" + std::to_string(20 + n / 300) + "/" + std::to_string(1 + n / 25 % 12) + "/" + std::to_string(1 + n % 25);
   run.date_key = qc::date_key(run.assay_date);
   run.unit = "μg/dL";
   run.fit = "1次 重み付け無し (STD 1～8)";

@@ -13,7 +13,8 @@ struct Export_Result {
   std::string message;  // what was written, or why nothing was
 };
 
-// Reads the history file (never creating or changing it) and writes the CSV file in one piece.
+// Reads the history file (never creating it; SQLite may only roll back a write that another
+// program left unfinished) and writes the CSV file in one piece.
 // Refused when the CSV file would replace the history file.
 Export_Result export_history(const std::string& history_path, const std::string& csv_path);
 

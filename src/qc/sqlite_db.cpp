@@ -56,7 +56,9 @@ Db_Outcome Connection::open(const std::string& path, Mode mode, int busy_ms) {
   } else if (mode == Mode::Read) {
     return {Db_Failure::Missing, ""};
   }
-  const int flags = mode == Mode::Read ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  // Reading opens for writing too where the file allows it, so that SQLite can roll back what a
+  // program that stopped in the middle of a write left in its journal.
+  const int flags = mode == Mode::Read ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
   sqlite3* db = nullptr;
   const int code = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   if (code != SQLITE_OK) {

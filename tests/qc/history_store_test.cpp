@@ -212,6 +212,28 @@ TEST_F(History_File, AnotherProgramsLockIsWaitedForThenRefused) {
   EXPECT_EQ(stored(path).size(), 3u);
 }
 
+// A program stopped in the middle of a write leaves its changes in the file and the old pages in
+// the journal: the next reader puts the file back as it was.
+TEST_F(History_File, AWriteCutOffMidwayIsUndone) {
+  history_of(2);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db,
+                 "PRAGMA cache_size = 1; BEGIN;"  // a small cache writes changed pages before the commit
+                 " WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
+                 " INSERT INTO runs (substance, assay_no, date_key, assay_date, unit, operator, fit, result_file,"
+                 " saved_at) SELECT 'x', i, 'd', 'd', '', '', '', printf('%.300c', 'r'), '' FROM n",
+                 nullptr, nullptr, nullptr);
+    _exit(0);  // no commit, no rollback: as if the power went
+  }
+  waitpid(pid, nullptr, 0);
+  ASSERT_TRUE(std::filesystem::exists(path + "-journal"));
+  EXPECT_EQ(stored(path).size(), 2u);
+  EXPECT_EQ(raw_number(path, "SELECT count(*) FROM runs"), 2);
+}
+
 // The program saves the result file whatever the history does, tells once that the history
 // cannot be used and goes on without it; with a good history, the saved assay is its run.
 TEST(History_Of_The_Program, ABadHistoryCostsOneMessageAndNeverTheResultFile) {
