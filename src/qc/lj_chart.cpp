@@ -8,20 +8,7 @@
 
 namespace quorin::qc {
 
-namespace {
-
-std::string concentration(double value) { return text::Format(value, "###0.000"); }
-
-// The rules of run r that serum s broke: "1-2s, 1-3s".
-std::string serum_rules(const Run_Check& check, int serum) {
-  std::string text;
-  for (const Rule_Hit& hit : check.hits)
-    if (std::find(hit.sera.begin(), hit.sera.end(), serum) != hit.sera.end())
-      text += (text.empty() ? "" : ", ") + std::string(rule_name(hit.rule));
-  return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::size_t Chart_View::shown() const {
   return first >= runs() ? 0 : std::min<std::size_t>(Chart_Runs, runs() - first);
@@ -49,8 +36,8 @@ std::string chart_target_text(const Chart_View& view) {
   const Target* target = view.target();
   if (target == nullptr) return "目標値がありません (2 回以上の測定か、入力が必要です)";
   const std::string unit = view.unit().empty() ? "" : " " + view.unit();
-  return "目標 " + concentration(target->mean) + " ± " + concentration(target->sd) + unit + "  (" +
-         target_source_text(*target) + ")";
+  return "目標 " + serum_concentration_text(target->mean) + " ± " + serum_concentration_text(target->sd) + unit +
+         "  (" + target_source_text(*target) + ")";
 }
 
 std::string chart_window_text(const Chart_View& view) {
@@ -71,8 +58,8 @@ std::vector<std::string> chart_rule_lines(const Chart_View& view) {
     if (!check.broke(view.serum)) continue;
     const QC_Run& run = view.series->runs[r];
     const Serum_Value* value = run.serum(view.serum);
-    std::string line = run.assay_date + "  " + run.assay_no + "  " + concentration(*value->mean) +
-                       "  z = " + z_text(*view.z(r)) + "  " + serum_rules(check, view.serum) + "  " +
+    std::string line = run.assay_date + "  " + run.assay_no + "  " + serum_concentration_text(*value->mean) +
+                       "  z = " + z_text(*view.z(r)) + "  " + serum_rules_text(check, view.serum, ", ") + "  " +
                        verdict_text(check.verdict);
     if (view.assay_place == r) line += "  (今回)";
     lines.push_back(line);
@@ -83,7 +70,7 @@ std::vector<std::string> chart_rule_lines(const Chart_View& view) {
 std::string chart_tick_text(const Chart_View& view, int sd) {
   const std::string name = sd == 0 ? "平均" : (sd > 0 ? "+" : "") + text::bare_text(sd) + "SD";
   const Target* target = view.target();
-  return target == nullptr ? name : name + " " + concentration(target->mean + sd * target->sd);
+  return target == nullptr ? name : name + " " + serum_concentration_text(target->mean + sd * target->sd);
 }
 
 void QC_Chart_PRT(const Chart_View& view, ui::Printer& printer) {

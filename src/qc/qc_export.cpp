@@ -26,14 +26,6 @@ std::string field(const std::string& value) {
 // A number at full precision (up to 15 significant digits), as the result file keeps them.
 std::string number(double value) { return text::Format(value, ""); }
 
-std::string rules_of(const Run_Check& check, int serum) {
-  std::string text;
-  for (const Rule_Hit& hit : check.hits)
-    for (int s : hit.sera)
-      if (s == serum) text += (text.empty() ? "" : " ") + std::string(rule_name(hit.rule));
-  return text;
-}
-
 bool same_file(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error) && !error;
@@ -76,7 +68,7 @@ Export_Result export_history(const std::string& history_path, const std::string&
                                       has_target ? number(target->second.mean) : "",
                                       has_target ? number(target->second.sd) : "",
                                       z ? text::Format(*z, "0.000") : "",
-                                      rules_of(series.checks[r], value.serum),
+                                      serum_rules_text(series.checks[r], value.serum, " "),
                                       verdict_text(series.checks[r].verdict)};
         for (std::size_t f = 0; f < std::size(fields); ++f) csv += (f == 0 ? "" : ",") + fields[f];
         csv += "\r\n";

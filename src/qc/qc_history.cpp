@@ -12,9 +12,6 @@ namespace {
 
 constexpr const char* Going_On = "以後、精度管理の履歴を使わずに続けます";
 
-// A concentration as the control-serum table shows it.
-std::string concentration_text(double value) { return text::Format(value, "###0.000"); }
-
 }  // namespace
 
 void give_up_history(Program& program, const Db_Outcome& outcome) {
@@ -74,6 +71,8 @@ std::optional<Assay_Judgement> judge_assay(Program& program) {
   return judgement;
 }
 
+std::string serum_concentration_text(double value) { return text::Format(value, "###0.000"); }
+
 std::string z_text(double z) { return (z >= 0 ? "+" : "") + text::Format(z, "0.00"); }
 
 std::vector<std::string> judgement_lines(const Assay_Judgement& judgement) {
@@ -94,14 +93,14 @@ std::vector<std::string> judgement_lines(const Assay_Judgement& judgement) {
     if (!value.mean) {
       line += "濃度なし";
     } else {
-      line += concentration_text(*value.mean) + unit;
+      line += serum_concentration_text(*value.mean) + unit;
       if (const auto& z = series.z[place][value.serum]) line += "  z = " + z_text(*z);
     }
     if (target == series.targets.end()) {
       line += "  目標値なし";
     } else {
-      line += "  (目標 " + concentration_text(target->second.mean) + " ± " + concentration_text(target->second.sd) +
-              ", " + target_source_text(target->second) + ")";
+      line += "  (目標 " + serum_concentration_text(target->second.mean) + " ± " +
+              serum_concentration_text(target->second.sd) + ", " + target_source_text(target->second) + ")";
     }
     lines.push_back(line);
   }

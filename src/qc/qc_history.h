@@ -55,6 +55,9 @@ std::optional<Assay_Judgement> judge_assay(Program& program);
 // rules that fired, then one line per serum with its mean, its z and its target.
 std::vector<std::string> judgement_lines(const Assay_Judgement& judgement);
 
+// A serum's concentration as the control-serum table shows it ("12.345").
+std::string serum_concentration_text(double value);
+
 // "+3.52", "-0.20": a z in SD units.
 std::string z_text(double z);
 

@@ -99,6 +99,14 @@ Run_Check check_run(const std::vector<Z_Row>& z, std::size_t n) {
   return check;
 }
 
+std::string serum_rules_text(const Run_Check& check, int serum, const char* separator) {
+  std::string text;
+  for (const Rule_Hit& hit : check.hits)
+    if (std::find(hit.sera.begin(), hit.sera.end(), serum) != hit.sera.end())
+      text += (text.empty() ? "" : separator) + std::string(rule_name(hit.rule));
+  return text;
+}
+
 std::string hits_text(const Run_Check& check) {
   std::string text;
   for (const Rule_Hit& hit : check.hits) {

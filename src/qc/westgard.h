@@ -57,6 +57,9 @@ struct Run_Check {
 // Judges run n of the sequence (in run order) against the runs before it.
 Run_Check check_run(const std::vector<Z_Row>& z, std::size_t n);
 
+// The rules that serum s broke in the run, joined by the separator ("1-2s, 1-3s"); "" for none.
+std::string serum_rules_text(const Run_Check& check, int serum, const char* separator);
+
 // "1-3s (Sera 1), 2-2s (Sera 1, 2)": the rules that fired and their sera; "" for none.
 std::string hits_text(const Run_Check& check);
 
