@@ -1,6 +1,7 @@
 #include "qc/qc_run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -90,8 +91,10 @@ QC_Run current_run(const Assay_State& state, const std::string& result_file) {
   for (int i = 1; i <= sera; ++i) {
     Serum_Value value;
     value.serum = i;
-    if (state.Sera_Data(i, 1) != 0) value.mean = state.Sera_Data(i, 1);
-    value.cv = state.Sera_Data(i, 3);
+    // No concentration (a mean of 0, or none the curve could give) is a missing value, never 0.
+    const double mean = state.Sera_Data(i, 1), cv = state.Sera_Data(i, 3);
+    if (mean != 0 && std::isfinite(mean)) value.mean = mean;
+    value.cv = std::isfinite(cv) ? cv : 0;
     value.tubes = state.Sera_Tube_N(i);
     run.sera.push_back(value);
   }
