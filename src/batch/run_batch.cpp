@@ -11,6 +11,7 @@
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
 #include "models/result_curve.h"
+#include "qc/qc_report.h"
 #include "report/print_report.h"
 #include "results/result_table.h"
 #include "state/navigation.h"
@@ -46,7 +47,8 @@ std::string overwrite_problem(const Batch_Options& options) {
   const struct {
     const std::string& path;
     const char* what;
-  } outputs[] = {{options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}};
+  } outputs[] = {
+      {options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}, {options.qc, "精度管理の履歴ファイル"}};
   const std::string* inputs[] = {&options.conditions, &options.counts, &options.result};
   for (const auto& [path, what] : outputs)
     for (const std::string* input : inputs)
@@ -62,14 +64,15 @@ class Batch_Road {
   Batch_Road(const Batch_Options& options, Batch_Platform& platform)
       : options_(options), platform_(platform), program_(platform), state_(program_.state) {
     program_.anonymous_scratch_file = true;
+    program_.qc_history.path = options.qc;
   }
 
   std::string run() {
     using Step = std::string (Batch_Road::*)();
-    static constexpr Step steps[] = {&Batch_Road::load_conditions,    &Batch_Road::load_counts,
-                                     &Batch_Road::show_standard_plot, &Batch_Road::fit_curve,
-                                     &Batch_Road::choose_model,       &Batch_Road::compute_results,
-                                     &Batch_Road::print_report,       &Batch_Road::save_results};
+    static constexpr Step steps[] = {
+        &Batch_Road::load_conditions,  &Batch_Road::load_counts,  &Batch_Road::show_standard_plot,
+        &Batch_Road::fit_curve,        &Batch_Road::choose_model, &Batch_Road::compute_results,
+        &Batch_Road::report_precision, &Batch_Road::print_report, &Batch_Road::save_results};
     for (Step step : steps)
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
     return put_report_in_place();
@@ -131,6 +134,12 @@ class Batch_Road {
       return "測定結果画面を開けませんでした";
     for (const auto& table : Result_Tables)
       if (!show_table(table.button, table.kind)) return table_title(state_, table.kind) + "を計算できませんでした";
+    return "";
+  }
+
+  // The working range of the samples' precision profile, as one line.
+  std::string report_precision() {
+    platform_.message(qc::profile_line(program_));
     return "";
   }
 

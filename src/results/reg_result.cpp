@@ -55,14 +55,16 @@ Reg_Result::Reg_Result(Program& program)
     int index, left, top;
     const char* caption;
   };
+  // The last two stand in a second row: the control-serum history and the samples' precision.
   const Button buttons[] = {
       {target::Standard_Table, 120, 7800, "標準液濃度"}, {target::Sera_Table, 1440, 7800, "管理血清値"},
       {target::Sample_Table, 2760, 7800, "サンプル値"},  {target::Standard_Curve, 4320, 7800, "検量線表示"},
       {target::Data_Sheet, 5640, 7800, "データ入力"},    {target::Conditions, 6960, 7800, "条件設定"},
       {target::Print, 8280, 7800, "結果印刷"},           {target::Save, 9600, 7800, "結果保存"},
-      {target::Whole_Report, 8280, 8280, "一括印刷"},    {target::Exit, 10920, 7800, "終　　　了"},
-      {target::Open_File, 13000, 5520, "検量線表示"},    {target::Results, 13000, 5520, "検量線表示"},
-      {target::Switch_View, 13000, 6000, "条件設定"},
+      {target::Exit, 10920, 7800, "終　　　了"},         {target::Open_File, 13000, 5520, "検量線表示"},
+      {target::Results, 13000, 5520, "検量線表示"},      {target::Switch_View, 13000, 6000, "条件設定"},
+      {target::QC_Chart, 120, 8280, "精度管理図"},       {target::Precision_Profile, 1440, 8280, "精度ﾌﾟﾛﾌｧｲﾙ"},
+      {target::Whole_Report, 8280, 8280, "一括印刷"},
   };
   for (const Button& b : buttons) {
     ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1215, 375);
@@ -86,8 +88,9 @@ void Reg_Result::activate() {
   Result_Page = 0;
   program_.state.Active_Screen = Screen::Result;
   Command_Enable(program_);
-  // Printing waits until a printable table has been asked for.
+  // Printing waits until a printable table has been asked for, the precision profile until the samples.
   Command[target::Print].enabled = false;
+  Command[target::Precision_Profile].enabled = false;
 }
 
 void Reg_Result::show_table(Result_Kind kind) {
@@ -101,6 +104,7 @@ void Reg_Result::show_table(Result_Kind kind) {
     state.Result_Table = static_cast<Integer>(kind);  // 1 standard concentrations, 2 sera, 3 samples
     Command[target::Print].enabled = true;
   }
+  Command[target::Precision_Profile].enabled = kind == Result_Kind::Sample;
   // The bar is brought to the page (the first after an activation, else the one shown), and a
   // shorter table brings both back to its last page.
   const Long page = Result_Page;

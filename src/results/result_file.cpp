@@ -138,6 +138,7 @@ void Result_Output(Program& program) {
   write_result_sections(program.state, out);
   const std::string failure = text::save_file(path, out.bytes());
   program.platform.message(failure.empty() ? "データ保存が終了しました" : failure);
+  if (failure.empty()) QC_Record_Run(program, path);
 }
 
 }  // namespace quorin

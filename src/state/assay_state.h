@@ -20,7 +20,18 @@ constexpr int Max_Sera = 20;
 constexpr Long Max_Samples = 100000;
 
 // The screens of the program; the numbers of the four work screens are the Screen_No values.
-enum class Screen { None = 0, Conditions = 1, Data = 2, Graph = 3, Result = 4, Intro = 5, Help = 6, Model = 7 };
+enum class Screen {
+  None = 0,
+  Conditions = 1,
+  Data = 2,
+  Graph = 3,
+  Result = 4,
+  Intro = 5,
+  Help = 6,
+  Model = 7,
+  QC_Chart = 8,
+  Profile = 9
+};
 
 // The Screen_No of a work screen.
 constexpr std::int16_t screen_no(Screen screen) { return static_cast<std::int16_t>(screen); }

@@ -37,6 +37,8 @@ static std::unique_ptr<ui::Form> make_screen(Program& program, Screen which) {
     case Screen::Result: return Make_Reg_Result(program);
     case Screen::Help: return Make_Reg_Help(program);
     case Screen::Model: return Make_Reg_Model(program);
+    case Screen::QC_Chart: return Make_Reg_QC(program);
+    case Screen::Profile: return Make_Reg_Profile(program);
     case Screen::None: break;
   }
   return nullptr;
@@ -65,8 +67,8 @@ void Program::close(Screen which) {
 }
 
 void Program::end() {
-  for (Screen which :
-       {Screen::Help, Screen::Model, Screen::Result, Screen::Graph, Screen::Data, Screen::Conditions, Screen::Intro})
+  for (Screen which : {Screen::Help, Screen::Model, Screen::QC_Chart, Screen::Profile, Screen::Result, Screen::Graph,
+                       Screen::Data, Screen::Conditions, Screen::Intro})
     close(which);
   ended_ = true;
   platform.quit();

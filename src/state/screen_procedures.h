@@ -3,6 +3,8 @@
 // folder of its subsystem (conditions/, data/, curve/, results/, help/).
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ui/form.h"
 
@@ -17,6 +19,8 @@ std::unique_ptr<ui::Form> Make_Reg_Graph(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Result(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Help(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Model(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_QC(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_Profile(Program& program);
 
 // The print procedures (X_PRT) each run one print job and tell the user how it ended.
 
@@ -59,6 +63,16 @@ void Result_PRT(Program& program);
 void Report_PRT(Program& program);
 // Run after every event: a shown table computed from anything but the state in force is cleared.
 void Check_Result_Table(Program& program);
+
+// Control-serum history and precision: after the result file was saved, keep the assay's run in
+// the history; the judgement of the assay's control sera by the rules (message when the table
+// opens, lines for its printout); the Levey-Jennings chart (with the assay's own run when its
+// control sera were computed) and the precision profile of the assay's samples.
+void QC_Record_Run(Program& program, const std::string& result_file);
+void QC_Verdict_Disp(Program& program);
+std::vector<std::string> QC_Verdict_Lines(Program& program);
+void Show_QC_Chart(Program& program, bool with_assay);
+void Show_Precision_Profile(Program& program);
 
 // The computations run before the tables and plots. The standard treatment runs afresh each
 // time. The three that read concentrations off the curve run only when something they depend on

@@ -22,6 +22,9 @@ std::string quoted(const std::string& text) {
   return out + "'";
 }
 
+// The line a run of the example assay with its default fit prints first.
+const std::string Example_Profile = "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.13 ～ 39.1 μg/dL\n";
+
 class Executable : public testing::Batch_Test {
  protected:
   void SetUp() override {
@@ -51,7 +54,7 @@ class Executable : public testing::Batch_Test {
 
 TEST_F(Executable, SavesWhatTheBatchSavesInProcess) {
   ASSERT_EQ(run(example_arguments({"--weight", "2", "--order", "3", "--from", "2"})), batch::Exit_Done) << err;
-  EXPECT_EQ(err, "データ保存が終了しました\n");
+  EXPECT_EQ(err, "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.23 ～ 38.5 μg/dL\nデータ保存が終了しました\n");
 
   batch::Batch_Options options = example(2, 3);
   options.from = 2;
@@ -109,7 +112,7 @@ TEST_F(Executable, CommandLineIsAnsweredOrRefusedWithoutTheScreens) {
       {{"--weight", "3", "--batch", testing::Example_Conditions, testing::Example_Counts, "result.txt"},
        batch::Exit_Done,
        "",
-       "データ保存が終了しました\n"},
+       "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.22 ～ 39.4 μg/dL\nデータ保存が終了しました\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -164,7 +167,8 @@ TEST_F(Executable, ARunEndedAtAnyMomentLeavesNothingBehind) {
 TEST_F(Executable, WritesTheReportAsOnePdf) {
   testing::write_bytes(folder.file("report.pdf"), "the earlier report");
   ASSERT_EQ(run(example_arguments({"--pdf", "report.pdf"})), batch::Exit_Done) << err;
-  EXPECT_EQ(err, "データ保存が終了しました\n印刷が終了しました\nPDFファイル: " + folder.file("report.pdf") + "\n")
+  EXPECT_EQ(err, Example_Profile +
+                     "データ保存が終了しました\n印刷が終了しました\nPDFファイル: " + folder.file("report.pdf") + "\n")
       << "the report is announced once, in place after the result file";
   const std::string pdf = testing::read_bytes(folder.file("report.pdf"));
   ASSERT_TRUE(pdf.starts_with("%PDF-")) << pdf.substr(0, 16);
@@ -205,7 +209,7 @@ TEST_F(Executable, AReportIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(
         run({"--batch", testing::Example_Conditions, testing::Example_Counts, c.result, "--pdf", c.pdf}, c.before),
         batch::Exit_Failed);
-    EXPECT_EQ(err, c.err);
+    EXPECT_EQ(err, Example_Profile + c.err);
     EXPECT_EQ(testing::read_bytes(report), "the earlier report");
     EXPECT_FALSE(exists(folder.file("result.txt")));
     EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);

@@ -1,6 +1,6 @@
 // The command line does what a user does on the screens: for every fit of the example assay the
 // batch saves the very bytes the screens save, and its report holds the very printouts the
-// screens' print buttons give, in order.
+// screens' print buttons give, in order (with a control-serum history on both sides).
 
 #include <gtest/gtest.h>
 
@@ -17,6 +17,8 @@
 #include "data/reg_data.h"
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
+#include "qc/reg_profile.h"
+#include "qc/reg_qc.h"
 #include "results/reg_result.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -99,6 +101,15 @@ class User {
       click(results().Command[table]);
       print_on(Screen::Result);
     }
+    click(results().Command[target::Precision_Profile]);
+    click(program.screen_as<Reg_Profile>(Screen::Profile)->Print);
+    program.desktop.show(results());
+    click(results().Command[target::QC_Chart]);
+    auto& chart = *program.screen_as<Reg_QC>(Screen::QC_Chart);
+    for (int serum = 1; serum <= program.state.Sera_Number; ++serum) {
+      click(chart.Print);
+      click(chart.Step[3]);  // the next serum
+    }
   }
 
   Reg_Result& results() { return *program.screen_as<Reg_Result>(Screen::Result); }
@@ -160,10 +171,12 @@ TEST_F(Screens_And_Batch, EveryFitSavesTheFileTheScreensSave) {
 // The report of the command line, the results screen's "一括印刷" (with the data sheet open or
 // closed) and the print buttons of every screen in turn give the same pages.
 TEST_F(Screens_And_Batch, TheReportHoldsThePrintoutsOfEveryScreenInOrder) {
-  // The second adds the page of the model screen.
+  // The second adds the page of the model screen; both hold the precision profile and, with a
+  // history kept, a Levey-Jennings page per control serum.
   for (const Fit& fit : {Fit{3, 3, {}, {}}, Fit{2, 1, {}, {}, 2}}) {
     SCOPED_TRACE(fit.model);
     User user;
+    user.program.qc_history.path = folder.file("screens.sqlite");
     user.reduce(fit);
     user.print_everything();
     const std::vector<std::string> by_buttons = user.platform.recorder.ops();
@@ -181,6 +194,7 @@ TEST_F(Screens_And_Batch, TheReportHoldsThePrintoutsOfEveryScreenInOrder) {
 
     batch::Batch_Options options = options_for(fit);
     options.pdf = folder.file("report.pdf");
+    options.qc = folder.file("batch.sqlite");
     testing::Batch_Outcome batch;
     testing::run_in_process(options, batch);
     ASSERT_EQ(batch.status, batch::Exit_Done) << batch.errors;
