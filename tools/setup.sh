@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # dpkg-dev and file: the Debian package ("cpack -G DEB") works out its dependencies with them.
-packages=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev libgsl-dev fonts-ipafont-gothic dpkg-dev
-          file)
+packages=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev libgsl-dev libsqlite3-dev
+          fonts-ipafont-gothic dpkg-dev file)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -1,6 +1,7 @@
 // QUORIN: data reduction of competitive radioassays. Without arguments it opens the screens;
-// "--batch" reduces one assay from the command line, "--help" explains how and "--version" tells
-// the version. Only the screens and a batch run with a report start Qt.
+// "--batch" reduces one assay from the command line, "--qc-export" writes the control-serum
+// history as CSV, "--help" explains how and "--version" tells the version. Only the screens and
+// a batch run with a report start Qt.
 
 #include <unistd.h>
 
@@ -14,6 +15,8 @@
 
 #include "batch/batch_options.h"
 #include "batch/run_batch.h"
+#include "qc/qc_export.h"
+#include "qc/qc_history.h"
 #include "state/program.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/qt_platform.h"
@@ -29,7 +32,8 @@ bool has_display(const std::vector<std::string>& arguments) {
          std::find(arguments.begin(), arguments.end(), "-platform") != arguments.end();
 }
 
-int run_screens(int argc, char** argv) {
+// The screens keep the control-serum history in the file given, else in the user's default one.
+int run_screens(int argc, char** argv, const std::string& history) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("QUORIN");
   QApplication::setApplicationVersion(QUORIN_VERSION);
@@ -39,6 +43,7 @@ int run_screens(int argc, char** argv) {
 
   quorin::ui::qt::Qt_Platform platform;
   quorin::Program program(platform);
+  program.qc_history.path = history.empty() ? quorin::qc::default_history_path() : history;
   quorin::ui::qt::Renderer renderer(program.desktop, [&] {
     if (program.ended()) QApplication::exit(0);
   });
@@ -88,7 +93,15 @@ int main(int argc, char** argv) {
                      "画面を使わずに処理するには quorin --batch を使ってください (quorin --help)\n";
         return quorin::batch::Exit_Failed;
       }
-      return run_screens(argc, argv);
+      return run_screens(argc, argv, quorin::batch::with_absolute_paths(line.options).qc);
+    case Command_Line::Kind::QC_Export: {
+      const auto written = quorin::qc::export_history(line.options.qc, line.options.export_csv);
+      std::cerr << written.message << '\n';
+      using Kind = quorin::qc::Export_Result::Kind;
+      return written.kind == Kind::Written  ? quorin::batch::Exit_Done
+             : written.kind == Kind::Failed ? quorin::batch::Exit_Failed
+                                            : quorin::batch::Exit_Usage;
+    }
     case Command_Line::Kind::Help: std::cout << quorin::batch::usage_text(); return quorin::batch::Exit_Done;
     case Command_Line::Kind::Version: std::cout << "quorin " QUORIN_VERSION "\n"; return quorin::batch::Exit_Done;
     case Command_Line::Kind::Error:

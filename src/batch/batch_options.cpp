@@ -67,6 +67,11 @@ constexpr Option_Rule Option_Rules[] = {
        options.pdf = value;
        return nullptr;
      }},
+    {"--qc",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.qc = value;
+       return nullptr;
+     }},
 };
 
 const Option_Rule* option_rule(const std::string& argument) {
@@ -90,11 +95,19 @@ constexpr const char* File_Names[] = {"条件ファイル", "データファイ�
 
 Command_Line error(std::string what) { return {Command_Line::Kind::Error, {}, std::move(what)}; }
 
-// Without "--batch" only the window system's options may be given.
+// Without "--batch" only the window system's options and "--qc FILE" (the control-serum history
+// the screens keep) may be given.
 Command_Line screens(const std::vector<std::string>& arguments) {
+  Command_Line line;
   for (std::size_t next = 0; next < arguments.size(); ++next) {
     const std::string& argument = arguments[next];
     if (is_one_of(argument, Window_Flags)) continue;
+    if (argument == "--qc") {
+      if (!line.options.qc.empty()) return error("--qc が 2 回指定されています");
+      if (++next >= arguments.size() || arguments[next].empty()) return error("--qc の値がありません");
+      line.options.qc = arguments[next];
+      continue;
+    }
     if (is_one_of(argument, Window_Options)) {
       if (++next >= arguments.size() || arguments[next].empty()) return error(argument + " の値がありません");
       continue;
@@ -103,7 +116,17 @@ Command_Line screens(const std::vector<std::string>& arguments) {
     if (argument.starts_with("-")) return error("不明なオプションです: " + argument);
     return error("不明な引数です: " + argument + " (ファイルを処理するには --batch を付けてください)");
   }
-  return {};
+  return line;
+}
+
+// "--qc-export FILE.sqlite OUT.csv" and nothing else.
+Command_Line qc_export(const std::vector<std::string>& arguments) {
+  if (arguments.size() != 3 || arguments[0] != "--qc-export" || arguments[1].empty() || arguments[2].empty())
+    return error("--qc-export の後に履歴ファイルと書き出す CSV ファイルだけを指定してください");
+  Command_Line line{Command_Line::Kind::QC_Export, {}, ""};
+  line.options.qc = arguments[1];
+  line.options.export_csv = arguments[2];
+  return line;
 }
 
 Command_Line batch_run(const std::vector<std::string>& arguments) {
@@ -152,12 +175,13 @@ Command_Line parse_command_line(const std::vector<std::string>& arguments) {
   };
   if (given({"--help", "-h"})) return {Command_Line::Kind::Help, {}, ""};
   if (given({"--version"})) return {Command_Line::Kind::Version, {}, ""};
+  if (given({"--qc-export"})) return qc_export(arguments);
   if (given({"--batch"})) return batch_run(arguments);
   return screens(arguments);
 }
 
 Batch_Options with_absolute_paths(Batch_Options options) {
-  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf}) {
+  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf, &options.qc}) {
     std::error_code error;  // no working folder: the path stays as given, and its file is not found
     if (const auto absolute = std::filesystem::absolute(*path, error); !path->empty() && !error)
       *path = absolute.lexically_normal().string();
@@ -173,6 +197,10 @@ std::string usage_text() {
          "      画面と同じ手順で条件ファイルとデータファイルを読み込み、検量線を求め、\n"
          "      標準液濃度・管理血清値・サンプル値を計算して結果ファイルに保存します\n"
          "      (オプションは --batch の前後、ファイルの間のどこにでも書けます)\n"
+         "  quorin --qc-export 履歴ファイル.sqlite 書き出し.csv\n"
+         "      精度管理の履歴のすべての測定と管理血清を CSV (UTF-8) に書き出します\n"
+         "  quorin --qc 履歴ファイル.sqlite\n"
+         "      既定とは別の精度管理の履歴ファイルを使って画面で操作します\n"
          "  quorin --help (-h)\n"
          "      この説明を表示します\n"
          "  quorin --version\n"
@@ -192,10 +220,12 @@ std::string usage_text() {
          "               --order は指定できません\n"
          "  --pdf FILE   測定結果画面の「一括印刷」と同じ印刷 (条件・データ・2 つのグラフ・\n"
          "               3 つの測定結果、4pl・5pl ではモデル比較のページも) を 1 つの PDF ファイルに\n"
-         "               書きます\n"
+         "               書きます (精度プロファイルと、--qc のときは管理血清ごとの精度管理図も)\n"
+         "  --qc FILE    結果を精度管理の履歴ファイル (SQLite) に記録し、管理血清の判定を表示します\n"
          "\n"
          "画面が表示するメッセージは標準エラー出力に書かれます。印刷の進み具合は、標準エラー出力が\n"
-         "端末のときだけ表示されます。\n"
+         "端末のときだけ表示されます。精度管理の判定と、履歴ファイルに記録できなかったことは、\n"
+         "終了コードを変えません。\n"
          "終了コード: 0 保存できた  1 処理できなかった (結果ファイルも PDF ファイルも書かれません)\n"
          "            2 コマンドラインの誤り\n";
 }

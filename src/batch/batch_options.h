@@ -20,6 +20,8 @@ struct Batch_Options {
   std::string counts;       // count data file
   std::string result;       // result file to write
   std::string pdf;          // report to write, "" for none
+  std::string qc;           // control-serum history to keep the run in, "" for none
+  std::string export_csv;   // --qc-export: the CSV file to write from the history qc
   int weight = 0;           // weighting 0..3; with a 4PL or 5PL that model's weighting 0..2
   int order = 1;            // 1 straight line, 3 cubic
   std::optional<int> from;  // first standard of the fit, 1 when not given
@@ -28,19 +30,21 @@ struct Batch_Options {
 };
 
 struct Command_Line {
-  enum class Kind { Screens, Help, Version, Batch, Error };
+  enum class Kind { Screens, Help, Version, Batch, QC_Export, Error };
   Kind kind = Kind::Screens;
-  Batch_Options options;  // for Batch
+  Batch_Options options;  // for Batch; for Screens its qc; for QC_Export its qc and export_csv
   std::string error;      // for Error: what is wrong, in Japanese
 };
 
 // Reads the arguments after the program's name. "--help", "-h" and "--version" are answered
 // wherever they stand. With "--batch" anywhere, the options may stand before or after it and
 // among the three files; each option takes the next argument as its value and may be given once.
+// Without it, "--qc FILE" opens the screens with that history; "--qc-export FILE.sqlite OUT.csv"
+// writes a history as CSV.
 Command_Line parse_command_line(const std::vector<std::string>& arguments);
 
 // The options with every path made absolute, so that they name the same files from any working
-// folder (a batch run works in a folder of its own).
+// folder.
 Batch_Options with_absolute_paths(Batch_Options options);
 
 // The text of "--help".

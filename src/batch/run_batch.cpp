@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <exception>
 #include <filesystem>
 #include <optional>
 
-#include "batch/work_folder.h"
 #include "curve/fit_choice.h"
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
 #include "models/result_curve.h"
+#include "qc/qc_report.h"
 #include "report/print_report.h"
 #include "results/result_table.h"
 #include "state/navigation.h"
@@ -46,7 +47,8 @@ std::string overwrite_problem(const Batch_Options& options) {
   const struct {
     const std::string& path;
     const char* what;
-  } outputs[] = {{options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}};
+  } outputs[] = {
+      {options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}, {options.qc, "精度管理の履歴ファイル"}};
   const std::string* inputs[] = {&options.conditions, &options.counts, &options.result};
   for (const auto& [path, what] : outputs)
     for (const std::string* input : inputs)
@@ -60,14 +62,17 @@ std::string overwrite_problem(const Batch_Options& options) {
 class Batch_Road {
  public:
   Batch_Road(const Batch_Options& options, Batch_Platform& platform)
-      : options_(options), platform_(platform), program_(platform), state_(program_.state) {}
+      : options_(options), platform_(platform), program_(platform), state_(program_.state) {
+    program_.anonymous_scratch_file = true;
+    program_.qc_history.path = options.qc;
+  }
 
   std::string run() {
     using Step = std::string (Batch_Road::*)();
-    static constexpr Step steps[] = {&Batch_Road::load_conditions,    &Batch_Road::load_counts,
-                                     &Batch_Road::show_standard_plot, &Batch_Road::fit_curve,
-                                     &Batch_Road::choose_model,       &Batch_Road::compute_results,
-                                     &Batch_Road::print_report,       &Batch_Road::save_results};
+    static constexpr Step steps[] = {
+        &Batch_Road::load_conditions,  &Batch_Road::load_counts,  &Batch_Road::show_standard_plot,
+        &Batch_Road::fit_curve,        &Batch_Road::choose_model, &Batch_Road::compute_results,
+        &Batch_Road::report_precision, &Batch_Road::print_report, &Batch_Road::save_results};
     for (Step step : steps)
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
     return put_report_in_place();
@@ -129,6 +134,12 @@ class Batch_Road {
       return "測定結果画面を開けませんでした";
     for (const auto& table : Result_Tables)
       if (!show_table(table.button, table.kind)) return table_title(state_, table.kind) + "を計算できませんでした";
+    return "";
+  }
+
+  // The working range of the samples' precision profile, as one line.
+  std::string report_precision() {
+    platform_.message(qc::profile_line(program_));
     return "";
   }
 
@@ -249,6 +260,23 @@ class Batch_Road {
   std::optional<ui::Job_Outcome> report_;  // printed, its file not yet in place
 };
 
+// While a run lasts, a write beyond the file size limit fails with its reason, as on a full disk,
+// instead of ending the run by a signal half way through a save.
+class File_Size_Signal_Ignored {
+ public:
+  File_Size_Signal_Ignored() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previous_);
+  }
+  ~File_Size_Signal_Ignored() { ::sigaction(SIGXFSZ, &previous_, nullptr); }
+  File_Size_Signal_Ignored(const File_Size_Signal_Ignored&) = delete;
+  File_Size_Signal_Ignored& operator=(const File_Size_Signal_Ignored&) = delete;
+
+ private:
+  struct sigaction previous_ {};
+};
+
 }  // namespace
 
 int run_batch(const Batch_Options& given, Batch_Platform& platform) {
@@ -257,14 +285,10 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
     platform.message(problem);
     return Exit_Usage;
   }
-  const Work_Folder folder;
-  if (!folder.failure().empty()) {
-    platform.message(folder.failure());
-    return Exit_Failed;
-  }
+  const File_Size_Signal_Ignored file_size_limit_reported;
   std::string failure;
   {
-    Batch_Road road(options, platform);  // the screens let go of the scratch file before the folder goes
+    Batch_Road road(options, platform);
     try {
       failure = road.run();
     } catch (const std::exception& error) {  // out of memory, say: stop as at any failure

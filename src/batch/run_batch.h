@@ -7,7 +7,8 @@
 // from the program's state; at the first that fails the run stops with a message saying what
 // could not be done (after any message of the screens saying why), and nothing is saved: the
 // result file is written, in one piece, only as the last step, and the report's file, complete
-// and closed beside its place, replaces an earlier one only after that.
+// and closed beside its place, replaces an earlier one only after that. The data sheet's scratch
+// file is one no folder holds, so that a run killed at any moment leaves nothing.
 
 #include "batch/batch_options.h"
 #include "batch/batch_platform.h"

@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "conditions/condition_fields.h"
 #include "conditions/reg_set.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -22,24 +23,21 @@ constexpr std::string Assay_State::*text_fields[] = {
     &Assay_State::Operator_Name,  &Assay_State::Assay_Date, nullptr,  // box 2 is not kept
     &Assay_State::Substance_Name, &Assay_State::Unit_Name,  &Assay_State::Assay_No};
 
-// A count box (6..11): its field, its upper limit and what the user is told outside 0..limit.
+// A count box (6..11): its field and what the user is told outside 0..limit.
 struct Count_Field {
   std::variant<Integer Assay_State::*, Long Assay_State::*> field;
-  Long limit;
   const char* too_many;
   const char* out_of_range;
 };
 
 const Count_Field count_fields[] = {
-    {&Assay_State::STD_Number, Max_Standards, "スタンダード数は２０までです", "スタンダード数は０から２０までです"},
-    {&Assay_State::STD_Tubes, Max_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
-    {&Assay_State::Sera_Number, Max_Sera, "管理血清数は２０までです", "管理血清数は０から２０までです"},
-    {&Assay_State::Sera_Tubes, Max_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
-    {&Assay_State::Sample_Number, Max_Samples, "サンプル数は１００，０００までです",
-     "サンプル数は０から１００，０００までです"},
-    {&Assay_State::Sample_Tubes, Max_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
+    {&Assay_State::STD_Number, "スタンダード数は２０までです", "スタンダード数は０から２０までです"},
+    {&Assay_State::STD_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
+    {&Assay_State::Sera_Number, "管理血清数は２０までです", "管理血清数は０から２０までです"},
+    {&Assay_State::Sera_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
+    {&Assay_State::Sample_Number, "サンプル数は１００，０００までです", "サンプル数は０から１００，０００までです"},
+    {&Assay_State::Sample_Tubes, "繰り返し数は１０までです", "繰り返し数は０から１０までです"},
 };
-constexpr int First_Count_Box = 6;
 
 long long stored_count(const Assay_State& state, const Count_Field& count) {
   return std::visit([&](auto member) -> long long { return state.*member; }, count.field);
@@ -51,9 +49,23 @@ void store_count(Assay_State& state, const Count_Field& count, double whole) {
              count.field);
 }
 
+// What the user is told when a value box holds anything but one number above 0.
+std::string value_refused(int box) {
+  if (box == Dilution_Box) return "希釈係数は０より大きい数値で入力してください";
+  return "スタンダード " + text::bare_text(box - Dilution_Box) + " の濃度は０より大きい数値で入力してください";
+}
+
+// A value as its box shows it: empty for 0, which means not entered yet.
+std::string value_text(double value) { return value == 0 ? "" : text::Format(value, Value_Pattern); }
+
 }  // namespace
 
 void Reg_Set::commit(int i) {
+  commit_box(i);
+  committed_texts_[static_cast<std::size_t>(i)] = info[i].text;
+}
+
+void Reg_Set::commit_box(int i) {
   Assay_State& state = program_.state;
   ui::Text_Box& box = info[i];
   const std::string cleaned = text::Text_Clean(box.text);
@@ -64,16 +76,24 @@ void Reg_Set::commit(int i) {
     if (text_fields[i] != nullptr) state.*text_fields[i] = cleaned;
     return;
   }
-  if (i >= 12) {
-    box.text = text::Format_Text(cleaned, Value_Pattern);
-    (i == 12 ? state.Dilution_Factor : state.STD_Data(i - 12 + 3, 0)) = v;
+  if (i >= Dilution_Box) {
+    double& stored = i == Dilution_Box ? state.Dilution_Factor : state.STD_Data(i - Dilution_Box + 3, 0);
+    const std::optional<double> value = positive_value(cleaned);
+    if (!value) {
+      box.text = cleaned;
+      program_.platform.message(value_refused(i));
+      box.text = value_text(stored);
+      return;
+    }
+    stored = *value;
+    box.text = value_text(stored);
     return;
   }
 
   const Count_Field& count = count_fields[i - First_Count_Box];
   box.text = text::Format_Text(cleaned, Count_Pattern);
   // The limits hold for the value as typed, before rounding: 20.4 standards are too many.
-  if (v < 0 || v > count.limit) {
+  if (v < 0 || v > count_box(i).limit) {
     program_.platform.message(v < 0 ? count.out_of_range : count.too_many);
     box.text = text::bare_text(stored_count(state, count));
     return;

@@ -1,13 +1,16 @@
 #include "conditions/condition_file.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string_view>
 
+#include "conditions/condition_fields.h"
 #include "conditions/reg_set.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "text/cp932.h"
+#include "text/format.h"
 #include "text/items.h"
 #include "text/number_text.h"
 #include "text/text_clean.h"
@@ -25,7 +28,7 @@ constexpr std::size_t Largest_File = std::size_t{1} << 20;
 ui::File_Dialog dialog_of(const char* title) { return {title, "条件(*.crx)|*.crx", "crx"}; }
 
 Condition_Read refused(const std::string& path, const std::string& problem) {
-  return {false, {}, "条件ファイルを読み込めません: " + path + "\n" + problem};
+  return {false, {}, "条件ファイルを読み込めません: " + path + "\n" + problem, ""};
 }
 
 std::string line_text(std::size_t n) { return std::to_string(n) + "行目"; }
@@ -44,7 +47,7 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
     return refused(path, line_text(line) + "にシフトJISとして読めない文字があります");
   }
 
-  Condition_Read read{true, {}, ""};
+  Condition_Read read{true, {}, "", ""};
   text::Line_Reader lines(*decoded);
   std::size_t line_number = 0;
   for (std::string& field : read.lines.fields) {
@@ -58,24 +61,57 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
     ++line_number;
   }
 
-  const std::string standards = text::Text_Clean(read.lines.fields[Standards_Line - 1]);
-  if (!standards.empty() && !text::starts_with_number(standards))
-    return refused(path, line_text(Standards_Line) + "のスタンダードの点数が数値ではありません: " + standards);
-  const double v = text::Val(standards);
-  if (v < 0 || v > Max_Standards)
-    return refused(path, line_text(Standards_Line) + "のスタンダードの点数は０から２０までです: " + standards);
+  // The numbers of standards, sera and samples and their tubes, as the screen takes them.
+  std::array<double, Last_Count_Box + 1> counts{};
+  for (int box = First_Count_Box; box <= Last_Count_Box; ++box) {
+    const std::string value = text::Text_Clean(read.lines.fields[static_cast<std::size_t>(box)]);
+    const std::optional<double> number = value.empty() ? 0.0 : text::number_only(value);
+    const Count_Box& limits = count_box(box);
+    if (!number) return refused(path, line_text(box + 1) + "の" + limits.label + "が数値ではありません: " + value);
+    if (*number < 0 || *number > limits.limit)
+      return refused(path,
+                     line_text(box + 1) + "の" + limits.label + "は０から" + limits.limit_text + "までです: " + value);
+    counts[static_cast<std::size_t>(box)] = text::round_half_even(*number);
+  }
+  // A standard, serum or sample needs tubes, or its counts would be read as the next ones'.
+  for (int box = First_Count_Box; box <= Last_Count_Box; ++box) {
+    const int number_box = count_box(box).number_box;
+    if (number_box >= 0 && counts[static_cast<std::size_t>(number_box)] > 0 &&
+        counts[static_cast<std::size_t>(box)] == 0)
+      return refused(path, line_text(box + 1) + "の" + count_box(box).label + "は１から１０までです（" +
+                               line_text(number_box + 1) + "の" + count_box(number_box).label + "が " +
+                               text::bare_text(static_cast<long long>(counts[static_cast<std::size_t>(number_box)])) +
+                               " のため）");
+  }
 
   // The concentrations are the first lines from line 14 on that hold something.
-  const int n = static_cast<int>(text::round_half_even(v));
+  const int n = static_cast<int>(counts[Standards_Line - 1]);
   while (static_cast<int>(read.lines.standards.size()) < n) {
     const std::optional<std::string_view> line = lines.next();
     if (!line) {
-      return refused(path, "スタンダード " + std::to_string(read.lines.standards.size() + 1) +
-                               " の濃度がありません（ファイルが" + std::to_string(line_number) +
-                               "行で終わっています）");
+      return refused(path, "ファイルには濃度が " +
+                               text::bare_text(static_cast<long long>(read.lines.standards.size())) +
+                               " 個しかありません（スタンダードは " + text::bare_text(n) + " 点です）");
     }
     ++line_number;
-    if (!blank(*line)) read.lines.standards.emplace_back(*line);
+    if (blank(*line)) continue;
+    const std::string value = text::Text_Clean(*line);
+    if (!positive_value(value))
+      return refused(path, line_text(line_number) + "のスタンダード " +
+                               text::bare_text(static_cast<long long>(read.lines.standards.size() + 1)) +
+                               " の濃度が正しくありません（０より大きい数値が必要です）: " + value);
+    read.lines.standards.emplace_back(*line);
+  }
+
+  // An older file may lack the dilution factor: it loads, without one.
+  std::string& dilution = read.lines.fields[Dilution_Box];
+  const std::string factor = text::Text_Clean(dilution);
+  if (factor.empty() || !positive_value(factor)) {
+    read.warning = "条件ファイルの" + line_text(Dilution_Box + 1) +
+                   (factor.empty() ? std::string("に希釈係数がありません")
+                                   : "の希釈係数が正しくありません（０より大きい数値が必要です）: " + factor) +
+                   "\n希釈係数を入力するまで、サンプル値は計算されません";
+    dilution.clear();
   }
   return read;
 }
@@ -86,7 +122,7 @@ void write_condition_lines(const Reg_Set& screen, text::Line_Writer& out) {
 
 Condition_Read read_condition_file(const std::string& path) {
   const text::File_Read file = text::read_file(path, Largest_File);
-  if (!file.ok) return {false, {}, file.message};
+  if (!file.ok) return {false, {}, file.message, ""};
   return parse_condition_file(file.bytes, path);
 }
 
@@ -119,6 +155,7 @@ void Condition_Load(Program& program) {
 
   state.Active_Screen = Screen::Conditions;
   Command_Enable(program);
+  if (!read.warning.empty()) program.platform.message(read.warning);
   // The data entry button is disabled when the file gives nothing to enter.
   screen.set_focus(screen.Command[target::Data_Sheet].enabled ? screen.Command[target::Data_Sheet]
                                                               : screen.Command[target::Open_File]);

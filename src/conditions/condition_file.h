@@ -28,11 +28,15 @@ struct Condition_Read {
   bool ok = false;
   Condition_Lines lines;
   std::string message;  // why the file cannot be used, naming it, when !ok
+  std::string warning;  // what the user is told after loading it (a missing dilution factor), or ""
 };
 
-// Reads and checks the whole file: not text, not code page 932, fewer than 13 lines, a line 7
-// that is not a number of standards 0..20, or fewer concentrations than that number each give
-// the message and nothing else.
+// Reads and checks the whole file. Refused, with the message and nothing else: not text, not
+// code page 932, fewer than 13 lines, a number of standards, sera, samples or tubes (lines
+// 7..12) that is not one number within the limits the conditions screen keeps, standards, sera
+// or samples without tubes, fewer concentrations than standards, or a concentration that is not
+// one number above 0. A dilution factor (line 13) that is missing or not one number above 0 is
+// read as none (the line as empty) and the warning says so.
 Condition_Read read_condition_file(const std::string& path);
 // The same checks on bytes already read; `path` only names the file in the message.
 Condition_Read parse_condition_file(std::string_view bytes, const std::string& path);

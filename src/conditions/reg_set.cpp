@@ -1,8 +1,10 @@
 #include "conditions/reg_set.h"
 
+#include "conditions/condition_fields.h"
 #include "conditions/condition_file.h"
 #include "state/navigation.h"
 #include "state/program.h"
+#include "ui/desktop.h"
 
 namespace quorin {
 
@@ -21,20 +23,22 @@ struct Field_Layout {
 };
 
 // The left column: one row per field shown, 480 twips apart; the dilution factor stands apart.
+// clang-format off
 constexpr Field_Layout Left_Fields[] = {
     {0, "実験担当者", 120, 1680, 2172, 20, false},
     {1, "実験日", 600, 1680, 2172, 20, false},
     {3, "測定物質名", 1080, 1680, 2172, 20, false},
     {4, "単位", 1560, 1680, 2172, 20, false},
     {5, "アッセイＮｏ", 2040, 1680, 2172, 20, false},
-    {6, "スタンダードの点数", 2520, 4080, 735, 3, true},
-    {7, "ｽﾀﾝﾀﾞｰﾄﾞごとのチューブ数", 3000, 4080, 735, 3, true},
-    {8, "管理血清の点数", 3480, 4080, 735, 3, true},
-    {9, "管理血清ごとのチューブ数", 3960, 4080, 735, 3, true},
-    {10, "サンプルの点数", 4440, 3600, 1215, 6, true},
-    {11, "サンプルごとのチューブ数", 4920, 4080, 735, 3, true},
+    {6, count_box(6).label, 2520, 4080, 735, 3, true},
+    {7, count_box(7).label, 3000, 4080, 735, 3, true},
+    {8, count_box(8).label, 3480, 4080, 735, 3, true},
+    {9, count_box(9).label, 3960, 4080, 735, 3, true},
+    {10, count_box(10).label, 4440, 3600, 1215, 6, true},
+    {11, count_box(11).label, 4920, 4080, 735, 3, true},
     {12, "希釈係数", 5520, 2160, 1335, 10, true},
 };
+// clang-format on
 constexpr int Left_Label_X = 240;
 constexpr int Standard_Label_X = 6000, Standard_Box_X = 6960, Standard_Box_Width = 1335;
 constexpr int Standard_Top = 360, Standard_Row = 360;
@@ -147,6 +151,19 @@ void Reg_Set::key_down(int i, int key_code) {
   if (next >= static_cast<int>(info.size())) next = 0;
   program_.state.Focus_Field = static_cast<Integer>(next);
   set_focus(info[next]);
+}
+
+void Reg_Set::commit_changed() {
+  Assay_State& state = program_.state;
+  const bool in_front = desktop != nullptr && desktop->front() == this;
+  for (auto& [i, box] : info) {
+    if (box->text == committed_texts_[static_cast<std::size_t>(i)]) continue;
+    if (box == focused() && state.Edit_Flag == 1 && in_front) continue;
+    if (box == focused()) state.Edit_Flag = 0;
+    commit(i);
+    state.Active_Screen = Screen::Conditions;
+    Command_Enable(program_);
+  }
 }
 
 void Reg_Set::lost_focus(int i) {

@@ -1,7 +1,11 @@
 #pragma once
 // The conditions screen: the assay's conditions in 33 numbered entry boxes. A box is checked
 // and copied into the assay state when it loses the focus after a key other than Enter was
-// pressed in it; Enter moves on to the next field shown.
+// pressed in it, and at the end of any event that changed it otherwise (the mouse) or turned to
+// another window; Enter moves on to the next field shown.
+
+#include <array>
+#include <string>
 
 #include "state/work_screen.h"
 
@@ -22,15 +26,22 @@ class Reg_Set : public Work_Screen {
   ui::Label& Label2;  // "スタンダード濃度" above the standard column
 
   // Cleans box i's text, rewrites it in the box's form and stores it in the assay state, or
-  // refuses an out-of-limit count with a message and puts the stored value back in the box.
+  // refuses an out-of-limit count, or a concentration or dilution factor that is not one number
+  // above 0, with a message and puts the stored value back in the box.
   void commit(int i);
+  // Commits every box whose text is not the one its last commit left, except the one the user is
+  // typing in (it has the focus, a key was pressed in it and this screen is in front).
+  void commit_changed();
   // Shows the boxes and labels of standards 1..STD_Number and hides the others (their texts stay).
   void show_standard_fields();
 
  private:
+  void commit_box(int i);
   void key_down(int i, int key_code);
   void lost_focus(int i);
   Program& program_;
+  // The text each box showed after its last commit (all empty before the first).
+  std::array<std::string, 33> committed_texts_;
 };
 
 }  // namespace quorin

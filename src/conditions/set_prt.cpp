@@ -43,8 +43,7 @@ void print_conditions(Program& program, ui::Printer& printer) {
     printer.print(field.label + screen.info[field.box].text);
     printer.print("");
   }
-  // The standards as box 6 shows them; a text pasted there without a commit may say anything,
-  // so the count is kept to the boxes there are.
+  // The standards as box 6 shows them, kept to the boxes there are.
   const double shown = text::round_half_even(text::Val(screen.info[6].text));
   const int n = static_cast<int>(std::clamp(shown, 0.0, static_cast<double>(Max_Standards)));
   for (int k = 1; k <= n; ++k) {

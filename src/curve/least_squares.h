@@ -10,7 +10,7 @@
 namespace quorin {
 
 // Coefficients c0..c_degree (the rest 0) minimising sum w_i (y_i - sum_k c_k x_i^k)^2 over the
-// points with w_i > 0, for degree 1 or 3. Householder QR of the design matrix scaled by sqrt(w)
+// points with w_i > 0, for degree 1 to 3. Householder QR of the design matrix scaled by sqrt(w)
 // in long double; nullopt when that matrix has not full column rank.
 std::optional<std::array<double, 4>> weighted_polynomial_fit(std::span<const double> x, std::span<const double> y,
                                                              std::span<const double> w, int degree);

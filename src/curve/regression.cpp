@@ -9,6 +9,7 @@
 #include "curve/fit_choice.h"
 #include "curve/least_squares.h"
 #include "curve/response.h"
+#include "curve/treatment_standard.h"
 #include "text/format.h"
 
 namespace quorin {
@@ -116,6 +117,27 @@ std::vector<std::string> set_distance_factors(Assay_State& s, Range range) {
   if (reasons.empty())
     for (int i = range.first; i <= range.last; ++i) s.Distance_Weight(i) = factor[i];
   return reasons;
+}
+
+// Why no curve can be fitted to the standards of the range, whatever the weighting: B/B0 not
+// defined, a standard without a usable tube (its B/B0 is not known), or every standard at one
+// B/B0 (a flat curve, off which no concentration can be read). Empty when they can carry one.
+std::vector<std::string> standards_problems(const Assay_State& s, Range range) {
+  if (const std::string problem = response_problem(s); !problem.empty()) return {problem};
+  std::vector<std::string> problems;
+  for (int i = range.first; i <= range.last; ++i)
+    if (s.STD_Tube_N(3 + i) == 0)
+      problems.push_back("スタンダード " + number_text(i) +
+                         " の1本目のチューブに測定値がないため、B/B0 が求まりません");
+  if (!problems.empty() || range.last == range.first) return problems;
+
+  const double first = s.STD_Data(3 + range.first, 3);
+  for (int i = range.first + 1; i <= range.last; ++i)
+    if (s.STD_Data(3 + i, 3) != first) return problems;
+  problems.push_back("回帰範囲のスタンダードの B/B0 がすべて " + text::Format(first, "##0.0") +
+                     "% で同じため、検量線が水平になり濃度を求められません（B0 以上のカウントは 99.5%、NSB "
+                     "以下のカウントは 0.5% とみなされます）");
+  return problems;
 }
 
 // An upper bound of |p(x) - q(x)| over |x| <= reach.
@@ -317,6 +339,9 @@ Regression_Result Regression(Assay_State& s) {
                  " が正しくありません（1 ～ " + number_text(s.STD_Number) +
                  " の範囲で、始めを終わり以下にしてください）");
   if (!range || !concentrations_valid) return messages.finish();
+  const std::vector<std::string> refused = standards_problems(s, *range);
+  for (const std::string& problem : refused) messages.add(problem);
+  if (!refused.empty()) return messages.finish();
 
   const Curve_Choice_Keeper keeper(s);
 

@@ -31,11 +31,13 @@ struct Regression_Result {
 // Failure contract: a fit that cannot be computed is marked unavailable in Fit_Available and its
 // coefficients are 0; the previous coefficients never survive. Nothing written is NaN or
 // infinite. All eight fits are unavailable when the range is not within 1..STD_Number with
-// first <= last, or when any standard's concentration is not above 0 (its STD_Log_Conc is then
-// 0). A line needs two distinct concentrations with non-zero weight in the range, a cubic four
-// and its own weighting's line. Weightings 1 and 3 are unavailable when the distance factor of
-// a standard in the range is undefined (no counted tube, or tubes lying exactly on the
-// unweighted cubic) or when the unweighted cubic is unavailable.
+// first <= last, when any standard's concentration is not above 0 (its STD_Log_Conc is then
+// 0), when B/B0 is not defined (the zero standard's mean count not above the NSB mean), when a
+// standard of the range has no usable tube, or when every standard of the range has the same
+// B/B0 (a flat curve). A line needs two distinct concentrations with non-zero weight in the
+// range, a cubic four and its own weighting's line. Weightings 1 and 3 are unavailable when the
+// distance factor of a standard in the range is undefined (tubes lying exactly on the unweighted
+// cubic) or when the unweighted cubic is unavailable.
 Regression_Result Regression(Assay_State& state);
 
 // Why Fit_Weighted could not compute one of its polynomials.

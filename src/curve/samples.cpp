@@ -94,7 +94,10 @@ Tube_Read_Off serum_read_off(const Assay_State& state) {
   };
 }
 
+bool dilution_factor_valid(const Assay_State& s) { return std::isfinite(s.Dilution_Factor) && s.Dilution_Factor > 0; }
+
 bool Assay_Samples(Assay_State& s) {
+  if (s.Sample_Number > 0 && !dilution_factor_valid(s)) return false;
   if (!use_result_curve(s)) return false;
   const Long samples = std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
   read_samples(s, sample_read_off(s), part_count(samples, Least_Samples_Per_Part));

@@ -34,9 +34,13 @@ Tube_Read_Off serum_read_off(const Assay_State& state);
 // concentration; the others get concentration 0 and stay out of the mean, range and CV.
 //
 // Makes the results' curve ready first (models/result_curve.h); returns false and changes nothing
-// when it is not available. A large assay is shared among the machine's cores, with the same
-// results as on one.
+// when it is not available, or when there are samples and no dilution factor. A large assay is
+// shared among the machine's cores, with the same results as on one.
 bool Assay_Samples(Assay_State& state);
+
+// A dilution factor is a finite number above 0; 0 stands for none entered (a blank box or a
+// condition file without one), and no sample value exists without one.
+bool dilution_factor_valid(const Assay_State& state);
 
 // The work of Assay_Samples on a given read-off, in `parts` parts run at once (state/parallel.h).
 void read_samples(Assay_State& state, const Tube_Read_Off& read_off, int parts);

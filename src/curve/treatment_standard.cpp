@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "curve/response.h"
+#include "text/format.h"
+#include "text/text_clean.h"
 
 namespace quorin {
 
@@ -19,7 +21,10 @@ void Treatment_Standard(Assay_State& s) {
 
   for (int g = 1; g <= groups; ++g) {
     const int v = s.STD_Tube_N(g);
-    if (v == 0) continue;
+    if (v == 0) {
+      for (int column = 1; column <= 3; ++column) s.STD_Data(g, column) = 0;
+      continue;
+    }
     Running_Stats counts;
     for (int j = 1; j <= v; ++j) counts.add(s.STD_Count(g, j));
     s.STD_Data(g, 1) = counts.mean();
@@ -32,6 +37,19 @@ void Treatment_Standard(Assay_State& s) {
     s.STD_Data(3 + k, 3) = percent;
     s.STD_Data(3 + k, 8) = logit(percent);
   }
+}
+
+namespace {
+// A mean count as a message writes it: the general number form without its blanks.
+std::string mean_text(double mean) { return text::Text_Clean(text::general_number(mean)); }
+}  // namespace
+
+bool response_defined(const Assay_State& s) { return s.STD_Data(3, 1) > s.STD_Data(1, 1); }
+
+std::string response_problem(const Assay_State& s) {
+  if (response_defined(s)) return "";
+  return "ゼロスタンダード（B0）の平均カウント " + mean_text(s.STD_Data(3, 1)) + " が NSB の平均カウント " +
+         mean_text(s.STD_Data(1, 1)) + " 以下のため、B/B0 が求まりません";
 }
 
 }  // namespace quorin

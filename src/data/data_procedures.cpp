@@ -1,11 +1,9 @@
 // The data sheet's part of the navigation.
 #include <cstdio>
 
-#include "curve/samples.h"
 #include "curve/treatment_standard.h"
 #include "data/reg_data.h"
 #include "data/scratch_file.h"
-#include "models/result_curve.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 
@@ -17,20 +15,10 @@ void Cell_Set(Program& program) {
   if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data)) sheet->Cell_Set();
 }
 
-void Delete_Scratch_File(Program&) { std::remove(Scratch_File_Name); }
+void Delete_Scratch_File(Program& program) {
+  if (!program.anonymous_scratch_file) std::remove(Scratch_File_Name);
+}
 
 void Run_Treatment_Standard(Program& program) { Treatment_Standard(program.state); }
-
-bool Run_Control_Sera(Program& program) {
-  if (Control_Sera(program.state)) return true;
-  program.platform.message(result_curve_unavailable_message(program.state));
-  return false;
-}
-
-bool Run_Assay_Samples(Program& program) {
-  if (Assay_Samples(program.state)) return true;
-  program.platform.message(result_curve_unavailable_message(program.state));
-  return false;
-}
 
 }  // namespace quorin

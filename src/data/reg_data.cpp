@@ -125,12 +125,16 @@ void Reg_Data::load() {
   program_.state.Active_Screen = Screen::Data;
   Command_Enable(program_);
   if (program_.screen(Screen::Data) != this) return;  // nothing to enter: the rule closed the sheet
-  if (!scratch_.open(Scratch_File_Name)) {
+  if (!open_scratch()) {
     program_.platform.message(Scratch_Create_Failed);
     program_.close(Screen::Data);
     return;
   }
   set_focus(Command[target::Open_File]);
+}
+
+bool Reg_Data::open_scratch() {
+  return program_.anonymous_scratch_file ? scratch_.open_anonymous() : scratch_.open(Scratch_File_Name);
 }
 
 bool Reg_Data::Cell_Set() {
@@ -148,7 +152,7 @@ bool Reg_Data::Cell_Set() {
   for_each_tube(std::as_const(state), layout, [&](const Long& count, long group, long tube) {
     records.push_back({count, static_cast<Integer>(group), static_cast<Integer>(tube)});
   });
-  if (!scratch_.open(Scratch_File_Name)) {
+  if (!open_scratch()) {
     scratch_failed(Scratch_Create_Failed);
     return false;
   }

@@ -57,6 +57,8 @@ class Reg_Data : public Work_Screen {
 
  private:
   ui::Text_Box& add_cells_then_editor();
+  // Opens the scratch file anew: "temp.dat", or an anonymous file when the program says so.
+  bool open_scratch();
   void build_controls();
   void key_down(int key);
   void move_up();

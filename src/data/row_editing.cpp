@@ -1,6 +1,8 @@
 // Row editing on the data sheet: inserting an empty count at the cursor row, deleting the count
 // there (only counts move; every row keeps its REMARK), and changing the number of samples,
-// during which Command1 and Command2 execute and cancel the change.
+// during which Command1 and Command2 execute and cancel the change. An insertion or deletion is
+// copied back into the count tables at once, so that the counts the sheet shows are those in
+// force for every result.
 #include "data/reg_data.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -26,6 +28,7 @@ void Reg_Data::Row_Insert() {
   if (row > layout_.total()) return;
   if (!scratch_.insert_count(row, layout_.total())) return scratch_failed(Scratch_Io_Failed);
   Cell_Dirty = 1;
+  Cell_Get();
   Data_Disp();
 }
 
@@ -34,6 +37,7 @@ void Reg_Data::Row_Delete() {
   if (row > layout_.total()) return;
   if (!scratch_.delete_count(row, layout_.total())) return scratch_failed(Scratch_Io_Failed);
   Cell_Dirty = 1;
+  Cell_Get();
   Data_Disp();
 }
 

@@ -1,6 +1,7 @@
 #include "data/scratch_file.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -39,6 +40,12 @@ Scratch_File::~Scratch_File() {
 bool Scratch_File::open(const std::string& path) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  return fd_ >= 0;
+}
+
+bool Scratch_File::open_anonymous() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = ::memfd_create("quorin-sheet", MFD_CLOEXEC);
   return fd_ >= 0;
 }
 

@@ -34,6 +34,8 @@ class Scratch_File {
 
   // Opens the file for reading and writing, creating it when missing.
   bool open(const std::string& path);
+  // Opens a new empty file that no folder holds; it is gone once it is closed.
+  bool open_anonymous();
   bool is_open() const { return fd_ >= 0; }
 
   // Makes the file hold exactly these records, record 1 first, with one write.

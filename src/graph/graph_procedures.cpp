@@ -1,8 +1,6 @@
 // The standard-curve screen's part of the navigation.
 #include "curve/fit_choice.h"
-#include "curve/fitness.h"
 #include "graph/reg_graph.h"
-#include "models/result_curve.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 
@@ -24,12 +22,6 @@ void Wizard_Show_Curves(Program& program) {
   Assay_State& state = program.state;
   if (!graph_screen(program).Fit_And_Draw() || !fit_available(state, state.Weight_Type, state.Reg_Order))
     state.Wizard_Mode = 0;
-}
-
-bool Run_Fitness_Examination(Program& program) {
-  if (Fitness_Examination(program.state)) return true;
-  program.platform.message(result_curve_unavailable_message(program.state));
-  return false;
 }
 
 }  // namespace quorin

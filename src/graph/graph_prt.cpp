@@ -10,6 +10,7 @@
 
 #include "curve/fit_choice.h"
 #include "graph/plot_axes.h"
+#include "graph/reg_graph.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
@@ -222,6 +223,11 @@ double page_scale(double printable_height, double layout_height) {
 long standard_page_count(const Program& program) { return plot_problem(program.state).empty() ? 1 : 0; }
 
 void Graph_PRT(Program& program) {
+  const auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
+  if (program.state.Plot_Stage != 0 && (screen == nullptr || !screen->drawing_in_force()))
+    return program.platform.message(
+        "グラフを描いた後に、スタンダードの測定値、濃度または回帰範囲が変わりました。"
+        "検量線表示で描き直してから印刷してください");
   const Integer stage = program.state.Plot_Stage;
   if (stage != 1 && stage != 2) return;  // nothing drawn yet: nothing to print
   const long pages = stage == 1 ? standard_page_count(program) : 1;

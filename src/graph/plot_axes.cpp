@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "curve/treatment_standard.h"
 #include "text/format.h"
 
 namespace quorin {
@@ -18,6 +19,7 @@ std::string plot_problem(const Assay_State& state) {
   if (std::log(state.STD_Data(4, 0)) == std::log(state.STD_Data(3 + n, 0)))
     return "スタンダード 1 と スタンダード " + text::bare_text(n) +
            " の濃度が同じため、グラフの横軸が決まらず描けません";
+  if (const std::string problem = response_problem(state); !problem.empty()) return problem + "。グラフを描けません";
   return "";
 }
 

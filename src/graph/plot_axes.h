@@ -16,8 +16,9 @@ inline constexpr double Logit_Limit = 3.5;
 inline constexpr const char* No_Value_Text = "―";
 
 // Why the standards cannot be plotted against ln(concentration), "" when they can: fewer than two
-// standards, a concentration not above 0 (the first such standard is named), or standards 1 and
-// STD_Number at one concentration (an axis without width).
+// standards, a concentration not above 0 (the first such standard is named), standards 1 and
+// STD_Number at one concentration (an axis without width), or no B/B0 (the zero standard's mean
+// count not above the NSB mean).
 std::string plot_problem(const Assay_State& state);
 
 // The horizontal axis of the fitted curves, in x = ln(concentration) from STD_Log_Conc: from half

@@ -4,8 +4,10 @@
 
 #include "curve/fit_choice.h"
 #include "curve/regression.h"
+#include "curve/treatment_standard.h"
 #include "graph/plot_axes.h"
 #include "models/logistic.h"
+#include "state/basis.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "text/format.h"
@@ -207,16 +209,24 @@ void Reg_Graph::select_chosen_fit() { Choice[2 * state_.Weight_Type + (state_.Re
 
 bool Reg_Graph::Fit_And_Draw() {
   if (!take_range()) return false;
+  // The counts may have changed on the data sheet since the standard plot was drawn.
+  Treatment_Standard(state_);
   if (const std::string problem = plot_problem(state_); !problem.empty()) {
     program_.platform.message(problem);
     return false;
   }
   std::vector<std::string> problems = Regression(state_).messages;
+  state_.Curve_Basis = basis_digest(state_, Basis::Curve);
   Regression_Curves();
+  drawn_basis_ = state_.Curve_Basis;
   if (!fit_available(state_, state_.Weight_Type, state_.Reg_Order))
     problems.push_back(selected_fit_unavailable_message(state_));
   report(problems);
   return true;
+}
+
+bool Reg_Graph::drawing_in_force() const {
+  return drawn_basis_ != 0 && drawn_basis_ == basis_digest(state_, Basis::Curve);
 }
 
 // One message box for all unavailable fits; the same report is not repeated while the user

@@ -8,6 +8,7 @@
 // an ED value off the chosen curve, and a scroll bar brings the ED and detection-limit tables into
 // view.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,13 @@ class Reg_Graph : public Work_Screen {
   void Standard_Plotting();
   // The fitted-curve view of the eight fits that the last Regression left.
   void Regression_Curves();
-  // Takes the range from the boxes, runs the regression and draws the curves, then tells the user
-  // which fits could not be computed. False when the range or the standards were refused (the
-  // user has been told why and nothing was fitted).
+  // Takes the range from the boxes, treats the standards as their counts stand, runs the
+  // regression and draws the curves, then tells the user which fits could not be computed. False
+  // when the range or the standards were refused (the user has been told why and nothing was
+  // fitted).
   bool Fit_And_Draw();
+  // True while the view shown was drawn from the standards, concentrations and range in force.
+  bool drawing_in_force() const;
 
   ui::Picture_Area& Picture2;                                // the drawing area, moved sideways by the scroll bar
   ui::Control_Array<ui::Picture_Area> Picture1{"Picture1"};  // plots 0..3
@@ -76,6 +80,8 @@ class Reg_Graph : public Work_Screen {
   Assay_State& state_;
   // The last report of unavailable fits, so that refitting the same standards does not repeat it.
   std::string last_report_;
+  // The digest (state/basis.h) of what the view shown was drawn from; 0 while nothing is drawn.
+  std::uint64_t drawn_basis_ = 0;
 };
 
 }  // namespace quorin

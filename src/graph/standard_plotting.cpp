@@ -2,8 +2,10 @@
 // as logit of B/B0 (plot 1) against ln(concentration), from standard 1 to the last standard.
 #include <cmath>
 
+#include "curve/treatment_standard.h"
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
+#include "state/basis.h"
 #include "state/navigation.h"
 #include "state/program.h"
 
@@ -51,13 +53,18 @@ void Reg_Graph::Standard_Plotting() {
   Title[0].caption = "log(標準品濃度)-Ｂ／Ｂo";
   Title[1].caption = "log(標準品濃度)-logit(Ｂ／Ｂo)";
 
+  // The standards as their counts stand now (button 8 draws this view without the dispatcher's
+  // treatment).
+  Treatment_Standard(state_);
   if (const std::string problem = plot_problem(state_); !problem.empty()) {
     Picture1[0].clear();
     Picture1[1].clear();
     state_.Plot_Stage = 0;  // nothing could be drawn
+    drawn_basis_ = 0;
     return program_.platform.message(problem);
   }
   state_.Plot_Stage = 1;
+  drawn_basis_ = basis_digest(state_, Basis::Curve);
   plot_standards(Picture1[0], state_, Percent_Scale);
   plot_standards(Picture1[1], state_, Logit_Scale);
 }

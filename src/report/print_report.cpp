@@ -4,6 +4,7 @@
 #include "data/data_prt.h"
 #include "graph/graph_prt.h"
 #include "models/model_prt.h"
+#include "qc/qc_report.h"
 #include "results/result_prt.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
@@ -15,21 +16,27 @@ namespace {
 
 // One printout of the report: the pages it will print now, and the printing of them.
 struct Report_Entry {
-  long (*pages)(const Program&);
+  long (*pages)(Program&);
   void (*print)(Program&, ui::Printer&);
 };
 
+// The control-serum table carries the judgement of the sera against the history under it.
+std::vector<std::string> table_note(Program& program, Result_Kind kind) {
+  return kind == Result_Kind::Sera ? QC_Verdict_Lines(program) : std::vector<std::string>{};
+}
+
 template <Result_Kind kind>
-long table_pages(const Program& program) {
-  return result_table_pages(program.state, kind);
+long table_pages(Program& program) {
+  return result_table_pages(program.state, kind, program.platform.printer().printable_height(),
+                            table_note(program, kind));
 }
 
 template <Result_Kind kind>
 void print_table(Program& program, ui::Printer& printer) {
-  print_result_table(program.state, kind, printer);
+  print_result_table(program.state, kind, printer, table_note(program, kind));
 }
 
-long one_page(const Program&) { return 1; }
+long one_page(Program&) { return 1; }
 
 // The model comparison belongs to the report only while the results use a 4PL or 5PL.
 void print_model_in_use(Program& program, ui::Printer& printer) {
@@ -39,13 +46,15 @@ void print_model_in_use(Program& program, ui::Printer& printer) {
 // The report in the order it is printed; a new printout is one more entry.
 constexpr Report_Entry Report_Entries[] = {
     {one_page, print_conditions},
-    {data_sheet_pages, print_data_sheet},
-    {standard_page_count, print_standard_page},
+    {[](Program& program) { return data_sheet_pages(program); }, print_data_sheet},
+    {[](Program& program) { return standard_page_count(program); }, print_standard_page},
     {one_page, print_regression_page},
-    {model_page_count, print_model_in_use},
+    {[](Program& program) { return model_page_count(program); }, print_model_in_use},
     {table_pages<Result_Kind::Standard_Conc>, print_table<Result_Kind::Standard_Conc>},
     {table_pages<Result_Kind::Sera>, print_table<Result_Kind::Sera>},
     {table_pages<Result_Kind::Sample>, print_table<Result_Kind::Sample>},
+    {one_page, qc::Profile_Report_Page},
+    {qc::QC_Report_Page_Count, qc::QC_Report_Pages},
 };
 
 }  // namespace

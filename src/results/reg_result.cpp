@@ -1,5 +1,6 @@
 #include "results/reg_result.h"
 
+#include "state/basis.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "text/format.h"
@@ -9,6 +10,10 @@ namespace quorin {
 namespace {
 
 constexpr int Header_Height = 495;
+
+// What a table is computed from: the standard data only from the standards' counts and
+// concentrations, the others from the curve, its choice and the sera and samples as well.
+Basis basis_of(Result_Kind kind) { return kind == Result_Kind::Standard_Data ? Basis::Standards : Basis::Results; }
 constexpr int Body_Top = 480;
 constexpr int Row_Height = 360;
 
@@ -50,14 +55,16 @@ Reg_Result::Reg_Result(Program& program)
     int index, left, top;
     const char* caption;
   };
+  // The last two stand in a second row: the control-serum history and the samples' precision.
   const Button buttons[] = {
       {target::Standard_Table, 120, 7800, "標準液濃度"}, {target::Sera_Table, 1440, 7800, "管理血清値"},
       {target::Sample_Table, 2760, 7800, "サンプル値"},  {target::Standard_Curve, 4320, 7800, "検量線表示"},
       {target::Data_Sheet, 5640, 7800, "データ入力"},    {target::Conditions, 6960, 7800, "条件設定"},
       {target::Print, 8280, 7800, "結果印刷"},           {target::Save, 9600, 7800, "結果保存"},
-      {target::Whole_Report, 8280, 8280, "一括印刷"},    {target::Exit, 10920, 7800, "終　　　了"},
-      {target::Open_File, 13000, 5520, "検量線表示"},    {target::Results, 13000, 5520, "検量線表示"},
-      {target::Switch_View, 13000, 6000, "条件設定"},
+      {target::Exit, 10920, 7800, "終　　　了"},         {target::Open_File, 13000, 5520, "検量線表示"},
+      {target::Results, 13000, 5520, "検量線表示"},      {target::Switch_View, 13000, 6000, "条件設定"},
+      {target::QC_Chart, 120, 8280, "精度管理図"},       {target::Precision_Profile, 1440, 8280, "精度ﾌﾟﾛﾌｧｲﾙ"},
+      {target::Whole_Report, 8280, 8280, "一括印刷"},
   };
   for (const Button& b : buttons) {
     ui::Command_Button& button = add(Command, b.index, b.left, b.top, 1215, 375);
@@ -81,8 +88,9 @@ void Reg_Result::activate() {
   Result_Page = 0;
   program_.state.Active_Screen = Screen::Result;
   Command_Enable(program_);
-  // Printing waits until a printable table has been asked for.
+  // Printing waits until a printable table has been asked for, the precision profile until the samples.
   Command[target::Print].enabled = false;
+  Command[target::Precision_Profile].enabled = false;
 }
 
 void Reg_Result::show_table(Result_Kind kind) {
@@ -91,16 +99,27 @@ void Reg_Result::show_table(Result_Kind kind) {
   const auto& headers = table_headers(kind);
   for (int j = 0; j < Columns; ++j) Label[j].caption = headers[j];
   table_ = Result_Index(state, kind);
+  shown_basis_ = basis_digest(state, basis_of(kind));
   if (kind != Result_Kind::Standard_Data) {
     state.Result_Table = static_cast<Integer>(kind);  // 1 standard concentrations, 2 sera, 3 samples
     Command[target::Print].enabled = true;
   }
+  Command[target::Precision_Profile].enabled = kind == Result_Kind::Sample;
   // The bar is brought to the page (the first after an activation, else the one shown), and a
   // shorter table brings both back to its last page.
   const Long page = Result_Page;
   VScroll1.set_range(0, scroll_maximum(state, kind, table_.rows()));
   VScroll1.set_value(page);
   Result_Page = VScroll1.value();
+  Page_Disp();
+}
+
+void Reg_Result::check_table() {
+  if (shown_basis_ == 0 || basis_digest(program_.state, basis_of(table_.kind())) == shown_basis_) return;
+  shown_basis_ = 0;
+  table_ = Result_Index();
+  caption = "測定結果 ― 表の計算後に条件または測定値が変わりました。ボタンで計算し直してください";
+  Command[target::Print].enabled = false;
   Page_Disp();
 }
 

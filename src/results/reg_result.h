@@ -2,6 +2,8 @@
 // The results screen: a paged table of 20 rows and 10 columns that shows one of the four result
 // tables, a scroll bar that turns its pages, and the navigation buttons.
 
+#include <cstdint>
+
 #include "results/result_table.h"
 #include "state/work_screen.h"
 
@@ -25,6 +27,9 @@ class Reg_Result : public Work_Screen {
   // Shows page Result_Page: row numbers in column 0 on every body row, the cells of the rows
   // that hold data.
   void Page_Disp();
+  // Empties the table shown when what it was computed from is no longer in force (the caption
+  // says so); the table's button computes and shows it again.
+  void check_table();
 
   ui::Control_Array<ui::Label> Label{"Label"};    // the column headers 0..9
   ui::Control_Array<ui::Label> Label1{"Label1"};  // body cell of row i, column j: 20·j + i
@@ -34,6 +39,8 @@ class Reg_Result : public Work_Screen {
  private:
   Program& program_;
   Result_Index table_;
+  // The digest (state/basis.h) of what the table shown was computed from; 0 while none is shown.
+  std::uint64_t shown_basis_ = 0;
 };
 
 }  // namespace quorin

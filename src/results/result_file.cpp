@@ -9,6 +9,7 @@
 
 #include "conditions/condition_file.h"
 #include "conditions/reg_set.h"
+#include "results/current_results.h"
 #include "results/result_table.h"
 #include "state/parallel.h"
 #include "state/program.h"
@@ -183,6 +184,9 @@ void write_result_sections(const Assay_State& state, text::Line_Writer& out, int
 }
 
 void Result_Output(Program& program) {
+  // The file holds the control sera and the samples as the counts and conditions in force give them.
+  if (!Bring_Table_Up_To_Date(program, Result_Kind::Sera) || !Bring_Table_Up_To_Date(program, Result_Kind::Sample))
+    return;
   const std::string path = program.platform.save_file({"", "ﾃｷｽﾄ(*.txt)|*.txt", "txt"});
   if (path.empty()) return;
   const auto* conditions = program.screen_as<Reg_Set>(Screen::Conditions);
@@ -200,6 +204,7 @@ void Result_Output(Program& program) {
   write_result_sections(program.state, out);
   const std::string failure = text::save_file(path, out.bytes());
   program.platform.message(failure.empty() ? "データ保存が終了しました" : failure);
+  if (failure.empty()) QC_Record_Run(program, path);
 }
 
 }  // namespace quorin

@@ -1,7 +1,9 @@
 #include "results/result_prt.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "results/current_results.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
@@ -111,11 +113,17 @@ constexpr double Row_Font = 10;
 // Lays the rows out in pages; without a printer it only counts the pages.
 class Page_Writer {
  public:
-  Page_Writer(ui::Printer* printer, const Layout& layout, std::string title)
-      : printer_(printer), layout_(layout), title_(std::move(title)) {}
+  Page_Writer(ui::Printer* printer, double printable_height, const Layout& layout, std::string title,
+              const std::vector<std::string>& note)
+      : printer_(printer), layout_(layout), title_(std::move(title)), note_(note) {
+    // The first page ends its table early where the note would not fit under a full one.
+    const int lines = printable_height > 0 ? static_cast<int>(printable_height / Row_Step) : 0;
+    const int room = lines - static_cast<int>(note.size()) - 3;
+    first_last_row_ = note.empty() || lines == 0 ? Last_Row_Line : std::clamp(room, 5, Last_Row_Line);
+  }
 
   bool page_open() const { return line_ > 1; }
-  bool page_full() const { return line_ >= Last_Row_Line; }
+  bool page_full() const { return line_ >= (page_ == 1 ? first_last_row_ : Last_Row_Line); }
   int pages() const { return page_ - 1; }
 
   // A tube row opens a page when none is open; its item's summary row follows it directly.
@@ -140,6 +148,7 @@ class Page_Writer {
     printer.rectangle(0, Header_Top, layout_.width, bottom);
     for (int c = 1; c <= layout_.inner_rules; ++c) printer.line(Column_Step * c, Header_Top, Column_Step * c, bottom);
     for (int r = 4; r < line_; ++r) printer.line(0, Row_Step * r, layout_.width, Row_Step * r);
+    if (page_ == 1 && !note_.empty()) print_note(bottom);
     printer.end_document();
   }
 
@@ -159,6 +168,14 @@ class Page_Writer {
     }
   }
 
+  void print_note(double table_bottom) {
+    printer_->set_font_size(Row_Font);
+    for (std::size_t i = 0; i < note_.size(); ++i) {
+      printer_->set_position(0, table_bottom + Row_Step * static_cast<double>(i + 1));
+      printer_->print(note_[i], false);
+    }
+  }
+
   void print_row(const Row& cells) {
     ++line_;
     if (printer_ == nullptr) return;
@@ -171,14 +188,18 @@ class Page_Writer {
   ui::Printer* printer_;
   const Layout& layout_;
   std::string title_;
+  const std::vector<std::string>& note_;
+  int first_last_row_ = Last_Row_Line;
   int line_ = 1;  // L: the line of the last row printed on the open page; 1 before its header
   int page_ = 1;
 };
 
 // Walks the table's rows through the pages; the rows' texts are made only when there is a
 // printer. Stops at the end of a page once the printer's job has stopped.
-long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer) {
-  Page_Writer pages(printer, layout_of(kind), printer != nullptr ? table_title(state, kind) : "");
+long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer, double printable_height,
+             const std::vector<std::string>& note) {
+  Page_Writer pages(printer, printable_height, layout_of(kind), printer != nullptr ? table_title(state, kind) : "",
+                    note);
   const Long items = item_count(state, kind);
   Long tube_number = 0;
   for (Long item = 1; item <= items; ++item) {
@@ -199,23 +220,32 @@ long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer) {
 
 }  // namespace
 
-long result_table_pages(const Assay_State& state, Result_Kind kind) { return lay_out(state, kind, nullptr); }
+long result_table_pages(const Assay_State& state, Result_Kind kind, double printable_height,
+                        const std::vector<std::string>& note) {
+  return lay_out(state, kind, nullptr, printable_height, note);
+}
 
-long print_result_table(const Assay_State& state, Result_Kind kind, ui::Printer& printer) {
-  return lay_out(state, kind, &printer);
+long print_result_table(const Assay_State& state, Result_Kind kind, ui::Printer& printer,
+                        const std::vector<std::string>& note) {
+  return lay_out(state, kind, &printer, printer.printable_height(), note);
 }
 
 void Result_PRT(Program& program) {
   const Integer table = program.state.Result_Table;
   const bool printable = table >= 1 && table <= 3;
   const auto kind = static_cast<Result_Kind>(table);
-  const long pages = printable ? result_table_pages(program.state, kind) : 0;
+  if (printable && !Bring_Table_Up_To_Date(program, kind)) return;
+  // The control-serum printout carries the judgement of the sera against the history.
+  const std::vector<std::string> note =
+      printable && kind == Result_Kind::Sera ? QC_Verdict_Lines(program) : std::vector<std::string>{};
+  const long pages =
+      printable ? result_table_pages(program.state, kind, program.platform.printer().printable_height(), note) : 0;
   if (pages == 0) {
     program.platform.message("印刷する測定結果がありません");
     return;
   }
   const ui::Job_Outcome outcome = ui::run_print_job(
-      program.platform, pages, [&](ui::Printer& printer) { print_result_table(program.state, kind, printer); });
+      program.platform, pages, [&](ui::Printer& printer) { print_result_table(program.state, kind, printer, note); });
   ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/true);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "curve/treatment_standard.h"
 #include "models/result_curve.h"
 #include "text/format.h"
 
@@ -102,7 +103,8 @@ void standard_data_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c
   }
   c[4] = Format(s.STD_Data(k, 1), "##0");
   c[5] = Format(s.STD_Data(k, 2), "##0.00");
-  if (k >= 3) c[6] = Format(s.STD_Data(k, 3), "##0.00");  // NSB and TOTAL have no B/B0
+  // NSB and TOTAL have no B/B0, and no row has one when the zero standard is not above the NSB.
+  if (k >= 3 && response_defined(s)) c[6] = Format(s.STD_Data(k, 3), "##0.00");
 }
 
 void standard_conc_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c) {

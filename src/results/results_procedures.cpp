@@ -13,7 +13,15 @@ static void show_table(Program& program, Result_Kind kind) {
 
 void Standard_Disp(Program& program) { show_table(program, Result_Kind::Standard_Data); }
 void STDCONC_Disp(Program& program) { show_table(program, Result_Kind::Standard_Conc); }
-void Sera_Disp(Program& program) { show_table(program, Result_Kind::Sera); }
+// The control sera are judged against the history as their table opens.
+void Sera_Disp(Program& program) {
+  show_table(program, Result_Kind::Sera);
+  QC_Verdict_Disp(program);
+}
 void Sample_Disp(Program& program) { show_table(program, Result_Kind::Sample); }
+
+void Check_Result_Table(Program& program) {
+  if (auto* screen = program.screen_as<Reg_Result>(Screen::Result)) screen->check_table();
+}
 
 }  // namespace quorin

@@ -20,7 +20,18 @@ constexpr int Max_Sera = 20;
 constexpr Long Max_Samples = 100000;
 
 // The screens of the program; the numbers of the four work screens are the Screen_No values.
-enum class Screen { None = 0, Conditions = 1, Data = 2, Graph = 3, Result = 4, Intro = 5, Help = 6, Model = 7 };
+enum class Screen {
+  None = 0,
+  Conditions = 1,
+  Data = 2,
+  Graph = 3,
+  Result = 4,
+  Intro = 5,
+  Help = 6,
+  Model = 7,
+  QC_Chart = 8,
+  Profile = 9
+};
 
 // The Screen_No of a work screen.
 constexpr std::int16_t screen_no(Screen screen) { return static_cast<std::int16_t>(screen); }
@@ -86,6 +97,12 @@ struct Assay_State {
   Integer Curve_Model = 0;
   Integer Model_Weight = 0;
   Fixed_Array<double, 5> Model_Param;
+
+  // What the standard curve and the result tables were last computed from (state/basis.h), 0
+  // for never: Curve_Basis by the regression, Result_Basis by the computation of each table,
+  // indexed by its Result_Table number (1 standard concentrations, 2 control sera, 3 samples).
+  std::uint64_t Curve_Basis = 0;
+  Fixed_Array<std::uint64_t, 3> Result_Basis;
 
   // Navigation and editing state.
   Integer Screen_No = 0;

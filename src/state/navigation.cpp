@@ -64,7 +64,9 @@ void Command_Exec(Program& program, int target) {
     case target::Results:
       activate_screen(program, Screen::Result);
       if (program.screen(Screen::Result) == nullptr) break;
-      // The standard data table needs no curve: it is shown even when the fit cannot be used.
+      // The standard data table needs no curve: it is shown even when the fit cannot be used,
+      // with the standards treated as their counts stand.
+      Run_Treatment_Standard(program);
       Run_Fitness_Examination(program);
       program.show(Screen::Result);
       Standard_Disp(program);
@@ -107,6 +109,13 @@ void Command_Exec(Program& program, int target) {
       if (state.Screen_No == screen_no(Screen::Result)) Report_PRT(program);
       break;
     case target::Help: program.show(Screen::Help); break;
+    case target::QC_Chart:
+      // Results screen only. The chart shows the stored runs even when this assay's sera cannot be computed.
+      if (state.Screen_No == screen_no(Screen::Result)) Show_QC_Chart(program, Run_Control_Sera(program));
+      break;
+    case target::Precision_Profile:
+      if (state.Screen_No == screen_no(Screen::Result) && Run_Assay_Samples(program)) Show_Precision_Profile(program);
+      break;
     default: break;  // 13, 14 and anything else: nothing
   }
 }

@@ -5,8 +5,15 @@
 
 namespace quorin {
 
-Program::Program(ui::Platform& platform)
-    : state_(std::make_unique<Assay_State>()), state(*state_), platform(platform) {}
+Program::Program(ui::Platform& platform) : state_(std::make_unique<Assay_State>()), state(*state_), platform(platform) {
+  // Whatever an event changed, no box shows a condition that is not in force and no result
+  // table shows numbers computed from anything else: the box is committed first, so that the
+  // table is checked against the conditions it leaves.
+  desktop.set_event_end([this] {
+    Commit_Changed_Conditions(*this);
+    Check_Result_Table(*this);
+  });
+}
 
 Program::~Program() {
   // Screens hold references to the state and the platform: let them go first.
@@ -30,6 +37,8 @@ static std::unique_ptr<ui::Form> make_screen(Program& program, Screen which) {
     case Screen::Result: return Make_Reg_Result(program);
     case Screen::Help: return Make_Reg_Help(program);
     case Screen::Model: return Make_Reg_Model(program);
+    case Screen::QC_Chart: return Make_Reg_QC(program);
+    case Screen::Profile: return Make_Reg_Profile(program);
     case Screen::None: break;
   }
   return nullptr;
@@ -58,8 +67,8 @@ void Program::close(Screen which) {
 }
 
 void Program::end() {
-  for (Screen which :
-       {Screen::Help, Screen::Model, Screen::Result, Screen::Graph, Screen::Data, Screen::Conditions, Screen::Intro})
+  for (Screen which : {Screen::Help, Screen::Model, Screen::QC_Chart, Screen::Profile, Screen::Result, Screen::Graph,
+                       Screen::Data, Screen::Conditions, Screen::Intro})
     close(which);
   ended_ = true;
   platform.quit();

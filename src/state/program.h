@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 
 #include "state/assay_state.h"
 #include "ui/desktop.h"
@@ -25,6 +26,17 @@ class Program {
   Assay_State& state;
   ui::Platform& platform;
   ui::Desktop desktop;
+  // The data sheet keeps its scratch file in a file of no folder, which goes with the program
+  // however it ends, instead of "temp.dat" in the working folder (a batch run: nothing is left
+  // behind when it is killed, and runs side by side do not share it).
+  bool anonymous_scratch_file = false;
+
+  // The control-serum history this run of the program keeps.
+  struct QC_History {
+    std::string path;          // its file; "" keeps no history
+    std::string failure;       // why it failed, once it has: the program then goes on without it
+    std::string last_verdict;  // the judgement last shown, so that the same one is not repeated
+  } qc_history;
 
   // Opens the start-up screen.
   void start();

@@ -3,6 +3,8 @@
 // folder of its subsystem (conditions/, data/, curve/, results/, help/).
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ui/form.h"
 
@@ -17,12 +19,18 @@ std::unique_ptr<ui::Form> Make_Reg_Graph(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Result(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Help(Program& program);
 std::unique_ptr<ui::Form> Make_Reg_Model(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_QC(Program& program);
+std::unique_ptr<ui::Form> Make_Reg_Profile(Program& program);
 
 // The print procedures (X_PRT) each run one print job and tell the user how it ended.
 
-// Conditions screen: load a condition file; print the conditions.
+// Conditions screen: load a condition file; print the conditions; commit every box whose text
+// has changed since its last commit, unless the user is still typing in it (run after every
+// event, so that a box changed with the mouse alone, or left by turning to another window, is
+// in force before anything uses the conditions).
 void Condition_Load(Program& program);
 void Set_PRT(Program& program);
+void Commit_Changed_Conditions(Program& program);
 
 // Data sheet (loaded by the caller): rebuild the sheet and "temp.dat"; load a count data file;
 // print the sheet.
@@ -53,10 +61,25 @@ void Sample_Disp(Program& program);
 void Result_Output(Program& program);
 void Result_PRT(Program& program);
 void Report_PRT(Program& program);
+// Run after every event: a shown table computed from anything but the state in force is cleared.
+void Check_Result_Table(Program& program);
 
-// The computations run before the tables and plots, always afresh from the assay state. Those
-// that read concentrations off the curve return false, after telling the user why, when the
-// selected fit cannot be used; nothing is then changed and no table is shown.
+// Control-serum history and precision: after the result file was saved, keep the assay's run in
+// the history; the judgement of the assay's control sera by the rules (message when the table
+// opens, lines for its printout); the Levey-Jennings chart (with the assay's own run when its
+// control sera were computed) and the precision profile of the assay's samples.
+void QC_Record_Run(Program& program, const std::string& result_file);
+void QC_Verdict_Disp(Program& program);
+std::vector<std::string> QC_Verdict_Lines(Program& program);
+void Show_QC_Chart(Program& program, bool with_assay);
+void Show_Precision_Profile(Program& program);
+
+// The computations run before the tables and plots. The standard treatment runs afresh each
+// time. The three that read concentrations off the curve run only when something they depend on
+// has changed since they last ran (state/basis.h), so that showing, printing and saving their
+// tables costs nothing more; they return false, after telling the user why, when the curve was
+// fitted to other standards than those in force, the selected fit cannot be used, or (for the
+// samples) there is no dilution factor: nothing is then changed and no table is shown.
 void Run_Treatment_Standard(Program& program);
 bool Run_Fitness_Examination(Program& program);
 bool Run_Control_Sera(Program& program);

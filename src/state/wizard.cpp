@@ -36,6 +36,11 @@ void Run_Wizard(Program& program) {
   platform.message("ＳＴＤ　ＰＬＯＴを表示します");
   program.load(Screen::Graph);
   Standard_Plotting(program);
+  // Standards that cannot be plotted have been reported; the road ends there.
+  if (state.Plot_Stage != 1) {
+    state.Wizard_Mode = 0;
+    return interrupted(program);
+  }
   program.show(Screen::Graph);
 
   platform.message("検量線を表示します");

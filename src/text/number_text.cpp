@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <system_error>
 
 namespace quorin::text {
@@ -148,6 +149,42 @@ bool starts_with_number(std::string_view text) {
     return false;
   }
   return false;
+}
+
+std::optional<double> number_only(std::string_view text) {
+  std::size_t first = skip_blanks(text, 0), end = text.size();
+  while (end > first && is_blank(text[end - 1])) --end;
+  const std::string_view number = text.substr(first, end - first);
+  std::size_t i = 0;
+  auto digits = [&] {
+    const std::size_t start = i;
+    while (i < number.size() && is_digit(number[i])) ++i;
+    return i - start;
+  };
+  if (i < number.size() && (number[i] == '+' || number[i] == '-')) ++i;
+  std::size_t mantissa = digits();
+  if (i < number.size() && number[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return std::nullopt;
+  if (i < number.size() && std::string_view("eEdD").find(number[i]) != std::string_view::npos) {
+    ++i;
+    if (i < number.size() && (number[i] == '+' || number[i] == '-')) ++i;
+    if (digits() == 0) return std::nullopt;
+  }
+  if (i != number.size()) return std::nullopt;
+
+  const double value = Val(number);
+  if (std::fabs(value) == DBL_MAX) {
+    // Val saturates: only a text that from_chars reads as a finite number really is one.
+    std::string plain(number.substr(number[0] == '+' ? 1 : 0));
+    for (char& c : plain)
+      if (c == 'd' || c == 'D') c = 'e';
+    double exact = 0;
+    if (std::from_chars(plain.data(), plain.data() + plain.size(), exact).ec != std::errc{}) return std::nullopt;
+  }
+  return value;
 }
 
 double round_half_even(double value) {

@@ -22,6 +22,12 @@ std::optional<double> sole_number(std::string_view text);
 // True when the text begins with a number in the sense of Val (after blanks).
 bool starts_with_number(std::string_view text);
 
+// The number a text holds when it holds one number and nothing else: blanks around it are
+// allowed, none inside it; a sign, digits with at most one decimal point, and an exponent (E or
+// D, optional sign, digits). nullopt for an empty text, anything beyond the number (‹1,000›,
+// ‹12x›, ‹１２›, ‹nan›), or a magnitude beyond the largest finite double (‹1e309›).
+std::optional<double> number_only(std::string_view text);
+
 // Nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 double round_half_even(double value);
 

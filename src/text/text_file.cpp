@@ -1,14 +1,17 @@
 #include "text/text_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "text/cp932.h"
 
@@ -41,20 +44,6 @@ std::string open_failed(const std::string& path, int error) {
   return "ファイルを開けません: " + path + " (" + reason_of(error) + ")";
 }
 
-class File_Descriptor {
- public:
-  explicit File_Descriptor(int fd) : fd_(fd) {}
-  ~File_Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  File_Descriptor(const File_Descriptor&) = delete;
-  File_Descriptor& operator=(const File_Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 bool write_all(int fd, std::string_view bytes) {
   const char* data = bytes.data();
   std::size_t left = bytes.size();
@@ -74,6 +63,15 @@ bool write_all(int fd, std::string_view bytes) {
   return true;
 }
 
+// Makes a rename in the folder durable (best effort: some file systems refuse fsync on a folder).
+void sync_folder(const std::string& folder) {
+  const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd >= 0) {
+    ::fsync(folder_fd);
+    ::close(folder_fd);
+  }
+}
+
 mode_t default_file_mode() {
   // The mode a newly created file gets: 0666 less the process's umask.
   const mode_t mask = ::umask(0);
@@ -82,6 +80,34 @@ mode_t default_file_mode() {
 }
 
 }  // namespace
+
+// The signals that end a program from outside or on a failed write (hang-up, Ctrl-C, kill, a
+// closed pipe, a file beyond the size limit), held in this thread while a temporary file of a
+// save has a name, so that none leaves it behind: one that comes meanwhile takes effect once the
+// file has become the target or is gone. A SIGXFSZ raised by the save's own write is dropped: the
+// write's error reports it.
+class Termination_Held {
+ public:
+  Termination_Held() {
+    sigset_t held;
+    ::sigemptyset(&held);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGXFSZ}) ::sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~Termination_Held() {
+    sigset_t file_size;
+    ::sigemptyset(&file_size);
+    ::sigaddset(&file_size, SIGXFSZ);
+    const timespec no_wait{};
+    while (::sigtimedwait(&file_size, nullptr, &no_wait) == SIGXFSZ) {}
+    ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
+  Termination_Held(const Termination_Held&) = delete;
+  Termination_Held& operator=(const Termination_Held&) = delete;
+
+ private:
+  sigset_t previous_{};
+};
 
 File_Reader::File_Reader(const std::string& path, std::size_t max_bytes) : path_(path), max_bytes_(max_bytes) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -190,16 +216,32 @@ Atomic_File::Atomic_File(std::string path) : path_(std::move(path)), target_(pat
     reason_ = Not_Regular;
     return;
   }
-  temp_ = target_ + ".quorin-tmp-XXXXXX";
-  fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
-  if (fd_ < 0) {
-    temp_.clear();
+  const std::size_t slash = target_.find_last_of('/');
+  folder_ = slash == std::string::npos ? "." : slash == 0 ? "/" : target_.substr(0, slash);
+
+  // The bytes go into a file of no name in the target's folder, which vanishes with the program
+  // however it ends; only once it is complete does it get a name, for the moment of the rename.
+  // It is named through /proc, so without /proc (a bare chroot) the named way is taken at once.
+  if (::access("/proc/self/fd", F_OK) == 0) fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
     fail(errno);
     return;
   }
+  if (fd_ < 0) {
+    // A file system without unnamed files: a named temporary file, with the termination signals
+    // held while it exists.
+    held_ = std::make_unique<Termination_Held>();
+    temp_ = target_ + ".quorin-tmp-XXXXXX";
+    fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+      temp_.clear();
+      fail(errno);
+      return;
+    }
+  }
   // The saved file keeps the permissions of the file it replaces, or gets those of a new file.
-  mode_ = exists ? (old_info.st_mode & 07777) : default_file_mode();
-  if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0) fail(errno);
+  const mode_t mode = exists ? (old_info.st_mode & 07777) : default_file_mode();
+  if (::fchmod(fd_, mode) != 0) fail(errno);
 }
 
 Atomic_File::~Atomic_File() { discard(); }
@@ -223,11 +265,13 @@ void Atomic_File::discard() {
   fd_ = -1;
   if (!temp_.empty()) ::unlink(temp_.c_str());
   temp_.clear();
+  held_.reset();
 }
 
 std::string Atomic_File::commit() {
+  if (reason_.empty() && fd_ >= 0 && ::fsync(fd_) != 0) fail(errno);
+  if (reason_.empty() && fd_ >= 0 && temp_.empty()) name_unnamed_file();
   if (reason_.empty() && fd_ >= 0) {
-    if (::fsync(fd_) != 0) fail(errno);
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0) fail(errno);
@@ -238,14 +282,8 @@ std::string Atomic_File::commit() {
     return failure();
   }
   temp_.clear();
-  // Make the rename itself durable (best effort: some file systems refuse fsync on a folder).
-  const std::size_t slash = target_.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target_.substr(0, slash);
-  const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder_fd >= 0) {
-    ::fsync(folder_fd);
-    ::close(folder_fd);
-  }
+  held_.reset();
+  sync_folder(folder_);
   return {};
 }
 
@@ -255,6 +293,24 @@ void advise_huge_pages(void* memory, std::size_t size) {
   const std::uintptr_t first = (start + Huge_Page - 1) & ~(Huge_Page - 1);
   const std::uintptr_t last = (start + size) & ~(Huge_Page - 1);
   if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+// Gives the unnamed file a temporary name beside the target, for the rename; the termination
+// signals are held from here until the rename or the removal.
+void Atomic_File::name_unnamed_file() {
+  held_ = std::make_unique<Termination_Held>();
+  const std::string name = "/proc/self/fd/" + std::to_string(fd_);
+  for (int attempt = 0;; ++attempt) {
+    const std::string temp = target_ + ".quorin-tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    if (::linkat(AT_FDCWD, name.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temp_ = temp;
+      return;
+    }
+    if (errno != EEXIST) {
+      fail(errno);
+      return;
+    }
+  }
 }
 
 void Line_Writer::line(std::string_view utf8) {

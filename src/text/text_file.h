@@ -2,6 +2,7 @@
 // Whole-file reading and safe saving of the program's text files, and the CR LF line writer.
 // Messages are the program's Japanese texts and name the file.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -60,6 +61,8 @@ std::string save_file(const std::string& path, std::string_view bytes);
 // temporary file, and the target is replaced only by commit(), when every write, the flush and
 // the close succeeded. The first failure is kept and every later write is refused; a file that is
 // not committed is removed when the object goes, leaving the target as it was.
+class Termination_Held;
+
 class Atomic_File {
  public:
   explicit Atomic_File(std::string path);  // creates the temporary file, or notes why it cannot
@@ -80,12 +83,15 @@ class Atomic_File {
 
  private:
   bool fail(int error);
+  void name_unnamed_file();
   std::string path_;    // as given, for messages
   std::string target_;  // the file replaced (a symbolic link's file)
-  std::string temp_;    // "" once committed or discarded
+  std::string folder_;  // the target's folder
+  std::string temp_;    // the temporary file's name while it has one
   int fd_ = -1;
-  unsigned mode_ = 0;
   std::string reason_;
+  // Termination signals held while a temporary file has a name, so that none leaves it behind.
+  std::unique_ptr<Termination_Held> held_;
 };
 
 // Asks the system to back the whole 2 MB stretches of a large block of memory with huge pages

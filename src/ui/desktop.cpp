@@ -9,6 +9,7 @@ void Desktop::show(Form& form) {
   const bool already_front = it != forms_.end() && it + 1 == forms_.end();
   if (it == forms_.end()) {
     forms_.push_back(&form);
+    form.desktop = this;
     if (observer_ != nullptr) observer_->form_opened(form);
   } else if (!already_front) {
     forms_.erase(it);
@@ -24,6 +25,7 @@ void Desktop::close(std::unique_ptr<Form> form) {
     if (observer_ != nullptr) observer_->form_closing(*form);
     forms_.erase(it);
   }
+  form->desktop = nullptr;
   form->drop_focus();
   // One of its own handlers may be what closes it: keep it until the events are over.
   closed_.push_back(std::move(form));

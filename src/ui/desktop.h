@@ -2,6 +2,7 @@
 // The open forms, bottom to top. The renderer watches it; closed forms are kept alive until no
 // event handler can still be running inside them.
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,13 +28,18 @@ class Desktop {
   bool is_open(const Form& form) const;
   Form* front() const { return forms_.empty() ? nullptr : forms_.back(); }
   const std::vector<Form*>& forms() const { return forms_; }
+  // Run when the outermost event ends, before closed forms are released: what the program
+  // brings up to date after every event, whatever the event changed.
+  void set_event_end(std::function<void()> step) { event_end_ = std::move(step); }
 
   // Held while the window system hands an event to the model; closed forms are released when
-  // the outermost one ends (without any, they live as long as the desktop).
+  // the outermost one ends (without any, they live as long as the desktop). Events raised while
+  // the end step runs (a message box's) are inside the same outermost event.
   class Event_Scope {
    public:
     explicit Event_Scope(Desktop& desktop) : desktop_(desktop) { ++desktop_.event_depth_; }
     ~Event_Scope() {
+      if (desktop_.event_depth_ == 1 && desktop_.event_end_) desktop_.event_end_();
       if (--desktop_.event_depth_ == 0) desktop_.closed_.clear();
     }
     Event_Scope(const Event_Scope&) = delete;
@@ -47,6 +53,7 @@ class Desktop {
   std::vector<Form*> forms_;
   std::vector<std::unique_ptr<Form>> closed_;
   Desktop_Observer* observer_ = nullptr;
+  std::function<void()> event_end_;
   int event_depth_ = 0;
 };
 

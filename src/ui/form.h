@@ -14,6 +14,8 @@
 
 namespace quorin::ui {
 
+class Desktop;
+
 // An indexed control array; indices need not be contiguous.
 template <typename T>
 class Control_Array {
@@ -50,6 +52,8 @@ class Form {
   virtual void activate() {}
   // The user asked the window system to close the window.
   std::function<void()> on_close_request;
+  // The desktop the form is open on, nullptr while it is not.
+  Desktop* desktop = nullptr;
 
   // Creates a control at (left, top, width, height); array controls are entered into `array`.
   template <typename T, typename... Extra>

@@ -14,6 +14,7 @@ struct File_Dialog {
   std::string title;              // may be empty
   std::string filter;             // "条件(*.crx)|*.crx": description, "|", pattern
   std::string default_extension;  // "crx", added when the chosen name has none
+  bool confirm_overwrite = true;  // a save dialog asks before an existing file is chosen
 };
 
 class Platform {

@@ -118,10 +118,23 @@ TEST(Command_Line, MakesEveryPathAbsoluteAndKeepsAnAbsentReportAbsent) {
   EXPECT_EQ(with_absolute_paths(options).counts, options.counts);
 }
 
+TEST(Command_Line, NamesTheControlSerumHistory) {
+  const Command_Line batch = parse_command_line(batch_with({"--qc", "h.sqlite"}));
+  EXPECT_EQ(batch.options.qc, "h.sqlite");
+  const Command_Line screens = parse_command_line({"--qc", "h.sqlite"});
+  EXPECT_EQ(screens.kind, Kind::Screens);
+  EXPECT_EQ(screens.options.qc, "h.sqlite");
+  const Command_Line export_line = parse_command_line({"--qc-export", "h.sqlite", "h.csv"});
+  ASSERT_EQ(export_line.kind, Kind::QC_Export);
+  EXPECT_EQ((Arguments{export_line.options.qc, export_line.options.export_csv}), (Arguments{"h.sqlite", "h.csv"}));
+  for (const Arguments& wrong : {Arguments{"--qc"}, Arguments{"--qc-export", "h.sqlite"}, batch_with({"--qc"})})
+    EXPECT_EQ(parse_command_line(wrong).kind, Kind::Error) << ::testing::PrintToString(wrong);
+}
+
 TEST(Command_Line, HelpNamesEveryOption) {
   const std::string help = usage_text();
-  for (const char* option :
-       {"--batch", "--weight", "--order", "--from", "--to", "--model", "--pdf", "--help", "-h", "--version"})
+  for (const char* option : {"--batch", "--weight", "--order", "--from", "--to", "--model", "--pdf", "--help", "-h",
+                             "--version", "--qc", "--qc-export"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

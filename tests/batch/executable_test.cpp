@@ -22,6 +22,9 @@ std::string quoted(const std::string& text) {
   return out + "'";
 }
 
+// The line a run of the example assay with its default fit prints first.
+const std::string Example_Profile = "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.13 ～ 39.1 μg/dL\n";
+
 class Executable : public testing::Batch_Test {
  protected:
   void SetUp() override {
@@ -51,7 +54,7 @@ class Executable : public testing::Batch_Test {
 
 TEST_F(Executable, SavesWhatTheBatchSavesInProcess) {
   ASSERT_EQ(run(example_arguments({"--weight", "2", "--order", "3", "--from", "2"})), batch::Exit_Done) << err;
-  EXPECT_EQ(err, "データ保存が終了しました\n");
+  EXPECT_EQ(err, "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.23 ～ 38.5 μg/dL\nデータ保存が終了しました\n");
 
   batch::Batch_Options options = example(2, 3);
   options.from = 2;
@@ -109,7 +112,7 @@ TEST_F(Executable, CommandLineIsAnsweredOrRefusedWithoutTheScreens) {
       {{"--weight", "3", "--batch", testing::Example_Conditions, testing::Example_Counts, "result.txt"},
        batch::Exit_Done,
        "",
-       "データ保存が終了しました\n"},
+       "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.22 ～ 39.4 μg/dL\nデータ保存が終了しました\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.arguments));
@@ -122,12 +125,50 @@ TEST_F(Executable, CommandLineIsAnsweredOrRefusedWithoutTheScreens) {
   }
 }
 
-// The report's pages are those the recording printer counts for the same run: every printout
-// went into the one file.
+// A run ended from outside, by the file size limit or by a closed pipe leaves nothing of its own
+// behind: no work folder in the temporary folder, no temporary file beside the result, no scratch
+// file, and the earlier result file either as it was or replaced whole.
+TEST_F(Executable, ARunEndedAtAnyMomentLeavesNothingBehind) {
+  ASSERT_EQ(run(example_arguments({})), batch::Exit_Done) << err;
+  const std::string complete = testing::read_bytes(folder.file("result.txt")), earlier = "earlier\r\n";
+  std::string command = quoted(Program_Path);
+  for (const std::string& argument : example_arguments({})) command += " " + quoted(argument);
+  const std::string temporary_folder = folder.file("tmp");
+  std::filesystem::create_directory(temporary_folder);
+  const struct {
+    const char* what;
+    std::string shell;
+    bool file_too_large = false;
+  } cases[] = {
+      {"SIGTERM at once", "%s 2>/dev/null & kill -TERM $!; wait"},
+      {"SIGINT during the run", "%s 2>/dev/null & sleep 0.01; kill -INT $!; wait"},
+      {"SIGTERM later in the run", "%s 2>/dev/null & sleep 0.03; kill -TERM $!; wait"},
+      {"standard error a closed pipe", "%s 2>&1 | true"},
+      {"file size limit", "ulimit -f 4; %s 2>err.txt", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::write_bytes(folder.file("result.txt"), earlier);
+    std::string shell = "export TMPDIR=" + quoted(temporary_folder) + "; " + c.shell;
+    shell.replace(shell.find("%s"), 2, command);
+    const int status = std::system(("sh -c " + (quoted)(shell)).c_str());
+    if (c.file_too_large) {
+      EXPECT_EQ(WEXITSTATUS(status), batch::Exit_Failed);
+      EXPECT_NE(testing::read_bytes(folder.file("err.txt")).find("ファイルが大きすぎます"), std::string::npos);
+    }
+    const std::string result = testing::read_bytes(folder.file("result.txt"));
+    EXPECT_TRUE(result == earlier || result == complete) << result.size() << " bytes";
+    EXPECT_TRUE(std::filesystem::is_empty(temporary_folder));
+    EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+    EXPECT_FALSE(exists(folder.file("temp.dat")));
+  }
+}
+
 TEST_F(Executable, WritesTheReportAsOnePdf) {
   testing::write_bytes(folder.file("report.pdf"), "the earlier report");
   ASSERT_EQ(run(example_arguments({"--pdf", "report.pdf"})), batch::Exit_Done) << err;
-  EXPECT_EQ(err, "データ保存が終了しました\n印刷が終了しました\nPDFファイル: " + folder.file("report.pdf") + "\n")
+  EXPECT_EQ(err, Example_Profile +
+                     "データ保存が終了しました\n印刷が終了しました\nPDFファイル: " + folder.file("report.pdf") + "\n")
       << "the report is announced once, in place after the result file";
   const std::string pdf = testing::read_bytes(folder.file("report.pdf"));
   ASSERT_TRUE(pdf.starts_with("%PDF-")) << pdf.substr(0, 16);
@@ -168,7 +209,7 @@ TEST_F(Executable, AReportIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(
         run({"--batch", testing::Example_Conditions, testing::Example_Counts, c.result, "--pdf", c.pdf}, c.before),
         batch::Exit_Failed);
-    EXPECT_EQ(err, c.err);
+    EXPECT_EQ(err, Example_Profile + c.err);
     EXPECT_EQ(testing::read_bytes(report), "the earlier report");
     EXPECT_FALSE(exists(folder.file("result.txt")));
     EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);

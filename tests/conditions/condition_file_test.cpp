@@ -135,8 +135,8 @@ TEST_F(Condition_File, LoadedFileBecomesTheCaptionAndSendsTheFocusToDataEntry) {
   EXPECT_EQ(screen().focused(), &screen().Command[2]);
   EXPECT_EQ(state.Total_Tubes, 5 * 2 + 1 * 2 + 4 * 2);
 
-  // With no tubes there is nothing to enter: the focus stays on a button that can be pressed.
-  std::vector<std::string> no_tubes = lines_with("2", {"1", "10"});
+  // With no standards there is nothing to enter: the focus stays on a button that can be pressed.
+  std::vector<std::string> no_tubes = lines_with("0", {});
   no_tubes[7] = "";
   write_bytes(folder.file("b.crx"), file_of(no_tubes));
   load(folder.file("b.crx"));
@@ -183,6 +183,13 @@ TEST_F(Condition_File, MalformedFilesAreRefusedWithNothingChanged) {
   std::vector<std::string> missing_standards = lines_with("5", {"1", "", "2"});
   missing_standards.resize(20);
 
+  // The file of two standards at 1 and 10 with line `index` + 1 replaced.
+  auto with_line = [](std::size_t index, const std::string& text,
+                      std::vector<std::string> concentrations = {"1", "10"}) {
+    std::vector<std::string> lines = lines_with("2", concentrations);
+    lines[index] = text;
+    return file_of(lines);
+  };
   struct Case {
     std::string name, bytes, problem;
   };
@@ -196,7 +203,16 @@ TEST_F(Condition_File, MalformedFilesAreRefusedWithNothingChanged) {
       {"just too many", file_of(lines_with("20.4", {})), "7行目のスタンダードの点数は０から２０までです: 20.4"},
       {"negative", file_of(lines_with("-1", {})), "7行目のスタンダードの点数は０から２０までです: -1"},
       {"missing standards", file_of(missing_standards),
-       "スタンダード 3 の濃度がありません（ファイルが20行で終わっています）"},
+       "ファイルには濃度が 2 個しかありません（スタンダードは 5 点です）"},
+      {"21 sera", with_line(8, "21"), "9行目の管理血清の点数は０から２０までです: 21"},
+      {"11 serum tubes", with_line(9, "11"), "10行目の管理血清ごとのチューブ数は０から１０までです: 11"},
+      {"sera without tubes", with_line(9, ""),
+       "10行目の管理血清ごとのチューブ数は１から１０までです（9行目の管理血清の点数が 1 のため）"},
+      {"sera not a number", with_line(8, "3x"), "9行目の管理血清の点数が数値ではありません: 3x"},
+      {"thousands separator", with_line(0, "山田", {"1", "1,000"}),
+       "15行目のスタンダード 2 の濃度が正しくありません（０より大きい数値が必要です）: 1,000"},
+      {"infinite concentration", with_line(0, "山田", {"1e309", "10"}),
+       "14行目のスタンダード 1 の濃度が正しくありません（０より大きい数値が必要です）: 1e309"},
   };
 
   write_bytes(folder.file("good.crx"), file_of(lines_with("2", {"1", "10"})));
@@ -224,6 +240,26 @@ TEST_F(Condition_File, MalformedFilesAreRefusedWithNothingChanged) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_TRUE(platform.messages[0].starts_with("ファイルを開けません: " + path)) << platform.messages[0];
     EXPECT_TRUE(snapshot_of(screen(), state) == before);
+  }
+}
+
+// An older file may lack the dilution factor: it loads without one (not with the one in force
+// before), and the user is told.
+TEST_F(Condition_File, WithoutAUsableDilutionFactorTheFileLoadsWithoutOne) {
+  for (const std::string factor : {"", "x10"}) {
+    enter(12, "3");
+    std::vector<std::string> lines = lines_with("2", {"1", "10"});
+    lines[12] = factor;
+    write_bytes(folder.file("older.crx"), file_of(lines));
+    platform.messages.clear();
+    load(folder.file("older.crx"));
+    const std::string problem =
+        factor.empty() ? "に希釈係数がありません" : "の希釈係数が正しくありません（０より大きい数値が必要です）: x10";
+    EXPECT_EQ(platform.messages, std::vector<std::string>{"条件ファイルの13行目" + problem +
+                                                          "\n希釈係数を入力するまで、サンプル値は計算されません"});
+    EXPECT_EQ(state.STD_Number, 2);
+    EXPECT_EQ(state.Dilution_Factor, 0);
+    EXPECT_EQ(info(12).text, "");
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "conditions_fixture.h"
 #include "state/navigation.h"
+#include "support/assay_digest.h"
 
 namespace quorin {
 namespace {
@@ -104,30 +105,55 @@ TEST_F(Conditions_Screen, RefusedNumberOfStandardsPutsBackTheStoredOneAsADigit) 
   EXPECT_EQ(shown_standards(), one_to(8));
 }
 
-TEST_F(Conditions_Screen, ConcentrationsAndDilutionShowFourDecimals) {
+// A concentration or the dilution factor is one number above 0, or nothing (not entered yet).
+// Anything else is refused with the box's message, and the box and the assay stay as they were,
+// whether it was typed or changed with the mouse alone.
+TEST_F(Conditions_Screen, ValueBoxesTakeOneNumberAboveZeroOrNothing) {
+  const std::string factor = "希釈係数は０より大きい数値で入力してください";
+  auto concentration = [](int k) {
+    return "スタンダード " + std::to_string(k) + " の濃度は０より大きい数値で入力してください";
+  };
   struct Case {
     int box;
     std::string typed, shown;
     double stored;
+    std::string message;
   };
   const Case cases[] = {
-      {13, "0.5", ".5000", 0.5},
-      {14, "1000", "1000.0000", 1000},
-      {16, "12.5kg", "12.5000", 12.5},
-      {17, "abc", "abc", 0},  // not a number: shown as typed, stored as 0
-      {19, "0.00005", ".0001", 0.00005},
-      {32, "-2.25", "-2.2500", -2.25},
-      {12, "2", "2.0000", 2},
+      {13, "0.5", ".5000", 0.5, ""},
+      {12, "2", "2.0000", 2, ""},
+      {15, "", "", 0, ""},
+      {16, "12.5kg", "7.0000", 7, concentration(4)},
+      {17, "1,000", "7.0000", 7, concentration(5)},
+      {18, "abc", "7.0000", 7, concentration(6)},
+      {20, "0", "7.0000", 7, concentration(8)},
+      {21, "1e309", "7.0000", 7, concentration(9)},
+      {22, "１２", "7.0000", 7, concentration(10)},
+      {12, "x10", "7.0000", 7, factor},
+      {12, "-2", "7.0000", 7, factor},
+      {12, "nan", "7.0000", 7, factor},
   };
   enter(6, "20");
-  for (const Case& c : cases) {
-    enter(c.box, "7");
-    enter(c.box, c.typed);
-    EXPECT_EQ(info(c.box).text, c.shown) << c.typed;
-    const double stored = c.box == 12 ? state.Dilution_Factor : state.STD_Data(c.box - 12 + 3, 0);
-    EXPECT_EQ(stored, c.stored) << c.typed;
+  for (const bool typed : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE((typed ? "typed " : "pasted ") + c.typed + " into box " + std::to_string(c.box));
+      enter(c.box, "7");
+      platform.messages.clear();
+      const std::string before = testing::assay_digest(state);
+      if (typed) {
+        enter(c.box, c.typed);
+      } else {
+        paste_with_mouse(info(c.box), c.typed);  // committed when the paste is over
+      }
+      EXPECT_EQ(info(c.box).text, c.shown);
+      EXPECT_EQ(c.box == 12 ? state.Dilution_Factor : state.STD_Data(c.box - 12 + 3, 0), c.stored);
+      EXPECT_EQ(platform.messages,
+                c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+      if (!c.message.empty()) {
+        EXPECT_EQ(testing::assay_digest(state), before);
+      }
+    }
   }
-  EXPECT_TRUE(platform.messages.empty());
 }
 
 TEST_F(Conditions_Screen, FewerStandardsHideTheRestButKeepTheirValues) {
@@ -164,28 +190,26 @@ TEST_F(Conditions_Screen, EnterVisitsTheShownFieldsInOrderAndWrapsToTheOperator)
   }
 }
 
-TEST_F(Conditions_Screen, OnlyAKeyMakesLeavingABoxCommit) {
+// A box is committed when it is left after a key, or at the end of the event that changed it
+// without one (the mouse) or that turned to another window; never while the user types in it.
+TEST_F(Conditions_Screen, NoBoxShowsAConditionThatIsNotInForce) {
   type_over(info(7), "2");
+  EXPECT_EQ(state.STD_Tubes, 0) << "still typing";
   press(info(7), ui::Key_Return);
   EXPECT_EQ(state.STD_Tubes, 2) << "typed, then Enter: committed";
   EXPECT_EQ(screen().focused(), &info(8));
 
-  paste_with_mouse(info(7), "9");
-  press(info(7), ui::Key_Return);
-  EXPECT_EQ(state.STD_Tubes, 2) << "Enter alone commits nothing";
-  EXPECT_EQ(info(7).text, "9");
-
   paste_with_mouse(info(6), "4");
-  focus(screen().Command[0]);
-  EXPECT_EQ(state.STD_Number, 0) << "a change with the mouse alone commits nothing";
-  EXPECT_TRUE(shown_standards().empty());
-
-  // An arrow key is a key: leaving now commits what the box shows.
-  focus(info(6));
-  press(info(6), ui::Key_Left);
-  focus(screen().Command[0]);
-  EXPECT_EQ(state.STD_Number, 4);
+  EXPECT_EQ(state.STD_Number, 4) << "changed with the mouse alone: committed at once";
   EXPECT_EQ(shown_standards(), one_to(4));
+
+  type_over(info(9), "3");
+  {
+    ui::Desktop::Event_Scope activation(program.desktop);  // the user clicks another window
+    program.show(Screen::Help);
+  }
+  EXPECT_EQ(state.Sera_Tubes, 3) << "left by turning to another window";
+  EXPECT_EQ(info(9).text, "3");
 }
 
 TEST_F(Conditions_Screen, CommitAppliesTheButtonStateRuleHere) {

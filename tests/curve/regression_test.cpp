@@ -278,23 +278,24 @@ const Unavailable_Case kUnavailable_Cases[] = {
      {"重無1次・重2 1次：回帰に使える濃度が 1 種類しかありません（1次式には 2 種類以上が必要です）",
       "重無3次・重2 3次：回帰に使える濃度が 1 種類しかありません（3次式には 4 種類以上が必要です）",
       "重1 1次・重1 3次・重3 1次・重3 3次：重み付け無しの3次式が計算できないため、距離の重みが決まりません"}},
-    {"standard without counted tubes",
+    {"standard without a usable tube",
      [](Assay_State& s) { s.STD_Tube_N(5) = 0; },
-     {0, 2, 4, 6},
-     {"重1 1次・重1 3次・重3 1次・重3 3次：スタンダード 2 に測定されたチューブがないため、距離の重みが決まりません"}},
-    {"tubes exactly on the unweighted cubic",
+     {},
+     {"スタンダード 2 の1本目のチューブに測定値がないため、B/B0 が求まりません"}},
+    {"every standard at one B/B0: a flat curve",
      [](Assay_State& s) {
-       // Every mean logit 0 makes the unweighted cubic exactly 0; standard 2's tubes all read
-       // 50 % (logit 0 exactly) and so lie on it, while the others scatter.
        for (int k = 1; k <= 6; ++k) {
-         s.STD_Data(3 + k, 3) = 50;
-         s.STD_Data(3 + k, 8) = 0;
+         s.STD_Data(3 + k, 3) = 99.5;
+         s.STD_Data(3 + k, 8) = std::log(199.0);
        }
-       set_counts(s, 5, {5250, 5250, 5250});
      },
-     {0, 2, 4, 6},
-     {"重1 1次・重1 3次・重3 1次・重3 3次：スタンダード 2 "
-      "のチューブがすべて重み付け無しの3次式の上にあり、距離の重みが決まりません"}},
+     {},
+     {"回帰範囲のスタンダードの B/B0 がすべて 99.5% で同じため、検量線が水平になり濃度を求められません（B0 "
+      "以上のカウントは 99.5%、NSB 以下のカウントは 0.5% とみなされます）"}},
+    {"zero standard not above the NSB",
+     [](Assay_State& s) { s.STD_Data(3, 1) = 250; },
+     {},
+     {"ゼロスタンダード（B0）の平均カウント 250 が NSB の平均カウント 250 以下のため、B/B0 が求まりません"}},
     {"every standard a single tube",
      [](Assay_State& s) {
        for (int k = 1; k <= 6; ++k) s.STD_Tube_N(3 + k) = 1;

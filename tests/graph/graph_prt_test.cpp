@@ -128,7 +128,7 @@ TEST_F(Graph_Printout, NothingIsPrintedBeforeAPlotOrForStandardsThatCannotBePlot
   state.Plot_Stage = 1;
   EXPECT_TRUE(print().empty());
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_NE(platform.messages[0].find("濃度が同じ"), std::string::npos);
+  EXPECT_NE(platform.messages[0].find("描き直して"), std::string::npos) << "the plot shown is not of these standards";
 }
 
 class Regression_Printout : public Graph_Printout {

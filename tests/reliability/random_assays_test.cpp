@@ -1,8 +1,10 @@
-// Thousands of random assays, ordinary and degenerate (NSB at or above B0, equal concentrations,
-// zero, negative and single counts, a zero or negative concentration, standards without tubes),
-// through every computation, table, file and printout of the results. Nothing shown, written or
-// printed may be NaN or infinite, and every fit the program calls available must be a weighted
-// least-squares solution of its standards.
+// Thousands of random assays, ordinary and degenerate (NSB at or above B0, every standard at or
+// above B0, equal concentrations, zero, negative and single counts, a zero or negative
+// concentration, standards without tubes, no dilution factor), through every computation, table,
+// file and printout of the results. Nothing shown, written or printed may be NaN or infinite or
+// come from an undefined B/B0 or a flat curve, no sample value exists without a dilution factor,
+// and every fit the program calls available must be a weighted least-squares solution of its
+// standards.
 
 #include <gtest/gtest.h>
 
@@ -102,6 +104,7 @@ void fill_random_assay(Assay_State& s, std::mt19937& random) {
   const double ed50 = std::exp(4 * unit(random) - 2), hill = 0.5 + unit(random);
   auto response = [&](double c) { return nsb + (b0 - nsb) / (1 + std::pow(c / ed50, hill)); };
 
+  const bool all_at_or_above_b0 = pick(0, 14) == 0;
   const int tubes = s.STD_Tubes;
   for (int j = 1; j <= tubes; ++j) {
     s.STD_Count(1, j) = random_count(random, nsb);
@@ -113,7 +116,8 @@ void fill_random_assay(Assay_State& s, std::mt19937& random) {
     if (pick(0, 5) != 0) c *= 1.5 + 3 * unit(random);  // otherwise equal to the one before
     s.STD_Data(3 + k, 0) = pick(0, 40) == 0 ? -unit(random) : c;
     const int measured = pick(0, 8) == 0 ? 1 : tubes;  // single tubes
-    for (int j = 1; j <= measured; ++j) s.STD_Count(3 + k, j) = random_count(random, response(c));
+    for (int j = 1; j <= measured; ++j)
+      s.STD_Count(3 + k, j) = random_count(random, all_at_or_above_b0 ? std::max(nsb, b0) * 1.2 : response(c));
   }
   for (int m = 1; m <= s.Sera_Number; ++m)
     for (int j = 1; j <= s.Sera_Tubes; ++j) s.Sera_Count(m, j) = random_count(random, response(c * unit(random)));
@@ -243,6 +247,22 @@ void expect_available_fits_are_least_squares(const Assay_State& s, const std::st
   }
 }
 
+// No fit is available when B/B0 is undefined or every standard of the range has one B/B0 (a
+// flat curve gives no concentration), and then the standard data show no B/B0 either.
+void expect_no_fit_without_a_curve(const Assay_State& s, const std::string& where) {
+  bool flat = true;
+  for (int i = s.Fit_From; i <= s.Fit_To; ++i) flat = flat && s.STD_Data(3 + i, 3) == s.STD_Data(3 + s.Fit_From, 3);
+  if (response_defined(s) && !flat) return;
+  for (int fit = 0; fit < 8; ++fit) ASSERT_FALSE(s.Fit_Available(fit)) << where << ", fit " << fit;
+  if (response_defined(s)) return;
+  const Result_Index index(s, Result_Kind::Standard_Data);
+  Row_Cells cells;
+  for (Long r = 1; r <= index.rows(); ++r) {
+    row_cells(s, Result_Kind::Standard_Data, index.row(r), cells);
+    ASSERT_EQ(cells[6], "") << where << ": a B/B0 shown without B0 above the NSB";
+  }
+}
+
 std::string first_shown_non_number(const std::vector<std::string>& texts, const char* where) {
   for (const std::string& text : texts)
     if (shows_non_number(text)) return std::string(where) + ": " + text;
@@ -291,6 +311,7 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
         s.Fit_To = static_cast<Integer>(to);
         Regression(s);
         ASSERT_EQ(testing::first_non_finite(s), "") << where << ", standards " << from << ".." << to;
+        expect_no_fit_without_a_curve(s, where + ", standards " + std::to_string(from) + ".." + std::to_string(to));
         expect_available_fits_are_least_squares(
             s, where + ", standards " + std::to_string(from) + ".." + std::to_string(to));
       }
@@ -312,11 +333,13 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
         const bool available = s.Fit_Available(weighting + (order == 1 ? 0 : 4));
         ASSERT_EQ(Fitness_Examination(s), available) << where;
         ASSERT_EQ(Control_Sera(s), available) << where;
-        ASSERT_EQ(Assay_Samples(s), available) << where;
+        const bool samples_valued = s.Sample_Number == 0 || dilution_factor_valid(s);
+        ASSERT_EQ(Assay_Samples(s), available && samples_valued) << where;
         if (!available) continue;
         ++fitted;
         const std::string fit = where + ", weighting " + std::to_string(weighting) + " order " + std::to_string(order);
         ASSERT_EQ(testing::first_non_finite(s), "") << fit;
+        if (!samples_valued) continue;
         for (Long p = 1; p <= s.Sample_Number; ++p) {
           for (int j = 0; j <= 5; ++j) ASSERT_TRUE(std::isfinite(s.Sample_Data(p, j))) << fit << ", sample " << p;
           for (int j = 0; j <= Max_Tubes; ++j)

@@ -176,6 +176,7 @@ TEST_F(Result_Output_Test, WritesTheConditionLinesThenTheResults) {
   ASSERT_NE(conditions, nullptr);
   set_boxes();
   hand_worked(program.state);
+  testing::as_computed(program.state);
   platform.file_answers.push_back(folder.file("result.txt"));
   Result_Output(program);
 
@@ -189,6 +190,7 @@ TEST_F(Result_Output_Test, WritesTheConditionLinesThenTheResults) {
 }
 
 TEST_F(Result_Output_Test, CancelledDialogWritesNothingAndSaysNothing) {
+  testing::as_computed(program.state);
   Result_Output(program);
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
@@ -196,6 +198,7 @@ TEST_F(Result_Output_Test, CancelledDialogWritesNothingAndSaysNothing) {
 
 TEST_F(Result_Output_Test, RefusedSavesLeaveTheEarlierFileAsItWas) {
   set_boxes();
+  testing::as_computed(program.state);
   const std::string path = folder.file("result.txt");
   testing::write_bytes(path, "earlier results\r\n");
 

@@ -195,6 +195,8 @@ TEST_F(Result_PRT_Test, PrintsTheTableLastAskedForAndSaysSo) {
   program.state.Result_Table = 3;
   program.state.Sample_Number = 1;
   program.state.Sample_Tube_N(1) = 1;
+  program.state.Dilution_Factor = 1;
+  testing::as_computed(program.state);
   Result_PRT(program);
   EXPECT_EQ(platform.recorder.documents(), 1);
   EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷が終了しました"});
@@ -203,6 +205,7 @@ TEST_F(Result_PRT_Test, PrintsTheTableLastAskedForAndSaysSo) {
 TEST_F(Result_PRT_Test, ATableWithoutMeasuredItemsPrintsNothing) {
   program.state.Result_Table = 2;
   program.state.Sera_Number = 3;
+  testing::as_computed(program.state);
   Result_PRT(program);
   EXPECT_TRUE(platform.recorder.ops().empty());
   EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷する測定結果がありません"});
@@ -214,6 +217,7 @@ TEST(Result_PRT_Pdf, TheMessageNamesThePdfFile) {
   program.state.Result_Table = 1;
   program.state.STD_Number = 1;
   program.state.STD_Tube_N(4) = 1;
+  testing::as_computed(program.state);
   Result_PRT(program);
   EXPECT_EQ(platform.pdf.documents(), 1);
   EXPECT_EQ(platform.messages,

@@ -1,8 +1,24 @@
 #include "support/form_driver.h"
 
 #include <cctype>
+#include <optional>
+
+#include "ui/desktop.h"
 
 namespace quorin::testing {
+
+namespace {
+
+// Runs one action as one event of the window system, so that what the program does at the end
+// of every event follows it (nothing more when the form is not open on a desktop).
+template <typename Action>
+void as_event(const ui::Control& control, Action action) {
+  std::optional<ui::Desktop::Event_Scope> event;
+  if (control.form != nullptr && control.form->desktop != nullptr) event.emplace(*control.form->desktop);
+  action();
+}
+
+}  // namespace
 
 int key_code_of(char character) {
   if (std::isdigit(static_cast<unsigned char>(character)) || std::isupper(static_cast<unsigned char>(character)))
@@ -17,31 +33,35 @@ int key_code_of(char character) {
   }
 }
 
-void focus(ui::Control& control) { control.form->set_focus(control); }
+void focus(ui::Control& control) {
+  as_event(control, [&] { control.form->set_focus(control); });
+}
 
 void type_over(ui::Text_Box& box, const std::string& typed) {
   focus(box);
   for (char c : typed) {
-    if (box.on_key_down) box.on_key_down(key_code_of(c), 0);
-    if (box.on_key_press) box.on_key_press(static_cast<unsigned char>(c));
+    press(box, key_code_of(c));
+    if (box.on_key_press) as_event(box, [&] { box.on_key_press(static_cast<unsigned char>(c)); });
   }
-  if (typed.empty() && box.on_key_down) box.on_key_down(ui::Key_Delete, 0);
-  box.caret = static_cast<int>(typed.size());
-  box.set_text(typed);
+  if (typed.empty()) press(box, ui::Key_Delete);
+  as_event(box, [&] {
+    box.caret = static_cast<int>(typed.size());
+    box.set_text(typed);
+  });
 }
 
 void press(ui::Control& control, int key_code) {
-  if (control.on_key_down) control.on_key_down(key_code, 0);
+  if (control.on_key_down) as_event(control, [&] { control.on_key_down(key_code, 0); });
 }
 
 void paste_with_mouse(ui::Text_Box& box, const std::string& text) {
   focus(box);
-  box.set_text(text);
+  as_event(box, [&] { box.set_text(text); });
 }
 
 void click(ui::Control& control) {
   if (control.takes_focus()) focus(control);
-  if (control.on_click) control.on_click();
+  if (control.on_click) as_event(control, [&] { control.on_click(); });
 }
 
 }  // namespace quorin::testing

@@ -12,9 +12,8 @@
 namespace quorin::shots {
 
 inline void run_example_wizard(Program& program, ui::Scripted_Platform& platform) {
-  // Absolute before the working folder changes: __FILE__ may be relative to the build folder.
-  const std::filesystem::path examples =
-      std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "../../examples");
+  // Found from the source folder, whatever the working folder the program was started in.
+  const std::filesystem::path examples = std::filesystem::path(QUORIN_SOURCE_DIR) / "examples";
   std::filesystem::current_path(std::filesystem::temp_directory_path());
   platform.file_answers = {(examples / "cortisol.crx").string(), (examples / "cortisol_counts.txt").string()};
   program.show(Screen::Conditions);

@@ -1,9 +1,11 @@
-// The results screen of the example assay after the wizard, with one of its four tables.
+// The results screen of the example assay after the wizard, with one of its four tables; with
+// "changed", as it is left once the dilution factor has been changed after the table was shown.
 //
-//   ./build/release/results_shot out.png [standard|stdconc|sera|sample] [page]
+//   ./build/release/results_shot out.png [standard|stdconc|sera|sample] [page] [changed]
 #include <cstdlib>
 #include <string>
 
+#include "conditions/reg_set.h"
 #include "results/reg_result.h"
 #include "results_assay.h"
 #include "shot.h"
@@ -16,6 +18,12 @@ int main(int argc, char** argv) {
     if (table == "standard") quorin::Command_Exec(program, quorin::target::Results);
     if (table == "stdconc") quorin::Command_Exec(program, quorin::target::Standard_Table);
     if (table == "sample") quorin::Command_Exec(program, quorin::target::Sample_Table);
-    if (auto* screen = program.screen_as<quorin::Reg_Result>(quorin::Screen::Result)) screen->VScroll1.set_value(page);
+    auto* screen = program.screen_as<quorin::Reg_Result>(quorin::Screen::Result);
+    if (screen != nullptr) screen->VScroll1.set_value(page);
+    if (argc > 4 && std::string(argv[4]) == "changed" && screen != nullptr) {
+      auto& conditions = *program.screen_as<quorin::Reg_Set>(quorin::Screen::Conditions);
+      conditions.info[12].text = "2";  // as pasted with the mouse; committed when the event ends
+      program.desktop.show(*screen);
+    }
   });
 }

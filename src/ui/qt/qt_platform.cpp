@@ -51,6 +51,7 @@ std::string Qt_Platform::save_file(const File_Dialog& dialog) {
   QFileDialog chooser(active_window(), QString::fromStdString(dialog.title), QString(), qt_filter(dialog.filter));
   chooser.setOption(QFileDialog::DontUseNativeDialog);
   chooser.setAcceptMode(QFileDialog::AcceptSave);
+  if (!dialog.confirm_overwrite) chooser.setOption(QFileDialog::DontConfirmOverwrite);
   chooser.setDefaultSuffix(QString::fromStdString(dialog.default_extension));
   if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return "";
   return chooser.selectedFiles().first().toStdString();

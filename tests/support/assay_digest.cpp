@@ -1,4 +1,4 @@
-#include "reliability/assay_digest.h"
+#include "support/assay_digest.h"
 
 #include <algorithm>
 

@@ -1,0 +1,83 @@
+// Timing of the control-serum history with 1,000 stored runs of three sera: storing one more run
+// as a save of the results does (open with its integrity check, one transaction, close),
+// judging the assay when its control-serum table opens, and opening the Levey-Jennings chart;
+// then the precision profile of the largest assay (100,000 samples of 10 tubes).
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "bench_assay.h"
+#include "bench_timing.h"
+#include "curve/regression.h"
+#include "curve/samples.h"
+#include "qc/history_store.h"
+#include "qc/reg_profile.h"
+#include "qc/reg_qc.h"
+#include "state/navigation.h"
+#include "state/program.h"
+#include "state/screen_procedures.h"
+#include "ui/scripted_platform.h"
+
+namespace {
+
+using namespace quorin;
+
+qc::QC_Run run_number(int n) {
+  qc::QC_Run run;
+  run.substance = "コルチゾール";
+  run.assay_no = "C-" + std::to_string(n);
+  run.assay_date =
+      "20" + std::to_string(20 + n / 300) + "/" + std::to_string(1 + n / 25 % 12) + "/" + std::to_string(1 + n % 25);
+  run.date_key = qc::date_key(run.assay_date);
+  run.unit = "μg/dL";
+  run.fit = "1次 重み付け無し (STD 1～8)";
+  run.result_file = "/home/lab/results/run" + std::to_string(n) + ".txt";
+  for (int s = 1; s <= 3; ++s) run.sera.push_back({s, 3.0 * s + 0.01 * (n % 17), 2.0, 2});
+  return run;
+}
+
+}  // namespace
+
+int main() {
+  const std::string path = (std::filesystem::temp_directory_path() / "quorin_qc_bench.sqlite").string();
+  std::filesystem::remove(path);
+  {
+    qc::History_Store store;
+    if (!store.open(path, qc::Connection::Mode::Write)) return 1;
+    for (int n = 1; n <= 999; ++n) store.store_run(run_number(n));
+  }
+  int next = 1000;
+  const double store_ms = bench::median_ms(21, [&] {
+    qc::History_Store store;
+    store.open(path, qc::Connection::Mode::Write);
+    store.store_run(run_number(next++));
+  });
+  bench::report("store one run (1,000 stored, open + transaction)", store_ms, 100);
+  std::printf("check: %.0f kB, %d runs stored\n", std::filesystem::file_size(path) / 1e3, next - 1);
+
+  ui::Scripted_Platform platform;
+  Program program(platform);
+  program.qc_history.path = path;
+  Assay_State& s = program.state;
+  s.Substance_Name = "コルチゾール", s.Assay_No = "C-99999", s.Assay_Date = "2030/01/01";
+  s.Sera_Number = 3;
+  for (int i = 1; i <= 3; ++i) s.Sera_Data(i, 1) = 3.0 * i + 0.5, s.Sera_Tube_N(i) = 2;
+  const double judge_ms = bench::median_ms(11, [&] { QC_Verdict_Lines(program); });
+  bench::report("judge the assay against them (table opens)", judge_ms, 100);
+  const double chart_ms = bench::median_ms(11, [&] { Show_QC_Chart(program, true); });
+  bench::report("open the Levey-Jennings chart", chart_ms, 300);
+  const auto& chart = *program.screen_as<Reg_QC>(Screen::QC_Chart);
+  std::printf("check: %s; %zu drawing operations; history failure \"%s\"\n", chart.Window_Label.caption.c_str(),
+              chart.Chart.ops().size(), program.qc_history.failure.c_str());
+  std::filesystem::remove(path);
+
+  bench::fill_largest_assay(s);
+  Regression(s);
+  Assay_Samples(s);
+  const double profile_ms = bench::median_ms(5, [&] { Show_Precision_Profile(program); });
+  bench::report("precision profile of 100,000 samples (fit + draw)", profile_ms, 500);
+  const auto& profile = *program.screen_as<Reg_Profile>(Screen::Profile);
+  std::printf("check: %s\n", profile.Summary_Label.caption.c_str());
+  return 0;
+}

@@ -1,0 +1,129 @@
+#include "qc/reg_profile.h"
+
+#include <cmath>
+
+#include "qc/profile_plot.h"
+#include "qc/qc_print.h"
+#include "state/program.h"
+#include "text/format.h"
+#include "text/number_text.h"
+#include "text/text_clean.h"
+
+namespace quorin {
+
+namespace {
+
+// Layout, in twips.
+constexpr int Chart_Left = 1080, Chart_Top = 720, Chart_Width = 10920, Chart_Height = 5040;
+constexpr int Bottom_Row = 7800;
+
+constexpr ui::Colour Grey{128, 128, 128};
+constexpr ui::Colour Range_Green{0, 160, 0};
+
+}  // namespace
+
+Reg_Profile::Reg_Profile(Program& program)
+    : ui::Form("精度プロファイル", 12255, Bottom_Row + 375 + 120),
+      Limit_Box(add<ui::Text_Box>("Limit_Box", 1620, 120, 900, 330)),
+      Points_Label(add<ui::Label>("Points_Label", 2760, 150, 9360, 300)),
+      Chart(add<ui::Picture_Area>("Chart", Chart_Left, Chart_Top, Chart_Width, Chart_Height)),
+      Axis_Label(add<ui::Label>("Axis_Label", Chart_Left, Chart_Top + Chart_Height + 300, Chart_Width, 300)),
+      Summary_Label(add<ui::Label>("Summary_Label", 120, 6660, 12000, 300)),
+      Fit_Label(add<ui::Label>("Fit_Label", 120, 7020, 12000, 300)),
+      Print(add<ui::Command_Button>("Print", 8280, Bottom_Row, 1095, 375)),
+      Help(add<ui::Command_Button>("Help", 9480, Bottom_Row, 1095, 375)),
+      Close(add<ui::Command_Button>("Close", 10680, Bottom_Row, 1095, 375)),
+      program_(program) {
+  add<ui::Label>("Limit_Caption", 120, 150, 1500, 300).caption = "CV の上限 (%)";
+  add<ui::Label>("CV_Caption", 120, 480, 900, 240).caption = "CV (%)";
+  add<ui::Label>("Legend", 120, 7380, 12000, 300).caption =
+      "○ 検体   灰色の点線: 最低と最高の標準   赤の破線: CV の上限   緑: 測定範囲 (標準と検体の濃度の範囲内)";
+  Limit_Box.alignment = ui::Align::Right;
+  Limit_Box.text = qc::limit_text(cv_limit_);
+  Limit_Box.on_key_down = [this](int key_code, int) {
+    if (key_code == ui::Key_Return) commit_limit();
+  };
+  Limit_Box.on_lost_focus = [this] {
+    if (Limit_Box.text != qc::limit_text(cv_limit_)) commit_limit();
+  };
+  Axis_Label.alignment = ui::Align::Center;
+  for (int k = 0; k <= 4; ++k) {
+    ui::Label& tick = add(Tick, k, 0, Chart_Top + Chart_Height * (4 - k) / 4 - 120, Chart_Left - 60, 240);
+    tick.alignment = ui::Align::Right;
+    tick.font_size = 8;
+  }
+  for (int d = 0; d < Decade_Labels; ++d) {
+    ui::Label& label = add(Decade, d, 0, Chart_Top + Chart_Height + 30, 1000, 240);
+    label.alignment = ui::Align::Center;
+    label.font_size = 8;
+  }
+  Print.caption = "印　刷";
+  Help.caption = "Help";
+  Close.caption = "閉じる";
+  Print.on_click = [this] {
+    qc::print_one(program_, [this](ui::Printer& printer) { qc::Profile_PRT(program_.state, profile_, printer); });
+  };
+  Help.on_click = [this] { program_.show(Screen::Help); };
+  Close.on_click = [this] { program_.close(Screen::Profile); };
+}
+
+void Reg_Profile::refresh() {
+  profile_ = qc::precision_profile(program_.state, cv_limit_);
+  draw();
+}
+
+void Reg_Profile::commit_limit() {
+  const std::string typed = text::Text_Clean(Limit_Box.text);
+  const double limit = text::Val(typed);
+  if (!text::starts_with_number(typed) || !(limit > 0) || limit > 100) {
+    program_.platform.message("CV の上限は 0 より大きく 100 以下の数値で入力してください");
+    Limit_Box.text = qc::limit_text(cv_limit_);
+    return;
+  }
+  cv_limit_ = limit;
+  Limit_Box.text = qc::limit_text(cv_limit_);
+  refresh();
+}
+
+void Reg_Profile::draw() {
+  const qc::Profile_Axes axes = qc::profile_axes(profile_);
+  const std::string unit = text::Text_Clean(program_.state.Unit_Name);
+  Points_Label.caption = qc::points_text(profile_);
+  Summary_Label.caption = qc::profile_summary(profile_, unit);
+  Fit_Label.caption = qc::fit_text(profile_);
+  Axis_Label.caption = "濃度" + (unit.empty() ? "" : " (" + unit + ")") + "  対数目盛";
+  for (int k = 0; k <= 4; ++k) Tick[k].caption = text::Format(axes.cv_top * k / 4, "##0.0");
+
+  const double decades = axes.decade_high - axes.decade_low;
+  Chart.clear();
+  Chart.scale(axes.decade_low, axes.cv_top, decades, -axes.cv_top);
+  Chart.draw_style = ui::Draw_Style::Dotted;
+  for (int d = 0; d < Decade_Labels; ++d) {
+    const int decade = axes.decade_low + d;
+    const bool shown = decade <= axes.decade_high;
+    Decade[d].visible = shown;
+    if (!shown) continue;
+    Decade[d].caption = qc::concentration_text(std::pow(10.0, decade));
+    Decade[d].left = Chart_Left + static_cast<int>(Chart_Width * d / decades) - Decade[d].width / 2;
+    Chart.line(decade, 0, decade, axes.cv_top, ui::Light_Grey);
+  }
+  for (int k = 1; k < 4; ++k)
+    Chart.line(axes.decade_low, axes.cv_top * k / 4, axes.decade_high, axes.cv_top * k / 4, ui::Light_Grey);
+  for (double c : {profile_.standard_low, profile_.standard_high})
+    if (c > 0) Chart.line(std::log10(c), 0, std::log10(c), axes.cv_top, Grey);
+  Chart.draw_style = ui::Draw_Style::Dashed;
+  Chart.line(axes.decade_low, profile_.cv_limit, axes.decade_high, profile_.cv_limit, ui::Red);
+  Chart.draw_style = ui::Draw_Style::Solid;
+  for (const auto& [low, high] : profile_.working_ranges) {
+    const double a = std::log10(low), b = std::log10(high), y = axes.cv_top * 0.02;
+    Chart.line(a, y, b, y, Range_Green);
+    for (double x : {a, b}) Chart.line(x, 0, x, axes.cv_top * 0.06, Range_Green);
+  }
+  for (const auto& [a, b] : qc::profile_curve(profile_, axes))
+    Chart.line(a.first, a.second, b.first, b.second, ui::Blue);
+  const double radius = decades * 0.006;
+  for (const qc::Profile_Point& point : profile_.points)
+    Chart.circle(std::log10(point.concentration), std::min(point.cv, axes.cv_top), radius, ui::Black);
+}
+
+}  // namespace quorin

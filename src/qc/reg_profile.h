@@ -1,0 +1,43 @@
+#pragma once
+// The precision profile screen, reached from the sample table: the samples' concentration CVs
+// against their concentrations, the fitted profile, the CV limit (settable here) and the working
+// range it gives, and the printout of the same.
+
+#include "qc/precision_profile.h"
+#include "ui/form.h"
+
+namespace quorin {
+
+class Program;
+
+class Reg_Profile : public ui::Form {
+ public:
+  static constexpr int Decade_Labels = 9;  // at most this many decades are labelled
+
+  explicit Reg_Profile(Program& program);
+  // Computes the profile from the samples as the program last computed them, and draws it.
+  void refresh();
+  const qc::Precision_Profile& profile() const { return profile_; }
+
+  ui::Text_Box& Limit_Box;
+  ui::Label& Points_Label;
+  ui::Picture_Area& Chart;
+  ui::Control_Array<ui::Label> Tick{"Tick"};      // the CV at 0, 1/4, ... 4/4 of the height
+  ui::Control_Array<ui::Label> Decade{"Decade"};  // the concentrations of the decades
+  ui::Label& Axis_Label;
+  ui::Label& Summary_Label;
+  ui::Label& Fit_Label;
+  ui::Command_Button& Print;
+  ui::Command_Button& Help;
+  ui::Command_Button& Close;
+
+ private:
+  void draw();
+  void commit_limit();
+
+  Program& program_;
+  double cv_limit_ = qc::Default_CV_Limit;
+  qc::Precision_Profile profile_;
+};
+
+}  // namespace quorin

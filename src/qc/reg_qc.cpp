@@ -1,0 +1,257 @@
+#include "qc/reg_qc.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "qc/qc_print.h"
+#include "state/program.h"
+#include "text/format.h"
+#include "text/number_text.h"
+#include "text/text_clean.h"
+
+namespace quorin {
+
+namespace {
+
+// Layout, in twips.
+constexpr int Chart_Left = 1680, Chart_Top = 1080, Chart_Width = 10440, Chart_Height = 4680;
+constexpr int Bottom_Row = 7800;
+constexpr double Slot = static_cast<double>(Chart_Width) / qc::Chart_Runs;
+constexpr int Date_Every = 5;  // a date under every fifth run
+
+constexpr ui::Colour Orange{255, 140, 0};
+constexpr ui::Colour Grey{128, 128, 128};
+constexpr ui::Colour Mean_Green{0, 160, 0};
+
+// The y of z within the chart, in twips from the chart's top.
+double chart_y(double z) { return (qc::Chart_Z - z) / (2 * qc::Chart_Z) * Chart_Height; }
+
+}  // namespace
+
+Reg_QC::Reg_QC(Program& program)
+    : ui::Form("精度管理図 (Levey-Jennings)", 12255, Bottom_Row + 375 + 120),
+      Substance_Label(add<ui::Label>("Substance_Label", 1080, 120, 2880, 330)),
+      Serum_Label(add<ui::Label>("Serum_Label", 6120, 120, 1200, 330)),
+      Target_Label(add<ui::Label>("Target_Label", 120, 630, 6960, 300)),
+      Target_Mean(add<ui::Text_Box>("Target_Mean", 7680, 600, 1080, 330)),
+      Target_SD(add<ui::Text_Box>("Target_SD", 9180, 600, 960, 330)),
+      Set_Target(add<ui::Command_Button>("Set_Target", 8520, 100, 1680, 375)),
+      Clear_Target(add<ui::Command_Button>("Clear_Target", 10320, 100, 1800, 375)),
+      Chart(add<ui::Picture_Area>("Chart", Chart_Left, Chart_Top, Chart_Width, Chart_Height)),
+      HScroll1(add<ui::Scroll_Bar>("HScroll1", Chart_Left, 6060, Chart_Width, 255, /*vertical=*/false)),
+      Window_Label(add<ui::Label>("Window_Label", 120, 6360, 12000, 300)),
+      Rules(add<ui::Text_Box>("Rules", 120, 6660, 12000, 1020)),
+      History_Label(add<ui::Label>("History_Label", 120, 7830, 6840, 300)),
+      Choose_File(add<ui::Command_Button>("Choose_File", 7080, Bottom_Row, 1095, 375)),
+      Print(add<ui::Command_Button>("Print", 8280, Bottom_Row, 1095, 375)),
+      Help(add<ui::Command_Button>("Help", 9480, Bottom_Row, 1095, 375)),
+      Close(add<ui::Command_Button>("Close", 10680, Bottom_Row, 1095, 375)),
+      program_(program) {
+  add<ui::Label>("Substance_Caption", 120, 150, 960, 300).caption = "測定物質";
+  add<ui::Label>("Serum_Caption", 5160, 150, 960, 300).caption = "管理血清";
+  add<ui::Label>("Mean_Caption", 7200, 630, 480, 300).caption = "平均";
+  add<ui::Label>("SD_Caption", 8820, 630, 360, 300).caption = "SD";
+  Substance_Label.border = Serum_Label.border = true;
+  const int step_left[4] = {4020, 4470, 7380, 7830};
+  for (int i = 0; i < 4; ++i) {
+    ui::Command_Button& button = add(Step, i, step_left[i], 100, 420, 375);
+    button.caption = i % 2 == 0 ? "◀" : "▶";
+    button.on_click = [this, i] { i < 2 ? step_substance(i == 0 ? -1 : 1) : step_serum(i == 2 ? -1 : 1); };
+  }
+  Set_Target.caption = "目標値を入力";
+  Clear_Target.caption = "計算値に戻す";
+  Target_Mean.alignment = Target_SD.alignment = ui::Align::Right;
+  Set_Target.on_click = [this] { enter_target(); };
+  Clear_Target.on_click = [this] { remove_target(); };
+
+  Chart.back_colour = ui::White;
+  for (int sd = -3; sd <= 3; ++sd) {
+    ui::Label& tick = add(Tick, sd + 3, 0, Chart_Top + static_cast<int>(chart_y(sd)) - 120, Chart_Left - 60, 240);
+    tick.alignment = ui::Align::Right;
+    tick.font_size = 8;
+  }
+  for (int j = 0; j < qc::Chart_Runs / Date_Every; ++j) {
+    const int centre = Chart_Left + static_cast<int>(Slot * (Date_Every * j + 0.5));
+    ui::Label& date = add(Run_Date, j, centre - 600, Chart_Top + Chart_Height + 30, 1200, 240);
+    date.alignment = ui::Align::Center;
+    date.font_size = 8;
+  }
+  HScroll1.large_change = 10;
+  HScroll1.on_change = [this] { draw(); };
+  Rules.multi_line = Rules.vertical_scroll = Rules.read_only = true;
+
+  Choose_File.caption = "履歴ファイル";
+  Print.caption = "印　刷";
+  Help.caption = "Help";
+  Close.caption = "閉じる";
+  Choose_File.on_click = [this] { choose_file(); };
+  Print.on_click = [this] { print(); };
+  Help.on_click = [this] { program_.show(Screen::Help); };
+  Close.on_click = [this] { program_.close(Screen::QC_Chart); };
+}
+
+void Reg_QC::refresh(bool with_assay) {
+  with_assay_ = with_assay;
+  const std::string shown = substance_ < substances_.size() ? substances_[substance_] : "";
+  substances_.clear();
+  qc::History_Store store;
+  if (qc::open_history(program_, store, qc::Connection::Mode::Read) == qc::Access::Opened) {
+    if (const qc::Db_Outcome outcome = store.substances(substances_); !outcome) qc::give_up_history(program_, outcome);
+  }
+  const std::string assay = qc::current_run(program_.state, "").substance;
+  if (with_assay_ && !assay.empty() && std::find(substances_.begin(), substances_.end(), assay) == substances_.end())
+    substances_.insert(std::upper_bound(substances_.begin(), substances_.end(), assay), assay);
+  // The substance shown stays; the first time it is the assay's own.
+  const std::string wanted = shown.empty() ? assay : shown;
+  const auto found = std::find(substances_.begin(), substances_.end(), wanted);
+  substance_ = found == substances_.end() ? 0 : static_cast<std::size_t>(found - substances_.begin());
+  load_runs();
+}
+
+void Reg_QC::load_runs() {
+  const int shown_serum = serum_ < sera_.size() ? sera_[serum_] : 1;
+  runs_.reset();
+  sera_.clear();
+  if (substance_ < substances_.size()) {
+    const std::string& substance = substances_[substance_];
+    std::optional<qc::QC_Run> assay;
+    if (qc::QC_Run run = qc::current_run(program_.state, "");
+        with_assay_ && run.substance == substance && qc::identity_problem(run).empty())
+      assay = std::move(run);
+    runs_ = qc::judged_runs(program_, substance, assay);
+    if (runs_) sera_ = runs_->series.sera();
+  }
+  const auto found = std::find(sera_.begin(), sera_.end(), shown_serum);
+  serum_ = found == sera_.end() ? 0 : static_cast<std::size_t>(found - sera_.begin());
+  // A new series opens on the window that ends with the assay's run, else with the newest.
+  const std::size_t runs = runs_ ? runs_->series.runs.size() : 0;
+  HScroll1.set_range(0, static_cast<int>(runs > qc::Chart_Runs ? runs - qc::Chart_Runs : 0));
+  const std::size_t first = qc::window_ending_at(runs, runs_ ? runs_->place : std::nullopt);
+  if (static_cast<int>(first) != HScroll1.value()) HScroll1.set_value(static_cast<int>(first));  // draws
+  else draw();
+}
+
+qc::Chart_View Reg_QC::view() const {
+  qc::Chart_View view;
+  if (!runs_) return view;
+  view.series = &runs_->series;
+  view.substance = substances_[substance_];
+  view.serum = serum_ < sera_.size() ? sera_[serum_] : 0;
+  view.first = static_cast<std::size_t>(HScroll1.value());
+  view.assay_place = runs_->place;
+  return view;
+}
+
+void Reg_QC::draw() {
+  const qc::Chart_View v = view();
+  const auto& history = program_.qc_history;
+  Substance_Label.caption = substance_ < substances_.size() ? substances_[substance_] : "";
+  Serum_Label.caption = v.serum == 0 ? "" : "Sera " + text::bare_text(v.serum);
+  History_Label.caption = history.path.empty()       ? "履歴ファイル: なし"
+                          : !history.failure.empty() ? "履歴ファイル: 使えません  " + history.path
+                                                     : "履歴ファイル: " + history.path;
+  Target_Label.caption = v.serum == 0 ? "" : qc::chart_target_text(v);
+  Window_Label.caption = qc::chart_window_text(v);
+  for (int sd = -3; sd <= 3; ++sd) Tick[sd + 3].caption = v.serum == 0 ? "" : qc::chart_tick_text(v, sd);
+
+  Chart.clear();
+  Chart.scale(0, qc::Chart_Z, qc::Chart_Runs, -2 * qc::Chart_Z);
+  for (int sd = -3; sd <= 3; ++sd) {
+    const int size = std::abs(sd);
+    Chart.draw_style = size == 1 ? ui::Draw_Style::Dotted : size == 2 ? ui::Draw_Style::Dashed : ui::Draw_Style::Solid;
+    Chart.line(0, sd, qc::Chart_Runs, sd, sd == 0 ? Mean_Green : size == 1 ? Grey : size == 2 ? Orange : ui::Red);
+  }
+  Chart.draw_style = ui::Draw_Style::Solid;
+  for (int j = 0; j < qc::Chart_Runs / Date_Every; ++j) {
+    const std::size_t r = v.first + static_cast<std::size_t>(Date_Every * j);
+    Run_Date[j].caption = r < v.first + v.shown() ? v.series->runs[r].assay_date : "";
+  }
+
+  constexpr double Radius = 0.15;  // of a point, in runs
+  std::optional<std::pair<double, double>> previous;
+  for (std::size_t r = v.first; r < v.first + v.shown(); ++r) {
+    const double x = static_cast<double>(r - v.first) + 0.5;
+    if (v.assay_place == r) {
+      Chart.draw_style = ui::Draw_Style::Dotted;
+      Chart.line(x, qc::Chart_Z, x, -qc::Chart_Z, ui::Blue);
+      Chart.draw_style = ui::Draw_Style::Solid;
+    }
+    const auto z = v.z(r);
+    if (!z) continue;
+    const double y = std::clamp(*z, -qc::Chart_Edge, qc::Chart_Edge);
+    if (previous) Chart.line(previous->first, previous->second, x, y, ui::Black);
+    previous = {x, y};
+    const qc::Run_Check& check = v.series->checks[r];
+    const bool broke = check.broke(v.serum);
+    const ui::Colour colour = !broke ? ui::Black : check.verdict == qc::Verdict::Reject ? ui::Red : Orange;
+    Chart.circle(x, y, Radius, colour);
+    if (broke) Chart.circle(x, y, 2 * Radius, colour);
+  }
+
+  std::string rules;
+  if (history.path.empty()) rules = "精度管理の履歴を使っていません。「履歴ファイル」で選べます。";
+  else if (!history.failure.empty()) rules = history.failure;
+  else if (v.shown() == 0) rules = "この測定物質の記録はありません";
+  for (const std::string& line : qc::chart_rule_lines(v)) rules += (rules.empty() ? "" : "\r\n") + line;
+  if (rules.empty()) rules = "表示中の測定に規則違反はありません";
+  Rules.text = rules;
+}
+
+void Reg_QC::step_substance(int step) {
+  if (substances_.empty()) return;
+  const auto n = static_cast<long long>(substances_.size());
+  substance_ = static_cast<std::size_t>(((static_cast<long long>(substance_) + step) % n + n) % n);
+  load_runs();
+}
+
+void Reg_QC::step_serum(int step) {
+  if (sera_.empty()) return;
+  const auto n = static_cast<long long>(sera_.size());
+  serum_ = static_cast<std::size_t>(((static_cast<long long>(serum_) + step) % n + n) % n);
+  draw();
+}
+
+void Reg_QC::enter_target() {
+  const qc::Chart_View v = view();
+  if (v.serum == 0) return program_.platform.message("目標値を入力する測定物質と管理血清がありません");
+  const std::string mean_text = text::Text_Clean(Target_Mean.text), sd_text = text::Text_Clean(Target_SD.text);
+  const double mean = text::Val(mean_text), sd = text::Val(sd_text);
+  if (!text::starts_with_number(mean_text) || !text::starts_with_number(sd_text) || !(mean > 0) || !(sd > 0))
+    return program_.platform.message("目標値の平均と SD は 0 より大きい数値で入力してください");
+  qc::History_Store store;
+  if (qc::open_history(program_, store, qc::Connection::Mode::Write) != qc::Access::Opened) {
+    if (program_.qc_history.path.empty()) program_.platform.message("精度管理の履歴ファイルが選ばれていません");
+    return draw();
+  }
+  if (const qc::Db_Outcome outcome = store.enter_target(v.substance, v.serum, {mean, sd}); !outcome)
+    qc::give_up_history(program_, outcome);
+  load_runs();
+}
+
+void Reg_QC::remove_target() {
+  const qc::Chart_View v = view();
+  if (v.serum == 0) return;
+  qc::History_Store store;
+  if (qc::open_history(program_, store, qc::Connection::Mode::Write) != qc::Access::Opened) return draw();
+  if (const qc::Db_Outcome outcome = store.clear_target(v.substance, v.serum); !outcome)
+    qc::give_up_history(program_, outcome);
+  load_runs();
+}
+
+void Reg_QC::choose_file() {
+  const std::string path =
+      program_.platform.save_file({"精度管理の履歴ファイル", "精度管理(*.sqlite)|*.sqlite", "sqlite", false});
+  if (path.empty()) return;
+  // A file that cannot serve as the history is refused; the history in use stays.
+  qc::History_Store store;
+  if (const qc::Db_Outcome outcome = store.open(path, qc::Connection::Mode::Write); !outcome)
+    return program_.platform.message(qc::history_message(path, outcome));
+  program_.qc_history = {path, "", ""};
+  refresh(with_assay_);
+}
+
+void Reg_QC::print() {
+  qc::print_one(program_, [view = view()](ui::Printer& printer) { QC_Chart_PRT(view, printer); });
+}
+
+}  // namespace quorin

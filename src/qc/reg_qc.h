@@ -1,0 +1,67 @@
+#pragma once
+// The Levey-Jennings screen: the chart of one control serum of one substance from the history,
+// the target it is judged against (established from the runs or entered here), the runs that
+// broke a rule, the history file in use, and its printout.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "qc/lj_chart.h"
+#include "qc/qc_history.h"
+#include "ui/form.h"
+
+namespace quorin {
+
+class Program;
+
+class Reg_QC : public ui::Form {
+ public:
+  explicit Reg_QC(Program& program);
+
+  // Reads the history again and shows the chart; the assay being worked on is among the runs
+  // when `with_assay` (its control sera were computed) and it belongs to the substance shown.
+  void refresh(bool with_assay);
+  // What the chart shows now.
+  qc::Chart_View view() const;
+
+  ui::Label& Substance_Label;
+  ui::Label& Serum_Label;
+  ui::Control_Array<ui::Command_Button> Step{"Step"};  // 0, 1: substance back, on; 2, 3: serum back, on
+  ui::Label& Target_Label;
+  ui::Text_Box& Target_Mean;
+  ui::Text_Box& Target_SD;
+  ui::Command_Button& Set_Target;
+  ui::Command_Button& Clear_Target;
+  ui::Picture_Area& Chart;
+  ui::Control_Array<ui::Label> Tick{"Tick"};          // y axis: Tick[sd + 3] for sd = -3 .. +3
+  ui::Control_Array<ui::Label> Run_Date{"Run_Date"};  // x axis: the date of every fifth run shown
+  ui::Scroll_Bar& HScroll1;
+  ui::Label& Window_Label;
+  ui::Text_Box& Rules;
+  ui::Label& History_Label;
+  ui::Command_Button& Choose_File;
+  ui::Command_Button& Print;
+  ui::Command_Button& Help;
+  ui::Command_Button& Close;
+
+ private:
+  void load_runs();
+  void draw();
+  void step_substance(int step);
+  void step_serum(int step);
+  void enter_target();
+  void remove_target();
+  void choose_file();
+  void print();
+
+  Program& program_;
+  bool with_assay_ = false;
+  std::vector<std::string> substances_;
+  std::size_t substance_ = 0;
+  std::vector<int> sera_;
+  std::size_t serum_ = 0;
+  std::optional<qc::Judged_Runs> runs_;
+};
+
+}  // namespace quorin
