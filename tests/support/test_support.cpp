@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -35,6 +36,30 @@ Scratch_Folder::~Scratch_Folder() {
     fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::remove_all(path_, ignored);
+}
+
+void expect_golden_in(const std::string& folder, const std::string& name, const std::string& bytes) {
+  const fs::path record = fs::path(folder) / name;
+  if (const char* update = std::getenv("QUORIN_UPDATE_GOLDEN"); update && std::string(update) == "1") {
+    fs::create_directories(record.parent_path());
+    write_bytes(record.string(), bytes);
+    return;
+  }
+  const std::string recorded = fs::exists(record) ? read_bytes(record.string()) : std::string();
+  if (bytes == recorded) return;
+  write_bytes(record.string() + ".actual", bytes);
+  std::istringstream want(recorded), got(bytes);
+  std::string want_line, got_line;
+  for (int line = 1;; ++line) {
+    const bool more_want = static_cast<bool>(std::getline(want, want_line));
+    const bool more_got = static_cast<bool>(std::getline(got, got_line));
+    if (!more_want && !more_got) break;
+    if (more_want != more_got || want_line != got_line) {
+      ADD_FAILURE() << name << " differs from its record at line " << line << "\n  recorded: " << want_line
+                    << "\n  now:      " << got_line << "\n(new bytes in " << record.string() << ".actual)";
+      return;
+    }
+  }
 }
 
 int leftover_temp_files(const fs::path& folder) {

@@ -31,6 +31,17 @@ int leftover_temp_files(const std::filesystem::path& folder);
 std::string read_bytes(const std::string& path);
 void write_bytes(const std::string& path, const std::string& bytes);
 
+// Compares bytes with the recorded file tests/<folder>/golden/<name> (bytes as written, CP932
+// included). A difference fails the test naming the first differing line and leaves the new bytes
+// beside the record as <name>.actual to review. QUORIN_UPDATE_GOLDEN=1 rewrites the records
+// instead (README, "Recorded outputs").
+void expect_golden_in(const std::string& folder, const std::string& name, const std::string& bytes);
+#ifdef QUORIN_TEST_GOLDEN
+inline void expect_golden(const std::string& name, const std::string& bytes) {
+  expect_golden_in(QUORIN_TEST_GOLDEN, name, bytes);
+}
+#endif
+
 // UTF-8 text to code page 932 bytes; fails the test when the text cannot be converted.
 std::string cp932(const std::string& utf8);
 
