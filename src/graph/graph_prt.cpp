@@ -16,36 +16,13 @@
 #include "text/format.h"
 #include "text/number_text.h"
 #include "ui/print_job.h"
+#include "ui/scaled_page.h"
 
 namespace quorin {
 
 namespace {
 
-// The printer seen through a uniform scale about the page origin.
-class Scaled_Page {
- public:
-  Scaled_Page(ui::Printer& printer, double scale) : printer_(printer), scale_(scale) {}
-
-  void font(double points) { printer_.set_font_size(points * scale_); }
-  void style(ui::Draw_Style style) { printer_.set_draw_style(style); }
-  void text(double x, double y, const std::string& text) {
-    printer_.set_position(x * scale_, y * scale_);
-    printer_.print(text);
-  }
-  void line(double x1, double y1, double x2, double y2) {
-    printer_.line(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_);
-  }
-  void rectangle(double x1, double y1, double x2, double y2) {
-    printer_.rectangle(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_);
-  }
-  void circle(double x, double y, double radius) { printer_.circle(x * scale_, y * scale_, radius * scale_); }
-  void point(double x, double y) { printer_.point(x * scale_, y * scale_); }
-  void end() { printer_.end_document(); }
-
- private:
-  ui::Printer& printer_;
-  double scale_;
-};
+using ui::Scaled_Page;
 
 constexpr double Mark_Radius = 60;  // the circle of a standard
 constexpr double Dot_Radius = 4;    // the dots of the straight line

@@ -13,6 +13,7 @@
 #include "state/screen_procedures.h"
 #include "text/format.h"
 #include "ui/print_job.h"
+#include "ui/scaled_page.h"
 
 namespace quorin {
 
@@ -25,30 +26,7 @@ constexpr double Table_Top = 5900, Row_Step = 220;
 constexpr double Column_X[1 + Model_Kinds] = {1000, 3000, 5600, 8200};
 constexpr double Tube_Radius = 40, Dot_Radius = 8;
 
-// The printer seen through a uniform scale about the page origin, so that a long table still
-// fits the printable height.
-class Page {
- public:
-  Page(ui::Printer& printer, double scale) : printer_(printer), scale_(scale) {}
-  void font(double points) { printer_.set_font_size(points * scale_); }
-  void style(ui::Draw_Style style) { printer_.set_draw_style(style); }
-  void text(double x, double y, const std::string& text) {
-    printer_.set_position(x * scale_, y * scale_);
-    printer_.print(text, false);
-  }
-  void line(double x1, double y1, double x2, double y2) {
-    printer_.line(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_);
-  }
-  void rectangle(double x1, double y1, double x2, double y2) {
-    printer_.rectangle(x1 * scale_, y1 * scale_, x2 * scale_, y2 * scale_);
-  }
-  void circle(double x, double y, double radius) { printer_.circle(x * scale_, y * scale_, radius * scale_); }
-  void end() { printer_.end_document(); }
-
- private:
-  ui::Printer& printer_;
-  double scale_;
-};
+using Page = ui::Scaled_Page;
 
 void print_picture(Page& page, const Assay_State& state, const Model_Comparison& c) {
   const Curve_Axis axis = curve_axis(state);
@@ -61,7 +39,8 @@ void print_picture(Page& page, const Assay_State& state, const Model_Comparison&
   page.style(ui::Draw_Style::Dashed);
   for (double p : {0.0, 50.0, 100.0}) page.line(Left, Y(p), Left + Frame_Width, Y(p));
   page.style(ui::Draw_Style::Solid);
-  for (double p : {0.0, 50.0, 100.0}) page.text(Left - 450, Y(p) - 100, text::bare_text(static_cast<long long>(p)));
+  for (double p : {0.0, 50.0, 100.0})
+    page.text(Left - 450, Y(p) - 100, text::bare_text(static_cast<long long>(p)), false);
   for (const Plot_Point& tube : tube_points(c))
     if (tube.p >= Plot_Bottom_Percent && tube.p <= Plot_Top_Percent) page.circle(X(tube.x), Y(tube.p), Tube_Radius);
 
@@ -74,7 +53,7 @@ void print_picture(Page& page, const Assay_State& state, const Model_Comparison&
     for (const Plot_Segment& piece : curve_segments(sample, line_look(column.kind), sample_dots))
       page.line(piece.from.x, piece.from.p, piece.to.x, piece.to.p);
     for (const Plot_Point& dot : sample_dots) page.circle(dot.x, dot.p, Dot_Radius);
-    page.text(legend_x + 700, legend_y, column.heading + (column.available ? "" : "（計算できません）"));
+    page.text(legend_x + 700, legend_y, column.heading + (column.available ? "" : "（計算できません）"), false);
     if (!column.available) continue;
     std::vector<Plot_Point> dots;
     for (const Plot_Segment& piece : curve_segments(curve_points(column, axis), line_look(column.kind), dots))
@@ -87,11 +66,11 @@ void print_table(Page& page, const std::vector<Model_Row>& rows, const std::stri
   page.font(9);
   double y = Table_Top;
   for (std::size_t r = 0; r < rows.size(); ++r, y += Row_Step) {
-    for (int column = 0; column <= Model_Kinds; ++column) page.text(Column_X[column], y, rows[r][column]);
+    for (int column = 0; column <= Model_Kinds; ++column) page.text(Column_X[column], y, rows[r][column], false);
     if (r == 0) page.line(Left, y + Row_Step - 20, Column_X[Model_Kinds] + 2200, y + Row_Step - 20);
   }
   std::istringstream lines(problems);
-  for (std::string line; std::getline(lines, line);) page.text(Left, y += Row_Step, line);
+  for (std::string line; std::getline(lines, line);) page.text(Left, y += Row_Step, line, false);
 }
 
 }  // namespace
@@ -105,11 +84,12 @@ void print_model_page(Program& program, ui::Printer& printer) {
   Page page(printer, page_scale(printer.printable_height(), Table_Top + Row_Step * (lines + 1)));
 
   page.font(14);
-  page.text(Left, 600, "検量線モデルの比較");
+  page.text(Left, 600, "検量線モデルの比較", false);
   page.font(10);
   page.text(Left, 1000,
             "4PL・5PL の重み付け: " + model_weight_name(comparison.weighting) +
-                "　　測定結果に使う曲線: " + result_curve_name(state));
+                "　　測定結果に使う曲線: " + result_curve_name(state),
+            false);
   print_picture(page, state, comparison);
   print_table(page, rows, problems);
   page.end();
