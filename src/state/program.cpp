@@ -13,6 +13,7 @@ Program::Program(ui::Platform& platform, Assay_State& state) : state(state), pla
   // table is checked against the conditions it leaves.
   desktop.set_event_end([this] {
     Commit_Changed_Conditions(*this);
+    Check_Graph(*this);
     Check_Result_Table(*this);
   });
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "data/reg_data.h"
+#include "graph/reg_graph.h"
 #include "reliability/input_checks.h"
 #include "results/reg_result.h"
 #include "state/basis.h"
@@ -391,6 +392,9 @@ class Session {
     if (outside_listing() != outside_) return "a file outside the scratch folder changed";
     if (auto* sheet = program_.screen_as<Reg_Data>(Screen::Data))
       if (std::string fault = check_sheet(*sheet); !fault.empty()) return fault;
+    if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph);
+        graph != nullptr && program_.state.Plot_Stage != 0 && !graph->drawing_in_force())
+      return "a standard curve drawn from other standards or another range than those in force";
     if (auto* results = program_.screen_as<Reg_Result>(Screen::Result)) return check_results(*results);
     return "";
   }
