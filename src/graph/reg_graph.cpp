@@ -235,6 +235,8 @@ void Reg_Graph::clear_drawing() {
   state_.Plot_Stage = 0;
   drawn_basis_ = 0;
   last_report_.clear();
+  Title[0].caption = "検量線を描き直してください";
+  Title[1].caption = "";
   caption = "検量線 ― 描いた後にスタンダードの測定値、濃度または回帰範囲が変わりました。ボタンで描き直してください";
   Command[target::Switch_View].caption = "PLOT表示";
 }
