@@ -17,6 +17,13 @@ void Standard_Plotting(Program& program) { graph_screen(program).Standard_Plotti
 
 void Show_Fitted_Curves(Program& program) { graph_screen(program).Fit_And_Draw(); }
 
+void Check_Graph(Program& program) {
+  auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
+  if (screen == nullptr || program.state.Plot_Stage == 0 || screen->drawing_in_force()) return;
+  screen->clear_drawing();
+  program.close(Screen::Model);
+}
+
 // The wizard goes on to the results only with the chosen fit drawn.
 void Wizard_Show_Curves(Program& program) {
   Assay_State& state = program.state;

@@ -229,6 +229,18 @@ bool Reg_Graph::drawing_in_force() const {
   return drawn_basis_ != 0 && drawn_basis_ == basis_digest(state_, Basis::Curve);
 }
 
+void Reg_Graph::clear_drawing() {
+  for (auto& [index, plot] : Picture1) plot->clear();
+  show_curve_view(false);
+  state_.Plot_Stage = 0;
+  drawn_basis_ = 0;
+  last_report_.clear();
+  Title[0].caption = "検量線を描き直してください";
+  Title[1].caption = "";
+  caption = "検量線 ― 描いた後にスタンダードの測定値、濃度または回帰範囲が変わりました。ボタンで描き直してください";
+  Command[target::Switch_View].caption = "PLOT表示";
+}
+
 // One message box for all unavailable fits; the same report is not repeated while the user
 // refits the same standards in the curve view (the standard plot forgets it).
 void Reg_Graph::report(const std::vector<std::string>& problems) {

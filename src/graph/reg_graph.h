@@ -35,6 +35,8 @@ class Reg_Graph : public Work_Screen {
   bool Fit_And_Draw();
   // True while the view shown was drawn from the standards, concentrations and range in force.
   bool drawing_in_force() const;
+  // Empties the view (the caption says why); the buttons draw it again from the state in force.
+  void clear_drawing();
 
   ui::Picture_Area& Picture2;                                // the drawing area, moved sideways by the scroll bar
   ui::Control_Array<ui::Picture_Area> Picture1{"Picture1"};  // plots 0..3

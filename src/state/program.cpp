@@ -5,12 +5,15 @@
 
 namespace quorin {
 
-Program::Program(ui::Platform& platform) : state_(std::make_unique<Assay_State>()), state(*state_), platform(platform) {
+Program::Program(ui::Platform& platform) : Program(platform, *new Assay_State()) { state_.reset(&state); }
+
+Program::Program(ui::Platform& platform, Assay_State& state) : state(state), platform(platform) {
   // Whatever an event changed, no box shows a condition that is not in force and no result
   // table shows numbers computed from anything else: the box is committed first, so that the
   // table is checked against the conditions it leaves.
   desktop.set_event_end([this] {
     Commit_Changed_Conditions(*this);
+    Check_Graph(*this);
     Check_Result_Table(*this);
   });
 }

@@ -19,6 +19,9 @@ class Program {
 
  public:
   explicit Program(ui::Platform& platform);
+  // A program on a state kept by the caller, which must outlive it: a driver that runs many short
+  // sessions one after another reuses one state instead of allocating its tables each time.
+  Program(ui::Platform& platform, Assay_State& state);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

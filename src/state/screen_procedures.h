@@ -46,6 +46,9 @@ void Standard_Plotting(Program& program);
 void Show_Fitted_Curves(Program& program);
 void Wizard_Show_Curves(Program& program);
 void Graph_PRT(Program& program);
+// Run after every event: a drawing made from other standards, concentrations or another range than
+// those in force is cleared, and the model screen, which compares the curves of that drawing, closed.
+void Check_Graph(Program& program);
 
 // Model screen (loaded by the caller): the comparison of the logit-log fit, the 4PL and the 5PL
 // computed afresh and shown; its printout.

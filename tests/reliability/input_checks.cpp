@@ -20,8 +20,6 @@
 
 namespace quorin::testing {
 
-namespace {
-
 bool mentions_non_number(std::string_view text) {
   for (std::size_t i = 0; i + 3 <= text.size(); ++i) {
     std::string word(text.substr(i, 3));
@@ -30,6 +28,8 @@ bool mentions_non_number(std::string_view text) {
   }
   return false;
 }
+
+namespace {
 
 // A state shaped like a small assay: 3 standards and the NSB, TOTAL and zero rows of 2 tubes,
 // 2 sera of 2 tubes, samples of 3 tubes. Kept between runs (it is large); reset() clears what a
@@ -173,9 +173,13 @@ Input_Check input_check(std::string_view target) {
     std::string_view name;
     Input_Check check;
   };
-  static constexpr Named checks[] = {
-      {"condition_file", check_condition_file}, {"count_file", check_count_file}, {"help_files", check_help_files},
-      {"leading_number", check_leading_number}, {"format", check_format},         {"cp932", check_cp932}};
+  static constexpr Named checks[] = {{"condition_file", check_condition_file},
+                                     {"count_file", check_count_file},
+                                     {"help_files", check_help_files},
+                                     {"leading_number", check_leading_number},
+                                     {"format", check_format},
+                                     {"cp932", check_cp932},
+                                     {"screens", check_screens}};
   for (const Named& named : checks)
     if (named.name == target) return named.check;
   return nullptr;

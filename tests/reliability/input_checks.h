@@ -32,6 +32,15 @@ std::string check_format(std::string_view bytes);
 // same; UTF-8 that encodes decodes back unchanged.
 std::string check_cp932(std::string_view bytes);
 
+// The screens driven by a user's events made of the bytes (tests/reliability/screen_events.cpp):
+// nothing shown, saved or printed is not a number, the data sheet and the result table show the
+// counts and conditions in force, nothing is written outside the scratch folder, an action
+// refused with a message leaves the assay as it was, every enabled button has a handler.
+std::string check_screens(std::string_view bytes);
+
+// True when the text holds "nan" or "inf" in any case: a number the program could not form.
+bool mentions_non_number(std::string_view text);
+
 // The check a fuzz target of the given name runs ("condition_file", "count_file", ...); nullptr
 // for an unknown name.
 using Input_Check = std::string (*)(std::string_view);

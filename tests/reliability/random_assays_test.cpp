@@ -24,6 +24,7 @@
 #include "curve/samples.h"
 #include "curve/treatment_standard.h"
 #include "curve/weight_table.h"
+#include "reliability/input_checks.h"
 #include "results/result_file.h"
 #include "results/result_prt.h"
 #include "results/result_table.h"
@@ -45,15 +46,6 @@ constexpr int kMost_Samples = 12;
 constexpr long double kFit_Slack = 1e-8L;
 // Weights further apart than this come from a distance factor of rounding noise.
 constexpr double kRounding_Noise_Weight = 1e6;
-
-bool shows_non_number(const std::string& text) {
-  for (std::size_t i = 0; i + 3 <= text.size(); ++i) {
-    std::string word = text.substr(i, 3);
-    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (word == "nan" || word == "inf") return true;
-  }
-  return false;
-}
 
 // Clears what one assay of at most kMost_Samples samples may have written.
 void reset(Assay_State& s) {
@@ -265,7 +257,7 @@ void expect_no_fit_without_a_curve(const Assay_State& s, const std::string& wher
 
 std::string first_shown_non_number(const std::vector<std::string>& texts, const char* where) {
   for (const std::string& text : texts)
-    if (shows_non_number(text)) return std::string(where) + ": " + text;
+    if (testing::mentions_non_number(text)) return std::string(where) + ": " + text;
   return "";
 }
 
@@ -322,9 +314,10 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
     Regression(s);
     Weight_Table(s, *grids);
     for (std::size_t r = 0; r <= 101; ++r)
-      for (std::size_t c = 0; c <= 8; ++c) ASSERT_FALSE(shows_non_number(grids->ed(r, c))) << where << " ED grid";
+      for (std::size_t c = 0; c <= 8; ++c)
+        ASSERT_FALSE(testing::mentions_non_number(grids->ed(r, c))) << where << " ED grid";
     for (std::size_t r = 0; r <= 3; ++r)
-      for (std::size_t c = 0; c <= 8; ++c) ASSERT_FALSE(shows_non_number(grids->detection(r, c))) << where;
+      for (std::size_t c = 0; c <= 8; ++c) ASSERT_FALSE(testing::mentions_non_number(grids->detection(r, c))) << where;
 
     for (int weighting = 0; weighting < 4; ++weighting) {
       for (const int order : {1, 3}) {

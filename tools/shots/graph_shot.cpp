@@ -1,10 +1,10 @@
 // The standard-curve screen of an eight-point cortisol assay in administrator mode.
 //
-//   ./build/release/graph_shot out.png [plot | curves | tables | readout]
+//   ./build/release/graph_shot out.png [plot | curves | tables | readout | stale]
 //
 // plot: the standard plot; curves: the four fitted curves with the cubic of weighting 2 chosen;
 // tables: the same scrolled to the ED and detection-limit tables; readout: an ED value read off
-// plot 1 by clicking it.
+// plot 1 by clicking it; stale: the curves after a standard's count was changed.
 #include <cstring>
 #include <initializer_list>
 
@@ -47,5 +47,9 @@ int main(int argc, char** argv) {
     graph.Choice[5].on_click();
     if (std::strcmp(scene, "tables") == 0) graph.HScroll1.set_value(24);
     if (std::strcmp(scene, "readout") == 0) graph.Picture1[1].on_mouse_down(1, 0, 2.0, -1.4);
+    if (std::strcmp(scene, "stale") == 0) {
+      ui::Desktop::Event_Scope edit(program.desktop);
+      program.state.STD_Count(5, 1) += 100;
+    }
   });
 }
