@@ -51,6 +51,11 @@ TEST_F(Curve_View, ScreensOfFourStandardsEitherWayAndOfThree) {
     if (concentrations.size() == 4) shown += testing::screen_text(graph());
     switch_view();
     if (concentrations[0] == 1) shown += testing::screen_text(graph());
+    // The curve axis reaches a factor 2 beyond the first and the last standard, either way.
+    const double beyond = concentrations.back() > concentrations.front() ? 2 : 0.5;
+    EXPECT_NEAR(graph().Picture1[0].scale_left, std::log(concentrations.front() / beyond), 1e-12);
+    EXPECT_NEAR(graph().Picture1[0].scale_left + graph().Picture1[0].scale_width,
+                std::log(concentrations.back() * beyond), 1e-12);
     for (const std::string& message : platform.messages) shown += "message " + message + "\n";
   }
   testing::expect_golden("curve_screens.txt", shown);
