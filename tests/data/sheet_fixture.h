@@ -58,6 +58,14 @@ class Sheet_Test : public ::testing::Test {
     return texts;
   }
 
+  // The page shown, a row to a line: number, REMARK, concentration and count.
+  std::string page_text() {
+    std::string text;
+    for (int k = 0; k < Reg_Data::Page_Rows; ++k)
+      text += column(0)[k] + "|" + column(1)[k] + "|" + column(2)[k] + "|" + column(3)[k] + "\n";
+    return text;
+  }
+
   // Types into the cell editor and presses Enter.
   void enter_count(const std::string& typed) {
     type_over(sheet().Text1, typed);

@@ -1,0 +1,92 @@
+#include "support/screen_text.h"
+
+#include <cstdio>
+
+namespace quorin::testing {
+
+namespace {
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", value);
+  return text;
+}
+
+std::string op_text(const ui::Draw_Op& op) {
+  static const char* const types[] = {"line", "circle", "point"};
+  const ui::Colour c = op.colour;
+  return std::string(types[static_cast<int>(op.type)]) + " " + number(op.x1) + "," + number(op.y1) + " " +
+         number(op.x2) + "," + number(op.y2) + " rgb " + std::to_string(c.r) + "," + std::to_string(c.g) + "," +
+         std::to_string(c.b) + (op.style == ui::Draw_Style::Solid ? "" : " style " + std::to_string(int(op.style)));
+}
+
+// Runs of more than eight alike operations as their count, first, middle and last.
+template <typename Op, typename Alike, typename Text>
+void shortened(std::string& out, const std::vector<Op>& ops, Alike alike, Text text) {
+  for (std::size_t first = 0, end; first < ops.size(); first = end) {
+    for (end = first + 1; end < ops.size() && alike(ops[first], ops[end]);) ++end;
+    if (end - first <= 8) {
+      for (std::size_t k = first; k < end; ++k) out += "  " + text(ops[k]) + "\n";
+    } else {
+      out += "  " + std::to_string(end - first) + " alike: " + text(ops[first]) + "\n  ... " +
+             text(ops[(first + end) / 2]) + "\n  ... " + text(ops[end - 1]) + "\n";
+    }
+  }
+}
+
+void picture_text(std::string& out, const ui::Picture_Area& picture) {
+  out += " scale " + number(picture.scale_left) + "," + number(picture.scale_top) + " " + number(picture.scale_width) +
+         "," + number(picture.scale_height) + "\n";
+  shortened(
+      out, picture.ops(),
+      [](const ui::Draw_Op& a, const ui::Draw_Op& b) {
+        return a.type == b.type && a.colour == b.colour && a.style == b.style;
+      },
+      op_text);
+}
+
+}  // namespace
+
+std::string ops_text(const std::vector<std::string>& ops) {
+  std::string out;
+  auto kind = [](const std::string& op) { return op.substr(0, op.find(' ')); };
+  shortened(
+      out, ops, [&](const std::string& a, const std::string& b) { return kind(a) != "text" && kind(a) == kind(b); },
+      [](const std::string& op) { return op; });
+  return out;
+}
+
+std::string screen_text(const ui::Form& form) {
+  std::string out = "caption " + form.caption + "\n";
+  for (const auto& owned : form.controls()) {
+    const ui::Control& c = *owned;
+    bool shown = c.visible;
+    for (const ui::Control* up = c.container; up != nullptr && shown; up = up->container) shown = up->visible;
+    if (!shown) continue;
+    std::string line = c.name + (c.index >= 0 ? "[" + std::to_string(c.index) + "]" : "");
+    std::string text;
+    if (const auto* label = dynamic_cast<const ui::Label*>(&c)) text = label->caption;
+    if (const auto* box = dynamic_cast<const ui::Text_Box*>(&c)) text = box->text;
+    if (const auto* button = dynamic_cast<const ui::Command_Button*>(&c)) text = button->caption;
+    if (const auto* option = dynamic_cast<const ui::Option_Button*>(&c))
+      text = option->caption + (option->value ? " (chosen)" : "");
+    if (const auto* bar = dynamic_cast<const ui::Scroll_Bar*>(&c))
+      text = std::to_string(bar->value()) + " of " + std::to_string(bar->min) + ".." + std::to_string(bar->max);
+    if (text.empty() && c.enabled && (c.kind == ui::Control_Kind::Label || c.kind == ui::Control_Kind::Line_Element))
+      continue;
+    out += line + " " + text + (c.enabled ? "" : " (disabled)") + "\n";
+    if (const auto* grid = dynamic_cast<const ui::Grid*>(&c)) {
+      // A long table by its headings and every 25th row: 1, 26, 51...
+      for (int r = 0; r < grid->rows(); ++r) {
+        if (grid->rows() > 8 && r > 1 && r % 25 != 1) continue;
+        out += " ";
+        for (int col = 0; col < grid->columns(); ++col) out += grid->cell(r, col) + "|";
+        out += "\n";
+      }
+    }
+    if (const auto* picture = dynamic_cast<const ui::Picture_Area*>(&c)) picture_text(out, *picture);
+  }
+  return out;
+}
+
+}  // namespace quorin::testing
