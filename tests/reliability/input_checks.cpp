@@ -20,8 +20,6 @@
 
 namespace quorin::testing {
 
-namespace {
-
 bool mentions_non_number(std::string_view text) {
   for (std::size_t i = 0; i + 3 <= text.size(); ++i) {
     std::string word(text.substr(i, 3));
@@ -30,6 +28,8 @@ bool mentions_non_number(std::string_view text) {
   }
   return false;
 }
+
+namespace {
 
 // A state shaped like a small assay: 3 standards and the NSB, TOTAL and zero rows of 2 tubes,
 // 2 sera of 2 tubes, samples of 3 tubes. Kept between runs (it is large); reset() clears what a

@@ -9,6 +9,9 @@
 
 namespace quorin::testing {
 
+// Whether a text shows "nan" or "inf" in any case: a value that is not a number, shown.
+bool mentions_non_number(std::string_view text);
+
 // The condition file reader: a refusal names the file; an accepted file has as many
 // concentrations as its line 7 says, none of them blank, and every line can be saved again.
 std::string check_condition_file(std::string_view bytes);
