@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -34,41 +33,6 @@ constexpr int Assays = 3000;
 #else
 constexpr int Assays = 300;  // the sanitizers' build runs some ten times slower
 #endif
-
-// The program's curve may beat the independent solve (it is more accurate), never lose to it by
-// more than this relative share of the weighted sum of squares: a cubic in ln(concentration)
-// with weights a million apart, solved by rotations in long double, keeps some 1e-12 of it.
-constexpr long double Fit_Slack = 1e-8L;
-// Weights further apart than this come from a distance factor of rounding noise.
-constexpr double Rounding_Noise_Weight = 1e6;
-
-// Every available fit reaches the least weighted sum of squares of the independent solve.
-void expect_available_fits_are_least_squares(const Assay_State& s, const std::string& where) {
-  const auto all_points = testing::reference_points(s);
-  for (int weighting = 0; weighting < 4; ++weighting) {
-    const std::vector<testing::Weighted_Point>& points = all_points[weighting];
-    double lightest = HUGE_VAL, heaviest = 0;
-    for (const auto& p : points) lightest = std::min(lightest, p.w), heaviest = std::max(heaviest, p.w);
-    // Identical tubes on an unweighted cubic through their mean give a distance factor of
-    // rounding noise (1e20 and more): there is no second opinion to compare with.
-    if (!std::isfinite(heaviest) || heaviest > Rounding_Noise_Weight * lightest) continue;
-    for (const int degree : {1, 3}) {
-      if (!s.Fit_Available(weighting + (degree == 1 ? 0 : 4))) continue;
-      const std::string fit = where + ", weighting " + std::to_string(weighting) + " degree " + std::to_string(degree);
-      testing::Polynomial program{};
-      for (int k = 0; k <= degree; ++k) program[k] = s.Reg_Coef(weighting, degree == 1 ? 6 - k : 1 + k);
-      const auto independent = testing::reference_fit(points, degree);
-      if (!independent) {
-        ADD_FAILURE() << fit << ": available, but its normal equations are singular";
-        continue;
-      }
-      long double total = 0;
-      for (const auto& p : points) total += p.w * p.y * p.y;
-      const long double best = weighted_ss(points, *independent);
-      EXPECT_LE(weighted_ss(points, program), best + Fit_Slack * (best + total)) << fit;
-    }
-  }
-}
 
 // No fit is available when B/B0 is undefined or every standard of the range has one B/B0 (a
 // flat curve gives no concentration), and then the standard data show no B/B0 either.
@@ -129,7 +93,7 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
         Regression(s);
         ASSERT_EQ(testing::first_non_finite(s), "") << where;
         expect_no_fit_without_a_curve(s, where);
-        expect_available_fits_are_least_squares(s, where);
+        ASSERT_EQ(testing::least_squares_shortfall(s), "") << where;
       }
     }
     // The results come from the whole range, as the curve screen starts.

@@ -68,4 +68,36 @@ std::array<std::vector<Weighted_Point>, 4> reference_points(const Assay_State& s
   return points;
 }
 
+std::string least_squares_shortfall(const Assay_State& s) {
+  // A cubic in ln(concentration) with weights a million apart, solved by rotations in long double,
+  // keeps some 1e-12 of the sums; weights further apart come from a distance factor of rounding
+  // noise (identical tubes on a cubic through their mean), which no second solve reproduces.
+  constexpr long double Fit_Slack = 1e-8L;
+  constexpr double Rounding_Noise_Weight = 1e6;
+  const auto all_points = reference_points(s);
+  for (int weighting = 0; weighting < 4; ++weighting) {
+    const std::vector<Weighted_Point>& points = all_points[weighting];
+    double lightest = HUGE_VAL, heaviest = 0;
+    long double total = 0;
+    for (const auto& p : points) {
+      lightest = std::min(lightest, p.w);
+      heaviest = std::max(heaviest, p.w);
+      total += p.w * p.y * p.y;
+    }
+    if (!std::isfinite(heaviest) || heaviest > Rounding_Noise_Weight * lightest) continue;
+    for (const int degree : {1, 3}) {
+      if (!s.Fit_Available(weighting + (degree == 1 ? 0 : 4))) continue;
+      const std::string fit = "weighting " + std::to_string(weighting) + " degree " + std::to_string(degree);
+      Polynomial program{};
+      for (int k = 0; k <= degree; ++k) program[k] = s.Reg_Coef(weighting, degree == 1 ? 6 - k : 1 + k);
+      const auto independent = reference_fit(points, degree);
+      if (!independent) return fit + ": available, but its normal equations are singular";
+      const long double best = weighted_ss(points, *independent), found = weighted_ss(points, program);
+      if (!(found <= best + Fit_Slack * (best + total)))
+        return fit + ": sum of squares " + std::to_string(double(found)) + ", least " + std::to_string(double(best));
+    }
+  }
+  return "";
+}
+
 }  // namespace quorin::testing

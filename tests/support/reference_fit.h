@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "state/assay_state.h"
@@ -27,5 +28,11 @@ long double weighted_ss(const std::vector<Weighted_Point>& points, const Polynom
 // 100 about the unweighted cubic in Reg_Coef(0, 1..4), 0 for a single tube; the logit correction
 // (P (100 − P))² / 1e8; and their product. Points of weight 0 are left out.
 std::array<std::vector<Weighted_Point>, 4> reference_points(const Assay_State& s);
+
+// What is wrong with the fits the program calls available, "" when nothing: each must reach the
+// least weighted sum of squares of the independent solve (it may beat it, being more accurate,
+// but not lose by more than 1e-8 of the sums), and none may be available where the points cannot
+// determine it.
+std::string least_squares_shortfall(const Assay_State& s);
 
 }  // namespace quorin::testing
