@@ -2,7 +2,9 @@
 // standards' means, CVs and B/B0 at and beyond the bounds, the eight fits with their weights and
 // the reasons a fit is not available, the solver's window and Newton steps, the read-back of the
 // standards, sera and samples (empty, clamped and unusable tubes, the 700 limit, the area code,
-// the dilution factor) and the weighting comparison's grids. Values to 10 significant digits.
+// the dilution factor) and the weighting comparison's grids. Values to 10 significant digits;
+// after a deliberate change, rewrite the records with QUORIN_UPDATE_GOLDEN=1 ctest --preset
+// release -R Curve_Record and review every changed figure.
 
 #include <gtest/gtest.h>
 
