@@ -79,6 +79,14 @@ TEST_F(Model_Screen, TheChosenCurveIsTheOneTheResultsUse) {
        {"検量線モデルの比較", "測定結果に使う曲線: 5PL CV一定", "ロジット・ログ 重無1次", "B/B0 10 %"})
     EXPECT_NE(texts.find(text), std::string::npos) << text;
 
+  // A weighting under which the model in use cannot be fitted is refused and changes nothing.
+  program.state.STD_Data(4, 1) = 0;  // standard 1's mean count
+  platform.messages.clear();
+  click(models().Weight_Choice[1]);
+  EXPECT_EQ(program.state.Model_Weight, 2);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].find("重み付け「計数統計」を使えません"), std::string::npos) << platform.messages[0];
+
   // A logit-log fit chosen on the curve screen takes over again.
   program.desktop.show(graph());
   click(graph().Choice[5]);
