@@ -208,7 +208,9 @@ std::unique_ptr<Assay_State> measured_assay() {
   s->Sera_Number = 4;
   for (int i = 1; i <= 4; ++i)
     for (std::size_t j = 0; j < sera[i - 1].size(); ++j) s->Sera_Count(i, j + 1) = sera[i - 1][j];
-  s->Sera_Conc(3, 1) = 77;  // a serum without counts keeps its tube values
+  // A serum without counts keeps its tube values, and its figures of an earlier file are cleared.
+  s->Sera_Conc(3, 1) = 77;
+  for (int c = 1; c <= 5; ++c) s->Sera_Data(3, c) = 70 + c;
   s->Sample_Number = 7;
   for (int i = 1; i <= 7; ++i)
     for (std::size_t j = 0; j < samples[i - 1].size(); ++j) s->Sample_Count(i, j + 1) = samples[i - 1][j];

@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "curve/fitness.h"
 #include "curve/samples.h"
 #include "curve/treatment_standard.h"
+#include "models/logistic_fit.h"
 #include "models/result_curve.h"
 #include "results/result_table.h"
+#include "support/test_support.h"
 
 namespace quorin {
 namespace {
@@ -20,6 +23,12 @@ namespace {
 constexpr double Nsb = 200, B0 = 10200;
 
 Long count_at(double percent) { return static_cast<Long>(std::lround(Nsb + (B0 - Nsb) * percent / 100)); }
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, " %.7g", value);
+  return text;
+}
 
 // x = C (((A - D) / (p - D))^(1/G) - 1)^(1/B) of the model the results used (G = 1: the 4PL).
 double concentration(const Assay_State& s, Long count) {
@@ -89,6 +98,22 @@ TEST(Model_Results, EveryTubeIsReadOffTheModel) {
       }
     EXPECT_EQ(table_title(s, Result_Kind::Sera), "管理血清測定値( " + model_name(kind) + " 計数統計)");
   }
+}
+
+// The fitted parameters, their standard errors, s and AIC of both models under each weighting.
+TEST(Model_Results, FitsOfEveryModelAndWeighting) {
+  std::string out;
+  for (int weighting = 0; weighting < 3; ++weighting) {
+    const Model_Fits fits = fit_models(*model_assay(), weighting);
+    for (int kind : {Four_PL, Five_PL}) {
+      const Logistic_Fit& fit = fits.of(kind);
+      out += model_name(kind) + " " + model_weight_name(weighting) + ":";
+      for (double value : fit.curve.values()) out += number(value);
+      for (double value : fit.error) out += number(value);
+      out += number(fit.s) + number(fit.aic) + "\n";
+    }
+  }
+  testing::expect_golden("fits.txt", out);
 }
 
 TEST(Model_Results, AnAssayThatCannotGiveTheModelChangesNothing) {
