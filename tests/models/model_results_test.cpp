@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "curve/fitness.h"
 #include "curve/samples.h"
 #include "curve/treatment_standard.h"
+#include "models/logistic_fit.h"
 #include "models/result_curve.h"
 #include "results/result_table.h"
+#include "support/test_support.h"
 
 namespace quorin {
 namespace {
@@ -20,6 +23,12 @@ namespace {
 constexpr double Nsb = 200, B0 = 10200;
 
 Long count_at(double percent) { return static_cast<Long>(std::lround(Nsb + (B0 - Nsb) * percent / 100)); }
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, " %.7g", value);
+  return text;
+}
 
 // x = C (((A - D) / (p - D))^(1/G) - 1)^(1/B) of the model the results used (G = 1: the 4PL).
 double concentration(const Assay_State& s, Long count) {
@@ -32,35 +41,31 @@ double concentration(const Assay_State& s, Long count) {
 // Eight standards on a 4PL with D = 3, a serum with a tube above the top, a sample with a tube
 // below the bottom; the 4PL with counting statistics chosen for the results.
 std::unique_ptr<Assay_State> model_assay() {
-  auto state = std::make_unique<Assay_State>();
-  Assay_State& s = *state;
-  s.STD_Number = 8;
-  s.STD_Tubes = s.Sera_Tubes = s.Sample_Tubes = 2;
+  auto s = std::make_unique<Assay_State>();
+  s->STD_Number = 8;
+  s->STD_Tubes = s->Sera_Tubes = s->Sample_Tubes = 2;
   const Long fixed_rows[3][2] = {{195, 205}, {20000, 20000}, {10150, 10250}};  // NSB, TOTAL, B0
-  const double concentrations[] = {0.5, 1, 2, 5, 10, 20, 40, 60};
-  for (int k = 1; k <= 8; ++k) {
-    const double x = concentrations[k - 1], p = 3 + 97 / (1 + std::pow(x / 7, 1.1));
-    s.STD_Data(3 + k, 0) = x;
-    for (int tube = 1; tube <= 2; ++tube) {
-      s.STD_Count(3 + k, tube) = count_at(p * (tube == 1 ? 1.01 : 0.99));
-      if (k <= 3) s.STD_Count(k, tube) = fixed_rows[k - 1][tube - 1];
+  const double concentrations[] = {0.5, 1, 2, 5, 10, 20, 40, 60}, sera_samples[3][2] = {{40, 105}, {60, 62}, {30, 0.2}};
+  for (int tube = 1; tube <= 2; ++tube) {
+    for (int k = 1; k <= 8; ++k) {
+      s->STD_Data(3 + k, 0) = concentrations[k - 1];
+      s->STD_Count(3 + k, tube) =
+          count_at((3 + 97 / (1 + std::pow(concentrations[k - 1] / 7, 1.1))) * (tube == 1 ? 1.01 : 0.99));
+      if (k <= 3) s->STD_Count(k, tube) = fixed_rows[k - 1][tube - 1];
     }
+    s->Sera_Count(1, tube) = count_at(sera_samples[0][tube - 1]);
+    for (int i = 1; i <= 2; ++i) s->Sample_Count(i, tube) = count_at(sera_samples[i][tube - 1]);
   }
-  s.Sera_Number = 1;
-  s.Sera_Count(1, 1) = count_at(40);
-  s.Sera_Count(1, 2) = count_at(105);
-  s.Sample_Number = 2;
-  const double samples[2][2] = {{60, 62}, {30, 0.2}};
-  for (int i = 1; i <= 2; ++i)
-    for (int tube = 1; tube <= 2; ++tube) s.Sample_Count(i, tube) = count_at(samples[i - 1][tube - 1]);
-  s.Dilution_Factor = 2;
-  Treatment_Standard(s);
-  s.Fit_From = 1;
-  s.Fit_To = 8;
-  s.Reg_Order = 1;
-  s.Curve_Model = Four_PL;
-  s.Model_Weight = 1;
-  return state;
+  s->Sera_Number = 1;
+  s->Sample_Number = 2;
+  s->Dilution_Factor = 2;
+  Treatment_Standard(*s);
+  s->Fit_From = 1;
+  s->Fit_To = 8;
+  s->Reg_Order = 1;
+  s->Curve_Model = Four_PL;
+  s->Model_Weight = 1;
+  return s;
 }
 
 TEST(Model_Results, EveryTubeIsReadOffTheModel) {
@@ -93,6 +98,22 @@ TEST(Model_Results, EveryTubeIsReadOffTheModel) {
       }
     EXPECT_EQ(table_title(s, Result_Kind::Sera), "管理血清測定値( " + model_name(kind) + " 計数統計)");
   }
+}
+
+// The fitted parameters, their standard errors, s and AIC of both models under each weighting.
+TEST(Model_Results, FitsOfEveryModelAndWeighting) {
+  std::string out;
+  for (int weighting = 0; weighting < 3; ++weighting) {
+    const Model_Fits fits = fit_models(*model_assay(), weighting);
+    for (int kind : {Four_PL, Five_PL}) {
+      const Logistic_Fit& fit = fits.of(kind);
+      out += model_name(kind) + " " + model_weight_name(weighting) + ":";
+      for (double value : fit.curve.values()) out += number(value);
+      for (double value : fit.error) out += number(value);
+      out += number(fit.s) + number(fit.aic) + "\n";
+    }
+  }
+  testing::expect_golden("fits.txt", out);
 }
 
 TEST(Model_Results, AnAssayThatCannotGiveTheModelChangesNothing) {

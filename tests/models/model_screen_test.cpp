@@ -64,6 +64,29 @@ TEST_F(Model_Screen, TheChosenCurveIsTheOneTheResultsUse) {
   click(results.Command[target::Sera_Table]);
   EXPECT_EQ(results.caption, "管理血清測定値( 5PL CV一定)");
 
+  // Its print button prints one page that fits.
+  program.desktop.show(models());
+  click(models().Command[target::Print]);
+  EXPECT_EQ(platform.recorder.documents(), 1);
+  EXPECT_EQ(platform.messages.back(), "印刷が終了しました");
+  std::string texts;
+  for (const std::string& op : platform.recorder.ops()) {
+    if (!op.starts_with("text ")) continue;
+    texts += op + "\n";
+    EXPECT_LT(std::atof(op.c_str() + op.find(',') + 1), platform.recorder.page_height) << op;
+  }
+  for (const char* text :
+       {"検量線モデルの比較", "測定結果に使う曲線: 5PL CV一定", "ロジット・ログ 重無1次", "B/B0 10 %"})
+    EXPECT_NE(texts.find(text), std::string::npos) << text;
+
+  // A weighting under which the model in use cannot be fitted is refused and changes nothing.
+  program.state.STD_Data(4, 1) = 0;  // standard 1's mean count
+  platform.messages.clear();
+  click(models().Weight_Choice[1]);
+  EXPECT_EQ(program.state.Model_Weight, 2);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].find("重み付け「計数統計」を使えません"), std::string::npos) << platform.messages[0];
+
   // A logit-log fit chosen on the curve screen takes over again.
   program.desktop.show(graph());
   click(graph().Choice[5]);
@@ -84,25 +107,6 @@ TEST_F(Model_Screen, ACurveThatCannotBeComputedIsRefused) {
   EXPECT_EQ(program.state.Curve_Model, Logit_Log);
   EXPECT_TRUE(models().Model_Choice[Logit_Log].value);
   EXPECT_EQ(models().Notice.caption, "5PL：濃度が 4 種類しかありません（ゼロ標準を含めて 5 種類以上が必要です）");
-}
-
-TEST_F(Model_Screen, PrintsOnePageThatFits) {
-  click(graph().Command[target::Switch_View]);
-  click(graph().Command[target::Models]);
-  click(models().Model_Choice[Four_PL]);
-  click(models().Command[target::Print]);
-  const ui::Recording_Printer& printed = platform.recorder;
-  EXPECT_EQ(printed.documents(), 1);
-  EXPECT_EQ(platform.messages.back(), "印刷が終了しました");
-  std::string texts;
-  for (const std::string& op : printed.ops()) {
-    if (!op.starts_with("text ")) continue;
-    texts += op + "\n";
-    EXPECT_LT(std::atof(op.c_str() + op.find(',') + 1), printed.page_height) << op;
-  }
-  for (const char* text :
-       {"検量線モデルの比較", "測定結果に使う曲線: 4PL 重み付け無し", "ロジット・ログ 重無1次", "B/B0 10 %"})
-    EXPECT_NE(texts.find(text), std::string::npos) << text;
 }
 
 }  // namespace

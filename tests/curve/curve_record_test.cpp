@@ -1,0 +1,308 @@
+// The curve's procedures on small hand-made assays, recorded whole (tests/curve/golden/): the
+// standards' means, CVs and B/B0 at and beyond the bounds, the eight fits with their weights and
+// the reasons a fit is not available, the solver's window and Newton steps, the read-back of the
+// standards, sera and samples (empty, clamped and unusable tubes, the 700 limit, the area code,
+// the dilution factor) and the weighting comparison's grids. Values to 10 significant digits;
+// after a deliberate change, rewrite the records with QUORIN_UPDATE_GOLDEN=1 ctest --preset
+// release -R Curve_Record and review every changed figure.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "curve/fit_choice.h"
+#include "curve/fitness.h"
+#include "curve/regression.h"
+#include "curve/samples.h"
+#include "curve/solve.h"
+#include "curve/treatment_standard.h"
+#include "curve/weight_table.h"
+#include "curve_fixture.h"
+#include "support/test_support.h"
+
+namespace quorin {
+namespace {
+
+using testing::new_state;
+using testing::set_counts;
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, " %.10g", value);
+  return text;
+}
+
+template <typename Get>
+std::string values(const std::string& name, int first, int last, Get get) {
+  std::string line = name + ":";
+  for (int i = first; i <= last; ++i) line += number(get(i));
+  return line + "\n";
+}
+
+// Standard-side row g: usable tubes | its columns 0..8 | its tubes' concentrations.
+std::string standard_row(const Assay_State& s, int g) {
+  return values("STD " + std::to_string(g) + " tubes " + std::to_string(s.STD_Tube_N(g)), 0, 8 + s.STD_Tubes,
+                [&](int c) { return c <= 8 ? s.STD_Data(g, c) : s.STD_Conc(g, c - 8); });
+}
+
+std::string fits(const Assay_State& s, const std::vector<std::string>& messages) {
+  std::string out = values("available", 0, 7, [&](int i) { return s.Fit_Available(i) ? 1 : 0; });
+  for (int w = 0; w < 4; ++w)
+    out += values("Reg_Coef " + std::to_string(w), 1, 6, [&](int m) { return s.Reg_Coef(w, m); });
+  for (const std::string& message : messages) out += "message: " + message + "\n";
+  return out + "\n";
+}
+
+TEST(Curve_Record, TreatmentOfTheStandards) {
+  // NSB means 110, B0 5110: 2610 is 50 %. Standards at, above and below the bounds, one whose
+  // second tube is empty, one whose first is (holding figures of an earlier file).
+  auto s = new_state();
+  s->STD_Number = 9;
+  s->STD_Tubes = 3;
+  const std::vector<std::vector<Long>> counts = {{100, 110, 120},    {20000, 20000, 20000},
+                                                 {5110, 5110, 5110}, {2610, 2610},
+                                                 {5110, 5110},       {6000, 6000},
+                                                 {110, 110},         {50, 60},
+                                                 {5100, 5100},       {125, 125},
+                                                 {1000, 0, 1200},    {0, 3000, 3000}};
+  for (int g = 1; g <= 12; ++g)
+    for (std::size_t j = 0; j < counts[g - 1].size(); ++j) s->STD_Count(g, j + 1) = counts[g - 1][j];
+  for (int c = 1; c <= 3; ++c) s->STD_Data(12, c) = 40 + c;
+  std::string out;
+  Treatment_Standard(*s);
+  for (int g = 1; g <= 12; ++g) out += standard_row(*s, g);
+  set_counts(*s, 3, {100, 110, 120});  // B0 at the NSB
+  Treatment_Standard(*s);
+  out += "\nB0 at the NSB\n" + standard_row(*s, 3) + standard_row(*s, 4) + standard_row(*s, 7);
+  EXPECT_EQ(testing::first_non_finite(*s), "");
+  testing::expect_golden("treatment.txt", out);
+}
+
+// Mean logits exactly on y = 0.3 - 1.1 x + 0.05 x^2 - 0.02 x^3, replicate tubes scattered around
+// them so that every weight is positive.
+void fill_exact_cubic(Assay_State& s, const std::vector<double>& concentrations) {
+  const int n = static_cast<int>(concentrations.size());
+  s.STD_Number = static_cast<Integer>(n);
+  s.STD_Tubes = 3;
+  s.STD_Data(1, 1) = 250;
+  s.STD_Data(3, 1) = 10250;
+  for (int k = 1; k <= n; ++k) {
+    const double x = std::log(concentrations[k - 1]);
+    const double y = 0.3 - 1.1 * x + 0.05 * x * x - 0.02 * x * x * x;
+    const double bound = 250 + 10000 / (1 + std::exp(-y));
+    testing::set_treated_standard(s, k, concentrations[k - 1], y,
+                                  {Long(bound * 0.97), Long(bound * 1.01), Long(bound * 1.04)});
+  }
+  s.Fit_From = 1;
+  s.Fit_To = static_cast<Integer>(n);
+}
+
+struct Arrangement {
+  const char* name;
+  void (*arrange)(Assay_State&);
+};
+
+const Arrangement Regressions[] = {
+    {"the whole range", [](Assay_State&) {}},
+    {"standards 2 to 5", [](Assay_State& s) { s.Fit_From = 2, s.Fit_To = 5; }},
+    {"standard 3 a single tube", [](Assay_State& s) { s.STD_Tube_N(6) = 1; }},
+    {"concentration zero", [](Assay_State& s) { s.STD_Data(6, 0) = 0; }},
+    {"concentration negative, outside the range", [](Assay_State& s) { s.STD_Data(4, 0) = -1, s.Fit_From = 2; }},
+    {"empty range", [](Assay_State& s) { s.Fit_From = 4, s.Fit_To = 2; }},
+    {"range beyond the standards", [](Assay_State& s) { s.Fit_To = 7; }},
+    {"three concentrations", [](Assay_State& s) { s.Fit_From = 2, s.Fit_To = 4; }},
+    {"repeated concentrations",
+     [](Assay_State& s) {
+       for (int row : {5, 7, 9}) s.STD_Data(row, 0) = s.STD_Data(row - 1, 0);
+     }},
+    {"one concentration", [](Assay_State& s) { s.Fit_From = s.Fit_To = 3; }},
+    {"standard without a usable tube", [](Assay_State& s) { s.STD_Tube_N(5) = 0; }},
+    {"every standard at one B/B0",
+     [](Assay_State& s) {
+       for (int k = 4; k <= 9; ++k) s.STD_Data(k, 3) = 99.5, s.STD_Data(k, 8) = std::log(199.0);
+     }},
+    {"zero standard not above the NSB", [](Assay_State& s) { s.STD_Data(3, 1) = 250; }},
+    {"every standard a single tube",
+     [](Assay_State& s) {
+       for (int k = 4; k <= 9; ++k) s.STD_Tube_N(k) = 1;
+     }},
+};
+
+// Earlier coefficients and the user's choice stand before each run: an unavailable fit must show
+// zeros, the choice stays.
+TEST(Curve_Record, RegressionOfEveryWeightingAndOrder) {
+  std::string out;
+  for (const Arrangement& test : Regressions) {
+    auto s = new_state();
+    fill_exact_cubic(*s, {1, 2, 5, 10, 20, 50});
+    s->Weight_Type = 1;
+    s->Reg_Order = 3;
+    s->Reg_Coef.fill(7);
+    s->Fit_Available.fill(true);
+    test.arrange(*s);
+    const auto result = Regression(*s);
+    out += std::string(test.name) + values(" / choice, stage", 0, 2, [&](int i) {
+             return i == 0 ? s->Weight_Type : i == 1 ? s->Reg_Order : s->Plot_Stage;
+           });
+    out += values("Reg_Work 29..34", 29, 34, [&](int m) { return s->Reg_Work(m); });
+    out += values("Distance_Weight", 1, 6, [&](int i) { return s->Distance_Weight(i); });
+    out += values("Logit_Weight", 1, 6, [&](int i) { return s->Logit_Weight(i); });
+    out += values("STD_Log_Conc", 1, 6, [&](int i) { return s->STD_Log_Conc(i); });
+    out += fits(*s, result.messages);
+    EXPECT_EQ(testing::first_non_finite(*s), "") << test.name;
+  }
+  testing::expect_golden("regression.txt", out);
+}
+
+TEST(Curve_Record, SolutionOfEquations) {
+  // Standards with logits +2 and -2: the cubic is solved for -4 < target < 4.
+  const struct {
+    int order;
+    double a0, a1, a2, a3, intercept, slope, target;
+  } cases[] = {
+      {1, 0, 0, 0, 0, 2, -1, 0},         {1, 0, 0, 0, 0, 2, 0, 1.5},        {3, 1, -1, 0, -0.1, 1, -1.2, 0.5},
+      {3, 1, -1, 0, -0.1, 1, -1.2, 4},   {3, 1, -1, 0, -0.1, 1, -1.2, -4},  {3, 1, -1, 0, -0.1, 1, -1.2, -7},
+      {3, 1, -1, 0, -0.1, 1, -1.2, 3.9}, {3, 1.3, -1, 0, -0.1, 1, -1.2, 1}, {3, 0.5, 0, 1, 0, -1, 1, 1.5},
+      {3, 0.5, 1, 1, 0, 0.5, 1, 0},      {3, 2, -2, 0, 1, 0.7, 0.3, 2.2},   {3, 1, 0, 0, 1e-300, 1, 1e-300, 0.5},
+      {3, 0, 0, 0, 0, 1, 1e-320, 0.5},
+  };
+  std::string out;
+  auto s = new_state();
+  s->STD_Number = 2;
+  s->STD_Data(4, 8) = 2;
+  s->STD_Data(5, 8) = -2;
+  for (const auto& c : cases) {
+    const double slots[] = {c.a0, c.a1, c.a2, c.a3, c.slope, c.intercept};
+    for (int k = 0; k < 6; ++k) s->Reg_Work(29 + k) = slots[k];
+    for (int slot = 35; slot <= 40; ++slot) s->Reg_Work(slot) = 0;
+    s->Reg_Order = static_cast<Integer>(c.order);
+    s->Target_Logit = c.target;
+    Solution_of_Equations(*s);
+    out += values("target" + number(c.target) + ", curve", 29, 34, [&](int m) { return s->Reg_Work(m); });
+    out += values("  Reg_Work 0, 35..40", 34, 40, [&](int m) { return s->Reg_Work(m == 34 ? 0 : m); });
+  }
+  EXPECT_EQ(testing::first_non_finite(*s), "");
+  testing::expect_golden("solve.txt", out);
+}
+
+// NSB 100, B0 5100: a count c reads B/B0 = (c - 100) / 50 %. The chosen line y = ln 3 - x reads a
+// tube of B/B0 P back as 3 / odds(P): 2600 (50 %) gives 3, 3850 (75 %) gives 1, standard 1.
+std::unique_ptr<Assay_State> measured_assay() {
+  auto s = testing::assay_with_means(4, 100, 5100);
+  const double standards[] = {1, 2, 5, 10};
+  for (int k = 1; k <= 4; ++k) s->STD_Data(3 + k, 0) = standards[k - 1];
+  testing::choose_line(*s, 0, std::log(3.0), -1);
+  s->Dilution_Factor = 2;
+  s->STD_Tubes = s->Sera_Tubes = s->Sample_Tubes = 4;
+  const std::vector<std::vector<Long>> standard = {{2600, 3600}, {5100, 12000, 10050}, {100, 50, 150}, {}};
+  const std::vector<std::vector<Long>> sera = {{2600, 6000, 50}, {2600}, {}, {2600, 0, 3600}};
+  const std::vector<std::vector<Long>> samples = {{2600, 2600, 2600}, {2600, 3600}, {5100, 1100, 2600}, {50, 100, 6000},
+                                                  {1000, 0, 1200},    {3850, 3850}, {150, 0, 0, 4000}};
+  for (int k = 1; k <= 4; ++k) {
+    for (std::size_t j = 0; j < standard[k - 1].size(); ++j) s->STD_Count(3 + k, j + 1) = standard[k - 1][j];
+    s->STD_Tube_N(3 + k) = static_cast<Integer>(standard[k - 1].size());
+    s->STD_Data(3 + k, 4) = 9;  // a figure of an earlier examination
+  }
+  s->Sera_Number = 4;
+  for (int i = 1; i <= 4; ++i)
+    for (std::size_t j = 0; j < sera[i - 1].size(); ++j) s->Sera_Count(i, j + 1) = sera[i - 1][j];
+  // A serum without counts keeps its tube values, and its figures of an earlier file are cleared.
+  s->Sera_Conc(3, 1) = 77;
+  for (int c = 1; c <= 5; ++c) s->Sera_Data(3, c) = 70 + c;
+  s->Sample_Number = 7;
+  for (int i = 1; i <= 7; ++i)
+    for (std::size_t j = 0; j < samples[i - 1].size(); ++j) s->Sample_Count(i, j + 1) = samples[i - 1][j];
+  return s;
+}
+
+std::string read_back(Assay_State& s) {
+  for (int m = 29; m <= 34; ++m) s.Reg_Work(m) = 3;  // another fit's coefficients left current
+  std::string out = values("examined, sera, samples", 1, 3, [&](int i) {
+    return i == 1 ? Fitness_Examination(s) : i == 2 ? Control_Sera(s) : Assay_Samples(s);
+  });
+  for (int k = 1; k <= 4; ++k) out += standard_row(s, 3 + k);
+  for (int i = 1; i <= 4; ++i)
+    out += values("serum " + std::to_string(i) + " tubes " + std::to_string(s.Sera_Tube_N(i)), 1, 9,
+                  [&](int c) { return c <= 5 ? s.Sera_Data(i, c) : s.Sera_Conc(i, c - 5); });
+  for (Long i = 1; i <= 7; ++i)
+    out += values("sample " + std::to_string(i) + " tubes " + std::to_string(s.Sample_Tube_N(i)), 0, 9,
+                  [&](int c) { return c <= 5 ? s.Sample_Data(i, c) : s.Sample_Conc(i, c - 5); });
+  return out + "\n";
+}
+
+TEST(Curve_Record, ReadBackOfStandardsSeraAndSamples) {
+  std::string out = "the line y = ln 3 - x\n";
+  auto s = measured_assay();
+  out += read_back(*s);
+  out += "so flat a line that 1 % reads back beyond 700\n";
+  s = measured_assay();
+  testing::choose_line(*s, 0, 0, -0.001);
+  out += read_back(*s);
+  out += "a line on which 20 % reads back at e^699: squares beyond any double\n";
+  s = measured_assay();
+  testing::choose_line(*s, 0, 0, std::log(0.25) / 699);
+  out += read_back(*s);
+  out += "B0 at the NSB\n";
+  s = measured_assay();
+  s->STD_Data(3, 1) = 100;
+  out += read_back(*s);
+  out += "an NSB below zero would read an empty tube\n";
+  s = measured_assay();
+  s->STD_Data(1, 1) = -1000;
+  out += read_back(*s);
+  out += "the chosen cubic not available: nothing changes\n";
+  s = measured_assay();
+  s->Reg_Order = 3;
+  out += read_back(*s) + selected_fit_unavailable_message(*s) + "\n";
+  EXPECT_EQ(testing::first_non_finite(*s), "");
+  testing::expect_golden("read_back.txt", out);
+}
+
+// Weighting w has the line y = (2 + w) - x and the cubic y = (2 + w) - x + 0.001 x^3.
+TEST(Curve_Record, WeightingComparison) {
+  auto s = testing::assay_with_means(2, 100, 10000);
+  s->STD_Data(4, 8) = 4;  // the cubic is solved for -8 < logit < 8
+  s->STD_Data(5, 8) = -4;
+  for (int w = 0; w < 4; ++w) {
+    const double coefficients[] = {2.0 + w, -1, 0, 0.001, -1, 2.0 + w};
+    for (int m = 1; m <= 6; ++m) s->Reg_Coef(w, m) = coefficients[m - 1];
+  }
+  s->Fit_Available.fill(true);
+  s->Fit_Available(fit_index(1, 3)) = false;
+  s->ED50_Value.fill(9);       // from an earlier comparison
+  s->Reg_Coef(3, 5) = -0.001;  // weighting 3's line: x = 1000 (6 - logit), beyond 700
+  s->Reg_Coef(3, 6) = 6;
+  s->Weight_Type = 2;
+  s->Reg_Order = 3;
+  Weight_Grids grids;
+  std::string out;
+  for (const std::vector<Long>& zero_standard : {std::vector<Long>{10000}, std::vector<Long>{10000, 10300, 9700}}) {
+    for (std::size_t j = 0; j < zero_standard.size(); ++j) s->STD_Count(3, j + 1) = zero_standard[j];
+    s->STD_Tube_N(3) = static_cast<Integer>(zero_standard.size());
+    Weight_Table(*s, grids);
+    for (int row : {0, 1, 2, 26, 50, 51, 52, 76, 100, 101}) {
+      out += grids.ed(row, 0);
+      for (int c = 1; c <= 8; ++c) out += " | " + grids.ed(row, c);
+      out += "\n";
+    }
+    for (int d = 0; d <= 3; ++d) {
+      out += grids.detection(d, 0);
+      for (int c = 1; c <= 8; ++c) out += " | " + grids.detection(d, c);
+      out += "\n";
+    }
+    out += values("ED50_Value", 0, 7, [&](int i) { return s->ED50_Value(i); });
+    out += values("choice", 0, 1, [&](int i) { return i == 0 ? s->Weight_Type : s->Reg_Order; });
+    out += values("Reg_Work 29..34", 29, 34, [&](int m) { return s->Reg_Work(m); }) + "\n";
+  }
+  int filled = 0;
+  for (int row = 1; row <= 101; ++row)
+    for (int c = 1; c <= 8; ++c) filled += grids.ed(row, c).empty() ? 0 : 1;
+  EXPECT_EQ(filled, 5 * 101) << "weighting 3 answers beyond 700 with its line, also outside the cubic's window";
+  EXPECT_EQ(testing::first_non_finite(*s), "");
+  testing::expect_golden("weight_table.txt", out);
+}
+
+}  // namespace
+}  // namespace quorin
