@@ -1,5 +1,9 @@
-// The program as a laboratory runs it from a shell: exit statuses, standard error, the result
-// file and the PDF report written by Qt. Needs the built program; skipped without it.
+// The program as a laboratory runs it from a shell: exit statuses, standard output and error, the
+// result file and the PDF report written by Qt. A run that fails, or is ended from outside, by the
+// file size limit or by a closed pipe, leaves the earlier result file and report as they were (or
+// replaced whole) and nothing of its own behind: no work folder in the temporary folder, no
+// temporary file beside the result, no scratch file. The program is the one built beside this
+// test program.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -14,205 +18,112 @@
 namespace quorin {
 namespace {
 
-const std::string Program_Path = QUORIN_SOURCE_DIR "/build/release/quorin";
+using Arguments = std::vector<std::string>;
 
-std::string quoted(const std::string& text) {
+std::string shell_quoted(const std::string& text) {
   std::string out = "'";
   for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
 }
 
-// The line a run of the example assay with its default fit prints first.
-const std::string Example_Profile = "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.13 ～ 39.1 μg/dL\n";
-
-class Executable : public testing::Batch_Test {
- protected:
-  void SetUp() override {
-    if (!std::filesystem::exists(Program_Path)) GTEST_SKIP() << "the program is not built at " << Program_Path;
-  }
-
-  // Runs the program with these arguments, without a display, after the shell commands `before`;
-  // returns its exit status, standard output and error kept.
-  int run(const std::vector<std::string>& arguments, const std::string& before = "") {
-    std::string command = before + "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + quoted(Program_Path);
-    for (const std::string& argument : arguments) command += " " + quoted(argument);
-    command += " >" + quoted(folder.file("out.txt")) + " 2>" + quoted(folder.file("err.txt"));
-    const int status = std::system(command.c_str());
-    out = testing::read_bytes(folder.file("out.txt"));
-    err = testing::read_bytes(folder.file("err.txt"));
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
-  std::vector<std::string> example_arguments(const std::vector<std::string>& options) const {
-    std::vector<std::string> arguments{"--batch", testing::Example_Conditions, testing::Example_Counts, "result.txt"};
-    arguments.insert(arguments.end(), options.begin(), options.end());
-    return arguments;
-  }
-
-  std::string out, err;
-};
-
-TEST_F(Executable, SavesWhatTheBatchSavesInProcess) {
-  ASSERT_EQ(run(example_arguments({"--weight", "2", "--order", "3", "--from", "2"})), batch::Exit_Done) << err;
-  EXPECT_EQ(err, "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.23 ～ 38.5 μg/dL\nデータ保存が終了しました\n");
-
-  batch::Batch_Options options = example(2, 3);
-  options.from = 2;
-  options.result = folder.file("in_process.txt");
-  testing::Batch_Outcome outcome;
-  testing::run_in_process(options, outcome);
-  ASSERT_EQ(outcome.status, batch::Exit_Done);
-  EXPECT_EQ(testing::read_bytes(folder.file("result.txt")), testing::read_bytes(options.result));
+// The example assay into `result` with these options.
+Arguments example(const Arguments& options = {}, const std::string& result = "result.txt") {
+  Arguments arguments{"--batch", testing::Example_Conditions, testing::Example_Counts, result};
+  arguments.insert(arguments.end(), options.begin(), options.end());
+  return arguments;
 }
 
-TEST_F(Executable, ExitStatusTellsWhatWentWrong) {
+TEST(Executable, AnswersTheShellAndLeavesNothingBehind) {
+  testing::Scratch_Folder folder;
+  // This test program is <build>/tests/test_batch; the program is <build>/quorin.
+  const auto program = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "quorin";
+  ASSERT_TRUE(std::filesystem::exists(program)) << "the program is not built at " << program;
+  const testing::Batch_Outcome in_process = testing::run_in_process(
+      batch::parse_command_line(example({"--pdf", "in_process.pdf"}, "in_process.txt")).options);
+  const std::string complete = testing::read_bytes(folder.file("in_process.txt")), earlier = "earlier\r\n";
+  const std::string usage = batch::usage_text(), report = folder.file("report.pdf");
+  const std::string profile = "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.13 ～ 39.1 μg/dL\n";
+  enum Result { Earlier, Complete, Either };
+  const std::string plain = "%s >out.txt 2>err.txt";
   const struct {
     const char* what;
-    std::vector<std::string> arguments;
-    int status;
-    std::string error_start;
+    Arguments arguments;
+    int status;            // -1: either
+    std::string out, err;  // the start of standard output, a part of standard error
+    Result result = Earlier;
+    std::string shell = "%s >out.txt 2>err.txt";
+    bool pdf_written = false;
   } cases[] = {
-      {"bad weight", example_arguments({"--weight", "5"}), batch::Exit_Usage,
-       "--weight は 0～3 の整数で指定してください: 5\n"},
-      {"missing file",
-       {"--batch", "none.crx", testing::Example_Counts, "result.txt"},
-       batch::Exit_Failed,
-       "ファイルを開けません: " + folder.file("none.crx")},
-      {"unavailable fit", example_arguments({"--order", "3", "--to", "3"}), batch::Exit_Failed, ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(run(c.arguments), c.status);
-    EXPECT_TRUE(err.starts_with(c.error_start)) << err;
-    EXPECT_FALSE(exists(folder.file("result.txt")));
-  }
-}
-
-// Help and version are answered without the window system; anything else that is not a batch
-// run or the plain screens is a usage error with the usage on standard error.
-TEST_F(Executable, CommandLineIsAnsweredOrRefusedWithoutTheScreens) {
-  const std::string usage = batch::usage_text();
-  const struct {
-    std::vector<std::string> arguments;
-    int status;
-    std::string out, err;
-  } cases[] = {
-      {{"-h"}, batch::Exit_Done, usage, ""},
-      {{"--batch", "a.crx", "--help"}, batch::Exit_Done, usage, ""},
-      {{"--version"}, batch::Exit_Done, "quorin ", ""},
-      {{}, batch::Exit_Failed, "", "画面を表示できません (ディスプレイがありません)\n"},
-      {{"a.crx"},
+      {"help", {"-h"}, batch::Exit_Done, usage, ""},
+      {"version", {"--version"}, batch::Exit_Done, "quorin ", ""},
+      {"no display", {}, batch::Exit_Failed, "", "画面を表示できません (ディスプレイがありません)\n"},
+      {"a mistake",
+       {"a.crx"},
        batch::Exit_Usage,
        "",
        "不明な引数です: a.crx (ファイルを処理するには --batch を付けてください)\n\n" + usage},
-      {{"--batch", "", testing::Example_Counts, "result.txt"},
-       batch::Exit_Usage,
+      {"equal ends", example({"--weight", "2", "--from", "3", "--to", "3"}), batch::Exit_Failed, "",
+       "検量線 重2 1次 は回帰範囲 STD 3 ～ STD 3 では計算できません\n"},
+      {"missing file",
+       {"--batch", "none.crx", testing::Example_Counts, "result.txt"},
+       batch::Exit_Failed,
        "",
-       "条件ファイルのパスが空です (\"\")\n\n" + usage},
-      {{"--weight", "3", "--batch", testing::Example_Conditions, testing::Example_Counts, "result.txt"},
-       batch::Exit_Done,
-       "",
-       "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.22 ～ 39.4 μg/dL\nデータ保存が終了しました\n"},
+       "ファイルを開けません: " + folder.file("none.crx")},
+      {"saved with its report", example({"--pdf", "report.pdf"}), batch::Exit_Done, "",
+       profile + "データ保存が終了しました\n印刷が終了しました\nPDFファイル: " + report + "\n", Complete, plain, true},
+      {"report to a device", example({"--pdf", "/dev/full"}), batch::Exit_Failed, "",
+       profile + "PDFファイルを作成できません: /dev/full (通常のファイルではありません)\n"},
+      {"report to a missing folder", example({"--pdf", "none/report.pdf"}), batch::Exit_Failed, "",
+       profile + "PDFファイルを作成できません: " + folder.file("none/report.pdf") +
+           " (ファイルまたはフォルダがありません)\n"},
+      {"report on a full disk", example({"--pdf", "report.pdf"}), batch::Exit_Failed, "",
+       profile + "PDFファイルを作成できません: " + report + " (ファイルが大きすぎます)\n", Earlier,
+       "trap '' XFSZ; ulimit -f 40; " + plain},
+      {"result file that cannot be saved", example({"--pdf", "report.pdf"}, "taken"), batch::Exit_Failed, "",
+       profile + "ファイルを保存できません: " + folder.file("taken") +
+           " (フォルダです)\n結果ファイルを保存できませんでした: " + folder.file("taken") + "\n"},
+      {"result file beyond the size limit", example(), batch::Exit_Failed, "", "(ファイルが大きすぎます)\n", Earlier,
+       "ulimit -f 4; " + plain},
+      {"SIGTERM at once", example(), -1, "", "", Either, "%s 2>/dev/null & kill -TERM $!; wait"},
+      {"SIGINT during the run", example(), -1, "", "", Either, "%s 2>/dev/null & sleep 0.01; kill -INT $!; wait"},
+      {"SIGTERM later in the run", example(), -1, "", "", Either, "%s 2>/dev/null & sleep 0.03; kill -TERM $!; wait"},
+      {"standard error a closed pipe", example(), -1, "", "", Either, "%s 2>&1 | true"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.arguments));
-    EXPECT_EQ(run(c.arguments), c.status);
-    EXPECT_TRUE(out.starts_with(c.out)) << out;
-    EXPECT_TRUE(err.starts_with(c.err)) << err;
-    if (c.err.ends_with(usage)) {
-      EXPECT_EQ(err, c.err);
-    }
-  }
-}
-
-// A run ended from outside, by the file size limit or by a closed pipe leaves nothing of its own
-// behind: no work folder in the temporary folder, no temporary file beside the result, no scratch
-// file, and the earlier result file either as it was or replaced whole.
-TEST_F(Executable, ARunEndedAtAnyMomentLeavesNothingBehind) {
-  ASSERT_EQ(run(example_arguments({})), batch::Exit_Done) << err;
-  const std::string complete = testing::read_bytes(folder.file("result.txt")), earlier = "earlier\r\n";
-  std::string command = quoted(Program_Path);
-  for (const std::string& argument : example_arguments({})) command += " " + quoted(argument);
-  const std::string temporary_folder = folder.file("tmp");
-  std::filesystem::create_directory(temporary_folder);
-  const struct {
-    const char* what;
-    std::string shell;
-    bool file_too_large = false;
-  } cases[] = {
-      {"SIGTERM at once", "%s 2>/dev/null & kill -TERM $!; wait"},
-      {"SIGINT during the run", "%s 2>/dev/null & sleep 0.01; kill -INT $!; wait"},
-      {"SIGTERM later in the run", "%s 2>/dev/null & sleep 0.03; kill -TERM $!; wait"},
-      {"standard error a closed pipe", "%s 2>&1 | true"},
-      {"file size limit", "ulimit -f 4; %s 2>err.txt", true},
-  };
+  std::filesystem::create_directory(folder.file("taken"));
+  std::filesystem::create_directory(folder.file("tmp"));
+  std::filesystem::create_directory(folder.file("run"));  // the window system's own files
+  std::filesystem::permissions(folder.file("run"), std::filesystem::perms::owner_all);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     testing::write_bytes(folder.file("result.txt"), earlier);
-    std::string shell = "export TMPDIR=" + quoted(temporary_folder) + "; " + c.shell;
-    shell.replace(shell.find("%s"), 2, command);
-    const int status = std::system(("sh -c " + (quoted)(shell)).c_str());
-    if (c.file_too_large) {
-      EXPECT_EQ(WEXITSTATUS(status), batch::Exit_Failed);
-      EXPECT_NE(testing::read_bytes(folder.file("err.txt")).find("ファイルが大きすぎます"), std::string::npos);
-    }
-    const std::string result = testing::read_bytes(folder.file("result.txt"));
-    EXPECT_TRUE(result == earlier || result == complete) << result.size() << " bytes";
-    EXPECT_TRUE(std::filesystem::is_empty(temporary_folder));
-    EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
-    EXPECT_FALSE(exists(folder.file("temp.dat")));
-  }
-}
-
-TEST_F(Executable, WritesTheReportAsOnePdf) {
-  testing::write_bytes(folder.file("report.pdf"), "the earlier report");
-  ASSERT_EQ(run(example_arguments({"--pdf", "report.pdf"})), batch::Exit_Done) << err;
-  EXPECT_EQ(err, Example_Profile +
-                     "データ保存が終了しました\n印刷が終了しました\nPDFファイル: " + folder.file("report.pdf") + "\n")
-      << "the report is announced once, in place after the result file";
-  const std::string pdf = testing::read_bytes(folder.file("report.pdf"));
-  ASSERT_TRUE(pdf.starts_with("%PDF-")) << pdf.substr(0, 16);
-
-  batch::Batch_Options options = example();
-  options.result = folder.file("in_process.txt");
-  options.pdf = folder.file("unused.pdf");
-  testing::Batch_Outcome outcome;
-  testing::run_in_process(options, outcome);
-  std::size_t pages = 0;
-  for (std::size_t at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
-    ++pages;
-  EXPECT_EQ(pages, static_cast<std::size_t>(outcome.printed.documents()));
-}
-
-// A report that cannot be written whole, or whose result file cannot be saved, is reported in one
-// line and leaves the earlier PDF file as it was, no result file and no temporary file.
-TEST_F(Executable, AReportIsWrittenWholeOrNotAtAll) {
-  std::filesystem::create_directory(folder.file("taken"));
-  const std::string report = folder.file("report.pdf");
-  const struct {
-    const char* what;
-    std::string before, pdf, result, err;
-  } cases[] = {
-      {"a device", "", "/dev/full", "result.txt",
-       "PDFファイルを作成できません: /dev/full (通常のファイルではありません)\n"},
-      {"a missing folder", "", "none/report.pdf", "result.txt",
-       "PDFファイルを作成できません: " + folder.file("none/report.pdf") + " (ファイルまたはフォルダがありません)\n"},
-      {"a full disk", "trap '' XFSZ; ulimit -f 40; ", "report.pdf", "result.txt",
-       "PDFファイルを作成できません: " + report + " (ファイルが大きすぎます)\n"},
-      {"a result file that cannot be saved", "", "report.pdf", "taken",
-       "ファイルを保存できません: " + folder.file("taken") +
-           " (フォルダです)\n結果ファイルを保存できませんでした: " + folder.file("taken") + "\n"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
     testing::write_bytes(report, "the earlier report");
-    EXPECT_EQ(
-        run({"--batch", testing::Example_Conditions, testing::Example_Counts, c.result, "--pdf", c.pdf}, c.before),
-        batch::Exit_Failed);
-    EXPECT_EQ(err, Example_Profile + c.err);
-    EXPECT_EQ(testing::read_bytes(report), "the earlier report");
-    EXPECT_FALSE(exists(folder.file("result.txt")));
+    testing::write_bytes(folder.file("out.txt"), ""), testing::write_bytes(folder.file("err.txt"), "");
+    std::string command = shell_quoted(program.string());
+    for (const std::string& argument : c.arguments) command += " " + shell_quoted(argument);
+    std::string shell = "export TMPDIR=" + shell_quoted(folder.file("tmp")) +
+                        " XDG_RUNTIME_DIR=" + shell_quoted(folder.file("run")) +
+                        "; unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; " + c.shell;
+    shell.replace(shell.find("%s"), 2, command);
+    const int status = std::system(("sh -c " + shell_quoted(shell)).c_str());
+    EXPECT_TRUE(c.status < 0 || WEXITSTATUS(status) == c.status) << WEXITSTATUS(status);
+    const std::string out = testing::read_bytes(folder.file("out.txt")),
+                      err = testing::read_bytes(folder.file("err.txt"));
+    EXPECT_TRUE(out.starts_with(c.out)) << out;
+    EXPECT_NE(err.find(c.err), std::string::npos) << err;
+    const std::string result = testing::read_bytes(folder.file("result.txt"));
+    EXPECT_TRUE(result == (c.result == Complete ? complete : earlier) || (c.result == Either && result == complete))
+        << result.size() << " bytes";
+    const std::string pdf = testing::read_bytes(report);
+    EXPECT_EQ(pdf == "the earlier report", !c.pdf_written);
+    if (c.pdf_written) {
+      int pages = 0;
+      for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
+        ++pages;
+      EXPECT_TRUE(pdf.starts_with("%PDF-") && pages == in_process.printed.documents()) << pages << " pages";
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.file("tmp")));
     EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("temp.dat")));
   }
 }
 
