@@ -1,24 +1,25 @@
-// The program as a laboratory runs it from a shell: exit statuses, standard output and error, the
-// result file and the PDF report written by Qt. A run that fails, or is ended from outside, by the
-// file size limit or by a closed pipe, leaves the earlier result file and report as they were (or
-// replaced whole) and nothing of its own behind: no work folder in the temporary folder, no
-// temporary file beside the result, no scratch file. The program is the one built beside this
-// test program.
+// The program as a laboratory runs it from a shell. Each "## name: command" line of
+// golden/command_runs.txt is a shell command ("quorin" being the program built beside this test
+// program, <conditions> and <counts> the example assay's files); after it, what the run gave: its
+// exit status, the first word of its standard output, its standard error, and what became of the
+// earlier result file and report and of the temporary folder, the folder of the result and the
+// scratch file. A run ended from outside, by a signal or a closed pipe, may end either way, so
+// only whether it left everything whole is recorded.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "batch_fixture.h"
 
 namespace quorin {
 namespace {
 
-using Arguments = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 std::string shell_quoted(const std::string& text) {
   std::string out = "'";
@@ -26,105 +27,67 @@ std::string shell_quoted(const std::string& text) {
   return out + "'";
 }
 
-// The example assay into `result` with these options.
-Arguments example(const Arguments& options = {}, const std::string& result = "result.txt") {
-  Arguments arguments{"--batch", testing::Example_Conditions, testing::Example_Counts, result};
-  arguments.insert(arguments.end(), options.begin(), options.end());
-  return arguments;
+void replace_all(std::string& text, const std::string& what, const std::string& by) {
+  for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += by.size())
+    text.replace(at, what.size(), by);
 }
 
-TEST(Executable, AnswersTheShellAndLeavesNothingBehind) {
-  testing::Scratch_Folder folder;
+using Executable = testing::Batch_Test;
+
+TEST_F(Executable, AnswersTheShellAndLeavesNothingBehind) {
   // This test program is <build>/tests/test_batch; the program is <build>/quorin.
-  const auto program = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "quorin";
-  ASSERT_TRUE(std::filesystem::exists(program)) << "the program is not built at " << program;
-  const testing::Batch_Outcome in_process = testing::run_in_process(
-      batch::parse_command_line(example({"--pdf", "in_process.pdf"}, "in_process.txt")).options);
-  const std::string complete = testing::read_bytes(folder.file("in_process.txt")), earlier = "earlier\r\n";
-  const std::string usage = batch::usage_text(), report = folder.file("report.pdf");
-  const std::string profile = "精度プロファイル: 測定範囲 (CV ≤ 10 %) 3.13 ～ 39.1 μg/dL\n";
-  enum Result { Earlier, Complete, Either };
-  const std::string plain = "%s >out.txt 2>err.txt";
-  const struct {
-    const char* what;
-    Arguments arguments;
-    int status;            // -1: either
-    std::string out, err;  // the start of standard output, a part of standard error
-    Result result = Earlier;
-    std::string shell = "%s >out.txt 2>err.txt";
-    bool pdf_written = false;
-  } cases[] = {
-      {"help", {"-h"}, batch::Exit_Done, usage, ""},
-      {"version", {"--version"}, batch::Exit_Done, "quorin ", ""},
-      {"no display", {}, batch::Exit_Failed, "", "画面を表示できません (ディスプレイがありません)\n"},
-      {"a mistake",
-       {"a.crx"},
-       batch::Exit_Usage,
-       "",
-       "不明な引数です: a.crx (ファイルを処理するには --batch を付けてください)\n\n" + usage},
-      {"equal ends", example({"--weight", "2", "--from", "3", "--to", "3"}), batch::Exit_Failed, "",
-       "検量線 重2 1次 は回帰範囲 STD 3 ～ STD 3 では計算できません\n"},
-      {"missing file",
-       {"--batch", "none.crx", testing::Example_Counts, "result.txt"},
-       batch::Exit_Failed,
-       "",
-       "ファイルを開けません: " + folder.file("none.crx")},
-      {"saved with its report", example({"--pdf", "report.pdf"}), batch::Exit_Done, "",
-       profile + "データ保存が終了しました\n印刷が終了しました\nPDFファイル: " + report + "\n", Complete, plain, true},
-      {"report to a device", example({"--pdf", "/dev/full"}), batch::Exit_Failed, "",
-       profile + "PDFファイルを作成できません: /dev/full (通常のファイルではありません)\n"},
-      {"report to a missing folder", example({"--pdf", "none/report.pdf"}), batch::Exit_Failed, "",
-       profile + "PDFファイルを作成できません: " + folder.file("none/report.pdf") +
-           " (ファイルまたはフォルダがありません)\n"},
-      {"report on a full disk", example({"--pdf", "report.pdf"}), batch::Exit_Failed, "",
-       profile + "PDFファイルを作成できません: " + report + " (ファイルが大きすぎます)\n", Earlier,
-       "trap '' XFSZ; ulimit -f 40; " + plain},
-      {"result file that cannot be saved", example({"--pdf", "report.pdf"}, "taken"), batch::Exit_Failed, "",
-       profile + "ファイルを保存できません: " + folder.file("taken") +
-           " (フォルダです)\n結果ファイルを保存できませんでした: " + folder.file("taken") + "\n"},
-      {"result file beyond the size limit", example(), batch::Exit_Failed, "", "(ファイルが大きすぎます)\n", Earlier,
-       "ulimit -f 4; " + plain},
-      {"SIGTERM at once", example(), -1, "", "", Either, "%s 2>/dev/null & kill -TERM $!; wait"},
-      {"SIGINT during the run", example(), -1, "", "", Either, "%s 2>/dev/null & sleep 0.01; kill -INT $!; wait"},
-      {"SIGTERM later in the run", example(), -1, "", "", Either, "%s 2>/dev/null & sleep 0.03; kill -TERM $!; wait"},
-      {"standard error a closed pipe", example(), -1, "", "", Either, "%s 2>&1 | true"},
-  };
-  std::filesystem::create_directory(folder.file("taken"));
-  std::filesystem::create_directory(folder.file("tmp"));
-  std::filesystem::create_directory(folder.file("run"));  // the window system's own files
-  std::filesystem::permissions(folder.file("run"), std::filesystem::perms::owner_all);
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    testing::write_bytes(folder.file("result.txt"), earlier);
+  const fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "quorin";
+  ASSERT_TRUE(fs::exists(program)) << "the program is not built at " << program;
+  batch::Batch_Options options = example();
+  options.result = folder.file("whole.txt"), options.pdf = folder.file("whole.pdf");
+  const testing::Batch_Outcome in_process = testing::run_in_process(options);
+  const std::string whole = testing::read_bytes(options.result), report = folder.file("report.pdf");
+  fs::create_directory(folder.file("taken"));
+  fs::create_directory(folder.file("tmp"));
+  fs::create_directory(folder.file("run"));  // the window system's own files
+  fs::permissions(folder.file("run"), fs::perms::owner_all);
+
+  std::istringstream recorded(testing::read_bytes(QUORIN_TEST_GOLDEN "/command_runs.txt"));
+  std::string told;
+  for (std::string line; std::getline(recorded, line);) {
+    if (!line.starts_with("## ")) continue;
+    std::string command = line.substr(line.find(": ") + 2);
+    replace_all(command, "<conditions>", shell_quoted(testing::Example_Conditions));
+    replace_all(command, "<counts>", shell_quoted(testing::Example_Counts));
+    command.replace(command.find("quorin "), 6, shell_quoted(program.string()));
+    testing::write_bytes(folder.file("result.txt"), "earlier\r\n");
     testing::write_bytes(report, "the earlier report");
     testing::write_bytes(folder.file("out.txt"), ""), testing::write_bytes(folder.file("err.txt"), "");
-    std::string command = shell_quoted(program.string());
-    for (const std::string& argument : c.arguments) command += " " + shell_quoted(argument);
-    std::string shell = "export TMPDIR=" + shell_quoted(folder.file("tmp")) +
-                        " XDG_RUNTIME_DIR=" + shell_quoted(folder.file("run")) +
-                        "; unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; " + c.shell;
-    shell.replace(shell.find("%s"), 2, command);
-    const int status = std::system(("sh -c " + shell_quoted(shell)).c_str());
-    EXPECT_TRUE(c.status < 0 || WEXITSTATUS(status) == c.status) << WEXITSTATUS(status);
-    const std::string out = testing::read_bytes(folder.file("out.txt")),
-                      err = testing::read_bytes(folder.file("err.txt"));
-    EXPECT_TRUE(out.starts_with(c.out)) << out;
-    EXPECT_NE(err.find(c.err), std::string::npos) << err;
-    const std::string result = testing::read_bytes(folder.file("result.txt"));
-    EXPECT_TRUE(result == (c.result == Complete ? complete : earlier) || (c.result == Either && result == complete))
-        << result.size() << " bytes";
+    const int status =
+        std::system(("sh -c " + shell_quoted("export TMPDIR=" + shell_quoted(folder.file("tmp")) +
+                                             " XDG_RUNTIME_DIR=" + shell_quoted(folder.file("run")) +
+                                             "; unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; " + command))
+                        .c_str());
+    const std::string out = testing::read_bytes(folder.file("out.txt")), result = testing::read_bytes("result.txt");
     const std::string pdf = testing::read_bytes(report);
-    EXPECT_EQ(pdf == "the earlier report", !c.pdf_written);
-    if (c.pdf_written) {
-      int pages = 0;
-      for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1))
-        ++pages;
-      EXPECT_TRUE(pdf.starts_with("%PDF-") && pages == in_process.printed.documents()) << pages << " pages";
+    int pages = 0;
+    for (auto at = pdf.find("/Type /Page\n"); at != std::string::npos; at = pdf.find("/Type /Page\n", at + 1)) ++pages;
+    std::string left = fs::is_empty(folder.file("tmp")) ? "" : " tmp/*";
+    if (testing::leftover_temp_files(folder.path()) != 0) left += " temporary files";
+    if (fs::exists(folder.file("temp.dat"))) left += " temp.dat";
+    told += line + "\n";
+    if (command.find('&') == std::string::npos && command.find('|') == std::string::npos) {
+      told += "status " + std::to_string(WEXITSTATUS(status)) + "\nstdout: " + out.substr(0, out.find_first_of(" \n")) +
+              "\n" + testing::read_bytes(folder.file("err.txt"));
+      told += "result: " + std::string(result == whole ? "whole" : result == "earlier\r\n" ? "as before" : "broken");
+    } else {
+      told += std::string("result: ") + (result == whole || result == "earlier\r\n" ? "whole or as before" : "broken");
     }
-    EXPECT_TRUE(std::filesystem::is_empty(folder.file("tmp")));
-    EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
-    EXPECT_FALSE(std::filesystem::exists(folder.file("temp.dat")));
+    const bool as_printed = pdf.starts_with("%PDF-") && pages == in_process.printed.documents();
+    told += std::string(", report: ") + (pdf == "the earlier report" ? "as before"
+                                         : as_printed                ? "the pages printed in process"
+                                                                     : "broken");
+    told += ", left behind:" + (left.empty() ? " nothing" : left) + "\n";
   }
+  ASSERT_NE(told.find("\n## equal ends:"), std::string::npos) << "the cases are read from the record";
+  replace_all(told, batch::usage_text(), "<usage>\n");
+  replace_all(told, folder.path().string(), "<folder>");
+  testing::expect_golden("command_runs.txt", told);
 }
 
 }  // namespace

@@ -16,11 +16,11 @@ namespace {
 
 class Batch_History : public testing::Batch_Test {
  protected:
-  // A batch run of the example assay (under another assay number when given) with the history.
-  testing::Batch_Outcome save(const std::string& number = "", bool report = false) const {
+  // A batch run with the history of the example assay, one text of its conditions replaced when given.
+  testing::Batch_Outcome save(const std::string& text = "", const std::string& by = "", bool report = false) const {
     batch::Batch_Options options = example();
     std::string bytes = testing::read_bytes(testing::Example_Conditions);
-    if (!number.empty()) bytes.replace(bytes.find("C-0142"), 6, number);
+    if (!text.empty()) bytes.replace(bytes.find(text), text.size(), by);
     testing::write_bytes(options.conditions = folder.file("assay.crx"), bytes);
     options.qc = history;
     if (report) options.pdf = folder.file("report.pdf");
@@ -50,16 +50,17 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   EXPECT_NE(save().errors.find("精度管理 コルチゾール  アッセイＮｏ C-0142  実験日 2026/12/01\n判定: 目標値なし\n"
                                "Sera 1: 3.087 μg/dL  目標値なし\n"),
             std::string::npos);
-  save();
-  // A target that puts serum 1 at +3.5 SD: both runs break 1-3s, the second also 2-2s.
+  save("2026/12/01", "2026/12/1");  // the same day
+  // A target that puts serum 1 at +3.5 SD: both runs break 1-3s, the later in run order also 2-2s.
+  // C-99 comes before C-0142, its number taken as a number.
   History_Store store;
   std::vector<QC_Run> runs;
   ASSERT_TRUE(store.open(history, Connection::Mode::Write));
   ASSERT_TRUE(store.runs_of("コルチゾール", runs));
   ASSERT_EQ(runs.size(), 1u) << "saved twice, one run";
   ASSERT_TRUE(store.enter_target("コルチゾール", 1, {*runs[0].sera[0].mean - 0.035, 0.01}));
-  const testing::Batch_Outcome second = save("C-0143", true);
-  const std::string verdict = "判定: 却下  1-2s (Sera 1), 1-3s (Sera 1), 2-2s (Sera 1)";
+  const testing::Batch_Outcome second = save("C-0142", "C-99", true);
+  const std::string verdict = "判定: 却下  1-2s (Sera 1), 1-3s (Sera 1)";
   EXPECT_NE(second.errors.find(verdict + "\n"), std::string::npos) << second.errors;
   // The report carries it under the control-serum table, and a chart for each serum.
   const auto& printed = second.printed.ops();
