@@ -24,26 +24,27 @@ struct Batch_Outcome {
   ui::Recording_Printer printed;
 };
 
-inline void run_in_process(const batch::Batch_Options& options, Batch_Outcome& outcome) {
+inline Batch_Outcome run_in_process(const batch::Batch_Options& options) {
+  Batch_Outcome outcome;
   std::ostringstream errors;
   batch::Batch_Platform platform(outcome.printed, errors);
   outcome.status = batch::run_batch(options, platform);
   outcome.errors = errors.str();
+  return outcome;
+}
+
+// The same into an outcome the caller holds.
+inline void run_in_process(const batch::Batch_Options& options, Batch_Outcome& outcome) {
+  outcome = run_in_process(options);
 }
 
 class Batch_Test : public ::testing::Test {
  protected:
   // The example assay into "result.txt" of the scratch folder, the fit as given.
-  batch::Batch_Options example(int weight = 0, int order = 1) const {
-    batch::Batch_Options options;
-    options.conditions = Example_Conditions;
-    options.counts = Example_Counts;
-    options.result = folder.file("result.txt");
-    options.weight = weight;
-    options.order = order;
-    return options;
+  batch::Batch_Options example(int weight = 0, int order = 1, std::optional<int> from = {}, std::optional<int> to = {},
+                               int model = 0) const {
+    return {Example_Conditions, Example_Counts, folder.file("result.txt"), "", "", "", weight, order, from, to, model};
   }
-  bool exists(const std::string& path) const { return std::filesystem::exists(path); }
 
   Scratch_Folder folder;
 };

@@ -1,10 +1,11 @@
-// The precision profile on known data: CVs laid exactly on a chosen ln CV = a + b ln x + c (ln x)^2
-// give back its coefficients and the working range between its known crossings of the limit;
-// scattered CVs give what the normal equations solved another way give; samples that are not
-// replicated do not count.
+// The precision profile against an independent least-squares solve of ln CV = a + b ln x +
+// c (ln x)^2 (its normal equations by Cramer's rule). On CVs laid exactly on a chosen curve the
+// working range lies between the curve's known crossings of the limit, held to the standards and
+// samples; samples that are not replicated do not count.
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -15,90 +16,39 @@
 namespace quorin::qc {
 namespace {
 
-constexpr double Close = 1e-9;  // relative: a least-squares fit of 3 coefficients to exact data
+using Points = std::vector<std::pair<double, double>>;  // (mean concentration, CV) of a sample
 
-// Samples of two usable tubes with these (mean concentration, CV), and these standards. A few
-// samples that must not count come first: one usable tube only, a CV of 0, no concentration.
-std::unique_ptr<Assay_State> assay_with(const std::vector<std::pair<double, double>>& points,
-                                        const std::vector<double>& standards) {
+// Samples of two usable tubes with these points, and these standards, after samples that must not
+// count: one usable tube only, a CV of 0, no concentration.
+std::unique_ptr<Assay_State> assay_with(const Points& points, const std::vector<double>& standards) {
   auto s = std::make_unique<Assay_State>();
   s->STD_Number = static_cast<Integer>(standards.size());
   for (std::size_t k = 0; k < standards.size(); ++k) s->STD_Data(4 + k, 0) = standards[k];
-  const std::pair<double, double> ignored[] = {{5.0, 30.0}, {6.0, 0.0}, {0.0, 0.0}};
-  Long i = 0;
-  for (const auto& [x, cv] : ignored) {
-    ++i;
+  Points all = {{5.0, 30.0}, {6.0, 0.0}, {0.0, 0.0}};
+  all.insert(all.end(), points.begin(), points.end());
+  for (Long i = 1; i <= static_cast<Long>(all.size()); ++i) {
+    const auto [x, cv] = all[i - 1];
     s->Sample_Tube_N(i) = 2;
-    s->Sample_Conc(i, 1) = x;  // the second tube was not usable
+    s->Sample_Conc(i, 1) = x * 0.99, s->Sample_Conc(i, 2) = i == 1 ? 0.0 : x * 1.01;
     s->Sample_Data(i, 1) = x, s->Sample_Data(i, 4) = cv;
   }
-  s->Sample_Conc(2, 2) = 6.0;
-  for (const auto& [x, cv] : points) {
-    ++i;
-    s->Sample_Tube_N(i) = 2;
-    s->Sample_Conc(i, 1) = x * 0.99, s->Sample_Conc(i, 2) = x * 1.01;
-    s->Sample_Data(i, 1) = x, s->Sample_Data(i, 4) = cv;
-  }
-  s->Sample_Number = i;
+  s->Sample_Number = static_cast<Long>(all.size());
   return s;
 }
 
-// Concentrations 0.5 .. 128, and their CVs on ln CV = ln 10 + sign * 0.3 (u - ln 2)(u - ln 50):
-// the profile crosses 10 % exactly at 2 and 50.
-std::vector<std::pair<double, double>> on_curve(double sign) {
-  std::vector<std::pair<double, double>> points;
+// Concentrations 0.5 .. 128 from `lowest` on, their CVs on ln CV = ln 10 + sign * 0.3 (u - ln 2)
+// (u - ln 50), which crosses 10 % exactly at 2 and 50, or scattered around it.
+Points on_curve(double sign, double lowest = 0, bool scattered = false) {
+  Points points;
   for (int k = 0; k <= 16; ++k) {
     const double x = 0.5 * std::pow(2.0, k / 2.0), u = std::log(x);
-    points.emplace_back(x, std::exp(std::log(10.0) + sign * 0.3 * (u - std::log(2.0)) * (u - std::log(50.0))));
+    const double ln_cv = std::log(10.0) + sign * 0.3 * (u - std::log(2.0)) * (u - std::log(50.0));
+    if (x >= lowest) points.emplace_back(x, std::exp(ln_cv + (scattered ? 0.2 * std::sin(3.0 * k) : 0.0)));
   }
   return points;
 }
 
-void expect_ranges(const Precision_Profile& profile, const std::vector<std::pair<double, double>>& expected) {
-  ASSERT_EQ(profile.working_ranges.size(), expected.size());
-  for (std::size_t r = 0; r < expected.size(); ++r) {
-    EXPECT_NEAR(profile.working_ranges[r].first, expected[r].first, Close * expected[r].first);
-    EXPECT_NEAR(profile.working_ranges[r].second, expected[r].second, Close * expected[r].second);
-  }
-}
-
-TEST(Precision_Profile, KnownProfileGivesItsCoefficientsAndCrossings) {
-  const double u1 = std::log(2.0), u2 = std::log(50.0);
-  const struct {
-    const char* name;
-    double sign;
-    std::vector<double> standards;
-    double lowest_sample;  // samples below are left out
-    std::vector<std::pair<double, double>> ranges;
-  } cases[] = {
-      {"a valley between the crossings", +1, {0.5, 1, 10, 100}, 0, {{2, 50}}},
-      {"held to the lowest standard", +1, {5, 10, 100}, 0, {{5, 50}}},
-      {"held to the lowest sample", +1, {0.5, 100}, 3, {{4, 50}}},
-      {"a hill: two stretches", -1, {0.5, 100}, 0, {{0.5, 2}, {50, 100}}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::vector<std::pair<double, double>> points;
-    for (const auto& point : on_curve(c.sign))
-      if (point.first >= c.lowest_sample) points.push_back(point);
-    const auto s = assay_with(points, c.standards);
-    const Precision_Profile profile = precision_profile(*s, 10);
-    EXPECT_EQ(profile.points.size(), points.size());
-    ASSERT_TRUE(profile.fitted);
-    EXPECT_NEAR(profile.gamma, c.sign * 0.3, Close);
-    EXPECT_NEAR(profile.beta, -c.sign * 0.3 * (u1 + u2), Close);
-    EXPECT_NEAR(profile.alpha, std::log(10.0) + c.sign * 0.3 * u1 * u2, Close);
-    expect_ranges(profile, c.ranges);
-  }
-  const auto s = assay_with(on_curve(+1), {0.5, 100});
-  EXPECT_EQ(profile_summary(precision_profile(*s, 10), "μg/dL"),
-            "精度プロファイル: 測定範囲 (CV ≤ 10 %) 2.00 ～ 50.0 μg/dL");
-}
-
-// Scattered CVs: the fit is the least-squares solution, here from the normal equations by Cramer's rule.
-TEST(Precision_Profile, ScatteredCVsGiveTheLeastSquaresFit) {
-  std::vector<std::pair<double, double>> points = on_curve(+1);
-  for (std::size_t k = 0; k < points.size(); ++k) points[k].second *= std::exp(0.2 * std::sin(3.0 * k));
+std::array<double, 3> least_squares(const Points& points) {
   long double m[3][3] = {}, r[3] = {};
   for (const auto& [x, cv] : points) {
     const long double u = std::log(x), p[3] = {1, u, u * u};
@@ -107,34 +57,44 @@ TEST(Precision_Profile, ScatteredCVsGiveTheLeastSquaresFit) {
       for (int j = 0; j < 3; ++j) m[i][j] += p[i] * p[j];
     }
   }
-  auto det = [](const long double a[3][3]) {
-    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+  const auto det = [&](int c) {  // of m with its column c replaced by r (c = 3: none)
+    const auto a = [&](int i, int j) { return j == c ? r[i] : m[i][j]; };
+    return a(0, 0) * (a(1, 1) * a(2, 2) - a(1, 2) * a(2, 1)) - a(0, 1) * (a(1, 0) * a(2, 2) - a(1, 2) * a(2, 0)) +
+           a(0, 2) * (a(1, 0) * a(2, 1) - a(1, 1) * a(2, 0));
   };
-  double solution[3];
-  for (int c = 0; c < 3; ++c) {
-    long double replaced[3][3];
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j) replaced[i][j] = j == c ? r[i] : m[i][j];
-    solution[c] = static_cast<double>(det(replaced) / det(m));
-  }
-  const auto s = assay_with(points, {0.5, 100});
-  const Precision_Profile profile = precision_profile(*s, 10);
-  ASSERT_TRUE(profile.fitted);
-  EXPECT_NEAR(profile.alpha, solution[0], 1e-9);
-  EXPECT_NEAR(profile.beta, solution[1], 1e-9);
-  EXPECT_NEAR(profile.gamma, solution[2], 1e-9);
+  return {static_cast<double>(det(0) / det(3)), static_cast<double>(det(1) / det(3)),
+          static_cast<double>(det(2) / det(3))};
 }
 
-TEST(Precision_Profile, FewerThanFiveReplicatedSamplesGiveNoCurve) {
-  std::vector<std::pair<double, double>> points = on_curve(+1);
-  points.resize(4);
-  const auto s = assay_with(points, {0.5, 100});
-  const Precision_Profile profile = precision_profile(*s, 10);
-  EXPECT_EQ(profile.points.size(), 4u) << "the samples not replicated do not count";
-  EXPECT_FALSE(profile.fitted);
-  EXPECT_TRUE(profile.working_ranges.empty());
-  EXPECT_EQ(profile_summary(profile, "μg/dL"),
+TEST(Precision_Profile, FitsByLeastSquaresAndFindsTheWorkingRange) {
+  const struct {
+    const char* name;
+    double sign;
+    std::vector<double> standards;
+    double lowest_sample;
+    bool scattered;
+    std::string ranges;
+  } cases[] = {
+      {"a valley between the crossings", +1, {0.5, 1, 10, 100}, 0, false, "2.00 ～ 50.0"},
+      {"held to the lowest standard", +1, {5, 10, 100}, 0, false, "5.00 ～ 50.0"},
+      {"held to the lowest sample", +1, {0.5, 100}, 3, false, "4.00 ～ 50.0"},
+      {"a hill: two stretches", -1, {0.5, 100}, 0, false, "0.500 ～ 2.00, 50.0 ～ 100"},
+      {"scattered", +1, {0.5, 100}, 0, true, "2.01 ～ 50.8"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Points points = on_curve(c.sign, c.lowest_sample, c.scattered);
+    const Precision_Profile profile = precision_profile(*assay_with(points, c.standards), 10);
+    EXPECT_EQ(profile.points.size(), points.size());
+    const std::array<double, 3> fit = least_squares(points);
+    EXPECT_NEAR(profile.alpha, fit[0], 1e-9);
+    EXPECT_NEAR(profile.beta, fit[1], 1e-9);
+    EXPECT_NEAR(profile.gamma, fit[2], 1e-9);
+    EXPECT_EQ(profile_summary(profile, "μg/dL"), "精度プロファイル: 測定範囲 (CV ≤ 10 %) " + c.ranges + " μg/dL");
+  }
+  Points first_four = on_curve(+1);
+  first_four.resize(4);
+  EXPECT_EQ(profile_summary(precision_profile(*assay_with(first_four, {0.5, 100}), 10), "μg/dL"),
             "精度プロファイル: 繰り返し測定された検体が足りません (4 件; 5 件以上が必要です)");
 }
 
