@@ -79,47 +79,12 @@ class Conditions : public ::testing::Test {
   Assay_State& state = program.state;
 };
 
-// Each case starts from 5 stored in the box's field; a refused count puts back the stored one.
-TEST_F(Conditions, CountsAreRoundedHalfToEvenAndKeptWithinTheirLimits) {
-  struct Case {
-    int box;
-    std::string typed, shown, message;
-  };
-  const Case cases[] = {
-      {6, "25", "5", "スタンダード数は２０までです"},
-      {6, "20.4", "5", "スタンダード数は２０までです"},  // the limit holds for the value as typed
-      {6, "-1", "5", "スタンダード数は０から２０までです"},
-      {6, "20.0", "20", ""},
-      {7, "2.5", "2", ""},
-      {7, "3.5", "4", ""},
-      {7, "0", "", ""},
-      {8, "21", "5", "管理血清数は２０までです"},
-      {9, "10.5", "5", "繰り返し数は１０までです"},
-      {10, "100000", "100000", ""},
-      {10, "100001", "5", "サンプル数は１００，０００までです"},
-      {10, "-1e12", "5", "サンプル数は０から１００，０００までです"},
-      {11, "1e400", "5", "繰り返し数は１０までです"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE("box " + std::to_string(c.box) + " typed " + c.typed);
-    enter(c.box, "5");
-    platform.messages.clear();
-    enter(c.box, c.typed);
-    const long long stored[] = {state.STD_Number, state.STD_Tubes,     state.Sera_Number,
-                                state.Sera_Tubes, state.Sample_Number, state.Sample_Tubes};
-    EXPECT_EQ(info(c.box).text, c.shown);
-    EXPECT_EQ(stored[c.box - 6], text::Val(c.shown)) << "the box shows what is stored";
-    EXPECT_EQ(platform.messages, c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
-  }
-  enter(6, "0");
-  enter(6, "25");
-  EXPECT_EQ(info(6).text, "0") << "the digit 0, not an empty box";
-}
-
-// A concentration or the dilution factor is one number above 0, or nothing (not entered yet).
-// Anything else is refused with the box's message, and the box and the assay stay as they were,
-// whether it was typed or changed with the mouse alone.
-TEST_F(Conditions, ValueBoxesTakeOneNumberAboveZeroOrNothing) {
+// Each case starts from 5 stored in the box's field. A count is rounded half to even and kept
+// within its limit as typed (20.4 standards are too many); a concentration or the dilution factor
+// is one number above 0, or nothing (not entered yet). Anything else is refused with the box's
+// message, and the box and the assay stay as they were, whether it was typed or changed with the
+// mouse alone.
+TEST_F(Conditions, BoxesCommitWhatTheyShowWithinTheirLimits) {
   const std::string factor = "希釈係数は０より大きい数値で入力してください";
   auto concentration = [](int k) {
     return "スタンダード " + std::to_string(k) + " の濃度は０より大きい数値で入力してください";
@@ -128,35 +93,45 @@ TEST_F(Conditions, ValueBoxesTakeOneNumberAboveZeroOrNothing) {
     int box;
     std::string typed, shown, message;
   };
+  // clang-format off
   const Case cases[] = {
-      {13, "0.5", ".5000", ""},
-      {12, "2", "2.0000", ""},
-      {15, "", "", ""},
-      {16, "12.5kg", "7.0000", concentration(4)},
-      {17, "1,000", "7.0000", concentration(5)},
-      {20, "0", "7.0000", concentration(8)},
-      {21, "1e309", "7.0000", concentration(9)},
-      {22, "１２", "7.0000", concentration(10)},
-      {12, "x10", "7.0000", factor},
-      {12, "-2", "7.0000", factor},
-  };
-  enter(6, "20");
+      {6, "25", "5", "スタンダード数は２０までです"},        {6, "20.4", "5", "スタンダード数は２０までです"},
+      {6, "-1", "5", "スタンダード数は０から２０までです"},  {6, "20.0", "20", ""},  {7, "2.5", "2", ""},
+      {7, "3.5", "4", ""},  {7, "0", "", ""},                {8, "21", "5", "管理血清数は２０までです"},
+      {9, "10.5", "5", "繰り返し数は１０までです"},          {10, "100000", "100000", ""},
+      {10, "100001", "5", "サンプル数は１００，０００までです"}, {10, "-1e12", "5", "サンプル数は０から１００，０００までです"},
+      {11, "1e400", "5", "繰り返し数は１０までです"},        {13, "0.5", ".5000", ""},  {12, "2", "2.0000", ""},
+      {15, "", "", ""},     {16, "12.5kg", "5.0000", concentration(4)},  {17, "1,000", "5.0000", concentration(5)},
+      {20, "0", "5.0000", concentration(8)},                {21, "1e309", "5.0000", concentration(9)},
+      {22, "１２", "5.0000", concentration(10)},             {12, "x10", "5.0000", factor},  {12, "-2", "5.0000", factor}};
+  // clang-format on
   for (const bool typed : {true, false}) {
     for (const Case& c : cases) {
       SCOPED_TRACE((typed ? "typed " : "pasted ") + c.typed + " into box " + std::to_string(c.box));
-      enter(c.box, "7");
+      enter(6, "20");
+      enter(c.box, "5");
       platform.messages.clear();
       const std::string before = testing::assay_digest(state);
       if (typed) enter(c.box, c.typed);
       if (!typed) testing::paste_with_mouse(info(c.box), c.typed);  // committed when the paste is over
+      const double counts[] = {double(state.STD_Number), double(state.STD_Tubes),     double(state.Sera_Number),
+                               double(state.Sera_Tubes), double(state.Sample_Number), double(state.Sample_Tubes)};
       EXPECT_EQ(info(c.box).text, c.shown);
-      EXPECT_EQ(c.box == 12 ? state.Dilution_Factor : state.STD_Data(c.box - 12 + 3, 0), text::Val(c.shown));
+      EXPECT_EQ(c.box < 12    ? counts[c.box - 6]
+                : c.box == 12 ? state.Dilution_Factor
+                              : state.STD_Data(c.box - 9, 0),
+                text::Val(c.shown))
+          << "the box shows what is stored";
       EXPECT_EQ(platform.messages,
                 c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
       if (!c.message.empty()) EXPECT_EQ(testing::assay_digest(state), before);
     }
   }
+  enter(6, "0");
+  enter(6, "25");
+  EXPECT_EQ(info(6).text, "0") << "the digit 0, not an empty box";
   // Fewer standards hide the rest but keep their values.
+  enter(6, "20");
   enter(25, "12");
   enter(6, "3");
   EXPECT_EQ(shown_standards(), 3);
@@ -202,18 +177,11 @@ TEST_F(Conditions, EnterOrderAndNoBoxShowsAConditionThatIsNotInForce) {
 // Typed texts are cleaned, the saved file holds the boxes as shown in code page 932 with CR LF, the
 // printout prints them, and the file loads back into another program as the same 33 boxes.
 TEST_F(Conditions, SavedPrintedAndLoadedBackAsShown) {
-  const std::pair<int, std::string> typed[] = {{0, "  田中, \"次郎\"  "},
-                                               {1, "平成12年5月15日"},
-                                               {3, "　ｺﾙﾁｿﾞｰﾙ～　"},
-                                               {4, "μIU/ml"},
-                                               {5, "No.\"7\",B"},
-                                               {6, "20"},
-                                               {7, "3"},
-                                               {8, "2"},
-                                               {9, "3"},
-                                               {10, "100000"},
-                                               {11, "10"},
-                                               {12, "0.25"}};
+  // clang-format off
+  const std::pair<int, std::string> typed[] = {
+      {0, "  田中, \"次郎\"  "}, {1, "平成12年5月15日"}, {3, "　ｺﾙﾁｿﾞｰﾙ～　"}, {4, "μIU/ml"}, {5, "No.\"7\",B"},
+      {6, "20"}, {7, "3"}, {8, "2"}, {9, "3"}, {10, "100000"}, {11, "10"}, {12, "0.25"}};
+  // clang-format on
   for (const auto& [box, text] : typed) enter(box, text);
   for (int k = 1; k <= 20; ++k) enter(12 + k, std::to_string(k * 0.75));
   save(folder.file("round.crx"));

@@ -69,57 +69,43 @@ struct Test_Form : Form {
   std::vector<std::string> log;
 };
 
-class Renderer_Test : public ::testing::Test {
- protected:
-  Renderer_Test() : renderer(desktop, {}) {
-    test_application();
-    renderer.dispatch([this] { desktop.show(form); });
-    window = renderer.window_of(form);
-    window->activateWindow();
-    QApplication::processEvents();
-  }
-  template <typename T>
-  T* widget(const Control& control) {
-    return qobject_cast<T*>(renderer.widget_of(control));
-  }
-
+TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
+  test_application();
   Desktop desktop;
   Test_Form form;
-  Renderer renderer;
-  QWidget* window = nullptr;
-};
-
-TEST_F(Renderer_Test, WidgetsStandAtTheirTwipsAndFollowTheModel) {
+  Renderer renderer(desktop, {});
+  renderer.dispatch([&] { desktop.show(form); });
+  QWidget* window = renderer.window_of(form);
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->windowTitle(), QString("テスト画面"));
+  window->activateWindow();
+  QApplication::processEvents();
+  auto* button = qobject_cast<QPushButton*>(renderer.widget_of(form.button));
+  auto* first = qobject_cast<QLineEdit*>(renderer.widget_of(form.boxes[0]));
+  auto* second = qobject_cast<QLineEdit*>(renderer.widget_of(form.boxes[1]));
+  EXPECT_EQ(window->windowTitle() + " " + button->text(), QString("テスト画面 実　行"));
   EXPECT_EQ(window->size(), QSize(300, 200));
-  EXPECT_EQ(widget<QPushButton>(form.button)->geometry(), QRect(8, 80, 89, 25));
-  EXPECT_EQ(widget<QPushButton>(form.button)->text(), QString("実　行"));
-  QTest::mouseClick(widget<QPushButton>(form.button), Qt::LeftButton);
-  EXPECT_EQ(widget<QLabel>(form.label)->text(), QString("押されました"));
-  renderer.dispatch([this] {
-    form.boxes[1].text = "12.5000";
-    form.boxes[1].visible = false;
-    form.button.enabled = false;
-  });
-  EXPECT_EQ(widget<QLineEdit>(form.boxes[1])->text(), QString("12.5000"));
-  EXPECT_FALSE(widget<QLineEdit>(form.boxes[1])->isVisibleTo(window));
-  EXPECT_FALSE(widget<QPushButton>(form.button)->isEnabled());
-  EXPECT_EQ(qt_filter("条件(*.crx)|*.crx"), QString("条件(*.crx) (*.crx)"));
-}
+  EXPECT_EQ(button->geometry(), QRect(8, 80, 89, 25));
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_EQ(qobject_cast<QLabel*>(renderer.widget_of(form.label))->text(), QString("押されました"));
 
-TEST_F(Renderer_Test, KeysReachTheModelBeforeTheTextAndFocusFollowsTheModel) {
-  auto* first = widget<QLineEdit>(form.boxes[0]);
   first->setFocus();
   QApplication::processEvents();
   QTest::keyClick(first, Qt::Key_7);
   EXPECT_EQ(form.boxes[0].text, "7");
   QTest::keyClick(first, Qt::Key_Return);
   QApplication::processEvents();
-  widget<QScrollBar>(form.bar)->setValue(4);
+  qobject_cast<QScrollBar*>(renderer.widget_of(form.bar))->setValue(4);
   EXPECT_EQ(form.log, (std::vector<std::string>{"key 0 55 at \"\"", "key 0 13 at \"7\"", "lost 0", "scroll 4"}));
   EXPECT_EQ(form.focused(), &form.boxes[1]);
-  EXPECT_TRUE(widget<QLineEdit>(form.boxes[1])->hasFocus());
+  EXPECT_TRUE(second->hasFocus());
+
+  renderer.dispatch([&] {
+    form.boxes[1].text = "12.5000";
+    form.boxes[1].visible = form.button.enabled = false;
+  });
+  EXPECT_EQ(second->text(), QString("12.5000"));
+  EXPECT_FALSE(second->isVisibleTo(window) || button->isEnabled());
+  EXPECT_EQ(qt_filter("条件(*.crx)|*.crx"), QString("条件(*.crx) (*.crx)"));
 }
 
 const std::string Examples = QUORIN_SOURCE_DIR "/examples";
@@ -151,18 +137,15 @@ TEST(Report_Pdf, EndsWithTheFileCompleteOrTheEarlierFileUntouched) {
   auto& report_button = program.screen_as<Reg_Result>(Screen::Result)->Command[target::Whole_Report];
 
   const struct {
-    const char* what;
     long cancel_at_page;
     rlim_t size_limit;
     std::string message;
   } refused[] = {
-      {"cancelled at page 3", 3, RLIM_INFINITY, "印刷を中止しました"},
-      {"a full disk", 0, 20000,
-       "印刷できませんでした\nPDFファイルを作成できません: " + platform.path + " (ファイルが大きすぎます)"},
+      {3, RLIM_INFINITY, "印刷を中止しました"},
+      {0, 20000, "印刷できませんでした\nPDFファイルを作成できません: " + platform.path + " (ファイルが大きすぎます)"},
   };
   const std::string earlier = "the earlier report";
   for (const auto& c : refused) {
-    SCOPED_TRACE(c.what);
     testing::write_bytes(platform.path, earlier);
     platform.messages.clear();
     platform.cancel_at_step = c.cancel_at_page;
