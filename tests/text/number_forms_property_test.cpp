@@ -8,9 +8,9 @@
 
 #include <bit>
 #include <cfloat>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "text/format.h"
@@ -31,11 +31,8 @@ std::string digits(int n) {  // n decimal digits, the first not 0
   return text;
 }
 
-double from_text(const std::string& text) {
-  double value = 0;
-  std::from_chars(text.data(), text.data() + text.size(), value);
-  return value;
-}
+// The double nearest the decimal text (glibc's strtod rounds correctly).
+double from_text(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 
 // Calls visit for every value of a family and its negation.
 template <typename Visit>
