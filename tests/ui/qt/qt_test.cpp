@@ -14,8 +14,6 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
-#include <string>
-#include <vector>
 
 #include "conditions/reg_set.h"
 #include "results/reg_result.h"
@@ -25,7 +23,6 @@
 #include "support/form_driver.h"
 #include "support/test_support.h"
 #include "ui/desktop.h"
-#include "ui/form.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_printer.h"
@@ -47,61 +44,57 @@ QApplication& test_application() {
   return app;
 }
 
-struct Test_Form : Form {
-  Test_Form() : Form("テスト画面", 4500, 3000) {
-    for (int i = 0; i < 2; ++i) {
-      Text_Box& box = add(boxes, i, 120, 120 + 480 * i, 2000, 330);
-      box.on_key_down = [this, i](int key, int) {
-        log.push_back("key " + std::to_string(i) + " " + std::to_string(key) + " at \"" + boxes[i].text + "\"");
-        if (key == Key_Return) set_focus(boxes[1]);
-      };
-      box.on_lost_focus = [this, i] { log.push_back("lost " + std::to_string(i)); };
-    }
-    button.caption = "実　行";
-    button.on_click = [this] { label.caption = "押されました"; };
-    bar.set_range(0, 10);
-    bar.on_change = [this] { log.push_back("scroll " + std::to_string(bar.value())); };
-  }
-  Control_Array<Text_Box> boxes{"box"};
-  Command_Button& button = add<Command_Button>("Command1", 120, 1200, 1335, 375);
-  Label& label = add<Label>("Label1", 120, 1800, 3000, 300);
-  Scroll_Bar& bar = add<Scroll_Bar>("VScroll1", 4000, 0, 255, 2000, true);
-  std::vector<std::string> log;
-};
-
 TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
   test_application();
   Desktop desktop;
-  Test_Form form;
+  Form form("テスト画面", 4500, 3000);
+  Control_Array<Text_Box> boxes{"box"};
+  std::vector<std::string> log;
+  for (int i = 0; i < 2; ++i) {
+    Text_Box& box = form.add(boxes, i, 120, 120 + 480 * i, 2000, 330);
+    box.on_key_down = [&, i](int key, int) {
+      log.push_back("key " + std::to_string(key) + " at \"" + boxes[i].text + "\"");
+      if (key == Key_Return) form.set_focus(boxes[1]);
+    };
+    box.on_lost_focus = [&log, i] { log.push_back("lost " + std::to_string(i)); };
+  }
+  Command_Button& button_model = form.add<Command_Button>("Command1", 120, 1200, 1335, 375);
+  Label& label = form.add<Label>("Label1", 120, 1800, 3000, 300);
+  Scroll_Bar& bar = form.add<Scroll_Bar>("VScroll1", 4000, 0, 255, 2000, true);
+  button_model.caption = "実　行";
+  button_model.on_click = [&] { label.caption = "押されました"; };
+  bar.set_range(0, 10);
+  bar.on_change = [&] { log.push_back("scroll " + std::to_string(bar.value())); };
   Renderer renderer(desktop, {});
   renderer.dispatch([&] { desktop.show(form); });
   QWidget* window = renderer.window_of(form);
   ASSERT_NE(window, nullptr);
   window->activateWindow();
   QApplication::processEvents();
-  auto* button = qobject_cast<QPushButton*>(renderer.widget_of(form.button));
-  auto* first = qobject_cast<QLineEdit*>(renderer.widget_of(form.boxes[0]));
-  auto* second = qobject_cast<QLineEdit*>(renderer.widget_of(form.boxes[1]));
+  auto* button = qobject_cast<QPushButton*>(renderer.widget_of(button_model));
+  auto* first = qobject_cast<QLineEdit*>(renderer.widget_of(boxes[0]));
+  auto* second = qobject_cast<QLineEdit*>(renderer.widget_of(boxes[1]));
   EXPECT_EQ(window->windowTitle() + " " + button->text(), QString("テスト画面 実　行"));
   EXPECT_EQ(window->size(), QSize(300, 200));
   EXPECT_EQ(button->geometry(), QRect(8, 80, 89, 25));
   QTest::mouseClick(button, Qt::LeftButton);
-  EXPECT_EQ(qobject_cast<QLabel*>(renderer.widget_of(form.label))->text(), QString("押されました"));
+  EXPECT_EQ(qobject_cast<QLabel*>(renderer.widget_of(label))->text(), QString("押されました"));
 
+  log.clear();
   first->setFocus();
   QApplication::processEvents();
   QTest::keyClick(first, Qt::Key_7);
-  EXPECT_EQ(form.boxes[0].text, "7");
+  EXPECT_EQ(boxes[0].text, "7");
   QTest::keyClick(first, Qt::Key_Return);
   QApplication::processEvents();
-  qobject_cast<QScrollBar*>(renderer.widget_of(form.bar))->setValue(4);
-  EXPECT_EQ(form.log, (std::vector<std::string>{"key 0 55 at \"\"", "key 0 13 at \"7\"", "lost 0", "scroll 4"}));
-  EXPECT_EQ(form.focused(), &form.boxes[1]);
+  qobject_cast<QScrollBar*>(renderer.widget_of(bar))->setValue(4);
+  EXPECT_EQ(log, (std::vector<std::string>{"key 55 at \"\"", "key 13 at \"7\"", "lost 0", "scroll 4"}));
+  EXPECT_EQ(form.focused(), &boxes[1]);
   EXPECT_TRUE(second->hasFocus());
 
   renderer.dispatch([&] {
-    form.boxes[1].text = "12.5000";
-    form.boxes[1].visible = form.button.enabled = false;
+    boxes[1].text = "12.5000";
+    boxes[1].visible = button_model.enabled = false;
   });
   EXPECT_EQ(second->text(), QString("12.5000"));
   EXPECT_FALSE(second->isVisibleTo(window) || button->isEnabled());
