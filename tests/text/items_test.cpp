@@ -50,16 +50,11 @@ TEST(ItemReader, SplitsAtCommasAndLineEndsAndCountsLines) {
 }
 
 TEST(LineReader, LinesWithoutItemsOrQuotes) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"", ""},         {"a\r\n", "a|"},           {"a\nb\rc\r\nd", "a|b|c|d|"},
-      {"\r\r\n", "||"}, {" a, b \r\n", " a, b |"}, {"\"q\r\nx\"", "\"q|x\"|"}};
-  for (const auto& [text, expected] : cases) {
-    std::string lines;
-    Line_Reader reader(text);
-    while (auto line = reader.next()) lines += std::string(*line) + "|";
-    EXPECT_TRUE(reader.at_end());
-    EXPECT_EQ(lines, expected) << text;
-  }
+  std::string lines;
+  Line_Reader reader("a\nb\rc\r\n\r\r\n a, \"b \r\n");
+  while (auto line = reader.next()) lines += std::string(*line) + "|";
+  EXPECT_TRUE(reader.at_end());
+  EXPECT_EQ(lines, "a|b|c||| a, \"b |");
 }
 
 }  // namespace
