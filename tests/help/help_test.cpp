@@ -143,19 +143,13 @@ TEST(Help_Files, TheShippedOnesAreShownInFullWithTheirHeadingsWhereTheScreenColo
   ASSERT_EQ(read.message, "");
   ASSERT_GT(read.topics.size(), 60u);
   const std::set<int> headings(std::begin(Reg_Help::Heading_Positions), std::end(Reg_Help::Heading_Positions));
-  std::set<std::string> titles;
-  int section = -1;
   for (std::size_t k = 1; k <= read.topics.size(); ++k) {
     const help::Help_Topic& topic = read.topics[k - 1];
-    SCOPED_TRACE(std::to_string(k) + " " + topic.Help_Title);
-    EXPECT_EQ(topic.Help_Kind == 1, headings.count(static_cast<int>(k)) == 1) << "kind 1 is a heading";
-    if (topic.Help_Kind == 1) section = topic.Help_Section;
-    EXPECT_TRUE(topic.Help_Section == 0 || topic.Help_Section == section) << "under its heading";
-    EXPECT_TRUE(titles.insert(topic.Help_Title).second) << "each keyword once";
-    EXPECT_TRUE(help::section_text(topic.Help_Section).has_value());
+    EXPECT_EQ(topic.Help_Kind == 1, headings.count(static_cast<int>(k)) == 1) << k << ": kind 1 is a heading";
+    EXPECT_TRUE(help::section_text(topic.Help_Section).has_value()) << k;
     std::size_t characters = 0;
     for (const char byte : topic.Help_Text) characters += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-    EXPECT_LE(characters, static_cast<std::size_t>(help::Piece_Characters * help::Pieces_Shown)) << "shown in full";
+    EXPECT_LE(characters, static_cast<std::size_t>(help::Piece_Characters * help::Pieces_Shown)) << k << ": in full";
   }
   EXPECT_EQ(help::read_readme_lines({QUORIN_SOURCE_DIR "/resources"}).message, "");
 }
