@@ -199,9 +199,6 @@ TEST_F(Conditions, LoadedFileBecomesTheCaptionAndTheStandardsTheFirstLinesHoldin
   load(folder.file("five.crx"), file_of("5", {"10", "20", "30", "40", "50", "777", "777", "777"}));
   EXPECT_EQ(shown_standards(), 5);
   EXPECT_EQ(info(17).text + info(18).text + info(20).text, "50.00006.00008.0000");
-  // With no standards there is nothing to enter: the focus stays on a button that can be pressed.
-  load(folder.file("none.crx"), file_of("0", {}, {{7, ""}}));
-  EXPECT_EQ(screen().focused(), &screen().Command[target::Open_File]);
   // An older file may lack the dilution factor: it loads without one (not with the one in force
   // before), and the user is told.
   for (const std::string factor : {"", "x10"}) {

@@ -63,8 +63,7 @@ std::string visible(std::string text) {
 // the explanation; then the readme, each item a line.
 TEST_F(Help_Screen, TopicsAndTheReadmeAsShown) {
   std::string long_text;  // cut into lines of 28 characters whatever their bytes, 140 at most
-  for (int k = 0; k < 29; ++k) long_text += "検";
-  for (int k = 0; k < 28; ++k) long_text += "ｶ";
+  for (int k = 0; k < 57; ++k) long_text += k < 29 ? "検" : "ｶ";
   long_text += std::string(100, 'x');
   testing::write_bytes("readme.csv", cp932_lines({"一行目,二行目", "", "\"三行目, 続き\""}));
   Reg_Help& help =

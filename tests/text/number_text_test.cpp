@@ -52,33 +52,19 @@ TEST(Rounding, HalvesToEvenWithinTheRanges) {
   for (const auto& [value, expected] : longs) EXPECT_EQ(to_long(value), expected) << value;
 }
 
+// The rounding of the patterns is the property test's; here: texts beyond 15 digits, values that are
+// no number, texts given for a number, and the whole-number forms.
 TEST(Format, PatternsOfTheScreensAndPrintouts) {
-  struct Case {
-    double value;
-    const char* pattern;
-    const char* expected;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {0.5, "###.0000", ".5000"},             {0.0, "###.0000", ".0000"},            {0.4, "##", ""},
-      {2.5, "##", "3"},                       {-2.5, "##", "-3"},                    {5.0, "000", "005"},
-      {-0.4, "##0", "0"},                     {-0.5, "##0", "-1"},                   {0.0, "######", ""},
-      {12.5, "  #0.0000", "  12.5000"},       {-12.5, "  #0.0000", "  -12.5000"},    {1234.5678, "   ###0.00", "   1234.57"},
-      {1500.0, "     #####", "     1500"},    {0.0, "     #####", ""},               {0.0005, " ####0.000", " 0.001"},
-      {12.5, "STD #0.0 mg", "STD 12.5 mg"},   {1e20, "##0.00", "100000000000000000000.00"},
-      {123456789012345678.0, "##0", "123456789012346000"},                           {Nan, "##0.00", ""},
-      {1.0 / 3.0, "0.00000000000000000000", "0.33333333333333300000"},               {-Inf, "##", ""}};
-  // clang-format on
-  for (const auto& c : cases)
-    EXPECT_EQ(Format(c.value, c.pattern), c.expected) << c.value << " \"" << c.pattern << "\"";
+  EXPECT_EQ(Format(123456789012345678.0, "##0") + Format(0.0, "     #####") + Format(0.0005, " ####0.000"),
+            "123456789012346000 0.001");
+  for (const double value : {Nan, Inf, -Inf}) EXPECT_EQ(Format(value, "##0.00") + general_number(value), "");
   EXPECT_EQ(Format(1.7976931348623157e308, "0"), "179769313486232" + std::string(294, '0'));
-  EXPECT_EQ(general_number(Nan), "");
   const std::pair<const char*, const char*> texts[] = {{"", ""},  {"abc", "abc"},    {" 12 ", "12"},
                                                        {"0", ""}, {"1 500", "1500"}, {"   ", "   "}};
   for (const auto& [text, expected] : texts) EXPECT_EQ(Format_Text(text, "##"), expected) << text;
   EXPECT_EQ(Format_Text("12.5kg", "  #0.0000"), "  12.5000");
-  EXPECT_EQ(signed_text(7) + signed_text(-7) + signed_text(0), " 7-7 0");
-  EXPECT_EQ(signed_text(std::numeric_limits<long long>::min()), "-9223372036854775808");
+  EXPECT_EQ(signed_text(7) + signed_text(-7) + signed_text(0) + signed_text(std::numeric_limits<long long>::min()),
+            " 7-7 0-9223372036854775808");
   EXPECT_EQ(bare_text(-7) + bare_text(std::numeric_limits<long long>::max()), "-79223372036854775807");
 }
 

@@ -85,8 +85,7 @@ TEST(LineWriter, CrLfInCodePage932AndTheFirstBadCharacterRefused) {
   const std::string good = *utf8_to_cp932("<条件設定>\r\n\r\nｽﾀﾝﾀﾞｰﾄﾞ～\r\n 1500 \r\n");
   EXPECT_TRUE(writer.bytes() == good && !writer.failed());
   for (const char* line : {"価格 €5", "😀", "next"}) writer.line(line);
-  EXPECT_TRUE(writer.failed());
-  EXPECT_EQ(writer.bad_character(), "€");
+  EXPECT_EQ(writer.failed() ? writer.bad_character() : "", "€");
   EXPECT_EQ(writer.bytes(), good + "next\r\n") << "nothing of the refused lines, no replacement";
 }
 

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
+#include <tuple>
 
 #include "conditions/reg_set.h"
 #include "results/reg_result.h"
@@ -75,8 +76,7 @@ TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
   auto* first = qobject_cast<QLineEdit*>(renderer.widget_of(boxes[0]));
   auto* second = qobject_cast<QLineEdit*>(renderer.widget_of(boxes[1]));
   EXPECT_EQ(window->windowTitle() + " " + button->text(), QString("テスト画面 実　行"));
-  EXPECT_EQ(window->size(), QSize(300, 200));
-  EXPECT_EQ(button->geometry(), QRect(8, 80, 89, 25));
+  EXPECT_TRUE(window->size() == QSize(300, 200) && button->geometry() == QRect(8, 80, 89, 25)) << "15 twips a pixel";
   QTest::mouseClick(button, Qt::LeftButton);
   EXPECT_EQ(qobject_cast<QLabel*>(renderer.widget_of(label))->text(), QString("押されました"));
 
@@ -89,15 +89,13 @@ TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
   QApplication::processEvents();
   qobject_cast<QScrollBar*>(renderer.widget_of(bar))->setValue(4);
   EXPECT_EQ(log, (std::vector<std::string>{"key 55 at \"\"", "key 13 at \"7\"", "lost 0", "scroll 4"}));
-  EXPECT_EQ(form.focused(), &boxes[1]);
-  EXPECT_TRUE(second->hasFocus());
+  EXPECT_TRUE(form.focused() == &boxes[1] && second->hasFocus());
 
   renderer.dispatch([&] {
     boxes[1].text = "12.5000";
     boxes[1].visible = button_model.enabled = false;
   });
-  EXPECT_EQ(second->text(), QString("12.5000"));
-  EXPECT_FALSE(second->isVisibleTo(window) || button->isEnabled());
+  EXPECT_TRUE(second->text() == "12.5000" && !second->isVisibleTo(window) && !button->isEnabled());
   EXPECT_EQ(qt_filter("条件(*.crx)|*.crx"), QString("条件(*.crx) (*.crx)"));
 }
 
@@ -129,24 +127,20 @@ TEST(Report_Pdf, EndsWithTheFileCompleteOrTheEarlierFileUntouched) {
   testing::click(program.screen_as<Reg_Set>(Screen::Conditions)->Command[target::Wizard]);
   auto& report_button = program.screen_as<Reg_Result>(Screen::Result)->Command[target::Whole_Report];
 
-  const struct {
-    long cancel_at_page;
-    rlim_t size_limit;
-    std::string message;
-  } refused[] = {
+  const std::tuple<long, rlim_t, std::string> refused[] = {
+      // cancelled at page 3; a full disk
       {3, RLIM_INFINITY, "印刷を中止しました"},
-      {0, 20000, "印刷できませんでした\nPDFファイルを作成できません: " + platform.path + " (ファイルが大きすぎます)"},
-  };
+      {0, 20000, "印刷できませんでした\nPDFファイルを作成できません: " + platform.path + " (ファイルが大きすぎます)"}};
   const std::string earlier = "the earlier report";
-  for (const auto& c : refused) {
+  for (const auto& [cancel_at_page, size_limit, message] : refused) {
     testing::write_bytes(platform.path, earlier);
     platform.messages.clear();
-    platform.cancel_at_step = c.cancel_at_page;
+    platform.cancel_at_step = cancel_at_page;
     {
-      testing::File_Size_Limit limit(c.size_limit);
+      testing::File_Size_Limit limit(size_limit);
       testing::click(report_button);
     }
-    EXPECT_EQ(platform.messages, std::vector<std::string>{c.message});
+    EXPECT_EQ(platform.messages, std::vector<std::string>{message});
     EXPECT_EQ(testing::read_bytes(platform.path), earlier);
     EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
   }
