@@ -1,13 +1,14 @@
-// The dispatcher, the button-state rule, the wizard's interrupted road and the exit target.
+// The dispatcher, the button-state rule, the wizard's interrupted road and the exit target; the
+// start-up screen: its animation by ticks, the start and abort buttons and the administrator key.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 
 #include "data/scratch_file.h"
 #include "state/navigation.h"
 #include "state/program.h"
+#include "state/reg_intro.h"
 #include "state/work_screen.h"
 #include "support/test_support.h"
 #include "ui/scripted_platform.h"
@@ -18,156 +19,118 @@ namespace {
 class Navigation : public ::testing::Test {
  protected:
   Navigation() : program(platform) {}
-
-  // Two standards of two tubes, all concentrations entered and every standard row measured.
-  void complete_assay() {
-    state.STD_Number = 2;
-    state.STD_Tubes = 2;
-    state.STD_Data(4, 0) = 1;
-    state.STD_Data(5, 0) = 10;
-    for (int row = 1; row <= 5; ++row)
-      for (int tube = 1; tube <= 2; ++tube) state.STD_Count(row, tube) = 1000 * row;
-  }
-
-  // The enabled state of buttons 0..11 of the conditions screen after the rule ran there.
-  std::map<int, bool> buttons_after_rule() {
-    state.Active_Screen = Screen::Conditions;
-    program.load(Screen::Conditions);
-    Command_Enable(program);
-    std::map<int, bool> enabled;
-    auto& screen = *program.screen_as<Work_Screen>(Screen::Conditions);
-    for (int i = 0; i <= 11; ++i) enabled[i] = screen.Command[i].enabled;
-    return enabled;
-  }
-
-  static std::map<int, bool> enabled_only(std::initializer_list<int> on) {
-    std::map<int, bool> expected;
-    for (int i = 0; i <= 11; ++i) expected[i] = false;
-    for (int i : on) expected[i] = true;
-    return expected;
-  }
-
   testing::Scratch_Folder folder;
   ui::Scripted_Platform platform;
   Program program;
   Assay_State& state = program.state;
 };
 
-TEST_F(Navigation, NothingEnteredLeavesOnlyFileAndExitButtons) {
-  program.load(Screen::Data);
-  program.load(Screen::Graph);
-  program.load(Screen::Result);
-  EXPECT_EQ(buttons_after_rule(), enabled_only({0, 1, 5, 6, 7}));
-  EXPECT_EQ(program.screen(Screen::Data), nullptr);
-  EXPECT_EQ(program.screen(Screen::Graph), nullptr);
-  EXPECT_EQ(program.screen(Screen::Result), nullptr);
-}
-
-TEST_F(Navigation, IncompleteStandardsCloseTheCurveAndResults) {
-  struct Case {
-    const char* what;
-    void (*spoil)(Assay_State&);
+// Two standards of two tubes, every concentration entered and every standard row measured, then
+// changed; the rule runs on the conditions screen with the data, curve and results screens open.
+// Seen: buttons 0..11 enabled, the screens still open, the tubes counted.
+TEST_F(Navigation, ButtonRuleFollowsWhatTheAssayHolds) {
+  const std::pair<void (*)(Assay_State&), const char*> cases[] = {
+      {[](Assay_State&) {}, "111011111111 data curve result 10"},
+      {[](Assay_State& s) {  // plotted; NSB, TOTAL and samples play no part
+         s.Plot_Stage = 1;
+         s.STD_Count(1, 1) = s.STD_Count(1, 2) = s.STD_Count(2, 1) = s.STD_Count(2, 2) = 0;
+         s.Sample_Number = 3;
+         s.Sample_Tubes = 2;
+       },
+       "111111111111 data curve result 16"},
+      {[](Assay_State& s) { s.STD_Data(5, 0) = 0; }, "111001110000 data 10"},
+      {[](Assay_State& s) { s.STD_Count(5, 1) = s.STD_Count(5, 2) = 0; }, "111001110000 data 10"},
+      {[](Assay_State& s) { s.STD_Count(3, 1) = s.STD_Count(3, 2) = 0; }, "111001110000 data 10"},
+      {[](Assay_State& s) { s.STD_Tubes = 0; }, "110001110000 0"},
   };
-  const Case cases[] = {
-      {"a standard without concentration", [](Assay_State& s) { s.STD_Data(5, 0) = 0; }},
-      {"a standard not measured", [](Assay_State& s) { s.STD_Count(5, 1) = s.STD_Count(5, 2) = 0; }},
-      {"the zero standard not measured", [](Assay_State& s) { s.STD_Count(3, 1) = s.STD_Count(3, 2) = 0; }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    complete_assay();
-    c.spoil(state);
-    program.load(Screen::Data);
-    program.load(Screen::Graph);
-    program.load(Screen::Result);
-    EXPECT_EQ(buttons_after_rule(), enabled_only({0, 1, 2, 5, 6, 7}));
-    EXPECT_NE(program.screen(Screen::Data), nullptr) << "the data sheet stays open";
-    EXPECT_EQ(program.screen(Screen::Graph), nullptr);
-    EXPECT_EQ(program.screen(Screen::Result), nullptr);
+  for (const auto& [change, expected] : cases) {
+    Program fresh(platform);
+    Assay_State& s = fresh.state;
+    s.STD_Number = s.STD_Tubes = 2;
+    s.STD_Data(4, 0) = 1;
+    s.STD_Data(5, 0) = 10;
+    for (int row = 1; row <= 5; ++row) s.STD_Count(row, 1) = s.STD_Count(row, 2) = 1000 * row;
+    change(s);
+    for (Screen screen : {Screen::Data, Screen::Graph, Screen::Result, Screen::Conditions}) fresh.load(screen);
+    s.Active_Screen = Screen::Conditions;
+    Command_Enable(fresh);
+    std::string seen;
+    for (int i = 0; i <= 11; ++i)
+      seen += fresh.screen_as<Work_Screen>(Screen::Conditions)->Command[i].enabled ? "1" : "0";
+    for (const auto& [screen, name] :
+         {std::pair{Screen::Data, " data"}, {Screen::Graph, " curve"}, {Screen::Result, " result"}})
+      if (fresh.screen(screen) != nullptr) seen += name;
+    EXPECT_EQ(seen + " " + std::to_string(s.Total_Tubes), expected);
   }
 }
 
-TEST_F(Navigation, ResultsWaitForTheFirstStandardPlot) {
-  complete_assay();
-  EXPECT_EQ(buttons_after_rule(), enabled_only({0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11}));
-  state.Plot_Stage = 1;
-  EXPECT_EQ(buttons_after_rule(), enabled_only({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-}
-
-TEST_F(Navigation, RuleIgnoresNsbTotalSeraAndSamples) {
-  complete_assay();
-  state.Plot_Stage = 2;
-  state.STD_Count(1, 1) = state.STD_Count(1, 2) = state.STD_Count(2, 1) = state.STD_Count(2, 2) = 0;
-  state.Sample_Number = 3;
-  state.Sample_Tubes = 2;
-  EXPECT_EQ(buttons_after_rule(), enabled_only({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-  EXPECT_EQ(state.Total_Tubes, 5 * 2 + 3 * 2);
-}
-
+// A cancelled condition dialog interrupts the wizard; then requests are ordinary ones again, and
+// a failed print is reported, not announced as finished.
 TEST_F(Navigation, CancelledConditionDialogInterruptsTheWizard) {
   program.show(Screen::Conditions);
-  auto& conditions = *program.screen_as<Work_Screen>(Screen::Conditions);
-  conditions.Command[14].on_click();
-  EXPECT_EQ(platform.messages,
-            (std::vector<std::string>{"保存された条件設定を読み込みます", "ウィザードは中断されました"}));
+  program.screen_as<Work_Screen>(Screen::Conditions)->Command[target::Wizard].on_click();
   EXPECT_EQ(state.Wizard_Mode, 0);
-  ASSERT_EQ(platform.dialogs.size(), 1u);
-  EXPECT_EQ(platform.dialogs[0].title, "条件を開く");
-  // With the wizard over, the next request is an ordinary one again.
+  EXPECT_EQ(platform.dialogs.at(0).title, "条件を開く");
   state.Screen_No = 1;
   Command_Exec(program, target::Help);
   EXPECT_NE(program.screen(Screen::Help), nullptr);
+  platform.recorder.failing_with = "プリンタに出力できません";
+  Command_Exec(program, target::Print);
+  EXPECT_EQ(
+      platform.messages[0] + "|" + platform.messages[1] + "|" + platform.messages.back(),
+      "保存された条件設定を読み込みます|ウィザードは中断されました|印刷できませんでした\nプリンタに出力できません");
 }
 
-TEST_F(Navigation, ExitAsksAndOnNoChangesNothing) {
-  testing::write_bytes(Scratch_File_Name, "12345678");
-  program.show(Screen::Conditions);
-  platform.yes_no_answers = {false};
-  Command_Exec(program, target::Exit);
-  EXPECT_EQ(platform.questions, (std::vector<std::string>{"システムを終了します　よろしいですか？"}));
-  EXPECT_FALSE(platform.quit_requested);
-  EXPECT_NE(program.screen(Screen::Conditions), nullptr);
-  EXPECT_TRUE(std::filesystem::exists(Scratch_File_Name));
-}
-
-TEST_F(Navigation, ExitWithYesDeletesTheScratchFileAndEnds) {
-  for (bool scratch_exists : {true, false}) {
-    SCOPED_TRACE(scratch_exists ? "with temp.dat" : "without temp.dat");
-    ui::Scripted_Platform fresh_platform;
-    Program fresh(fresh_platform);
-    if (scratch_exists) testing::write_bytes(Scratch_File_Name, "12345678");
-    fresh.show(Screen::Conditions);
-    fresh_platform.yes_no_answers = {true};
-    Command_Exec(fresh, target::Exit);
-    EXPECT_TRUE(fresh_platform.quit_requested);
-    EXPECT_TRUE(fresh.ended());
-    EXPECT_EQ(fresh.screen(Screen::Conditions), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(Scratch_File_Name));
-    EXPECT_TRUE(fresh_platform.messages.empty());
+TEST_F(Navigation, ExitAsksAndOnlyYesEndsAndDeletesTheScratchFile) {
+  for (const bool yes : {false, true}) {
+    SCOPED_TRACE(yes ? "yes" : "no");
+    testing::write_bytes(Scratch_File_Name, "12345678");
+    program.show(Screen::Conditions);
+    platform.yes_no_answers = {yes};
+    Command_Exec(program, target::Exit);
+    EXPECT_EQ(platform.questions.back(), "システムを終了します　よろしいですか？");
+    EXPECT_EQ(platform.quit_requested && program.ended() && program.screen(Screen::Conditions) == nullptr, yes);
+    EXPECT_EQ(std::filesystem::exists(Scratch_File_Name), !yes);
   }
 }
 
-TEST_F(Navigation, RequestsWithoutMeaningDoNothing) {
-  program.show(Screen::Conditions);
-  for (int request : {13, 14, 16, 99}) Command_Exec(program, request);
-  state.Screen_No = 3;
-  Command_Exec(program, target::Save);  // results only
-  EXPECT_TRUE(platform.messages.empty());
-  EXPECT_TRUE(platform.dialogs.empty());
-  EXPECT_EQ(program.desktop.forms().size(), 1u);
+TEST_F(Navigation, StartUpEmblemGrowsAndStartKeepsTheFocusUntilTick50AndAbortKeepsTheScratchFile) {
+  testing::write_bytes(Scratch_File_Name, "12345678");
+  program.start();
+  Reg_Intro& intro = *program.screen_as<Reg_Intro>(Screen::Intro);
+  auto tick_to = [&](int tick) {
+    while (intro.Intro_Tick < tick) intro.Timer1.on_timer();
+  };
+  tick_to(6);
+  EXPECT_EQ(platform.events_processed + intro.Command2.enabled, 6) << "each growth step of the emblem is drawn at once";
+  tick_to(49);
+  EXPECT_TRUE(intro.Label1[3].visible && intro.Command2.enabled);
+  intro.set_focus(intro.Command2);
+  tick_to(50);
+  EXPECT_EQ(intro.focused(), &intro.Command1);
+  intro.set_focus(intro.Command2);
+  intro.Timer1.on_timer();
+  EXPECT_EQ(intro.Intro_Tick, 50) << "the animation is over";
+  EXPECT_EQ(intro.focused(), &intro.Command2);
+  intro.Command2.on_click();
+  EXPECT_TRUE(platform.quit_requested && program.ended() && platform.questions.empty());
+  EXPECT_TRUE(std::filesystem::exists(Scratch_File_Name));
 }
 
-TEST_F(Navigation, FailedPrintIsReportedInsteadOfFinished) {
-  program.show(Screen::Conditions);
-  platform.recorder.failing_with = "プリンタに出力できません";
-  state.Screen_No = 1;
-  Command_Exec(program, target::Print);
-  EXPECT_EQ(platform.messages, (std::vector<std::string>{"印刷できませんでした\nプリンタに出力できません"}));
-}
-
-TEST_F(Navigation, PrinterSetupGoesToThePlatform) {
-  Command_Exec(program, target::Printer_Setup);
-  EXPECT_EQ(platform.printer_setups, 1);
+// The administrator key counts only in upper case within the 30 first ticks.
+TEST_F(Navigation, StartUpAdministratorKeyAndStart) {
+  for (const int last_tick : {29, 30}) {
+    Program fresh(platform);
+    fresh.start();
+    auto& intro = *fresh.screen_as<Reg_Intro>(Screen::Intro);
+    while (intro.Intro_Tick < last_tick) intro.Timer1.on_timer();
+    for (const int key : {int{Reg_Intro::Admin_Key} + 'a' - 'A', int{'X'}, int{Reg_Intro::Admin_Key}})
+      intro.Command1.on_key_press(key);
+    if (fresh.screen(Screen::Intro) != nullptr) intro.Command1.on_click();
+    EXPECT_EQ(fresh.state.Admin_Mode, last_tick < 30 ? 1 : 0);
+    EXPECT_TRUE(fresh.screen(Screen::Intro) == nullptr && fresh.desktop.front() == fresh.screen(Screen::Conditions));
+  }
+  EXPECT_EQ(platform.messages, (std::vector<std::string>{"Welcome administrator!!"}));
 }
 
 }  // namespace

@@ -1,0 +1,164 @@
+// The Qt layer on the offscreen platform: the renderer wires both ways (model properties reach
+// the widgets; key-down, typing, focus and clicks on the widgets reach the model's slots), and the
+// whole report goes into a PDF file where no printer is installed: one page per document, written
+// beside its file and put in place only when complete, so that a cancelled or failed job leaves
+// the earlier file as it was and no temporary file, and "印刷が終了しました" is shown only once the
+// file is complete.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTest>
+#include <tuple>
+
+#include "conditions/reg_set.h"
+#include "results/reg_result.h"
+#include "state/navigation.h"
+#include "state/program.h"
+#include "state/reg_intro.h"
+#include "support/form_driver.h"
+#include "support/test_support.h"
+#include "ui/desktop.h"
+#include "ui/qt/fonts.h"
+#include "ui/qt/qt_platform.h"
+#include "ui/qt/qt_printer.h"
+#include "ui/qt/renderer.h"
+#include "ui/scripted_platform.h"
+
+namespace quorin::ui::qt {
+namespace {
+
+// The one QApplication of the tests, created on first use and never destroyed: destroying it
+// among the other static objects at exit would outlive parts of Qt it still needs.
+QApplication& test_application() {
+  static int argc = 1;
+  static char name[] = "quorin_qt_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication& app = *new QApplication(argc, argv);
+  static const bool fonts_installed = (install_screen_font(), true);
+  (void)fonts_installed;
+  return app;
+}
+
+TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
+  test_application();
+  Desktop desktop;
+  Form form("テスト画面", 4500, 3000);
+  Control_Array<Text_Box> boxes{"box"};
+  std::vector<std::string> log;
+  for (int i = 0; i < 2; ++i) {
+    Text_Box& box = form.add(boxes, i, 120, 120 + 480 * i, 2000, 330);
+    box.on_key_down = [&, i](int key, int) {
+      log.push_back("key " + std::to_string(key) + " at \"" + boxes[i].text + "\"");
+      if (key == Key_Return) form.set_focus(boxes[1]);
+    };
+    box.on_lost_focus = [&log, i] { log.push_back("lost " + std::to_string(i)); };
+  }
+  Command_Button& button_model = form.add<Command_Button>("Command1", 120, 1200, 1335, 375);
+  Label& label = form.add<Label>("Label1", 120, 1800, 3000, 300);
+  Scroll_Bar& bar = form.add<Scroll_Bar>("VScroll1", 4000, 0, 255, 2000, true);
+  button_model.caption = "実　行";
+  button_model.on_click = [&] { label.caption = "押されました"; };
+  bar.set_range(0, 10);
+  bar.on_change = [&] { log.push_back("scroll " + std::to_string(bar.value())); };
+  Renderer renderer(desktop, {});
+  renderer.dispatch([&] { desktop.show(form); });
+  QWidget* window = renderer.window_of(form);
+  ASSERT_NE(window, nullptr);
+  window->activateWindow();
+  QApplication::processEvents();
+  auto* button = qobject_cast<QPushButton*>(renderer.widget_of(button_model));
+  auto* first = qobject_cast<QLineEdit*>(renderer.widget_of(boxes[0]));
+  auto* second = qobject_cast<QLineEdit*>(renderer.widget_of(boxes[1]));
+  EXPECT_EQ(window->windowTitle() + " " + button->text(), QString("テスト画面 実　行"));
+  EXPECT_TRUE(window->size() == QSize(300, 200) && button->geometry() == QRect(8, 80, 89, 25)) << "15 twips a pixel";
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_EQ(qobject_cast<QLabel*>(renderer.widget_of(label))->text(), QString("押されました"));
+
+  log.clear();
+  first->setFocus();
+  QApplication::processEvents();
+  QTest::keyClick(first, Qt::Key_7);
+  EXPECT_EQ(boxes[0].text, "7");
+  QTest::keyClick(first, Qt::Key_Return);
+  QApplication::processEvents();
+  qobject_cast<QScrollBar*>(renderer.widget_of(bar))->setValue(4);
+  EXPECT_EQ(log, (std::vector<std::string>{"key 55 at \"\"", "key 13 at \"7\"", "lost 0", "scroll 4"}));
+  EXPECT_TRUE(form.focused() == &boxes[1] && second->hasFocus());
+
+  renderer.dispatch([&] {
+    boxes[1].text = "12.5000";
+    boxes[1].visible = button_model.enabled = false;
+  });
+  EXPECT_TRUE(second->text() == "12.5000" && !second->isVisibleTo(window) && !button->isEnabled());
+  EXPECT_EQ(qt_filter("条件(*.crx)|*.crx"), QString("条件(*.crx) (*.crx)"));
+}
+
+const std::string Examples = QUORIN_SOURCE_DIR "/examples";
+
+// A platform without a printer; each message notes whether the PDF file was complete then.
+class Pdf_Platform : public Scripted_Platform {
+ public:
+  Printer& printer() override { return pdf; }
+  void message(const std::string& text) override {
+    Scripted_Platform::message(text);
+    file_complete_at_message.push_back(testing::read_bytes(path).ends_with("%%EOF\n"));
+  }
+  Qt_Printer pdf;
+  std::string path;
+  std::vector<bool> file_complete_at_message;
+};
+
+TEST(Report_Pdf, EndsWithTheFileCompleteOrTheEarlierFileUntouched) {
+  test_application();
+  testing::Scratch_Folder folder;
+  Pdf_Platform platform;
+  platform.path = folder.file("report.pdf");
+  platform.pdf.set_pdf_path(platform.path);
+  Program program(platform);
+  program.start();
+  testing::click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
+  platform.file_answers = {Examples + "/cortisol.crx", Examples + "/cortisol_counts.txt"};
+  testing::click(program.screen_as<Reg_Set>(Screen::Conditions)->Command[target::Wizard]);
+  auto& report_button = program.screen_as<Reg_Result>(Screen::Result)->Command[target::Whole_Report];
+
+  const std::tuple<long, rlim_t, std::string> refused[] = {
+      // cancelled at page 3; a full disk
+      {3, RLIM_INFINITY, "印刷を中止しました"},
+      {0, 20000, "印刷できませんでした\nPDFファイルを作成できません: " + platform.path + " (ファイルが大きすぎます)"}};
+  const std::string earlier = "the earlier report";
+  for (const auto& [cancel_at_page, size_limit, message] : refused) {
+    testing::write_bytes(platform.path, earlier);
+    platform.messages.clear();
+    platform.cancel_at_step = cancel_at_page;
+    {
+      testing::File_Size_Limit limit(size_limit);
+      testing::click(report_button);
+    }
+    EXPECT_EQ(platform.messages, std::vector<std::string>{message});
+    EXPECT_EQ(testing::read_bytes(platform.path), earlier);
+    EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+  }
+  EXPECT_EQ(platform.progresses.front().done, 3) << "the job stopped at the page it was cancelled";
+
+  platform.cancel_at_step = 0;
+  platform.messages.clear();
+  platform.file_complete_at_message.clear();
+  testing::click(report_button);
+  ASSERT_EQ(platform.messages, std::vector<std::string>{"印刷が終了しました\nPDFファイル: " + platform.path});
+  EXPECT_EQ(platform.file_complete_at_message, std::vector<bool>{true});
+  EXPECT_EQ(platform.progresses.back().done, platform.progresses.back().planned);
+  const std::string pdf = testing::read_bytes(platform.path);
+  EXPECT_EQ(
+      QString::fromLatin1(pdf.data(), static_cast<int>(pdf.size())).count(QRegularExpression("/Type\\s*/Page\\b")),
+      platform.progresses.back().planned);
+  EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+}
+
+}  // namespace
+}  // namespace quorin::ui::qt
