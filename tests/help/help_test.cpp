@@ -91,9 +91,10 @@ TEST_F(Help_Screen, ScrollBarReachesTheLastKeywordWhateverTheirNumber) {
     help.VScroll1.set_value(help.VScroll1.max);
     EXPECT_LE(top() + Reg_Help::Keyword_Height, help.Picture1.height) << "the last keyword is shown in full";
     EXPECT_GE(top(), 0);
-    if (!fits_unscrolled)
+    if (!fits_unscrolled) {
       EXPECT_LT(help.Picture1.height - top() - Reg_Help::Keyword_Height, Reg_Help::Keyword_Pitch)
           << "no empty rows below";
+    }
     EXPECT_EQ(help.VScroll1.max == 0, fits_unscrolled);
     EXPECT_EQ(help.Label1[24].fore_colour, ui::Blue) << "a heading";
   }

@@ -38,7 +38,7 @@ TEST(ReadFile, AllBytesOrARefusal) {
 
 TEST(SaveFile, ReplacesKeepingPermissionsAndLinks) {
   Scratch_Folder folder;  // the working directory: a bare file name goes there
-  for (const std::string& bytes : {"first\r\n", "second, longer\r\n", ""}) {
+  for (const std::string bytes : {"first\r\n", "second, longer\r\n", ""}) {
     EXPECT_EQ(save_file("result.txt", bytes), "");
     EXPECT_EQ(read_bytes(folder.file("result.txt")), bytes);
   }
