@@ -7,14 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,60 +38,48 @@ constexpr int Max_Events = 32;
 // The size and time of each file of some folders, by path.
 using Listing = std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>>;
 
-// Writes UTF-8 text to a file as code page 932 with CR LF line ends.
-void write_file(const fs::path& path, const std::vector<std::string>& lines) {
+// Writes the lines ('|' between them) as code page 932 with CR LF line ends; a condition file
+// with blank lines up to its full length.
+void write_file(const fs::path& path, std::string_view lines) {
   std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  const std::string bytes = text::utf8_to_cp932(text).value_or(text);
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+  for (char c : lines) text += c == '|' ? std::string("\r\n") : std::string(1, c);
+  if (!lines.empty()) text += "\r\n";
+  for (long n = std::count(lines.begin(), lines.end(), '|') + 1; path.extension() == ".crx" && n < 39; ++n)
+    text += "\r\n";
+  std::ofstream(path, std::ios::binary) << text::utf8_to_cp932(text).value_or(text);
 }
 
 // The folders of this process: the files the open dialogs offer and the scratch folder every save
 // goes to. Nothing but the saves may change, there or in the working directory.
 struct Folders {
   fs::path cwd = fs::current_path(), files, saves;
-  std::vector<std::string> offered;  // open-dialog answers besides the saves
+  std::vector<std::string> offered = {""};  // open-dialog answers besides the saves: a cancel first
   Folders() {
     // In memory where there is such a folder: every save waits for its file to reach the disk.
-    const fs::path memory = "/dev/shm";
-    const fs::path base = (fs::is_directory(memory) ? memory : fs::temp_directory_path()) /
+    const fs::path base = (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
                           ("screen-events-" + std::to_string(::getpid()));
     files = base / "files", saves = base / "saves";
     for (const fs::path& folder : {files, saves}) fs::create_directories(folder);
-    const std::vector<std::string> head = {"検査 花子", "2026/12/06", "", "エストラジオール", "pg/mL", "R-19"};
-    auto conditions = [&](std::vector<std::string> numbers) {
-      std::vector<std::string> lines = head;
-      lines.insert(lines.end(), numbers.begin(), numbers.end());
-      lines.resize(33 + 6);
-      return lines;
-    };
-    write_file(files / "assay.crx", conditions({"4", "2", "2", "2", "3", "2", "2.0", "1", "4", "16", "36"}));
-    write_file(files / "no_factor.crx", conditions({"2", "1", "1", "1", "2", "1", "", "5", "50"}));
-    write_file(files / "too_many.crx", conditions({"4", "2", "2", "11", "3", "2", "2.0", "1", "4", "16", "36"}));
-    write_file(files / "counts.txt",
-               {"195",  "205",  "20025", "20075", "10120", "10280", "8190", "8210", "5160", "5240", "2210", "2190",
-                "1190", "1210", "4200",  "4200",  "3400",  "",      "6600", "6600", "",     "",     "4200", "10300"});
-    write_file(files / "flat.txt", {"9000", "9000", "20000", "20000", "500", "500", "600", "600", "700"});
-    write_file(files / "letters.txt", {"NSB,TOTAL", "12x"});
-    write_file(files / "empty.txt", {});
-    for (const auto& entry : fs::directory_iterator(files)) offered.push_back(entry.path().string());
-    std::sort(offered.begin(), offered.end());
-    offered.push_back((files / "missing.txt").string());
+    const std::string head = "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|";
+    const std::pair<std::string, std::string> made[] = {
+        // in the order the dialogs list them
+        {"assay.crx", head + "4|2|2|2|3|2|2.0|1|4|16|36"},
+        {"counts.txt",
+         "195|205|20025|20075|10120|10280|8190|8210|5160|5240|2210|2190|1190|1210|4200|4200|3400||"
+         "6600|6600|||4200|10300"},
+        {"empty.txt", ""},
+        {"flat.txt", "9000|9000|20000|20000|500|500|600|600|700"},
+        {"letters.txt", "NSB,TOTAL|12x"},
+        {"no_factor.crx", head + "2|1|1|1|2|1||5|50"},
+        {"too_many.crx", head + "4|2|2|11|3|2|2.0|1|4|16|36"}};
+    for (const auto& [name, lines] : made) write_file(files / name, lines), offered.push_back(files / name);
+    offered.push_back(files / "missing.txt");
   }
   ~Folders() {
     std::error_code ignored;
     fs::remove_all(files.parent_path(), ignored);
   }
 };
-
-std::string read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
 
 const Folders& folders() {
   static const Folders made;
@@ -108,39 +92,28 @@ struct Byte_Source {
   std::size_t at = 0;
   bool empty() const { return at >= bytes.size(); }
   unsigned next() { return empty() ? 0 : static_cast<unsigned char>(bytes[at++]); }
-  template <typename T>
-  T pick(const std::vector<T>& from) {
-    return from[next() % from.size()];
-  }
 };
 
-// Answers every question and file dialog from the input; a save only ever into the scratch folder.
-class Fuzz_Platform : public ui::Scripted_Platform {
- public:
+// Answers every question and file dialog from the input (the base class logs them); a save only
+// ever into the scratch folder.
+struct Fuzz_Platform : ui::Scripted_Platform {
   explicit Fuzz_Platform(Byte_Source& in) : in_(in) {}
   bool ask_yes_no(const std::string& text) override {
-    questions.push_back(text);
+    Scripted_Platform::ask_yes_no(text);
     return in_.next() % 2 == 1;
   }
   std::string open_file(const ui::File_Dialog& dialog) override {
-    log(dialog, false);
+    Scripted_Platform::open_file(dialog);
     std::vector<std::string> choices = folders().offered;
     for (const auto& entry : fs::directory_iterator(folders().saves)) choices.push_back(entry.path().string());
-    const unsigned choice = in_.next() % (choices.size() + 1);
-    return choice == 0 ? "" : choices[choice - 1];
+    return choices[in_.next() % choices.size()];
   }
   std::string save_file(const ui::File_Dialog& dialog) override {
-    log(dialog, true);
+    Scripted_Platform::save_file(dialog);
     const std::string extension = dialog.default_extension.empty() ? "" : "." + dialog.default_extension;
-    const std::vector<std::string> names = {"", "result" + extension, "other" + extension, "no_folder/x" + extension};
-    const std::string name = in_.pick(names);
+    const std::string names[] = {"", "result" + extension, "other" + extension, "no_folder/x" + extension};
+    const std::string& name = names[in_.next() % 4];
     return name.empty() ? "" : (folders().saves / name).string();
-  }
-
- private:
-  void log(const ui::File_Dialog& dialog, bool save) {
-    dialogs.push_back(dialog);
-    dialog_was_save.push_back(save);
   }
   Byte_Source& in_;
 };
@@ -164,12 +137,32 @@ std::string typed_text(Byte_Source& in) {
   return std::string(300 + 40 * (kind - 248), kind % 2 == 0 ? '9' : 'x');
 }
 
-constexpr int Page_Up = 33, Page_Down = 34;
-const std::vector<int> Keys = {ui::Key_Return, ui::Key_Tab, ui::Key_Up,     ui::Key_Down,   ui::Key_Left, ui::Key_Right,
-                               Page_Up,        Page_Down,   ui::Key_Escape, ui::Key_Delete, ui::Key_Back};
+constexpr int Keys[] = {ui::Key_Return, ui::Key_Tab,    ui::Key_Up,       ui::Key_Down,
+                        ui::Key_Left,   ui::Key_Right,  33 /* page up */, 34 /* page down */,
+                        ui::Key_Escape, ui::Key_Delete, ui::Key_Back};
 
-class Session {
- public:
+// What a control shows: its text, the cells of a grid, the state of an option or a scroll bar, the
+// version of a picture, or "nan" for a picture that draws at a point that is not a number.
+std::string shown(const ui::Control& control) {
+  if (auto* label = dynamic_cast<const ui::Label*>(&control)) return label->caption;
+  if (auto* box = dynamic_cast<const ui::Text_Box*>(&control)) return box->text;
+  if (auto* button = dynamic_cast<const ui::Command_Button*>(&control)) return button->caption;
+  if (auto* option = dynamic_cast<const ui::Option_Button*>(&control))
+    return option->caption + std::to_string(option->value);
+  if (auto* bar = dynamic_cast<const ui::Scroll_Bar*>(&control)) return std::to_string(bar->value());
+  std::string seen;
+  if (auto* grid = dynamic_cast<const ui::Grid*>(&control))
+    for (int r = 0; r < grid->rows(); ++r)
+      for (int c = 0; c < grid->columns(); ++c) seen += grid->cell(r, c) + '\n';
+  if (auto* area = dynamic_cast<const ui::Picture_Area*>(&control)) {
+    for (const ui::Draw_Op& op : area->ops())
+      if (!std::isfinite(op.x1 + op.y1 + op.x2 + op.y2)) return "a drawing at nan";
+    seen = std::to_string(area->version());
+  }
+  return seen;
+}
+
+struct Session {
   Session(std::string_view bytes, Assay_State& state) : in_{bytes}, platform_(in_), program_(platform_, state) {
     program_.anonymous_scratch_file = true;
     program_.qc_history.path = (folders().saves / "history.db").string();
@@ -189,7 +182,6 @@ class Session {
     return fault;
   }
 
- private:
   // One event as the window system hands it to the program. An event that may be refused with a
   // message (a key, a typed text, a focus move) must then leave the assay as it was.
   template <typename Action>
@@ -200,9 +192,6 @@ class Session {
       ui::Desktop::Event_Scope scope(program_.desktop);
       action();
     }
-    if (std::getenv("QUORIN_SCREEN_TRACE") != nullptr)
-      for (std::size_t m = messages; m < platform_.messages.size(); ++m)
-        std::fprintf(stderr, "  「%s」\n", platform_.messages[m].c_str());
     if (refusable && fault_.empty() && platform_.messages.size() > messages && platform_.dialogs.size() == dialogs &&
         assay_digest(program_.state) != before)
       fault_ = "the assay changed by an action refused with: " + platform_.messages.back();
@@ -223,15 +212,7 @@ class Session {
     for (const auto& control : form.controls())
       if (std::find(kinds.begin(), kinds.end(), control->kind) != kinds.end() && control->reachable())
         found.push_back(control.get());
-    ui::Control* picked = found.empty() ? nullptr : found[in_.next() % found.size()];
-    if (picked != nullptr && std::getenv("QUORIN_SCREEN_TRACE") != nullptr &&
-        *std::getenv("QUORIN_SCREEN_TRACE") == '2')
-      for (std::size_t k = 0; k < found.size(); ++k)
-        std::fprintf(stderr, "   %zu %s(%d)\n", k, found[k]->name.c_str(), found[k]->index);
-    if (picked != nullptr && std::getenv("QUORIN_SCREEN_TRACE") != nullptr)
-      std::fprintf(stderr, "%s: %s(%d) %zu/%zu\n", form.caption.c_str(), picked->name.c_str(), picked->index,
-                   std::find(found.begin(), found.end(), picked) - found.begin(), found.size());
-    return picked;
+    return found.empty() ? nullptr : found[in_.next() % found.size()];
   }
 
   void event() {
@@ -241,39 +222,31 @@ class Session {
     ui::Form* form = which < 192 ? forms.back() : forms[which % forms.size()];
     if (form != forms.back()) dispatch([&] { program_.desktop.show(*form); });  // the user turns to it
     if (!program_.desktop.is_open(*form)) return;
-    switch (in_.next() % 9) {
-      case 0: {  // typing into a box, one key at a time
+    switch (const unsigned kind = in_.next() % 9) {
+      case 0:
+      case 1: {  // typing into a box one key at a time, or a paste with the mouse
         auto* box = static_cast<ui::Text_Box*>(pick_control(*form, {Control_Kind::Text_Box}));
-        if (box == nullptr) return;
+        if (box == nullptr || (kind == 1 && box->read_only)) return;
         focus(*box);
+        if (kind == 1) {
+          if (usable(*box)) dispatch([&, text = typed_text(in_)] { box->set_text(text); }, true);
+          return;
+        }
         for (char c : typed_text(in_)) {
           key(*box, key_code_of(c));
           if (!usable(*box) || form->focused() != box) break;
           if (box->on_key_press) dispatch([&] { box->on_key_press(static_cast<unsigned char>(c)); }, true);
           if (!usable(*box) || box->read_only) break;
           if (box->max_length > 0 && static_cast<int>(box->text.size()) >= box->max_length) continue;
-          dispatch(
-              [&] {
-                box->caret = static_cast<int>(box->text.size()) + 1;
-                box->set_text(box->text + c);
-              },
-              true);
+          dispatch([&] { box->caret = static_cast<int>(box->text.size()) + 1, box->set_text(box->text + c); }, true);
         }
         return;
       }
-      case 1: {  // a paste with the mouse
-        auto* box = static_cast<ui::Text_Box*>(pick_control(*form, {Control_Kind::Text_Box}));
-        if (box == nullptr || box->read_only) return;
-        focus(*box);
-        if (usable(*box)) dispatch([&, text = typed_text(in_)] { box->set_text(text); }, true);
-        return;
-      }
-      case 2: {  // a key in the focused control
-        const int code = in_.pick(Keys);
+      case 2: {  // a key in the focused control; Enter on a focused button presses it
+        const int code = Keys[in_.next() % std::size(Keys)];
         ui::Control* control = form->focused();
         if (control == nullptr || !control->reachable()) return;
         key(*control, code);
-        // Enter on a focused button presses it.
         if (code == ui::Key_Return && control->kind == Control_Kind::Command_Button && usable(*control) &&
             control->on_click)
           dispatch(control->on_click);
@@ -283,46 +256,38 @@ class Session {
         ui::Control* control = pick_control(*form, {Control_Kind::Command_Button, Control_Kind::Option_Button,
                                                     Control_Kind::Label, Control_Kind::Text_Box});
         if (control == nullptr) return;
-        if (control->kind == Control_Kind::Command_Button && !control->on_click) {
-          fault_ = "an enabled button without a handler: " + control->name + std::to_string(control->index);
-          return;
-        }
+        const std::string name = control->name + std::to_string(control->index);
+        const bool button = control->kind == Control_Kind::Command_Button;
+        if (button && !control->on_click) return void(fault_ = "an enabled button without a handler: " + name);
         if (control->takes_focus()) focus(*control);
         if (!usable(*control)) return;
-        if (control->kind == Control_Kind::Command_Button) {
-          const std::string before = what_the_user_sees();
-          dispatch(control->on_click);
-          if (what_the_user_sees() == before)
-            fault_ = "a button that does nothing and says nothing: " + control->name + std::to_string(control->index);
-        } else if (control->kind == Control_Kind::Option_Button)
+        const std::string before = button ? what_the_user_sees() : "";
+        if (control->kind == Control_Kind::Option_Button || control->on_click)
           dispatch([&] {
-            static_cast<ui::Option_Button*>(control)->select();
+            if (control->kind == Control_Kind::Option_Button) static_cast<ui::Option_Button*>(control)->select();
             if (control->on_click) control->on_click();
           });
-        else if (control->on_click) dispatch(control->on_click);
+        if (button && what_the_user_sees() == before) fault_ = "a button that does nothing and says nothing: " + name;
         return;
       }
-      case 4: {  // a double click
-        ui::Control* control = pick_control(*form, {Control_Kind::Label, Control_Kind::Text_Box});
-        if (control != nullptr && control->on_dbl_click) dispatch(control->on_dbl_click);
+      case 4:  // a double click
+        if (ui::Control* c = pick_control(*form, {Control_Kind::Label, Control_Kind::Text_Box}); c && c->on_dbl_click)
+          dispatch(c->on_dbl_click);
         return;
-      }
       case 5: {  // the scroll bar dragged or stepped
         auto* bar = static_cast<ui::Scroll_Bar*>(pick_control(*form, {Control_Kind::Scroll_Bar}));
         if (bar == nullptr) return;
         const unsigned how = in_.next();
-        const int value = how < 64 ? bar->value() + bar->small_change
-                          : how < 128
-                              ? bar->value() - bar->large_change
-                              : bar->min + static_cast<int>(in_.next() * 256 + in_.next()) % (bar->max - bar->min + 1);
+        int value = how < 64 ? bar->value() + bar->small_change : bar->value() - bar->large_change;
+        if (how >= 128) value = bar->min + static_cast<int>(in_.next() * 256 + in_.next()) % (bar->max - bar->min + 1);
         dispatch([&] { bar->set_value(std::clamp(value, bar->min, bar->max)); });
         return;
       }
       case 6: {  // a mouse press on a picture
         auto* area = static_cast<ui::Picture_Area*>(pick_control(*form, {Control_Kind::Picture_Area}));
         if (area == nullptr || !area->on_mouse_down) return;
-        const double x = area->user_x(area->width * (in_.next() / 255.0));
-        const double y = area->user_y(area->height * (in_.next() / 255.0));
+        const double x = area->user_x(area->width * (in_.next() / 255.0)),
+                     y = area->user_y(area->height * (in_.next() / 255.0));
         const int button = 1 + static_cast<int>(in_.next() % 2);
         dispatch([&] { area->on_mouse_down(button, 0, x, y); });
         return;
@@ -346,20 +311,9 @@ class Session {
     std::string seen = assay_digest(program_.state);
     for (const ui::Form* form : program_.desktop.forms()) {
       seen += form->caption + '\n';
-      for (const auto& control : form->controls()) {
-        seen += std::to_string(control->visible * 2 + control->enabled) + std::to_string(control->left) + ',' +
-                std::to_string(control->top);
-        if (control->kind == Control_Kind::Label) seen += static_cast<ui::Label&>(*control).caption;
-        if (control->kind == Control_Kind::Text_Box) seen += static_cast<ui::Text_Box&>(*control).text;
-        if (control->kind == Control_Kind::Command_Button) seen += static_cast<ui::Command_Button&>(*control).caption;
-        if (control->kind == Control_Kind::Option_Button)
-          seen += std::to_string(static_cast<ui::Option_Button&>(*control).value);
-        if (control->kind == Control_Kind::Scroll_Bar)
-          seen += std::to_string(static_cast<ui::Scroll_Bar&>(*control).value());
-        if (control->kind == Control_Kind::Picture_Area)
-          seen += std::to_string(static_cast<ui::Picture_Area&>(*control).version());
-        if (control->kind == Control_Kind::Grid) seen += std::to_string(static_cast<ui::Grid&>(*control).version());
-      }
+      for (const auto& c : form->controls())
+        seen += std::to_string(c->visible * 2 + c->enabled) + ',' + std::to_string(c->left) + ',' +
+                std::to_string(c->top) + ',' + shown(*c) + '\n';
     }
     return seen + std::to_string(platform_.messages.size() + platform_.questions.size() + platform_.dialogs.size() +
                                  platform_.recorder.ops().size() + platform_.printer_setups + program_.ended());
@@ -376,8 +330,12 @@ class Session {
 
   std::string check() {
     if (!fault_.empty()) return fault_;
-    for (ui::Form* form : program_.desktop.forms())
-      if (std::string fault = check_shown(*form); !fault.empty()) return form->caption + ": " + fault;
+    for (ui::Form* form : program_.desktop.forms()) {
+      if (mentions_non_number(form->caption)) return "caption " + form->caption;
+      for (const auto& control : form->controls())
+        if (const std::string text = shown(*control); mentions_non_number(text))
+          return form->caption + ": " + control->name + std::to_string(control->index) + " " + text;
+    }
     const auto& printed = platform_.recorder.ops();
     for (; printed_ < printed.size(); ++printed_)
       if (mentions_non_number(printed[printed_])) return "printed: " + printed[printed_];
@@ -386,8 +344,9 @@ class Session {
       auto& seen = saved_[entry.path().string()];
       if (seen == std::pair{entry.file_size(), entry.last_write_time()}) continue;
       seen = {entry.file_size(), entry.last_write_time()};
-      if (mentions_non_number(text::cp932_to_utf8(read_file(entry.path())).value_or("")))
-        return "saved: " + entry.path().filename().string();
+      std::ifstream file(entry.path(), std::ios::binary);
+      const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+      if (mentions_non_number(text::cp932_to_utf8(bytes).value_or(""))) return "saved: " + entry.path().string();
     }
     if (outside_listing() != outside_) return "a file outside the scratch folder changed";
     if (auto* sheet = program_.screen_as<Reg_Data>(Screen::Data))
@@ -396,33 +355,6 @@ class Session {
         graph != nullptr && program_.state.Plot_Stage != 0 && !graph->drawing_in_force())
       return "a standard curve drawn from other standards or another range than those in force";
     if (auto* results = program_.screen_as<Reg_Result>(Screen::Result)) return check_results(*results);
-    return "";
-  }
-
-  static std::string check_shown(const ui::Form& form) {
-    if (mentions_non_number(form.caption)) return "caption";
-    for (const auto& control : form.controls()) {
-      std::string_view shown;
-      switch (control->kind) {
-        case Control_Kind::Label: shown = static_cast<ui::Label&>(*control).caption; break;
-        case Control_Kind::Text_Box: shown = static_cast<ui::Text_Box&>(*control).text; break;
-        case Control_Kind::Command_Button: shown = static_cast<ui::Command_Button&>(*control).caption; break;
-        case Control_Kind::Option_Button: shown = static_cast<ui::Option_Button&>(*control).caption; break;
-        case Control_Kind::Grid: {
-          const auto& grid = static_cast<ui::Grid&>(*control);
-          for (int r = 0; r < grid.rows(); ++r)
-            for (int c = 0; c < grid.columns(); ++c)
-              if (mentions_non_number(grid.cell(r, c))) return "grid cell " + grid.cell(r, c);
-          break;
-        }
-        case Control_Kind::Picture_Area:
-          for (const ui::Draw_Op& op : static_cast<ui::Picture_Area&>(*control).ops())
-            if (!std::isfinite(op.x1 + op.y1 + op.x2 + op.y2)) return "a drawing at a non-number in " + control->name;
-          break;
-        default: break;
-      }
-      if (mentions_non_number(shown)) return control->name + std::to_string(control->index) + " " + std::string(shown);
-    }
     return "";
   }
 
@@ -441,9 +373,9 @@ class Session {
   }
 
   std::string check_results(Reg_Result& screen) {
+    const int rows = Reg_Result::Page_Rows;
     bool shows_rows = false;
-    for (int i = 0; i < Reg_Result::Page_Rows; ++i)
-      shows_rows |= !screen.Label1[Reg_Result::Page_Rows + i].caption.empty();
+    for (int i = 0; i < rows; ++i) shows_rows |= !screen.Label1[rows + i].caption.empty();
     if (!shows_rows) return "";
     for (Result_Kind kind :
          {Result_Kind::Standard_Data, Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample}) {
@@ -453,12 +385,11 @@ class Session {
         return "a result table computed from other counts or conditions than those in force";
       const Result_Index index(program_.state, kind);
       Row_Cells cells;
-      for (int i = 0; i < Reg_Result::Page_Rows; ++i) {
-        row_cells(program_.state, kind, index.row(Reg_Result::Page_Rows * screen.Result_Page + i + 1), cells);
+      for (int i = 0; i < rows; ++i) {
+        row_cells(program_.state, kind, index.row(rows * screen.Result_Page + i + 1), cells);
         for (int j = 1; j < Reg_Result::Columns; ++j)
-          if (screen.Label1[Reg_Result::Page_Rows * j + i].caption != cells[j])
-            return "the result table shows " + screen.Label1[Reg_Result::Page_Rows * j + i].caption + " for " +
-                   cells[j];
+          if (screen.Label1[rows * j + i].caption != cells[j])
+            return "the result table shows " + screen.Label1[rows * j + i].caption + " for " + cells[j];
       }
       return "";
     }
