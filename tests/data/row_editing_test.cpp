@@ -22,8 +22,6 @@ class Row_Editing : public Sheet_Test {
     return {state.STD_Count(1, 1), state.STD_Count(2, 1), state.STD_Count(3, 1), state.STD_Count(4, 1),
             state.Sera_Count(1, 1)};
   }
-
-  void on_row(int row) { click(sheet().Label1[60 + row - 1]); }
 };
 
 TEST_F(Row_Editing, InsertAndDeleteMoveOnlyTheCounts) {
@@ -44,7 +42,7 @@ TEST_F(Row_Editing, InsertAndDeleteMoveOnlyTheCounts) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     open_five_rows({10, 20, 30, 40, 150000});
-    on_row(c.row);
+    click(sheet().Label1[60 + c.row - 1]);  // the count column of the row
     click(c.insert ? sheet().Command1 : sheet().Command2);
     EXPECT_EQ(sheet().Cell_Dirty, 0);
     EXPECT_EQ(counts(), c.after);

@@ -44,8 +44,6 @@ TEST(Whole_Road, FromTwoFilesToTheSavedResults) {
                                       "保存されたデータを読み込みます", "ＳＴＤ　ＰＬＯＴを表示します",
                                       "検量線を表示します", "測定結果表示を行います", "ウィザードを終了します"}));
   EXPECT_EQ(program.state.Wizard_Mode, 0);
-  EXPECT_NE(program.screen(Screen::Data), nullptr);
-  EXPECT_NE(program.screen(Screen::Graph), nullptr);
 
   auto* results = program.screen_as<Reg_Result>(Screen::Result);
   ASSERT_NE(results, nullptr);
