@@ -54,12 +54,6 @@ class Graph_Test : public ::testing::Test {
 
   Reg_Graph& graph() { return *program.screen_as<Reg_Graph>(Screen::Graph); }
 
-  int messages_saying(const std::string& text) const {
-    int n = 0;
-    for (const auto& message : platform.messages) n += message.find(text) != std::string::npos;
-    return n;
-  }
-
   Scratch_Folder folder;
   ui::Scripted_Platform platform;
   Program program;
