@@ -103,7 +103,9 @@ TEST_F(Count_File, LinesFillTheTubesInOrder) {
     load(lines(c.lines));
     EXPECT_EQ(state.Sample_Number, c.samples);
     EXPECT_EQ(platform.messages, c.messages);
-    if (!c.saved.empty()) EXPECT_EQ(save(), c.saved);
+    if (!c.saved.empty()) {
+      EXPECT_EQ(save(), c.saved);
+    }
   }
   EXPECT_EQ(state.Sample_Count(Max_Samples, 1), 4 + Max_Samples);
   EXPECT_EQ(sheet().caption, "データ入力　File名: " + folder.file("counts.txt"));
@@ -135,7 +137,9 @@ TEST_F(Count_File, RefusedFilesChangeNothingAndStopTheWizard) {
     state.Wizard_Mode = 1;
     Data_Load(program);
     ASSERT_EQ(platform.messages.size(), c.message_part ? 1u : 0u);
-    if (c.message_part) EXPECT_NE(platform.messages[0].find(c.message_part), std::string::npos) << platform.messages[0];
+    if (c.message_part) {
+      EXPECT_NE(platform.messages[0].find(c.message_part), std::string::npos) << platform.messages[0];
+    }
     EXPECT_EQ(state.Wizard_Mode, 0);
     EXPECT_EQ(state.STD_Count(1, 1), 41);
     EXPECT_EQ(state.Sample_Number, 4);

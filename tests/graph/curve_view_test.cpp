@@ -82,8 +82,12 @@ TEST_F(Curve_View, RangeBoxesTakeOnlyStandardNumbersOfTheAssay) {
     EXPECT_EQ(g.Range_Label[0].caption, "FROM ST " + text::signed_text(c.from) + " TO " + text::signed_text(c.to));
     const bool accepted = c.from != 1 || c.to != 8;
     EXPECT_EQ(platform.messages, accepted ? std::vector<std::string>{} : std::vector<std::string>{"値が範囲外です"});
-    if (accepted) EXPECT_EQ(g.focused(), &g.Range_Box[1 - c.box]);
-    if (!accepted) EXPECT_EQ(g.Range_Box[0].text + "," + g.Range_Box[1].text, "1,8");
+    if (accepted) {
+      EXPECT_EQ(g.focused(), &g.Range_Box[1 - c.box]);
+    }
+    if (!accepted) {
+      EXPECT_EQ(g.Range_Box[0].text + "," + g.Range_Box[1].text, "1,8");
+    }
   }
 }
 

@@ -71,8 +71,9 @@ TEST_F(Graph_Printout, CurvesStayInsideTheirFrame) {
   double x, top, bottom, y1, y2 = 0;
   ASSERT_EQ(std::sscanf(op->c_str(), "rect %lf,%lf %lf,%lf", &x, &top, &x, &bottom), 4);
   for (; op != ops.end() && op->rfind("font", 0) != 0; ++op)
-    if (const int n = std::sscanf(op->c_str(), "%*s %lf,%lf %lf,%lf", &x, &y1, &x, &y2); n >= 2)
+    if (const int n = std::sscanf(op->c_str(), "%*s %lf,%lf %lf,%lf", &x, &y1, &x, &y2); n >= 2) {
       EXPECT_TRUE(y1 > top - 1e-5 && y1 < bottom + 1e-5 && (n < 4 || (y2 > top - 1e-5 && y2 < bottom + 1e-5))) << *op;
+    }
   for (int slot = 29; slot <= 34; ++slot) EXPECT_EQ(state.Reg_Work(slot), current[slot - 29]) << "the fit is kept";
 }
 
