@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 #include "curve/fit_choice.h"
@@ -28,11 +27,7 @@ namespace {
 using testing::new_state;
 using testing::set_counts;
 
-std::string number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, " %.10g", value);
-  return text;
-}
+std::string number(double value) { return " " + testing::figures(value, 10); }
 
 template <typename Get>
 std::string values(const std::string& name, int first, int last, Get get) {

@@ -11,14 +11,10 @@ void append(std::string& out, const T* first, std::size_t count) {
   out.append(reinterpret_cast<const char*>(first), count * sizeof(T));
 }
 
+// The first `rows` rows of a table, all of them by default.
 template <typename Table>
-void append_rows(std::string& out, const Table& table, std::size_t rows) {
+void append_rows(std::string& out, const Table& table, std::size_t rows = Table::last_row + 1) {
   append(out, table.row(0), std::min(rows, Table::last_row + 1) * Table::columns);
-}
-
-template <typename Table>
-void append_table(std::string& out, const Table& table) {
-  append_rows(out, table, Table::last_row + 1);
 }
 
 template <typename Array>
@@ -40,16 +36,16 @@ std::string assay_digest(const Assay_State& s) {
                             s.Weight_Sum,         double(s.Total_Tubes)};
   append(out, numbers, std::size(numbers));
   const std::size_t samples = static_cast<std::size_t>(std::max<Long>(s.Sample_Number, 0)) + 1;
-  append_table(out, s.STD_Count);
-  append_table(out, s.Sera_Count);
+  append_rows(out, s.STD_Count);
+  append_rows(out, s.Sera_Count);
   append_rows(out, s.Sample_Count, samples);
-  append_table(out, s.STD_Data);
-  append_table(out, s.STD_Conc);
-  append_table(out, s.Sera_Conc);
-  append_table(out, s.Sera_Data);
+  append_rows(out, s.STD_Data);
+  append_rows(out, s.STD_Conc);
+  append_rows(out, s.Sera_Conc);
+  append_rows(out, s.Sera_Data);
   append_rows(out, s.Sample_Conc, samples);
   append_rows(out, s.Sample_Data, samples);
-  append_table(out, s.Reg_Coef);
+  append_rows(out, s.Reg_Coef);
   append_array(out, s.Fit_Available);
   append_array(out, s.ED50_Value);
   return out;

@@ -1,10 +1,21 @@
 #include "support/reference_fit.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 namespace quorin::testing {
+namespace {
 
+struct Weighted_Point {
+  double x, y, w;
+};
+using Polynomial = std::array<long double, 4>;  // c0..c3
+
+// The polynomial of `degree` (1 or 3) of least weighted sum of squares; nothing when the points
+// cannot determine it.
 std::optional<Polynomial> reference_fit(const std::vector<Weighted_Point>& points, int degree) {
   const int m = degree + 1;
   long double r[4][5] = {};  // the triangle and the rotated right-hand side
@@ -67,6 +78,8 @@ std::array<std::vector<Weighted_Point>, 4> reference_points(const Assay_State& s
   }
   return points;
 }
+
+}  // namespace
 
 std::string least_squares_shortfall(const Assay_State& s) {
   // A cubic in ln(concentration) with weights a million apart, solved by rotations in long double,

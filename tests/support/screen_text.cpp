@@ -1,16 +1,12 @@
 #include "support/screen_text.h"
 
-#include <cstdio>
+#include "support/test_support.h"
 
 namespace quorin::testing {
 
 namespace {
 
-std::string number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", value);
-  return text;
-}
+std::string number(double value) { return figures(value, 6); }
 
 std::string op_text(const ui::Draw_Op& op) {
   static const char* const types[] = {"line", "circle", "point"};

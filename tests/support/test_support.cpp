@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -48,18 +49,7 @@ void expect_golden_in(const std::string& folder, const std::string& name, const 
   const std::string recorded = fs::exists(record) ? read_bytes(record.string()) : std::string();
   if (bytes == recorded) return;
   write_bytes(record.string() + ".actual", bytes);
-  std::istringstream want(recorded), got(bytes);
-  std::string want_line, got_line;
-  for (int line = 1;; ++line) {
-    const bool more_want = static_cast<bool>(std::getline(want, want_line));
-    const bool more_got = static_cast<bool>(std::getline(got, got_line));
-    if (!more_want && !more_got) break;
-    if (more_want != more_got || want_line != got_line) {
-      ADD_FAILURE() << name << " differs from its record at line " << line << "\n  recorded: " << want_line
-                    << "\n  now:      " << got_line << "\n(new bytes in " << record.string() << ".actual)";
-      return;
-    }
-  }
+  EXPECT_EQ(recorded, bytes) << name << " differs from its record (new bytes in " << record.string() << ".actual)";
 }
 
 int leftover_temp_files(const fs::path& folder) {
@@ -79,6 +69,12 @@ std::string read_bytes(const std::string& path) {
 void write_bytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+std::string figures(double value, int digits) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
+  return text;
 }
 
 std::string cp932(const std::string& utf8) {

@@ -32,7 +32,7 @@ std::string read_bytes(const std::string& path);
 void write_bytes(const std::string& path, const std::string& bytes);
 
 // Compares bytes with the recorded file tests/<folder>/golden/<name> (bytes as written, CP932
-// included). A difference fails the test naming the first differing line and leaves the new bytes
+// included). A difference fails the test showing the lines that differ and leaves the new bytes
 // beside the record as <name>.actual to review. QUORIN_UPDATE_GOLDEN=1 rewrites the records
 // instead (README, "Recorded outputs").
 void expect_golden_in(const std::string& folder, const std::string& name, const std::string& bytes);
@@ -41,6 +41,9 @@ inline void expect_golden(const std::string& name, const std::string& bytes) {
   expect_golden_in(QUORIN_TEST_GOLDEN, name, bytes);
 }
 #endif
+
+// A value to `digits` significant digits, as printf's %g writes it.
+std::string figures(double value, int digits);
 
 // UTF-8 text to code page 932 bytes; fails the test when the text cannot be converted.
 std::string cp932(const std::string& utf8);
