@@ -11,6 +11,7 @@ std::optional<std::array<double, 4>> weighted_polynomial_fit(std::span<const dou
   const int columns = degree + 1;
   // Rows [sqrt(w) x^0 .. sqrt(w) x^degree | sqrt(w) y] of the points that carry weight.
   std::vector<std::array<Real, 5>> rows;
+  rows.reserve(x.size());
   for (std::size_t i = 0; i < x.size(); ++i) {
     if (!(w[i] > 0)) continue;
     const Real root_w = std::sqrt(static_cast<Real>(w[i]));
@@ -24,13 +25,13 @@ std::optional<std::array<double, 4>> weighted_polynomial_fit(std::span<const dou
   if (m < static_cast<std::size_t>(columns)) return std::nullopt;
 
   // Householder reflections column by column; the right-hand side is carried along.
+  std::vector<Real> v(m);
   for (int k = 0; k < columns; ++k) {
     Real norm = 0;
     for (std::size_t i = k; i < m; ++i) norm += rows[i][k] * rows[i][k];
     norm = std::sqrt(norm);
     if (norm == 0) return std::nullopt;
     const Real alpha = rows[k][k] > 0 ? -norm : norm;
-    std::vector<Real> v(m, 0);
     for (std::size_t i = k; i < m; ++i) v[i] = rows[i][k];
     v[k] -= alpha;
     Real v_norm_sq = 0;

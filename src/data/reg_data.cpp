@@ -145,18 +145,18 @@ bool Reg_Data::Cell_Set() {
   state.Total_Tubes = static_cast<Long>(total);
   if (total <= 0 || !layout.fits_tables()) return true;
 
-  std::vector<Cell_Rec> records;
-  records.reserve(static_cast<std::size_t>(total));
-  // The group field is 16 bits wide: sample numbers above 32767 are stored wrapped. The sheet
-  // takes its REMARK texts from the row's position, so they are always right.
-  for_each_tube(std::as_const(state), layout, [&](const Long& count, long group, long tube) {
-    records.push_back({count, static_cast<Integer>(group), static_cast<Integer>(tube)});
-  });
   if (!open_scratch()) {
     scratch_failed(Scratch_Create_Failed);
     return false;
   }
-  if (!scratch_.rebuild(records)) {
+  // The group field is 16 bits wide: sample numbers above 32767 are stored wrapped. The sheet
+  // takes its REMARK texts from the row's position, so they are always right.
+  const bool rebuilt = scratch_.rebuild(total, [&](auto&& put) {
+    for_each_tube(std::as_const(state), layout, [&](const Long& count, long group, long tube) {
+      put({count, static_cast<Integer>(group), static_cast<Integer>(tube)});
+    });
+  });
+  if (!rebuilt) {
     scratch_failed(Scratch_Io_Failed);
     return false;
   }

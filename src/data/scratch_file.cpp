@@ -67,10 +67,10 @@ bool Scratch_File::read_bytes(long first, long count, Bytes& bytes) {
   return true;
 }
 
-bool Scratch_File::write_bytes(long first, const Bytes& bytes) {
+bool Scratch_File::write_bytes(long first, const unsigned char* bytes, std::size_t size) {
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, offset_of(first) + done);
+  while (done < size) {
+    const ssize_t put = ::pwrite(fd_, bytes + done, size - done, offset_of(first) + done);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return fail();
     done += static_cast<std::size_t>(put);
@@ -78,19 +78,16 @@ bool Scratch_File::write_bytes(long first, const Bytes& bytes) {
   return true;
 }
 
-bool Scratch_File::rebuild(const std::vector<Cell_Rec>& records) {
-  if (fd_ < 0) return false;
-  Bytes bytes(records.size() * Record_Length);
-  unsigned char* at = bytes.data();
-  for (const Cell_Rec& record : records) {
-    set_count_at(at, record.count);
-    put_16(at + 4, static_cast<std::uint16_t>(record.group));
-    put_16(at + 6, static_cast<std::uint16_t>(record.tube));
-    at += Record_Length;
-  }
-  if (!write_bytes(1, bytes)) return false;
+void Scratch_File::encode(const Cell_Rec& record, unsigned char* at) {
+  set_count_at(at, record.count);
+  put_16(at + 4, static_cast<std::uint16_t>(record.group));
+  put_16(at + 6, static_cast<std::uint16_t>(record.tube));
+}
+
+bool Scratch_File::replace_with(const unsigned char* bytes, std::size_t size) {
+  if (!write_bytes(1, bytes, size)) return false;
   // Records left from an earlier, larger sheet go with it.
-  if (::ftruncate(fd_, static_cast<off_t>(bytes.size())) != 0) return fail();
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return fail();
   return true;
 }
 
@@ -108,7 +105,7 @@ bool Scratch_File::write_count(long record, Long count) {
   if (fd_ < 0 || record < 1) return false;
   Bytes bytes(4);
   set_count_at(bytes.data(), count);
-  return write_bytes(record, bytes);
+  return write_bytes(record, bytes.data(), bytes.size());
 }
 
 bool Scratch_File::insert_count(long row, long last) {
@@ -118,7 +115,7 @@ bool Scratch_File::insert_count(long row, long last) {
   for (long k = last - row; k > 0; --k)
     set_count_at(&bytes[k * Record_Length], count_at(&bytes[(k - 1) * Record_Length]));
   set_count_at(bytes.data(), 0);
-  return write_bytes(row, bytes);
+  return write_bytes(row, bytes.data(), bytes.size());
 }
 
 bool Scratch_File::delete_count(long row, long last) {
@@ -128,7 +125,7 @@ bool Scratch_File::delete_count(long row, long last) {
   const long span = last - row;
   for (long k = 0; k < span; ++k) set_count_at(&bytes[k * Record_Length], count_at(&bytes[(k + 1) * Record_Length]));
   set_count_at(&bytes[span * Record_Length], 0);
-  return write_bytes(row, bytes);
+  return write_bytes(row, bytes.data(), bytes.size());
 }
 
 }  // namespace quorin

@@ -6,6 +6,8 @@
 // Every operation reports failure by returning false; the file is then closed and every later
 // operation fails too, so a sheet never shows half-written rows as if they were stored.
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,8 +40,24 @@ class Scratch_File {
   bool open_anonymous();
   bool is_open() const { return fd_ >= 0; }
 
-  // Makes the file hold exactly these records, record 1 first, with one write.
-  bool rebuild(const std::vector<Cell_Rec>& records);
+  // Makes the file hold exactly `count` records, record 1 first, with one write: fill(put)
+  // calls put(Cell_Rec) once for each record in order.
+  template <typename Fill>
+  bool rebuild(long count, Fill&& fill) {
+    if (fd_ < 0 || count < 0) return false;
+    const auto size = static_cast<std::size_t>(count) * Record_Length;
+    // Every byte is written below, so the buffer is left uninitialised.
+    const std::unique_ptr<unsigned char[]> bytes(new unsigned char[size]);
+    unsigned char* at = bytes.get();
+    unsigned char* const end = at + size;
+    fill([&](const Cell_Rec& record) {
+      if (at == end) return;
+      encode(record, at);
+      at += Record_Length;
+    });
+    if (at != end) return fail();
+    return replace_with(bytes.get(), size);
+  }
   // Reads records first .. first + count − 1 with one positioned read.
   bool read(long first, long count, Cell_Rec* out);
   bool write_count(long record, Long count);
@@ -53,7 +71,9 @@ class Scratch_File {
 
  private:
   bool read_bytes(long first, long count, std::vector<unsigned char>& bytes);
-  bool write_bytes(long first, const std::vector<unsigned char>& bytes);
+  bool write_bytes(long first, const unsigned char* bytes, std::size_t size);
+  bool replace_with(const unsigned char* bytes, std::size_t size);
+  static void encode(const Cell_Rec& record, unsigned char* at);
   bool fail();
   int fd_ = -1;
 };

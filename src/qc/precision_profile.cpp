@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
 
 #include "curve/least_squares.h"
 #include "text/format.h"
@@ -68,14 +67,17 @@ Precision_Profile precision_profile(const Assay_State& s, double cv_limit) {
     profile.standard_high = std::max(profile.standard_high, c);
   }
 
-  std::vector<double> u, y, w;
-  std::set<double> distinct;
+  std::vector<double> u, y;
+  u.reserve(profile.points.size());
+  y.reserve(profile.points.size());
+  std::vector<double> distinct;  // the first three distinct values of u: all the fit asks for
   for (const Profile_Point& point : profile.points) {
     u.push_back(std::log(point.concentration));
     y.push_back(std::log(point.cv));
-    w.push_back(1);
-    distinct.insert(u.back());
+    if (distinct.size() < 3 && std::find(distinct.begin(), distinct.end(), u.back()) == distinct.end())
+      distinct.push_back(u.back());
   }
+  const std::vector<double> w(u.size(), 1.0);
   if (profile.points.size() < static_cast<std::size_t>(Min_Profile_Samples) || distinct.size() < 3) return profile;
   const auto fit = weighted_polynomial_fit(u, y, w, 2);
   if (!fit) return profile;
