@@ -71,27 +71,17 @@ TEST_F(Count_File, LinesFillTheTubesInOrder) {
     std::string saved;
     std::vector<std::string> messages;
   };
+  // clang-format off
   const Case cases[] = {
       {"twelve lines for the twelve-row assay", Twelve_Rows, 12, 1, lines(12, " "), {}},
-      {"a thirteenth line starts a second sample whose other tube is empty",
-       Twelve_Rows,
-       13,
-       2,
-       lines(13, " ") + "\r\n",
+      {"a thirteenth line starts a second sample, its other tube empty", Twelve_Rows, 13, 2, lines(13, " ") + "\r\n",
        {"データファイルの測定値は 13 個で、条件の 14 個に足りません。\n残りの 1 本は空のチューブになりました"}},
-      {"samples without tubes take no counts",
-       {1, 1, 0, 0, 0, 0},
-       6,
-       5,
-       lines(4, " "),
+      {"samples without tubes take no counts", {1, 1, 0, 0, 0, 0}, 6, 5, lines(4, " "),
        {"サンプルごとのチューブ数が 0 のため、ファイルの残りの測定値 2 個は読み込まれていません"}},
-      {"samples beyond the table",
-       {1, 1, 0, 0, 1, 1},
-       4 + Max_Samples + 3,
-       Max_Samples,
-       "",
+      {"samples beyond the table", {1, 1, 0, 0, 1, 1}, 4 + Max_Samples + 3, Max_Samples, "",
        {"サンプルの点数は１０万までです。ファイルの残りの測定値 3 個は読み込まれていません"}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     program.close(Screen::Data);

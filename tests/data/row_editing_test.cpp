@@ -50,35 +50,31 @@ TEST_F(Row_Editing, InsertAndDeleteMoveOnlyTheCounts) {
   }
 }
 
-TEST_F(Row_Editing, SampleNumberChangeAddsAndDropsRowsKeepingTheTable) {
-  set_shape({1, 1, 0, 0, 10, 1});  // 4 standard rows + 10 samples
+// Refused or cancelled numbers leave the samples; an accepted one adds or drops rows, the dropped
+// rows keeping their counts in the table. Sample numbers beyond 16 bits show in their REMARK.
+TEST_F(Row_Editing, SampleNumberChangeIsRefusedOrAddsAndDropsRowsKeepingTheTable) {
+  set_shape({1, 1, 0, 0, 10, 1});  // 4 standard rows + 10 samples: sample k on row 4 + k
   state.Sample_Count(11, 1) = 1100;
+  state.Sample_Count(40000, 1) = 12;
   ASSERT_NE(open_sheet(), nullptr);
   Reg_Data& s = sheet();
-  click(s.Command3);
-  EXPECT_EQ(s.Text2.text, "10");
-  EXPECT_FALSE(s.Command[target::Open_File].enabled);
-
-  type_over(s.Text2, "12");
-  click(s.Command1);
+  auto change = [&](const std::string& typed) {
+    click(s.Command3);
+    type_over(s.Text2, typed);
+    click(s.Command1);
+  };
+  change("12");
   EXPECT_EQ(state.Total_Tubes, 16);
   EXPECT_EQ(column(1)[14], "Sample11-1");
   EXPECT_EQ(column(3)[14], "1100");
   EXPECT_TRUE(s.Command[target::Open_File].enabled);
-
-  click(s.Command3);
-  type_over(s.Text2, "10");
-  click(s.Command1);
+  change("10");
   EXPECT_EQ(state.Total_Tubes, 14);
   EXPECT_EQ(column(1)[14], "");
-  EXPECT_EQ(state.Sample_Count(11, 1), 1100) << "dropped rows keep their counts in the table";
-}
-
-TEST_F(Row_Editing, RefusedOrCancelledSampleNumberLeavesTheSamples) {
-  set_shape({1, 1, 0, 0, 10, 1});
-  ASSERT_NE(open_sheet(), nullptr);
-  Reg_Data& s = sheet();
+  EXPECT_EQ(state.Sample_Count(11, 1), 1100);
   click(s.Command3);
+  EXPECT_EQ(s.Text2.text, "10");
+  EXPECT_FALSE(s.Command[target::Open_File].enabled);
   for (const char* typed : {"0", "100001", "-5", "abc", "", "1e9"}) {
     SCOPED_TRACE(typed);
     platform.messages.clear();
@@ -93,10 +89,11 @@ TEST_F(Row_Editing, RefusedOrCancelledSampleNumberLeavesTheSamples) {
   EXPECT_EQ(state.Sample_Number, 10);
   EXPECT_EQ(s.Change_Mode, 0);
   EXPECT_EQ(s.focused(), &s.Text1);
-  click(s.Command3);
-  type_over(s.Text2, "100000");
-  click(s.Command1);
+  change("100000");
   EXPECT_EQ(state.Sample_Number, 100000);
+  s.VScroll1.set_value(40004 / 20);
+  EXPECT_EQ(column(1)[3], "Sample40000-1");
+  EXPECT_EQ(column(3)[3], "12");
 }
 
 // A pending deletion, and a count typed after the conditions changed under the open sheet, go to
