@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/reg_data.h"
@@ -17,11 +18,8 @@
 
 namespace quorin::testing {
 
-struct Shape {
-  int standards, standard_tubes, sera, sera_tubes;
-  long samples;
-  int sample_tubes;
-};
+// Standards, their tubes, sera, their tubes, samples, their tubes.
+using Shape = std::tuple<Integer, Integer, Integer, Integer, Long, Integer>;
 
 class Sheet_Test : public ::testing::Test {
  protected:
@@ -29,13 +27,9 @@ class Sheet_Test : public ::testing::Test {
 
   // Sets the conditions; every standard gets a concentration (k + 0.5) so the sheet can open.
   void set_shape(const Shape& shape) {
-    state.STD_Number = static_cast<Integer>(shape.standards);
-    state.STD_Tubes = static_cast<Integer>(shape.standard_tubes);
-    state.Sera_Number = static_cast<Integer>(shape.sera);
-    state.Sera_Tubes = static_cast<Integer>(shape.sera_tubes);
-    state.Sample_Number = static_cast<Long>(shape.samples);
-    state.Sample_Tubes = static_cast<Integer>(shape.sample_tubes);
-    for (int k = 1; k <= shape.standards; ++k) state.STD_Data(3 + k, 0) = k + 0.5;
+    std::tie(state.STD_Number, state.STD_Tubes, state.Sera_Number, state.Sera_Tubes, state.Sample_Number,
+             state.Sample_Tubes) = shape;
+    for (int k = 1; k <= state.STD_Number; ++k) state.STD_Data(3 + k, 0) = k + 0.5;
   }
 
   // Opens the sheet through the dispatcher, as the conditions screen's button does.
