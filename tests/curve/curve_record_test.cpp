@@ -228,30 +228,25 @@ std::string read_back(Assay_State& s) {
 }
 
 TEST(Curve_Record, ReadBackOfStandardsSeraAndSamples) {
-  std::string out = "the line y = ln 3 - x\n";
+  const Arrangement changes[] = {
+      {"the line y = ln 3 - x", [](Assay_State&) {}},
+      {"so flat a line that 1 % reads back beyond 700", [](Assay_State& s) { testing::choose_line(s, 0, 0, -0.001); }},
+      {"a line on which 20 % reads back at e^699: squares beyond any double",
+       [](Assay_State& s) { testing::choose_line(s, 0, 0, std::log(0.25) / 699); }},
+      {"B0 at the NSB", [](Assay_State& s) { s.STD_Data(3, 1) = 100; }},
+      {"an NSB below zero would read an empty tube", [](Assay_State& s) { s.STD_Data(1, 1) = -1000; }},
+      {"the chosen cubic not available: nothing changes", [](Assay_State& s) { s.Reg_Order = 3; }},
+  };
+  std::string out;
+  for (const Arrangement& change : changes) {
+    auto s = measured_assay();
+    change.arrange(*s);
+    out += std::string(change.name) + "\n" + read_back(*s);
+    EXPECT_EQ(testing::first_non_finite(*s), "") << change.name;
+  }
   auto s = measured_assay();
-  out += read_back(*s);
-  out += "so flat a line that 1 % reads back beyond 700\n";
-  s = measured_assay();
-  testing::choose_line(*s, 0, 0, -0.001);
-  out += read_back(*s);
-  out += "a line on which 20 % reads back at e^699: squares beyond any double\n";
-  s = measured_assay();
-  testing::choose_line(*s, 0, 0, std::log(0.25) / 699);
-  out += read_back(*s);
-  out += "B0 at the NSB\n";
-  s = measured_assay();
-  s->STD_Data(3, 1) = 100;
-  out += read_back(*s);
-  out += "an NSB below zero would read an empty tube\n";
-  s = measured_assay();
-  s->STD_Data(1, 1) = -1000;
-  out += read_back(*s);
-  out += "the chosen cubic not available: nothing changes\n";
-  s = measured_assay();
   s->Reg_Order = 3;
-  out += read_back(*s) + selected_fit_unavailable_message(*s) + "\n";
-  EXPECT_EQ(testing::first_non_finite(*s), "");
+  out += selected_fit_unavailable_message(*s) + "\n";
   testing::expect_golden("read_back.txt", out);
 }
 
@@ -277,16 +272,13 @@ TEST(Curve_Record, WeightingComparison) {
     for (std::size_t j = 0; j < zero_standard.size(); ++j) s->STD_Count(3, j + 1) = zero_standard[j];
     s->STD_Tube_N(3) = static_cast<Integer>(zero_standard.size());
     Weight_Table(*s, grids);
-    for (int row : {0, 1, 2, 26, 50, 51, 52, 76, 100, 101}) {
-      out += grids.ed(row, 0);
-      for (int c = 1; c <= 8; ++c) out += " | " + grids.ed(row, c);
-      out += "\n";
-    }
-    for (int d = 0; d <= 3; ++d) {
-      out += grids.detection(d, 0);
-      for (int c = 1; c <= 8; ++c) out += " | " + grids.detection(d, c);
-      out += "\n";
-    }
+    auto line = [&](auto cell) {
+      std::string text = cell(0);
+      for (int c = 1; c <= 8; ++c) text += " | " + cell(c);
+      return text + "\n";
+    };
+    for (int row : {0, 1, 2, 26, 50, 51, 52, 76, 100, 101}) out += line([&](int c) { return grids.ed(row, c); });
+    for (int d = 0; d <= 3; ++d) out += line([&](int c) { return grids.detection(d, c); });
     out += values("ED50_Value", 0, 7, [&](int i) { return s->ED50_Value(i); });
     out += values("choice", 0, 1, [&](int i) { return i == 0 ? s->Weight_Type : s->Reg_Order; });
     out += values("Reg_Work 29..34", 29, 34, [&](int m) { return s->Reg_Work(m); }) + "\n";
