@@ -1,8 +1,8 @@
 // The program's own files when the file system refuses them. An assay is loaded from the example
 // files through the wizard; then every save (conditions, counts, results) is sent where it must
-// fail, every load is given a file it cannot use, and "temp.dat" cannot be made. Each time the
-// user reads one clear message, the earlier file and the assay stay exactly as they were, and the
-// next valid action works as if nothing had happened.
+// fail and every load is given a file it cannot use. Each time the user reads one clear message,
+// the earlier file and the assay stay exactly as they were, and the next valid action works as if
+// nothing had happened.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,8 +13,6 @@
 #include <vector>
 
 #include "conditions/reg_set.h"
-#include "data/reg_data.h"
-#include "data/scratch_file.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/reg_intro.h"
@@ -205,26 +203,6 @@ TEST_F(Loaded_Assay, ACountFileShorterThanTheConditionsLoadsWithTheRestEmptyAndS
   EXPECT_EQ(program.state.Sample_Number, 50);
   for (Long sample = 1; sample <= 50; ++sample) EXPECT_EQ(program.state.Sample_Count(sample, 2), 0) << sample;
   EXPECT_EQ(program.state.Sera_Count(3, 1), 0);
-}
-
-TEST_F(Loaded_Assay, ASheetWhoseScratchFileCannotBeMadeIsNotShownAndTheNextTryWorks) {
-  program.close(Screen::Data);
-  const std::string digest = assay_digest(program.state);
-  fs::remove(folder.file(Scratch_File_Name));
-  fs::create_directory(folder.file(Scratch_File_Name));  // a folder where the file must go
-  program.show(Screen::Data);
-  EXPECT_EQ(program.screen(Screen::Data), nullptr);
-  expect_refusal(platform.messages, Scratch_File_Name, "");
-  EXPECT_EQ(assay_digest(program.state), digest);
-
-  fs::remove(folder.file(Scratch_File_Name));
-  platform.messages.clear();
-  program.show(Screen::Data);
-  ASSERT_NE(program.screen(Screen::Data), nullptr);
-  EXPECT_TRUE(program.screen_as<Reg_Data>(Screen::Data)->Cell_Set());
-  EXPECT_TRUE(platform.messages.empty());
-  EXPECT_EQ(assay_digest(program.state), digest);
-  EXPECT_EQ(fs::file_size(folder.file(Scratch_File_Name)), 8u * static_cast<unsigned>(program.state.Total_Tubes));
 }
 
 }  // namespace
