@@ -1,8 +1,8 @@
 // The program's own files when the file system refuses them. An assay is loaded from the example
 // files through the wizard; then every save (conditions, counts, results) is sent where it must
-// fail, every load is given a file it cannot use, and "temp.dat" cannot be made. Each time the
-// user reads one clear message, the earlier file and the assay stay exactly as they were, and the
-// next valid action works as if nothing had happened.
+// fail and every load is given a file it cannot use. Each time the user reads one clear message,
+// the earlier file and the assay stay exactly as they were, and the next valid action works as if
+// nothing had happened.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,16 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_fixture.h"
 #include "conditions/reg_set.h"
-#include "data/reg_data.h"
-#include "data/scratch_file.h"
-#include "help/help_file.h"
-#include "results/reg_result.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/reg_intro.h"
 #include "state/screen_procedures.h"
+#include "state/work_screen.h"
 #include "support/assay_digest.h"
 #include "support/form_driver.h"
 #include "support/test_support.h"
@@ -69,9 +65,7 @@ class Loaded_Assay : public ::testing::Test {
   }
 
   ui::Command_Button& button(Screen screen, int command) {
-    if (screen == Screen::Conditions) return program.screen_as<Reg_Set>(screen)->Command[command];
-    if (screen == Screen::Data) return program.screen_as<Reg_Data>(screen)->Command[command];
-    return program.screen_as<Reg_Result>(screen)->Command[command];
+    return program.screen_as<Work_Screen>(screen)->Command[command];
   }
 
   testing::Scratch_Folder folder;
@@ -150,16 +144,6 @@ std::string first_lines(const std::string& text, int lines) {
   return text.substr(0, end);
 }
 
-testing::Batch_Outcome batch_with_counts(const std::string& counts, const std::string& result) {
-  batch::Batch_Options options;
-  options.conditions = Example_Conditions;
-  options.counts = counts;
-  options.result = result;
-  testing::Batch_Outcome outcome;
-  testing::run_in_process(options, outcome);
-  return outcome;
-}
-
 const std::string Elf_Header(
     "\x7f"
     "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0",
@@ -170,8 +154,7 @@ const std::string Cut_Character =
     testing::cp932("山田\r\n2024/01/15\r\nコルチゾール\r\nμg/dL\r\n1\r\n4\r\n") + "2\r\n2\r\n2\r\n2\r\n1\r\n1\r\n\x8e";
 
 // A file either loader cannot use is refused with one message naming it and why; the condition
-// boxes and the assay stay, and a count file refused on the screen is refused by a batch run too.
-// (Opening a condition file closes the sheet, so the count files come first.)
+// boxes and the assay stay. (Opening a condition file closes the sheet, so the count files come first.)
 TEST_F(Loaded_Assay, AFileThatCannotBeLoadedIsRefusedAndNothingChanges) {
   const std::string example = read_bytes(Example_Counts);
   const struct {
@@ -183,9 +166,6 @@ TEST_F(Loaded_Assay, AFileThatCannotBeLoadedIsRefusedAndNothingChanges) {
       {Screen::Data, "huge number.txt", Long_Line, "1 行目の測定値が大きすぎます"},
       {Screen::Data, "", "", "フォルダです"},
       {Screen::Data, "empty.txt", "", "ファイルが空です"},
-      {Screen::Data, "letter.txt", first_lines(example, 5) + "12x\r\n" + example,
-       "6 行目「12x」は測定値ではありません"},
-      {Screen::Data, "nan.txt", "nan\r\n" + example, "1 行目「nan」は測定値ではありません"},
       {Screen::Data, "wide.txt", testing::cp932("１２３４\r\n") + example, "1 行目「１２３４」は測定値ではありません"},
       {Screen::Data, "two numbers.txt", example + "12 34\r\n", "129 行目「12 34」は測定値ではありません"},
       {Screen::Conditions, "empty.crx", "", "ファイルが空です"},
@@ -206,11 +186,6 @@ TEST_F(Loaded_Assay, AFileThatCannotBeLoadedIsRefusedAndNothingChanges) {
     expect_refusal(click_with_file(button(c.screen, target::Open_File), path), path, c.reason);
     EXPECT_EQ(assay_digest(program.state), digest);
     for (int i = 0; i <= 32; ++i) EXPECT_EQ(conditions.info[i].text, boxes[i]) << "box " << i;
-    if (c.screen != Screen::Data) continue;
-    const testing::Batch_Outcome batch = batch_with_counts(path, folder.file("result.txt"));
-    EXPECT_EQ(batch.status, batch::Exit_Failed);
-    EXPECT_TRUE(contains(batch.errors, c.reason)) << batch.errors;
-    EXPECT_FALSE(fs::exists(folder.file("result.txt")));
   }
   // The program goes on: the examples load again, the counts leaving the same assay.
   program.show(Screen::Data);
@@ -228,48 +203,6 @@ TEST_F(Loaded_Assay, ACountFileShorterThanTheConditionsLoadsWithTheRestEmptyAndS
   EXPECT_EQ(program.state.Sample_Number, 50);
   for (Long sample = 1; sample <= 50; ++sample) EXPECT_EQ(program.state.Sample_Count(sample, 2), 0) << sample;
   EXPECT_EQ(program.state.Sera_Count(3, 1), 0);
-  const testing::Batch_Outcome batch = batch_with_counts(path, folder.file("result.txt"));
-  EXPECT_EQ(batch.status, batch::Exit_Done);
-  EXPECT_TRUE(batch.errors.starts_with(warning + "\n")) << batch.errors;
-}
-
-TEST(Help_Files, FilesThatCannotBeReadGiveAMessageAndNoTopics) {
-  testing::Scratch_Folder folder;
-  const std::pair<std::string, const char*> cases[] = {{Cut_Character, "シフトJIS"},
-                                                       {Elf_Header, "テキストファイルではありません"},
-                                                       {Long_Line, "1行目の項目は4つの欄がそろっていない"}};
-  for (const auto& [bytes, reason] : cases) {
-    SCOPED_TRACE(reason);
-    write_bytes(folder.file(help::Help_File_Name), bytes);
-    write_bytes(folder.file(help::Readme_File_Name), bytes);
-    const help::Help_Read topics = help::read_help_topics({folder.path().string()});
-    EXPECT_TRUE(topics.topics.empty());
-    EXPECT_TRUE(contains(topics.message, reason)) << topics.message;
-    if (bytes == Long_Line) continue;  // one item: the readme has nothing to refuse
-    const help::Readme_Read readme = help::read_readme_lines({folder.path().string()});
-    EXPECT_TRUE(readme.lines.empty());
-    EXPECT_TRUE(contains(readme.message, reason)) << readme.message;
-  }
-}
-
-TEST_F(Loaded_Assay, ASheetWhoseScratchFileCannotBeMadeIsNotShownAndTheNextTryWorks) {
-  program.close(Screen::Data);
-  const std::string digest = assay_digest(program.state);
-  fs::remove(folder.file(Scratch_File_Name));
-  fs::create_directory(folder.file(Scratch_File_Name));  // a folder where the file must go
-  program.show(Screen::Data);
-  EXPECT_EQ(program.screen(Screen::Data), nullptr);
-  expect_refusal(platform.messages, Scratch_File_Name, "");
-  EXPECT_EQ(assay_digest(program.state), digest);
-
-  fs::remove(folder.file(Scratch_File_Name));
-  platform.messages.clear();
-  program.show(Screen::Data);
-  ASSERT_NE(program.screen(Screen::Data), nullptr);
-  EXPECT_TRUE(program.screen_as<Reg_Data>(Screen::Data)->Cell_Set());
-  EXPECT_TRUE(platform.messages.empty());
-  EXPECT_EQ(assay_digest(program.state), digest);
-  EXPECT_EQ(fs::file_size(folder.file(Scratch_File_Name)), 8u * static_cast<unsigned>(program.state.Total_Tubes));
 }
 
 }  // namespace

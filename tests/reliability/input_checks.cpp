@@ -32,27 +32,21 @@ bool mentions_non_number(std::string_view text) {
 namespace {
 
 // A state shaped like a small assay: 3 standards and the NSB, TOTAL and zero rows of 2 tubes,
-// 2 sera of 2 tubes, samples of 3 tubes. Kept between runs (it is large); reset() clears what a
-// run wrote.
-struct Count_Sheet {
-  std::unique_ptr<Assay_State> state = std::make_unique<Assay_State>();
-  Count_Sheet() {
-    state->STD_Number = 3;
-    state->STD_Tubes = 2;
-    state->Sera_Number = 2;
-    state->Sera_Tubes = 2;
-    state->Sample_Tubes = 3;
-  }
-  void reset() {
-    for (int row = 1; row <= 6; ++row)
-      for (int tube = 1; tube <= 2; ++tube) state->STD_Count(row, tube) = 0;
-    for (int row = 1; row <= 2; ++row)
-      for (int tube = 1; tube <= 2; ++tube) state->Sera_Count(row, tube) = 0;
-    for (Long sample = 1; sample <= state->Sample_Number; ++sample)
-      for (int tube = 1; tube <= 3; ++tube) state->Sample_Count(sample, tube) = 0;
-    state->Sample_Number = 0;
-  }
-};
+// 2 sera of 2 tubes, samples of 3 tubes, without samples at the start of each run. Kept between
+// runs (it is large): storing writes every count that is read back.
+Assay_State& count_sheet() {
+  static const std::unique_ptr<Assay_State> state = [] {
+    auto made = std::make_unique<Assay_State>();
+    made->STD_Number = 3;
+    made->STD_Tubes = 2;
+    made->Sera_Number = 2;
+    made->Sera_Tubes = 2;
+    made->Sample_Tubes = 3;
+    return made;
+  }();
+  state->Sample_Number = 0;
+  return *state;
+}
 
 }  // namespace
 
@@ -79,14 +73,13 @@ std::string check_count_file(std::string_view bytes) {
   const Count_Items items = read_count_items(bytes);
   if (items.fault != Count_Fault::None) return items.counts.empty() ? "" : "counts kept beside a refused line";
 
-  static Count_Sheet sheet;
-  sheet.reset();
-  const Stored_Counts stored_counts = store_counts(*sheet.state, items);
+  Assay_State& sheet = count_sheet();
+  const Stored_Counts stored_counts = store_counts(sheet, items);
   if (stored_counts.left_over > items.counts.size()) return "more counts left over than read";
   const std::size_t stored = items.counts.size() - stored_counts.left_over;
-  if (sheet.state->Sample_Number > Max_Samples) return "more samples than the tables hold";
+  if (sheet.Sample_Number > Max_Samples) return "more samples than the tables hold";
 
-  const Count_Items back = read_count_items(count_file_bytes(*sheet.state));
+  const Count_Items back = read_count_items(count_file_bytes(sheet));
   if (back.fault != Count_Fault::None || back.counts.size() != stored + stored_counts.missing)
     return "the saved counts do not read back";
   for (std::size_t i = 0; i < back.counts.size(); ++i)
