@@ -6,13 +6,14 @@
 
 #include <cstdlib>
 
+#include "batch/batch_fixture.h"
+#include "conditions/reg_set.h"
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
 #include "results/reg_result.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "support/form_driver.h"
-#include "support/test_support.h"
 #include "ui/scripted_platform.h"
 
 namespace quorin {
@@ -22,21 +23,11 @@ using testing::click;
 
 class Model_Screen : public ::testing::Test {
  protected:
+  // The example assay through the wizard: its tables shown, the fitted curves behind them.
   Model_Screen() : program(platform) {
-    Assay_State& s = program.state;
-    program.show(Screen::Conditions);  // names the weightings
-    s.STD_Number = 8;
-    s.STD_Tubes = 2;
-    const double concentrations[] = {0.5, 1, 2, 5, 10, 20, 40, 60};
-    const Long counts[11][2] = {{346, 347},   {21465, 21660}, {9973, 9914}, {9334, 9336}, {8865, 8672}, {7910, 7832},
-                                {6088, 6038}, {4392, 4411},   {2812, 2764}, {1689, 1730}, {1251, 1198}};
-    for (int k = 1; k <= 8; ++k) s.STD_Data(3 + k, 0) = concentrations[k - 1];
-    for (int row = 1; row <= 11; ++row)
-      for (int tube = 1; tube <= 2; ++tube) s.STD_Count(row, tube) = counts[row - 1][tube - 1];
-    s.Sera_Number = s.Sera_Tubes = 1;
-    s.Sera_Count(1, 1) = 6000;
-    s.Screen_No = screen_no(Screen::Conditions);
-    Command_Exec(program, target::Standard_Curve);
+    program.show(Screen::Conditions);
+    platform.file_answers = {testing::Example_Conditions, testing::Example_Counts};
+    click(program.screen_as<Reg_Set>(Screen::Conditions)->Command[target::Wizard]);
   }
   Reg_Graph& graph() { return *program.screen_as<Reg_Graph>(Screen::Graph); }
   Reg_Model& models() { return *program.screen_as<Reg_Model>(Screen::Model); }
@@ -47,12 +38,10 @@ class Model_Screen : public ::testing::Test {
 };
 
 TEST_F(Model_Screen, TheChosenCurveIsTheOneTheResultsUse) {
-  EXPECT_FALSE(graph().Command[target::Models].visible) << "no model screen before the curves are fitted";
-  click(graph().Command[target::Switch_View]);
-  click(graph().Command[target::Results]);
-  click(program.screen_as<Reg_Result>(Screen::Result)->Command[target::Sera_Table]);
-
   program.desktop.show(graph());
+  click(graph().Command[target::Switch_View]);  // the standard plot
+  EXPECT_FALSE(graph().Command[target::Models].visible) << "the model screen is reached from the fitted curves only";
+  click(graph().Command[target::Switch_View]);
   click(graph().Command[target::Models]);
   ASSERT_EQ(program.desktop.front(), &models());
   EXPECT_EQ(models().Table.cell(0, 1), "ロジット・ログ 重無1次");
@@ -95,7 +84,6 @@ TEST_F(Model_Screen, TheChosenCurveIsTheOneTheResultsUse) {
 }
 
 TEST_F(Model_Screen, ACurveThatCannotBeComputedIsRefused) {
-  click(graph().Command[target::Switch_View]);
   testing::type_over(graph().Range_Box[1], "3");
   testing::press(graph().Range_Box[1], ui::Key_Return);
   click(graph().Command[target::Models]);

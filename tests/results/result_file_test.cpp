@@ -108,22 +108,19 @@ class Result_Output_Test : public ::testing::Test {
   Reg_Set* conditions = nullptr;
 };
 
-TEST_F(Result_Output_Test, WritesTheConditionLinesThenTheResults) {
-  platform.file_answers.push_back(folder.file("result.txt"));
-  Result_Output(program);
-  ASSERT_EQ(platform.dialogs.size(), 1u);
-  EXPECT_TRUE(platform.dialog_was_save[0]);
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"データ保存が終了しました"});
-  testing::expect_golden("hand_worked_result.txt", testing::read_bytes(folder.file("result.txt")));
-  EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
-}
-
-TEST_F(Result_Output_Test, CancelledOrRefusedSavesLeaveTheEarlierFileAsItWas) {
+// Saved, then saved again where it cannot be: the file saved stays as it was.
+TEST_F(Result_Output_Test, WritesTheConditionLinesThenTheResultsOrLeavesTheFileAsItWas) {
   Result_Output(program);  // the dialog cancelled: nothing written, nothing said
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
   const std::string path = folder.file("result.txt");
-  testing::write_bytes(path, "earlier results\r\n");
+  platform.file_answers.push_back(path);
+  Result_Output(program);
+  ASSERT_EQ(platform.dialogs.size(), 2u);
+  EXPECT_TRUE(platform.dialog_was_save[1]);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"データ保存が終了しました"});
+  const std::string saved = testing::read_bytes(path);
+  testing::expect_golden("hand_worked_result.txt", saved);
 
   struct Case {
     const char* what;
@@ -143,7 +140,7 @@ TEST_F(Result_Output_Test, CancelledOrRefusedSavesLeaveTheEarlierFileAsItWas) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].rfind(c.message_start, 0), 0u) << platform.messages[0];
     EXPECT_NE(platform.messages[0].find(c.message_part), std::string::npos) << platform.messages[0];
-    EXPECT_EQ(testing::read_bytes(path), "earlier results\r\n");
+    EXPECT_EQ(testing::read_bytes(path), saved);
     EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
   }
 }
