@@ -1,4 +1,4 @@
-// The result file: its bytes for hand-worked assays, the same bytes when a large assay is shared
+// The result file: its bytes for the hand-worked assay, the same bytes when a large assay is shared
 // among threads, and a save that is cancelled, refused or fails.
 
 #include <gtest/gtest.h>
@@ -24,34 +24,6 @@
 
 namespace quorin {
 namespace {
-
-std::string sections_of(const Assay_State& s) {
-  text::Line_Writer out;
-  write_result_sections(s, out);
-  EXPECT_FALSE(out.failed());
-  return out.bytes();
-}
-
-// Worked by hand: an assay without standards, sera or samples (two separators in a row), its tube
-// numbers going on into a serum, a sample whose values are not finite (left empty).
-TEST(Result_File, SectionsOfSmallAssays) {
-  auto s = std::make_unique<Assay_State>();
-  s->STD_Tubes = 2;
-  for (int k = 1; k <= 3; ++k) {
-    s->STD_Tube_N(k) = 2;
-    s->STD_Count(k, 1) = 100 * k, s->STD_Count(k, 2) = 100 * k + 1;
-    s->STD_Data(k, 1) = 100 * k + 0.5;
-  }
-  std::string recorded = sections_of(*s);
-  s->Sera_Number = 1, s->Sera_Tubes = 1, s->Sera_Tube_N(1) = 1;
-  s->Sera_Count(1, 1) = 4321, s->Sera_Conc(1, 1) = 0.05;
-  recorded += sections_of(*s);
-  s = std::make_unique<Assay_State>();
-  s->Sample_Number = 1, s->Sample_Tube_N(1) = 1, s->Sample_Count(1, 1) = 1234;
-  s->Sample_Conc(1, 1) = std::nan("");
-  s->Sample_Data(1, 1) = HUGE_VAL;
-  testing::expect_golden("small_assays_sections.txt", recorded + sections_of(*s));
-}
 
 // A large assay is shared among threads: the samples read and their lines written in parts must
 // be exactly what one thread makes, and each count read once for its tubes as if read alone.
