@@ -6,7 +6,6 @@
 
 #include "graph/plot_axes.h"
 #include "graph_fixture.h"
-#include "state/screen_procedures.h"
 #include "support/form_driver.h"
 #include "support/screen_text.h"
 #include "text/format.h"

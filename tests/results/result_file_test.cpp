@@ -13,7 +13,6 @@
 #include "conditions/reg_set.h"
 #include "curve/curve_fixture.h"
 #include "curve/fit_choice.h"
-#include "curve/response.h"
 #include "curve/samples.h"
 #include "results/result_file.h"
 #include "state/program.h"
