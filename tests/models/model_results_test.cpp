@@ -105,10 +105,10 @@ TEST(Model_Results, AnAssayThatCannotGiveTheModelChangesNothing) {
   } cases[] = {
       {"B0 at the NSB", [](Assay_State& a) { a.STD_Data(3, 1) = a.STD_Data(1, 1); },
        "ゼロ標準の平均カウントが NSB の平均カウント以下のため、4PL・5PL を計算できません"},
-      {"constant CV with a standard below the NSB",
+      {"constant CV with a standard at the NSB",
        [](Assay_State& a) {
          a.Model_Weight = 2;
-         a.STD_Data(11, 1) = 150;
+         a.STD_Data(11, 1) = 200;  // the NSB mean: a response of 0
        },
        "スタンダード 8 の平均レスポンスが 0 以下のため、重み付け「CV一定」を使えません"},
   };

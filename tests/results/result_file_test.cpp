@@ -1,4 +1,4 @@
-// The result file: its bytes for hand-worked assays, the same bytes when a large assay is shared
+// The result file: its bytes for the hand-worked assay, the same bytes when a large assay is shared
 // among threads, and a save that is cancelled, refused or fails.
 
 #include <gtest/gtest.h>
@@ -13,7 +13,6 @@
 #include "conditions/reg_set.h"
 #include "curve/curve_fixture.h"
 #include "curve/fit_choice.h"
-#include "curve/response.h"
 #include "curve/samples.h"
 #include "results/result_file.h"
 #include "state/program.h"
@@ -24,34 +23,6 @@
 
 namespace quorin {
 namespace {
-
-std::string sections_of(const Assay_State& s) {
-  text::Line_Writer out;
-  write_result_sections(s, out);
-  EXPECT_FALSE(out.failed());
-  return out.bytes();
-}
-
-// Worked by hand: an assay without standards, sera or samples (two separators in a row), its tube
-// numbers going on into a serum, a sample whose values are not finite (left empty).
-TEST(Result_File, SectionsOfSmallAssays) {
-  auto s = std::make_unique<Assay_State>();
-  s->STD_Tubes = 2;
-  for (int k = 1; k <= 3; ++k) {
-    s->STD_Tube_N(k) = 2;
-    s->STD_Count(k, 1) = 100 * k, s->STD_Count(k, 2) = 100 * k + 1;
-    s->STD_Data(k, 1) = 100 * k + 0.5;
-  }
-  std::string recorded = sections_of(*s);
-  s->Sera_Number = 1, s->Sera_Tubes = 1, s->Sera_Tube_N(1) = 1;
-  s->Sera_Count(1, 1) = 4321, s->Sera_Conc(1, 1) = 0.05;
-  recorded += sections_of(*s);
-  s = std::make_unique<Assay_State>();
-  s->Sample_Number = 1, s->Sample_Tube_N(1) = 1, s->Sample_Count(1, 1) = 1234;
-  s->Sample_Conc(1, 1) = std::nan("");
-  s->Sample_Data(1, 1) = HUGE_VAL;
-  testing::expect_golden("small_assays_sections.txt", recorded + sections_of(*s));
-}
 
 // A large assay is shared among threads: the samples read and their lines written in parts must
 // be exactly what one thread makes, and each count read once for its tubes as if read alone.
@@ -108,22 +79,19 @@ class Result_Output_Test : public ::testing::Test {
   Reg_Set* conditions = nullptr;
 };
 
-TEST_F(Result_Output_Test, WritesTheConditionLinesThenTheResults) {
-  platform.file_answers.push_back(folder.file("result.txt"));
-  Result_Output(program);
-  ASSERT_EQ(platform.dialogs.size(), 1u);
-  EXPECT_TRUE(platform.dialog_was_save[0]);
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"データ保存が終了しました"});
-  testing::expect_golden("hand_worked_result.txt", testing::read_bytes(folder.file("result.txt")));
-  EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
-}
-
-TEST_F(Result_Output_Test, CancelledOrRefusedSavesLeaveTheEarlierFileAsItWas) {
+// Saved, then saved again where it cannot be: the file saved stays as it was.
+TEST_F(Result_Output_Test, WritesTheConditionLinesThenTheResultsOrLeavesTheFileAsItWas) {
   Result_Output(program);  // the dialog cancelled: nothing written, nothing said
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
   const std::string path = folder.file("result.txt");
-  testing::write_bytes(path, "earlier results\r\n");
+  platform.file_answers.push_back(path);
+  Result_Output(program);
+  ASSERT_EQ(platform.dialogs.size(), 2u);
+  EXPECT_TRUE(platform.dialog_was_save[1]);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"データ保存が終了しました"});
+  const std::string saved = testing::read_bytes(path);
+  testing::expect_golden("hand_worked_result.txt", saved);
 
   struct Case {
     const char* what;
@@ -143,7 +111,7 @@ TEST_F(Result_Output_Test, CancelledOrRefusedSavesLeaveTheEarlierFileAsItWas) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].rfind(c.message_start, 0), 0u) << platform.messages[0];
     EXPECT_NE(platform.messages[0].find(c.message_part), std::string::npos) << platform.messages[0];
-    EXPECT_EQ(testing::read_bytes(path), "earlier results\r\n");
+    EXPECT_EQ(testing::read_bytes(path), saved);
     EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
   }
 }

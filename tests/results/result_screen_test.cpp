@@ -9,7 +9,6 @@
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
-#include "support/form_driver.h"
 #include "support/hand_worked_assay.h"
 #include "support/test_support.h"
 #include "ui/scripted_platform.h"
