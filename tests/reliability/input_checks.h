@@ -33,9 +33,9 @@ std::string check_format(std::string_view bytes);
 std::string check_cp932(std::string_view bytes);
 
 // The screens driven by a user's events made of the bytes (tests/reliability/screen_events.cpp):
-// nothing shown, saved or printed is not a number, the curve and the result table come from the
-// standards, counts and conditions in force, nothing is written outside the scratch folder, an
-// action refused with a message leaves the assay as it was, every enabled button has a handler.
+// nothing shown, saved or printed is not a number, the data sheet and the result table show the
+// counts and conditions in force, nothing is written outside the scratch folder, an action
+// refused with a message leaves the assay as it was, every enabled button has a handler.
 std::string check_screens(std::string_view bytes);
 
 // True when the text holds "nan" or "inf" in any case: a number the program could not form.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "data/reg_data.h"
 #include "graph/reg_graph.h"
 #include "reliability/input_checks.h"
 #include "results/reg_result.h"
@@ -140,18 +141,24 @@ constexpr int Keys[] = {ui::Key_Return, ui::Key_Tab,    ui::Key_Up,       ui::Ke
                         ui::Key_Left,   ui::Key_Right,  33 /* page up */, 34 /* page down */,
                         ui::Key_Escape, ui::Key_Delete, ui::Key_Back};
 
-// What a control shows that holds numbers the program formed: its text, the cells of a grid, or
-// "nan" for a picture that draws at a point that is not a number.
+// What a control shows: its text, the cells of a grid, the state of an option or a scroll bar, the
+// version of a picture, or "nan" for a picture that draws at a point that is not a number.
 std::string shown(const ui::Control& control) {
   if (auto* label = dynamic_cast<const ui::Label*>(&control)) return label->caption;
   if (auto* box = dynamic_cast<const ui::Text_Box*>(&control)) return box->text;
+  if (auto* button = dynamic_cast<const ui::Command_Button*>(&control)) return button->caption;
+  if (auto* option = dynamic_cast<const ui::Option_Button*>(&control))
+    return option->caption + std::to_string(option->value);
+  if (auto* bar = dynamic_cast<const ui::Scroll_Bar*>(&control)) return std::to_string(bar->value());
   std::string seen;
   if (auto* grid = dynamic_cast<const ui::Grid*>(&control))
     for (int r = 0; r < grid->rows(); ++r)
       for (int c = 0; c < grid->columns(); ++c) seen += grid->cell(r, c) + '\n';
-  if (auto* area = dynamic_cast<const ui::Picture_Area*>(&control))
+  if (auto* area = dynamic_cast<const ui::Picture_Area*>(&control)) {
     for (const ui::Draw_Op& op : area->ops())
       if (!std::isfinite(op.x1 + op.y1 + op.x2 + op.y2)) return "a drawing at nan";
+    seen = std::to_string(area->version());
+  }
   return seen;
 }
 
@@ -250,15 +257,17 @@ struct Session {
                                                     Control_Kind::Label, Control_Kind::Text_Box});
         if (control == nullptr) return;
         const std::string name = control->name + std::to_string(control->index);
-        if (control->kind == Control_Kind::Command_Button && !control->on_click)
-          return void(fault_ = "an enabled button without a handler: " + name);
+        const bool button = control->kind == Control_Kind::Command_Button;
+        if (button && !control->on_click) return void(fault_ = "an enabled button without a handler: " + name);
         if (control->takes_focus()) focus(*control);
         if (!usable(*control)) return;
+        const std::string before = button ? what_the_user_sees() : "";
         if (control->kind == Control_Kind::Option_Button || control->on_click)
           dispatch([&] {
             if (control->kind == Control_Kind::Option_Button) static_cast<ui::Option_Button*>(control)->select();
             if (control->on_click) control->on_click();
           });
+        if (button && what_the_user_sees() == before) fault_ = "a button that does nothing and says nothing: " + name;
         return;
       }
       case 4:  // a double click
@@ -296,6 +305,20 @@ struct Session {
     }
   }
 
+  // Every text, state and position of the open screens, the assay, and what the platform was
+  // asked to do: what a button's click must change.
+  std::string what_the_user_sees() const {
+    std::string seen = assay_digest(program_.state);
+    for (const ui::Form* form : program_.desktop.forms()) {
+      seen += form->caption + '\n';
+      for (const auto& c : form->controls())
+        seen += std::to_string(c->visible * 2 + c->enabled) + ',' + std::to_string(c->left) + ',' +
+                std::to_string(c->top) + ',' + shown(*c) + '\n';
+    }
+    return seen + std::to_string(platform_.messages.size() + platform_.questions.size() + platform_.dialogs.size() +
+                                 platform_.recorder.ops().size() + platform_.printer_setups + program_.ended());
+  }
+
   // Names, sizes and times of every file outside the scratch folder that the program may reach.
   static Listing outside_listing() {
     Listing listing;
@@ -318,15 +341,34 @@ struct Session {
       if (mentions_non_number(printed[printed_])) return "printed: " + printed[printed_];
     for (const auto& entry : fs::directory_iterator(folders().saves)) {
       if (entry.path().filename().string().starts_with("history.db") || !entry.is_regular_file()) continue;
+      auto& seen = saved_[entry.path().string()];
+      if (seen == std::pair{entry.file_size(), entry.last_write_time()}) continue;
+      seen = {entry.file_size(), entry.last_write_time()};
       std::ifstream file(entry.path(), std::ios::binary);
       const std::string bytes{std::istreambuf_iterator<char>(file), {}};
       if (mentions_non_number(text::cp932_to_utf8(bytes).value_or(""))) return "saved: " + entry.path().string();
     }
     if (outside_listing() != outside_) return "a file outside the scratch folder changed";
+    if (auto* sheet = program_.screen_as<Reg_Data>(Screen::Data))
+      if (std::string fault = check_sheet(*sheet); !fault.empty()) return fault;
     if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph);
         graph != nullptr && program_.state.Plot_Stage != 0 && !graph->drawing_in_force())
       return "a standard curve drawn from other standards or another range than those in force";
     if (auto* results = program_.screen_as<Reg_Result>(Screen::Result)) return check_results(*results);
+    return "";
+  }
+
+  std::string check_sheet(Reg_Data& sheet) {
+    std::vector<Long> counts;
+    for_each_tube(program_.state, sheet.layout(), [&](Long count, long, long) { counts.push_back(count); });
+    for (int i = 0; i < Reg_Data::Page_Rows; ++i) {
+      const long row = static_cast<long>(Reg_Data::Page_Rows) * sheet.Sheet_Page + i + 1;
+      if (i == sheet.Sheet_Row && sheet.Cell_Dirty != 0) continue;
+      const std::string expected = row <= static_cast<long>(counts.size()) ? count_text(counts[row - 1]) : "";
+      if (sheet.Label1[60 + i].caption != expected)
+        return "the sheet shows " + sheet.Label1[60 + i].caption + " for the count " + expected + " of row " +
+               std::to_string(row);
+    }
     return "";
   }
 
@@ -341,6 +383,14 @@ struct Session {
       if (kind != Result_Kind::Standard_Data &&
           program_.state.Result_Basis(static_cast<std::size_t>(kind)) != basis_digest(program_.state, Basis::Results))
         return "a result table computed from other counts or conditions than those in force";
+      const Result_Index index(program_.state, kind);
+      Row_Cells cells;
+      for (int i = 0; i < rows; ++i) {
+        row_cells(program_.state, kind, index.row(rows * screen.Result_Page + i + 1), cells);
+        for (int j = 1; j < Reg_Result::Columns; ++j)
+          if (screen.Label1[rows * j + i].caption != cells[j])
+            return "the result table shows " + screen.Label1[rows * j + i].caption + " for " + cells[j];
+      }
       return "";
     }
     return "a result table under the caption " + screen.caption;
@@ -349,7 +399,7 @@ struct Session {
   Byte_Source in_;
   Fuzz_Platform platform_;
   Program program_;
-  Listing outside_;
+  Listing outside_, saved_;
   std::size_t printed_ = 0;
   std::string fault_;
 };
