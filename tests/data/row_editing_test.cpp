@@ -46,6 +46,8 @@ TEST_F(Row_Editing, InsertAndDeleteMoveOnlyTheCounts) {
     click(c.insert ? sheet().Command1 : sheet().Command2);
     EXPECT_EQ(sheet().Cell_Dirty, 0);
     EXPECT_EQ(counts(), c.after);
+    for (int row = 0; row < 5; ++row)
+      EXPECT_EQ(sheet().Label1[60 + row].caption, count_text(c.after[row])) << "shown on row " << row + 1;
     program.close(Screen::Data);
   }
 }

@@ -77,7 +77,8 @@ TEST_F(Result_Screen, ScrollRangeAndPagesOfLongTables) {
   const Case cases[] = {
       {5, 0, 2, 2, 1, "21||40||"},  // 24 rows
       {0, 100, 2, 2, 14, "281| 188|300|Sample 100|"},
-      {0, 100, 10, 1, 52, "1041||1060||"},  // planned tubes beyond the filled rows
+      {0, 100, 10, 1, 52, "1041||1060||"},       // planned tubes beyond the filled rows
+      {0, 11, 1, 10, 6, "121|Sample 11|140||"},  // filled rows beyond the planned tubes
       {0, 5000, 10, 10, 2749, "54981| 49983|55000|Sample 5000|"},
   };
   for (const Case& c : cases) {

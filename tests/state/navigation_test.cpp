@@ -64,8 +64,8 @@ TEST_F(Navigation, ButtonRuleFollowsWhatTheAssayHolds) {
   }
 }
 
-// A cancelled condition dialog interrupts the wizard; then requests are ordinary ones again, and
-// a failed print is reported, not announced as finished.
+// A cancelled condition dialog interrupts the wizard; then requests are ordinary ones again (help,
+// the printer setup), and a failed print is reported, not announced as finished.
 TEST_F(Navigation, CancelledConditionDialogInterruptsTheWizard) {
   program.show(Screen::Conditions);
   program.screen_as<Work_Screen>(Screen::Conditions)->Command[target::Wizard].on_click();
@@ -74,6 +74,8 @@ TEST_F(Navigation, CancelledConditionDialogInterruptsTheWizard) {
   state.Screen_No = 1;
   Command_Exec(program, target::Help);
   EXPECT_NE(program.screen(Screen::Help), nullptr);
+  Command_Exec(program, target::Printer_Setup);
+  EXPECT_EQ(platform.printer_setups, 1);
   platform.recorder.failing_with = "プリンタに出力できません";
   Command_Exec(program, target::Print);
   EXPECT_EQ(
