@@ -90,6 +90,7 @@ class Atomic_File {
   std::string temp_;    // the temporary file's name while it has one
   int fd_ = -1;
   std::string reason_;
+  long long written_ = 0;  // bytes written so far
   // Termination signals held while a temporary file has a name, so that none leaves it behind.
   std::unique_ptr<Termination_Held> held_;
 };
