@@ -48,14 +48,12 @@ class Scratch_File {
     const auto size = static_cast<std::size_t>(count) * Record_Length;
     // Every byte is written below, so the buffer is left uninitialised.
     const std::unique_ptr<unsigned char[]> bytes(new unsigned char[size]);
-    unsigned char* at = bytes.get();
-    unsigned char* const end = at + size;
+    long put = 0;
     fill([&](const Cell_Rec& record) {
-      if (at == end) return;
-      encode(record, at);
-      at += Record_Length;
+      if (put < count) encode(record, bytes.get() + put * Record_Length);
+      ++put;
     });
-    if (at != end) return fail();
+    if (put != count) return fail();  // more or fewer records than the sheet has rows
     return replace_with(bytes.get(), size);
   }
   // Reads records first .. first + count − 1 with one positioned read.
