@@ -6,8 +6,8 @@
 #include <cmath>
 #include <random>
 
-#include "curve/treatment_standard.h"
-#include "state/assay_state.h"
+#include "engine/treatment_standard.h"
+#include "engine/assay_state.h"
 
 namespace quorin::bench {
 

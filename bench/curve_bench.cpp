@@ -8,12 +8,12 @@
 
 #include "bench_assay.h"
 #include "bench_timing.h"
-#include "curve/fit_choice.h"
-#include "curve/regression.h"
-#include "curve/samples.h"
-#include "curve/treatment_standard.h"
-#include "curve/weight_table.h"
-#include "state/assay_state.h"
+#include "engine/fit_choice.h"
+#include "engine/regression.h"
+#include "engine/samples.h"
+#include "engine/treatment_standard.h"
+#include "engine/weight_table.h"
+#include "engine/assay_state.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 
 #include "bench_assay.h"
 #include "bench_timing.h"
-#include "curve/regression.h"
-#include "curve/samples.h"
-#include "models/logistic_fit.h"
-#include "models/model_comparison.h"
-#include "state/assay_state.h"
+#include "engine/regression.h"
+#include "engine/samples.h"
+#include "engine/logistic_fit.h"
+#include "engine/model_comparison.h"
+#include "engine/assay_state.h"
 
 int main() {
   using namespace quorin;

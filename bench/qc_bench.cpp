@@ -9,8 +9,8 @@
 
 #include "bench_assay.h"
 #include "bench_timing.h"
-#include "curve/regression.h"
-#include "curve/samples.h"
+#include "engine/regression.h"
+#include "engine/samples.h"
 #include "qc/history_store.h"
 #include "qc/reg_profile.h"
 #include "qc/reg_qc.h"

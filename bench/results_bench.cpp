@@ -12,8 +12,8 @@
 
 #include "bench_assay.h"
 #include "bench_timing.h"
-#include "curve/regression.h"
-#include "curve/treatment_standard.h"
+#include "engine/regression.h"
+#include "engine/treatment_standard.h"
 #include "results/reg_result.h"
 #include "state/navigation.h"
 #include "state/program.h"

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <optional>
 
-#include "curve/fit_choice.h"
+#include "engine/fit_choice.h"
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
-#include "models/result_curve.h"
+#include "engine/result_curve.h"
 #include "qc/qc_report.h"
 #include "report/print_report.h"
 #include "results/result_table.h"

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 

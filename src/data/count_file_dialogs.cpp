@@ -1,7 +1,7 @@
 // Loading a count data file into the sheet (Data_Load) and saving the sheet's counts.
 #include <string>
 
-#include "curve/treatment_standard.h"
+#include "engine/treatment_standard.h"
 #include "data/count_file.h"
 #include "data/reg_data.h"
 #include "state/navigation.h"

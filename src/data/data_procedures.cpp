@@ -1,7 +1,7 @@
 // The data sheet's part of the navigation.
 #include <cstdio>
 
-#include "curve/treatment_standard.h"
+#include "engine/treatment_standard.h"
 #include "data/reg_data.h"
 #include "data/scratch_file.h"
 #include "state/program.h"

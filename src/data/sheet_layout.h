@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 

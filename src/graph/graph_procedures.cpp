@@ -1,5 +1,5 @@
 // The standard-curve screen's part of the navigation.
-#include "curve/fit_choice.h"
+#include "engine/fit_choice.h"
 #include "graph/reg_graph.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"

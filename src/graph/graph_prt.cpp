@@ -8,7 +8,7 @@
 #include <array>
 #include <cmath>
 
-#include "curve/fit_choice.h"
+#include "engine/fit_choice.h"
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/program.h"

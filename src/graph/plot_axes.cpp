@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "curve/treatment_standard.h"
+#include "engine/treatment_standard.h"
 #include "text/format.h"
 
 namespace quorin {

@@ -2,11 +2,11 @@
 
 #include <optional>
 
-#include "curve/fit_choice.h"
-#include "curve/regression.h"
-#include "curve/treatment_standard.h"
+#include "engine/fit_choice.h"
+#include "engine/regression.h"
+#include "engine/treatment_standard.h"
 #include "graph/plot_axes.h"
-#include "models/logistic.h"
+#include "engine/logistic.h"
 #include "state/basis.h"
 #include "state/navigation.h"
 #include "state/program.h"

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <memory>
 
-#include "curve/fit_choice.h"
-#include "curve/response.h"
-#include "curve/solve.h"
-#include "curve/weight_table.h"
+#include "engine/fit_choice.h"
+#include "engine/response.h"
+#include "engine/solve.h"
+#include "engine/weight_table.h"
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/navigation.h"

@@ -2,7 +2,7 @@
 // as logit of B/B0 (plot 1) against ln(concentration), from standard 1 to the last standard.
 #include <cmath>
 
-#include "curve/treatment_standard.h"
+#include "engine/treatment_standard.h"
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/basis.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "graph/plot_axes.h"
-#include "models/model_comparison.h"
+#include "engine/model_comparison.h"
 
 namespace quorin {
 

@@ -8,7 +8,7 @@
 #include "models/model_plot.h"
 #include "models/model_prt.h"
 #include "models/model_table.h"
-#include "models/result_curve.h"
+#include "engine/result_curve.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"

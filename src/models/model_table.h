@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "models/model_comparison.h"
+#include "engine/model_comparison.h"
 
 namespace quorin {
 

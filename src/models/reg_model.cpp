@@ -4,7 +4,7 @@
 
 #include "models/model_plot.h"
 #include "models/model_table.h"
-#include "models/result_curve.h"
+#include "engine/result_curve.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "text/format.h"

@@ -6,7 +6,7 @@
 // the 4PL and 5PL, and the choice of the curve the results are read off. Everything shown is
 // computed afresh from the assay whenever the screen comes to the front.
 
-#include "models/model_comparison.h"
+#include "engine/model_comparison.h"
 #include "state/work_screen.h"
 
 namespace quorin {

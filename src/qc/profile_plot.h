@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "qc/precision_profile.h"
+#include "engine/precision_profile.h"
 #include "ui/printer.h"
 
 namespace quorin::qc {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 #include "text/format.h"
 #include "text/text_clean.h"
 

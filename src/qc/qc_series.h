@@ -9,7 +9,7 @@
 
 #include "qc/history_store.h"
 #include "qc/qc_run.h"
-#include "qc/westgard.h"
+#include "engine/westgard.h"
 
 namespace quorin::qc {
 

@@ -3,7 +3,7 @@
 // against their concentrations, the fitted profile, the CV limit (settable here) and the working
 // range it gives, and the printout of the same.
 
-#include "qc/precision_profile.h"
+#include "engine/precision_profile.h"
 #include "ui/form.h"
 
 namespace quorin {

@@ -1,10 +1,10 @@
 // The computations behind the result tables. Each keeps, beside its results, the digest of what
 // it computed them from (state/basis.h) and runs again only when that has changed.
 #include "results/current_results.h"
-#include "curve/fit_choice.h"
-#include "curve/fitness.h"
-#include "curve/samples.h"
-#include "models/result_curve.h"
+#include "engine/fit_choice.h"
+#include "engine/fitness.h"
+#include "engine/samples.h"
+#include "engine/result_curve.h"
 #include "state/basis.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"

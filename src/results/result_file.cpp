@@ -11,7 +11,7 @@
 #include "conditions/reg_set.h"
 #include "results/current_results.h"
 #include "results/result_table.h"
-#include "state/parallel.h"
+#include "engine/parallel.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"

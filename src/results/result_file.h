@@ -4,7 +4,7 @@
 // separator line, and one line per sample with its summary and all its tubes. Numbers are in
 // the general number form at full precision; code page 932, CR LF.
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 #include "text/text_file.h"
 
 namespace quorin {
@@ -15,7 +15,7 @@ namespace quorin {
 // The sample lines of a large assay are made on several cores at once, giving the same bytes.
 void write_result_sections(const Assay_State& state, text::Line_Writer& out);
 
-// The same with the sample lines made in `parts` parts at once (state/parallel.h).
+// The same with the sample lines made in `parts` parts at once (engine/parallel.h).
 void write_result_sections(const Assay_State& state, text::Line_Writer& out, int parts);
 
 }  // namespace quorin

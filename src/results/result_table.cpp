@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "curve/treatment_standard.h"
-#include "models/result_curve.h"
+#include "engine/treatment_standard.h"
+#include "engine/result_curve.h"
 #include "text/format.h"
 
 namespace quorin {

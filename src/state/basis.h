@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 

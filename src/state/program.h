@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 #include "ui/desktop.h"
 #include "ui/platform.h"
 

@@ -13,7 +13,7 @@
 #include "batch_fixture.h"
 #include "conditions/condition_file.h"
 #include "conditions/reg_set.h"
-#include "curve/fit_choice.h"
+#include "engine/fit_choice.h"
 #include "data/count_file.h"
 #include "data/reg_data.h"
 #include "graph/reg_graph.h"

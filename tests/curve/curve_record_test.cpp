@@ -11,13 +11,13 @@
 #include <cmath>
 #include <vector>
 
-#include "curve/fit_choice.h"
-#include "curve/fitness.h"
-#include "curve/regression.h"
-#include "curve/samples.h"
-#include "curve/solve.h"
-#include "curve/treatment_standard.h"
-#include "curve/weight_table.h"
+#include "engine/fit_choice.h"
+#include "engine/fitness.h"
+#include "engine/regression.h"
+#include "engine/samples.h"
+#include "engine/solve.h"
+#include "engine/treatment_standard.h"
+#include "engine/weight_table.h"
 #include "curve_fixture.h"
 #include "support/test_support.h"
 

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <vector>
 
-#include "models/logistic_fit.h"
+#include "engine/logistic_fit.h"
 
 namespace quorin {
 namespace {

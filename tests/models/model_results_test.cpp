@@ -8,11 +8,11 @@
 #include <cmath>
 #include <memory>
 
-#include "curve/fitness.h"
-#include "curve/samples.h"
-#include "curve/treatment_standard.h"
-#include "models/logistic_fit.h"
-#include "models/result_curve.h"
+#include "engine/fitness.h"
+#include "engine/samples.h"
+#include "engine/treatment_standard.h"
+#include "engine/logistic_fit.h"
+#include "engine/result_curve.h"
 #include "results/result_table.h"
 #include "support/test_support.h"
 

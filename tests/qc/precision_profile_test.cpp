@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "qc/precision_profile.h"
+#include "engine/precision_profile.h"
 
 namespace quorin::qc {
 namespace {

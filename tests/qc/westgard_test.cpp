@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "qc/qc_series.h"
-#include "qc/westgard.h"
+#include "engine/westgard.h"
 #include "support/test_support.h"
 
 namespace quorin::qc {

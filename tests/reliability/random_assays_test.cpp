@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "curve/curve_fixture.h"
-#include "curve/fitness.h"
-#include "curve/regression.h"
-#include "curve/samples.h"
-#include "curve/treatment_standard.h"
-#include "curve/weight_table.h"
+#include "engine/fitness.h"
+#include "engine/regression.h"
+#include "engine/samples.h"
+#include "engine/treatment_standard.h"
+#include "engine/weight_table.h"
 #include "reliability/input_checks.h"
 #include "results/result_file.h"
 #include "results/result_prt.h"

@@ -12,8 +12,8 @@
 
 #include "conditions/reg_set.h"
 #include "curve/curve_fixture.h"
-#include "curve/fit_choice.h"
-#include "curve/samples.h"
+#include "engine/fit_choice.h"
+#include "engine/samples.h"
 #include "results/result_file.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "curve/fit_choice.h"
-#include "state/assay_state.h"
+#include "engine/fit_choice.h"
+#include "engine/assay_state.h"
 #include "state/basis.h"
 
 namespace quorin::testing {

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 namespace quorin::testing {
 

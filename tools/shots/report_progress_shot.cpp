@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "../../bench/bench_assay.h"
-#include "curve/regression.h"
+#include "engine/regression.h"
 #include "results/reg_result.h"
 #include "state/navigation.h"
 #include "state/program.h"

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "models/logistic.h"
-#include "state/assay_state.h"
+#include "engine/logistic.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 

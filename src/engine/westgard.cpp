@@ -1,4 +1,4 @@
-#include "qc/westgard.h"
+#include "engine/westgard.h"
 
 #include <algorithm>
 #include <cmath>

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "models/logistic_fit.h"
-#include "state/assay_state.h"
+#include "engine/logistic_fit.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 

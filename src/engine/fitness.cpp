@@ -1,10 +1,10 @@
-#include "curve/fitness.h"
+#include "engine/fitness.h"
 
 #include <algorithm>
 
-#include "curve/response.h"
-#include "curve/solve.h"
-#include "models/result_curve.h"
+#include "engine/response.h"
+#include "engine/solve.h"
+#include "engine/result_curve.h"
 
 namespace quorin {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "state/fixed_array.h"
+#include "engine/fixed_array.h"
 
 namespace quorin {
 
@@ -85,12 +85,12 @@ struct Assay_State {
   double Target_Logit = 0;
   // Which of the eight fits the last Regression could compute, indexed like ED50_Value (the
   // weighting for the straight line, 4 + the weighting for the cubic). An unavailable fit's
-  // coefficients are 0 in Reg_Coef and must not be solved; see curve/fit_choice.h.
+  // coefficients are 0 in Reg_Coef and must not be solved; see engine/fit_choice.h.
   Fixed_Array<bool, 7> Fit_Available;
 
   Fixed_Array<std::string, 3> Weight_Name;
 
-  // The curve the results are read off (models/logistic.h): 0 the logit-log fit chosen above,
+  // The curve the results are read off (engine/logistic.h): 0 the logit-log fit chosen above,
   // 1 the 4PL, 2 the 5PL; the weighting of the 4PL and 5PL fits (0 none, 1 counting statistics,
   // 2 constant CV); and the chosen model's A, B, C, D, G (1..5), fitted afresh from the standards
   // each time concentrations are read off it.

@@ -2,7 +2,7 @@
 // Reading the current standard curve backwards: the x = ln(concentration) at which it takes a
 // given logit.
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 
@@ -36,7 +36,7 @@ struct Curve_Solution {
 Curve_Solution solve_curve(const Curve_In_Force& curve, double target);
 
 // Solves the curve in Reg_Work slots 29..34 for Target_Logit and leaves x in Reg_Work(38); the
-// caller takes the concentration as e^x (see concentration_of in curve/response.h). Slot 0 and
+// caller takes the concentration as e^x (see concentration_of in engine/response.h). Slot 0 and
 // 35 get x_lin and then the last Newton point; slots 36, 37, 39 and 40 the last Newton step's
 // f, f', step and relative step, and keep their values when no step is taken.
 void Solution_of_Equations(Assay_State& state);

@@ -1,4 +1,4 @@
-#include "models/logistic_fit.h"
+#include "engine/logistic_fit.h"
 
 #include <gsl/gsl_errno.h>
 #include <gsl/gsl_multifit_nlinear.h>
@@ -10,7 +10,7 @@
 #include <mutex>
 #include <set>
 
-#include "curve/least_squares.h"
+#include "engine/least_squares.h"
 #include "text/format.h"
 
 namespace quorin {

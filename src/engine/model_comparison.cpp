@@ -1,14 +1,14 @@
-#include "models/model_comparison.h"
+#include "engine/model_comparison.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
 
-#include "curve/fit_choice.h"
-#include "curve/response.h"
-#include "curve/solve.h"
-#include "curve/weight_table.h"
+#include "engine/fit_choice.h"
+#include "engine/response.h"
+#include "engine/solve.h"
+#include "engine/weight_table.h"
 
 namespace quorin {
 

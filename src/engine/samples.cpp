@@ -1,4 +1,4 @@
-#include "curve/samples.h"
+#include "engine/samples.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "curve/response.h"
-#include "curve/solve.h"
-#include "models/result_curve.h"
-#include "state/parallel.h"
+#include "engine/response.h"
+#include "engine/solve.h"
+#include "engine/result_curve.h"
+#include "engine/parallel.h"
 
 namespace quorin {
 namespace {

@@ -1,4 +1,4 @@
-#include "curve/solve.h"
+#include "engine/solve.h"
 
 #include <algorithm>
 #include <cmath>

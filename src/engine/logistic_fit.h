@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "models/logistic.h"
-#include "state/assay_state.h"
+#include "engine/logistic.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 

@@ -1,8 +1,8 @@
-#include "models/logistic.h"
+#include "engine/logistic.h"
 
 #include <cmath>
 
-#include "curve/response.h"
+#include "engine/response.h"
 
 namespace quorin {
 

@@ -2,7 +2,7 @@
 // How well the chosen curve reproduces the standards: every counted tube read back as if it
 // were a sample.
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 

@@ -1,4 +1,4 @@
-#include "state/parallel.h"
+#include "engine/parallel.h"
 
 #include <algorithm>
 #include <exception>

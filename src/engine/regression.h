@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 
 // What Regression could not compute. Each message is Japanese text a screen shows as it
 // stands, names the standard or the fits concerned ("重1 3次" and so on, the labels of
-// curve/fit_choice.h) and says why. Empty when all eight fits are available.
+// engine/fit_choice.h) and says why. Empty when all eight fits are available.
 struct Regression_Result {
   std::vector<std::string> messages;
 };

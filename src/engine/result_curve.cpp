@@ -1,7 +1,7 @@
-#include "models/result_curve.h"
+#include "engine/result_curve.h"
 
-#include "curve/fit_choice.h"
-#include "models/logistic_fit.h"
+#include "engine/fit_choice.h"
+#include "engine/logistic_fit.h"
 #include "text/format.h"
 
 namespace quorin {

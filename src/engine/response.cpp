@@ -1,4 +1,4 @@
-#include "curve/response.h"
+#include "engine/response.h"
 
 #include <bit>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "qc/precision_profile.h"
+#include "engine/precision_profile.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "curve/least_squares.h"
+#include "engine/least_squares.h"
 #include "text/format.h"
 
 namespace quorin::qc {

@@ -1,4 +1,4 @@
-#include "curve/regression.h"
+#include "engine/regression.h"
 
 #include <algorithm>
 #include <array>
@@ -6,10 +6,10 @@
 #include <optional>
 #include <utility>
 
-#include "curve/fit_choice.h"
-#include "curve/least_squares.h"
-#include "curve/response.h"
-#include "curve/treatment_standard.h"
+#include "engine/fit_choice.h"
+#include "engine/least_squares.h"
+#include "engine/response.h"
+#include "engine/treatment_standard.h"
 #include "text/format.h"
 
 namespace quorin {

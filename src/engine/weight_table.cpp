@@ -1,11 +1,11 @@
-#include "curve/weight_table.h"
+#include "engine/weight_table.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "curve/fit_choice.h"
-#include "curve/response.h"
-#include "curve/solve.h"
+#include "engine/fit_choice.h"
+#include "engine/response.h"
+#include "engine/solve.h"
 #include "text/format.h"
 #include "text/number_text.h"
 

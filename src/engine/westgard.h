@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 namespace quorin::qc {
 

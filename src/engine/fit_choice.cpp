@@ -1,4 +1,4 @@
-#include "curve/fit_choice.h"
+#include "engine/fit_choice.h"
 
 namespace quorin {
 

@@ -1,4 +1,4 @@
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 #include <cstdlib>
 #include <new>

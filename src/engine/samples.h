@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "state/assay_state.h"
+#include "engine/assay_state.h"
 
 namespace quorin {
 
@@ -15,7 +15,7 @@ namespace quorin {
 // percent: the samples are read on several threads at once.
 using Tube_Read_Off = std::function<std::optional<double>(double percent)>;
 
-// The read-offs of the results' curve as use_result_curve (models/result_curve.h) left it. For a
+// The read-offs of the results' curve as use_result_curve (engine/result_curve.h) left it. For a
 // sample tube on the logit-log fit: usable when its B/B0 lies strictly between 0 and 100 % and
 // the solver's answer is not above 700; on a 4PL or 5PL: when its response lies strictly between
 // the model's D and A. For a serum tube on the logit-log fit: its B/B0 clamped to 0.5..99.5 %,
@@ -33,7 +33,7 @@ Tube_Read_Off serum_read_off(const Assay_State& state);
 // A tube is usable when it was counted (count not 0) and the sample read-off gives it a
 // concentration; the others get concentration 0 and stay out of the mean, range and CV.
 //
-// Makes the results' curve ready first (models/result_curve.h); returns false and changes nothing
+// Makes the results' curve ready first (engine/result_curve.h); returns false and changes nothing
 // when it is not available, or when there are samples and no dilution factor. A large assay is
 // shared among the machine's cores, with the same results as on one.
 bool Assay_Samples(Assay_State& state);
@@ -42,7 +42,7 @@ bool Assay_Samples(Assay_State& state);
 // condition file without one), and no sample value exists without one.
 bool dilution_factor_valid(const Assay_State& state);
 
-// The work of Assay_Samples on a given read-off, in `parts` parts run at once (state/parallel.h).
+// The work of Assay_Samples on a given read-off, in `parts` parts run at once (engine/parallel.h).
 void read_samples(Assay_State& state, const Tube_Read_Off& read_off, int parts);
 
 // For control sera 1..Sera_Number: Sera_Tube_N (highest tube with a nonzero count), Sera_Conc

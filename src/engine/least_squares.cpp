@@ -1,4 +1,4 @@
-#include "curve/least_squares.h"
+#include "engine/least_squares.h"
 
 #include <cmath>
 #include <vector>

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "state/assay_state.h"
-#include "state/fixed_array.h"
+#include "engine/assay_state.h"
+#include "engine/fixed_array.h"
 
 namespace quorin {
 

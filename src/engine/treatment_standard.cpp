@@ -1,8 +1,8 @@
-#include "curve/treatment_standard.h"
+#include "engine/treatment_standard.h"
 
 #include <algorithm>
 
-#include "curve/response.h"
+#include "engine/response.h"
 #include "text/format.h"
 #include "text/text_clean.h"
 
