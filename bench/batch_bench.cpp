@@ -185,9 +185,10 @@ void time_steps(const Files& files, double read_ms, double write_ms) {
                             Weight_Table(state, grids);
                           }),
          read_ms, "read");
-  report("fitness examination", bench::median_ms(Runs, [&] { Fitness_Examination(state); }), read_ms, "read");
-  report("control sera", bench::median_ms(Runs, [&] { Control_Sera(state); }), read_ms, "read");
-  report("samples", bench::median_ms(Runs, [&] { Assay_Samples(state); }), read_ms, "read", {60, 0});
+  const Curve_In_Force curve = *make_curve_in_force(state).curve;
+  report("fitness examination", bench::median_ms(Runs, [&] { Fitness_Examination(state, curve); }), read_ms, "read");
+  report("control sera", bench::median_ms(Runs, [&] { Control_Sera(state, curve); }), read_ms, "read");
+  report("samples", bench::median_ms(Runs, [&] { Assay_Samples(state, curve); }), read_ms, "read", {60, 0});
   exec(3, target::Results);
   // The samples are computed once, by the button's first press; showing, printing and saving
   // them again only read them.

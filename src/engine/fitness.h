@@ -3,19 +3,17 @@
 // were a sample.
 
 #include "engine/assay_state.h"
+#include "engine/result_curve.h"
 
 namespace quorin {
 
 // For every standard 1..STD_Number (whatever range the regression used), each counted tube's
-// B/B0, clamped to 1..99 %, is solved on the chosen fit: STD_Conc(3 + i, j) = e^x, or 0 when
+// B/B0, clamped to 1..99 %, is solved on the curve in force: STD_Conc(3 + i, j) = e^x, or 0 when
 // x > 700 (that 0 still counts). STD_Data(3 + i, 4), 5 and 6 receive the mean, the spread and
 // the CV of those concentrations (all 0 without counted tubes).
 //
-// On a 4PL or 5PL chosen for the results (Curve_Model) each tube's response is read off the
-// model unclamped, and one outside the range between D and A reads as 0 (and counts).
-//
-// Makes the results' curve ready first (use_result_curve). Returns false and changes nothing
-// when it is not available.
-bool Fitness_Examination(Assay_State& state);
+// On a 4PL or 5PL each tube's response is read off the model unclamped, and one outside the
+// range between D and A reads as 0 (and counts).
+void Fitness_Examination(Assay_State& state, const Curve_In_Force& curve);
 
 }  // namespace quorin

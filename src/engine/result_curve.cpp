@@ -6,31 +6,33 @@
 
 namespace quorin {
 
-bool use_result_curve(Assay_State& state) {
-  if (!model_in_use(state)) return use_selected_fit(state);
+Curve_Outcome make_curve_in_force(const Assay_State& state) {
+  Curve_In_Force curve;
+  curve.kind = curve_in_use(state);
+  curve.order = state.Reg_Order;
+  curve.fit_from = state.Fit_From;
+  curve.fit_to = state.Fit_To;
+  if (!curve.is_model()) {
+    curve.weighting = state.Weight_Type;
+    if (!fit_available(state, state.Weight_Type, state.Reg_Order))
+      return {std::nullopt, selected_fit_unavailable_message(state)};
+    curve.line = logit_log_curve(state, state.Weight_Type);
+    return {curve, ""};
+  }
+  curve.weighting = state.Model_Weight;
   const Logistic_Fit fit = fit_models(state, state.Model_Weight).of(state.Curve_Model);
-  if (!fit.available) return false;
-  const auto values = fit.curve.values();
+  if (!fit.available)
+    return {std::nullopt, "選ばれているモデル（" + model_name(state.Curve_Model) + " " +
+                              model_weight_name(state.Model_Weight) + "）は使えません\n" + fit.problem +
+                              "\nモデル比較の画面で使えるモデルを選んでください"};
+  curve.model = fit.curve;
+  return {curve, ""};
+}
+
+void install_curve(Assay_State& state, const Curve_In_Force& curve) {
+  if (!curve.is_model()) return load_coefficients(state, curve.weighting);
+  const auto values = curve.model.values();
   for (int i = 0; i < 5; ++i) state.Model_Param(1 + i) = values[i];
-  return true;
-}
-
-std::string result_curve_unavailable_message(const Assay_State& state) {
-  if (!model_in_use(state)) return selected_fit_unavailable_message(state);
-  const Logistic_Fit fit = fit_models(state, state.Model_Weight).of(state.Curve_Model);
-  return "選ばれているモデル（" + model_name(state.Curve_Model) + " " + model_weight_name(state.Model_Weight) +
-         "）は使えません\n" + fit.problem + "\nモデル比較の画面で使えるモデルを選んでください";
-}
-
-Logistic chosen_model(const Assay_State& state) {
-  Logistic curve;
-  curve.kind = state.Curve_Model;
-  curve.A = state.Model_Param(1);
-  curve.B = state.Model_Param(2);
-  curve.C = state.Model_Param(3);
-  curve.D = state.Model_Param(4);
-  curve.G = state.Model_Param(5);
-  return curve;
 }
 
 std::string result_curve_name(const Assay_State& state) {

@@ -1,12 +1,15 @@
 #pragma once
-// The curve every concentration of the results is read off: the logit-log fit chosen on the
-// curve screen, or the 4PL or 5PL chosen on the model screen (Curve_Model, Model_Weight).
+// The curve in force: the one curve every concentration of the results is read off, the
+// logit-log fit chosen on the curve screen or the 4PL or 5PL chosen on the model screen
+// (Curve_Model, Model_Weight). It is made once from the state and handed to every read-off, so
+// nothing is fitted again while the standards, control sera and samples are read.
 
 #include <optional>
 #include <string>
 
-#include "engine/logistic.h"
 #include "engine/assay_state.h"
+#include "engine/logistic.h"
+#include "engine/solve.h"
 
 namespace quorin {
 
@@ -20,22 +23,31 @@ inline int curve_in_use(const Assay_State& state) {
   return model_in_use(state) ? state.Curve_Model : static_cast<int>(Logit_Log);
 }
 
-// Makes the results' curve ready to be read off: the chosen logit-log fit made current
-// (use_selected_fit), or the chosen model fitted afresh from the standards with Model_Weight and
-// kept in Model_Param. False when it cannot be used; Model_Param is then left as it was.
-bool use_result_curve(Assay_State& state);
+struct Curve_In_Force {
+  int kind = Logit_Log;  // Logit_Log, Four_PL or Five_PL
+  int weighting = 0;     // Weight_Type for the logit-log fit, Model_Weight for a model
+  int order = 1;         // Reg_Order of the logit-log fit
+  int fit_from = 0;      // the standards it was fitted to
+  int fit_to = 0;
+  Logit_Log_Curve line;  // the logit-log fit as the solver reads it
+  Logistic model;        // the 4PL or 5PL
+  bool is_model() const { return kind == Four_PL || kind == Five_PL; }
+};
 
-// Why the results' curve cannot be used, naming the fit or the model and the reason.
-std::string result_curve_unavailable_message(const Assay_State& state);
+// A curve in force, or why there is none (naming the fit or the model and the reason).
+struct Curve_Outcome {
+  std::optional<Curve_In_Force> curve;
+  std::string refusal;
+};
 
-// The chosen model as use_result_curve left it in Model_Param.
-Logistic chosen_model(const Assay_State& state);
+// Makes the curve in force from the state: the chosen logit-log fit of the last Regression, or
+// the chosen model fitted from the standards with Model_Weight. Changes nothing in the state.
+Curve_Outcome make_curve_in_force(const Assay_State& state);
 
-// The concentration of a tube whose response is p (B/B0 in percent, not clamped) on the chosen
-// model: nullopt outside the range between D and A (see Logistic::concentration).
-inline std::optional<double> model_concentration(const Assay_State& state, double p) {
-  return chosen_model(state).concentration(p);
-}
+// Puts the curve into the state as the procedures that solve it expect: a logit-log fit's
+// coefficients into Reg_Work slots 29..34 (load_coefficients), a model's A, B, C, D, G into
+// Model_Param.
+void install_curve(Assay_State& state, const Curve_In_Force& curve);
 
 // The curve as the screens name it: "ロジット・ログ 重無1次", "4PL 計数統計".
 std::string result_curve_name(const Assay_State& state);

@@ -8,7 +8,6 @@
 
 #include "engine/response.h"
 #include "engine/solve.h"
-#include "engine/result_curve.h"
 #include "engine/parallel.h"
 
 namespace quorin {
@@ -77,30 +76,29 @@ class Read_Off_By_Count {
 
 }  // namespace
 
-Tube_Read_Off sample_read_off(const Assay_State& state) {
-  if (model_in_use(state))
-    return [model = chosen_model(state)](double percent) { return model.concentration(percent); };
-  return [curve = curve_in_force(state)](double percent) -> std::optional<double> {
+Tube_Read_Off sample_read_off(const Curve_In_Force& curve) {
+  if (curve.is_model()) return [model = curve.model](double percent) { return model.concentration(percent); };
+  return [line = curve.line](double percent) -> std::optional<double> {
     if (!(percent > 0 && percent < 100)) return std::nullopt;
-    return concentration_of(solve_curve(curve, logit(percent)).x);
+    return concentration_of(solve_curve(line, logit(percent)).x);
   };
 }
 
-Tube_Read_Off serum_read_off(const Assay_State& state) {
-  if (model_in_use(state))
-    return [model = chosen_model(state)](double percent) { return model.concentration(percent).value_or(0); };
-  return [curve = curve_in_force(state)](double percent) {
-    return concentration_of(solve_curve(curve, logit(clamp_percent(percent, 0.5, 99.5))).x);
+Tube_Read_Off serum_read_off(const Curve_In_Force& curve) {
+  if (curve.is_model())
+    return [model = curve.model](double percent) { return model.concentration(percent).value_or(0); };
+  return [line = curve.line](double percent) {
+    return concentration_of(solve_curve(line, logit(clamp_percent(percent, 0.5, 99.5))).x);
   };
 }
 
 bool dilution_factor_valid(const Assay_State& s) { return std::isfinite(s.Dilution_Factor) && s.Dilution_Factor > 0; }
 
-bool Assay_Samples(Assay_State& s) {
+bool Assay_Samples(Assay_State& s, const Curve_In_Force& curve) {
   if (s.Sample_Number > 0 && !dilution_factor_valid(s)) return false;
-  if (!use_result_curve(s)) return false;
+  install_curve(s, curve);
   const Long samples = std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
-  read_samples(s, sample_read_off(s), part_count(samples, Least_Samples_Per_Part));
+  read_samples(s, sample_read_off(curve), part_count(samples, Least_Samples_Per_Part));
   return true;
 }
 
@@ -136,10 +134,9 @@ void read_samples(Assay_State& s, const Tube_Read_Off& read_off, int parts) {
   });
 }
 
-bool Control_Sera(Assay_State& s) {
-  if (!use_result_curve(s)) return false;
-  read_sera(s, serum_read_off(s));
-  return true;
+void Control_Sera(Assay_State& s, const Curve_In_Force& curve) {
+  install_curve(s, curve);
+  read_sera(s, serum_read_off(curve));
 }
 
 void read_sera(Assay_State& s, const Tube_Read_Off& read_off) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/assay_state.h"
+#include "engine/result_curve.h"
 
 namespace quorin {
 
@@ -15,14 +16,13 @@ namespace quorin {
 // percent: the samples are read on several threads at once.
 using Tube_Read_Off = std::function<std::optional<double>(double percent)>;
 
-// The read-offs of the results' curve as use_result_curve (engine/result_curve.h) left it. For a
-// sample tube on the logit-log fit: usable when its B/B0 lies strictly between 0 and 100 % and
+// The read-offs of the curve in force. For a sample tube on the logit-log fit: usable when its B/B0 lies strictly between 0 and 100 % and
 // the solver's answer is not above 700; on a 4PL or 5PL: when its response lies strictly between
 // the model's D and A. For a serum tube on the logit-log fit: its B/B0 clamped to 0.5..99.5 %,
 // usable when the answer is not above 700; on a 4PL or 5PL a response outside the range between
 // D and A has concentration 0 and is usable.
-Tube_Read_Off sample_read_off(const Assay_State& state);
-Tube_Read_Off serum_read_off(const Assay_State& state);
+Tube_Read_Off sample_read_off(const Curve_In_Force& curve);
+Tube_Read_Off serum_read_off(const Curve_In_Force& curve);
 
 // For samples 1..Sample_Number: Sample_Tube_N (highest tube with a nonzero count), Sample_Conc
 // of every tube 1..Sample_Tubes, and Sample_Data columns 0 (area code: the number of leading
@@ -33,10 +33,9 @@ Tube_Read_Off serum_read_off(const Assay_State& state);
 // A tube is usable when it was counted (count not 0) and the sample read-off gives it a
 // concentration; the others get concentration 0 and stay out of the mean, range and CV.
 //
-// Makes the results' curve ready first (engine/result_curve.h); returns false and changes nothing
-// when it is not available, or when there are samples and no dilution factor. A large assay is
-// shared among the machine's cores, with the same results as on one.
-bool Assay_Samples(Assay_State& state);
+// Returns false and changes nothing when there are samples and no dilution factor. A large
+// assay is shared among the machine's cores, with the same results as on one.
+bool Assay_Samples(Assay_State& state, const Curve_In_Force& curve);
 
 // A dilution factor is a finite number above 0; 0 stands for none entered (a blank box or a
 // condition file without one), and no sample value exists without one.
@@ -52,9 +51,7 @@ void read_samples(Assay_State& state, const Tube_Read_Off& read_off, int parts);
 // concentration, has concentration 0 and stays out of the mean, range and CV; a serum with one
 // usable tube has that tube's concentration as its mean.
 //
-// Makes the results' curve ready first; returns false and changes nothing when it is not
-// available.
-bool Control_Sera(Assay_State& state);
+void Control_Sera(Assay_State& state, const Curve_In_Force& curve);
 
 // The work of Control_Sera on a given read-off.
 void read_sera(Assay_State& state, const Tube_Read_Off& read_off);

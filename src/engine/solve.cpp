@@ -10,15 +10,17 @@ constexpr int Newton_Steps = 5;
 constexpr double Relative_Step = 9.99999e-6;
 }  // namespace
 
-Curve_In_Force curve_in_force(const Assay_State& s) {
-  const auto& work = s.Reg_Work;
-  Curve_In_Force curve;
-  curve.a0 = work(29);
-  curve.a1 = work(30);
-  curve.a2 = work(31);
-  curve.a3 = work(32);
-  curve.slope = work(33);
-  curve.intercept = work(34);
+namespace {
+// The curve of the coefficients a0, a1, a2, a3, slope and intercept, first to last.
+template <typename Coefficient>
+Logit_Log_Curve curve_of(const Assay_State& s, Coefficient coefficient) {
+  Logit_Log_Curve curve;
+  curve.a0 = coefficient(1);
+  curve.a1 = coefficient(2);
+  curve.a2 = coefficient(3);
+  curve.a3 = coefficient(4);
+  curve.slope = coefficient(5);
+  curve.intercept = coefficient(6);
   curve.cubic = s.Reg_Order != 1;
   // The cubic is solved only between twice the logits of the first and the last standard.
   const int last = std::clamp<int>(s.STD_Number, 0, Max_Standards);
@@ -26,8 +28,17 @@ Curve_In_Force curve_in_force(const Assay_State& s) {
   curve.above = 2 * s.STD_Data(3 + last, 8);
   return curve;
 }
+}  // namespace
 
-Curve_Solution solve_curve(const Curve_In_Force& c, double target) {
+Logit_Log_Curve logit_log_curve(const Assay_State& s) {
+  return curve_of(s, [&s](int m) { return s.Reg_Work(28 + m); });
+}
+
+Logit_Log_Curve logit_log_curve(const Assay_State& s, int weight_type) {
+  return curve_of(s, [&s, weight_type](int m) { return s.Reg_Coef(weight_type, m); });
+}
+
+Curve_Solution solve_curve(const Logit_Log_Curve& c, double target) {
   Curve_Solution r;
   // A slope so flat that the answer overflows is taken as the zero slope it practically is.
   double x_lin = c.slope == 0 ? 0 : (target - c.intercept) / c.slope;
@@ -59,7 +70,7 @@ Curve_Solution solve_curve(const Curve_In_Force& c, double target) {
 }
 
 void Solution_of_Equations(Assay_State& s) {
-  const Curve_Solution r = solve_curve(curve_in_force(s), s.Target_Logit);
+  const Curve_Solution r = solve_curve(logit_log_curve(s), s.Target_Logit);
   auto& work = s.Reg_Work;
   work(0) = r.x_lin;
   work(35) = r.point;

@@ -8,14 +8,17 @@ namespace quorin {
 
 // The curve as the solver reads it: the coefficients of the chosen fit (Reg_Work slots 29..34)
 // and the window within which the cubic is solved.
-struct Curve_In_Force {
+struct Logit_Log_Curve {
   double a0 = 0, a1 = 0, a2 = 0, a3 = 0;  // the cubic a0 + a1 x + a2 x^2 + a3 x^3
   double slope = 0, intercept = 0;        // the straight line intercept + slope x
   bool cubic = false;                     // Reg_Order is not 1
   double above = 0;                       // 2 x the logit of the last standard
   double below = 0;                       // 2 x the logit of standard 1
 };
-Curve_In_Force curve_in_force(const Assay_State& state);
+Logit_Log_Curve logit_log_curve(const Assay_State& state);
+// The same curve for the fit of weighting `weight_type` (its coefficients in Reg_Coef), the
+// order being Reg_Order.
+Logit_Log_Curve logit_log_curve(const Assay_State& state, int weight_type);
 
 // What the solver works out for one logit: the answer and the Newton step it ended with.
 struct Curve_Solution {
@@ -33,7 +36,7 @@ struct Curve_Solution {
 // and without that the answer is x_lin. A Newton point at which the cubic overflows cannot
 // converge: the steps end there with the answer x_lin, so no value is left infinite or NaN.
 // A pure function: the samples are solved on several threads at once.
-Curve_Solution solve_curve(const Curve_In_Force& curve, double target);
+Curve_Solution solve_curve(const Logit_Log_Curve& curve, double target);
 
 // Solves the curve in Reg_Work slots 29..34 for Target_Logit and leaves x in Reg_Work(38); the
 // caller takes the concentration as e^x (see concentration_of in engine/response.h). Slot 0 and

@@ -19,7 +19,11 @@ void Show_Fitted_Curves(Program& program) { graph_screen(program).Fit_And_Draw()
 
 void Check_Graph(Program& program) {
   auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
-  if (screen == nullptr || program.state.Plot_Stage == 0 || screen->drawing_in_force()) return;
+  if (screen == nullptr || program.state.Plot_Stage == 0) return;
+  if (screen->drawing_in_force()) {
+    if (program.state.Plot_Stage == 2) screen->select_chosen_fit();
+    return;
+  }
   screen->clear_drawing();
   program.close(Screen::Model);
 }

@@ -6,7 +6,7 @@
 #include "engine/regression.h"
 #include "engine/treatment_standard.h"
 #include "graph/plot_axes.h"
-#include "engine/logistic.h"
+#include "engine/result_curve.h"
 #include "state/basis.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -205,7 +205,15 @@ void Reg_Graph::set_ticks(const char* const (&texts)[3], const int (&tops)[3]) {
   }
 }
 
-void Reg_Graph::select_chosen_fit() { Choice[2 * state_.Weight_Type + (state_.Reg_Order == 1 ? 0 : 1)].select(); }
+void Reg_Graph::select_chosen_fit() {
+  if (!model_in_use(state_)) {
+    Choice[2 * state_.Weight_Type + (state_.Reg_Order == 1 ? 0 : 1)].select();
+    if (state_.Plot_Stage == 2) caption = Curves_Caption;
+    return;
+  }
+  for (auto& [index, choice] : Choice) choice->value = false;
+  if (state_.Plot_Stage == 2) caption = std::string(Curves_Caption) + " ― 測定結果は " + result_curve_name(state_) + " で求めます";
+}
 
 bool Reg_Graph::Fit_And_Draw() {
   if (!take_range()) return false;

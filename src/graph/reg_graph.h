@@ -19,6 +19,9 @@ namespace quorin {
 class Program;
 struct Assay_State;
 
+// The caption of the fitted-curve view.
+inline constexpr const char* Curves_Caption = "検量線表示";
+
 class Reg_Graph : public Work_Screen {
  public:
   explicit Reg_Graph(Program& program);
@@ -37,6 +40,9 @@ class Reg_Graph : public Work_Screen {
   bool drawing_in_force() const;
   // Empties the view (the caption says why); the buttons draw it again from the state in force.
   void clear_drawing();
+  // Marks the logit-log fit the results use, or none while they use a 4PL or 5PL, which the
+  // caption of the fitted curves then names.
+  void select_chosen_fit();
 
   ui::Picture_Area& Picture2;                                // the drawing area, moved sideways by the scroll bar
   ui::Control_Array<ui::Picture_Area> Picture1{"Picture1"};  // plots 0..3
@@ -67,7 +73,6 @@ class Reg_Graph : public Work_Screen {
   void set_ticks(const char* const (&texts)[3], const int (&tops)[3]);
   void draw_curves(int weight_type);
   void write_equations(int weight_type);
-  void select_chosen_fit();
 
   void choose_fit(int choice);
   void range_key(int box, int key_code);

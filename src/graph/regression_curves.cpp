@@ -45,7 +45,7 @@ void trace(ui::Picture_Area& plot, const Assay_State& state, const Curve_Axis& a
 }  // namespace
 
 void Reg_Graph::Regression_Curves() {
-  caption = "検量線表示";
+  caption = Curves_Caption;
   Command[target::Switch_View].caption = "PLOT表示";
   show_curve_view(true);
   set_ticks({"3", "0", "-3"}, {660, 2760, 4860});

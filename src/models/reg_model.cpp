@@ -5,6 +5,8 @@
 #include "models/model_plot.h"
 #include "models/model_table.h"
 #include "engine/result_curve.h"
+#include "state/basis.h"
+#include "state/current_curve.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "text/format.h"
@@ -103,6 +105,7 @@ void Reg_Model::activate() { Model_Disp(); }
 
 void Reg_Model::Model_Disp() {
   Assay_State& state = program_.state;
+  drawn_revision_ = basis_digest(state, Basis::Comparison);
   comparison_ = compare_models(state, state.Model_Weight);
 
   const std::vector<Model_Row> rows = model_table(comparison_, true);
@@ -118,6 +121,8 @@ void Reg_Model::Model_Disp() {
   draw();
   select_choices();
 }
+
+bool Reg_Model::out_of_date() const { return drawn_revision_ != basis_digest(program_.state, Basis::Comparison); }
 
 void Reg_Model::draw() {
   const Curve_Axis axis = curve_axis(program_.state);
@@ -153,8 +158,8 @@ void Reg_Model::choose_weighting(int weighting) {
   if (weighting == state.Model_Weight) return select_choices();
   const Integer previous = state.Model_Weight;
   state.Model_Weight = static_cast<Integer>(weighting);
-  if (model_in_use(state) && !use_result_curve(state)) {
-    program_.platform.message(result_curve_unavailable_message(state));
+  if (const Curve_Outcome curve = model_in_use(state) ? Current_Curve(program_) : Curve_Outcome{}; !curve.refusal.empty()) {
+    program_.platform.message(curve.refusal);
     state.Model_Weight = previous;
     return select_choices();
   }

@@ -6,6 +6,8 @@
 // the 4PL and 5PL, and the choice of the curve the results are read off. Everything shown is
 // computed afresh from the assay whenever the screen comes to the front.
 
+#include <cstdint>
+
 #include "engine/model_comparison.h"
 #include "state/work_screen.h"
 
@@ -20,6 +22,9 @@ class Reg_Model : public Work_Screen {
 
   // Compares the models with the weighting Model_Weight and shows the comparison.
   void Model_Disp();
+  // True when the standards, the range, a fit or a choice the comparison shows has changed since
+  // it was computed.
+  bool out_of_date() const;
 
   ui::Picture_Area& Picture1;                                           // the standards and the three curves
   ui::Label& Axis;                                                      // the concentrations the horizontal axis spans
@@ -44,6 +49,7 @@ class Reg_Model : public Work_Screen {
 
   Program& program_;
   Model_Comparison comparison_;
+  std::uint64_t drawn_revision_ = 0;
 };
 
 }  // namespace quorin

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "qc/reg_qc.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
@@ -120,7 +121,9 @@ void QC_Record_Run(Program& program, const std::string& result_file) {
   }
   qc::History_Store store;
   if (qc::open_history(program, store, qc::Connection::Mode::Write) != qc::Access::Opened) return;
-  if (const qc::Db_Outcome outcome = store.store_run(run); !outcome) qc::give_up_history(program, outcome);
+  if (const qc::Db_Outcome outcome = store.store_run(run); !outcome) return qc::give_up_history(program, outcome);
+  // An open chart shows the run as it is now kept.
+  if (auto* chart = program.screen_as<Reg_QC>(Screen::QC_Chart)) chart->refresh(chart->with_assay());
 }
 
 void QC_Verdict_Disp(Program& program) {

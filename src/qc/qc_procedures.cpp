@@ -14,6 +14,11 @@ void Show_QC_Chart(Program& program, bool with_assay) {
   if (auto* screen = program.screen_as<Reg_QC>(Screen::QC_Chart)) screen->refresh(with_assay);
 }
 
+void Check_QC_Windows(Program& program) {
+  if (auto* chart = program.screen_as<Reg_QC>(Screen::QC_Chart)) chart->check_revision();
+  if (auto* profile = program.screen_as<Reg_Profile>(Screen::Profile)) profile->check_revision();
+}
+
 void Show_Precision_Profile(Program& program) {
   program.show(Screen::Profile);
   if (auto* screen = program.screen_as<Reg_Profile>(Screen::Profile)) screen->refresh();

@@ -4,7 +4,10 @@
 
 #include "qc/profile_plot.h"
 #include "qc/qc_print.h"
+#include "results/result_table.h"
+#include "state/basis.h"
 #include "state/program.h"
+#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
 #include "text/text_clean.h"
@@ -16,6 +19,7 @@ namespace {
 // Layout, in twips.
 constexpr int Chart_Left = 1080, Chart_Top = 720, Chart_Width = 10920, Chart_Height = 5040;
 constexpr int Bottom_Row = 7800;
+constexpr const char* Caption = "精度プロファイル";
 
 constexpr ui::Colour Grey{128, 128, 128};
 constexpr ui::Colour Range_Green{0, 160, 0};
@@ -23,13 +27,14 @@ constexpr ui::Colour Range_Green{0, 160, 0};
 }  // namespace
 
 Reg_Profile::Reg_Profile(Program& program)
-    : ui::Form("精度プロファイル", 12255, Bottom_Row + 375 + 120),
+    : ui::Form(Caption, 12255, Bottom_Row + 375 + 120),
       Limit_Box(add<ui::Text_Box>("Limit_Box", 1620, 120, 900, 330)),
       Points_Label(add<ui::Label>("Points_Label", 2760, 150, 9360, 300)),
       Chart(add<ui::Picture_Area>("Chart", Chart_Left, Chart_Top, Chart_Width, Chart_Height)),
       Axis_Label(add<ui::Label>("Axis_Label", Chart_Left, Chart_Top + Chart_Height + 300, Chart_Width, 300)),
       Summary_Label(add<ui::Label>("Summary_Label", 120, 6660, 12000, 300)),
       Fit_Label(add<ui::Label>("Fit_Label", 120, 7020, 12000, 300)),
+      Update(add<ui::Command_Button>("Update", 5760, Bottom_Row, 2280, 375)),
       Print(add<ui::Command_Button>("Print", 8280, Bottom_Row, 1095, 375)),
       Help(add<ui::Command_Button>("Help", 9480, Bottom_Row, 1095, 375)),
       Close(add<ui::Command_Button>("Close", 10680, Bottom_Row, 1095, 375)),
@@ -57,10 +62,15 @@ Reg_Profile::Reg_Profile(Program& program)
     label.alignment = ui::Align::Center;
     label.font_size = 8;
   }
+  Update.caption = "最新の結果で描く";
+  Update.visible = false;
+  Update.on_click = [this] { bring_up_to_date(); };
   Print.caption = "印　刷";
   Help.caption = "Help";
   Close.caption = "閉じる";
+  // The printout is always of the samples in force.
   Print.on_click = [this] {
+    if (out_of_date() && !bring_up_to_date()) return;
     qc::print_one(program_, [this](ui::Printer& printer) { qc::Profile_PRT(program_.state, profile_, printer); });
   };
   Help.on_click = [this] { program_.show(Screen::Help); };
@@ -69,7 +79,33 @@ Reg_Profile::Reg_Profile(Program& program)
 
 void Reg_Profile::refresh() {
   profile_ = qc::precision_profile(program_.state, cv_limit_);
+  drawn_revision_ = program_.state.Result_Basis(static_cast<std::size_t>(Result_Kind::Sample));
+  caption = Caption;
+  Update.visible = false;
   draw();
+}
+
+bool Reg_Profile::out_of_date() const { return drawn_revision_ != basis_digest(program_.state, Basis::Results); }
+
+void Reg_Profile::check_revision() {
+  if (drawn_revision_ != 0 && out_of_date()) clear_drawing();
+}
+
+void Reg_Profile::clear_drawing() {
+  drawn_revision_ = 0;
+  profile_ = {};
+  Chart.clear();
+  for (auto* label : {&Points_Label, &Fit_Label}) label->caption = "";
+  for (auto& [d, label] : Decade) label->visible = false;
+  Summary_Label.caption = "描いた後に測定値、検量線または測定結果の曲線が変わりました。「最新の結果で描く」で描き直します";
+  caption = std::string(Caption) + " ― 最新の結果ではありません";
+  Update.visible = true;
+}
+
+bool Reg_Profile::bring_up_to_date() {
+  if (!Run_Assay_Samples(program_)) return false;
+  refresh();
+  return true;
 }
 
 void Reg_Profile::commit_limit() {
@@ -82,7 +118,8 @@ void Reg_Profile::commit_limit() {
   }
   cv_limit_ = limit;
   Limit_Box.text = qc::limit_text(cv_limit_);
-  refresh();
+  if (!out_of_date()) refresh();
+  else bring_up_to_date();
 }
 
 void Reg_Profile::draw() {

@@ -3,6 +3,8 @@
 // against their concentrations, the fitted profile, the CV limit (settable here) and the working
 // range it gives, and the printout of the same.
 
+#include <cstdint>
+
 #include "engine/precision_profile.h"
 #include "ui/form.h"
 
@@ -18,6 +20,10 @@ class Reg_Profile : public ui::Form {
   // Computes the profile from the samples as the program last computed them, and draws it.
   void refresh();
   const qc::Precision_Profile& profile() const { return profile_; }
+  // True when the samples have changed, or been read off another curve, since it was drawn.
+  bool out_of_date() const;
+  // Run after every event: an out-of-date profile is cleared, says so and offers Update.
+  void check_revision();
 
   ui::Text_Box& Limit_Box;
   ui::Label& Points_Label;
@@ -27,6 +33,7 @@ class Reg_Profile : public ui::Form {
   ui::Label& Axis_Label;
   ui::Label& Summary_Label;
   ui::Label& Fit_Label;
+  ui::Command_Button& Update;  // shown while out of date: draws the profile of the samples in force
   ui::Command_Button& Print;
   ui::Command_Button& Help;
   ui::Command_Button& Close;
@@ -34,9 +41,14 @@ class Reg_Profile : public ui::Form {
  private:
   void draw();
   void commit_limit();
+  void clear_drawing();
+  // Computes the samples in force and draws their profile; false, after the reason was told,
+  // when the samples cannot be computed.
+  bool bring_up_to_date();
 
   Program& program_;
   double cv_limit_ = qc::Default_CV_Limit;
+  std::uint64_t drawn_revision_ = 0;  // of the results the profile was drawn from, 0 for none
   qc::Precision_Profile profile_;
 };
 

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "qc/qc_print.h"
+#include "state/basis.h"
 #include "state/program.h"
+#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
 #include "text/text_clean.h"
@@ -16,6 +18,7 @@ namespace {
 // Layout, in twips.
 constexpr int Chart_Left = 1680, Chart_Top = 1080, Chart_Width = 10440, Chart_Height = 4680;
 constexpr int Bottom_Row = 7800;
+constexpr const char* Caption = "精度管理図 (Levey-Jennings)";
 constexpr double Slot = static_cast<double>(Chart_Width) / qc::Chart_Runs;
 constexpr int Date_Every = 5;  // a date under every fifth run
 
@@ -29,7 +32,7 @@ double chart_y(double z) { return (qc::Chart_Z - z) / (2 * qc::Chart_Z) * Chart_
 }  // namespace
 
 Reg_QC::Reg_QC(Program& program)
-    : ui::Form("精度管理図 (Levey-Jennings)", 12255, Bottom_Row + 375 + 120),
+    : ui::Form(Caption, 12255, Bottom_Row + 375 + 120),
       Substance_Label(add<ui::Label>("Substance_Label", 1080, 120, 2880, 330)),
       Serum_Label(add<ui::Label>("Serum_Label", 6120, 120, 1200, 330)),
       Target_Label(add<ui::Label>("Target_Label", 120, 630, 6960, 300)),
@@ -39,7 +42,8 @@ Reg_QC::Reg_QC(Program& program)
       Clear_Target(add<ui::Command_Button>("Clear_Target", 10320, 100, 1800, 375)),
       Chart(add<ui::Picture_Area>("Chart", Chart_Left, Chart_Top, Chart_Width, Chart_Height)),
       HScroll1(add<ui::Scroll_Bar>("HScroll1", Chart_Left, 6060, Chart_Width, 255, /*vertical=*/false)),
-      Window_Label(add<ui::Label>("Window_Label", 120, 6360, 12000, 300)),
+      Window_Label(add<ui::Label>("Window_Label", 120, 6360, 9600, 300)),
+      Update(add<ui::Command_Button>("Update", 9840, 6330, 2280, 330)),
       Rules(add<ui::Text_Box>("Rules", 120, 6660, 12000, 1020)),
       History_Label(add<ui::Label>("History_Label", 120, 7830, 6840, 300)),
       Choose_File(add<ui::Command_Button>("Choose_File", 7080, Bottom_Row, 1095, 375)),
@@ -80,6 +84,9 @@ Reg_QC::Reg_QC(Program& program)
   HScroll1.on_change = [this] { draw(); };
   Rules.multi_line = Rules.vertical_scroll = Rules.read_only = true;
 
+  Update.caption = "最新の結果で描く";
+  Update.visible = false;
+  Update.on_click = [this] { bring_up_to_date(); };
   Choose_File.caption = "履歴ファイル";
   Print.caption = "印　刷";
   Help.caption = "Help";
@@ -92,6 +99,10 @@ Reg_QC::Reg_QC(Program& program)
 
 void Reg_QC::refresh(bool with_assay) {
   with_assay_ = with_assay;
+  drawn_revision_ = with_assay ? basis_digest(program_.state, Basis::Results) : 0;
+  assay_changed_ = false;
+  caption = Caption;
+  Update.visible = false;
   const std::string shown = substance_ < substances_.size() ? substances_[substance_] : "";
   substances_.clear();
   qc::History_Store store;
@@ -194,6 +205,9 @@ void Reg_QC::draw() {
   else if (v.shown() == 0) rules = "この測定物質の記録はありません";
   for (const std::string& line : qc::chart_rule_lines(v)) rules += (rules.empty() ? "" : "\r\n") + line;
   if (rules.empty()) rules = "表示中の測定に規則違反はありません";
+  if (assay_changed_)
+    rules = "描いた後に測定値、検量線または測定結果の曲線が変わりました。今回の測定は「最新の結果で描く」で加えます\r\n" +
+            rules;
   Rules.text = rules;
 }
 
@@ -250,7 +264,28 @@ void Reg_QC::choose_file() {
   refresh(with_assay_);
 }
 
+bool Reg_QC::out_of_date() const {
+  return assay_changed_ || (with_assay_ && drawn_revision_ != basis_digest(program_.state, Basis::Results));
+}
+
+void Reg_QC::check_revision() {
+  if (assay_changed_ || !out_of_date()) return;
+  refresh(false);
+  assay_changed_ = true;
+  caption = std::string(Caption) + " ― 今回の測定は最新の結果ではないため表示していません";
+  Update.visible = true;
+  draw();
+}
+
+bool Reg_QC::bring_up_to_date() {
+  if (!Run_Control_Sera(program_)) return false;
+  refresh(true);
+  return true;
+}
+
+// The printout is always of the control sera in force.
 void Reg_QC::print() {
+  if (out_of_date() && !bring_up_to_date()) return;
   qc::print_one(program_, [view = view()](ui::Printer& printer) { QC_Chart_PRT(view, printer); });
 }
 

@@ -3,6 +3,7 @@
 // the target it is judged against (established from the runs or entered here), the runs that
 // broke a rule, the history file in use, and its printout.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,13 @@ class Reg_QC : public ui::Form {
   void refresh(bool with_assay);
   // What the chart shows now.
   qc::Chart_View view() const;
+  // True when the assay's control sera have changed, or been read off another curve, since the
+  // chart was drawn with them.
+  bool out_of_date() const;
+  // Run after every event: an out-of-date chart shows the history without the assay's run, says
+  // so and offers Update.
+  void check_revision();
+  bool with_assay() const { return with_assay_; }
 
   ui::Label& Substance_Label;
   ui::Label& Serum_Label;
@@ -38,6 +46,7 @@ class Reg_QC : public ui::Form {
   ui::Control_Array<ui::Label> Run_Date{"Run_Date"};  // x axis: the date of every fifth run shown
   ui::Scroll_Bar& HScroll1;
   ui::Label& Window_Label;
+  ui::Command_Button& Update;  // shown while out of date: draws the chart with the sera in force
   ui::Text_Box& Rules;
   ui::Label& History_Label;
   ui::Command_Button& Choose_File;
@@ -54,9 +63,14 @@ class Reg_QC : public ui::Form {
   void remove_target();
   void choose_file();
   void print();
+  // Computes the control sera in force and draws the chart with them; false, after the reason
+  // was told, when they cannot be computed.
+  bool bring_up_to_date();
 
   Program& program_;
   bool with_assay_ = false;
+  std::uint64_t drawn_revision_ = 0;  // of the results the assay's run was drawn from, 0 for none
+  bool assay_changed_ = false;        // the assay's run was taken off the chart as out of date
   std::vector<std::string> substances_;
   std::size_t substance_ = 0;
   std::vector<int> sera_;

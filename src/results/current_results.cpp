@@ -5,6 +5,7 @@
 #include "engine/fitness.h"
 #include "engine/samples.h"
 #include "engine/result_curve.h"
+#include "state/current_curve.h"
 #include "state/basis.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
@@ -31,7 +32,7 @@ std::string message_of(const Assay_State& s, Refusal refusal) {
     case Refusal::curve_outdated:
       return "検量線を計算した後に、スタンダードの測定値、濃度または回帰範囲が変わりました。"
              "検量線表示で検量線を表示し直してください";
-    case Refusal::fit_unavailable: return result_curve_unavailable_message(s);
+    case Refusal::fit_unavailable: return selected_fit_unavailable_message(s);
     case Refusal::no_dilution_factor:
       return "希釈係数が入力されていないため、サンプル値を計算できません。条件設定で０より大きい希釈係数を入力してくだ"
              "さい";
@@ -40,14 +41,13 @@ std::string message_of(const Assay_State& s, Refusal refusal) {
   return "";
 }
 
-bool compute(Assay_State& s, Result_Kind kind) {
+void compute(Assay_State& s, Result_Kind kind, const Curve_In_Force& curve) {
   switch (kind) {
-    case Result_Kind::Standard_Conc: return Fitness_Examination(s);
-    case Result_Kind::Sera: return Control_Sera(s);
-    case Result_Kind::Sample: return Assay_Samples(s);
+    case Result_Kind::Standard_Conc: return Fitness_Examination(s, curve);
+    case Result_Kind::Sera: return Control_Sera(s, curve);
+    case Result_Kind::Sample: Assay_Samples(s, curve); return;
     case Result_Kind::Standard_Data: break;
   }
-  return true;
 }
 
 }  // namespace
@@ -61,10 +61,12 @@ bool Bring_Table_Up_To_Date(Program& program, Result_Kind kind) {
   const std::uint64_t basis = basis_digest(s, Basis::Results);
   std::uint64_t& computed_from = s.Result_Basis(static_cast<std::size_t>(kind));
   if (computed_from == basis) return true;
-  if (!compute(s, kind)) {
-    program.platform.message(result_curve_unavailable_message(s));
+  const Curve_Outcome& curve = Current_Curve(program);
+  if (!curve.curve) {
+    program.platform.message(curve.refusal);
     return false;
   }
+  compute(s, kind, *curve.curve);
   computed_from = basis;
   return true;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "engine/result_curve.h"
+
 namespace quorin {
 
 namespace {
@@ -30,6 +32,15 @@ void add_counts(Digest& digest, const Table& counts, long rows, int tubes) {
   for (long row = 1; row <= rows; ++row) digest.add_all(counts.row(static_cast<std::size_t>(row)) + 1, tubes);
 }
 
+// The logit-log fit chosen and the coefficients of the eight fits.
+void add_fits(Digest& digest, const Assay_State& s) {
+  digest.add(static_cast<long long>(s.Weight_Type));
+  digest.add(static_cast<long long>(s.Reg_Order));
+  for (std::size_t w = 0; w <= decltype(s.Reg_Coef)::last_row; ++w)
+    for (std::size_t m = 1; m <= decltype(s.Reg_Coef)::last_column; ++m) digest.add(s.Reg_Coef(w, m));
+  digest.add_all(s.Fit_Available.data(), decltype(s.Fit_Available)::last + 1);
+}
+
 }  // namespace
 
 std::uint64_t basis_digest(const Assay_State& s, Basis scope) {
@@ -46,13 +57,21 @@ std::uint64_t basis_digest(const Assay_State& s, Basis scope) {
   digest.add(static_cast<long long>(s.Fit_To));
   if (scope == Basis::Curve) return digest.value();
 
-  digest.add(static_cast<long long>(s.Weight_Type));
-  digest.add(static_cast<long long>(s.Reg_Order));
-  digest.add(static_cast<long long>(s.Curve_Model));
-  digest.add(static_cast<long long>(s.Model_Weight));
-  for (std::size_t w = 0; w <= decltype(s.Reg_Coef)::last_row; ++w)
-    for (std::size_t m = 1; m <= decltype(s.Reg_Coef)::last_column; ++m) digest.add(s.Reg_Coef(w, m));
-  digest.add_all(s.Fit_Available.data(), decltype(s.Fit_Available)::last + 1);
+  if (scope == Basis::Comparison) {
+    add_fits(digest, s);
+    digest.add(static_cast<long long>(s.Model_Weight));
+    digest.add(static_cast<long long>(curve_in_use(s)));
+    return digest.value();
+  }
+  const int kind = curve_in_use(s);
+  digest.add(static_cast<long long>(kind));
+  if (kind == Logit_Log) {
+    add_fits(digest, s);
+  } else {
+    digest.add(static_cast<long long>(s.Model_Weight));
+  }
+  if (scope == Basis::Choice) return digest.value();
+
   digest.add(static_cast<long long>(s.Sera_Number));
   digest.add(static_cast<long long>(s.Sera_Tubes));
   add_counts(digest, s.Sera_Count, std::clamp<int>(s.Sera_Number, 0, Max_Sera),

@@ -1,6 +1,7 @@
 #pragma once
-// What the standard curve and the result tables were computed from: a digest of every input they
-// depend on. A computation keeps the digest of the inputs it used beside its results; whoever
+// The revision of the assay in force: a digest of every input a derived product (the fits, the
+// curve in force, the model comparison, the result tables, the profile, the control sera's
+// judgement) depends on. A computation keeps the digest of the inputs it used beside its results; whoever
 // shows, prints or saves them compares it with the digest of the state in force, so that no way
 // of changing an input (typing, loading a file, editing rows, choosing a fit) can go unnoticed.
 // A new input of the curve or of the results (another curve model, say) is added here, in the
@@ -16,9 +17,13 @@ namespace quorin {
 enum class Basis {
   Standards,  // the shape of the standard rows, their counts and the standard concentrations
   Curve,      // + the range of standards the fit uses
-  Results     // + the fit chosen and its coefficients, the curve model chosen for the results
-              //   (a 4PL or 5PL is fitted from the standards when it is read off, so its
-              //   parameters are not inputs), the control sera, the samples and the dilution factor
+  Choice,     // + the curve in force: the kind chosen for the results, and for the logit-log fit
+              //   its weighting, order and the coefficients of the fits, for a 4PL or 5PL its
+              //   weighting (the model is fitted from the standards, so its parameters are not
+              //   inputs); what the curve in force does not use is left out
+  Results,    // + the control sera, the samples and the dilution factor
+  Comparison  // Curve + every choice the model screen shows: the logit-log fit chosen and the
+              //   coefficients of the fits, the 4PL/5PL weighting and the kind in use
 };
 
 // Never 0, which stands for "not computed".

@@ -14,7 +14,9 @@ Program::Program(ui::Platform& platform, Assay_State& state) : state(state), pla
   desktop.set_event_end([this] {
     Commit_Changed_Conditions(*this);
     Check_Graph(*this);
+    Check_Model_Screen(*this);
     Check_Result_Table(*this);
+    Check_QC_Windows(*this);
   });
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/assay_state.h"
+#include "engine/result_curve.h"
 #include "ui/desktop.h"
 #include "ui/platform.h"
 
@@ -33,6 +34,12 @@ class Program {
   // however it ends, instead of "temp.dat" in the working folder (a batch run: nothing is left
   // behind when it is killed, and runs side by side do not share it).
   bool anonymous_scratch_file = false;
+
+  // The curve in force and the revision it was made for (state/current_curve.h).
+  struct Curve_Product {
+    std::uint64_t revision = 0;
+    Curve_Outcome outcome;
+  } curve_in_force;
 
   // The control-serum history this run of the program keeps.
   struct QC_History {

@@ -53,6 +53,9 @@ void Check_Graph(Program& program);
 // Model screen (loaded by the caller): the comparison of the logit-log fit, the 4PL and the 5PL
 // computed afresh and shown; its printout.
 void Model_Disp(Program& program);
+// Run after every event: an open model screen whose comparison was made from other standards, fits
+// or choices than those in force is computed and shown afresh.
+void Check_Model_Screen(Program& program);
 void Model_PRT(Program& program);
 
 // Results screen (loaded by the caller): the four tables, the result file, the printout, and
@@ -76,6 +79,9 @@ void QC_Verdict_Disp(Program& program);
 std::vector<std::string> QC_Verdict_Lines(Program& program);
 void Show_QC_Chart(Program& program, bool with_assay);
 void Show_Precision_Profile(Program& program);
+// Run after every event: an open chart or profile drawn from results that are no longer in force
+// says so and offers to be drawn afresh.
+void Check_QC_Windows(Program& program);
 
 // The computations run before the tables and plots. The standard treatment runs afresh each
 // time. The three that read concentrations off the curve run only when something they depend on

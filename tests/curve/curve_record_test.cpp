@@ -214,8 +214,12 @@ std::unique_ptr<Assay_State> measured_assay() {
 
 std::string read_back(Assay_State& s) {
   for (int m = 29; m <= 34; ++m) s.Reg_Work(m) = 3;  // another fit's coefficients left current
+  const Curve_Outcome curve = make_curve_in_force(s);
   std::string out = values("examined, sera, samples", 1, 3, [&](int i) {
-    return i == 1 ? Fitness_Examination(s) : i == 2 ? Control_Sera(s) : Assay_Samples(s);
+    if (!curve.curve) return false;
+    if (i == 1) Fitness_Examination(s, *curve.curve);
+    if (i == 2) Control_Sera(s, *curve.curve);
+    return i < 3 || Assay_Samples(s, *curve.curve);
   });
   for (int k = 1; k <= 4; ++k) out += standard_row(s, 3 + k);
   for (int i = 1; i <= 4; ++i)

@@ -112,11 +112,13 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
         s.Weight_Type = static_cast<Integer>(weighting);
         s.Reg_Order = static_cast<Integer>(order);
         const bool available = s.Fit_Available(weighting + (order == 1 ? 0 : 4));
-        ASSERT_EQ(Fitness_Examination(s), available) << where;
-        ASSERT_EQ(Control_Sera(s), available) << where;
-        const bool samples_valued = s.Sample_Number == 0 || dilution_factor_valid(s);
-        ASSERT_EQ(Assay_Samples(s), available && samples_valued) << where;
+        const Curve_Outcome curve = make_curve_in_force(s);
+        ASSERT_EQ(curve.curve.has_value(), available) << where;
         if (!available) continue;
+        Fitness_Examination(s, *curve.curve);
+        Control_Sera(s, *curve.curve);
+        const bool samples_valued = s.Sample_Number == 0 || dilution_factor_valid(s);
+        ASSERT_EQ(Assay_Samples(s, *curve.curve), samples_valued) << where;
         ++fitted;
         const std::string fit = where + ", weighting " + std::to_string(weighting) + " order " + std::to_string(order);
         ASSERT_EQ(testing::first_non_finite(s), "") << fit;

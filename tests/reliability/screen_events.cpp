@@ -15,7 +15,11 @@
 #include <vector>
 
 #include "data/reg_data.h"
+#include "engine/result_curve.h"
 #include "graph/reg_graph.h"
+#include "models/reg_model.h"
+#include "qc/reg_profile.h"
+#include "qc/reg_qc.h"
 #include "reliability/input_checks.h"
 #include "results/reg_result.h"
 #include "state/basis.h"
@@ -354,7 +358,26 @@ struct Session {
     if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph);
         graph != nullptr && program_.state.Plot_Stage != 0 && !graph->drawing_in_force())
       return "a standard curve drawn from other standards or another range than those in force";
+    if (std::string fault = check_windows(); !fault.empty()) return fault;
     if (auto* results = program_.screen_as<Reg_Result>(Screen::Result)) return check_results(*results);
+    return "";
+  }
+
+  // Every open window shows the curve and the results in force, or says that it does not.
+  std::string check_windows() {
+    const Assay_State& s = program_.state;
+    if (auto* models = program_.screen_as<Reg_Model>(Screen::Model); models != nullptr && models->out_of_date())
+      return "a model screen showing a comparison of other standards, fits or choices than those in force";
+    if (auto* chart = program_.screen_as<Reg_QC>(Screen::QC_Chart);
+        chart != nullptr && chart->out_of_date() && !chart->Update.visible)
+      return "a control chart showing the assay's run of other results, without a word";
+    if (auto* profile = program_.screen_as<Reg_Profile>(Screen::Profile);
+        profile != nullptr && profile->out_of_date() && !profile->Update.visible)
+      return "a precision profile of other results, without a word";
+    if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph); graph != nullptr && s.Plot_Stage == 2)
+      for (const auto& [index, choice] : graph->Choice)
+        if (choice->value != (!model_in_use(s) && index == 2 * s.Weight_Type + (s.Reg_Order == 1 ? 0 : 1)))
+          return "the curve screen marks another fit than the one the results use";
     return "";
   }
 

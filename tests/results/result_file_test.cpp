@@ -31,7 +31,8 @@ TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
   const double standards[] = {1, 2, 5, 10}, logits[] = {2, 0.7, -0.7, -2};
   for (int k = 1; k <= 4; ++k) testing::set_treated_standard(*s, k, standards[k - 1], logits[k - 1], {2600});
   testing::choose_cubic(*s, 2, std::log(3.0), -1, 0.01, -0.002, std::log(3.0), -1);
-  ASSERT_TRUE(use_selected_fit(*s));
+  const Curve_Outcome curve = make_curve_in_force(*s);
+  ASSERT_TRUE(curve.curve);
   s->Dilution_Factor = 2;
   s->Sample_Number = 16500;  // more than one round of sample lines
   s->Sample_Tubes = 2;
@@ -44,7 +45,7 @@ TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
     s->Sample_Conc.fill(-1);
     s->Sample_Data.fill(-1);
     s->Sample_Tube_N.fill(-1);
-    read_samples(*s, sample_read_off(*s), parts);
+    read_samples(*s, sample_read_off(*curve.curve), parts);
     std::vector<double> read;
     for (Long i = 0; i <= s->Sample_Number + 1; ++i) {
       read.insert(read.end(), s->Sample_Conc.row(i), s->Sample_Conc.row(i) + Max_Tubes + 1);

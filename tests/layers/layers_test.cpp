@@ -1,0 +1,68 @@
+// The folders of src/ stand in layers, and an include may only reach down: a screen never
+// reaches into the navigation that builds it, the engine never into a screen.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <string>
+
+namespace quorin {
+namespace {
+
+// Bottom to top. A folder may include its own files and those of the layers below it; folders
+// of one layer include nothing of each other.
+const std::vector<std::vector<std::string>> Layers = {
+    {"text"},
+    {"ui"},
+    {"engine"},
+    {"state"},
+    {"conditions", "help"},
+    {"data"},
+    {"graph"},
+    {"models"},
+    {"results"},
+    {"qc"},
+    {"report"},
+    {"batch", "ui/qt"},
+    {"app"},
+};
+
+std::string folder_of(const std::string& path) {
+  if (path.rfind("ui/qt/", 0) == 0) return "ui/qt";
+  const auto slash = path.find('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+TEST(Layers, EveryIncludeReachesDown) {
+  std::map<std::string, int> rank;
+  for (std::size_t layer = 0; layer < Layers.size(); ++layer)
+    for (const std::string& folder : Layers[layer]) rank[folder] = static_cast<int>(layer);
+
+  const std::filesystem::path src = std::filesystem::path(QUORIN_SOURCE_DIR) / "src";
+  const std::regex include(R"re(^\s*#\s*include\s*"([^"]+)")re");
+  int files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(src)) {
+    const std::string extension = entry.path().extension().string();
+    if (!entry.is_regular_file() || (extension != ".h" && extension != ".cpp")) continue;
+    const std::string path = entry.path().lexically_relative(src).generic_string();
+    const std::string from = folder_of(path);
+    ASSERT_TRUE(rank.count(from)) << "a folder of no layer: " << path;
+    ++files;
+    std::ifstream in(entry.path());
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+      std::smatch match;
+      if (!std::regex_search(line, match, include) || !std::filesystem::exists(src / match[1].str())) continue;
+      const std::string to = folder_of(match[1].str());
+      EXPECT_TRUE(to == from || rank.at(to) < rank.at(from))
+          << path << ":" << number << " includes " << match[1] << ", which is not below " << from;
+    }
+  }
+  EXPECT_GT(files, 100);
+}
+
+}  // namespace
+}  // namespace quorin
