@@ -6,8 +6,8 @@
 #include <cmath>
 #include <random>
 
-#include "engine/treatment_standard.h"
 #include "engine/assay_state.h"
+#include "engine/treatment_standard.h"
 
 namespace quorin::bench {
 
@@ -24,7 +24,7 @@ inline void fill_largest_assay(Assay_State& s) {
   }
   for (int k = 1; k <= 20; ++k) {
     const double concentration = 0.05 * std::pow(1.6, k - 1);
-    s.STD_Data(3 + k, 0) = concentration;
+    s.STD_Data(3 + k, STD_Column::Concentration) = concentration;
     const double bound = nsb + (b0 - nsb) / (1 + std::pow(concentration / 5, 0.9));
     for (int j = 1; j <= 10; ++j) s.STD_Count(3 + k, j) = Long(bound * scatter(random));
   }

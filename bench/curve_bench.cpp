@@ -8,12 +8,12 @@
 
 #include "bench_assay.h"
 #include "bench_timing.h"
+#include "engine/assay_state.h"
 #include "engine/fit_choice.h"
 #include "engine/regression.h"
 #include "engine/samples.h"
 #include "engine/treatment_standard.h"
 #include "engine/weight_table.h"
-#include "engine/assay_state.h"
 
 namespace {
 
@@ -42,6 +42,7 @@ int main() {
         order == 1 ? "Assay_Samples 100,000 x 10, straight line" : "Assay_Samples 100,000 x 10, cubic", samples_ms,
         200);
   }
-  std::printf("check: sample 1 mean %.6g, ED50 of 重3 3次 %.6g\n", s.Sample_Data(1, 1), s.ED50_Value(fit_index(3, 3)));
+  std::printf("check: sample 1 mean %.6g, ED50 of 重3 3次 %.6g\n", s.Sample_Data(1, Sample_Column::Mean),
+              s.ED50_Value(fit_index(3, 3)));
   return 0;
 }

@@ -30,7 +30,7 @@ void set_largest_assay(Assay_State& state) {
   state.Sera_Tubes = Max_Tubes;
   state.Sample_Number = Max_Samples;
   state.Sample_Tubes = Max_Tubes;
-  for (int k = 1; k <= Max_Standards; ++k) state.STD_Data(3 + k, 0) = 0.5 * k;
+  for (int k = 1; k <= Max_Standards; ++k) state.STD_Data(3 + k, STD_Column::Concentration) = 0.5 * k;
 }
 
 // Counts as a gamma counter gives them, one per line.

@@ -7,11 +7,11 @@
 
 #include "bench_assay.h"
 #include "bench_timing.h"
-#include "engine/regression.h"
-#include "engine/samples.h"
+#include "engine/assay_state.h"
 #include "engine/logistic_fit.h"
 #include "engine/model_comparison.h"
-#include "engine/assay_state.h"
+#include "engine/regression.h"
+#include "engine/samples.h"
 
 int main() {
   using namespace quorin;
@@ -39,6 +39,6 @@ int main() {
   const Curve_In_Force curve = *make_curve_in_force(s).curve;
   const double samples_ms = bench::median_ms(7, [&] { Assay_Samples(s, curve); });
   bench::report("Assay_Samples 100,000 x 10, 4PL", samples_ms, 200);
-  std::printf("check: sample 1 mean %.6g, 4PL C %.6g\n", s.Sample_Data(1, 1), curve.model.C);
+  std::printf("check: sample 1 mean %.6g, 4PL C %.6g\n", s.Sample_Data(1, Sample_Column::Mean), curve.model.C);
   return 0;
 }

@@ -62,7 +62,7 @@ int main() {
   Assay_State& s = program.state;
   s.Substance_Name = "コルチゾール", s.Assay_No = "C-99999", s.Assay_Date = "2030/01/01";
   s.Sera_Number = 3;
-  for (int i = 1; i <= 3; ++i) s.Sera_Data(i, 1) = 3.0 * i + 0.5, s.Sera_Tube_N(i) = 2;
+  for (int i = 1; i <= 3; ++i) s.Sera_Data(i, Sera_Column::Mean) = 3.0 * i + 0.5, s.Sera_Tube_N(i) = 2;
   const double judge_ms = bench::median_ms(11, [&] { QC_Verdict_Lines(program); });
   bench::report("judge the assay against them (table opens)", judge_ms, 100);
   const double chart_ms = bench::median_ms(11, [&] { Show_QC_Chart(program, true); });

@@ -30,7 +30,7 @@ void fill_fitted_assay(Assay_State& s) {
   Regression(s);
   s.Weight_Type = 3;
   s.Reg_Order = 3;
-  s.Plot_Stage = 2;
+  s.Plot_Stage = Curve_Stage::Curves;
 }
 
 double peak_megabytes() {

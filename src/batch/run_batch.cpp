@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "engine/fit_choice.h"
+#include "engine/result_curve.h"
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
-#include "engine/result_curve.h"
 #include "qc/qc_report.h"
 #include "report/print_report.h"
 #include "results/result_table.h"
@@ -95,13 +95,14 @@ class Batch_Road {
   }
 
   std::string show_standard_plot() {
-    if (!click(Screen::Data, target::Standard_Curve) || state_.Plot_Stage != 1)
+    if (!click(Screen::Data, target::Standard_Curve) || state_.Plot_Stage != Curve_Stage::Standard_Plot)
       return "スタンダード　プロットを描けませんでした" + incompleteness();
     return "";
   }
 
   std::string fit_curve() {
-    if (!click(Screen::Graph, target::Switch_View) || state_.Plot_Stage != 2) return "検量線を描けませんでした";
+    if (!click(Screen::Graph, target::Switch_View) || state_.Plot_Stage != Curve_Stage::Curves)
+      return "検量線を描けませんでした";
     auto& graph = *program_.screen_as<Reg_Graph>(Screen::Graph);
     for (int box : {0, 1}) type_and_enter(graph, graph.Range_Box[box], text::bare_text(range()[box]));
     if (!range_in_force())
@@ -182,7 +183,7 @@ class Batch_Road {
   }
 
   bool range_in_force() const {
-    return state_.Plot_Stage == 2 && state_.Fit_From == range()[0] && state_.Fit_To == range()[1];
+    return state_.Plot_Stage == Curve_Stage::Curves && state_.Fit_From == range()[0] && state_.Fit_To == range()[1];
   }
 
   // The logit-log fit's weighting: --weight, unless it is the weighting of a 4PL or 5PL (the

@@ -77,7 +77,8 @@ void Reg_Set::commit_box(int i) {
     return;
   }
   if (i >= Dilution_Box) {
-    double& stored = i == Dilution_Box ? state.Dilution_Factor : state.STD_Data(i - Dilution_Box + 3, 0);
+    double& stored =
+        i == Dilution_Box ? state.Dilution_Factor : state.STD_Data(i - Dilution_Box + 3, STD_Column::Concentration);
     const std::optional<double> value = positive_value(cleaned);
     if (!value) {
       box.text = cleaned;

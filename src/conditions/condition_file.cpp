@@ -131,13 +131,13 @@ void Condition_Load(Program& program) {
   // A cancelled dialog or a refused file stops a running wizard.
   const std::string path = program.platform.open_file(dialog_of("条件を開く"));
   if (path.empty()) {
-    state.Wizard_Mode = 0;
+    state.Wizard_Mode = Wizard::Idle;
     return;
   }
   const Condition_Read read = read_condition_file(path);
   if (!read.ok) {
     program.platform.message(read.message);
-    state.Wizard_Mode = 0;
+    state.Wizard_Mode = Wizard::Idle;
     return;
   }
 

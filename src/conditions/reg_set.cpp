@@ -110,7 +110,7 @@ Reg_Set::Reg_Set(Program& program)
       if (i == target::Save_Conditions) return Condition_Save(program_, *this);
       state.Screen_No = screen_no(Screen::Conditions);
       if (i == target::Wizard) {
-        state.Wizard_Mode = 1;
+        state.Wizard_Mode = Wizard::Running;
         Command_Exec(program_, target::Open_File);
       } else {
         Command_Exec(program_, i);

@@ -1,9 +1,9 @@
 // Loading a count data file into the sheet (Data_Load) and saving the sheet's counts.
 #include <string>
 
-#include "engine/treatment_standard.h"
 #include "data/count_file.h"
 #include "data/reg_data.h"
+#include "engine/treatment_standard.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
@@ -74,18 +74,18 @@ void Data_Load(Program& program) {
   Assay_State& state = program.state;
   // A failed load stops a running wizard, as a cancelled dialog does.
   if (program.screen_as<Reg_Data>(Screen::Data) == nullptr) {
-    state.Wizard_Mode = 0;  // the sheet could not be opened; the user has been told why
+    state.Wizard_Mode = Wizard::Idle;  // the sheet could not be opened; the user has been told why
     return;
   }
   const std::string path = program.platform.open_file(Open_Dialog);
   if (path.empty()) {
-    state.Wizard_Mode = 0;
+    state.Wizard_Mode = Wizard::Idle;
     return;
   }
   const Loaded loaded = read_counts(path, state);
   if (!loaded.message.empty()) {
     program.platform.message(loaded.message);
-    state.Wizard_Mode = 0;
+    state.Wizard_Mode = Wizard::Idle;
     return;
   }
 
@@ -95,7 +95,7 @@ void Data_Load(Program& program) {
   state.Active_Screen = Screen::Data;
   Command_Enable(program);
   if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data); sheet != nullptr && !sheet->Cell_Set())
-    state.Wizard_Mode = 0;
+    state.Wizard_Mode = Wizard::Idle;
   Treatment_Standard(state);
   if (stored.left_over > 0) program.platform.message(not_loaded_message(state, stored.left_over));
   if (stored.missing > 0) program.platform.message(short_file_message(loaded.items.total, stored.missing));

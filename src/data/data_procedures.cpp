@@ -1,9 +1,9 @@
 // The data sheet's part of the navigation.
 #include <cstdio>
 
-#include "engine/treatment_standard.h"
 #include "data/reg_data.h"
 #include "data/scratch_file.h"
+#include "engine/treatment_standard.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 

@@ -52,7 +52,7 @@ std::string remark_text(const Sheet_Layout& layout, long row) {
 
 std::string concentration_text(const Assay_State& state, const Sheet_Layout& layout, long row) {
   const int group = layout.concentration_group(row);
-  return group == 0 ? std::string() : text::Format(state.STD_Data(group, 0), "##0.0000");
+  return group == 0 ? std::string() : text::Format(state.STD_Data(group, STD_Column::Concentration), "##0.0000");
 }
 
 std::string count_text(Long count) { return text::Format(count, "######"); }

@@ -19,6 +19,65 @@ constexpr int Max_Tubes = 10;
 constexpr int Max_Sera = 20;
 constexpr Long Max_Samples = 100000;
 
+// The rows of STD_Data before the standards (standard k is row 3 + k), and the columns of the
+// derived tables that mean something of their own.
+namespace STD_Row {
+inline constexpr std::size_t NSB = 1;
+inline constexpr std::size_t Total = 2;
+inline constexpr std::size_t Zero = 3;
+}  // namespace STD_Row
+namespace STD_Column {
+inline constexpr std::size_t Concentration = 0;  // of the standard, as entered
+inline constexpr std::size_t Mean_Count = 1;
+inline constexpr std::size_t Count_CV = 2;
+inline constexpr std::size_t Percent = 3;    // the mean B/B0 in percent
+inline constexpr std::size_t Back_Mean = 4;  // of the tubes read back off the curve in force
+inline constexpr std::size_t Back_Range = 5;
+inline constexpr std::size_t Back_CV = 6;
+inline constexpr std::size_t Logit = 8;  // of the mean B/B0
+}  // namespace STD_Column
+namespace Sera_Column {
+inline constexpr std::size_t Mean = 1;
+inline constexpr std::size_t Range = 2;
+inline constexpr std::size_t Conc_CV = 3;
+inline constexpr std::size_t Count_CV = 5;
+}  // namespace Sera_Column
+namespace Sample_Column {
+inline constexpr std::size_t Area_Code = 0;
+inline constexpr std::size_t Mean = 1;
+inline constexpr std::size_t Range = 2;
+inline constexpr std::size_t Value = 3;  // the mean times the dilution factor
+inline constexpr std::size_t Conc_CV = 4;
+inline constexpr std::size_t Count_CV = 5;
+}  // namespace Sample_Column
+// The slots of Reg_Work that the curve solver reads and writes; 1..28 hold the sums and the
+// elimination terms of the regression.
+namespace Reg_Slot {
+inline constexpr std::size_t X_Lin = 0;  // the straight line's answer
+inline constexpr std::size_t A0 = 29;    // a0..a3 of the cubic in use
+inline constexpr std::size_t A1 = 30;
+inline constexpr std::size_t A2 = 31;
+inline constexpr std::size_t A3 = 32;
+inline constexpr std::size_t Slope = 33;  // of the straight line in use
+inline constexpr std::size_t Intercept = 34;
+inline constexpr std::size_t Newton_Point = 35;
+inline constexpr std::size_t F = 36;
+inline constexpr std::size_t F_Slope = 37;
+inline constexpr std::size_t Answer = 38;  // x = ln(concentration)
+inline constexpr std::size_t Step = 39;
+inline constexpr std::size_t Relative_Step = 40;
+}  // namespace Reg_Slot
+
+// How far the standard curve has been drawn.
+enum class Curve_Stage : Integer {
+  Nothing = 0,        // nothing drawn yet
+  Standard_Plot = 1,  // the standard plot has been drawn
+  Curves = 2          // the regression has been computed and the fitted curves drawn
+};
+
+// Whether the wizard is walking the user through the screens.
+enum class Wizard : Integer { Idle = 0, Running = 1 };
+
 // The screens of the program; the numbers of the four work screens are the Screen_No values.
 enum class Screen {
   None = 0,
@@ -72,7 +131,7 @@ struct Assay_State {
   Integer Weight_Type = 0;
   Integer Fit_From = 0;
   Integer Fit_To = 0;
-  Integer Plot_Stage = 0;
+  Curve_Stage Plot_Stage = Curve_Stage::Nothing;
 
   // Curve working data.
   Fixed_Array<double, Max_Standards> STD_Log_Conc;
@@ -107,7 +166,7 @@ struct Assay_State {
   // Navigation and editing state.
   Integer Screen_No = 0;
   Screen Active_Screen = Screen::None;
-  Integer Wizard_Mode = 0;
+  Wizard Wizard_Mode = Wizard::Idle;
   Integer Admin_Mode = 0;
   Long Total_Tubes = 0;
   Integer Edit_Flag = 0;

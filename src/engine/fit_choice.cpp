@@ -14,7 +14,7 @@ bool fit_available(const Assay_State& state, int weight_type, int order) {
 }
 
 void load_coefficients(Assay_State& state, int weight_type) {
-  for (int m = 1; m <= 6; ++m) state.Reg_Work(28 + m) = state.Reg_Coef(weight_type, m);
+  for (int m = 1; m <= 6; ++m) state.Reg_Work(Reg_Slot::A0 - 1 + m) = state.Reg_Coef(weight_type, m);
 }
 
 bool use_selected_fit(Assay_State& state) {

@@ -9,8 +9,8 @@ namespace quorin {
 
 void Fitness_Examination(Assay_State& s, const Curve_In_Force& curve) {
   install_curve(s, curve);
-  const double nsb = s.STD_Data(1, 1);
-  const double b0 = s.STD_Data(3, 1);
+  const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
+  const double b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
   const int standards = std::clamp<int>(s.STD_Number, 0, Max_Standards);
   for (int i = 1; i <= standards; ++i) {
     const int row = 3 + i;
@@ -25,14 +25,14 @@ void Fitness_Examination(Assay_State& s, const Curve_In_Force& curve) {
       } else {
         s.Target_Logit = logit(clamp_percent(percent, 1, 99));
         Solution_of_Equations(s);
-        concentration = concentration_of(s.Reg_Work(38)).value_or(0);
+        concentration = concentration_of(s.Reg_Work(Reg_Slot::Answer)).value_or(0);
       }
       s.STD_Conc(row, j) = concentration;
       stats.add(concentration);
     }
-    s.STD_Data(row, 4) = stats.mean();
-    s.STD_Data(row, 5) = stats.spread();
-    s.STD_Data(row, 6) = stats.cv();
+    s.STD_Data(row, STD_Column::Back_Mean) = stats.mean();
+    s.STD_Data(row, STD_Column::Back_Range) = stats.spread();
+    s.STD_Data(row, STD_Column::Back_CV) = stats.cv();
   }
 }
 

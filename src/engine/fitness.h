@@ -9,7 +9,7 @@ namespace quorin {
 
 // For every standard 1..STD_Number (whatever range the regression used), each counted tube's
 // B/B0, clamped to 1..99 %, is solved on the curve in force: STD_Conc(3 + i, j) = e^x, or 0 when
-// x > 700 (that 0 still counts). STD_Data(3 + i, 4), 5 and 6 receive the mean, the spread and
+// x > 700 (that 0 still counts). STD_Data(3 + i, STD_Column::Back_Mean), 5 and 6 receive the mean, the spread and
 // the CV of those concentrations (all 0 without counted tubes).
 //
 // On a 4PL or 5PL each tube's response is read off the model unclamped, and one outside the

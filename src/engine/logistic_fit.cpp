@@ -196,8 +196,8 @@ Model_Points model_points(const Assay_State& s, int weighting) {
                      " が正しくないため、4PL・5PL を計算できません";
     return result;
   }
-  const double nsb = s.STD_Data(1, 1);
-  const double b0 = s.STD_Data(3, 1);
+  const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
+  const double b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
   if (!(b0 > nsb)) {
     result.problem = "ゼロ標準の平均カウントが NSB の平均カウント以下のため、4PL・5PL を計算できません";
     return result;
@@ -207,14 +207,14 @@ Model_Points model_points(const Assay_State& s, int weighting) {
   for (int i = s.Fit_From; i <= s.Fit_To; ++i) rows.push_back(3 + i);
   for (int row : rows) {
     const std::string name = row == 3 ? "ゼロ標準" : "スタンダード " + number_text(row - 3);
-    const double x = row == 3 ? 0 : s.STD_Data(row, 0);
+    const double x = row == 3 ? 0 : s.STD_Data(row, STD_Column::Concentration);
     if (row > 3 && !(x > 0 && std::isfinite(x))) {
       result.problem = name + " の濃度が 0 以下のため、4PL・5PL を計算できません";
       break;
     }
     const int tubes = std::clamp<int>(s.STD_Tube_N(row), 0, Max_Tubes);
     if (tubes == 0) continue;
-    const double mean_count = s.STD_Data(row, 1);
+    const double mean_count = s.STD_Data(row, STD_Column::Mean_Count);
     const double mean_response = response(mean_count);
     double w = 1;
     if (weighting == 1 && !(mean_count > 0))
@@ -233,8 +233,8 @@ Model_Points model_points(const Assay_State& s, int weighting) {
 Start_Line four_pl_start(const Assay_State& s) {
   std::vector<double> x, y, w;
   for (int i = std::max<int>(s.Fit_From, 1); i <= std::min<int>(s.Fit_To, Max_Standards); ++i) {
-    x.push_back(std::log(s.STD_Data(3 + i, 0)));
-    y.push_back(s.STD_Data(3 + i, 8));
+    x.push_back(std::log(s.STD_Data(3 + i, STD_Column::Concentration)));
+    y.push_back(s.STD_Data(3 + i, STD_Column::Logit));
     w.push_back(1);
   }
   Start_Line start;

@@ -22,7 +22,7 @@ std::optional<double> logit_log_concentration(Assay_State& s, double percent) {
   if (!(percent > 0 && percent < 100)) return std::nullopt;
   s.Target_Logit = logit(percent);
   Solution_of_Equations(s);
-  return concentration_of(s.Reg_Work(38));
+  return concentration_of(s.Reg_Work(Reg_Slot::Answer));
 }
 
 // a0..a3 of the current logit-log fit: the cubic, or the straight line as a, b, 0, 0.
@@ -46,14 +46,14 @@ void judge_logit_log(const std::vector<Model_Point>& points, Model_Column& colum
 
 // What every available column shows read off its curve.
 void read_off(Assay_State& s, Model_Column& column, const Read_Off& read) {
-  const double nsb = s.STD_Data(1, 1);
-  const double b0 = s.STD_Data(3, 1);
+  const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
+  const double b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
   const int standards = std::clamp<int>(s.STD_Number, 0, Max_Standards);
   for (int i = std::max<int>(s.Fit_From, 1); i <= std::min<int>(s.Fit_To, standards); ++i) {
     if (s.STD_Tube_N(3 + i) <= 0) continue;
-    const auto found = read(tube_percent(s.STD_Data(3 + i, 1), nsb, b0));
+    const auto found = read(tube_percent(s.STD_Data(3 + i, STD_Column::Mean_Count), nsb, b0));
     Recovery recovery{i, std::nullopt};
-    if (found) recovery.percent = 100 * *found / s.STD_Data(3 + i, 0);
+    if (found) recovery.percent = 100 * *found / s.STD_Data(3 + i, STD_Column::Concentration);
     column.recoveries.push_back(recovery);
   }
   for (int row = 1; row <= 101; ++row) column.ed[row] = read(101 - row);

@@ -54,14 +54,14 @@ Precision_Profile precision_profile(const Assay_State& s, double cv_limit) {
     const double* concentrations = s.Sample_Conc.row(i);
     // A usable tube is one read off the curve; the others hold concentration 0.
     const auto usable = std::count_if(concentrations + 1, concentrations + 1 + tubes, [](double c) { return c > 0; });
-    const double mean = s.Sample_Data(i, 1), cv = s.Sample_Data(i, 4);
+    const double mean = s.Sample_Data(i, Sample_Column::Mean), cv = s.Sample_Data(i, Sample_Column::Conc_CV);
     if (usable >= 2 && mean > 0 && cv > 0 && std::isfinite(mean) && std::isfinite(cv))
       profile.points.push_back({i, mean, cv});
   }
 
   const int standards = std::clamp<int>(s.STD_Number, 0, Max_Standards);
   for (int k = 1; k <= standards; ++k) {
-    const double c = s.STD_Data(3 + k, 0);
+    const double c = s.STD_Data(3 + k, STD_Column::Concentration);
     if (!(c > 0)) continue;
     profile.standard_low = profile.standard_low == 0 ? c : std::min(profile.standard_low, c);
     profile.standard_high = std::max(profile.standard_high, c);

@@ -89,9 +89,10 @@ void report_distance_weighting(Message_List& messages, const std::string& reason
 // Distance_Weight of the range from the unweighted cubic in slots 29..32. Returns the reasons
 // a factor is undefined, naming the standard; nothing is written then.
 std::vector<std::string> set_distance_factors(Assay_State& s, Range range) {
-  const double nsb = s.STD_Data(1, 1);
-  const double b0 = s.STD_Data(3, 1);
-  const double a0 = s.Reg_Work(29), a1 = s.Reg_Work(30), a2 = s.Reg_Work(31), a3 = s.Reg_Work(32);
+  const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
+  const double b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
+  const double a0 = s.Reg_Work(Reg_Slot::A0), a1 = s.Reg_Work(Reg_Slot::A1), a2 = s.Reg_Work(Reg_Slot::A2),
+               a3 = s.Reg_Work(Reg_Slot::A3);
   std::array<double, Max_Standards + 1> factor{};
   std::vector<std::string> reasons;
   for (int i = range.first; i <= range.last; ++i) {
@@ -131,9 +132,9 @@ std::vector<std::string> standards_problems(const Assay_State& s, Range range) {
                          " の1本目のチューブに測定値がないため、B/B0 が求まりません");
   if (!problems.empty() || range.last == range.first) return problems;
 
-  const double first = s.STD_Data(3 + range.first, 3);
+  const double first = s.STD_Data(3 + range.first, STD_Column::Percent);
   for (int i = range.first + 1; i <= range.last; ++i)
-    if (s.STD_Data(3 + i, 3) != first) return problems;
+    if (s.STD_Data(3 + i, STD_Column::Percent) != first) return problems;
   problems.push_back("回帰範囲のスタンダードの B/B0 がすべて " + text::Format(first, "##0.0") +
                      "% で同じため、検量線が水平になり濃度を求められません（B0 以上のカウントは 99.5%、NSB "
                      "以下のカウントは 0.5% とみなされます）");
@@ -176,7 +177,7 @@ Normal_Sums weighted_sums(const Assay_State& s) {
   for (int i = range->first; i <= range->last; ++i) {
     const double w = s.Distance_Weight(i) * s.Logit_Weight(i);
     const double x = s.STD_Log_Conc(i);
-    const double y = s.STD_Data(3 + i, 8);
+    const double y = s.STD_Data(3 + i, STD_Column::Logit);
     n.xs.push_back(x);
     n.ys.push_back(y);
     n.ws.push_back(w);
@@ -300,14 +301,14 @@ Fit_Outcome Fit_Weighted(Assay_State& s) {
     s.Weight_Sum = sums.S0;
     const Chosen_Polynomials chosen = choose_polynomials(sums, elimination, outcome);
     if (chosen.cubic)
-      for (int k = 0; k < 4; ++k) s.Reg_Work(29 + k) = (*chosen.cubic)[k];
+      for (int k = 0; k < 4; ++k) s.Reg_Work(Reg_Slot::A0 + k) = (*chosen.cubic)[k];
     if (chosen.line) {
-      s.Reg_Work(33) = (*chosen.line)[1];
-      s.Reg_Work(34) = (*chosen.line)[0];
+      s.Reg_Work(Reg_Slot::Slope) = (*chosen.line)[1];
+      s.Reg_Work(Reg_Slot::Intercept) = (*chosen.line)[0];
     }
   }
 
-  for (int m = 1; m <= 6; ++m) s.Reg_Coef(weight_type, m) = s.Reg_Work(28 + m);
+  for (int m = 1; m <= 6; ++m) s.Reg_Coef(weight_type, m) = s.Reg_Work(Reg_Slot::A0 - 1 + m);
   s.Fit_Available(fit_index(weight_type, 1)) = outcome.line == Fit_Problem::none;
   s.Fit_Available(fit_index(weight_type, 3)) = outcome.cubic == Fit_Problem::none;
   return outcome;
@@ -315,7 +316,7 @@ Fit_Outcome Fit_Weighted(Assay_State& s) {
 
 Regression_Result Regression(Assay_State& s) {
   Message_List messages;
-  s.Plot_Stage = 2;
+  s.Plot_Stage = Curve_Stage::Curves;
   s.Fit_Available.fill(false);
   s.Reg_Coef.fill(0);
   for (int slot = 1; slot <= 40; ++slot) s.Reg_Work(slot) = 0;
@@ -324,7 +325,7 @@ Regression_Result Regression(Assay_State& s) {
   bool concentrations_valid = true;
   const int n = std::clamp<int>(s.STD_Number, 0, Max_Standards);
   for (int i = 1; i <= n; ++i) {
-    const double concentration = s.STD_Data(3 + i, 0);
+    const double concentration = s.STD_Data(3 + i, STD_Column::Concentration);
     if (concentration > 0 && std::isfinite(concentration)) {
       s.STD_Log_Conc(i) = std::log(concentration);
     } else {
@@ -363,7 +364,7 @@ Regression_Result Regression(Assay_State& s) {
 
   s.Weight_Type = 3;
   for (int i = range->first; i <= range->last; ++i) {
-    const double p = s.STD_Data(3 + i, 3);
+    const double p = s.STD_Data(3 + i, STD_Column::Percent);
     s.Logit_Weight(i) = std::pow(p * (100 - p), 2) / 1e8;
   }
   if (distance_problems.empty()) report(messages, Fit_Weighted(s), 3);

@@ -25,7 +25,7 @@ struct Regression_Result {
 //
 // Writes STD_Log_Conc of all STD_Number standards, Logit_Weight and Distance_Weight of the
 // range, Reg_Coef of the four weightings, Reg_Work slots 1..40 (slots 29..34 end holding
-// weighting 2, the last fitted), Weight_Sum, Fit_Available, and sets Plot_Stage to 2.
+// weighting 2, the last fitted), Weight_Sum, Fit_Available, and sets Plot_Stage to Curve_Stage::Curves.
 // Weight_Type is restored before returning.
 //
 // Failure contract: a fit that cannot be computed is marked unavailable in Fit_Available and its

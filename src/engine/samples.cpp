@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
+#include "engine/parallel.h"
 #include "engine/response.h"
 #include "engine/solve.h"
-#include "engine/parallel.h"
 
 namespace quorin {
 namespace {
@@ -35,7 +35,7 @@ double count_cv(const Long* counts, int last) {
 int area_code(const Assay_State& s, double mean) {
   const int standards = std::clamp<int>(s.STD_Number, 0, Max_Standards);
   for (int k = 1; k <= standards; ++k)
-    if (s.STD_Data(3 + k, 0) > mean) return k - 1;
+    if (s.STD_Data(3 + k, STD_Column::Concentration) > mean) return k - 1;
   return standards;
 }
 
@@ -103,8 +103,8 @@ bool Assay_Samples(Assay_State& s, const Curve_In_Force& curve) {
 }
 
 void read_samples(Assay_State& s, const Tube_Read_Off& read_off, int parts) {
-  const double nsb = s.STD_Data(1, 1);
-  const double b0 = s.STD_Data(3, 1);
+  const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
+  const double b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
   const Long samples = std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
   const int tubes = std::clamp<int>(s.Sample_Tubes, 0, Max_Tubes);
   const Read_Off_By_Count read_count(read_off, nsb, b0, static_cast<long>(samples) * tubes, parts);
@@ -124,12 +124,12 @@ void read_samples(Assay_State& s, const Tube_Read_Off& read_off, int parts) {
         concentrations[j] = concentration.value_or(0);
         if (concentration) usable.add(*concentration);
       }
-      data[1] = usable.mean();
-      data[2] = usable.n == 0 ? 0 : usable.spread();
-      data[3] = usable.n == 0 ? 0 : data[1] * s.Dilution_Factor;
-      data[4] = usable.cv();
-      data[0] = area_code(s, data[1]);
-      data[5] = count_cv(counts, last_counted);
+      data[Sample_Column::Mean] = usable.mean();
+      data[Sample_Column::Range] = usable.n == 0 ? 0 : usable.spread();
+      data[Sample_Column::Value] = usable.n == 0 ? 0 : data[Sample_Column::Mean] * s.Dilution_Factor;
+      data[Sample_Column::Conc_CV] = usable.cv();
+      data[Sample_Column::Area_Code] = area_code(s, data[Sample_Column::Mean]);
+      data[Sample_Column::Count_CV] = count_cv(counts, last_counted);
     }
   });
 }
@@ -140,8 +140,8 @@ void Control_Sera(Assay_State& s, const Curve_In_Force& curve) {
 }
 
 void read_sera(Assay_State& s, const Tube_Read_Off& read_off) {
-  const double nsb = s.STD_Data(1, 1);
-  const double b0 = s.STD_Data(3, 1);
+  const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
+  const double b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
   const int sera = std::clamp<int>(s.Sera_Number, 0, Max_Sera);
   const int tubes = std::clamp<int>(s.Sera_Tubes, 0, Max_Tubes);
   for (int i = 1; i <= sera; ++i)
@@ -157,10 +157,10 @@ void read_sera(Assay_State& s, const Tube_Read_Off& read_off) {
       s.Sera_Conc(i, j) = concentration.value_or(0);
       if (concentration) usable.add(*concentration);
     }
-    s.Sera_Data(i, 1) = usable.mean();
-    s.Sera_Data(i, 2) = usable.n == 0 ? 0 : usable.spread();
-    s.Sera_Data(i, 3) = usable.cv();
-    s.Sera_Data(i, 5) = count_cv(counts, last);
+    s.Sera_Data(i, Sera_Column::Mean) = usable.mean();
+    s.Sera_Data(i, Sera_Column::Range) = usable.n == 0 ? 0 : usable.spread();
+    s.Sera_Data(i, Sera_Column::Conc_CV) = usable.cv();
+    s.Sera_Data(i, Sera_Column::Count_CV) = count_cv(counts, last);
   }
 }
 

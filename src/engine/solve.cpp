@@ -24,14 +24,14 @@ Logit_Log_Curve curve_of(const Assay_State& s, Coefficient coefficient) {
   curve.cubic = s.Reg_Order != 1;
   // The cubic is solved only between twice the logits of the first and the last standard.
   const int last = std::clamp<int>(s.STD_Number, 0, Max_Standards);
-  curve.below = 2 * s.STD_Data(4, 8);
-  curve.above = 2 * s.STD_Data(3 + last, 8);
+  curve.below = 2 * s.STD_Data(4, STD_Column::Logit);
+  curve.above = 2 * s.STD_Data(3 + last, STD_Column::Logit);
   return curve;
 }
 }  // namespace
 
 Logit_Log_Curve logit_log_curve(const Assay_State& s) {
-  return curve_of(s, [&s](int m) { return s.Reg_Work(28 + m); });
+  return curve_of(s, [&s](int m) { return s.Reg_Work(Reg_Slot::A0 - 1 + m); });
 }
 
 Logit_Log_Curve logit_log_curve(const Assay_State& s, int weight_type) {

@@ -38,7 +38,7 @@ struct Curve_Solution {
 // A pure function: the samples are solved on several threads at once.
 Curve_Solution solve_curve(const Logit_Log_Curve& curve, double target);
 
-// Solves the curve in Reg_Work slots 29..34 for Target_Logit and leaves x in Reg_Work(38); the
+// Solves the curve in Reg_Work slots 29..34 for Target_Logit and leaves x in Reg_Work(Reg_Slot::Answer); the
 // caller takes the concentration as e^x (see concentration_of in engine/response.h). Slot 0 and
 // 35 get x_lin and then the last Newton point; slots 36, 37, 39 and 40 the last Newton step's
 // f, f', step and relative step, and keep their values when no step is taken.

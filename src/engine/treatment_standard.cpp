@@ -27,15 +27,18 @@ void Treatment_Standard(Assay_State& s) {
     }
     Running_Stats counts;
     for (int j = 1; j <= v; ++j) counts.add(s.STD_Count(g, j));
-    s.STD_Data(g, 1) = counts.mean();
-    s.STD_Data(g, 2) = counts.cv();
-    if (g > 2) s.STD_Data(g, 3) = tube_percent(s.STD_Data(g, 1), s.STD_Data(1, 1), s.STD_Data(3, 1));
+    s.STD_Data(g, STD_Column::Mean_Count) = counts.mean();
+    s.STD_Data(g, STD_Column::Count_CV) = counts.cv();
+    if (g > 2)
+      s.STD_Data(g, STD_Column::Percent) =
+          tube_percent(s.STD_Data(g, STD_Column::Mean_Count), s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count),
+                       s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count));
   }
 
   for (int k = 1; k <= standards; ++k) {
-    const double percent = clamp_standard_percent(s.STD_Data(3 + k, 3));
-    s.STD_Data(3 + k, 3) = percent;
-    s.STD_Data(3 + k, 8) = logit(percent);
+    const double percent = clamp_standard_percent(s.STD_Data(3 + k, STD_Column::Percent));
+    s.STD_Data(3 + k, STD_Column::Percent) = percent;
+    s.STD_Data(3 + k, STD_Column::Logit) = logit(percent);
   }
 }
 
@@ -44,12 +47,15 @@ namespace {
 std::string mean_text(double mean) { return text::Text_Clean(text::general_number(mean)); }
 }  // namespace
 
-bool response_defined(const Assay_State& s) { return s.STD_Data(3, 1) > s.STD_Data(1, 1); }
+bool response_defined(const Assay_State& s) {
+  return s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) > s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
+}
 
 std::string response_problem(const Assay_State& s) {
   if (response_defined(s)) return "";
-  return "ゼロスタンダード（B0）の平均カウント " + mean_text(s.STD_Data(3, 1)) + " が NSB の平均カウント " +
-         mean_text(s.STD_Data(1, 1)) + " 以下のため、B/B0 が求まりません";
+  return "ゼロスタンダード（B0）の平均カウント " + mean_text(s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count)) +
+         " が NSB の平均カウント " + mean_text(s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count)) +
+         " 以下のため、B/B0 が求まりません";
 }
 
 }  // namespace quorin

@@ -55,7 +55,7 @@ double fill_ed_column(Assay_State& s, Weight_Grids& grids, int column) {
   for (double logit_value = -3.5; logit_value <= 3.5; logit_value += 0.07) {
     s.Target_Logit = text::round_half_even(logit_value * 100) / 100;
     Solution_of_Equations(s);
-    const auto concentration = concentration_of(s.Reg_Work(38));
+    const auto concentration = concentration_of(s.Reg_Work(Reg_Slot::Answer));
     const int row = static_cast<int>(1 + text::round_half_even(50 - 100 * logit_value / 7));
     if (row < 1 || row > 101) continue;
     grids.ed(row, column) = concentration ? text::Format(*concentration, Value_Pattern) : "";
@@ -65,12 +65,13 @@ double fill_ed_column(Assay_State& s, Weight_Grids& grids, int column) {
 }
 
 void fill_detection_column(Assay_State& s, Weight_Grids& grids, int column, double sd) {
-  const double nsb = s.STD_Data(1, 1);
-  const double b0 = s.STD_Data(3, 1);
+  const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
+  const double b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
   for (int d = 1; d <= 3; ++d) {
     s.Target_Logit = logit(clamp_percent(tube_percent(b0 - d * sd, nsb, b0), 1, 99));
     Solution_of_Equations(s);
-    grids.detection(d, column) = text::Format(concentration_of(s.Reg_Work(38)).value_or(0), Value_Pattern);
+    grids.detection(d, column) =
+        text::Format(concentration_of(s.Reg_Work(Reg_Slot::Answer)).value_or(0), Value_Pattern);
   }
 }
 

@@ -19,9 +19,9 @@ void Show_Fitted_Curves(Program& program) { graph_screen(program).Fit_And_Draw()
 
 void Check_Graph(Program& program) {
   auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
-  if (screen == nullptr || program.state.Plot_Stage == 0) return;
+  if (screen == nullptr || program.state.Plot_Stage == Curve_Stage::Nothing) return;
   if (screen->drawing_in_force()) {
-    if (program.state.Plot_Stage == 2) screen->select_chosen_fit();
+    if (program.state.Plot_Stage == Curve_Stage::Curves) screen->select_chosen_fit();
     return;
   }
   screen->clear_drawing();
@@ -32,7 +32,7 @@ void Check_Graph(Program& program) {
 void Wizard_Show_Curves(Program& program) {
   Assay_State& state = program.state;
   if (!graph_screen(program).Fit_And_Draw() || !fit_available(state, state.Weight_Type, state.Reg_Order))
-    state.Wizard_Mode = 0;
+    state.Wizard_Mode = Wizard::Idle;
 }
 
 }  // namespace quorin

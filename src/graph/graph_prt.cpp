@@ -70,7 +70,7 @@ constexpr Paper_Standard_Plot Logit_Plot{"log(標準品濃度)-logit(Ｂ／Ｂo)
 
 void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_Standard_Plot& plot) {
   const int n = s.STD_Number;
-  auto x_of = [&s](int i) { return std::log(s.STD_Data(3 + i, 0)); };
+  auto x_of = [&s](int i) { return std::log(s.STD_Data(3 + i, STD_Column::Concentration)); };
   const double x_first = x_of(1), x_last = x_of(n);
   auto X = [&](double x) { return 1000 + 5000 * (x - x_first) / (x_last - x_first); };
   auto Y = [&plot](double value) { return plot.zero_y - plot.per_unit * value; };
@@ -115,8 +115,11 @@ std::string ed50_text(double value) { return value > 0 ? text::Format(value, "0.
 
 // B0/T in percent: the zero standard's mean count less the NSB mean, against the TOTAL mean.
 std::string b0_t_text(const Assay_State& s) {
-  if (s.STD_Data(2, 1) == 0) return No_Value_Text;
-  return text::Format((s.STD_Data(3, 1) - s.STD_Data(1, 1)) / s.STD_Data(2, 1) * 100, "##0.0000");
+  if (s.STD_Data(STD_Row::Total, STD_Column::Mean_Count) == 0) return No_Value_Text;
+  return text::Format(
+      (s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) - s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count)) /
+          s.STD_Data(STD_Row::Total, STD_Column::Mean_Count) * 100,
+      "##0.0000");
 }
 
 // The block of weighting w, its top at 4000 w, with the coefficients of weighting w current.
@@ -150,7 +153,8 @@ void print_regression_block(Scaled_Page& page, const Assay_State& s, int w) {
   for (int i = 1; i <= s.STD_Number; ++i) {
     const double x = X(s.STD_Log_Conc(i));
     page.line(x, Y(0.1), x, Y(-0.1));
-    if (inside(s.STD_Data(3 + i, 8))) page.circle(x, Y(s.STD_Data(3 + i, 8)), Mark_Radius);
+    if (inside(s.STD_Data(3 + i, STD_Column::Logit)))
+      page.circle(x, Y(s.STD_Data(3 + i, STD_Column::Logit)), Mark_Radius);
   }
 
   const auto& work = s.Reg_Work;
@@ -183,13 +187,13 @@ void print_regression_page(Program& program, ui::Printer& printer) {
   Scaled_Page page(printer, page_scale(printer.printable_height(), Regression_Page_Height));
   // The blocks load each weighting's coefficients in turn; the current fit is put back after them.
   std::array<double, 6> current{};
-  for (int m = 0; m < 6; ++m) current[m] = s.Reg_Work(29 + m);
+  for (int m = 0; m < 6; ++m) current[m] = s.Reg_Work(Reg_Slot::A0 + m);
   for (int w = 0; w < Weight_Count; ++w) {
     load_coefficients(s, w);
     print_regression_block(page, s, w);
   }
   page.font(10);
-  for (int m = 0; m < 6; ++m) s.Reg_Work(29 + m) = current[m];
+  for (int m = 0; m < 6; ++m) s.Reg_Work(Reg_Slot::A0 + m) = current[m];
   page.end();
 }
 
@@ -201,15 +205,15 @@ long standard_page_count(const Program& program) { return plot_problem(program.s
 
 void Graph_PRT(Program& program) {
   const auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
-  if (program.state.Plot_Stage != 0 && (screen == nullptr || !screen->drawing_in_force()))
+  if (program.state.Plot_Stage != Curve_Stage::Nothing && (screen == nullptr || !screen->drawing_in_force()))
     return program.platform.message(
         "グラフを描いた後に、スタンダードの測定値、濃度または回帰範囲が変わりました。"
         "検量線表示で描き直してから印刷してください");
-  const Integer stage = program.state.Plot_Stage;
-  if (stage != 1 && stage != 2) return;  // nothing drawn yet: nothing to print
-  const long pages = stage == 1 ? standard_page_count(program) : 1;
+  const Curve_Stage stage = program.state.Plot_Stage;
+  if (stage == Curve_Stage::Nothing) return;  // nothing drawn yet: nothing to print
+  const long pages = stage == Curve_Stage::Standard_Plot ? standard_page_count(program) : 1;
   const ui::Job_Outcome outcome = ui::run_print_job(program.platform, pages, [&](ui::Printer& printer) {
-    if (stage == 1) print_standard_page(program, printer);
+    if (stage == Curve_Stage::Standard_Plot) print_standard_page(program, printer);
     else print_regression_page(program, printer);
   });
   ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/false);

@@ -4,9 +4,9 @@
 
 #include "engine/fit_choice.h"
 #include "engine/regression.h"
+#include "engine/result_curve.h"
 #include "engine/treatment_standard.h"
 #include "graph/plot_axes.h"
-#include "engine/result_curve.h"
 #include "state/basis.h"
 #include "state/navigation.h"
 #include "state/program.h"
@@ -208,11 +208,12 @@ void Reg_Graph::set_ticks(const char* const (&texts)[3], const int (&tops)[3]) {
 void Reg_Graph::select_chosen_fit() {
   if (!model_in_use(state_)) {
     Choice[2 * state_.Weight_Type + (state_.Reg_Order == 1 ? 0 : 1)].select();
-    if (state_.Plot_Stage == 2) caption = Curves_Caption;
+    if (state_.Plot_Stage == Curve_Stage::Curves) caption = Curves_Caption;
     return;
   }
   for (auto& [index, choice] : Choice) choice->value = false;
-  if (state_.Plot_Stage == 2) caption = std::string(Curves_Caption) + " ― 測定結果は " + result_curve_name(state_) + " で求めます";
+  if (state_.Plot_Stage == Curve_Stage::Curves)
+    caption = std::string(Curves_Caption) + " ― 測定結果は " + result_curve_name(state_) + " で求めます";
 }
 
 bool Reg_Graph::Fit_And_Draw() {
@@ -240,7 +241,7 @@ bool Reg_Graph::drawing_in_force() const {
 void Reg_Graph::clear_drawing() {
   for (auto& [index, plot] : Picture1) plot->clear();
   show_curve_view(false);
-  state_.Plot_Stage = 0;
+  state_.Plot_Stage = Curve_Stage::Nothing;
   drawn_basis_ = 0;
   last_report_.clear();
   Title[0].caption = "検量線を描き直してください";

@@ -96,7 +96,7 @@ void Reg_Graph::draw_curves(int w) {
   for (int i = 1; i <= state_.STD_Number; ++i) {
     const double x = state_.STD_Log_Conc(i);
     plot.line(x, -0.1, x, 0.1, ui::Yellow);
-    plot.circle(x, -state_.STD_Data(3 + i, 8), radius, ui::Yellow);
+    plot.circle(x, -state_.STD_Data(3 + i, STD_Column::Logit), radius, ui::Yellow);
   }
 }
 
@@ -126,11 +126,11 @@ void Reg_Graph::write_equations(int w) {
 // Administrator mode: the chosen fit solved at the clicked height, whichever plot was clicked; the
 // crosshair of that plot marks the point and its label for the chosen order shows the ED value.
 void Reg_Graph::read_off_curve(int plot, double y) {
-  if (state_.Admin_Mode != 1 || state_.Plot_Stage != 2) return;
+  if (state_.Admin_Mode != 1 || state_.Plot_Stage != Curve_Stage::Curves) return;
   if (!use_selected_fit(state_)) return program_.platform.message(selected_fit_unavailable_message(state_));
   state_.Target_Logit = -y;
   Solution_of_Equations(state_);
-  const double x = state_.Reg_Work(38);
+  const double x = state_.Reg_Work(Reg_Slot::Answer);
 
   const Curve_Axis axis = curve_axis(state_);
   Cross_H[plot].set(axis.left, y, axis.right(), y);

@@ -28,7 +28,7 @@ constexpr Standard_Scale Logit_Scale{-Logit_Limit, 2 * Logit_Limit, -3, 3, 1, 8}
 
 void plot_standards(ui::Picture_Area& plot, const Assay_State& state, const Standard_Scale& scale) {
   const int n = state.STD_Number;
-  auto x_of = [&state](int i) { return std::log(state.STD_Data(3 + i, 0)); };
+  auto x_of = [&state](int i) { return std::log(state.STD_Data(3 + i, STD_Column::Concentration)); };
   const double x_first = x_of(1), x_last = x_of(n);
 
   plot.clear();
@@ -59,11 +59,11 @@ void Reg_Graph::Standard_Plotting() {
   if (const std::string problem = plot_problem(state_); !problem.empty()) {
     Picture1[0].clear();
     Picture1[1].clear();
-    state_.Plot_Stage = 0;  // nothing could be drawn
+    state_.Plot_Stage = Curve_Stage::Nothing;  // nothing could be drawn
     drawn_basis_ = 0;
     return program_.platform.message(problem);
   }
-  state_.Plot_Stage = 1;
+  state_.Plot_Stage = Curve_Stage::Standard_Plot;
   drawn_basis_ = basis_digest(state_, Basis::Curve);
   plot_standards(Picture1[0], state_, Percent_Scale);
   plot_standards(Picture1[1], state_, Logit_Scale);

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "graph/plot_axes.h"
 #include "engine/model_comparison.h"
+#include "graph/plot_axes.h"
 
 namespace quorin {
 

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <sstream>
 
+#include "engine/result_curve.h"
 #include "graph/graph_prt.h"
 #include "models/model_plot.h"
 #include "models/model_prt.h"
 #include "models/model_table.h"
-#include "engine/result_curve.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
@@ -98,7 +98,8 @@ void print_model_page(Program& program, ui::Printer& printer) {
 long model_page_count(const Program& program) { return model_in_use(program.state) ? 1 : 0; }
 
 void Model_PRT(Program& program) {
-  if (program.state.Plot_Stage != 2) return program.platform.message("検量線が描かれていないため、印刷できません");
+  if (program.state.Plot_Stage != Curve_Stage::Curves)
+    return program.platform.message("検量線が描かれていないため、印刷できません");
   const ui::Job_Outcome outcome =
       ui::run_print_job(program.platform, 1, [&](ui::Printer& printer) { print_model_page(program, printer); });
   ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/true);

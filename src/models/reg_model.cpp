@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "engine/result_curve.h"
 #include "models/model_plot.h"
 #include "models/model_table.h"
-#include "engine/result_curve.h"
 #include "state/basis.h"
 #include "state/current_curve.h"
 #include "state/navigation.h"
@@ -158,7 +158,8 @@ void Reg_Model::choose_weighting(int weighting) {
   if (weighting == state.Model_Weight) return select_choices();
   const Integer previous = state.Model_Weight;
   state.Model_Weight = static_cast<Integer>(weighting);
-  if (const Curve_Outcome curve = model_in_use(state) ? Current_Curve(program_) : Curve_Outcome{}; !curve.refusal.empty()) {
+  if (const Curve_Outcome curve = model_in_use(state) ? Current_Curve(program_) : Curve_Outcome{};
+      !curve.refusal.empty()) {
     program_.platform.message(curve.refusal);
     state.Model_Weight = previous;
     return select_choices();

@@ -92,7 +92,7 @@ QC_Run current_run(const Assay_State& state, const std::string& result_file) {
     Serum_Value value;
     value.serum = i;
     // No concentration (a mean of 0, or none the curve could give) is a missing value, never 0.
-    const double mean = state.Sera_Data(i, 1), cv = state.Sera_Data(i, 3);
+    const double mean = state.Sera_Data(i, Sera_Column::Mean), cv = state.Sera_Data(i, Sera_Column::Conc_CV);
     if (mean != 0 && std::isfinite(mean)) value.mean = mean;
     value.cv = std::isfinite(cv) ? cv : 0;
     value.tubes = state.Sera_Tube_N(i);

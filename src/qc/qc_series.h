@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "engine/westgard.h"
 #include "qc/history_store.h"
 #include "qc/qc_run.h"
-#include "engine/westgard.h"
 
 namespace quorin::qc {
 

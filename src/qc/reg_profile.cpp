@@ -97,7 +97,8 @@ void Reg_Profile::clear_drawing() {
   Chart.clear();
   for (auto* label : {&Points_Label, &Fit_Label}) label->caption = "";
   for (auto& [d, label] : Decade) label->visible = false;
-  Summary_Label.caption = "描いた後に測定値、検量線または測定結果の曲線が変わりました。「最新の結果で描く」で描き直します";
+  Summary_Label.caption =
+      "描いた後に測定値、検量線または測定結果の曲線が変わりました。「最新の結果で描く」で描き直します";
   caption = std::string(Caption) + " ― 最新の結果ではありません";
   Update.visible = true;
 }

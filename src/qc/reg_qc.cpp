@@ -206,8 +206,9 @@ void Reg_QC::draw() {
   for (const std::string& line : qc::chart_rule_lines(v)) rules += (rules.empty() ? "" : "\r\n") + line;
   if (rules.empty()) rules = "表示中の測定に規則違反はありません";
   if (assay_changed_)
-    rules = "描いた後に測定値、検量線または測定結果の曲線が変わりました。今回の測定は「最新の結果で描く」で加えます\r\n" +
-            rules;
+    rules =
+        "描いた後に測定値、検量線または測定結果の曲線が変わりました。今回の測定は「最新の結果で描く」で加えます\r\n" +
+        rules;
   Rules.text = rules;
 }
 

@@ -3,10 +3,10 @@
 #include "results/current_results.h"
 #include "engine/fit_choice.h"
 #include "engine/fitness.h"
-#include "engine/samples.h"
 #include "engine/result_curve.h"
-#include "state/current_curve.h"
+#include "engine/samples.h"
 #include "state/basis.h"
+#include "state/current_curve.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 

@@ -9,9 +9,9 @@
 
 #include "conditions/condition_file.h"
 #include "conditions/reg_set.h"
+#include "engine/parallel.h"
 #include "results/current_results.h"
 #include "results/result_table.h"
-#include "engine/parallel.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
 #include "text/format.h"
@@ -107,8 +107,8 @@ void write_standards(const Assay_State& s, text::Line_Writer& out, Long& tube_nu
     const int tubes = measured_tubes(s, Result_Kind::Standard_Data, k);
     for (int t = 1; t <= tubes; ++t)
       line.whole(++tube_number).text(",").text(name).text(",").whole(s.STD_Count(k, t)).end(out);
-    line.text(",,").number(s.STD_Data(k, 1)).text(",").number(s.STD_Data(k, 2));
-    if (k >= 3) line.text(",").number(s.STD_Data(k, 3));  // NSB and TOTAL have no B/B0
+    line.text(",,").number(s.STD_Data(k, STD_Column::Mean_Count)).text(",").number(s.STD_Data(k, STD_Column::Count_CV));
+    if (k >= 3) line.text(",").number(s.STD_Data(k, STD_Column::Percent));  // NSB and TOTAL have no B/B0
     line.end(out);
   }
 }
@@ -121,8 +121,8 @@ void write_sera(const Assay_State& s, text::Line_Writer& out, Long& tube_number)
     if (tubes == 0) continue;
     for (int t = 1; t <= tubes; ++t)
       line.whole(++tube_number).text(",").whole(s.Sera_Count(i, t)).text(",").number(s.Sera_Conc(i, t)).end(out);
-    line.text("Sera").text(text::signed_text(i)).text(",,").number(s.Sera_Data(i, 1)).text(",");
-    line.number(s.Sera_Data(i, 2)).text(",").number(s.Sera_Data(i, 3)).end(out);
+    line.text("Sera").text(text::signed_text(i)).text(",,").number(s.Sera_Data(i, Sera_Column::Mean)).text(",");
+    line.number(s.Sera_Data(i, Sera_Column::Range)).text(",").number(s.Sera_Data(i, Sera_Column::Conc_CV)).end(out);
   }
 }
 

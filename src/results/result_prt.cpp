@@ -63,7 +63,7 @@ Row tube_row(const Assay_State& s, Result_Kind kind, Long item, int t, Long tube
     case Result_Kind::Standard_Conc: {
       const auto k = static_cast<std::size_t>(item + 3);
       return {{0, "  " + general_number(tube_number)},
-              {1200, Format(s.STD_Data(k, 0), "   ###0.00")},
+              {1200, Format(s.STD_Data(k, STD_Column::Concentration), "   ###0.00")},
               {2400, Format(s.STD_Count(k, t), "     #####")},
               {6000, Format(s.STD_Conc(k, t), "   ###0.00")}};
     }
@@ -83,25 +83,25 @@ Row summary_row(const Assay_State& s, Result_Kind kind, Long item) {
     case Result_Kind::Standard_Conc: {
       const auto k = static_cast<std::size_t>(item + 3);
       return {{0, "  STD" + signed_text(item)},
-              {3600, Format(s.STD_Data(k, 1), "      ####")},
-              {4800, Format(s.STD_Data(k, 2), "    ##0.00")},
-              {7200, Format(s.STD_Data(k, 4), "  ####0.00")},
-              {8400, Format(s.STD_Data(k, 6), "    ##0.00")}};
+              {3600, Format(s.STD_Data(k, STD_Column::Mean_Count), "      ####")},
+              {4800, Format(s.STD_Data(k, STD_Column::Count_CV), "    ##0.00")},
+              {7200, Format(s.STD_Data(k, STD_Column::Back_Mean), "  ####0.00")},
+              {8400, Format(s.STD_Data(k, STD_Column::Back_CV), "    ##0.00")}};
     }
     case Result_Kind::Sera:
       return {{0, " Sera" + signed_text(item)},
-              {3600, Format(s.Sera_Data(item, 5), "     ##0.00")},
-              {4800, Format(s.Sera_Data(item, 1), "   ###0.000")},
-              {6000, Format(s.Sera_Data(item, 2), "  ####0.000")},
-              {7200, Format(s.Sera_Data(item, 3), "     ##0.00")}};
+              {3600, Format(s.Sera_Data(item, Sera_Column::Count_CV), "     ##0.00")},
+              {4800, Format(s.Sera_Data(item, Sera_Column::Mean), "   ###0.000")},
+              {6000, Format(s.Sera_Data(item, Sera_Column::Range), "  ####0.000")},
+              {7200, Format(s.Sera_Data(item, Sera_Column::Conc_CV), "     ##0.00")}};
     default:
       return {{0, "  Sample" + signed_text(item)},
-              {3600, right_aligned(Format(s.Sample_Data(item, 5), "    ##0.00"))},
-              {4800, right_aligned(Format(s.Sample_Data(item, 1), "#####0.000"))},
-              {6000, right_aligned(Format(s.Sample_Data(item, 2), " ####0.000"))},
-              {7200, right_aligned(Format(s.Sample_Data(item, 3), "#####0.000"))},
-              {8400, right_aligned(Format(s.Sample_Data(item, 4), "    ##0.00"))},
-              {9600, right_aligned(Format(s.Sample_Data(item, 0), "        ##"))}};
+              {3600, right_aligned(Format(s.Sample_Data(item, Sample_Column::Count_CV), "    ##0.00"))},
+              {4800, right_aligned(Format(s.Sample_Data(item, Sample_Column::Mean), "#####0.000"))},
+              {6000, right_aligned(Format(s.Sample_Data(item, Sample_Column::Range), " ####0.000"))},
+              {7200, right_aligned(Format(s.Sample_Data(item, Sample_Column::Value), "#####0.000"))},
+              {8400, right_aligned(Format(s.Sample_Data(item, Sample_Column::Conc_CV), "    ##0.00"))},
+              {9600, right_aligned(Format(s.Sample_Data(item, Sample_Column::Area_Code), "        ##"))}};
   }
 }
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/treatment_standard.h"
 #include "engine/result_curve.h"
+#include "engine/treatment_standard.h"
 #include "text/format.h"
 
 namespace quorin {
@@ -101,26 +101,26 @@ void standard_data_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c
     c[3] = Format(s.STD_Count(k, r.tube), "######");
     return;
   }
-  c[4] = Format(s.STD_Data(k, 1), "##0");
-  c[5] = Format(s.STD_Data(k, 2), "##0.00");
+  c[4] = Format(s.STD_Data(k, STD_Column::Mean_Count), "##0");
+  c[5] = Format(s.STD_Data(k, STD_Column::Count_CV), "##0.00");
   // NSB and TOTAL have no B/B0, and no row has one when the zero standard is not above the NSB.
-  if (k >= 3 && response_defined(s)) c[6] = Format(s.STD_Data(k, 3), "##0.00");
+  if (k >= 3 && response_defined(s)) c[6] = Format(s.STD_Data(k, STD_Column::Percent), "##0.00");
 }
 
 void standard_conc_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c) {
   const auto k = static_cast<std::size_t>(r.item + 3);
   if (r.tube > 0) {
     c[1] = bare_text(r.tube_number);
-    c[2] = Format(s.STD_Data(k, 0), "###0.00");
+    c[2] = Format(s.STD_Data(k, STD_Column::Concentration), "###0.00");
     c[3] = Format(s.STD_Count(k, r.tube), "#####");
     c[6] = Format(s.STD_Conc(k, r.tube), "###0.00");
     return;
   }
   c[1] = "STD" + signed_text(r.item);
-  c[4] = Format(s.STD_Data(k, 1), "####");
-  c[5] = Format(s.STD_Data(k, 2), "##0.00");
-  c[7] = Format(s.STD_Data(k, 4), "####0.00");
-  c[8] = Format(s.STD_Data(k, 6), "##0.00");
+  c[4] = Format(s.STD_Data(k, STD_Column::Mean_Count), "####");
+  c[5] = Format(s.STD_Data(k, STD_Column::Count_CV), "##0.00");
+  c[7] = Format(s.STD_Data(k, STD_Column::Back_Mean), "####0.00");
+  c[8] = Format(s.STD_Data(k, STD_Column::Back_CV), "##0.00");
 }
 
 void sera_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c) {
@@ -132,10 +132,10 @@ void sera_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c) {
     return;
   }
   c[1] = "Sera" + signed_text(r.item);
-  c[4] = Format(s.Sera_Data(i, 5), "##0.00");
-  c[5] = Format(s.Sera_Data(i, 1), "###0.000");
-  c[6] = Format(s.Sera_Data(i, 2), "####0.000");
-  c[7] = Format(s.Sera_Data(i, 3), "##0.00");
+  c[4] = Format(s.Sera_Data(i, Sera_Column::Count_CV), "##0.00");
+  c[5] = Format(s.Sera_Data(i, Sera_Column::Mean), "###0.000");
+  c[6] = Format(s.Sera_Data(i, Sera_Column::Range), "####0.000");
+  c[7] = Format(s.Sera_Data(i, Sera_Column::Conc_CV), "##0.00");
 }
 
 void sample_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c) {
@@ -147,12 +147,12 @@ void sample_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c) {
     return;
   }
   c[1] = "Sample" + signed_text(r.item);
-  c[4] = Format(s.Sample_Data(i, 5), "##0.00");
-  c[5] = Format(s.Sample_Data(i, 1), "#####0.000");
-  c[6] = Format(s.Sample_Data(i, 2), "####0.000");
-  c[7] = Format(s.Sample_Data(i, 3), "#####0.000");
-  c[8] = Format(s.Sample_Data(i, 4), "##0.00");
-  c[9] = Format(s.Sample_Data(i, 0), "##");  // area 0 (below the first standard) shows empty
+  c[4] = Format(s.Sample_Data(i, Sample_Column::Count_CV), "##0.00");
+  c[5] = Format(s.Sample_Data(i, Sample_Column::Mean), "#####0.000");
+  c[6] = Format(s.Sample_Data(i, Sample_Column::Range), "####0.000");
+  c[7] = Format(s.Sample_Data(i, Sample_Column::Value), "#####0.000");
+  c[8] = Format(s.Sample_Data(i, Sample_Column::Conc_CV), "##0.00");
+  c[9] = Format(s.Sample_Data(i, Sample_Column::Area_Code), "##");  // area 0 (below the first standard) shows empty
 }
 
 }  // namespace

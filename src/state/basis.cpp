@@ -50,7 +50,7 @@ std::uint64_t basis_digest(const Assay_State& s, Basis scope) {
   digest.add(static_cast<long long>(s.STD_Number));
   digest.add(static_cast<long long>(s.STD_Tubes));
   add_counts(digest, s.STD_Count, standards + 3, standard_tubes);
-  for (int k = 1; k <= standards; ++k) digest.add(s.STD_Data(3 + k, 0));
+  for (int k = 1; k <= standards; ++k) digest.add(s.STD_Data(3 + k, STD_Column::Concentration));
   if (scope == Basis::Standards) return digest.value();
 
   digest.add(static_cast<long long>(s.Fit_From));

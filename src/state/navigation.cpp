@@ -38,7 +38,7 @@ void activate_screen(Program& program, Screen which) {
 
 void Command_Exec(Program& program, int target) {
   Assay_State& state = program.state;
-  if (state.Wizard_Mode == 1) {
+  if (state.Wizard_Mode == Wizard::Running) {
     Run_Wizard(program);
     return;
   }
@@ -85,7 +85,7 @@ void Command_Exec(Program& program, int target) {
     case target::Exit: exit_program(program); break;
     case target::Switch_View:
       program.load(Screen::Graph);
-      if (state.Plot_Stage == 1) Show_Fitted_Curves(program);
+      if (state.Plot_Stage == Curve_Stage::Standard_Plot) Show_Fitted_Curves(program);
       else Standard_Plotting(program);
       state.Active_Screen = Screen::Graph;
       Command_Enable(program);
@@ -100,7 +100,7 @@ void Command_Exec(Program& program, int target) {
       if (Run_Assay_Samples(program)) Sample_Disp(program);
       break;
     case target::Models:
-      if (state.Plot_Stage != 2 || program.screen(Screen::Graph) == nullptr) break;
+      if (state.Plot_Stage != Curve_Stage::Curves || program.screen(Screen::Graph) == nullptr) break;
       program.show(Screen::Model);
       Model_Disp(program);  // afresh also when it was in front already
       break;
@@ -125,7 +125,7 @@ Completeness assay_completeness(Assay_State& state) {
                       state.Sample_Number * state.Sample_Tubes;
   if (state.STD_Number * state.STD_Tubes == 0 || state.Total_Tubes == 0) return Completeness::Nothing_To_Enter;
   for (int k = 1; k <= state.STD_Number; ++k)
-    if (state.STD_Data(3 + k, 0) == 0) return Completeness::Conditions_Incomplete;
+    if (state.STD_Data(3 + k, STD_Column::Concentration) == 0) return Completeness::Conditions_Incomplete;
   for (int row = 3; row <= state.STD_Number + 3; ++row) {
     long long sum = 0;
     for (int tube = 1; tube <= state.STD_Tubes; ++tube) sum += state.STD_Count(row, tube);
@@ -163,7 +163,7 @@ void Command_Enable(Program& program) {
       program.close(Screen::Result);
       break;
     case Completeness::Complete:
-      if (state.Plot_Stage == 0) set_enabled({Results}, false);
+      if (state.Plot_Stage == Curve_Stage::Nothing) set_enabled({Results}, false);
       break;
   }
 }

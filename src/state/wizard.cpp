@@ -17,18 +17,18 @@ void Run_Wizard(Program& program) {
   program.close(Screen::Data);
   platform.message("保存された条件設定を読み込みます");
   Condition_Load(program);
-  if (state.Wizard_Mode == 0) return interrupted(program);
+  if (state.Wizard_Mode == Wizard::Idle) return interrupted(program);
 
   platform.message("データ表示画面を表示します");
   program.show(Screen::Data);
   platform.message("保存されたデータを読み込みます");
   Data_Load(program);
-  if (state.Wizard_Mode == 0) return interrupted(program);
+  if (state.Wizard_Mode == Wizard::Idle) return interrupted(program);
 
   // The road goes on to the curve only with every standard entered and measured.
   if (assay_completeness(state) != Completeness::Complete) {
     platform.message("スタンダードの濃度または測定値が揃っていないため、検量線を表示できません");
-    state.Wizard_Mode = 0;
+    state.Wizard_Mode = Wizard::Idle;
     return interrupted(program);
   }
 
@@ -37,8 +37,8 @@ void Run_Wizard(Program& program) {
   program.load(Screen::Graph);
   Standard_Plotting(program);
   // Standards that cannot be plotted have been reported; the road ends there.
-  if (state.Plot_Stage != 1) {
-    state.Wizard_Mode = 0;
+  if (state.Plot_Stage != Curve_Stage::Standard_Plot) {
+    state.Wizard_Mode = Wizard::Idle;
     return interrupted(program);
   }
   program.show(Screen::Graph);
@@ -46,9 +46,9 @@ void Run_Wizard(Program& program) {
   platform.message("検量線を表示します");
   Wizard_Show_Curves(program);
   // A curve that cannot be fitted has been reported; the road ends there.
-  if (state.Wizard_Mode == 0) return interrupted(program);
+  if (state.Wizard_Mode == Wizard::Idle) return interrupted(program);
   if (!Run_Control_Sera(program)) {
-    state.Wizard_Mode = 0;
+    state.Wizard_Mode = Wizard::Idle;
     return interrupted(program);
   }
 
@@ -57,7 +57,7 @@ void Run_Wizard(Program& program) {
   Sera_Disp(program);
 
   platform.message("ウィザードを終了します");
-  state.Wizard_Mode = 0;
+  state.Wizard_Mode = Wizard::Idle;
 }
 
 }  // namespace quorin

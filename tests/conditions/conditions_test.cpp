@@ -105,7 +105,9 @@ TEST_F(Conditions, BoxesCommitWhatTheyShowWithinTheirLimits) {
       if (!mouse) enter(box, typed);
       const double counts[] = {double(state.STD_Number), double(state.STD_Tubes),     double(state.Sera_Number),
                                double(state.Sera_Tubes), double(state.Sample_Number), double(state.Sample_Tubes)};
-      const double stored = box < 12 ? counts[box - 6] : box == 12 ? state.Dilution_Factor : state.STD_Data(box - 9, 0);
+      const double stored = box < 12    ? counts[box - 6]
+                            : box == 12 ? state.Dilution_Factor
+                                        : state.STD_Data(box - 9, STD_Column::Concentration);
       seen += std::string(mouse ? "pasted" : "typed") + " box " + std::to_string(box) + " \"" + typed + "\" shows \"" +
               info(box).text + "\" stores" + text::general_number(stored);
       for (const std::string& message : platform.messages) seen += "| " + message;
@@ -125,7 +127,7 @@ TEST_F(Conditions, BoxesCommitWhatTheyShowWithinTheirLimits) {
   enter(25, "12");
   enter(6, "3");
   EXPECT_EQ(shown_standards(), 3);
-  EXPECT_EQ(state.STD_Data(16, 0), 12);
+  EXPECT_EQ(state.STD_Data(16, STD_Column::Concentration), 12);
   enter(6, "20");
   EXPECT_EQ(info(25).text, "12.0000");
 }
@@ -186,7 +188,9 @@ TEST_F(Conditions, SavedPrintedAndLoadedBackAsShown) {
   testing::click(other.screen_as<Reg_Set>(Screen::Conditions)->Command[target::Open_File]);
   for (int i = 0; i <= 32; ++i)
     EXPECT_EQ(other.screen_as<Reg_Set>(Screen::Conditions)->info[i].text, info(i).text) << i;
-  EXPECT_EQ(other.state.Sample_Number * other.state.Dilution_Factor * other.state.STD_Data(23, 0), 100000 * 0.25 * 15);
+  EXPECT_EQ(
+      other.state.Sample_Number * other.state.Dilution_Factor * other.state.STD_Data(23, STD_Column::Concentration),
+      100000 * 0.25 * 15);
   EXPECT_TRUE(other_platform.messages.empty());
 }
 
@@ -195,7 +199,7 @@ TEST_F(Conditions, LoadedFileBecomesTheCaptionAndTheStandardsTheFirstLinesHoldin
   EXPECT_EQ(screen().caption + "|" + state.Condition_File, folder.file("gaps.crx") + "|" + folder.file("gaps.crx"));
   EXPECT_EQ(shown_standards(), 3);
   EXPECT_EQ(info(13).text + info(14).text + info(15).text + "|" + info(16).text, "1.50003.00006.2500|");
-  EXPECT_EQ(state.STD_Data(7, 0), 0) << "standards beyond the number are not read";
+  EXPECT_EQ(state.STD_Data(7, STD_Column::Concentration), 0) << "standards beyond the number are not read";
   EXPECT_EQ(state.Total_Tubes, 6 * 2 + 1 * 2 + 4 * 2);
   EXPECT_EQ(screen().focused(), &screen().Command[target::Data_Sheet]) << "on to data entry";
   // Fewer standards keep the earlier texts of the hidden ones, committed with them.
@@ -233,10 +237,10 @@ TEST_F(Conditions, MalformedFilesAreRefusedWithNothingChanged) {
   std::string told;
   for (const std::string& bytes : files) {
     platform.messages.clear();
-    state.Wizard_Mode = 1;
+    state.Wizard_Mode = Wizard::Running;
     load(folder.file("bad.crx"), bytes);
     for (const std::string& message : platform.messages) told += message + "\n";
-    EXPECT_EQ(state.Wizard_Mode, 0) << "a running wizard stops";
+    EXPECT_EQ(state.Wizard_Mode, Wizard::Idle) << "a running wizard stops";
     EXPECT_EQ(snapshot(), before) << told;
   }
   for (std::size_t at; (at = told.find(folder.path().string())) != std::string::npos;)

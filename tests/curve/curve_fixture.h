@@ -18,8 +18,8 @@ inline std::unique_ptr<Assay_State> new_state() { return std::make_unique<Assay_
 inline std::unique_ptr<Assay_State> assay_with_means(int standards, double nsb, double b0) {
   auto s = new_state();
   s->STD_Number = static_cast<Integer>(standards);
-  s->STD_Data(1, 1) = nsb;
-  s->STD_Data(3, 1) = b0;
+  s->STD_Data(STD_Row::NSB, STD_Column::Mean_Count) = nsb;
+  s->STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = b0;
   return s;
 }
 
@@ -33,9 +33,9 @@ inline void set_counts(Assay_State& s, int row, std::initializer_list<Long> coun
 // and its counted tubes.
 inline void set_treated_standard(Assay_State& s, int k, double concentration, double logit_value,
                                  std::initializer_list<Long> counts) {
-  s.STD_Data(3 + k, 0) = concentration;
-  s.STD_Data(3 + k, 8) = logit_value;
-  s.STD_Data(3 + k, 3) = 100 / (1 + std::exp(-logit_value));
+  s.STD_Data(3 + k, STD_Column::Concentration) = concentration;
+  s.STD_Data(3 + k, STD_Column::Logit) = logit_value;
+  s.STD_Data(3 + k, STD_Column::Percent) = 100 / (1 + std::exp(-logit_value));
   set_counts(s, 3 + k, counts);
   s.STD_Tube_N(3 + k) = static_cast<Integer>(counts.size());
 }

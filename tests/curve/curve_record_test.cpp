@@ -11,6 +11,7 @@
 #include <cmath>
 #include <vector>
 
+#include "curve_fixture.h"
 #include "engine/fit_choice.h"
 #include "engine/fitness.h"
 #include "engine/regression.h"
@@ -18,7 +19,6 @@
 #include "engine/solve.h"
 #include "engine/treatment_standard.h"
 #include "engine/weight_table.h"
-#include "curve_fixture.h"
 #include "support/test_support.h"
 
 namespace quorin {
@@ -81,8 +81,8 @@ void fill_exact_cubic(Assay_State& s, const std::vector<double>& concentrations)
   const int n = static_cast<int>(concentrations.size());
   s.STD_Number = static_cast<Integer>(n);
   s.STD_Tubes = 3;
-  s.STD_Data(1, 1) = 250;
-  s.STD_Data(3, 1) = 10250;
+  s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count) = 250;
+  s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = 10250;
   for (int k = 1; k <= n; ++k) {
     const double x = std::log(concentrations[k - 1]);
     const double y = 0.3 - 1.1 * x + 0.05 * x * x - 0.02 * x * x * x;
@@ -103,22 +103,26 @@ const Arrangement Regressions[] = {
     {"the whole range", [](Assay_State&) {}},
     {"standards 2 to 5", [](Assay_State& s) { s.Fit_From = 2, s.Fit_To = 5; }},
     {"standard 3 a single tube", [](Assay_State& s) { s.STD_Tube_N(6) = 1; }},
-    {"concentration zero", [](Assay_State& s) { s.STD_Data(6, 0) = 0; }},
-    {"concentration negative, outside the range", [](Assay_State& s) { s.STD_Data(4, 0) = -1, s.Fit_From = 2; }},
+    {"concentration zero", [](Assay_State& s) { s.STD_Data(6, STD_Column::Concentration) = 0; }},
+    {"concentration negative, outside the range",
+     [](Assay_State& s) { s.STD_Data(4, STD_Column::Concentration) = -1, s.Fit_From = 2; }},
     {"empty range", [](Assay_State& s) { s.Fit_From = 4, s.Fit_To = 2; }},
     {"range beyond the standards", [](Assay_State& s) { s.Fit_To = 7; }},
     {"three concentrations", [](Assay_State& s) { s.Fit_From = 2, s.Fit_To = 4; }},
     {"repeated concentrations",
      [](Assay_State& s) {
-       for (int row : {5, 7, 9}) s.STD_Data(row, 0) = s.STD_Data(row - 1, 0);
+       for (int row : {5, 7, 9})
+         s.STD_Data(row, STD_Column::Concentration) = s.STD_Data(row - 1, STD_Column::Concentration);
      }},
     {"one concentration", [](Assay_State& s) { s.Fit_From = s.Fit_To = 3; }},
     {"standard without a usable tube", [](Assay_State& s) { s.STD_Tube_N(5) = 0; }},
     {"every standard at one B/B0",
      [](Assay_State& s) {
-       for (int k = 4; k <= 9; ++k) s.STD_Data(k, 3) = 99.5, s.STD_Data(k, 8) = std::log(199.0);
+       for (int k = 4; k <= 9; ++k)
+         s.STD_Data(k, STD_Column::Percent) = 99.5, s.STD_Data(k, STD_Column::Logit) = std::log(199.0);
      }},
-    {"zero standard not above the NSB", [](Assay_State& s) { s.STD_Data(3, 1) = 250; }},
+    {"zero standard not above the NSB",
+     [](Assay_State& s) { s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = 250; }},
     {"every standard a single tube",
      [](Assay_State& s) {
        for (int k = 4; k <= 9; ++k) s.STD_Tube_N(k) = 1;
@@ -139,7 +143,7 @@ TEST(Curve_Record, RegressionOfEveryWeightingAndOrder) {
     test.arrange(*s);
     const auto result = Regression(*s);
     out += std::string(test.name) + values(" / choice, stage", 0, 2, [&](int i) {
-             return i == 0 ? s->Weight_Type : i == 1 ? s->Reg_Order : s->Plot_Stage;
+             return i == 0 ? s->Weight_Type : i == 1 ? s->Reg_Order : static_cast<Integer>(s->Plot_Stage);
            });
     out += values("Reg_Work 29..34", 29, 34, [&](int m) { return s->Reg_Work(m); });
     out += values("Distance_Weight", 1, 6, [&](int i) { return s->Distance_Weight(i); });
@@ -166,8 +170,8 @@ TEST(Curve_Record, SolutionOfEquations) {
   std::string out;
   auto s = new_state();
   s->STD_Number = 2;
-  s->STD_Data(4, 8) = 2;
-  s->STD_Data(5, 8) = -2;
+  s->STD_Data(4, STD_Column::Logit) = 2;
+  s->STD_Data(5, STD_Column::Logit) = -2;
   for (const auto& c : cases) {
     const double slots[] = {c.a0, c.a1, c.a2, c.a3, c.slope, c.intercept};
     for (int k = 0; k < 6; ++k) s->Reg_Work(29 + k) = slots[k];
@@ -187,7 +191,7 @@ TEST(Curve_Record, SolutionOfEquations) {
 std::unique_ptr<Assay_State> measured_assay() {
   auto s = testing::assay_with_means(4, 100, 5100);
   const double standards[] = {1, 2, 5, 10};
-  for (int k = 1; k <= 4; ++k) s->STD_Data(3 + k, 0) = standards[k - 1];
+  for (int k = 1; k <= 4; ++k) s->STD_Data(3 + k, STD_Column::Concentration) = standards[k - 1];
   testing::choose_line(*s, 0, std::log(3.0), -1);
   s->Dilution_Factor = 2;
   s->STD_Tubes = s->Sera_Tubes = s->Sample_Tubes = 4;
@@ -198,7 +202,7 @@ std::unique_ptr<Assay_State> measured_assay() {
   for (int k = 1; k <= 4; ++k) {
     for (std::size_t j = 0; j < standard[k - 1].size(); ++j) s->STD_Count(3 + k, j + 1) = standard[k - 1][j];
     s->STD_Tube_N(3 + k) = static_cast<Integer>(standard[k - 1].size());
-    s->STD_Data(3 + k, 4) = 9;  // a figure of an earlier examination
+    s->STD_Data(3 + k, STD_Column::Back_Mean) = 9;  // a figure of an earlier examination
   }
   s->Sera_Number = 4;
   for (int i = 1; i <= 4; ++i)
@@ -237,8 +241,9 @@ TEST(Curve_Record, ReadBackOfStandardsSeraAndSamples) {
       {"so flat a line that 1 % reads back beyond 700", [](Assay_State& s) { testing::choose_line(s, 0, 0, -0.001); }},
       {"a line on which 20 % reads back at e^699: squares beyond any double",
        [](Assay_State& s) { testing::choose_line(s, 0, 0, std::log(0.25) / 699); }},
-      {"B0 at the NSB", [](Assay_State& s) { s.STD_Data(3, 1) = 100; }},
-      {"an NSB below zero would read an empty tube", [](Assay_State& s) { s.STD_Data(1, 1) = -1000; }},
+      {"B0 at the NSB", [](Assay_State& s) { s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = 100; }},
+      {"an NSB below zero would read an empty tube",
+       [](Assay_State& s) { s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count) = -1000; }},
       {"the chosen cubic not available: nothing changes", [](Assay_State& s) { s.Reg_Order = 3; }},
   };
   std::string out;
@@ -257,8 +262,8 @@ TEST(Curve_Record, ReadBackOfStandardsSeraAndSamples) {
 // Weighting w has the line y = (2 + w) - x and the cubic y = (2 + w) - x + 0.001 x^3.
 TEST(Curve_Record, WeightingComparison) {
   auto s = testing::assay_with_means(2, 100, 10000);
-  s->STD_Data(4, 8) = 4;  // the cubic is solved for -8 < logit < 8
-  s->STD_Data(5, 8) = -4;
+  s->STD_Data(4, STD_Column::Logit) = 4;  // the cubic is solved for -8 < logit < 8
+  s->STD_Data(5, STD_Column::Logit) = -4;
   for (int w = 0; w < 4; ++w) {
     const double coefficients[] = {2.0 + w, -1, 0, 0.001, -1, 2.0 + w};
     for (int m = 1; m <= 6; ++m) s->Reg_Coef(w, m) = coefficients[m - 1];

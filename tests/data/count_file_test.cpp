@@ -124,13 +124,13 @@ TEST_F(Count_File, RefusedFilesChangeNothingAndStopTheWizard) {
     std::filesystem::remove(folder.file("counts.txt"));
     if (!c.bytes.empty()) write_bytes(folder.file("counts.txt"), c.bytes);
     if (c.message_part != nullptr) platform.file_answers.push_back(folder.file("counts.txt"));
-    state.Wizard_Mode = 1;
+    state.Wizard_Mode = Wizard::Running;
     Data_Load(program);
     ASSERT_EQ(platform.messages.size(), c.message_part ? 1u : 0u);
     if (c.message_part) {
       EXPECT_NE(platform.messages[0].find(c.message_part), std::string::npos) << platform.messages[0];
     }
-    EXPECT_EQ(state.Wizard_Mode, 0);
+    EXPECT_EQ(state.Wizard_Mode, Wizard::Idle);
     EXPECT_EQ(state.STD_Count(1, 1), 41);
     EXPECT_EQ(state.Sample_Number, 4);
     EXPECT_EQ(state.Data_File, "");

@@ -17,7 +17,7 @@ using Texts = std::vector<std::string>;
 // count file saved from it.
 TEST_F(Sheet, HandWorkedAssayShownPrintedAndSaved) {
   hand_worked(state);
-  state.STD_Data(4, 0) = 1.5;
+  state.STD_Data(4, STD_Column::Concentration) = 1.5;
   state.Operator_Name = "山田", state.Assay_Date = "2024/05/01";
   state.Substance_Name = "TSH", state.Assay_No = "A-7";
   state.Sample_Count(1, 3) = -3;

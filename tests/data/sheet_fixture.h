@@ -29,7 +29,7 @@ class Sheet_Test : public ::testing::Test {
   void set_shape(const Shape& shape) {
     std::tie(state.STD_Number, state.STD_Tubes, state.Sera_Number, state.Sera_Tubes, state.Sample_Number,
              state.Sample_Tubes) = shape;
-    for (int k = 1; k <= state.STD_Number; ++k) state.STD_Data(3 + k, 0) = k + 0.5;
+    for (int k = 1; k <= state.STD_Number; ++k) state.STD_Data(3 + k, STD_Column::Concentration) = k + 0.5;
   }
 
   // Opens the sheet through the dispatcher, as the conditions screen's button does.

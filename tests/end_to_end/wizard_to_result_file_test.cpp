@@ -43,7 +43,7 @@ TEST(Whole_Road, FromTwoFilesToTheSavedResults) {
             (std::vector<std::string>{"保存された条件設定を読み込みます", "データ表示画面を表示します",
                                       "保存されたデータを読み込みます", "ＳＴＤ　ＰＬＯＴを表示します",
                                       "検量線を表示します", "測定結果表示を行います", "ウィザードを終了します"}));
-  EXPECT_EQ(program.state.Wizard_Mode, 0);
+  EXPECT_EQ(program.state.Wizard_Mode, Wizard::Idle);
 
   auto* results = program.screen_as<Reg_Result>(Screen::Result);
   ASSERT_NE(results, nullptr);

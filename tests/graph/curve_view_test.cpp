@@ -100,13 +100,13 @@ TEST_F(Curve_View, StandardsThatCannotBePlottedAreRefusedWithTheReason) {
     show_standard_plot();  // a good plot first: the refusal must not leave it standing
     platform.messages.clear();
     enter_assay(c.concentrations);
-    state.STD_Data(5, 0) = c.second;
+    state.STD_Data(5, STD_Column::Concentration) = c.second;
     show_standard_plot();
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_NE(platform.messages[0].find(c.names), std::string::npos) << platform.messages[0];
     EXPECT_TRUE(graph().Picture1[0].ops().empty());
     EXPECT_TRUE(graph().Picture1[1].ops().empty());
-    EXPECT_EQ(state.Plot_Stage, 0) << "nothing is drawn, so the results stay out of reach";
+    EXPECT_EQ(state.Plot_Stage, Curve_Stage::Nothing) << "nothing is drawn, so the results stay out of reach";
   }
 }
 

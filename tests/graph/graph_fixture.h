@@ -36,7 +36,7 @@ class Graph_Test : public ::testing::Test {
     }
     for (std::size_t k = 1; k <= concentrations.size(); ++k) {
       const double c = concentrations[k - 1];
-      state.STD_Data(3 + k, 0) = c;
+      state.STD_Data(3 + k, STD_Column::Concentration) = c;
       const double count = Nsb_Count + (B0_Count - Nsb_Count) / (1 + std::pow(c / 8, 1.1));
       state.STD_Count(3 + k, 1) = static_cast<Long>(std::lround(count * 1.01));
       state.STD_Count(3 + k, 2) = static_cast<Long>(std::lround(count * 0.99));

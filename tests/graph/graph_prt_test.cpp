@@ -42,10 +42,10 @@ TEST_F(Graph_Printout, PagesOfThreeAndFourStandards) {
 TEST_F(Graph_Printout, NothingIsPrintedBeforeAPlotOrForStandardsThatCannotBePlotted) {
   enter_assay({2, 20});
   show_standard_plot();
-  state.Plot_Stage = 0;
+  state.Plot_Stage = Curve_Stage::Nothing;
   EXPECT_TRUE(print().empty());
-  state.STD_Data(5, 0) = 2;  // the last standard now at the first one's concentration
-  state.Plot_Stage = 1;
+  state.STD_Data(5, STD_Column::Concentration) = 2;  // the last standard now at the first one's concentration
+  state.Plot_Stage = Curve_Stage::Standard_Plot;
   EXPECT_TRUE(print().empty());
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_NE(platform.messages[0].find("描き直して"), std::string::npos) << "the plot shown is not of these standards";

@@ -15,19 +15,8 @@ namespace {
 // Bottom to top. A folder may include its own files and those of the layers below it; folders
 // of one layer include nothing of each other.
 const std::vector<std::vector<std::string>> Layers = {
-    {"text"},
-    {"ui"},
-    {"engine"},
-    {"state"},
-    {"conditions", "help"},
-    {"data"},
-    {"graph"},
-    {"models"},
-    {"results"},
-    {"qc"},
-    {"report"},
-    {"batch", "ui/qt"},
-    {"app"},
+    {"text"},   {"ui"},      {"engine"}, {"state"},  {"conditions", "help"}, {"data"}, {"graph"},
+    {"models"}, {"results"}, {"qc"},     {"report"}, {"batch", "ui/qt"},     {"app"},
 };
 
 std::string folder_of(const std::string& path) {

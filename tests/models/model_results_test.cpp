@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "engine/fitness.h"
-#include "engine/samples.h"
-#include "engine/treatment_standard.h"
 #include "engine/logistic_fit.h"
 #include "engine/result_curve.h"
+#include "engine/samples.h"
+#include "engine/treatment_standard.h"
 #include "results/result_table.h"
 #include "support/test_support.h"
 
@@ -35,7 +35,7 @@ std::unique_ptr<Assay_State> model_assay() {
   const double concentrations[] = {0.5, 1, 2, 5, 10, 20, 40, 60}, sera_samples[3][2] = {{40, 105}, {60, 62}, {30, 0.2}};
   for (int tube = 1; tube <= 2; ++tube) {
     for (int k = 1; k <= 8; ++k) {
-      s->STD_Data(3 + k, 0) = concentrations[k - 1];
+      s->STD_Data(3 + k, STD_Column::Concentration) = concentrations[k - 1];
       s->STD_Count(3 + k, tube) =
           count_at((3 + 97 / (1 + std::pow(concentrations[k - 1] / 7, 1.1))) * (tube == 1 ? 1.01 : 0.99));
       if (k <= 3) s->STD_Count(k, tube) = fixed_rows[k - 1][tube - 1];
@@ -105,12 +105,15 @@ TEST(Model_Results, AnAssayThatCannotGiveTheModelIsRefusedWithItsReason) {
     void (*spoil)(Assay_State&);
     std::string reason;
   } cases[] = {
-      {"B0 at the NSB", [](Assay_State& a) { a.STD_Data(3, 1) = a.STD_Data(1, 1); },
+      {"B0 at the NSB",
+       [](Assay_State& a) {
+         a.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = a.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
+       },
        "ゼロ標準の平均カウントが NSB の平均カウント以下のため、4PL・5PL を計算できません"},
       {"constant CV with a standard at the NSB",
        [](Assay_State& a) {
          a.Model_Weight = 2;
-         a.STD_Data(11, 1) = 200;  // the NSB mean: a response of 0
+         a.STD_Data(11, STD_Column::Mean_Count) = 200;  // the NSB mean: a response of 0
        },
        "スタンダード 8 の平均レスポンスが 0 以下のため、重み付け「CV一定」を使えません"},
   };

@@ -63,7 +63,7 @@ TEST_F(Model_Screen, TheChosenCurveIsTheOneTheResultsUse) {
   testing::expect_golden("model_page.txt", testing::ops_text(platform.recorder.ops()));
 
   // A weighting under which the model in use cannot be fitted is refused and changes nothing.
-  program.state.STD_Data(4, 1) = 0;  // standard 1's mean count
+  program.state.STD_Data(4, STD_Column::Mean_Count) = 0;  // standard 1's mean count
   platform.messages.clear();
   click(models().Weight_Choice[1]);
   EXPECT_EQ(program.state.Model_Weight, 2);

@@ -23,14 +23,14 @@ using Points = std::vector<std::pair<double, double>>;  // (mean concentration, 
 std::unique_ptr<Assay_State> assay_with(const Points& points, const std::vector<double>& standards) {
   auto s = std::make_unique<Assay_State>();
   s->STD_Number = static_cast<Integer>(standards.size());
-  for (std::size_t k = 0; k < standards.size(); ++k) s->STD_Data(4 + k, 0) = standards[k];
+  for (std::size_t k = 0; k < standards.size(); ++k) s->STD_Data(4 + k, STD_Column::Concentration) = standards[k];
   Points all = {{5.0, 30.0}, {6.0, 0.0}, {0.0, 0.0}};
   all.insert(all.end(), points.begin(), points.end());
   for (Long i = 1; i <= static_cast<Long>(all.size()); ++i) {
     const auto [x, cv] = all[i - 1];
     s->Sample_Tube_N(i) = 2;
     s->Sample_Conc(i, 1) = x * 0.99, s->Sample_Conc(i, 2) = i == 1 ? 0.0 : x * 1.01;
-    s->Sample_Data(i, 1) = x, s->Sample_Data(i, 4) = cv;
+    s->Sample_Data(i, Sample_Column::Mean) = x, s->Sample_Data(i, Sample_Column::Conc_CV) = cv;
   }
   s->Sample_Number = static_cast<Long>(all.size());
   return s;

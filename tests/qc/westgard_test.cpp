@@ -10,8 +10,8 @@
 #include <sstream>
 #include <vector>
 
-#include "qc/qc_series.h"
 #include "engine/westgard.h"
+#include "qc/qc_series.h"
 #include "support/test_support.h"
 
 namespace quorin::qc {

@@ -38,7 +38,8 @@ constexpr int Assays = 300;  // the sanitizers' build runs some ten times slower
 // flat curve gives no concentration), and then the standard data show no B/B0 either.
 void expect_no_fit_without_a_curve(const Assay_State& s, const std::string& where) {
   bool flat = true;
-  for (int i = s.Fit_From; i <= s.Fit_To; ++i) flat = flat && s.STD_Data(3 + i, 3) == s.STD_Data(3 + s.Fit_From, 3);
+  for (int i = s.Fit_From; i <= s.Fit_To; ++i)
+    flat = flat && s.STD_Data(3 + i, STD_Column::Percent) == s.STD_Data(3 + s.Fit_From, STD_Column::Percent);
   if (response_defined(s) && !flat) return;
   for (int fit = 0; fit < 8; ++fit) ASSERT_FALSE(s.Fit_Available(fit)) << where << ", fit " << fit;
   if (response_defined(s)) return;

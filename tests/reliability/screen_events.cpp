@@ -356,7 +356,7 @@ struct Session {
     if (auto* sheet = program_.screen_as<Reg_Data>(Screen::Data))
       if (std::string fault = check_sheet(*sheet); !fault.empty()) return fault;
     if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph);
-        graph != nullptr && program_.state.Plot_Stage != 0 && !graph->drawing_in_force())
+        graph != nullptr && program_.state.Plot_Stage != Curve_Stage::Nothing && !graph->drawing_in_force())
       return "a standard curve drawn from other standards or another range than those in force";
     if (std::string fault = check_windows(); !fault.empty()) return fault;
     if (auto* results = program_.screen_as<Reg_Result>(Screen::Result)) return check_results(*results);
@@ -374,7 +374,8 @@ struct Session {
     if (auto* profile = program_.screen_as<Reg_Profile>(Screen::Profile);
         profile != nullptr && profile->out_of_date() && !profile->Update.visible)
       return "a precision profile of other results, without a word";
-    if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph); graph != nullptr && s.Plot_Stage == 2)
+    if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph);
+        graph != nullptr && s.Plot_Stage == Curve_Stage::Curves)
       for (const auto& [index, choice] : graph->Choice)
         if (choice->value != (!model_in_use(s) && index == 2 * s.Weight_Type + (s.Reg_Order == 1 ? 0 : 1)))
           return "the curve screen marks another fit than the one the results use";

@@ -49,8 +49,9 @@ TEST_F(Result_Printout, TablesOfTheHandWorkedAssay) {
   EXPECT_EQ(print_result_table(*s, Result_Kind::Sample, printer), 1);
   // A second standard without tubes is skipped; standard 1 read back.
   s->STD_Number = 2;
-  s->STD_Data(4, 0) = 0.5, s->STD_Conc(4, 1) = 0.4567;
-  s->STD_Data(4, 1) = 4000.4, s->STD_Data(4, 2) = 1.5, s->STD_Data(4, 4) = 0.4567, s->STD_Data(4, 6) = 0;
+  s->STD_Data(4, STD_Column::Concentration) = 0.5, s->STD_Conc(4, 1) = 0.4567;
+  s->STD_Data(4, STD_Column::Mean_Count) = 4000.4, s->STD_Data(4, STD_Column::Count_CV) = 1.5,
+                 s->STD_Data(4, STD_Column::Back_Mean) = 0.4567, s->STD_Data(4, STD_Column::Back_CV) = 0;
   s->Weight_Type = 1;
   EXPECT_EQ(print_result_table(*s, Result_Kind::Standard_Conc, printer), 1);
   EXPECT_EQ(printer.documents(), 3);

@@ -51,8 +51,8 @@ TEST_F(Result_Screen, TablesOfTheHandWorkedAssay) {
   shown_tables += table(Result_Kind::Standard_Conc);
   testing::hand_worked(s);  // with a second standard that was not measured, standard 1 read back
   s.STD_Number = 2;
-  s.STD_Data(4, 0) = 0.5, s.STD_Data(5, 0) = 12.25;
-  s.STD_Conc(4, 1) = 0.4567, s.STD_Data(4, 4) = 0.4567;
+  s.STD_Data(4, STD_Column::Concentration) = 0.5, s.STD_Data(5, STD_Column::Concentration) = 12.25;
+  s.STD_Conc(4, 1) = 0.4567, s.STD_Data(4, STD_Column::Back_Mean) = 0.4567;
   s.Reg_Order = 3;
   shown_tables += table(Result_Kind::Standard_Data);
   shown_tables += table(Result_Kind::Standard_Conc);
@@ -60,8 +60,8 @@ TEST_F(Result_Screen, TablesOfTheHandWorkedAssay) {
   s.Weight_Type = 3;
   shown_tables += table(Result_Kind::Sera);
   s.Weight_Type = 0;
-  s.Sample_Data(1, 0) = 0;  // an area of 0 shows as nothing
-  s.Sample_Data(3, 0) = 4;
+  s.Sample_Data(1, Sample_Column::Area_Code) = 0;  // an area of 0 shows as nothing
+  s.Sample_Data(3, Sample_Column::Area_Code) = 4;
   shown_tables += table(Result_Kind::Sample);
   testing::expect_golden("hand_worked_tables.txt", shown_tables);
 }

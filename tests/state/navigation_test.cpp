@@ -32,13 +32,13 @@ TEST_F(Navigation, ButtonRuleFollowsWhatTheAssayHolds) {
   const std::pair<void (*)(Assay_State&), const char*> cases[] = {
       {[](Assay_State&) {}, "111011111111 data curve result 10"},
       {[](Assay_State& s) {  // plotted; NSB, TOTAL and samples play no part
-         s.Plot_Stage = 1;
+         s.Plot_Stage = Curve_Stage::Standard_Plot;
          s.STD_Count(1, 1) = s.STD_Count(1, 2) = s.STD_Count(2, 1) = s.STD_Count(2, 2) = 0;
          s.Sample_Number = 3;
          s.Sample_Tubes = 2;
        },
        "111111111111 data curve result 16"},
-      {[](Assay_State& s) { s.STD_Data(5, 0) = 0; }, "111001110000 data 10"},
+      {[](Assay_State& s) { s.STD_Data(5, STD_Column::Concentration) = 0; }, "111001110000 data 10"},
       {[](Assay_State& s) { s.STD_Count(5, 1) = s.STD_Count(5, 2) = 0; }, "111001110000 data 10"},
       {[](Assay_State& s) { s.STD_Count(3, 1) = s.STD_Count(3, 2) = 0; }, "111001110000 data 10"},
       {[](Assay_State& s) { s.STD_Tubes = 0; }, "110001110000 0"},
@@ -47,8 +47,8 @@ TEST_F(Navigation, ButtonRuleFollowsWhatTheAssayHolds) {
     Program fresh(platform);
     Assay_State& s = fresh.state;
     s.STD_Number = s.STD_Tubes = 2;
-    s.STD_Data(4, 0) = 1;
-    s.STD_Data(5, 0) = 10;
+    s.STD_Data(4, STD_Column::Concentration) = 1;
+    s.STD_Data(5, STD_Column::Concentration) = 10;
     for (int row = 1; row <= 5; ++row) s.STD_Count(row, 1) = s.STD_Count(row, 2) = 1000 * row;
     change(s);
     for (Screen screen : {Screen::Data, Screen::Graph, Screen::Result, Screen::Conditions}) fresh.load(screen);
@@ -69,7 +69,7 @@ TEST_F(Navigation, ButtonRuleFollowsWhatTheAssayHolds) {
 TEST_F(Navigation, CancelledConditionDialogInterruptsTheWizard) {
   program.show(Screen::Conditions);
   program.screen_as<Work_Screen>(Screen::Conditions)->Command[target::Wizard].on_click();
-  EXPECT_EQ(state.Wizard_Mode, 0);
+  EXPECT_EQ(state.Wizard_Mode, Wizard::Idle);
   EXPECT_EQ(platform.dialogs.at(0).title, "条件を開く");
   state.Screen_No = 1;
   Command_Exec(program, target::Help);

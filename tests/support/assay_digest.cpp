@@ -32,7 +32,7 @@ std::string assay_digest(const Assay_State& s) {
   const double numbers[] = {double(s.STD_Number), double(s.STD_Tubes),     double(s.Sera_Number),
                             double(s.Sera_Tubes), double(s.Sample_Number), double(s.Sample_Tubes),
                             s.Dilution_Factor,    double(s.Reg_Order),     double(s.Weight_Type),
-                            double(s.Fit_From),   double(s.Fit_To),        double(s.Plot_Stage),
+                            double(s.Fit_From),   double(s.Fit_To),        double(static_cast<Integer>(s.Plot_Stage)),
                             s.Weight_Sum,         double(s.Total_Tubes)};
   append(out, numbers, std::size(numbers));
   const std::size_t samples = static_cast<std::size_t>(std::max<Long>(s.Sample_Number, 0)) + 1;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/fit_choice.h"
 #include "engine/assay_state.h"
+#include "engine/fit_choice.h"
 #include "state/basis.h"
 
 namespace quorin::testing {
@@ -30,17 +30,20 @@ inline void hand_worked(Assay_State& s) {
     s.STD_Tube_N(k) = k == 4 ? 1 : 2;
     for (int t = 1; t <= 2; ++t) s.STD_Count(k, t) = counts[k - 1][t - 1];
   }
-  s.STD_Data(1, 1) = 150, s.STD_Data(1, 2) = 1.88;
-  s.STD_Data(2, 1) = 20100, s.STD_Data(2, 2) = 0.0703;
-  s.STD_Data(3, 1) = 9000.5, s.STD_Data(3, 2) = 0.7, s.STD_Data(3, 3) = 100;
-  s.STD_Data(4, 1) = 4000, s.STD_Data(4, 2) = 0, s.STD_Data(4, 3) = 44.456;
+  s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count) = 150, s.STD_Data(STD_Row::NSB, STD_Column::Count_CV) = 1.88;
+  s.STD_Data(STD_Row::Total, STD_Column::Mean_Count) = 20100, s.STD_Data(STD_Row::Total, STD_Column::Count_CV) = 0.0703;
+  s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = 9000.5, s.STD_Data(STD_Row::Zero, STD_Column::Count_CV) = 0.7,
+                            s.STD_Data(STD_Row::Zero, STD_Column::Percent) = 100;
+  s.STD_Data(4, STD_Column::Mean_Count) = 4000, s.STD_Data(4, STD_Column::Count_CV) = 0,
+                s.STD_Data(4, STD_Column::Percent) = 44.456;
 
   s.Sera_Number = 2;
   s.Sera_Tubes = 2;
   s.Sera_Tube_N(2) = 2;
   s.Sera_Count(2, 1) = 5010, s.Sera_Count(2, 2) = 4990;
   s.Sera_Conc(2, 1) = 1.2345, s.Sera_Conc(2, 2) = 1.25;
-  s.Sera_Data(2, 1) = 1.24225, s.Sera_Data(2, 2) = 0.0155, s.Sera_Data(2, 3) = 0.882, s.Sera_Data(2, 5) = 0.28;
+  s.Sera_Data(2, Sera_Column::Mean) = 1.24225, s.Sera_Data(2, Sera_Column::Range) = 0.0155,
+                 s.Sera_Data(2, Sera_Column::Conc_CV) = 0.882, s.Sera_Data(2, Sera_Column::Count_CV) = 0.28;
 
   s.Sample_Number = 3;
   s.Sample_Tubes = 3;
@@ -50,7 +53,7 @@ inline void hand_worked(Assay_State& s) {
   double* first = s.Sample_Data.row(1);
   first[0] = 2, first[1] = 12.1, first[2] = 0.4, first[3] = 121, first[4] = 2.6, first[5] = 3.3;
   s.Sample_Count(3, 1) = 800, s.Sample_Conc(3, 1) = 1.0 / 3;
-  s.Sample_Data(3, 1) = 1.0 / 3, s.Sample_Data(3, 3) = 10.0 / 3;
+  s.Sample_Data(3, Sample_Column::Mean) = 1.0 / 3, s.Sample_Data(3, Sample_Column::Value) = 10.0 / 3;
   s.Dilution_Factor = 10;
 }
 

@@ -66,7 +66,7 @@ void fill_random_assay(Assay_State& s, std::mt19937& random) {
   double c = std::exp(3 * unit(random) - 3);
   for (int k = 1; k <= s.STD_Number; ++k) {
     if (pick(0, 5) != 0) c *= 1.5 + 3 * unit(random);  // otherwise equal to the one before
-    s.STD_Data(3 + k, 0) = pick(0, 40) == 0 ? -unit(random) : c;
+    s.STD_Data(3 + k, STD_Column::Concentration) = pick(0, 40) == 0 ? -unit(random) : c;
     const int measured = pick(0, 8) == 0 ? 1 : tubes;
     for (int j = 1; j <= measured; ++j)
       s.STD_Count(3 + k, j) = random_count(random, all_at_or_above_b0 ? std::max(nsb, b0) * 1.2 : response(c));

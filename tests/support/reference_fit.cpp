@@ -58,9 +58,10 @@ long double weighted_ss(const std::vector<Weighted_Point>& points, const Polynom
 
 std::array<std::vector<Weighted_Point>, 4> reference_points(const Assay_State& s) {
   std::array<std::vector<Weighted_Point>, 4> points;
-  const double nsb = s.STD_Data(1, 1), b0 = s.STD_Data(3, 1);
+  const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count),
+               b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
   for (int i = s.Fit_From; i <= s.Fit_To; ++i) {
-    const double x = std::log(s.STD_Data(3 + i, 0)), y = s.STD_Data(3 + i, 8);
+    const double x = std::log(s.STD_Data(3 + i, STD_Column::Concentration)), y = s.STD_Data(3 + i, STD_Column::Logit);
     const double cubic = s.Reg_Coef(0, 1) + x * (s.Reg_Coef(0, 2) + x * (s.Reg_Coef(0, 3) + x * s.Reg_Coef(0, 4)));
     const int tubes = s.STD_Tube_N(3 + i);
     double ss = 0;
@@ -70,7 +71,7 @@ std::array<std::vector<Weighted_Point>, 4> reference_points(const Assay_State& s
       ss += std::pow(std::log(percent / (100 - percent)) - cubic, 2);
     }
     const double distance = tubes <= 1 ? 0 : (tubes - 1) / ss / 100;
-    const double p = s.STD_Data(3 + i, 3);
+    const double p = s.STD_Data(3 + i, STD_Column::Percent);
     const double correction = std::pow(p * (100 - p), 2) / 1e8;
     const double weights[] = {1, distance, correction, distance * correction};
     for (int w = 0; w < 4; ++w)

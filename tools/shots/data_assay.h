@@ -20,7 +20,8 @@ inline void fill_assay(Assay_State& state, int standards, int tubes, int sera, l
   state.Sample_Number = static_cast<Long>(samples);
   state.Sample_Tubes = static_cast<Integer>(tubes);
   const double concentrations[] = {0.1, 0.25, 0.5, 1, 2.5, 5, 10, 25, 50, 100};
-  for (int k = 1; k <= standards; ++k) state.STD_Data(3 + k, 0) = concentrations[(k - 1) % 10] * (1 + (k - 1) / 10);
+  for (int k = 1; k <= standards; ++k)
+    state.STD_Data(3 + k, STD_Column::Concentration) = concentrations[(k - 1) % 10] * (1 + (k - 1) / 10);
   std::mt19937 random(5);
   std::uniform_int_distribution<Long> count(800, 48000);
   for (int row = 1; row <= standards + 3; ++row)

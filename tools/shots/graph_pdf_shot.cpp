@@ -20,7 +20,7 @@ void enter_assay(Program& program) {
   s.STD_Number = 8;
   s.STD_Tubes = 2;
   const double concentrations[] = {0.5, 1, 2, 5, 10, 20, 40, 60};
-  for (int k = 1; k <= 8; ++k) s.STD_Data(3 + k, 0) = concentrations[k - 1];
+  for (int k = 1; k <= 8; ++k) s.STD_Data(3 + k, STD_Column::Concentration) = concentrations[k - 1];
   const Long counts[11][2] = {{346, 347},   {21465, 21660}, {9973, 9914}, {9334, 9336}, {8865, 8672}, {7910, 7832},
                               {6088, 6038}, {4392, 4411},   {2812, 2764}, {1689, 1730}, {1251, 1198}};
   for (int row = 1; row <= 11; ++row)

@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     Regression(s);
     s.Weight_Type = 3;
     s.Reg_Order = 3;
-    s.Plot_Stage = 2;
+    s.Plot_Stage = Curve_Stage::Curves;
     program.show(Screen::Result);
     s.Screen_No = 4;
     Command_Exec(program, target::Sample_Table);

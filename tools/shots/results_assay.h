@@ -18,7 +18,7 @@ inline void run_example_wizard(Program& program, ui::Scripted_Platform& platform
   platform.file_answers = {(examples / "cortisol.crx").string(), (examples / "cortisol_counts.txt").string()};
   program.show(Screen::Conditions);
   program.state.Screen_No = 1;
-  program.state.Wizard_Mode = 1;
+  program.state.Wizard_Mode = Wizard::Running;
   Command_Exec(program, target::Open_File);
   program.state.Screen_No = 4;
 }
