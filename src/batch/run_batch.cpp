@@ -4,9 +4,9 @@
 #include <array>
 #include <csignal>
 #include <exception>
-#include <filesystem>
 #include <optional>
 
+#include "batch/output_paths.h"
 #include "curve/fit_choice.h"
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
@@ -33,29 +33,6 @@ constexpr struct {
 } Result_Tables[] = {{Result_Kind::Standard_Conc, target::Standard_Table},
                      {Result_Kind::Sera, target::Sera_Table},
                      {Result_Kind::Sample, target::Sample_Table}};
-
-// True when both name one file, whether or not it exists yet.
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code error_a, error_b;
-  const auto path_a = std::filesystem::weakly_canonical(a, error_a);
-  const auto path_b = std::filesystem::weakly_canonical(b, error_b);
-  return !error_a && !error_b && path_a == path_b;
-}
-
-// Why the output would overwrite an input, or "".
-std::string overwrite_problem(const Batch_Options& options) {
-  const struct {
-    const std::string& path;
-    const char* what;
-  } outputs[] = {
-      {options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}, {options.qc, "精度管理の履歴ファイル"}};
-  const std::string* inputs[] = {&options.conditions, &options.counts, &options.result};
-  for (const auto& [path, what] : outputs)
-    for (const std::string* input : inputs)
-      if (!path.empty() && &path != input && same_file(path, *input))
-        return std::string(what) + "が入力ファイルと同じです: " + path;
-  return "";
-}
 
 // One run of the screens, step by step. Each step returns "" when it went through, else what
 // could not be done.
@@ -281,7 +258,7 @@ class File_Size_Signal_Ignored {
 
 int run_batch(const Batch_Options& given, Batch_Platform& platform) {
   const Batch_Options options = with_absolute_paths(given);
-  if (const std::string problem = overwrite_problem(options); !problem.empty()) {
+  if (const std::string problem = output_clash(options); !problem.empty()) {
     platform.message(problem);
     return Exit_Usage;
   }

@@ -1,10 +1,9 @@
 #include "qc/qc_export.h"
 
-#include <filesystem>
-
 #include "qc/history_store.h"
 #include "qc/qc_series.h"
 #include "text/format.h"
+#include "text/same_file.h"
 #include "text/text_file.h"
 
 namespace quorin::qc {
@@ -26,15 +25,10 @@ std::string field(const std::string& value) {
 // A number at full precision (up to 15 significant digits), as the result file keeps them.
 std::string number(double value) { return text::Format(value, ""); }
 
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
-}
-
 }  // namespace
 
 Export_Result export_history(const std::string& history_path, const std::string& csv_path) {
-  if (same_file(history_path, csv_path))
+  if (text::same_file(history_path, csv_path))
     return {Export_Result::Kind::Refused, "書き出し先が精度管理の履歴ファイルと同じです: " + csv_path};
   History_Store store;
   std::vector<QC_Run> all;
