@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -86,6 +87,9 @@ int main(int argc, char** argv) {
   using quorin::batch::Command_Line;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const Command_Line line = quorin::batch::parse_command_line(arguments);
+  // A closed standard output or error (a pipe whose reader has gone) never ends a command-line run:
+  // writes to it fail, and the stream stays silent from then on.
+  if (line.kind != Command_Line::Kind::Screens) std::signal(SIGPIPE, SIG_IGN);
   switch (line.kind) {
     case Command_Line::Kind::Screens:
       if (!has_display(arguments)) {
