@@ -61,12 +61,10 @@ int run_batch_without_report(const quorin::batch::Batch_Options& options) {
   return quorin::batch::run_batch(options, platform);
 }
 
-// The report is painted by Qt with the screens' font, which needs the application; off screen
-// when there is no display.
+// The report is painted by Qt with the screens' font, which needs the application: always off
+// screen, so that a display named but not there (DISPLAY, QT_QPA_PLATFORM=xcb) stops nothing.
 int run_batch_with_report(const quorin::batch::Batch_Options& options, int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
-      std::getenv("WAYLAND_DISPLAY") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // Qt's own notes (a missing runtime folder, say) would bury the run's messages; its errors stay.
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << text.toStdString() << '\n';
