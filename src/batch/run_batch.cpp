@@ -55,6 +55,9 @@ class Batch_Road {
     return put_report_in_place();
   }
 
+  // True once the result file is saved, even when the report could not take its place after it.
+  bool results_saved() const { return results_saved_; }
+
  private:
   std::string load_conditions() {
     program_.show(Screen::Conditions);  // as the start-up screen's start button does
@@ -136,6 +139,7 @@ class Batch_Road {
 
   // Last, once the result file is saved: the report replaces the file of its name.
   std::string put_report_in_place() {
+    results_saved_ = true;
     if (!report_) return "";
     if (std::string failure = platform_.printer().commit_file(); !failure.empty()) return failure;
     platform_.message(ui::job_outcome_text(*report_));
@@ -235,6 +239,7 @@ class Batch_Road {
   Program program_;
   Assay_State& state_;
   std::optional<ui::Job_Outcome> report_;  // printed, its file not yet in place
+  bool results_saved_ = false;             // the result file is saved (and the run kept in the history)
 };
 
 // While a run lasts, a write beyond the file size limit fails with its reason, as on a full disk,
@@ -264,6 +269,7 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
   }
   const File_Size_Signal_Ignored file_size_limit_reported;
   std::string failure;
+  bool results_saved = false;
   {
     Batch_Road road(options, platform);
     try {
@@ -271,11 +277,14 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
     } catch (const std::exception& error) {  // out of memory, say: stop as at any failure
       failure = std::string("処理を中止しました: ") + error.what();
     }
+    results_saved = road.results_saved();
   }
   if (failure.empty()) return Exit_Done;
   platform.printer().discard_file();  // a report printed before the failure never takes its place
   platform.message(failure);
-  return Exit_Failed;
+  if (!results_saved) return Exit_Failed;
+  platform.message("結果ファイルは保存されています: " + options.result + " (PDF ファイルは書かれていません)");
+  return Exit_Saved_Without_Report;
 }
 
 }  // namespace quorin::batch
