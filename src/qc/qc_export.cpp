@@ -1,5 +1,7 @@
 #include "qc/qc_export.h"
 
+#include <string_view>
+
 #include "qc/history_store.h"
 #include "qc/qc_series.h"
 #include "text/format.h"
@@ -20,6 +22,13 @@ std::string field(const std::string& value) {
   std::string quoted = "\"";
   for (char c : value) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
+}
+
+// A text field as a spreadsheet shows it: a text it would take for a formula (beginning with "=",
+// "+", "-", "@", a tab or a carriage return) gets a leading apostrophe, so that nothing is run.
+std::string text_field(const std::string& value) {
+  const bool formula = !value.empty() && std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos;
+  return field(formula ? "'" + value : value);
 }
 
 // A number at full precision (up to 15 significant digits), as the result file keeps them.
@@ -51,10 +60,10 @@ Export_Result export_history(const std::string& history_path, const std::string&
         const auto target = series.targets.find(value.serum);
         const bool has_target = target != series.targets.end();
         const auto& z = series.z[r][value.serum];
-        const std::string fields[] = {field(run.assay_date),
-                                      field(run.assay_no),
-                                      field(run.substance),
-                                      field(run.unit),
+        const std::string fields[] = {text_field(run.assay_date),
+                                      text_field(run.assay_no),
+                                      text_field(run.substance),
+                                      text_field(run.unit),
                                       text::bare_text(value.serum),
                                       value.mean ? number(*value.mean) : "",
                                       number(value.cv),
@@ -62,8 +71,8 @@ Export_Result export_history(const std::string& history_path, const std::string&
                                       has_target ? number(target->second.mean) : "",
                                       has_target ? number(target->second.sd) : "",
                                       z ? text::Format(*z, "0.000") : "",
-                                      serum_rules_text(series.checks[r], value.serum, " "),
-                                      verdict_text(series.checks[r].verdict)};
+                                      text_field(serum_rules_text(series.checks[r], value.serum, " ")),
+                                      text_field(verdict_text(series.checks[r].verdict))};
         for (std::size_t f = 0; f < std::size(fields); ++f) csv += (f == 0 ? "" : ",") + fields[f];
         csv += "\r\n";
         ++rows;
