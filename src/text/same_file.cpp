@@ -24,6 +24,12 @@ fs::path destination(const std::string& path, std::error_code& error) {
 
 }  // namespace
 
+std::string written_path(const std::string& path) {
+  std::error_code error;
+  const fs::path place = destination(path, error);
+  return error ? path : place.string();
+}
+
 bool same_file(const std::string& a, const std::string& b) {
   struct stat info_a {
   }, info_b{};

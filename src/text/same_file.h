@@ -1,5 +1,6 @@
 #pragma once
-// Whether two paths name one file, so that one output never replaces another file of the run.
+// Which file a path names, so that one output never replaces another file of the run and a save
+// through a symbolic link reaches the file the link points to.
 
 #include <string>
 
@@ -9,5 +10,9 @@ namespace quorin::text {
 // (hard links and symbolic links included); otherwise the same place once `..`, the folders'
 // symbolic links and a symbolic link to a file not yet made are followed.
 bool same_file(const std::string& a, const std::string& b);
+
+// The path a write to `path` reaches: every symbolic link followed, a last one to a file not yet
+// made included, and `..` resolved. The path as given when it cannot be followed.
+std::string written_path(const std::string& path);
 
 }  // namespace quorin::text
