@@ -204,7 +204,7 @@ std::string save_file(const std::string& path, std::string_view bytes) {
   return file.commit();
 }
 
-Atomic_File::Atomic_File(std::string path) : path_(std::move(path)), target_(path_) {
+Atomic_File::Atomic_File(std::string path, Temporary_Way way) : path_(std::move(path)), target_(path_) {
   if (path_.empty()) {
     fail(ENOENT);
     return;
@@ -233,10 +233,12 @@ Atomic_File::Atomic_File(std::string path) : path_(std::move(path)), target_(pat
   // The bytes go into a file of no name in the target's folder, which vanishes with the program
   // however it ends; only once it is complete does it get a name, for the moment of the rename.
   // It is named through /proc, so without /proc (a bare chroot) the named way is taken at once.
-  if (::access("/proc/self/fd", F_OK) == 0) fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
-    fail(errno);
-    return;
+  if (way == Temporary_Way::Unnamed_Where_Offered && ::access("/proc/self/fd", F_OK) == 0) {
+    fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
+      fail(errno);
+      return;
+    }
   }
   if (fd_ < 0) {
     // A file system without unnamed files: a named temporary file, with the termination signals

@@ -67,7 +67,11 @@ class Termination_Held;
 
 class Atomic_File {
  public:
-  explicit Atomic_File(std::string path);  // creates the temporary file, or notes why it cannot
+  // How the temporary file is made: unnamed until it is complete where the system offers that, else
+  // named from the start (the way file systems without unnamed files take, which tests can force).
+  enum class Temporary_Way { Unnamed_Where_Offered, Named };
+  // Creates the temporary file, or notes why it cannot.
+  explicit Atomic_File(std::string path, Temporary_Way way = Temporary_Way::Unnamed_Where_Offered);
   ~Atomic_File();
   Atomic_File(const Atomic_File&) = delete;
   Atomic_File& operator=(const Atomic_File&) = delete;
