@@ -12,6 +12,8 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <latch>
+#include <thread>
 #include <utility>
 
 #include "qc/history_store.h"
@@ -170,6 +172,27 @@ TEST_F(History_File, SavingAgainReplacesTheRunAndAWriteCutOffMidwayIsUndone) {
   EXPECT_EQ(runs[0].sera[1].mean, std::nullopt);
   EXPECT_EQ(raw_sql(path, "SELECT count(*) FROM serum_results WHERE mean IS NULL"), 1);
   EXPECT_EQ(raw_sql(path, "SELECT count(*) FROM runs"), 1);
+}
+
+// Two runs that keep themselves in one history at the same moment both reach it, also when
+// neither finds the history made yet (each creates and checks it while the other does).
+TEST_F(History_File, RunsAtTheSameMomentBothReachTheHistory) {
+  for (int pair = 0; pair < 40; ++pair) {
+    const std::string file = folder.file(std::to_string(pair) + ".sqlite");
+    std::latch start(2);
+    Db_Outcome outcomes[2];
+    std::thread runs[2];
+    for (int r = 0; r < 2; ++r)
+      runs[r] = std::thread([&, r] {
+        start.arrive_and_wait();
+        History_Store history;
+        outcomes[r] = history.open(file, Connection::Mode::Write);
+        if (outcomes[r]) outcomes[r] = history.store_run(run_of("C-" + std::to_string(r), "2026/12/01", {3.0}));
+      });
+    for (std::thread& run : runs) run.join();
+    for (const Db_Outcome& outcome : outcomes) EXPECT_TRUE(outcome) << pair << ": " << history_message(file, outcome);
+    EXPECT_EQ(stored(file).size(), 2u);
+  }
 }
 
 // A text that a spreadsheet would run as a formula goes into the export with a leading apostrophe,
