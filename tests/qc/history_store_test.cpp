@@ -219,7 +219,8 @@ TEST_F(History_File, TheExportRunsNoFormulaAndKeepsNumbers) {
   for (const auto& text : texts) {
     const std::string field = text.exported;
     EXPECT_NE(csv.find("\n2026/12/01," + field + "," + field + "," + field + ",1,3,2.5,2,"), std::string::npos)
-        << text.stored << "\n" << csv;
+        << text.stored << "\n"
+        << csv;
   }
   EXPECT_NE(csv.find(",1,3,2.5,2,4,0.5,-2.000,"), std::string::npos) << csv;
 }
