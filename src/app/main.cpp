@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QIcon>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -60,12 +62,35 @@ int run_batch_without_report(const quorin::batch::Batch_Options& options) {
   return quorin::batch::run_batch(options, platform);
 }
 
-// The report is painted by Qt with the screens' font, which needs the application; off screen
-// when there is no display.
+// Qt keeps files of its own in the user's runtime folder, and makes "runtime-<user>" in the
+// temporary folder where the session names none. A run with no such folder lends Qt a private one,
+// removed when the run ends.
+class Runtime_Folder_Lent {
+ public:
+  Runtime_Folder_Lent() {
+    if (const char* given = std::getenv("XDG_RUNTIME_DIR"); given != nullptr && *given != '\0') return;
+    std::error_code error;
+    std::string folder = (std::filesystem::temp_directory_path(error) / "quorin-run-XXXXXX").string();
+    if (error || ::mkdtemp(folder.data()) == nullptr) return;
+    folder_ = folder;
+    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+  }
+  ~Runtime_Folder_Lent() {
+    std::error_code ignored;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+  }
+  Runtime_Folder_Lent(const Runtime_Folder_Lent&) = delete;
+  Runtime_Folder_Lent& operator=(const Runtime_Folder_Lent&) = delete;
+
+ private:
+  std::string folder_;
+};
+
+// The report is painted by Qt with the screens' font, which needs the application: always off
+// screen, so that a display named but not there (DISPLAY, QT_QPA_PLATFORM=xcb) stops nothing.
 int run_batch_with_report(const quorin::batch::Batch_Options& options, int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr && std::getenv("DISPLAY") == nullptr &&
-      std::getenv("WAYLAND_DISPLAY") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const Runtime_Folder_Lent runtime_folder;
   // Qt's own notes (a missing runtime folder, say) would bury the run's messages; its errors stay.
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << text.toStdString() << '\n';
@@ -86,6 +111,9 @@ int main(int argc, char** argv) {
   using quorin::batch::Command_Line;
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const Command_Line line = quorin::batch::parse_command_line(arguments);
+  // A closed standard output or error (a pipe whose reader has gone) never ends a command-line run:
+  // writes to it fail, and the stream stays silent from then on.
+  if (line.kind != Command_Line::Kind::Screens) std::signal(SIGPIPE, SIG_IGN);
   switch (line.kind) {
     case Command_Line::Kind::Screens:
       if (!has_display(arguments)) {

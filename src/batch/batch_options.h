@@ -14,6 +14,9 @@ namespace quorin::batch {
 inline constexpr int Exit_Done = 0;
 inline constexpr int Exit_Failed = 1;  // the assay could not be reduced; no result file written
 inline constexpr int Exit_Usage = 2;   // the command line itself is wrong
+// The result file was saved (and the run kept in the history), but the report could not take its
+// place: an earlier file of its name stays as it was.
+inline constexpr int Exit_Saved_Without_Report = 3;
 
 struct Batch_Options {
   std::string conditions;   // condition file (.crx)

@@ -4,9 +4,9 @@
 #include <array>
 #include <csignal>
 #include <exception>
-#include <filesystem>
 #include <optional>
 
+#include "batch/output_paths.h"
 #include "engine/fit_choice.h"
 #include "engine/result_curve.h"
 #include "graph/reg_graph.h"
@@ -34,29 +34,6 @@ constexpr struct {
                      {Result_Kind::Sera, target::Sera_Table},
                      {Result_Kind::Sample, target::Sample_Table}};
 
-// True when both name one file, whether or not it exists yet.
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code error_a, error_b;
-  const auto path_a = std::filesystem::weakly_canonical(a, error_a);
-  const auto path_b = std::filesystem::weakly_canonical(b, error_b);
-  return !error_a && !error_b && path_a == path_b;
-}
-
-// Why the output would overwrite an input, or "".
-std::string overwrite_problem(const Batch_Options& options) {
-  const struct {
-    const std::string& path;
-    const char* what;
-  } outputs[] = {
-      {options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}, {options.qc, "精度管理の履歴ファイル"}};
-  const std::string* inputs[] = {&options.conditions, &options.counts, &options.result};
-  for (const auto& [path, what] : outputs)
-    for (const std::string* input : inputs)
-      if (!path.empty() && &path != input && same_file(path, *input))
-        return std::string(what) + "が入力ファイルと同じです: " + path;
-  return "";
-}
-
 // One run of the screens, step by step. Each step returns "" when it went through, else what
 // could not be done.
 class Batch_Road {
@@ -77,6 +54,9 @@ class Batch_Road {
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
     return put_report_in_place();
   }
+
+  // True once the result file is saved, even when the report could not take its place after it.
+  bool results_saved() const { return results_saved_; }
 
  private:
   std::string load_conditions() {
@@ -160,6 +140,7 @@ class Batch_Road {
 
   // Last, once the result file is saved: the report replaces the file of its name.
   std::string put_report_in_place() {
+    results_saved_ = true;
     if (!report_) return "";
     if (std::string failure = platform_.printer().commit_file(); !failure.empty()) return failure;
     platform_.message(ui::job_outcome_text(*report_));
@@ -259,6 +240,7 @@ class Batch_Road {
   Program program_;
   Assay_State& state_;
   std::optional<ui::Job_Outcome> report_;  // printed, its file not yet in place
+  bool results_saved_ = false;             // the result file is saved (and the run kept in the history)
 };
 
 // While a run lasts, a write beyond the file size limit fails with its reason, as on a full disk,
@@ -282,12 +264,13 @@ class File_Size_Signal_Ignored {
 
 int run_batch(const Batch_Options& given, Batch_Platform& platform) {
   const Batch_Options options = with_absolute_paths(given);
-  if (const std::string problem = overwrite_problem(options); !problem.empty()) {
+  if (const std::string problem = output_clash(options); !problem.empty()) {
     platform.message(problem);
     return Exit_Usage;
   }
   const File_Size_Signal_Ignored file_size_limit_reported;
   std::string failure;
+  bool results_saved = false;
   {
     Batch_Road road(options, platform);
     try {
@@ -295,11 +278,14 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
     } catch (const std::exception& error) {  // out of memory, say: stop as at any failure
       failure = std::string("処理を中止しました: ") + error.what();
     }
+    results_saved = road.results_saved();
   }
   if (failure.empty()) return Exit_Done;
   platform.printer().discard_file();  // a report printed before the failure never takes its place
   platform.message(failure);
-  return Exit_Failed;
+  if (!results_saved) return Exit_Failed;
+  platform.message("結果ファイルは保存されています: " + options.result + " (PDF ファイルは書かれていません)");
+  return Exit_Saved_Without_Report;
 }
 
 }  // namespace quorin::batch

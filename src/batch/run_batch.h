@@ -15,7 +15,8 @@
 
 namespace quorin::batch {
 
-// Exit_Done, Exit_Failed, or Exit_Usage when the result or the report would overwrite an input.
+// Exit_Done, Exit_Failed, Exit_Saved_Without_Report when the report could not take its place after
+// the result file was saved, or Exit_Usage when an output would overwrite an input or another output.
 int run_batch(const Batch_Options& options, Batch_Platform& platform);
 
 }  // namespace quorin::batch

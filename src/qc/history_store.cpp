@@ -78,8 +78,16 @@ Db_Outcome History_Store::open(const std::string& path, Connection::Mode mode, i
   if (Db_Outcome outcome = db.open(path, mode, busy_ms); !outcome) return outcome;
   db_ = std::move(db);
   Db_Outcome outcome = db_.exec("PRAGMA foreign_keys = ON");
-  if (outcome) outcome = check_file();
-  if (outcome && mode == Connection::Mode::Write) outcome = bring_up_to_date();
+  // Checked, and for writing brought up to date, in one transaction: a history that another
+  // program creates at the same moment is seen whole or not at all.
+  const bool writing = mode == Connection::Mode::Write;
+  if (outcome)
+    outcome = transaction(
+        [this, writing] {
+          const Db_Outcome checked = check_file();
+          return checked && writing ? bring_up_to_date() : checked;
+        },
+        writing ? "BEGIN IMMEDIATE" : "BEGIN");
   if (!outcome) db_ = Connection();
   return outcome;
 }
@@ -109,31 +117,29 @@ Db_Outcome History_Store::check_file() {
 }
 
 template <typename Body>
-Db_Outcome History_Store::write_transaction(Body&& body) {
-  if (Db_Outcome outcome = db_.exec("BEGIN IMMEDIATE"); !outcome) return outcome;
+Db_Outcome History_Store::transaction(Body&& body, const char* begin) {
+  if (Db_Outcome outcome = db_.exec(begin); !outcome) return outcome;
   Db_Outcome outcome = body();
   if (outcome) outcome = db_.exec("COMMIT");
   if (!outcome) db_.exec("ROLLBACK");  // fails harmlessly when SQLite has already rolled back
   return outcome;
 }
 
+// Inside the transaction that checked the file.
 Db_Outcome History_Store::bring_up_to_date() {
-  return write_transaction([this]() -> Db_Outcome {
-    // Read again inside the transaction: another program may have done it meanwhile.
-    std::int64_t version = 0;
-    if (Db_Outcome outcome = query_number(db_, "PRAGMA user_version", version); !outcome) return outcome;
-    for (auto step = version; step < Schema_Version; ++step)
-      if (Db_Outcome outcome = db_.exec(Migrations[step]); !outcome) return outcome;
-    if (version == Schema_Version) return {};
-    const std::string marks = "PRAGMA application_id = " + std::to_string(Application_Id) +
-                              "; PRAGMA user_version = " + std::to_string(Schema_Version);
-    empty_ = false;
-    return db_.exec(marks.c_str());
-  });
+  std::int64_t version = 0;
+  if (Db_Outcome outcome = query_number(db_, "PRAGMA user_version", version); !outcome) return outcome;
+  for (auto step = version; step < Schema_Version; ++step)
+    if (Db_Outcome outcome = db_.exec(Migrations[step]); !outcome) return outcome;
+  if (version == Schema_Version) return {};
+  const std::string marks = "PRAGMA application_id = " + std::to_string(Application_Id) +
+                            "; PRAGMA user_version = " + std::to_string(Schema_Version);
+  empty_ = false;
+  return db_.exec(marks.c_str());
 }
 
 Db_Outcome History_Store::store_run(const QC_Run& run) {
-  return write_transaction([&]() -> Db_Outcome {
+  return transaction([&]() -> Db_Outcome {
     Db_Outcome outcome;
     Statement upsert = db_.prepare(
         "INSERT INTO runs (substance, assay_no, date_key, assay_date, unit, operator, fit, result_file, saved_at)"
@@ -250,7 +256,7 @@ Db_Outcome History_Store::entered_targets(const std::string& substance, std::map
 }
 
 Db_Outcome History_Store::enter_target(const std::string& substance, int serum, const Entered_Target& target) {
-  return write_transaction([&]() -> Db_Outcome {
+  return transaction([&]() -> Db_Outcome {
     Db_Outcome outcome;
     Statement upsert = db_.prepare(
         "INSERT INTO targets (substance, serum, mean, sd, entered_at) VALUES (?, ?, ?, ?, ?)"
@@ -263,7 +269,7 @@ Db_Outcome History_Store::enter_target(const std::string& substance, int serum, 
 }
 
 Db_Outcome History_Store::clear_target(const std::string& substance, int serum) {
-  return write_transaction([&]() -> Db_Outcome {
+  return transaction([&]() -> Db_Outcome {
     Db_Outcome outcome;
     Statement remove = db_.prepare("DELETE FROM targets WHERE substance = ? AND serum = ?", outcome);
     if (!outcome) return outcome;

@@ -58,9 +58,10 @@ class History_Store {
   Db_Outcome bring_up_to_date();
   Db_Outcome load_runs(const char* runs_sql, const char* sera_sql, const std::string* substance,
                        std::vector<QC_Run>& runs);
-  // Runs `body` inside BEGIN IMMEDIATE ... COMMIT; rolls back when it or the commit fails.
+  // Runs `body` inside BEGIN IMMEDIATE (or the `begin` given) ... COMMIT; rolls back when it or the
+  // commit fails.
   template <typename Body>
-  Db_Outcome write_transaction(Body&& body);
+  Db_Outcome transaction(Body&& body, const char* begin = "BEGIN IMMEDIATE");
 
   Connection db_;
   bool empty_ = false;  // opened for reading, the file holds no schema yet

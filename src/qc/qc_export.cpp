@@ -1,10 +1,11 @@
 #include "qc/qc_export.h"
 
-#include <filesystem>
+#include <string_view>
 
 #include "qc/history_store.h"
 #include "qc/qc_series.h"
 #include "text/format.h"
+#include "text/same_file.h"
 #include "text/text_file.h"
 
 namespace quorin::qc {
@@ -23,18 +24,20 @@ std::string field(const std::string& value) {
   return quoted + "\"";
 }
 
+// A text field as a spreadsheet shows it: a text it would take for a formula (beginning with "=",
+// "+", "-", "@", a tab or a carriage return) gets a leading apostrophe, so that nothing is run.
+std::string text_field(const std::string& value) {
+  const bool formula = !value.empty() && std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos;
+  return field(formula ? "'" + value : value);
+}
+
 // A number at full precision (up to 15 significant digits), as the result file keeps them.
 std::string number(double value) { return text::Format(value, ""); }
-
-bool same_file(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
-}
 
 }  // namespace
 
 Export_Result export_history(const std::string& history_path, const std::string& csv_path) {
-  if (same_file(history_path, csv_path))
+  if (text::same_file(history_path, csv_path))
     return {Export_Result::Kind::Refused, "書き出し先が精度管理の履歴ファイルと同じです: " + csv_path};
   History_Store store;
   std::vector<QC_Run> all;
@@ -57,10 +60,10 @@ Export_Result export_history(const std::string& history_path, const std::string&
         const auto target = series.targets.find(value.serum);
         const bool has_target = target != series.targets.end();
         const auto& z = series.z[r][value.serum];
-        const std::string fields[] = {field(run.assay_date),
-                                      field(run.assay_no),
-                                      field(run.substance),
-                                      field(run.unit),
+        const std::string fields[] = {text_field(run.assay_date),
+                                      text_field(run.assay_no),
+                                      text_field(run.substance),
+                                      text_field(run.unit),
                                       text::bare_text(value.serum),
                                       value.mean ? number(*value.mean) : "",
                                       number(value.cv),
@@ -68,8 +71,8 @@ Export_Result export_history(const std::string& history_path, const std::string&
                                       has_target ? number(target->second.mean) : "",
                                       has_target ? number(target->second.sd) : "",
                                       z ? text::Format(*z, "0.000") : "",
-                                      serum_rules_text(series.checks[r], value.serum, " "),
-                                      verdict_text(series.checks[r].verdict)};
+                                      text_field(serum_rules_text(series.checks[r], value.serum, " ")),
+                                      text_field(verdict_text(series.checks[r].verdict))};
         for (std::size_t f = 0; f < std::size(fields); ++f) csv += (f == 0 ? "" : ",") + fields[f];
         csv += "\r\n";
         ++rows;

@@ -2,7 +2,9 @@
 // The history for the lab's spreadsheet and for audits: every stored run and serum as one CSV
 // line (UTF-8, a header line, CR LF): date, assay number, substance, unit, serum, mean, CV,
 // tubes, target mean, target SD, z, the rules the serum broke in that run and the run's
-// verdict, the runs of each substance judged as the chart judges them.
+// verdict, the runs of each substance judged as the chart judges them. A text that a spreadsheet
+// would run as a formula (beginning with = + - @) is written with a leading apostrophe; numbers,
+// negative ones too, are written as numbers.
 
 #include <string>
 

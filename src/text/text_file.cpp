@@ -14,6 +14,7 @@
 #include <ctime>
 
 #include "text/cp932.h"
+#include "text/same_file.h"
 
 namespace quorin::text {
 
@@ -39,6 +40,8 @@ std::string reason_of(int error) {
 
 // Why a device, a pipe or a socket is neither read nor replaced.
 constexpr const char* Not_Regular = "通常のファイルではありません";
+// Why a file that may not be written is not replaced.
+constexpr const char* Write_Protected = "書き込みが許可されていません";
 
 std::string open_failed(const std::string& path, int error) {
   return "ファイルを開けません: " + path + " (" + reason_of(error) + ")";
@@ -70,6 +73,15 @@ void sync_folder(const std::string& folder) {
     ::fsync(folder_fd);
     ::close(folder_fd);
   }
+}
+
+// A temporary name beside the target: the target's name and the suffix, the name shortened as
+// needed so that the temporary name is no longer than the system allows whenever the target's is.
+std::string temporary_name(const std::string& target, const std::string& suffix) {
+  const std::size_t slash = target.find_last_of('/');
+  const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t room = NAME_MAX - suffix.size();
+  return target.substr(0, name_start) + target.substr(name_start, room) + suffix;
 }
 
 mode_t default_file_mode() {
@@ -192,19 +204,13 @@ std::string save_file(const std::string& path, std::string_view bytes) {
   return file.commit();
 }
 
-Atomic_File::Atomic_File(std::string path) : path_(std::move(path)), target_(path_) {
+Atomic_File::Atomic_File(std::string path, Temporary_Way way) : path_(std::move(path)), target_(path_) {
   if (path_.empty()) {
     fail(ENOENT);
     return;
   }
-  // Saving through a symbolic link replaces the file it points to, not the link.
-  struct stat link_info {};
-  if (::lstat(path_.c_str(), &link_info) == 0 && S_ISLNK(link_info.st_mode)) {
-    if (char* real = ::realpath(path_.c_str(), nullptr)) {
-      target_ = real;
-      std::free(real);
-    }
-  }
+  // Saving through a symbolic link replaces or makes the file it points to, not the link.
+  target_ = written_path(path_);
   struct stat old_info {};
   const bool exists = ::stat(target_.c_str(), &old_info) == 0;
   if (exists && S_ISDIR(old_info.st_mode)) {
@@ -216,22 +222,29 @@ Atomic_File::Atomic_File(std::string path) : path_(std::move(path)), target_(pat
     reason_ = Not_Regular;
     return;
   }
+  // A write-protected file is not replaced, even where the folder would allow it (and for root).
+  if (exists && ((old_info.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0)) {
+    reason_ = Write_Protected;
+    return;
+  }
   const std::size_t slash = target_.find_last_of('/');
   folder_ = slash == std::string::npos ? "." : slash == 0 ? "/" : target_.substr(0, slash);
 
   // The bytes go into a file of no name in the target's folder, which vanishes with the program
   // however it ends; only once it is complete does it get a name, for the moment of the rename.
   // It is named through /proc, so without /proc (a bare chroot) the named way is taken at once.
-  if (::access("/proc/self/fd", F_OK) == 0) fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
-    fail(errno);
-    return;
+  if (way == Temporary_Way::Unnamed_Where_Offered && ::access("/proc/self/fd", F_OK) == 0) {
+    fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
+      fail(errno);
+      return;
+    }
   }
   if (fd_ < 0) {
     // A file system without unnamed files: a named temporary file, with the termination signals
     // held while it exists.
     held_ = std::make_unique<Termination_Held>();
-    temp_ = target_ + ".quorin-tmp-XXXXXX";
+    temp_ = temporary_name(target_, ".quorin-tmp-XXXXXX");
     fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
     if (fd_ < 0) {
       temp_.clear();
@@ -312,7 +325,8 @@ void Atomic_File::name_unnamed_file() {
   held_ = std::make_unique<Termination_Held>();
   const std::string name = "/proc/self/fd/" + std::to_string(fd_);
   for (int attempt = 0;; ++attempt) {
-    const std::string temp = target_ + ".quorin-tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    const std::string temp =
+        temporary_name(target_, ".quorin-tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt));
     if (::linkat(AT_FDCWD, name.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       temp_ = temp;
       return;

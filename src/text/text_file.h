@@ -51,10 +51,12 @@ bool looks_binary(std::string_view bytes);
 // Writes the bytes to a temporary file in the target's folder and renames it over the target only
 // when everything was written and flushed, so a failed save leaves an earlier file intact.
 // Returns "" on success, otherwise the message to show: "ファイルを保存できません: <path>
-// (<reason>)". The temporary file is "<path>.quorin-tmp-XXXXXX" and is removed on any failure.
-// The saved file keeps the permissions of the file it replaces; saving through a symbolic link
-// replaces the file the link points to. A target that is a folder, a device ("/dev/full"), a pipe
-// or a socket is refused and left alone.
+// (<reason>)". The temporary file is "<path>.quorin-tmp-XXXXXX", its name shortened where the
+// whole would be longer than a file name may be, and is removed on any failure. The saved file
+// keeps the permissions of the file it replaces; saving through a symbolic link replaces the file
+// the link points to, or makes it when it does not exist yet. A target that is a folder, a device
+// ("/dev/full"), a pipe or a socket, or a file that may not be written (mode 0444, say) is refused
+// and left alone.
 std::string save_file(const std::string& path, std::string_view bytes);
 
 // The same safe save for a file written piece by piece (a PDF report): the pieces go to the
@@ -65,7 +67,11 @@ class Termination_Held;
 
 class Atomic_File {
  public:
-  explicit Atomic_File(std::string path);  // creates the temporary file, or notes why it cannot
+  // How the temporary file is made: unnamed until it is complete where the system offers that, else
+  // named from the start (the way file systems without unnamed files take, which tests can force).
+  enum class Temporary_Way { Unnamed_Where_Offered, Named };
+  // Creates the temporary file, or notes why it cannot.
+  explicit Atomic_File(std::string path, Temporary_Way way = Temporary_Way::Unnamed_Where_Offered);
   ~Atomic_File();
   Atomic_File(const Atomic_File&) = delete;
   Atomic_File& operator=(const Atomic_File&) = delete;

@@ -23,6 +23,9 @@ class Recording_Printer : public Printer {
   // A failure to report, as a printer that refused the job would.
   std::string failure() const override { return failing_with; }
   std::string failing_with;
+  // A failure to put a finished file in place (its folder turned read-only, say).
+  std::string commit_file() override { return failing_commit_with; }
+  std::string failing_commit_with;
 
   const std::vector<std::string>& ops() const { return ops_; }
   void clear() { ops_.clear(); }

@@ -1,13 +1,16 @@
 // A batch run that cannot reduce the assay stops at the step that failed, says so on standard
 // error after the screens' own message, exits with status 1 (2 when an output would overwrite an
-// input), prints nothing before the results are known, and leaves the earlier result file and
-// the inputs as they were, no report and no temporary file behind, another run's scratch file
-// and the working folder untouched. What each run says is recorded in golden/failures.txt.
+// input or another output), prints nothing before the results are known, and leaves the earlier
+// result file, the history and the inputs as they were, no report and no temporary file behind,
+// another run's scratch file and the working folder untouched. A report that cannot take its place
+// once the result file is saved exits with status 3 and says that the result file is new. What
+// each run says is recorded in golden/failures.txt.
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "batch_fixture.h"
 
@@ -27,7 +30,9 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
   };
   const std::string conditions = copy(testing::Example_Conditions, "cortisol.crx");
   const std::string counts = copy(testing::Example_Counts, "counts.txt"), all_counts = testing::read_bytes(counts);
+  const std::string history = folder.file("qc.sqlite");
   using Options = batch::Batch_Options;
+  std::string refused_place;  // set by a row: why the printed report cannot take its place
   const struct {
     const char* what;
     std::function<void(Options&)> change;
@@ -63,6 +68,19 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
       {"result over the counts through another spelling",
        [&](Options& o) { o.result = folder.file("x/../counts.txt"); }},
       {"report over the result", [&](Options& o) { o.pdf = o.result; }},
+      {"report over the history", [&](Options& o) { o.pdf = o.qc = history; }},
+      {"history over the result through a symbolic link",
+       [&](Options& o) { std::filesystem::create_symlink(o.result, o.qc = folder.file("link.sqlite")); }},
+      {"report over the history through a hard link",
+       [&](Options& o) { std::filesystem::create_hard_link(o.qc = history, o.pdf = folder.file("hard.pdf")); }},
+      {"report through a link to the history not yet made",
+       [&](Options& o) {
+         std::filesystem::create_symlink(o.qc = folder.file("new.sqlite"), o.pdf = folder.file("new.pdf"));
+       }},
+      {"history over the report through another spelling",
+       [&](Options& o) { o.qc = history, o.pdf = folder.file("x/../qc.sqlite"); }},
+      {"report that cannot take its place after the save",
+       [&](Options& o) { refused_place = "PDFファイルを作成できません: " + o.pdf + " (アクセスが拒否されました)"; }},
   };
   std::string told;
   for (const auto& c : cases) {
@@ -71,16 +89,23 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
     options.conditions = conditions, options.counts = counts, options.pdf = folder.file("report.pdf");
     testing::write_bytes(options.result, "earlier results\r\n");
     testing::write_bytes(folder.file("temp.dat"), "another run's sheet");
+    testing::write_bytes(history, "earlier history");
+    for (const char* link : {"link.sqlite", "hard.pdf", "new.pdf"}) std::filesystem::remove(folder.file(link));
     c.change(options);
-    const testing::Batch_Outcome outcome = testing::run_in_process(options);
+    testing::Batch_Outcome outcome;
+    outcome.printed.failing_commit_with = std::exchange(refused_place, "");
+    testing::run_in_process(options, outcome);
     told += std::string("## ") + c.what + ": status " + std::to_string(outcome.status) + ", " +
             std::to_string(outcome.printed.documents()) + " pages printed\n" + outcome.errors;
     EXPECT_NE(outcome.status, batch::Exit_Done);
-    EXPECT_EQ(testing::read_bytes(folder.file("result.txt")), "earlier results\r\n");
+    const bool saved = outcome.status == batch::Exit_Saved_Without_Report;
+    EXPECT_EQ(testing::read_bytes(folder.file("result.txt")) == "earlier results\r\n", !saved);
     EXPECT_EQ(testing::read_bytes(conditions), testing::read_bytes(testing::Example_Conditions));
     EXPECT_EQ(testing::read_bytes(counts), all_counts);
+    EXPECT_EQ(testing::read_bytes(history), "earlier history");
     EXPECT_FALSE(std::filesystem::exists(folder.file("report.pdf")) ||
-                 std::filesystem::exists(folder.file("none/result.txt")));
+                 std::filesystem::exists(folder.file("none/result.txt")) ||
+                 std::filesystem::exists(folder.file("new.sqlite")));
     EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
     EXPECT_EQ(testing::read_bytes(folder.file("temp.dat")), "another run's sheet");
     EXPECT_EQ(std::filesystem::current_path(), folder.path());

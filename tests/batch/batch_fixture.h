@@ -24,18 +24,18 @@ struct Batch_Outcome {
   ui::Recording_Printer printed;
 };
 
-inline Batch_Outcome run_in_process(const batch::Batch_Options& options) {
-  Batch_Outcome outcome;
+// The same on the caller's outcome, whose printer may be set up to fail.
+inline void run_in_process(const batch::Batch_Options& options, Batch_Outcome& outcome) {
   std::ostringstream errors;
   batch::Batch_Platform platform(outcome.printed, errors);
   outcome.status = batch::run_batch(options, platform);
   outcome.errors = errors.str();
-  return outcome;
 }
 
-// The same into an outcome the caller holds.
-inline void run_in_process(const batch::Batch_Options& options, Batch_Outcome& outcome) {
-  outcome = run_in_process(options);
+inline Batch_Outcome run_in_process(const batch::Batch_Options& options) {
+  Batch_Outcome outcome;
+  run_in_process(options, outcome);
+  return outcome;
 }
 
 class Batch_Test : public ::testing::Test {

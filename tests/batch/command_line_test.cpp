@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,6 +40,25 @@ TEST(Command_Line, ReadsEachLineOrNamesItsMistake) {
             std::string::npos)
       << "equal ends are one standard";
   testing::expect_golden("command_lines.txt", read);
+}
+
+// Every option the usage lists stands in the manual page too (as troff spells it, "\-\-qc"), so
+// that the two cannot drift apart.
+TEST(Command_Line, ManualPageNamesEveryOptionOfTheUsage) {
+  const std::string manual = testing::read_bytes(QUORIN_SOURCE_DIR "/resources/quorin.1");
+  const std::string usage = usage_text();
+  const std::regex option(R"((^|[ \[(])(--?[a-z][a-z-]*))");
+  std::set<std::string> listed;
+  for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option); it != std::sregex_iterator(); ++it)
+    listed.insert((*it)[2]);
+  EXPECT_GE(listed.size(), 12u) << "the options are read from the usage";
+  for (const std::string& name : listed) {
+    // troff writes each "-" as "\-"; the name whole, not the "\-\-qc" of "\-\-qc\-export".
+    std::string pattern;
+    for (char c : name) pattern += c == '-' ? R"(\\-)" : std::string(1, c);
+    EXPECT_TRUE(std::regex_search(manual, std::regex(pattern + R"((?![a-z]|\\-))")))
+        << name << " is missing from resources/quorin.1";
+  }
 }
 
 }  // namespace

@@ -12,9 +12,12 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <latch>
+#include <thread>
 #include <utility>
 
 #include "qc/history_store.h"
+#include "qc/qc_export.h"
 #include "support/test_support.h"
 
 namespace quorin::qc {
@@ -169,6 +172,57 @@ TEST_F(History_File, SavingAgainReplacesTheRunAndAWriteCutOffMidwayIsUndone) {
   EXPECT_EQ(runs[0].sera[1].mean, std::nullopt);
   EXPECT_EQ(raw_sql(path, "SELECT count(*) FROM serum_results WHERE mean IS NULL"), 1);
   EXPECT_EQ(raw_sql(path, "SELECT count(*) FROM runs"), 1);
+}
+
+// Two runs that keep themselves in one history at the same moment both reach it, also when
+// neither finds the history made yet (each creates and checks it while the other does).
+TEST_F(History_File, RunsAtTheSameMomentBothReachTheHistory) {
+  for (int pair = 0; pair < 40; ++pair) {
+    const std::string file = folder.file(std::to_string(pair) + ".sqlite");
+    std::latch start(2);
+    Db_Outcome outcomes[2];
+    std::thread runs[2];
+    for (int r = 0; r < 2; ++r)
+      runs[r] = std::thread([&, r] {
+        start.arrive_and_wait();
+        History_Store history;
+        outcomes[r] = history.open(file, Connection::Mode::Write);
+        if (outcomes[r]) outcomes[r] = history.store_run(run_of("C-" + std::to_string(r), "2026/12/01", {3.0}));
+      });
+    for (std::thread& run : runs) run.join();
+    for (const Db_Outcome& outcome : outcomes) EXPECT_TRUE(outcome) << pair << ": " << history_message(file, outcome);
+    EXPECT_EQ(stored(file).size(), 2u);
+  }
+}
+
+// A text that a spreadsheet would run as a formula goes into the export with a leading apostrophe,
+// so that it shows as the text it is; numbers, a negative z among them, stay numbers.
+TEST_F(History_File, TheExportRunsNoFormulaAndKeepsNumbers) {
+  const struct {
+    const char* stored;
+    const char* exported;
+  } texts[] = {{"=HYPERLINK(\"http://x\",\"y\")", "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""},
+               {"+1", "'+1"},
+               {"-A1", "'-A1"},
+               {"@SUM(A1)", "'@SUM(A1)"},
+               {"C-0142", "C-0142"}};
+  for (const auto& text : texts) {
+    QC_Run run = run_of(text.stored, "2026/12/01", {3.0});
+    run.substance = run.unit = text.stored;
+    ASSERT_TRUE(store(path, run));
+  }
+  History_Store history;
+  ASSERT_TRUE(history.open(path, Connection::Mode::Write));
+  ASSERT_TRUE(history.enter_target("C-0142", 1, {4.0, 0.5}));
+  ASSERT_EQ(export_history(path, folder.file("out.csv")).kind, Export_Result::Kind::Written);
+  const std::string csv = testing::read_bytes(folder.file("out.csv"));
+  for (const auto& text : texts) {
+    const std::string field = text.exported;
+    EXPECT_NE(csv.find("\n2026/12/01," + field + "," + field + "," + field + ",1,3,2.5,2,"), std::string::npos)
+        << text.stored << "\n"
+        << csv;
+  }
+  EXPECT_NE(csv.find(",1,3,2.5,2,4,0.5,-2.000,"), std::string::npos) << csv;
 }
 
 }  // namespace

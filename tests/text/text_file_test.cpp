@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "support/test_support.h"
 #include "text/cp932.h"
@@ -75,6 +76,54 @@ TEST(SaveFile, FailuresLeaveEverythingAsItWas) {
   EXPECT_EQ(read_bytes(folder.file("plain")), "a file, not a folder");
   EXPECT_EQ(read_bytes(folder.file("result.txt")), "the old result\r\n");
   EXPECT_EQ(leftover_temp_files(folder.path()), 0);
+}
+
+// Either way of the temporary file (unnamed where the system offers it, named where it does not):
+// a save replaces the file keeping its permissions, and a write cut short or a final rename that
+// fails (a folder took the file's place meanwhile) leaves every file as it was and no temporary
+// file behind.
+TEST(SaveFile, EitherTemporaryWayLeavesNothingBehind) {
+  using Way = Atomic_File::Temporary_Way;
+  for (const Way way : {Way::Unnamed_Where_Offered, Way::Named}) {
+    SCOPED_TRACE(way == Way::Named ? "named" : "unnamed");
+    Scratch_Folder folder;
+    const std::string target = folder.file("result.txt"), taken = folder.file("taken.txt");
+    write_bytes(target, "old");
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(target, perms);
+    const struct {
+      const char* what;
+      const std::string& path;
+      std::function<void(Atomic_File&)> meanwhile;
+      bool saved;
+    } saves[] = {
+        {"whole", target, [](Atomic_File& file) { file.write("new"); }, true},
+        {"cut short", target,
+         [](Atomic_File& file) {
+           testing::File_Size_Limit limit(100);
+           file.write(std::string(100000, '7'));
+         },
+         false},
+        {"rename refused", taken,
+         [&](Atomic_File& file) {
+           file.write("newer");
+           fs::create_directory(taken);
+           write_bytes(taken + "/inside", "kept");
+         },
+         false},
+    };
+    for (const auto& save : saves) {
+      SCOPED_TRACE(save.what);
+      Atomic_File file(save.path, way);
+      EXPECT_EQ(leftover_temp_files(folder.path()), way == Way::Named ? 1 : 0) << "the way taken";
+      save.meanwhile(file);
+      EXPECT_EQ(file.commit().empty(), save.saved);
+      EXPECT_EQ(leftover_temp_files(folder.path()), 0);
+    }
+    EXPECT_EQ(read_bytes(target), "new");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, perms);
+    EXPECT_EQ(read_bytes(taken + "/inside"), "kept");
+  }
 }
 
 TEST(LineWriter, CrLfInCodePage932AndTheFirstBadCharacterRefused) {
