@@ -125,16 +125,12 @@ void Reg_Data::load() {
   program_.state.Active_Screen = Screen::Data;
   Command_Enable(program_);
   if (program_.screen(Screen::Data) != this) return;  // nothing to enter: the rule closed the sheet
-  if (!open_scratch()) {
+  if (!scratch_.open_anonymous()) {
     program_.platform.message(Scratch_Create_Failed);
     program_.close(Screen::Data);
     return;
   }
   set_focus(Command[target::Open_File]);
-}
-
-bool Reg_Data::open_scratch() {
-  return program_.anonymous_scratch_file ? scratch_.open_anonymous() : scratch_.open(Scratch_File_Name);
 }
 
 bool Reg_Data::Cell_Set() {
@@ -145,7 +141,7 @@ bool Reg_Data::Cell_Set() {
   state.Total_Tubes = static_cast<Long>(total);
   if (total <= 0 || !layout.fits_tables()) return true;
 
-  if (!open_scratch()) {
+  if (!scratch_.open_anonymous()) {
     scratch_failed(Scratch_Create_Failed);
     return false;
   }

@@ -32,13 +32,11 @@ void Condition_Load(Program& program);
 void Set_PRT(Program& program);
 void Commit_Changed_Conditions(Program& program);
 
-// Data sheet (loaded by the caller): rebuild the sheet and "temp.dat"; load a count data file;
+// Data sheet (loaded by the caller): rebuild the sheet and its scratch file; load a count data file;
 // print the sheet.
 void Cell_Set(Program& program);
 void Data_Load(Program& program);
 void Data_PRT(Program& program);
-// Deletes the data sheet's scratch file at the end of the program (a missing file is no error).
-void Delete_Scratch_File(Program& program);
 
 // Standard-curve screen (loaded by the caller): the standard plot; the regression over the
 // range boxes followed by the fitted curves; the wizard's curve step; the graph printout.

@@ -164,7 +164,6 @@ std::string shown(const ui::Control& control) {
 
 struct Session {
   Session(std::string_view bytes, Assay_State& state) : in_{bytes}, platform_(in_), program_(platform_, state) {
-    program_.anonymous_scratch_file = true;
     program_.qc_history.path = (folders().saves / "history.db").string();
     outside_ = outside_listing();
   }

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "data/scratch_file.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/reg_intro.h"
@@ -83,21 +80,18 @@ TEST_F(Navigation, CancelledConditionDialogInterruptsTheWizard) {
       "保存された条件設定を読み込みます|ウィザードは中断されました|印刷できませんでした\nプリンタに出力できません");
 }
 
-TEST_F(Navigation, ExitAsksAndOnlyYesEndsAndDeletesTheScratchFile) {
+TEST_F(Navigation, ExitAsksAndOnlyYesEnds) {
   for (const bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "yes" : "no");
-    testing::write_bytes(Scratch_File_Name, "12345678");
     program.show(Screen::Conditions);
     platform.yes_no_answers = {yes};
     Command_Exec(program, target::Exit);
     EXPECT_EQ(platform.questions.back(), "システムを終了します　よろしいですか？");
     EXPECT_EQ(platform.quit_requested && program.ended() && program.screen(Screen::Conditions) == nullptr, yes);
-    EXPECT_EQ(std::filesystem::exists(Scratch_File_Name), !yes);
   }
 }
 
-TEST_F(Navigation, StartUpEmblemGrowsAndStartKeepsTheFocusUntilTick50AndAbortKeepsTheScratchFile) {
-  testing::write_bytes(Scratch_File_Name, "12345678");
+TEST_F(Navigation, StartUpEmblemGrowsAndStartKeepsTheFocusUntilTick50AndAbortEnds) {
   program.start();
   Reg_Intro& intro = *program.screen_as<Reg_Intro>(Screen::Intro);
   auto tick_to = [&](int tick) {
@@ -116,7 +110,6 @@ TEST_F(Navigation, StartUpEmblemGrowsAndStartKeepsTheFocusUntilTick50AndAbortKee
   EXPECT_EQ(intro.focused(), &intro.Command2);
   intro.Command2.on_click();
   EXPECT_TRUE(platform.quit_requested && program.ended() && platform.questions.empty());
-  EXPECT_TRUE(std::filesystem::exists(Scratch_File_Name));
 }
 
 // The administrator key counts only in upper case within the 30 first ticks.
