@@ -105,6 +105,7 @@ void Reg_Data::build_controls() {
     button.visible = false;
   }
   for (auto& [index, button] : Command) button->on_click = [this, i = index] { command_click(i); };
+  close_control = &Command[target::Exit];
 
   Command1.caption = "挿入";
   Command2.caption = "削除";

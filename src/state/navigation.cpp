@@ -44,7 +44,6 @@ void Command_Exec(Program& program, int target) {
   switch (target) {
     case target::Open_File:
       if (state.Screen_No == screen_no(Screen::Conditions)) {
-        program.close(Screen::Data);
         Condition_Load(program);
       } else if (state.Screen_No == screen_no(Screen::Data)) {
         Data_Load(program);

@@ -24,7 +24,8 @@ std::unique_ptr<ui::Form> Make_Reg_Profile(Program& program);
 
 // The print procedures (X_PRT) each run one print job and tell the user how it ended.
 
-// Conditions screen: load a condition file; print the conditions; commit every box whose text
+// Conditions screen: load a condition file (a cancelled dialog or a refused file changes nothing
+// but stopping the wizard; a file read closes the data sheet first); print the conditions; commit every box whose text
 // has changed since its last commit, unless the user is still typing in it (run after every
 // event, so that a box changed with the mouse alone, or left by turning to another window, is
 // in force before anything uses the conditions).

@@ -292,7 +292,7 @@ struct Session {
         return;
       }
       case 7:  // the window's close box
-        if (form->on_close_request) dispatch(form->on_close_request);
+        if (form->close_control != nullptr) dispatch([&] { form->close_box_clicked(); });
         return;
       default: {  // a timer ticks, or the focus moves with the mouse
         if (auto* timer = static_cast<ui::Timer*>(pick_control(*form, {Control_Kind::Timer})); timer && timer->on_timer)
