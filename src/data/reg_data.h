@@ -15,8 +15,7 @@ class Program;
 
 inline constexpr const char* Scratch_Create_Failed =
     "作業ファイルを作成できません。メモリの空きを確かめてから、データ表示画面を開き直してください";
-inline constexpr const char* Scratch_Io_Failed =
-    "作業ファイルを読み書きできません。データ表示画面を開き直してください";
+inline constexpr const char* Scratch_Io_Failed = "作業ファイルを読み書きできません。データ表示画面を開き直してください";
 
 class Reg_Data : public Work_Screen {
  public:
