@@ -1,6 +1,6 @@
 // The data entry screen at the largest assay: 20 standards, 20 control sera and 100,000 samples,
 // 10 tubes each (1,000,430 tubes). The count data file is generated into a temporary folder,
-// which is also the working folder for "temp.dat", and removed at the end.
+// removed at the end.
 //
 //   ./build/release/bench/data_bench
 

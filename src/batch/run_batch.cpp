@@ -40,7 +40,6 @@ class Batch_Road {
  public:
   Batch_Road(const Batch_Options& options, Batch_Platform& platform)
       : options_(options), platform_(platform), program_(platform), state_(program_.state) {
-    program_.anonymous_scratch_file = true;
     program_.qc_history.path = options.qc;
   }
 

@@ -141,6 +141,7 @@ void Condition_Load(Program& program) {
     return;
   }
 
+  program.close(Screen::Data);  // its rows follow the old conditions; a cancel or refusal keeps it
   program.load(Screen::Conditions);
   auto& screen = *program.screen_as<Reg_Set>(Screen::Conditions);
   state.Condition_File = path;

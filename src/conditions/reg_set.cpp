@@ -118,6 +118,7 @@ Reg_Set::Reg_Set(Program& program)
     };
   }
   for (int i : Unshown_Buttons) add(Command, i, 0, 0, 0, 0).visible = false;
+  close_control = &Command[target::Exit];
 }
 
 // The screen is loaded once, at start-up, while every condition is still empty; the state's

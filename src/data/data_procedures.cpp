@@ -1,8 +1,5 @@
 // The data sheet's part of the navigation.
-#include <cstdio>
-
 #include "data/reg_data.h"
-#include "data/scratch_file.h"
 #include "engine/treatment_standard.h"
 #include "state/program.h"
 #include "state/screen_procedures.h"
@@ -13,10 +10,6 @@ std::unique_ptr<ui::Form> Make_Reg_Data(Program& program) { return std::make_uni
 
 void Cell_Set(Program& program) {
   if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data)) sheet->Cell_Set();
-}
-
-void Delete_Scratch_File(Program& program) {
-  if (!program.anonymous_scratch_file) std::remove(Scratch_File_Name);
 }
 
 void Run_Treatment_Standard(Program& program) { Treatment_Standard(program.state); }

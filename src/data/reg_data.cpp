@@ -105,6 +105,7 @@ void Reg_Data::build_controls() {
     button.visible = false;
   }
   for (auto& [index, button] : Command) button->on_click = [this, i = index] { command_click(i); };
+  close_control = &Command[target::Exit];
 
   Command1.caption = "挿入";
   Command2.caption = "削除";
@@ -125,16 +126,12 @@ void Reg_Data::load() {
   program_.state.Active_Screen = Screen::Data;
   Command_Enable(program_);
   if (program_.screen(Screen::Data) != this) return;  // nothing to enter: the rule closed the sheet
-  if (!open_scratch()) {
+  if (!scratch_.open_anonymous()) {
     program_.platform.message(Scratch_Create_Failed);
     program_.close(Screen::Data);
     return;
   }
   set_focus(Command[target::Open_File]);
-}
-
-bool Reg_Data::open_scratch() {
-  return program_.anonymous_scratch_file ? scratch_.open_anonymous() : scratch_.open(Scratch_File_Name);
 }
 
 bool Reg_Data::Cell_Set() {
@@ -145,7 +142,7 @@ bool Reg_Data::Cell_Set() {
   state.Total_Tubes = static_cast<Long>(total);
   if (total <= 0 || !layout.fits_tables()) return true;
 
-  if (!open_scratch()) {
+  if (!scratch_.open_anonymous()) {
     scratch_failed(Scratch_Create_Failed);
     return false;
   }

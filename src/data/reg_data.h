@@ -1,7 +1,7 @@
 #pragma once
 // The data entry screen: every tube of the assay as one row of a 20-row sheet (row number,
 // REMARK, concentration, measured count), paged with a vertical scroll bar. The rows live in
-// the scratch file "temp.dat"; a committed edit goes to the file and is then copied back into
+// the sheet's own scratch file; a committed edit goes to the file and is then copied back into
 // the count tables. The screen also loads and saves count data files, inserts and deletes
 // counts, changes the number of samples and prints the sheet.
 
@@ -14,9 +14,8 @@ namespace quorin {
 class Program;
 
 inline constexpr const char* Scratch_Create_Failed =
-    "作業ファイル temp.dat を作成できません。作業フォルダに書き込めるか確かめてください";
-inline constexpr const char* Scratch_Io_Failed =
-    "作業ファイル temp.dat を読み書きできません。データ表示画面を開き直してください";
+    "作業ファイルを作成できません。メモリの空きを確かめてから、データ表示画面を開き直してください";
+inline constexpr const char* Scratch_Io_Failed = "作業ファイルを読み書きできません。データ表示画面を開き直してください";
 
 class Reg_Data : public Work_Screen {
  public:
@@ -41,7 +40,7 @@ class Reg_Data : public Work_Screen {
   int Cell_Dirty = 0;
   int Change_Mode = 0;
 
-  // Rebuilds "temp.dat" from the count tables and shows the current page. False (after a
+  // Rebuilds the scratch file from the count tables and shows the current page. False (after a
   // message) when the scratch file cannot be written; the sheet then shows no rows.
   bool Cell_Set();
   void Data_Disp();
@@ -57,8 +56,6 @@ class Reg_Data : public Work_Screen {
 
  private:
   ui::Text_Box& add_cells_then_editor();
-  // Opens the scratch file anew: "temp.dat", or an anonymous file when the program says so.
-  bool open_scratch();
   void build_controls();
   void key_down(int key);
   void move_up();

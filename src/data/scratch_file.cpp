@@ -1,6 +1,5 @@
 #include "data/scratch_file.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <cerrno>
@@ -35,12 +34,6 @@ off_t offset_of(long record) { return static_cast<off_t>(record - 1) * Scratch_F
 
 Scratch_File::~Scratch_File() {
   if (fd_ >= 0) ::close(fd_);
-}
-
-bool Scratch_File::open(const std::string& path) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  return fd_ >= 0;
 }
 
 bool Scratch_File::open_anonymous() {

@@ -1,22 +1,20 @@
 #pragma once
 // The data sheet's working copy of the counts: a file of fixed 8-byte records, record k holding
 // sheet row k (k from 1) at byte 8·(k − 1): count (signed 32-bit), group number and tube number
-// (signed 16-bit each), all little-endian. The file stays open while its owner lives.
+// (signed 16-bit each), all little-endian. The file is one that no folder holds: each sheet has
+// its own, which goes with its owner however the program ends, so two programs started in one
+// folder never share one and no file of the user's is touched.
 //
 // Every operation reports failure by returning false; the file is then closed and every later
 // operation fails too, so a sheet never shows half-written rows as if they were stored.
 
 #include <cstddef>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "engine/assay_state.h"
 
 namespace quorin {
-
-// The name of the scratch file of the data sheet, in the working directory.
-inline constexpr const char* Scratch_File_Name = "temp.dat";
 
 struct Cell_Rec {
   Long count = 0;
@@ -34,9 +32,7 @@ class Scratch_File {
   Scratch_File(const Scratch_File&) = delete;
   Scratch_File& operator=(const Scratch_File&) = delete;
 
-  // Opens the file for reading and writing, creating it when missing.
-  bool open(const std::string& path);
-  // Opens a new empty file that no folder holds; it is gone once it is closed.
+  // Opens a new empty file (closing the one held); it is gone once it is closed.
   bool open_anonymous();
   bool is_open() const { return fd_ >= 0; }
 

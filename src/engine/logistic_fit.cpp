@@ -11,14 +11,15 @@
 #include <set>
 
 #include "engine/least_squares.h"
+#include "engine/newton_polish.h"
 #include "text/format.h"
 
 namespace quorin {
 
 namespace {
 
-// A step below this, relative to the parameter, ends the iteration: the minimum is then found
-// to far better than 1e-9 relative in the parameters on ordinary data.
+// A step below this, relative to the parameter, ends the solver's iterations; Newton steps then
+// take the parameters the rest of the way (models/newton_polish.h).
 constexpr double Step_Tolerance = 1e-13;
 // The gradient test of the solver, scaled by the parameters and the cost; as tight as the step.
 constexpr double Gradient_Tolerance = 1e-13;
@@ -158,6 +159,7 @@ Logistic_Fit fit_logistic(const std::vector<Model_Point>& points, const Logistic
       gsl_multifit_nlinear_driver(Max_Iterations, Step_Tolerance, Gradient_Tolerance, 0, nullptr, nullptr, &info,
                                   work.get()) != GSL_SUCCESS)
     return unavailable(start, "当てはめが収束しませんでした");
+  if (!newton_polish(fdf, &weight_view.vector, work.get())) return unavailable(start, "当てはめが収束しませんでした");
 
   const gsl_vector* solution = gsl_multifit_nlinear_position(work.get());
   Logistic_Fit fit;

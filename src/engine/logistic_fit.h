@@ -42,12 +42,13 @@ struct Logistic_Fit {
   double aic = 0;                 // n ln(rss / n) + 2 k; -infinity for a curve through every point
 };
 
-// Minimises sum w (p - f(x))^2 over the parameters of start.kind, starting from `start`, to a
-// relative step of 1e-13 in the parameters (C and G are fitted as their logarithms, which keeps
-// them above 0). Unavailable, with the reason, when there are fewer points than parameters + 1
-// or fewer distinct concentrations (0 included) than parameters, when the fit does not converge
-// or leaves a parameter undetermined or not finite, or when B is not above 0 or A not above D (a
-// response that does not fall with the concentration from the zero standard's).
+// Minimises sum w (p - f(x))^2 over the parameters of start.kind, starting from `start`, until a
+// Newton step changes no parameter by more than 1e-10 relative (models/newton_polish.h; C and G
+// are fitted as their logarithms, which keeps them above 0). Unavailable, with the reason, when
+// there are fewer points than parameters + 1 or fewer distinct concentrations (0 included) than
+// parameters, when the fit does not converge or leaves a parameter undetermined or not finite,
+// or when B is not above 0 or A not above D (a response that does not fall with the
+// concentration from the zero standard's).
 Logistic_Fit fit_logistic(const std::vector<Model_Point>& points, const Logistic& start);
 
 // The 4PL's start: A = 100, D = 0 and B = -b, C = e^(-a/b) from the unweighted first-order

@@ -173,6 +173,7 @@ void Reg_Graph::build_buttons() {
     };
     left += 1320;
   }
+  close_control = &Command[target::Exit];
 }
 
 void Reg_Graph::load() {

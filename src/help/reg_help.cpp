@@ -40,6 +40,7 @@ Reg_Help::Reg_Help(Program& program)
 
   VScroll1.on_change = [this] { Picture2.top = -Keyword_Pitch * VScroll1.value(); };
   Command1.on_click = [this] { program_.close(Screen::Help); };
+  close_control = &Command1;
   Command2.on_click = [this] { show_readme(); };
 }
 

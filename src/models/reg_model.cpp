@@ -99,6 +99,7 @@ Reg_Model::Reg_Model(Program& program)
   }
   Close.caption = "閉じる";
   Close.on_click = [this] { program_.close(Screen::Model); };
+  close_control = &Close;
 }
 
 void Reg_Model::activate() { Model_Disp(); }

@@ -75,6 +75,7 @@ Reg_Profile::Reg_Profile(Program& program)
   };
   Help.on_click = [this] { program_.show(Screen::Help); };
   Close.on_click = [this] { program_.close(Screen::Profile); };
+  close_control = &Close;
 }
 
 void Reg_Profile::refresh() {

@@ -95,6 +95,7 @@ Reg_QC::Reg_QC(Program& program)
   Print.on_click = [this] { print(); };
   Help.on_click = [this] { program_.show(Screen::Help); };
   Close.on_click = [this] { program_.close(Screen::QC_Chart); };
+  close_control = &Close;
 }
 
 void Reg_QC::refresh(bool with_assay) {

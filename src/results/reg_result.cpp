@@ -76,6 +76,7 @@ Reg_Result::Reg_Result(Program& program)
       Command_Exec(program_, n);
     };
   }
+  close_control = &Command[target::Exit];
 }
 
 void Reg_Result::load() {

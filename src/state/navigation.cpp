@@ -24,7 +24,6 @@ void print_for(Program& program) {
 void exit_program(Program& program) {
   if (!program.platform.ask_yes_no("システムを終了します　よろしいですか？")) return;
   program.end();  // closing the screens closes every file they hold
-  Delete_Scratch_File(program);
 }
 
 // Makes `which` the screen whose buttons the button-state rule sets, loading it if needed.
@@ -45,7 +44,6 @@ void Command_Exec(Program& program, int target) {
   switch (target) {
     case target::Open_File:
       if (state.Screen_No == screen_no(Screen::Conditions)) {
-        program.close(Screen::Data);
         Condition_Load(program);
       } else if (state.Screen_No == screen_no(Screen::Data)) {
         Data_Load(program);

@@ -30,10 +30,6 @@ class Program {
   Assay_State& state;
   ui::Platform& platform;
   ui::Desktop desktop;
-  // The data sheet keeps its scratch file in a file of no folder, which goes with the program
-  // however it ends, instead of "temp.dat" in the working folder (a batch run: nothing is left
-  // behind when it is killed, and runs side by side do not share it).
-  bool anonymous_scratch_file = false;
 
   // The curve in force and the revision it was made for (state/current_curve.h).
   struct Curve_Product {

@@ -47,6 +47,7 @@ Reg_Intro::Reg_Intro(Program& program)
   Timer1.on_timer = [this] { tick(); };
   Command1.on_click = [this] { start(); };
   Command2.on_click = [this] { program_.end(); };
+  close_control = &Command2;
   Command1.on_key_press = [this](int character) {
     if (Intro_Tick >= 30 || character != Admin_Key) return;
     program_.platform.message("Welcome administrator!!");

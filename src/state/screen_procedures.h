@@ -24,7 +24,8 @@ std::unique_ptr<ui::Form> Make_Reg_Profile(Program& program);
 
 // The print procedures (X_PRT) each run one print job and tell the user how it ended.
 
-// Conditions screen: load a condition file; print the conditions; commit every box whose text
+// Conditions screen: load a condition file (a cancelled dialog or a refused file changes nothing
+// but stopping the wizard; a file read closes the data sheet first); print the conditions; commit every box whose text
 // has changed since its last commit, unless the user is still typing in it (run after every
 // event, so that a box changed with the mouse alone, or left by turning to another window, is
 // in force before anything uses the conditions).
@@ -32,13 +33,11 @@ void Condition_Load(Program& program);
 void Set_PRT(Program& program);
 void Commit_Changed_Conditions(Program& program);
 
-// Data sheet (loaded by the caller): rebuild the sheet and "temp.dat"; load a count data file;
+// Data sheet (loaded by the caller): rebuild the sheet and its scratch file; load a count data file;
 // print the sheet.
 void Cell_Set(Program& program);
 void Data_Load(Program& program);
 void Data_PRT(Program& program);
-// Deletes the data sheet's scratch file at the end of the program (a missing file is no error).
-void Delete_Scratch_File(Program& program);
 
 // Standard-curve screen (loaded by the caller): the standard plot; the regression over the
 // range boxes followed by the fitted curves; the wizard's curve step; the graph printout.

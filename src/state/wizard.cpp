@@ -14,7 +14,6 @@ void Run_Wizard(Program& program) {
   Assay_State& state = program.state;
   ui::Platform& platform = program.platform;
 
-  program.close(Screen::Data);
   platform.message("保存された条件設定を読み込みます");
   Condition_Load(program);
   if (state.Wizard_Mode == Wizard::Idle) return interrupted(program);

@@ -50,8 +50,14 @@ class Form {
   virtual void load() {}
   // Run each time the form comes to the front.
   virtual void activate() {}
-  // The user asked the window system to close the window.
-  std::function<void()> on_close_request;
+  // The screen's own close or end button, which the window's close box stands for: closing the
+  // window clicks it, with its questions, and does nothing while it is disabled or hidden. A form
+  // without one offers no close box.
+  Control* close_control = nullptr;
+  void close_box_clicked() const {
+    if (close_control != nullptr && close_control->enabled && close_control->visible && close_control->on_click)
+      close_control->on_click();
+  }
   // The desktop the form is open on, nullptr while it is not.
   Desktop* desktop = nullptr;
 

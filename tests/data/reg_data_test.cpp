@@ -1,7 +1,6 @@
 // The data sheet: the hand-worked assay's rows, scratch file, printout and count file; the cell
 // editor's keys and paging; a scratch file that cannot be made or is lost.
 
-#include <cstdio>
 #include <filesystem>
 
 #include "data/sheet_fixture.h"
@@ -25,13 +24,11 @@ TEST_F(Sheet, HandWorkedAssayShownPrintedAndSaved) {
   ASSERT_NE(open_sheet(), nullptr);
   std::string record = page_text();
   sheet().VScroll1.set_value(1);
-  record += page_text() + "temp.dat:\n";
-  const std::string scratch = read_bytes(folder.file("temp.dat"));
-  for (std::size_t k = 0; k < scratch.size(); ++k) {
-    char hex[4];
-    std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(scratch[k]));
-    record += hex + std::string(k % 8 == 7 ? "\n" : " ");
-  }
+  record += page_text() + "scratch file (count group tube):\n";
+  std::vector<Cell_Rec> scratch(static_cast<std::size_t>(sheet().layout().total()));
+  ASSERT_TRUE(sheet().scratch().read(1, sheet().layout().total(), scratch.data()));
+  for (const Cell_Rec& r : scratch)
+    record += std::to_string(r.count) + " " + std::to_string(r.group) + " " + std::to_string(r.tube) + "\n";
   click(sheet().Command[target::Print]);
   record += "printout:\n" + lines_of(platform.recorder.ops());
   platform.file_answers.push_back(folder.file("saved.txt"));
@@ -106,26 +103,59 @@ TEST_F(Sheet, TypedTextIsStoredAsTheNearestWholeNumberOrRefusedOrKeptWithoutEnte
   EXPECT_EQ(state.STD_Count(2, 2), 62);
 }
 
-TEST_F(Sheet, ScratchFileThatCannotBeMadeOrIsLostChangesNothing) {
+TEST_F(Sheet, ScratchFileThatCannotBeMadeOrWrittenChangesNothing) {
   set_shape(Twelve_Rows);
   state.STD_Count(1, 1) = 7;
-  std::filesystem::create_directory(folder.file("temp.dat"));  // a folder where the file should go
-  EXPECT_EQ(open_sheet(), nullptr);
+  rlimit files{};
+  getrlimit(RLIMIT_NOFILE, &files);
+  const rlimit no_new_file{0, files.rlim_max};
+  setrlimit(RLIMIT_NOFILE, &no_new_file);
+  Reg_Data* opened = open_sheet();
+  setrlimit(RLIMIT_NOFILE, &files);
+  EXPECT_EQ(opened, nullptr);
   EXPECT_EQ(platform.messages, Texts{Scratch_Create_Failed});
   EXPECT_EQ(program.desktop.front(), nullptr);
 
-  std::filesystem::remove(folder.file("temp.dat"));
   ASSERT_NE(open_sheet(), nullptr);
-  std::filesystem::remove(folder.file("temp.dat"));
-  std::filesystem::create_directory(folder.file("temp.dat"));
-  EXPECT_FALSE(sheet().Cell_Set());
-  EXPECT_EQ(platform.messages.size(), 2u);
+  {
+    const File_Size_Limit full(0);  // a sheet that finds no room for its rows
+    EXPECT_FALSE(sheet().Cell_Set());
+  }
+  EXPECT_EQ(platform.messages, (Texts{Scratch_Create_Failed, Scratch_Io_Failed}));
   EXPECT_EQ(column(1), Texts(20));
   enter_count("99");
   click(sheet().Command1);
   click(sheet().Command[target::Conditions]);
   EXPECT_EQ(state.STD_Count(1, 1), 7);
   EXPECT_EQ(platform.messages.size(), 2u);
+}
+
+// Two programs started in one folder, the second building its sheet after the first: a
+// committed edit in the first copies back its own rows, and a file of the user's named like the
+// old scratch file is left as it was.
+TEST_F(Sheet, TwoProgramsInOneFolderKeepTheirOwnRowsAndTouchNoFileThere) {
+  write_bytes(folder.file("temp.dat"), "the user's own file");
+  ui::Scripted_Platform other_platform;
+  Program other(other_platform);
+  set_shape(Twelve_Rows);
+  set_shape_of(other.state, Twelve_Rows);
+  state.STD_Count(1, 1) = 111;
+  other.state.STD_Count(1, 1) = 222;
+  ASSERT_NE(open_sheet(), nullptr);
+  other.state.Screen_No = 1;
+  Command_Exec(other, target::Data_Sheet);
+  ASSERT_NE(other.screen(Screen::Data), nullptr);
+  sheet().Sheet_Row = 1;
+  sheet().Cell_Focus();
+  enter_count("5");
+  EXPECT_EQ(std::to_string(state.STD_Count(1, 1)) + " " + std::to_string(state.STD_Count(1, 2)) + " " + column(3)[0],
+            "111 5 111");
+  EXPECT_EQ(other.state.STD_Count(1, 1), 222);
+  platform.yes_no_answers = other_platform.yes_no_answers = {true};
+  for (Program* p : {&program, &other}) Command_Exec(*p, target::Exit);
+  EXPECT_TRUE(program.ended() && other.ended());
+  EXPECT_EQ(read_bytes(folder.file("temp.dat")), "the user's own file");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // A program with the data entry screen opened the way the user opens it (the dispatcher's
-// target 2), in a fresh working folder so that "temp.dat" is the test's own.
+// target 2), in a fresh working folder.
 
 #include <gtest/gtest.h>
 
@@ -26,10 +26,10 @@ class Sheet_Test : public ::testing::Test {
   Sheet_Test() : program(platform) {}
 
   // Sets the conditions; every standard gets a concentration (k + 0.5) so the sheet can open.
-  void set_shape(const Shape& shape) {
-    std::tie(state.STD_Number, state.STD_Tubes, state.Sera_Number, state.Sera_Tubes, state.Sample_Number,
-             state.Sample_Tubes) = shape;
-    for (int k = 1; k <= state.STD_Number; ++k) state.STD_Data(3 + k, STD_Column::Concentration) = k + 0.5;
+  void set_shape(const Shape& shape) { set_shape_of(state, shape); }
+  static void set_shape_of(Assay_State& s, const Shape& shape) {
+    std::tie(s.STD_Number, s.STD_Tubes, s.Sera_Number, s.Sera_Tubes, s.Sample_Number, s.Sample_Tubes) = shape;
+    for (int k = 1; k <= s.STD_Number; ++k) s.STD_Data(3 + k, STD_Column::Concentration) = k + 0.5;
   }
 
   // Opens the sheet through the dispatcher, as the conditions screen's button does.

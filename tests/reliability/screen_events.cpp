@@ -168,7 +168,6 @@ std::string shown(const ui::Control& control) {
 
 struct Session {
   Session(std::string_view bytes, Assay_State& state) : in_{bytes}, platform_(in_), program_(platform_, state) {
-    program_.anonymous_scratch_file = true;
     program_.qc_history.path = (folders().saves / "history.db").string();
     outside_ = outside_listing();
   }
@@ -297,7 +296,7 @@ struct Session {
         return;
       }
       case 7:  // the window's close box
-        if (form->on_close_request) dispatch(form->on_close_request);
+        if (form->close_control != nullptr) dispatch([&] { form->close_box_clicked(); });
         return;
       default: {  // a timer ticks, or the focus moves with the mouse
         if (auto* timer = static_cast<ui::Timer*>(pick_control(*form, {Control_Kind::Timer})); timer && timer->on_timer)

@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "data/scratch_file.h"
 #include "state/navigation.h"
 #include "state/program.h"
 #include "state/reg_intro.h"
 #include "state/work_screen.h"
+#include "support/assay_digest.h"
+#include "support/form_driver.h"
+#include "support/screen_text.h"
 #include "support/test_support.h"
 #include "ui/scripted_platform.h"
 
@@ -19,6 +19,18 @@ namespace {
 class Navigation : public ::testing::Test {
  protected:
   Navigation() : program(platform) {}
+  // From the start-up screen through the wizard on the example assay: the conditions, data sheet,
+  // curve and result screens are open.
+  Work_Screen& run_example_wizard() {
+    program.start();
+    testing::click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
+    auto& conditions = *program.screen_as<Work_Screen>(Screen::Conditions);
+    platform.file_answers = {QUORIN_SOURCE_DIR "/examples/cortisol.crx",
+                             QUORIN_SOURCE_DIR "/examples/cortisol_counts.txt"};
+    testing::click(conditions.Command[target::Wizard]);
+    EXPECT_NE(program.screen(Screen::Result), nullptr);
+    return conditions;
+  }
   testing::Scratch_Folder folder;
   ui::Scripted_Platform platform;
   Program program;
@@ -64,13 +76,26 @@ TEST_F(Navigation, ButtonRuleFollowsWhatTheAssayHolds) {
   }
 }
 
-// A cancelled condition dialog interrupts the wizard; then requests are ordinary ones again (help,
-// the printer setup), and a failed print is reported, not announced as finished.
-TEST_F(Navigation, CancelledConditionDialogInterruptsTheWizard) {
-  program.show(Screen::Conditions);
-  program.screen_as<Work_Screen>(Screen::Conditions)->Command[target::Wizard].on_click();
+// A cancelled condition dialog, of the wizard or of the open button, leaves the assay and its
+// windows as they were; it interrupts the wizard. Then requests are ordinary ones again (help, the
+// printer setup), and a failed print is reported, not announced as finished.
+TEST_F(Navigation, CancelledConditionDialogChangesNothingAndInterruptsTheWizard) {
+  Work_Screen& conditions = run_example_wizard();
+  auto seen = [&] {
+    std::string text;
+    for (const ui::Form* form : program.desktop.forms()) text += form->caption + "\n" + testing::screen_text(*form);
+    return text;
+  };
+  const std::string before = seen(), assay = testing::assay_digest(state);
+  platform.messages.clear();
+  for (const int button : {target::Wizard, target::Open_File}) {
+    platform.dialogs.clear();
+    testing::click(conditions.Command[button]);
+    EXPECT_EQ(platform.dialogs.at(0).title, "条件を開く");
+    EXPECT_EQ(seen(), before);
+    EXPECT_TRUE(testing::assay_digest(state) == assay) << "the assay changed";
+  }
   EXPECT_EQ(state.Wizard_Mode, Wizard::Idle);
-  EXPECT_EQ(platform.dialogs.at(0).title, "条件を開く");
   state.Screen_No = 1;
   Command_Exec(program, target::Help);
   EXPECT_NE(program.screen(Screen::Help), nullptr);
@@ -83,21 +108,51 @@ TEST_F(Navigation, CancelledConditionDialogInterruptsTheWizard) {
       "保存された条件設定を読み込みます|ウィザードは中断されました|印刷できませんでした\nプリンタに出力できません");
 }
 
-TEST_F(Navigation, ExitAsksAndOnlyYesEndsAndDeletesTheScratchFile) {
+// The window's close box clicks the screen's own close or end button: a side screen closes, a
+// work screen asks whether to end the program, and the start-up screen's abort ends it once the
+// button is enabled.
+TEST_F(Navigation, CloseBoxActsAsTheScreensCloseOrEndButton) {
+  run_example_wizard();
+  state.Screen_No = screen_no(Screen::Result);
+  for (const int request : {target::Models, target::Help, target::QC_Chart, target::Precision_Profile})
+    Command_Exec(program, request);
+  for (const Screen side : {Screen::Model, Screen::Help, Screen::QC_Chart, Screen::Profile}) {
+    ASSERT_NE(program.screen(side), nullptr);
+    program.screen(side)->close_box_clicked();
+    EXPECT_EQ(program.screen(side), nullptr);
+  }
+  for (const Screen work : {Screen::Conditions, Screen::Data, Screen::Graph, Screen::Result}) {
+    platform.questions.clear();
+    program.screen(work)->close_box_clicked();
+    EXPECT_EQ(platform.questions, std::vector<std::string>{"システムを終了します　よろしいですか？"});
+    EXPECT_NE(program.screen(work), nullptr) << "answered No";
+  }
+  platform.yes_no_answers = {true};
+  program.screen(Screen::Result)->close_box_clicked();
+  EXPECT_TRUE(program.ended() && platform.quit_requested);
+
+  Program starting(platform);
+  starting.start();
+  auto& intro = *starting.screen_as<Reg_Intro>(Screen::Intro);
+  intro.close_box_clicked();
+  EXPECT_FALSE(starting.ended()) << "the abort button is not enabled yet";
+  while (!intro.Command2.enabled) intro.Timer1.on_timer();
+  intro.close_box_clicked();
+  EXPECT_TRUE(starting.ended());
+}
+
+TEST_F(Navigation, ExitAsksAndOnlyYesEnds) {
   for (const bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "yes" : "no");
-    testing::write_bytes(Scratch_File_Name, "12345678");
     program.show(Screen::Conditions);
     platform.yes_no_answers = {yes};
     Command_Exec(program, target::Exit);
     EXPECT_EQ(platform.questions.back(), "システムを終了します　よろしいですか？");
     EXPECT_EQ(platform.quit_requested && program.ended() && program.screen(Screen::Conditions) == nullptr, yes);
-    EXPECT_EQ(std::filesystem::exists(Scratch_File_Name), !yes);
   }
 }
 
-TEST_F(Navigation, StartUpEmblemGrowsAndStartKeepsTheFocusUntilTick50AndAbortKeepsTheScratchFile) {
-  testing::write_bytes(Scratch_File_Name, "12345678");
+TEST_F(Navigation, StartUpEmblemGrowsAndStartKeepsTheFocusUntilTick50AndAbortEnds) {
   program.start();
   Reg_Intro& intro = *program.screen_as<Reg_Intro>(Screen::Intro);
   auto tick_to = [&](int tick) {
@@ -116,7 +171,6 @@ TEST_F(Navigation, StartUpEmblemGrowsAndStartKeepsTheFocusUntilTick50AndAbortKee
   EXPECT_EQ(intro.focused(), &intro.Command2);
   intro.Command2.on_click();
   EXPECT_TRUE(platform.quit_requested && program.ended() && platform.questions.empty());
-  EXPECT_TRUE(std::filesystem::exists(Scratch_File_Name));
 }
 
 // The administrator key counts only in upper case within the 30 first ticks.

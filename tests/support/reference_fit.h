@@ -7,8 +7,10 @@
 // the logit correction (P (100 − P))² / 1e8; and their product. Points of weight 0 are left out.
 
 #include <string>
+#include <vector>
 
 #include "engine/assay_state.h"
+#include "engine/logistic_fit.h"
 
 namespace quorin::testing {
 
@@ -17,5 +19,15 @@ namespace quorin::testing {
 // but not lose by more than 1e-8 of the sums), and none may be available where the points cannot
 // determine it.
 std::string least_squares_shortfall(const Assay_State& s);
+
+// What is wrong with a 4PL or 5PL fit the program calls available, "" when nothing. A second
+// solve, written here from the model's definition in the parameters A, B, C, D, G themselves,
+// takes the program's parameters to where the gradient of the weighted sum of squares vanishes
+// (Newton steps in long double). The concentrations read off the program's curve at the responses
+// of a tenth of the lowest standard, the lowest, their geometric mean, the highest and ten times
+// the highest must agree with those of that curve to `relative`, where the response lies from
+// 0.1 % to 99.9 % of the way from D to A. A fit with a standard error above its parameter, or
+// where the Newton steps do not converge, is one its points do not determine: nothing is checked.
+std::string model_fit_shortfall(const std::vector<Model_Point>& points, const Logistic_Fit& fit, double relative);
 
 }  // namespace quorin::testing

@@ -9,7 +9,7 @@
 namespace quorin::testing {
 
 // A fresh empty folder that the test runs in (the working directory is switched to it, because
-// the program keeps "temp.dat" and the help files in the working directory); removed and the old
+// the program looks for the help files in the working directory); removed and the old
 // working directory restored at the end.
 class Scratch_Folder {
  public:

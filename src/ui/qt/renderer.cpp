@@ -75,6 +75,8 @@ class Form_Window : public QWidget {
  public:
   Form_Window(Form& form, Renderer& renderer) : form(form), renderer_(renderer) {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    if (form.close_control == nullptr)
+      setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(to_pixels(form.client_width), to_pixels(form.client_height));
   }
   Form& form;
@@ -84,8 +86,8 @@ class Form_Window : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override {
-    event->ignore();
-    if (form.on_close_request) renderer_.dispatch(form.on_close_request);
+    event->ignore();  // the form's close control decides, and closes the form when it should
+    renderer_.dispatch([this] { form.close_box_clicked(); });
   }
 
  private:

@@ -1,5 +1,5 @@
 // The Qt layer on the offscreen platform: the renderer wires both ways (model properties reach
-// the widgets; key-down, typing, focus and clicks on the widgets reach the model's slots), and the
+// the widgets; key-down, typing, focus, clicks and the close box reach the model's slots), and the
 // whole report goes into a PDF file where no printer is installed: one page per document, written
 // beside its file and put in place only when complete, so that a cancelled or failed job leaves
 // the earlier file as it was and no temporary file, and "印刷が終了しました" is shown only once the
@@ -48,7 +48,7 @@ QApplication& test_application() {
 TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
   test_application();
   Desktop desktop;
-  Form form("テスト画面", 4500, 3000);
+  Form form("テスト画面", 4500, 3000), without_close("閉じる操作のない画面", 1500, 1000);
   Control_Array<Text_Box> boxes{"box"};
   std::vector<std::string> log;
   for (int i = 0; i < 2; ++i) {
@@ -63,7 +63,9 @@ TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
   Label& label = form.add<Label>("Label1", 120, 1800, 3000, 300);
   Scroll_Bar& bar = form.add<Scroll_Bar>("VScroll1", 4000, 0, 255, 2000, true);
   button_model.caption = "実　行";
-  button_model.on_click = [&] { label.caption = "押されました"; };
+  int clicks = 0;
+  button_model.on_click = [&] { label.caption = "押されました " + std::to_string(++clicks); };
+  form.close_control = &button_model;
   bar.set_range(0, 10);
   bar.on_change = [&] { log.push_back("scroll " + std::to_string(bar.value())); };
   Renderer renderer(desktop, {});
@@ -78,7 +80,8 @@ TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
   EXPECT_EQ(window->windowTitle() + " " + button->text(), QString("テスト画面 実　行"));
   EXPECT_TRUE(window->size() == QSize(300, 200) && button->geometry() == QRect(8, 80, 89, 25)) << "15 twips a pixel";
   QTest::mouseClick(button, Qt::LeftButton);
-  EXPECT_EQ(qobject_cast<QLabel*>(renderer.widget_of(label))->text(), QString("押されました"));
+  window->close();  // the close box clicks the form's close control; the form decides
+  EXPECT_TRUE(clicks == 2 && window->isVisible());
 
   log.clear();
   first->setFocus();
@@ -96,6 +99,13 @@ TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
     boxes[1].visible = button_model.enabled = false;
   });
   EXPECT_TRUE(second->text() == "12.5000" && !second->isVisibleTo(window) && !button->isEnabled());
+  window->close();
+  EXPECT_EQ(qobject_cast<QLabel*>(renderer.widget_of(label))->text(), QString("押されました 2")) << "disabled";
+  auto offers_close_box = [](const QWidget* w) {
+    return !(w->windowFlags() & Qt::CustomizeWindowHint) || (w->windowFlags() & Qt::WindowCloseButtonHint);
+  };
+  renderer.dispatch([&] { desktop.show(without_close); });
+  EXPECT_TRUE(offers_close_box(window) && !offers_close_box(renderer.window_of(without_close)));
   EXPECT_EQ(qt_filter("条件(*.crx)|*.crx"), QString("条件(*.crx) (*.crx)"));
 }
 
