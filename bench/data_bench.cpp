@@ -12,10 +12,10 @@
 #include <string>
 
 #include "bench_timing.h"
+#include "data/data_procedures.h"
 #include "data/reg_data.h"
-#include "state/navigation.h"
+#include "navigation/navigation.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/text_file.h"
 #include "ui/scripted_platform.h"
 

@@ -11,12 +11,12 @@
 #include "bench_timing.h"
 #include "engine/regression.h"
 #include "engine/samples.h"
+#include "navigation/navigation.h"
 #include "qc/history_store.h"
+#include "qc/qc_procedures.h"
 #include "qc/reg_profile.h"
 #include "qc/reg_qc.h"
-#include "state/navigation.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "ui/scripted_platform.h"
 
 namespace {

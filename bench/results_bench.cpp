@@ -14,10 +14,10 @@
 #include "bench_timing.h"
 #include "engine/regression.h"
 #include "engine/treatment_standard.h"
+#include "navigation/navigation.h"
 #include "results/reg_result.h"
-#include "state/navigation.h"
+#include "results/results_procedures.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "ui/scripted_platform.h"
 
 namespace {

@@ -7,14 +7,15 @@
 #include <optional>
 
 #include "batch/output_paths.h"
+#include "engine/completeness.h"
 #include "engine/fit_choice.h"
 #include "engine/result_curve.h"
 #include "graph/reg_graph.h"
 #include "models/reg_model.h"
+#include "navigation/navigation.h"
 #include "qc/qc_report.h"
 #include "report/print_report.h"
 #include "results/result_table.h"
-#include "state/navigation.h"
 #include "state/program.h"
 #include "state/work_screen.h"
 #include "text/format.h"

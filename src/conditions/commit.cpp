@@ -6,7 +6,7 @@
 
 #include "conditions/condition_fields.h"
 #include "conditions/reg_set.h"
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"

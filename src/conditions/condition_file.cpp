@@ -7,7 +7,7 @@
 
 #include "conditions/condition_fields.h"
 #include "conditions/reg_set.h"
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
 #include "text/cp932.h"
 #include "text/format.h"
@@ -155,7 +155,7 @@ void Condition_Load(Program& program) {
   for (int i = 0; i < Box_Count; ++i) screen.commit(i);
 
   state.Active_Screen = Screen::Conditions;
-  Command_Enable(program);
+  program.enable_commands();
   if (!read.warning.empty()) program.platform.message(read.warning);
   // The data entry button is disabled when the file gives nothing to enter.
   screen.set_focus(screen.Command[target::Data_Sheet].enabled ? screen.Command[target::Data_Sheet]

@@ -1,8 +1,8 @@
 // The conditions screen's part of the navigation: its maker and the commit after every event.
 // Condition_Load lives with the condition file, Set_PRT with the printout.
+#include "conditions/conditions_procedures.h"
 #include "conditions/reg_set.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 
 namespace quorin {
 

@@ -2,7 +2,7 @@
 
 #include "conditions/condition_fields.h"
 #include "conditions/condition_file.h"
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
 #include "ui/desktop.h"
 
@@ -111,9 +111,9 @@ Reg_Set::Reg_Set(Program& program)
       state.Screen_No = screen_no(Screen::Conditions);
       if (i == target::Wizard) {
         state.Wizard_Mode = Wizard::Running;
-        Command_Exec(program_, target::Open_File);
+        program_.command(target::Open_File);
       } else {
-        Command_Exec(program_, i);
+        program_.command(i);
       }
     };
   }
@@ -163,7 +163,7 @@ void Reg_Set::commit_changed() {
     if (box == focused()) state.Edit_Flag = 0;
     commit(i);
     state.Active_Screen = Screen::Conditions;
-    Command_Enable(program_);
+    program_.enable_commands();
   }
 }
 
@@ -174,7 +174,7 @@ void Reg_Set::lost_focus(int i) {
   state.Edit_Flag = 0;
   commit(i);
   state.Active_Screen = Screen::Conditions;
-  Command_Enable(program_);
+  program_.enable_commands();
 }
 
 }  // namespace quorin

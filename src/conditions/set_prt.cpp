@@ -1,10 +1,10 @@
 // The conditions printout: the texts of the conditions boxes as shown, one per line.
 #include <algorithm>
 
+#include "conditions/conditions_procedures.h"
 #include "conditions/reg_set.h"
 #include "conditions/set_prt.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
 #include "ui/print_job.h"

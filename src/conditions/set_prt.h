@@ -1,6 +1,6 @@
 #pragma once
-// The conditions printout's page (Set_PRT, the screen's print job, is declared with the other
-// screen procedures in state/screen_procedures.h).
+// The conditions printout's page (Set_PRT, the screen's print job, is declared with the
+// screen's procedures in conditions/conditions_procedures.h).
 
 #include "ui/printer.h"
 

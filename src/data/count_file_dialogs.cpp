@@ -2,11 +2,11 @@
 #include <string>
 
 #include "data/count_file.h"
+#include "data/data_procedures.h"
 #include "data/reg_data.h"
 #include "engine/treatment_standard.h"
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/cp932.h"
 #include "text/format.h"
 #include "text/text_file.h"
@@ -93,7 +93,7 @@ void Data_Load(Program& program) {
   state.Data_File = path;
   program.screen(Screen::Data)->caption = "データ入力　File名: " + path;
   state.Active_Screen = Screen::Data;
-  Command_Enable(program);
+  program.enable_commands();
   if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data); sheet != nullptr && !sheet->Cell_Set())
     state.Wizard_Mode = Wizard::Idle;
   Treatment_Standard(state);

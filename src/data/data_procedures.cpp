@@ -1,8 +1,8 @@
 // The data sheet's part of the navigation.
+#include "data/data_procedures.h"
 #include "data/reg_data.h"
 #include "engine/treatment_standard.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 
 namespace quorin {
 

@@ -4,10 +4,10 @@
 #include <utility>
 #include <vector>
 
+#include "data/data_procedures.h"
 #include "data/data_prt.h"
 #include "data/reg_data.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "ui/print_job.h"
 

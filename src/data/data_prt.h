@@ -1,6 +1,6 @@
 #pragma once
-// The data printout's pages (Data_PRT, the screen's print job, is declared with the other screen
-// procedures in state/screen_procedures.h).
+// The data printout's pages (Data_PRT, the screen's print job, is declared with the screen's
+// procedures in data/data_procedures.h).
 
 #include "ui/printer.h"
 

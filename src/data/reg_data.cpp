@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"
@@ -124,7 +124,7 @@ void Reg_Data::load() {
   Sheet_Page = 0;
   Sheet_Row = 0;
   program_.state.Active_Screen = Screen::Data;
-  Command_Enable(program_);
+  program_.enable_commands();
   if (program_.screen(Screen::Data) != this) return;  // nothing to enter: the rule closed the sheet
   if (!scratch_.open_anonymous()) {
     program_.platform.message(Scratch_Create_Failed);
@@ -285,7 +285,7 @@ void Reg_Data::page_changed() {
 
 void Reg_Data::enable_commands() {
   program_.state.Active_Screen = Screen::Data;
-  Command_Enable(program_);
+  program_.enable_commands();
   if (Change_Mode == 1)
     for (int i = target::Open_File; i <= target::Sample_Table; ++i)
       if (Command.has(i)) Command[i].enabled = false;
@@ -296,7 +296,7 @@ void Reg_Data::command_click(int index) {
   if (index == target::Save) return Data_Save();
   if (Cell_Dirty == 1) Cell_Get();
   program_.state.Screen_No = screen_no(Screen::Data);
-  Command_Exec(program_, index);  // may close this screen: nothing of it is used afterwards
+  program_.command(index);  // may close this screen: nothing of it is used afterwards
 }
 
 }  // namespace quorin

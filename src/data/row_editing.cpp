@@ -4,7 +4,7 @@
 // copied back into the count tables at once, so that the counts the sheet shows are those in
 // force for every result.
 #include "data/reg_data.h"
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"

@@ -1,8 +1,8 @@
 // The standard-curve screen's part of the navigation.
+#include "graph/graph_procedures.h"
 #include "engine/fit_choice.h"
 #include "graph/reg_graph.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 
 namespace quorin {
 

@@ -9,10 +9,10 @@
 #include <cmath>
 
 #include "engine/fit_choice.h"
+#include "graph/graph_procedures.h"
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
 #include "ui/print_job.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The graph printout's pages and their size. Graph_PRT itself, the curve screen's print job, is
-// declared with the other screen procedures (state/screen_procedures.h).
+// declared with the screen's procedures in graph/graph_procedures.h.
 
 #include "ui/printer.h"
 

@@ -8,7 +8,7 @@
 #include "engine/treatment_standard.h"
 #include "graph/plot_axes.h"
 #include "state/basis.h"
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"
@@ -169,7 +169,7 @@ void Reg_Graph::build_buttons() {
     button.caption = caption;
     button.on_click = [this, target = index] {
       state_.Screen_No = screen_no(Screen::Graph);
-      Command_Exec(program_, target);
+      program_.command(target);
     };
     left += 1320;
   }
@@ -310,7 +310,7 @@ void Reg_Graph::choose_fit(int choice) {
 // Curves drawn from the screen itself make the results reachable, as drawing them by button 8 does.
 void Reg_Graph::refresh_buttons() {
   state_.Active_Screen = Screen::Graph;
-  Command_Enable(program_);
+  program_.enable_commands();
 }
 
 }  // namespace quorin

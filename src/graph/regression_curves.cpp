@@ -10,7 +10,7 @@
 #include "engine/weight_table.h"
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"

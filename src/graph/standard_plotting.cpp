@@ -6,7 +6,7 @@
 #include "graph/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/basis.h"
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
 
 namespace quorin {

@@ -1,7 +1,7 @@
 // The help screen's part of the navigation.
+#include "help/help_procedures.h"
 #include "help/reg_help.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 
 namespace quorin {
 

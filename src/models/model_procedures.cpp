@@ -1,7 +1,7 @@
 // The model screen's part of the navigation.
+#include "models/model_procedures.h"
 #include "models/reg_model.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 
 namespace quorin {
 

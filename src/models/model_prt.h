@@ -1,6 +1,6 @@
 #pragma once
-// The model printout's page (Model_PRT, the model screen's print job, is declared with the other
-// screen procedures in state/screen_procedures.h).
+// The model printout's page (Model_PRT, the model screen's print job, is declared with the
+// screen's procedures in models/model_procedures.h).
 
 #include "ui/printer.h"
 

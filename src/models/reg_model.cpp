@@ -6,8 +6,8 @@
 #include "models/model_plot.h"
 #include "models/model_table.h"
 #include "state/basis.h"
+#include "state/commands.h"
 #include "state/current_curve.h"
-#include "state/navigation.h"
 #include "state/program.h"
 #include "text/format.h"
 
@@ -94,7 +94,7 @@ Reg_Model::Reg_Model(Program& program)
     button.caption = caption;
     button.on_click = [this, target = index] {
       program_.state.Screen_No = screen_no(Screen::Model);
-      Command_Exec(program_, target);
+      program_.command(target);
     };
   }
   Close.caption = "閉じる";

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
+#include "qc/qc_procedures.h"
 #include "qc/reg_qc.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/format.h"
 
 namespace quorin::qc {

@@ -1,8 +1,8 @@
 // The control-serum history's and the precision profile's part of the navigation.
+#include "qc/qc_procedures.h"
 #include "qc/reg_profile.h"
 #include "qc/reg_qc.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 
 namespace quorin {
 

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "engine/result_kind.h"
 #include "qc/profile_plot.h"
 #include "qc/qc_print.h"
-#include "results/result_table.h"
 #include "state/basis.h"
+#include "state/current_results.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
 #include "text/text_clean.h"

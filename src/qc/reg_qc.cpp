@@ -5,8 +5,8 @@
 
 #include "qc/qc_print.h"
 #include "state/basis.h"
+#include "state/current_results.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "text/number_text.h"
 #include "text/text_clean.h"

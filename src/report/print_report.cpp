@@ -4,10 +4,12 @@
 #include "data/data_prt.h"
 #include "graph/graph_prt.h"
 #include "models/model_prt.h"
+#include "qc/qc_procedures.h"
 #include "qc/qc_report.h"
+#include "report/print_report.h"
 #include "results/result_prt.h"
+#include "state/current_results.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "ui/print_job.h"
 
 namespace quorin {

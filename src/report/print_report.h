@@ -16,4 +16,7 @@ class Program;
 // nullopt when a table cannot be computed: the user has been told why and nothing is printed.
 std::optional<ui::Job_Outcome> Print_Report(Program& program, ui::Job job);
 
+// The whole report as the results screen's button prints it, telling the user how it ended.
+void Report_PRT(Program& program);
+
 }  // namespace quorin

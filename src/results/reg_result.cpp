@@ -1,7 +1,7 @@
 #include "results/reg_result.h"
 
 #include "state/basis.h"
-#include "state/navigation.h"
+#include "state/commands.h"
 #include "state/program.h"
 #include "text/format.h"
 
@@ -73,7 +73,7 @@ Reg_Result::Reg_Result(Program& program)
     button.visible = b.left < client_width;
     button.on_click = [this, n = b.index] {
       program_.state.Screen_No = screen_no(Screen::Result);
-      Command_Exec(program_, n);
+      program_.command(n);
     };
   }
   close_control = &Command[target::Exit];
@@ -81,14 +81,14 @@ Reg_Result::Reg_Result(Program& program)
 
 void Reg_Result::load() {
   program_.state.Active_Screen = Screen::Result;
-  Command_Enable(program_);
+  program_.enable_commands();
 }
 
 void Reg_Result::activate() {
   // The next table starts on its first page; what is shown now stays until then.
   Result_Page = 0;
   program_.state.Active_Screen = Screen::Result;
-  Command_Enable(program_);
+  program_.enable_commands();
   // Printing waits until a printable table has been asked for, the precision profile until the samples.
   Command[target::Print].enabled = false;
   Command[target::Precision_Profile].enabled = false;

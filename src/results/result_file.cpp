@@ -10,10 +10,11 @@
 #include "conditions/condition_file.h"
 #include "conditions/reg_set.h"
 #include "engine/parallel.h"
-#include "results/current_results.h"
+#include "qc/qc_procedures.h"
 #include "results/result_table.h"
+#include "results/results_procedures.h"
+#include "state/current_results.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/format.h"
 
 namespace quorin {

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "results/current_results.h"
+#include "qc/qc_procedures.h"
+#include "results/results_procedures.h"
+#include "state/current_results.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "text/format.h"
 #include "ui/print_job.h"
 

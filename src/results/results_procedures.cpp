@@ -1,7 +1,8 @@
 // The results screen's part of the navigation.
+#include "results/results_procedures.h"
+#include "qc/qc_procedures.h"
 #include "results/reg_result.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 
 namespace quorin {
 

@@ -46,6 +46,10 @@ class Program {
 
   // Opens the start-up screen.
   void start();
+  // Runs the request of a screen's command button (Command_Exec), and sets which buttons of the
+  // active screen are enabled (Command_Enable): the navigation above the screens does both.
+  void command(int target);
+  void enable_commands();
   // The screen if it is loaded, else nullptr.
   ui::Form* screen(Screen which) const;
   template <typename T>

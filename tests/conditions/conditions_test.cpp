@@ -10,7 +10,7 @@
 
 #include "conditions/condition_file.h"
 #include "conditions/reg_set.h"
-#include "state/navigation.h"
+#include "navigation/navigation.h"
 #include "state/program.h"
 #include "support/assay_digest.h"
 #include "support/form_driver.h"

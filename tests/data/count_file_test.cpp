@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "data/count_file.h"
+#include "data/data_procedures.h"
 #include "data/sheet_fixture.h"
 
 namespace quorin::testing {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "data/data_procedures.h"
 #include "data/sheet_fixture.h"
 #include "support/hand_worked_assay.h"
 

@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "data/reg_data.h"
-#include "state/navigation.h"
+#include "navigation/navigation.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "support/form_driver.h"
 #include "support/test_support.h"
 #include "ui/scripted_platform.h"

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "conditions/reg_set.h"
+#include "intro/reg_intro.h"
 #include "results/reg_result.h"
 #include "state/program.h"
-#include "state/reg_intro.h"
 #include "support/form_driver.h"
 #include "support/hand_worked_assay.h"
 #include "support/test_support.h"

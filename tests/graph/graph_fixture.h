@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "graph/reg_graph.h"
-#include "state/navigation.h"
+#include "navigation/navigation.h"
 #include "state/program.h"
 #include "support/test_support.h"
 #include "ui/scripted_platform.h"

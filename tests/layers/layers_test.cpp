@@ -15,8 +15,20 @@ namespace {
 // Bottom to top. A folder may include its own files and those of the layers below it; folders
 // of one layer include nothing of each other.
 const std::vector<std::vector<std::string>> Layers = {
-    {"text"},   {"ui"},      {"engine"}, {"state"},  {"conditions", "help"}, {"data"}, {"graph"},
-    {"models"}, {"results"}, {"qc"},     {"report"}, {"batch", "ui/qt"},     {"app"},
+    {"text"},                         // number and text forms
+    {"ui"},                           // the form model and the platform services
+    {"engine"},                       // the reduction, with no screen in it
+    {"state"},                        // the state in force and what was computed from it
+    {"conditions", "help", "intro"},  // the screens, each above those it uses
+    {"data"},                         // the data sheet
+    {"graph"},                        // the standard-curve screen
+    {"models"},                       // the model screen
+    {"qc"},                           // the control chart and the precision profile
+    {"results"},                      // the result tables, the result file and their printout
+    {"report"},                       // every printout as one job
+    {"navigation"},                   // the dispatcher, the wizard and the program that makes the screens
+    {"batch", "ui/qt"},               // the command line; the one renderer of the screens
+    {"app"},                          // main()
 };
 
 std::string folder_of(const std::string& path) {

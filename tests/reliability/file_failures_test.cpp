@@ -13,10 +13,9 @@
 #include <vector>
 
 #include "conditions/reg_set.h"
-#include "state/navigation.h"
+#include "intro/reg_intro.h"
+#include "navigation/navigation.h"
 #include "state/program.h"
-#include "state/reg_intro.h"
-#include "state/screen_procedures.h"
 #include "state/work_screen.h"
 #include "support/assay_digest.h"
 #include "support/form_driver.h"

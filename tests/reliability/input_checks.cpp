@@ -10,7 +10,7 @@
 #include "conditions/condition_file.h"
 #include "data/count_file.h"
 #include "help/help_file.h"
-#include "state/navigation.h"
+#include "navigation/navigation.h"
 #include "text/cp932.h"
 #include "text/format.h"
 #include "text/items.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "results/result_prt.h"
+#include "results/results_procedures.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "support/hand_worked_assay.h"
 #include "support/test_support.h"
 #include "ui/recording_printer.h"

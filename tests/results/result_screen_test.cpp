@@ -5,10 +5,9 @@
 
 #include <string>
 
+#include "navigation/navigation.h"
 #include "results/reg_result.h"
-#include "state/navigation.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "support/hand_worked_assay.h"
 #include "support/test_support.h"
 #include "ui/scripted_platform.h"

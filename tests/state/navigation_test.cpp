@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "state/navigation.h"
+#include "intro/reg_intro.h"
+#include "navigation/navigation.h"
 #include "state/program.h"
-#include "state/reg_intro.h"
 #include "state/work_screen.h"
 #include "support/assay_digest.h"
 #include "support/form_driver.h"

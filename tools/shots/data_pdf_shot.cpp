@@ -2,8 +2,8 @@
 //
 //   ./build/release/data_pdf_shot out.pdf
 #include "data_assay.h"
+#include "navigation/navigation.h"
 #include "shot.h"
-#include "state/navigation.h"
 
 int main(int argc, char** argv) {
   return quorin::shots::run_pdf(argc, argv, [](quorin::Program& program, quorin::ui::Scripted_Platform&) {

@@ -6,8 +6,8 @@
 
 #include "data/reg_data.h"
 #include "data_assay.h"
+#include "navigation/navigation.h"
 #include "shot.h"
-#include "state/navigation.h"
 
 int main(int argc, char** argv) {
   const int page = argc > 2 ? std::atoi(argv[2]) : 25017;

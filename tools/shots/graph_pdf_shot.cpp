@@ -4,10 +4,9 @@
 //   ./build/release/graph_pdf_shot out.pdf
 #include "graph/graph_prt.h"
 #include "graph/reg_graph.h"
+#include "navigation/navigation.h"
 #include "shot.h"
-#include "state/navigation.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 #include "ui/print_job.h"
 
 namespace {

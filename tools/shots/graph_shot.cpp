@@ -9,8 +9,8 @@
 #include <initializer_list>
 
 #include "graph/reg_graph.h"
+#include "navigation/navigation.h"
 #include "shot.h"
-#include "state/navigation.h"
 
 namespace {
 

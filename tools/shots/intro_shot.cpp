@@ -1,6 +1,6 @@
 // The start-up screen once its animation has finished.
+#include "intro/reg_intro.h"
 #include "shot.h"
-#include "state/reg_intro.h"
 
 int main(int argc, char** argv) {
   return quorin::shots::run(argc, argv, [](quorin::Program& program, quorin::ui::Scripted_Platform&) {

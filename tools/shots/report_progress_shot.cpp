@@ -12,8 +12,8 @@
 
 #include "../../bench/bench_assay.h"
 #include "engine/regression.h"
+#include "navigation/navigation.h"
 #include "results/reg_result.h"
-#include "state/navigation.h"
 #include "state/program.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/qt_printer.h"

@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "state/navigation.h"
+#include "navigation/navigation.h"
 #include "state/program.h"
 #include "ui/scripted_platform.h"
 

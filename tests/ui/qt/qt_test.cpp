@@ -17,10 +17,10 @@
 #include <tuple>
 
 #include "conditions/reg_set.h"
+#include "intro/reg_intro.h"
+#include "navigation/navigation.h"
 #include "results/reg_result.h"
-#include "state/navigation.h"
 #include "state/program.h"
-#include "state/reg_intro.h"
 #include "support/form_driver.h"
 #include "support/test_support.h"
 #include "ui/desktop.h"

@@ -1,4 +1,4 @@
-#include "state/reg_intro.h"
+#include "intro/reg_intro.h"
 
 #include <cmath>
 

@@ -1,8 +1,14 @@
-#include "state/wizard.h"
+#include "navigation/wizard.h"
 
-#include "state/navigation.h"
+#include "engine/completeness.h"
+
+#include "conditions/conditions_procedures.h"
+#include "data/data_procedures.h"
+#include "graph/graph_procedures.h"
+#include "navigation/navigation.h"
+#include "results/results_procedures.h"
+#include "state/current_results.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 
 namespace quorin {
 

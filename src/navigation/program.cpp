@@ -1,7 +1,15 @@
 #include "state/program.h"
 
-#include "state/reg_intro.h"
-#include "state/screen_procedures.h"
+#include "navigation/navigation.h"
+
+#include "conditions/conditions_procedures.h"
+#include "data/data_procedures.h"
+#include "graph/graph_procedures.h"
+#include "help/help_procedures.h"
+#include "intro/reg_intro.h"
+#include "models/model_procedures.h"
+#include "qc/qc_procedures.h"
+#include "results/results_procedures.h"
 
 namespace quorin {
 
@@ -27,6 +35,10 @@ Program::~Program() {
 }
 
 void Program::start() { show(Screen::Intro); }
+
+void Program::command(int target) { Command_Exec(*this, target); }
+
+void Program::enable_commands() { Command_Enable(*this); }
 
 ui::Form* Program::screen(Screen which) const {
   auto it = screens_.find(which);

@@ -1,14 +1,14 @@
 // The computations behind the result tables. Each keeps, beside its results, the digest of what
 // it computed them from (state/basis.h) and runs again only when that has changed.
-#include "results/current_results.h"
+#include "state/current_results.h"
 #include "engine/fit_choice.h"
 #include "engine/fitness.h"
 #include "engine/result_curve.h"
 #include "engine/samples.h"
 #include "state/basis.h"
 #include "state/current_curve.h"
+#include "state/current_results.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
 
 namespace quorin {
 

@@ -1,8 +1,17 @@
-#include "state/navigation.h"
+#include "navigation/navigation.h"
 
+#include "engine/completeness.h"
+
+#include "conditions/conditions_procedures.h"
+#include "data/data_procedures.h"
+#include "graph/graph_procedures.h"
+#include "models/model_procedures.h"
+#include "navigation/wizard.h"
+#include "qc/qc_procedures.h"
+#include "report/print_report.h"
+#include "results/results_procedures.h"
+#include "state/current_results.h"
 #include "state/program.h"
-#include "state/screen_procedures.h"
-#include "state/wizard.h"
 #include "state/work_screen.h"
 
 namespace quorin {
@@ -116,20 +125,6 @@ void Command_Exec(Program& program, int target) {
       break;
     default: break;  // 13, 14 and anything else: nothing
   }
-}
-
-Completeness assay_completeness(Assay_State& state) {
-  state.Total_Tubes = (state.STD_Number + 3) * state.STD_Tubes + state.Sera_Number * state.Sera_Tubes +
-                      state.Sample_Number * state.Sample_Tubes;
-  if (state.STD_Number * state.STD_Tubes == 0 || state.Total_Tubes == 0) return Completeness::Nothing_To_Enter;
-  for (int k = 1; k <= state.STD_Number; ++k)
-    if (state.STD_Data(3 + k, STD_Column::Concentration) == 0) return Completeness::Conditions_Incomplete;
-  for (int row = 3; row <= state.STD_Number + 3; ++row) {
-    long long sum = 0;
-    for (int tube = 1; tube <= state.STD_Tubes; ++tube) sum += state.STD_Count(row, tube);
-    if (sum == 0) return Completeness::Standard_Not_Measured;
-  }
-  return Completeness::Complete;
 }
 
 void Command_Enable(Program& program) {
