@@ -1,6 +1,8 @@
 // The precision profile screen of the example assay's samples.
 //
-//   ./build/release/profile_shot out.png [CV limit]
+//   ./build/release/profile_shot out.png [CV limit | stale]
+// "stale" draws the profile, then chooses another fit on the curve screen: the profile as it says
+// that it is out of date.
 #include <string>
 
 #include "qc/reg_profile.h"
@@ -14,7 +16,10 @@ int main(int argc, char** argv) {
     quorin::Command_Exec(program, quorin::target::Sample_Table);
     quorin::Command_Exec(program, quorin::target::Precision_Profile);
     auto* profile = program.screen_as<quorin::Reg_Profile>(quorin::Screen::Profile);
-    if (profile != nullptr && !limit.empty()) {
+    if (profile != nullptr && limit == "stale") {
+      quorin::shots::choose_other_fit(program);
+      program.desktop.show(*profile);
+    } else if (profile != nullptr && !limit.empty()) {
       profile->Limit_Box.text = limit;
       profile->Limit_Box.on_key_down(quorin::ui::Key_Return, 0);
     }

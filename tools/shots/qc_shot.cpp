@@ -1,6 +1,8 @@
 // The Levey-Jennings screen of the example assay against a control-serum history.
 //
-//   ./build/release/qc_shot out.png HISTORY.sqlite [serum 1..3] [first run shown]
+//   ./build/release/qc_shot out.png HISTORY.sqlite [serum 1..3] [first run shown] [stale]
+// "stale" then chooses another fit on the curve screen: the chart as it says that it no longer
+// shows the assay's run.
 #include <cstdlib>
 #include <string>
 
@@ -19,5 +21,9 @@ int main(int argc, char** argv) {
     auto* chart = program.screen_as<quorin::Reg_QC>(quorin::Screen::QC_Chart);
     for (int s = 1; chart != nullptr && s < serum; ++s) chart->Step[3].on_click();
     if (chart != nullptr && first >= 0) chart->HScroll1.set_value(first);
+    if (chart != nullptr && argc > 5 && std::string(argv[5]) == "stale") {
+      quorin::shots::choose_other_fit(program);
+      program.desktop.show(*chart);
+    }
   });
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "graph/reg_graph.h"
 #include "navigation/navigation.h"
 #include "state/program.h"
 #include "ui/scripted_platform.h"
@@ -21,6 +22,12 @@ inline void run_example_wizard(Program& program, ui::Scripted_Platform& platform
   program.state.Wizard_Mode = Wizard::Running;
   Command_Exec(program, target::Open_File);
   program.state.Screen_No = 4;
+}
+
+// Chooses the cubic without weighting on the curve screen, as a click on its choice does: the
+// windows drawn from the results before then are out of date.
+inline void choose_other_fit(Program& program) {
+  if (auto* graph = program.screen_as<Reg_Graph>(Screen::Graph)) graph->Choice[1].on_click();
 }
 
 }  // namespace quorin::shots
