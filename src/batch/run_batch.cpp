@@ -1,6 +1,5 @@
 #include "batch/run_batch.h"
 
-#include <algorithm>
 #include <array>
 #include <csignal>
 #include <exception>
@@ -16,6 +15,7 @@
 #include "qc/qc_report.h"
 #include "report/print_report.h"
 #include "results/result_table.h"
+#include "results/results_procedures.h"
 #include "state/program.h"
 #include "state/work_screen.h"
 #include "text/format.h"
@@ -25,7 +25,6 @@ namespace quorin::batch {
 
 namespace {
 
-constexpr const char* Saved_Message = "データ保存が終了しました";
 
 // The three printable result tables in the order they are asked for, with their buttons.
 constexpr struct {
@@ -148,12 +147,14 @@ class Batch_Road {
   }
 
   std::string save_results() {
-    const std::size_t before = platform_.messages().size();
-    const bool clicked = save_file_with(options_.result);
-    const auto& messages = platform_.messages();
-    if (!clicked || std::find(messages.begin() + before, messages.end(), Saved_Message) == messages.end())
-      return "結果ファイルを保存できませんでした: " + options_.result;
-    return "";
+    platform_.answer_next_dialog(options_.result);
+    bool saved = false;
+    {
+      ui::Desktop::Event_Scope event(program_.desktop);
+      saved = Result_Output(program_);
+    }
+    platform_.forget_answers();
+    return saved ? "" : "結果ファイルを保存できませんでした: " + options_.result;
   }
 
   // The regression range asked for: --from and --to, else all standards.
@@ -199,13 +200,6 @@ class Batch_Road {
   bool open_file_with(Screen which, const std::string& path) {
     platform_.answer_next_dialog(path);
     const bool clicked = click(which, target::Open_File);
-    platform_.forget_answers();
-    return clicked;
-  }
-
-  bool save_file_with(const std::string& path) {
-    platform_.answer_next_dialog(path);
-    const bool clicked = click(Screen::Result, target::Save);
     platform_.forget_answers();
     return clicked;
   }

@@ -184,28 +184,30 @@ void write_result_sections(const Assay_State& state, text::Line_Writer& out, int
   }
 }
 
-void Result_Output(Program& program) {
+bool Result_Output(Program& program) {
   // The file holds the control sera and the samples as the counts and conditions in force give them.
   if (!Bring_Table_Up_To_Date(program, Result_Kind::Sera) || !Bring_Table_Up_To_Date(program, Result_Kind::Sample))
-    return;
+    return false;
   const std::string path = program.platform.save_file({"", "ﾃｷｽﾄ(*.txt)|*.txt", "txt"});
-  if (path.empty()) return;
+  if (path.empty()) return false;
   const auto* conditions = program.screen_as<Reg_Set>(Screen::Conditions);
   if (conditions == nullptr) {
     program.platform.message("結果を保存できません: " + path + "\n条件設定画面が開かれていません");
-    return;
+    return false;
   }
   text::Line_Writer out;
   write_condition_lines(*conditions, out);
   if (out.failed()) {
     program.platform.message("結果を保存できません: " + path + "\n条件設定の「" + out.bad_character() +
                              "」はシフトJISで保存できない文字です");
-    return;
+    return false;
   }
   write_result_sections(program.state, out);
   const std::string failure = text::save_file(path, out.bytes());
   program.platform.message(failure.empty() ? "データ保存が終了しました" : failure);
-  if (failure.empty()) QC_Record_Run(program, path);
+  if (!failure.empty()) return false;
+  QC_Record_Run(program, path);
+  return true;
 }
 
 }  // namespace quorin

@@ -9,13 +9,14 @@ class Program;
 
 std::unique_ptr<ui::Form> Make_Reg_Result(Program& program);
 
-// Results screen (loaded by the caller): the four tables, the result file, the printout, and
-// the whole report (every printout of the assay as one job; report/).
+// Results screen (loaded by the caller): the four tables, the result file (true once it has
+// been saved, its run kept in the control-serum history), the printout, and the whole report
+// (every printout of the assay as one job; report/).
 void Standard_Disp(Program& program);
 void STDCONC_Disp(Program& program);
 void Sera_Disp(Program& program);
 void Sample_Disp(Program& program);
-void Result_Output(Program& program);
+bool Result_Output(Program& program);
 void Result_PRT(Program& program);
 // Run after every event: a shown table computed from anything but the state in force is cleared.
 void Check_Result_Table(Program& program);
