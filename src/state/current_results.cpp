@@ -7,7 +7,6 @@
 #include "engine/samples.h"
 #include "state/basis.h"
 #include "state/current_curve.h"
-#include "state/current_results.h"
 #include "state/program.h"
 
 namespace quorin {
@@ -19,7 +18,7 @@ enum class Refusal { none, no_curve, curve_outdated, fit_unavailable, no_dilutio
 Refusal refusal(const Assay_State& s, Result_Kind kind) {
   if (s.Curve_Basis == 0) return Refusal::no_curve;
   if (s.Curve_Basis != basis_digest(s, Basis::Curve)) return Refusal::curve_outdated;
-  // A 4PL or 5PL is fitted when it is read off; whether it can be is known only then.
+  // A 4PL or 5PL is fitted when the curve in force is made; whether it can be is known only then.
   if (!model_in_use(s) && !fit_available(s, s.Weight_Type, s.Reg_Order)) return Refusal::fit_unavailable;
   if (kind == Result_Kind::Sample && s.Sample_Number > 0 && !dilution_factor_valid(s))
     return Refusal::no_dilution_factor;
