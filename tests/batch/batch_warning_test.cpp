@@ -1,6 +1,7 @@
-// Assays that reduce but are not what they seem: a curve that cannot be read one way. The run
-// says so on standard error and goes on, or refuses the fit as it refuses any fit that cannot be
-// computed; the inputs stay as they were, and an earlier result file too when the run is refused.
+// Assays that reduce but are not what they seem: a curve that cannot be read one way, a count
+// file that loaded with surprises. The run says so on standard error and goes on, or refuses the
+// fit as it refuses any fit that cannot be computed; the inputs stay as they were, and an earlier
+// result file too when the run is refused.
 
 #include <gtest/gtest.h>
 
@@ -123,6 +124,40 @@ TEST_F(Batch_Warnings, CurvesThatCannotBeReadOneWay) {
        {not_falling + "スタンダード 7 の 1709.5 → スタンダード 8 の 4025）"},
        "50"},
       {"standards flat at the top, third order", with_standards(flat_top), 3, batch::Exit_Done, {cubic_turns}, "50"},
+  });
+}
+
+TEST_F(Batch_Warnings, CountFilesThatLoadWithSurprises) {
+  std::string negative = with_standards(Standards);
+  negative.replace(0, 5, "-346 ");
+  negative.replace(negative.find(" 1258 \r\n 1269 "), 15, "-1258 \r\n-1269 ");
+  std::string marked = counts_, more = counts_;
+  marked.insert(start_of_line(marked, 49), "\x1A");  // before sample 11
+  for (int tube = 0; tube < 20; ++tube) more += " 3000 \r\n";
+  run({
+      {"an end-of-file mark after the last line", counts_ + "\x1A", 1, batch::Exit_Done, {}, "50"},
+      {"negative counts",
+       negative,
+       1,
+       batch::Exit_Done,
+       {"データファイルに負の測定値が 3 本あります（NSB の1本目、STD 8 の1本目、STD 8 "
+        "の2本目）。そのまま読み込みました\n"
+        "スタンダード 8（-1263.5）の平均カウントが負のため、検量線に使えません"},
+       "50"},
+      {"ten samples more than the conditions",
+       more,
+       1,
+       batch::Exit_Done,
+       {"データファイルのサンプルは 60 点で、条件の 50 点と違います。\nサンプルの点数を 60 にしました"},
+       "60"},
+      {"an end-of-file mark mid-file",
+       marked,
+       1,
+       batch::Exit_Done,
+       {"データファイルの 49 行目にファイルの終わりを示す文字（1Ah）があり、そこで読み込みを終えました。\n"
+        "その後の測定値 80 個は読み込まれていません",
+        "データファイルのサンプルは 10 点で、条件の 50 点と違います。"},
+       "10"},
   });
 }
 
