@@ -13,6 +13,7 @@ namespace quorin {
 inline constexpr int First_Count_Box = 6;
 inline constexpr int Last_Count_Box = 11;
 inline constexpr int Dilution_Box = 12;
+inline constexpr int Sample_Number_Box = 10;
 
 struct Count_Box {
   const char* label;       // as the screen shows it

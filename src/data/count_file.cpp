@@ -73,10 +73,33 @@ class Count_Reader {
   Count_Items items_;
 };
 
+// The items of the text after a 0x1A byte, none when it holds nothing but blanks, line ends and
+// marks (an end-of-file mark in its old place).
+std::size_t items_after_mark(const text::Item_Stream::Source& rest) {
+  bool holds_items = false;
+  text::Item_Stream items([&](char* into, std::size_t room) {
+    const std::size_t n = rest(into, room);
+    holds_items =
+        holds_items || std::any_of(into, into + n, [](char c) { return !is_blank(c) && c != End_Of_File_Mark; });
+    return n;
+  });
+  std::size_t count = 0;
+  while (items.next()) ++count;
+  return holds_items ? count : 0;
+}
+
+void note_mark(Count_Items& items, std::size_t line, std::size_t after) {
+  if (after == 0) return;
+  items.mark_line = line;
+  items.after_mark = after;
+}
+
 }  // namespace
 
 Count_Items read_count_items(std::string_view bytes, std::size_t room) {
-  bytes = bytes.substr(0, bytes.find(End_Of_File_Mark));
+  const std::size_t mark = bytes.find(End_Of_File_Mark);
+  std::string_view rest = mark == std::string_view::npos ? std::string_view() : bytes.substr(mark + 1);
+  bytes = bytes.substr(0, mark);
   Count_Reader reader(room, bytes.size());
   text::Item_Reader items(bytes);
   for (;;) {
@@ -84,7 +107,14 @@ Count_Items read_count_items(std::string_view bytes, std::size_t room) {
     const std::optional<std::string_view> item = items.next();
     if (!item || !reader.take(*item, line)) break;
   }
-  return reader.finish();
+  Count_Items result = reader.finish();
+  if (mark != std::string_view::npos && result.fault == Count_Fault::None)
+    note_mark(result, items.line_number(), items_after_mark([&rest](char* into, std::size_t room) {
+                const std::size_t n = rest.copy(into, room);
+                rest.remove_prefix(n);
+                return n;
+              }));
+  return result;
 }
 
 Count_File read_count_file(const std::string& path, std::size_t room) {
@@ -95,6 +125,7 @@ Count_File read_count_file(const std::string& path, std::size_t room) {
     return result;
   }
   bool first_part = true, ended = false;
+  std::string after_mark;  // the rest of the part in which a 0x1A byte ended the text
   // Parts of 1 MiB; a small file in one part of about its size.
   const std::size_t part = std::clamp(file.size_hint() + 1, std::size_t{4096}, std::size_t{1} << 20);
   text::Item_Stream items(
@@ -107,7 +138,9 @@ Count_File read_count_file(const std::string& path, std::size_t room) {
           if (result.not_text) return 0;
         }
         if (const void* mark = std::memchr(into, End_Of_File_Mark, n)) {
-          n = static_cast<std::size_t>(static_cast<const char*>(mark) - into);
+          const char* const at = static_cast<const char*>(mark);
+          after_mark.assign(at + 1, static_cast<std::size_t>(into + n - (at + 1)));
+          n = static_cast<std::size_t>(at - into);
           ended = true;
         }
         return n;
@@ -122,6 +155,13 @@ Count_File read_count_file(const std::string& path, std::size_t room) {
     if (items.too_long()) reader.refuse(Count_Fault::Not_A_Count, line, "");
   }
   result.items = reader.finish();
+  if (ended && result.items.fault == Count_Fault::None)
+    note_mark(result.items, items.line_number(), items_after_mark([&](char* into, std::size_t room) {
+                if (after_mark.empty()) return file.read(into, room);
+                const std::size_t n = after_mark.copy(into, room);
+                after_mark.erase(0, n);
+                return n;
+              }));
   result.failure = file.failure();
   return result;
 }

@@ -27,14 +27,17 @@ enum class Count_Fault {
 // counts that number rounded to the nearest, halves to even (" 12 ", "12.5", "1e3"); anything
 // else, blanks between digits included ("1 500" could be two counts), is no count and ends the
 // reading with its fault, the line it stands on and its text. A 0x1A byte, the end-of-file mark
-// of old systems, ends the text. Only the first `room` items are kept: the rest are checked and
-// counted, so that a huge file takes no more memory than the sheet.
+// of old systems, ends the text; the items after it are counted, not read, and none are when only
+// blanks, line ends and marks follow it. Only the first `room` items are kept: the rest are checked
+// and counted, so that a huge file takes no more memory than the sheet.
 struct Count_Items {
   std::vector<Long> counts;  // the first items, at most `room`; none when there is a fault
   std::size_t total = 0;     // every item of the file, those beyond `room` included
   Count_Fault fault = Count_Fault::None;
-  std::size_t bad_line = 0;  // the 1-based line of the item that is no count
-  std::string bad_item;      // its text as stored (code page 932)
+  std::size_t bad_line = 0;    // the 1-based line of the item that is no count
+  std::string bad_item;        // its text as stored (code page 932)
+  std::size_t mark_line = 0;   // the line of a 0x1A byte with items after it, or 0
+  std::size_t after_mark = 0;  // those items, not read
 };
 Count_Items read_count_items(std::string_view bytes, std::size_t room = std::numeric_limits<std::size_t>::max());
 

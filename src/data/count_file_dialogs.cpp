@@ -2,6 +2,7 @@
 #include <string>
 
 #include "data/count_file.h"
+#include "data/count_file_warnings.h"
 #include "data/data_procedures.h"
 #include "data/reg_data.h"
 #include "engine/treatment_standard.h"
@@ -89,6 +90,7 @@ void Data_Load(Program& program) {
     return;
   }
 
+  const Long samples_before = state.Sample_Number;
   const Stored_Counts stored = store_counts(state, loaded.items);
   state.Data_File = path;
   program.screen(Screen::Data)->caption = "データ入力　File名: " + path;
@@ -99,6 +101,7 @@ void Data_Load(Program& program) {
   Treatment_Standard(state);
   if (stored.left_over > 0) program.platform.message(not_loaded_message(state, stored.left_over));
   if (stored.missing > 0) program.platform.message(short_file_message(loaded.items.total, stored.missing));
+  report_count_file(program, loaded.items, samples_before);
 }
 
 void Reg_Data::Data_Save() {

@@ -144,7 +144,8 @@ struct Assay_State {
   double Target_Logit = 0;
   // Which of the eight fits the last Regression could compute, indexed like ED50_Value (the
   // weighting for the straight line, 4 + the weighting for the cubic). An unavailable fit's
-  // coefficients are 0 in Reg_Coef and must not be solved; see engine/fit_choice.h.
+  // coefficients are 0 in Reg_Coef (a line refused for its slope keeps them) and must not be
+  // solved; see engine/fit_choice.h.
   Fixed_Array<bool, 7> Fit_Available;
 
   Fixed_Array<std::string, 3> Weight_Name;

@@ -69,6 +69,8 @@ std::string problem_reason(Fit_Problem problem, int order, int concentrations) {
              "次式には " + number_text(order + 1) + " 種類以上が必要です）";
     case Fit_Problem::singular: return "連立方程式が解けません";
     case Fit_Problem::not_finite: return "重みが極端に大きく、係数を計算できません";
+    case Fit_Problem::not_falling:
+      return "傾きが 0 以上のため、濃度を読み取れません（競合法ではスタンダードのカウントは濃度とともに下がります）";
     case Fit_Problem::none: break;
   }
   return "";
@@ -305,6 +307,7 @@ Fit_Outcome Fit_Weighted(Assay_State& s) {
     if (chosen.line) {
       s.Reg_Work(Reg_Slot::Slope) = (*chosen.line)[1];
       s.Reg_Work(Reg_Slot::Intercept) = (*chosen.line)[0];
+      if (!((*chosen.line)[1] < 0)) outcome.line = Fit_Problem::not_falling;
     }
   }
 

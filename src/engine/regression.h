@@ -29,7 +29,8 @@ struct Regression_Result {
 // Weight_Type is restored before returning.
 //
 // Failure contract: a fit that cannot be computed is marked unavailable in Fit_Available and its
-// coefficients are 0; the previous coefficients never survive. Nothing written is NaN or
+// coefficients are 0; the previous coefficients never survive. A line whose slope is not negative
+// is unavailable too, but keeps its coefficients: the cubic of its weighting starts from it. Nothing written is NaN or
 // infinite. All eight fits are unavailable when the range is not within 1..STD_Number with
 // first <= last, when any standard's concentration is not above 0 (its STD_Log_Conc is then
 // 0), when B/B0 is not defined (the zero standard's mean count not above the NSB mean), when a
@@ -40,8 +41,9 @@ struct Regression_Result {
 // cubic) or when the unweighted cubic is unavailable.
 Regression_Result Regression(Assay_State& state);
 
-// Why Fit_Weighted could not compute one of its polynomials.
-enum class Fit_Problem { none, too_few_concentrations, singular, not_finite };
+// Why Fit_Weighted could not compute one of its polynomials, or (not_falling, a line only) why it
+// cannot be read: a line that does not fall with concentration is no competitive curve.
+enum class Fit_Problem { none, too_few_concentrations, singular, not_finite, not_falling };
 
 struct Fit_Outcome {
   Fit_Problem line = Fit_Problem::none;

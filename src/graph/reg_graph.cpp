@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "engine/curve_shape.h"
 #include "engine/fit_choice.h"
 #include "engine/regression.h"
 #include "engine/result_curve.h"
@@ -226,6 +227,7 @@ bool Reg_Graph::Fit_And_Draw() {
     return false;
   }
   std::vector<std::string> problems = Regression(state_).messages;
+  for (std::string& warning : curve_shape_warnings(state_)) problems.push_back(std::move(warning));
   state_.Curve_Basis = basis_digest(state_, Basis::Curve);
   Regression_Curves();
   drawn_basis_ = state_.Curve_Basis;

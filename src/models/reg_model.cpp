@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/curve_shape.h"
 #include "engine/result_curve.h"
 #include "models/model_plot.h"
 #include "models/model_table.h"
@@ -179,6 +180,7 @@ void Reg_Model::choose_model(int kind) {
     return select_choices();
   }
   state.Curve_Model = static_cast<Integer>(kind);
+  if (const std::string warning = chosen_fit_shape_warning(state); !warning.empty()) program_.platform.message(warning);
   results_changed();
   select_choices();
 }

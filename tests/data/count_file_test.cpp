@@ -17,6 +17,7 @@ TEST(Count_Items, EveryItemIsOneNumberOrEmpty) {
     std::vector<Long> counts;
     Count_Fault fault = Count_Fault::None;
     std::size_t bad_line = 0;
+    std::size_t mark_line = 0, after_mark = 0;
   };
   const Case cases[] = {
       {"as the program writes them", " 1500 \r\n\r\n-3 \r\n", {1500, 0, -3}},
@@ -24,6 +25,7 @@ TEST(Count_Items, EveryItemIsOneNumberOrEmpty) {
       {"halves go to the even neighbour", "12.5\r\n13.5\r\n-0.5\r\n", {12, 14, 0}},
       {"blanks around, quotes, an exponent", " \t7\t \r\n\"8 \"\r\n1e3\r\n+9", {7, 8, 1000, 9}},
       {"the end-of-file mark of old systems ends the text", "1\n2\n\x1A\r\n", {1, 2}},
+      {"one mid-file: the items after it are counted", "1\n2\n3\x1A\r\n4,5\r\n", {1, 2, 3}, Count_Fault::None, 0, 3, 3},
       {"a letter after the digits", "1\r\n12x\r\n", {}, Count_Fault::Not_A_Count, 2},
       {"not a number", "5\r\n\r\nnan\r\n", {}, Count_Fault::Not_A_Count, 3},
       {"an exponent mark without digits", "12e\r\n", {}, Count_Fault::Not_A_Count, 1},
@@ -35,6 +37,8 @@ TEST(Count_Items, EveryItemIsOneNumberOrEmpty) {
     EXPECT_EQ(items.counts, c.counts);
     EXPECT_EQ(items.fault, c.fault);
     EXPECT_EQ(items.bad_line, c.bad_line);
+    EXPECT_EQ(items.mark_line, c.mark_line);
+    EXPECT_EQ(items.after_mark, c.after_mark);
   }
 }
 
@@ -72,15 +76,21 @@ TEST_F(Count_File, LinesFillTheTubesInOrder) {
     std::string saved;
     std::vector<std::string> messages;
   };
+  const auto samples_told = [](Long samples) {
+    const std::string n = std::to_string(samples);
+    return "データファイルのサンプルは " + n + " 点で、条件の 5 点と違います。\nサンプルの点数を " + n +
+           " にしました（条件設定と結果ファイルもこの点数です）";
+  };
   // clang-format off
   const Case cases[] = {
-      {"twelve lines for the twelve-row assay", Twelve_Rows, 12, 1, lines(12, " "), {}},
+      {"twelve lines for the twelve-row assay", Twelve_Rows, 12, 1, lines(12, " "), {samples_told(1)}},
       {"a thirteenth line starts a second sample, its other tube empty", Twelve_Rows, 13, 2, lines(13, " ") + "\r\n",
-       {"データファイルの測定値は 13 個で、条件の 14 個に足りません。\n残りの 1 本は空のチューブになりました"}},
+       {"データファイルの測定値は 13 個で、条件の 14 個に足りません。\n残りの 1 本は空のチューブになりました",
+        samples_told(2)}},
       {"samples without tubes take no counts", {1, 1, 0, 0, 0, 0}, 6, 5, lines(4, " "),
        {"サンプルごとのチューブ数が 0 のため、ファイルの残りの測定値 2 個は読み込まれていません"}},
       {"samples beyond the table", {1, 1, 0, 0, 1, 1}, 4 + Max_Samples + 3, Max_Samples, "",
-       {"サンプルの点数は１０万までです。ファイルの残りの測定値 3 個は読み込まれていません"}},
+       {"サンプルの点数は１０万までです。ファイルの残りの測定値 3 個は読み込まれていません", samples_told(Max_Samples)}},
   };
   // clang-format on
   for (const Case& c : cases) {
