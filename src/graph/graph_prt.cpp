@@ -210,7 +210,8 @@ void Graph_PRT(Program& program) {
         "グラフを描いた後に、スタンダードの測定値、濃度または回帰範囲が変わりました。"
         "検量線表示で描き直してから印刷してください");
   const Curve_Stage stage = program.state.Plot_Stage;
-  if (stage == Curve_Stage::Nothing) return;  // nothing drawn yet: nothing to print
+  if (stage == Curve_Stage::Nothing)
+    return program.platform.message("印刷するグラフがありません。検量線表示でグラフを描いてから印刷してください");
   const long pages = stage == Curve_Stage::Standard_Plot ? standard_page_count(program) : 1;
   const ui::Job_Outcome outcome = ui::run_print_job(program.platform, pages, [&](ui::Printer& printer) {
     if (stage == Curve_Stage::Standard_Plot) print_standard_page(program, printer);

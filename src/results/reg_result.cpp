@@ -92,6 +92,7 @@ void Reg_Result::activate() {
   // Printing waits until a printable table has been asked for, the precision profile until the samples.
   Command[target::Print].enabled = false;
   Command[target::Precision_Profile].enabled = false;
+  enable_table_buttons();
 }
 
 void Reg_Result::show_table(Result_Kind kind) {
@@ -106,6 +107,7 @@ void Reg_Result::show_table(Result_Kind kind) {
     Command[target::Print].enabled = true;
   }
   Command[target::Precision_Profile].enabled = kind == Result_Kind::Sample;
+  enable_table_buttons();
   // The bar is brought to the page (the first after an activation, else the one shown), and a
   // shorter table brings both back to its last page.
   const Long page = Result_Page;
@@ -121,7 +123,15 @@ void Reg_Result::check_table() {
   table_ = Result_Index();
   caption = "測定結果 ― 表の計算後に条件または測定値が変わりました。ボタンで計算し直してください";
   Command[target::Print].enabled = false;
+  enable_table_buttons();
   Page_Disp();
+}
+
+void Reg_Result::enable_table_buttons() {
+  const std::pair<Result_Kind, int> buttons[] = {{Result_Kind::Standard_Conc, target::Standard_Table},
+                                                 {Result_Kind::Sera, target::Sera_Table},
+                                                 {Result_Kind::Sample, target::Sample_Table}};
+  for (const auto& [kind, button] : buttons) Command[button].enabled = shown_basis_ == 0 || table_.kind() != kind;
 }
 
 void Reg_Result::Page_Disp() {

@@ -38,6 +38,10 @@ class Reg_Result : public Work_Screen {
 
  private:
   Program& program_;
+  // The button of the table shown is greyed out while the table is current: it would show the
+  // same rows again. It comes back when another table is shown or this one goes out of date.
+  void enable_table_buttons();
+
   Result_Index table_;
   // The digest (state/basis.h) of what the table shown was computed from; 0 while none is shown.
   std::uint64_t shown_basis_ = 0;

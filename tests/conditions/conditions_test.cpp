@@ -71,7 +71,7 @@ class Conditions : public ::testing::Test {
   }
   // Everything a condition file can change, to compare before and after a refused load.
   std::string snapshot() {
-    std::string shot = testing::assay_digest(state) + screen().caption;
+    std::string shot = std::to_string(testing::assay_digest(state)) + screen().caption;
     for (const auto& [i, box] : screen().info) shot += box->text + (box->visible ? "|" : "/");
     return shot;
   }
@@ -100,7 +100,7 @@ TEST_F(Conditions, BoxesCommitWhatTheyShowWithinTheirLimits) {
       enter(6, "20");
       enter(box, "5");
       platform.messages.clear();
-      const std::string before = testing::assay_digest(state);
+      const std::uint64_t before = testing::assay_digest(state);
       if (mouse) testing::paste_with_mouse(info(box), typed);  // committed when the paste is over
       if (!mouse) enter(box, typed);
       const double counts[] = {double(state.STD_Number), double(state.STD_Tubes),     double(state.Sera_Number),

@@ -44,6 +44,9 @@ TEST_F(Graph_Printout, NothingIsPrintedBeforeAPlotOrForStandardsThatCannotBePlot
   show_standard_plot();
   state.Plot_Stage = Curve_Stage::Nothing;
   EXPECT_TRUE(print().empty());
+  ASSERT_EQ(platform.messages.size(), 1u) << "the print button says why it prints nothing";
+  EXPECT_NE(platform.messages[0].find("グラフがありません"), std::string::npos);
+  platform.messages.clear();
   state.STD_Data(5, STD_Column::Concentration) = 2;  // the last standard now at the first one's concentration
   state.Plot_Stage = Curve_Stage::Standard_Plot;
   EXPECT_TRUE(print().empty());

@@ -113,7 +113,8 @@ TEST_F(Loaded_Assay, EverySaveThatFailsIsReportedAndChangesNothing) {
     write_bytes(folder.file("earlier.txt"), "the earlier file\r\n");
     for (const auto& [place, reason] : Refusing_Places) {
       SCOPED_TRACE(std::string(save.name) + ": " + reason);
-      const std::string path = place(folder), digest = assay_digest(program.state);
+      const std::string path = place(folder);
+      const std::uint64_t digest = assay_digest(program.state);
       std::vector<std::string> messages;
       {
         const testing::File_Size_Limit limit(path.ends_with("earlier.txt") ? 8 : 1 << 30);
@@ -177,7 +178,7 @@ TEST_F(Loaded_Assay, AFileThatCannotBeLoadedIsRefusedAndNothingChanges) {
   auto& conditions = *program.screen_as<Reg_Set>(Screen::Conditions);
   std::vector<std::string> boxes;
   for (int i = 0; i <= 32; ++i) boxes.push_back(conditions.info[i].text);
-  const std::string digest = assay_digest(program.state);
+  const std::uint64_t digest = assay_digest(program.state);
   for (const auto& c : cases) {
     const std::string path = c.name.empty() ? folder.path().string() : folder.file(c.name);
     SCOPED_TRACE(path);

@@ -189,7 +189,7 @@ struct Session {
   // message (a key, a typed text, a focus move) must then leave the assay as it was.
   template <typename Action>
   void dispatch(Action&& action, bool refusable = false) {
-    const std::string before = refusable ? assay_digest(program_.state) : "";
+    const std::uint64_t before = refusable ? assay_digest(program_.state) : 0;
     const std::size_t messages = platform_.messages.size(), dialogs = platform_.dialogs.size();
     {
       ui::Desktop::Event_Scope scope(program_.desktop);
@@ -311,7 +311,7 @@ struct Session {
   // Every text, state and position of the open screens, the assay, and what the platform was
   // asked to do: what a button's click must change.
   std::string what_the_user_sees() const {
-    std::string seen = assay_digest(program_.state);
+    std::string seen = std::to_string(assay_digest(program_.state)) + '\n';
     for (const ui::Form* form : program_.desktop.forms()) {
       seen += form->caption + '\n';
       for (const auto& c : form->controls())

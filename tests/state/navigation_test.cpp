@@ -86,7 +86,8 @@ TEST_F(Navigation, CancelledConditionDialogChangesNothingAndInterruptsTheWizard)
     for (const ui::Form* form : program.desktop.forms()) text += form->caption + "\n" + testing::screen_text(*form);
     return text;
   };
-  const std::string before = seen(), assay = testing::assay_digest(state);
+  const std::string before = seen();
+  const std::uint64_t assay = testing::assay_digest(state);
   platform.messages.clear();
   for (const int button : {target::Wizard, target::Open_File}) {
     platform.dialogs.clear();
