@@ -253,12 +253,13 @@ void Reg_Graph::clear_drawing() {
   Command[target::Switch_View].caption = "PLOT表示";
 }
 
-// One message box for all unavailable fits; the same report is not repeated while the user
-// refits the same standards in the curve view (the standard plot forgets it).
+// One box for all unavailable fits and the warnings on the curve's shape: the curves asked for
+// are drawn all the same. The same report is not repeated while the user refits the same
+// standards in the curve view (the standard plot forgets it).
 void Reg_Graph::report(const std::vector<std::string>& problems) {
   std::string text;
   for (const std::string& problem : problems) text += (text.empty() ? "" : "\n") + problem;
-  if (text != last_report_ && !text.empty()) program_.platform.message(text);
+  if (text != last_report_ && !text.empty()) program_.platform.warning(text);
   last_report_ = text;
 }
 

@@ -22,6 +22,9 @@ class Platform {
   virtual ~Platform() = default;
   // Information box with an OK button; returns when the user has closed it.
   virtual void message(const std::string& text) = 0;
+  // The same box for a warning: what the user asked for was done, and this is worth knowing
+  // about it (a message, by contrast, may say that it was refused).
+  virtual void warning(const std::string& text) { message(text); }
   // Question with Yes and No; true for Yes.
   virtual bool ask_yes_no(const std::string& text) = 0;
   // The chosen file's full path, or "" when the user cancelled.

@@ -14,6 +14,10 @@ namespace quorin::ui {
 class Scripted_Platform : public Platform {
  public:
   void message(const std::string& text) override { messages.push_back(text); }
+  void warning(const std::string& text) override {
+    ++warnings;
+    message(text);
+  }
   bool ask_yes_no(const std::string& text) override;
   std::string open_file(const File_Dialog& dialog) override;
   std::string save_file(const File_Dialog& dialog) override;
@@ -27,7 +31,8 @@ class Scripted_Platform : public Platform {
   std::deque<bool> yes_no_answers;
   std::deque<std::string> file_answers;
 
-  std::vector<std::string> messages;   // information boxes, in order
+  std::vector<std::string> messages;   // information boxes, in order, the warnings among them
+  std::size_t warnings = 0;            // how many of them were warnings
   std::vector<std::string> questions;  // Yes/No questions, in order
   std::vector<File_Dialog> dialogs;    // file dialogs, in order
   std::vector<bool> dialog_was_save;   // parallel to dialogs

@@ -186,16 +186,19 @@ struct Session {
   }
 
   // One event as the window system hands it to the program. An event that may be refused with a
-  // message (a key, a typed text, a focus move) must then leave the assay as it was.
+  // message (a key, a typed text, a focus move) must then leave the assay as it was; a warning is
+  // no refusal.
   template <typename Action>
   void dispatch(Action&& action, bool refusable = false) {
     const std::uint64_t before = refusable ? assay_digest(program_.state) : 0;
-    const std::size_t messages = platform_.messages.size(), dialogs = platform_.dialogs.size();
+    const std::size_t messages = platform_.messages.size(), warnings = platform_.warnings,
+                      dialogs = platform_.dialogs.size();
     {
       ui::Desktop::Event_Scope scope(program_.desktop);
       action();
     }
-    if (refusable && fault_.empty() && platform_.messages.size() > messages && platform_.dialogs.size() == dialogs &&
+    const bool refused = platform_.messages.size() - messages > platform_.warnings - warnings;
+    if (refusable && fault_.empty() && refused && platform_.dialogs.size() == dialogs &&
         assay_digest(program_.state) != before)
       fault_ = "the assay changed by an action refused with: " + platform_.messages.back();
   }
