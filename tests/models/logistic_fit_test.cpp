@@ -1,6 +1,7 @@
-// Data that cannot give a 4PL curve gives none, with the reason. That a fit the program calls
-// available is the least-squares minimum of its standards is checked on random assays, and its
-// parameters, standard errors, s and AIC under every weighting are recorded by the model results.
+// Data that cannot give a 4PL curve gives none, with the reason, and nothing is read off at or
+// beyond a curve's asymptotes. That a fit the program calls available is the least-squares
+// minimum of its standards is checked on random assays, and its parameters, standard errors, s
+// and AIC under every weighting are recorded by the model results.
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,11 @@ TEST(Logistic_Fit, DataThatCannotGiveACurveGiveNone) {
     EXPECT_FALSE(fit.available) << problem;
     EXPECT_EQ(fit.problem, problem);
   }
+}
+
+TEST(Logistic_Fit, NothingIsReadOffAtOrBeyondTheAsymptotes) {
+  for (const Logistic c : {Logistic{Four_PL, 99, 1.05, 7, 1.5, 1}, Logistic{Five_PL, 99, 1.05, 7, 1.5, 1.3}})
+    for (double p : {c.A, c.D, c.A + 1, c.D - 1}) EXPECT_FALSE(c.concentration(p).has_value()) << c.kind << " " << p;
 }
 
 }  // namespace

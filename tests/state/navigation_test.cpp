@@ -125,7 +125,7 @@ TEST_F(Navigation, CloseBoxActsAsTheScreensCloseOrEndButton) {
     platform.questions.clear();
     program.screen(work)->close_box_clicked();
     EXPECT_EQ(platform.questions, std::vector<std::string>{"システムを終了します　よろしいですか？"});
-    EXPECT_NE(program.screen(work), nullptr) << "answered No";
+    ASSERT_NE(program.screen(work), nullptr) << "answered No";
   }
   platform.yes_no_answers = {true};
   program.screen(Screen::Result)->close_box_clicked();
