@@ -107,6 +107,9 @@ TEST_F(Sheet, TypedTextIsStoredAsTheNearestWholeNumberOrRefusedOrKeptWithoutEnte
 TEST_F(Sheet, ScratchFileThatCannotBeMadeOrWrittenChangesNothing) {
   set_shape(Twelve_Rows);
   state.STD_Count(1, 1) = 7;
+  // The sanitizers need files of their own to check the type of an object, so under them a
+  // program left without any cannot be run: there the sheet is only refused its room below.
+#ifndef __SANITIZE_ADDRESS__
   rlimit files{};
   getrlimit(RLIMIT_NOFILE, &files);
   const rlimit no_new_file{0, files.rlim_max};
@@ -116,19 +119,22 @@ TEST_F(Sheet, ScratchFileThatCannotBeMadeOrWrittenChangesNothing) {
   EXPECT_EQ(opened, nullptr);
   EXPECT_EQ(platform.messages, Texts{Scratch_Create_Failed});
   EXPECT_EQ(program.desktop.front(), nullptr);
+#endif
+  Texts told = platform.messages;
 
   ASSERT_NE(open_sheet(), nullptr);
   {
     const File_Size_Limit full(0);  // a sheet that finds no room for its rows
     EXPECT_FALSE(sheet().Cell_Set());
   }
-  EXPECT_EQ(platform.messages, (Texts{Scratch_Create_Failed, Scratch_Io_Failed}));
+  told.push_back(Scratch_Io_Failed);
+  EXPECT_EQ(platform.messages, told);
   EXPECT_EQ(column(1), Texts(20));
   enter_count("99");
   click(sheet().Command1);
   click(sheet().Command[target::Conditions]);
   EXPECT_EQ(state.STD_Count(1, 1), 7);
-  EXPECT_EQ(platform.messages.size(), 2u);
+  EXPECT_EQ(platform.messages, told);
 }
 
 // Two programs started in one folder, the second building its sheet after the first: a
