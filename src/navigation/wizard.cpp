@@ -25,6 +25,9 @@ void Run_Wizard(Program& program) {
   if (state.Wizard_Mode == Wizard::Idle) return interrupted(program);
 
   platform.message("データ表示画面を表示します");
+  // The sheet shows the conditions' rows even when the count file that follows is refused.
+  program.load(Screen::Data);
+  Cell_Set(program);
   program.show(Screen::Data);
   platform.message("保存されたデータを読み込みます");
   Data_Load(program);
