@@ -6,18 +6,24 @@
 #include <optional>
 
 #include "batch/output_paths.h"
+#include "data/count_load.h"
 #include "engine/completeness.h"
+#include "engine/condition_commit.h"
+#include "engine/condition_file.h"
+#include "engine/curve_shape.h"
 #include "engine/fit_choice.h"
+#include "engine/model_comparison.h"
+#include "engine/plot_axes.h"
 #include "engine/result_curve.h"
-#include "graph/reg_graph.h"
-#include "models/reg_model.h"
-#include "navigation/navigation.h"
+#include "engine/treatment_standard.h"
+#include "qc/qc_procedures.h"
 #include "qc/qc_report.h"
 #include "report/print_report.h"
 #include "results/result_table.h"
 #include "results/results_procedures.h"
+#include "state/current_results.h"
+#include "state/curve_fitting.h"
 #include "state/program.h"
-#include "state/work_screen.h"
 #include "text/format.h"
 #include "ui/print_job.h"
 
@@ -25,30 +31,26 @@ namespace quorin::batch {
 
 namespace {
 
+// The three result tables in the order the results screen computes them.
+constexpr Result_Kind Result_Tables[] = {Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample};
 
-// The three printable result tables in the order they are asked for, with their buttons.
-constexpr struct {
-  Result_Kind kind;
-  int button;
-} Result_Tables[] = {{Result_Kind::Standard_Conc, target::Standard_Table},
-                     {Result_Kind::Sera, target::Sera_Table},
-                     {Result_Kind::Sample, target::Sample_Table}};
-
-// One run of the screens, step by step. Each step returns "" when it went through, else what
-// could not be done.
+// One run of the reduction, step by step, on the engine: the same steps, in the same order and
+// with the same messages, as a user takes through the screens. Each step returns "" when it went
+// through, else what could not be done.
 class Batch_Road {
  public:
   Batch_Road(const Batch_Options& options, Batch_Platform& platform)
       : options_(options), platform_(platform), program_(platform), state_(program_.state) {
     program_.qc_history.path = options.qc;
+    name_weightings(state_);
   }
 
   std::string run() {
     using Step = std::string (Batch_Road::*)();
     static constexpr Step steps[] = {
-        &Batch_Road::load_conditions,  &Batch_Road::load_counts,  &Batch_Road::show_standard_plot,
-        &Batch_Road::fit_curve,        &Batch_Road::choose_model, &Batch_Road::compute_results,
-        &Batch_Road::report_precision, &Batch_Road::print_report, &Batch_Road::save_results};
+        &Batch_Road::load_conditions, &Batch_Road::load_counts,    &Batch_Road::plot_standards,
+        &Batch_Road::fit_curve,       &Batch_Road::choose_model,   &Batch_Road::compute_results,
+        &Batch_Road::report_precision, &Batch_Road::print_report,  &Batch_Road::save_results};
     for (Step step : steps)
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
     return put_report_in_place();
@@ -59,61 +61,110 @@ class Batch_Road {
 
  private:
   std::string load_conditions() {
-    program_.show(Screen::Conditions);  // as the start-up screen's start button does
-    if (!open_file_with(Screen::Conditions, options_.conditions) || state_.Condition_File != options_.conditions)
+    const Condition_Read read = read_condition_file(options_.conditions);
+    if (!read.ok) {
+      platform_.message(read.message);
       return "条件ファイルを読み込めませんでした: " + options_.conditions;
+    }
+    for (const std::string& refusal : load_condition_lines(state_, read.lines, options_.conditions))
+      platform_.message(refusal);
+    if (!read.warning.empty()) platform_.message(read.warning);
     return "";
   }
 
   std::string load_counts() {
-    if (!click(Screen::Conditions, target::Data_Sheet) || program_.screen(Screen::Data) == nullptr)
+    if (assay_completeness(state_) == Completeness::Nothing_To_Enter)
       return "データ入力画面を開けませんでした" + incompleteness();
-    if (!open_file_with(Screen::Data, options_.counts) || state_.Data_File != options_.counts)
+    const Loaded_Counts loaded = read_counts(options_.counts, state_);
+    if (!loaded.message.empty()) {
+      platform_.message(loaded.message);
       return "データファイルを読み込めませんでした: " + options_.counts;
+    }
+    store_loaded_counts(program_, loaded.items, options_.counts);
     return "";
   }
 
-  std::string show_standard_plot() {
-    if (!click(Screen::Data, target::Standard_Curve) || state_.Plot_Stage != Curve_Stage::Standard_Plot)
+  std::string plot_standards() {
+    if (assay_completeness(state_) != Completeness::Complete)
       return "スタンダード　プロットを描けませんでした" + incompleteness();
+    choose_first_fit(state_);
+    Treatment_Standard(state_);
+    if (const std::string problem = plot_problem(state_); !problem.empty()) {
+      platform_.message(problem);
+      return "スタンダード　プロットを描けませんでした";
+    }
+    state_.Plot_Stage = Curve_Stage::Standard_Plot;
     return "";
   }
 
+  // The curves over every standard first, then over the range asked for, one end at a time, as
+  // the range boxes take it; then the fit asked for.
   std::string fit_curve() {
-    if (!click(Screen::Graph, target::Switch_View) || state_.Plot_Stage != Curve_Stage::Curves)
-      return "検量線を描けませんでした";
-    auto& graph = *program_.screen_as<Reg_Graph>(Screen::Graph);
-    for (int box : {0, 1}) type_and_enter(graph, graph.Range_Box[box], text::bare_text(range()[box]));
+    const int n = state_.STD_Number;
+    std::array<int, 2> boxes = {1, n};
+    fit(boxes);
+    for (int box : {0, 1}) {
+      const int asked = range()[static_cast<std::size_t>(box)];
+      if (asked < 1 || asked > n) {
+        platform_.message("値が範囲外です");
+        auto in_force = [n](int value, int otherwise) { return value >= 1 && value <= n ? value : otherwise; };
+        boxes = {in_force(state_.Fit_From, 1), in_force(state_.Fit_To, n)};
+        continue;
+      }
+      boxes[static_cast<std::size_t>(box)] = asked;
+      fit(boxes);
+    }
     if (!range_in_force())
       return "回帰範囲 " + range_text() + " は使えません (スタンダードは " + text::bare_text(state_.STD_Number) +
              " 点です)";
-    if (const int choice = 2 * logit_weight() + (options_.order == 1 ? 0 : 1); graph.Choice.has(choice))
-      click(graph, graph.Choice[choice]);
+    if (fit_available(state_, logit_weight(), options_.order)) {
+      state_.Weight_Type = static_cast<Integer>(logit_weight());
+      state_.Reg_Order = static_cast<Integer>(options_.order);
+      fit({state_.Fit_From, state_.Fit_To});
+    }
     if (!fit_in_force())
       return "検量線 " + fit_label(logit_weight(), options_.order) + " は回帰範囲 " + range_text() +
              " では計算できません";
     return "";
   }
 
-  // A 4PL or 5PL for the results: its weighting and the model chosen on the model screen.
+  // The eight fits over standards from..to, and the warning of their problems unless it was just
+  // given.
+  void fit(const std::array<int, 2>& range) {
+    state_.Fit_From = static_cast<Integer>(range[0]);
+    state_.Fit_To = static_cast<Integer>(range[1]);
+    const Curve_Fitting fitting = Fit_Curves(state_);
+    if (!fitting.refusal.empty()) return platform_.message(fitting.refusal);
+    if (const std::string text = fit_report_.next(fitting.problems); !text.empty()) platform_.warning(text);
+  }
+
+  // A 4PL or 5PL for the results: its weighting, then the model.
   std::string choose_model() {
     if (options_.model == Logit_Log) return "";
-    if (!click(Screen::Graph, target::Models) || program_.screen(Screen::Model) == nullptr)
-      return "検量線モデルの比較の画面を開けませんでした";
-    auto& models = *program_.screen_as<Reg_Model>(Screen::Model);
-    if (models.Weight_Choice.has(options_.weight)) click(models, models.Weight_Choice[options_.weight]);
-    click(models, models.Model_Choice[options_.model]);
+    state_.Model_Weight = static_cast<Integer>(options_.weight);
+    const Model_Comparison comparison = compare_models(state_, state_.Model_Weight);
+    const Model_Column& column = comparison.columns[options_.model];
+    if (column.available) {
+      state_.Curve_Model = static_cast<Integer>(options_.model);
+      if (const std::string warning = chosen_fit_shape_warning(state_); !warning.empty()) platform_.message(warning);
+    } else {
+      platform_.message(column.heading + " は使えません\n" + column.problem);
+    }
     if (!model_in_force())
       return "検量線モデル " + model_name(options_.model) + " " + model_weight_name(options_.weight) + " は回帰範囲 " +
              range_text() + " では使えません";
     return "";
   }
 
+  // The standard data table first (its concentrations as the results screen opens), then the
+  // three tables that need the curve; the control sera with their judgement against the history.
   std::string compute_results() {
-    if (!click(Screen::Graph, target::Results) || program_.screen(Screen::Result) == nullptr)
-      return "測定結果画面を開けませんでした";
-    for (const auto& table : Result_Tables)
-      if (!show_table(table.button, table.kind)) return table_title(state_, table.kind) + "を計算できませんでした";
+    Treatment_Standard(state_);
+    Run_Fitness_Examination(program_);
+    for (Result_Kind kind : Result_Tables) {
+      if (!Bring_Table_Up_To_Date(program_, kind)) return table_title(state_, kind) + "を計算できませんでした";
+      if (kind == Result_Kind::Sera) QC_Verdict_Disp(program_);
+    }
     return "";
   }
 
@@ -123,8 +174,8 @@ class Batch_Road {
     return "";
   }
 
-  // The whole report of the results screen (the range and the fit as chosen), as one job whose
-  // file waits beside its place until the result file is saved.
+  // The whole report (the range and the fit as chosen), as one job whose file waits beside its
+  // place until the result file is saved.
   std::string print_report() {
     if (options_.pdf.empty()) return "";
     ui::Job job;
@@ -137,6 +188,10 @@ class Batch_Road {
     return "";
   }
 
+  std::string save_results() {
+    return Save_Result_File(program_, options_.result) ? "" : "結果ファイルを保存できませんでした: " + options_.result;
+  }
+
   // Last, once the result file is saved: the report replaces the file of its name.
   std::string put_report_in_place() {
     results_saved_ = true;
@@ -144,17 +199,6 @@ class Batch_Road {
     if (std::string failure = platform_.printer().commit_file(); !failure.empty()) return failure;
     platform_.message(ui::job_outcome_text(*report_));
     return "";
-  }
-
-  std::string save_results() {
-    platform_.answer_next_dialog(options_.result);
-    bool saved = false;
-    {
-      ui::Desktop::Event_Scope event(program_.desktop);
-      saved = Result_Output(program_);
-    }
-    platform_.forget_answers();
-    return saved ? "" : "結果ファイルを保存できませんでした: " + options_.result;
   }
 
   // The regression range asked for: --from and --to, else all standards.
@@ -182,10 +226,6 @@ class Batch_Road {
            (options_.model == Logit_Log || state_.Model_Weight == options_.weight);
   }
 
-  bool show_table(int button, Result_Kind kind) {
-    return click(Screen::Result, button) && state_.Result_Table == static_cast<Integer>(kind);
-  }
-
   // Why the standard curve cannot be reached yet, as a parenthesis, or "".
   std::string incompleteness() {
     switch (assay_completeness(state_)) {
@@ -197,42 +237,11 @@ class Batch_Road {
     return "";
   }
 
-  bool open_file_with(Screen which, const std::string& path) {
-    platform_.answer_next_dialog(path);
-    const bool clicked = click(which, target::Open_File);
-    platform_.forget_answers();
-    return clicked;
-  }
-
-  // Brings the screen to the front and clicks one of its buttons, as a user does; false when
-  // the screen is not open or the button cannot be reached.
-  bool click(Screen which, int button) {
-    auto* screen = program_.screen_as<Work_Screen>(which);
-    return screen != nullptr && screen->Command.has(button) && click(*screen, screen->Command[button]);
-  }
-
-  bool click(ui::Form& form, ui::Control& control) {
-    ui::Desktop::Event_Scope event(program_.desktop);
-    program_.desktop.show(form);
-    if (!control.reachable()) return false;
-    form.set_focus(control);
-    if (control.on_click) control.on_click();
-    return true;
-  }
-
-  // Types over the box's text and presses Enter.
-  void type_and_enter(ui::Form& form, ui::Text_Box& box, const std::string& typed) {
-    ui::Desktop::Event_Scope event(program_.desktop);
-    if (!box.reachable()) return;
-    form.set_focus(box);
-    box.set_text(typed);
-    if (box.on_key_down) box.on_key_down(ui::Key_Return, 0);
-  }
-
   const Batch_Options& options_;
   Batch_Platform& platform_;
   Program program_;
   Assay_State& state_;
+  Fit_Report fit_report_;
   std::optional<ui::Job_Outcome> report_;  // printed, its file not yet in place
   bool results_saved_ = false;             // the result file is saved (and the run kept in the history)
 };

@@ -6,6 +6,7 @@
 namespace quorin {
 
 class Program;
+class Reg_Set;
 
 std::unique_ptr<ui::Form> Make_Reg_Set(Program& program);
 
@@ -19,5 +20,9 @@ std::unique_ptr<ui::Form> Make_Reg_Set(Program& program);
 void Condition_Load(Program& program);
 void Set_PRT(Program& program);
 void Commit_Changed_Conditions(Program& program);
+
+// Asks for a file name and writes the screen's boxes to it. A text that code page 932 cannot
+// hold, or a failed write, is reported and leaves any earlier file as it was.
+void Condition_Save(Program& program, const Reg_Set& screen);
 
 }  // namespace quorin

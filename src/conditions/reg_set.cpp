@@ -1,7 +1,8 @@
 #include "conditions/reg_set.h"
 
-#include "conditions/condition_fields.h"
-#include "conditions/condition_file.h"
+#include "conditions/conditions_procedures.h"
+#include "engine/condition_fields.h"
+#include "engine/fit_choice.h"
 #include "state/commands.h"
 #include "state/program.h"
 #include "ui/desktop.h"
@@ -125,10 +126,7 @@ Reg_Set::Reg_Set(Program& program)
 // conditions are not touched here.
 void Reg_Set::load() {
   Assay_State& state = program_.state;
-  state.Weight_Name(0) = "重み付け無し";
-  state.Weight_Name(1) = "標準点との距離";
-  state.Weight_Name(2) = "Logit変換補正";
-  state.Weight_Name(3) = "標準点との距離+Logit変換補正";
+  name_weightings(state);
   for (auto& [i, box] : info) box->text.clear();
   for (int k = 1; k <= Max_Standards; ++k) info[12 + k].visible = Label1[12 + k].visible = false;
   for (int i : {2, 3, 4}) Command[i].enabled = false;
@@ -156,6 +154,7 @@ void Reg_Set::key_down(int i, int key_code) {
 
 void Reg_Set::commit_changed() {
   Assay_State& state = program_.state;
+  show_committed_texts();
   const bool in_front = desktop != nullptr && desktop->front() == this;
   for (auto& [i, box] : info) {
     if (box->text == committed_texts_[static_cast<std::size_t>(i)]) continue;

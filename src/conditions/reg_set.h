@@ -1,6 +1,6 @@
 #pragma once
 // The conditions screen: the assay's conditions in 33 numbered entry boxes. A box is checked
-// and copied into the assay state when it loses the focus after a key other than Enter was
+// (engine/condition_commit.h) and copied into the assay state when it loses the focus after a key other than Enter was
 // pressed in it, and at the end of any event that changed it otherwise (the mouse) or turned to
 // another window; Enter moves on to the next field shown.
 
@@ -34,9 +34,11 @@ class Reg_Set : public Work_Screen {
   void commit_changed();
   // Shows the boxes and labels of standards 1..STD_Number and hides the others (their texts stay).
   void show_standard_fields();
+  // Shows in each box the text the state holds for it where the state's changed since the box's
+  // last commit (a condition file or a count file committed it).
+  void show_committed_texts();
 
  private:
-  void commit_box(int i);
   void key_down(int i, int key_code);
   void lost_focus(int i);
   Program& program_;

@@ -1,8 +1,7 @@
-// The conditions printout: the texts of the conditions boxes as shown, one per line.
+// The conditions printout: the texts of the conditions as shown, one per line.
 #include <algorithm>
 
 #include "conditions/conditions_procedures.h"
-#include "conditions/reg_set.h"
 #include "conditions/set_prt.h"
 #include "state/program.h"
 #include "text/format.h"
@@ -34,20 +33,19 @@ constexpr Printed_Field Printed_Fields[] = {
 }  // namespace
 
 void print_conditions(Program& program, ui::Printer& printer) {
-  program.load(Screen::Conditions);
-  const auto& screen = *program.screen_as<Reg_Set>(Screen::Conditions);
+  const auto& texts = program.state.Condition_Texts;
 
   printer.print("");
   printer.print("");
   for (const Printed_Field& field : Printed_Fields) {
-    printer.print(field.label + screen.info[field.box].text);
+    printer.print(field.label + texts[static_cast<std::size_t>(field.box)]);
     printer.print("");
   }
-  // The standards as box 6 shows them, kept to the boxes there are.
-  const double shown = text::round_half_even(text::Val(screen.info[6].text));
+  // The standards as field 6 shows them, kept to the fields there are.
+  const double shown = text::round_half_even(text::Val(texts[6]));
   const int n = static_cast<int>(std::clamp(shown, 0.0, static_cast<double>(Max_Standards)));
   for (int k = 1; k <= n; ++k) {
-    printer.print("    STD " + text::general_number(k) + text::Format_Text(screen.info[12 + k].text, "  #0.0000"));
+    printer.print("    STD " + text::general_number(k) + text::Format_Text(texts[static_cast<std::size_t>(12 + k)], "  #0.0000"));
     printer.print("");
   }
   printer.end_document();

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "conditions/condition_fields.h"
-#include "conditions/reg_set.h"
+#include "engine/condition_commit.h"
+#include "engine/condition_fields.h"
 #include "data/sheet_layout.h"
 #include "state/program.h"
 #include "text/format.h"
@@ -48,19 +48,10 @@ std::string negative_counts(const Assay_State& state) {
   return message;
 }
 
-// The conditions screen shows the number of samples the file brought, as the result file's
-// header, which it writes, must.
-void show_sample_number(Program& program) {
-  auto* conditions = program.screen_as<Reg_Set>(Screen::Conditions);
-  if (conditions == nullptr) return;
-  conditions->info[Sample_Number_Box].text = number_text(program.state.Sample_Number);
-  conditions->commit(Sample_Number_Box);
-}
-
 }  // namespace
 
 void report_count_file(Program& program, const Count_Items& items, Long samples_before) {
-  const Assay_State& state = program.state;
+  Assay_State& state = program.state;
   if (items.mark_line > 0)
     program.platform.message("データファイルの " + number_text(static_cast<long long>(items.mark_line)) +
                              " 行目にファイルの終わりを示す文字（1Ah）があり、そこで読み込みを終えました。\n" +
@@ -68,7 +59,9 @@ void report_count_file(Program& program, const Count_Items& items, Long samples_
                              " 個は読み込まれていません");
   if (const std::string message = negative_counts(state); !message.empty()) program.platform.message(message);
   if (state.Sample_Number != samples_before) {
-    show_sample_number(program);
+    // The conditions show the number of samples the file brought, as the result file's header
+    // must.
+    commit_condition(state, Sample_Number_Box, number_text(state.Sample_Number));
     program.platform.message("データファイルのサンプルは " + number_text(state.Sample_Number) + " 点で、条件の " +
                              number_text(samples_before) + " 点と違います。\nサンプルの点数を " +
                              number_text(state.Sample_Number) + " にしました（条件設定と結果ファイルもこの点数です）");

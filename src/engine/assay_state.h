@@ -4,6 +4,7 @@
 // std::make_unique: the sample tables alone are some 18 MB). Standard-side rows: 1 NSB,
 // 2 TOTAL, 3 zero standard (B0), 3 + k standard k. Tubes run from 1; index 0 is never used.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,9 @@ constexpr int Max_Standards = 20;
 constexpr int Max_Tubes = 10;
 constexpr int Max_Sera = 20;
 constexpr Long Max_Samples = 100000;
+// The conditions are 33 fields: 0..5 texts, 6..11 counts, 12 the dilution factor, 12 + k the
+// concentration of standard k (engine/condition_fields.h).
+constexpr int Condition_Boxes = 33;
 
 // The rows of STD_Data before the standards (standard k is row 3 + k), and the columns of the
 // derived tables that mean something of their own.
@@ -109,6 +113,10 @@ struct Assay_State {
   Long Sample_Number = 0;
   Integer Sample_Tubes = 0;
   double Dilution_Factor = 0;
+  // Each field of the conditions as it is shown and written once committed, field 2 (never
+  // shown) and the standards beyond STD_Number included: the condition file and the header of
+  // the result file hold these texts.
+  std::array<std::string, Condition_Boxes> Condition_Texts;
 
   // Counts; 0 means the tube was not measured.
   Fixed_Table<Long, Max_Standards + 3, Max_Tubes> STD_Count;

@@ -1,5 +1,7 @@
 #include "engine/fit_choice.h"
 
+#include "engine/logistic.h"
+
 namespace quorin {
 
 std::string fit_label(int weight_type, int order) {
@@ -27,6 +29,20 @@ std::string selected_fit_unavailable_message(const Assay_State& state) {
   const std::string label = fit_label(state.Weight_Type, state.Reg_Order);
   if (label.empty()) return "検量線が選ばれていません。検量線表示で検量線を選んでください";
   return "選ばれている検量線（" + label + "）は計算できていません。検量線表示で計算できる検量線を選んでください";
+}
+
+void name_weightings(Assay_State& state) {
+  state.Weight_Name(0) = "重み付け無し";
+  state.Weight_Name(1) = "標準点との距離";
+  state.Weight_Name(2) = "Logit変換補正";
+  state.Weight_Name(3) = "標準点との距離+Logit変換補正";
+}
+
+void choose_first_fit(Assay_State& state) {
+  state.Reg_Order = 1;
+  state.Weight_Type = 0;
+  state.Curve_Model = Logit_Log;
+  state.Model_Weight = 0;
 }
 
 }  // namespace quorin

@@ -32,6 +32,14 @@ void load_coefficients(Assay_State& state, int weight_type);
 // solves is always the one the results name.
 bool use_selected_fit(Assay_State& state);
 
+// The names of the four weightings, as the curve screen heads its plots and the titles of the
+// results name the fit; set once at start-up.
+void name_weightings(Assay_State& state);
+
+// The choice a curve screen starts from when it is opened: the first-order fit without
+// weighting, the logit-log curve in use and the 4PL/5PL without weighting.
+void choose_first_fit(Assay_State& state);
+
 // The message for a selected fit that cannot be used, naming it.
 std::string selected_fit_unavailable_message(const Assay_State& state);
 

@@ -10,7 +10,7 @@
 
 #include "engine/fit_choice.h"
 #include "graph/graph_procedures.h"
-#include "graph/plot_axes.h"
+#include "engine/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/program.h"
 #include "text/format.h"

@@ -7,7 +7,7 @@
 #include "engine/regression.h"
 #include "engine/result_curve.h"
 #include "engine/treatment_standard.h"
-#include "graph/plot_axes.h"
+#include "engine/plot_axes.h"
 #include "state/basis.h"
 #include "state/commands.h"
 #include "state/program.h"
@@ -181,10 +181,7 @@ void Reg_Graph::load() {
   HScroll1.visible = state_.Admin_Mode == 1;
   Range_Box[0].text = "1";
   Range_Box[1].text = text::bare_text(state_.STD_Number);
-  state_.Reg_Order = 1;
-  state_.Weight_Type = 0;
-  state_.Curve_Model = Logit_Log;
-  state_.Model_Weight = 0;
+  choose_first_fit(state_);
   Choice[0].select();
 }
 
@@ -220,20 +217,15 @@ void Reg_Graph::select_chosen_fit() {
 
 bool Reg_Graph::Fit_And_Draw() {
   if (!take_range()) return false;
-  // The counts may have changed on the data sheet since the standard plot was drawn.
-  Treatment_Standard(state_);
-  if (const std::string problem = plot_problem(state_); !problem.empty()) {
-    program_.platform.message(problem);
+  const Curve_Fitting fitting = Fit_Curves(state_);
+  if (!fitting.refusal.empty()) {
+    program_.platform.message(fitting.refusal);
     return false;
   }
-  std::vector<std::string> problems = Regression(state_).messages;
-  for (std::string& warning : curve_shape_warnings(state_)) problems.push_back(std::move(warning));
-  state_.Curve_Basis = basis_digest(state_, Basis::Curve);
-  Regression_Curves();
+  Regression_Curves(*fitting.grids);
   drawn_basis_ = state_.Curve_Basis;
-  if (!fit_available(state_, state_.Weight_Type, state_.Reg_Order))
-    problems.push_back(selected_fit_unavailable_message(state_));
-  report(problems);
+  // The curves asked for are drawn all the same: the problems are a warning.
+  if (const std::string text = report_.next(fitting.problems); !text.empty()) program_.platform.warning(text);
   return true;
 }
 
@@ -246,21 +238,11 @@ void Reg_Graph::clear_drawing() {
   show_curve_view(false);
   state_.Plot_Stage = Curve_Stage::Nothing;
   drawn_basis_ = 0;
-  last_report_.clear();
+  report_.forget();
   Title[0].caption = "検量線を描き直してください";
   Title[1].caption = "";
   caption = "検量線 ― 描いた後にスタンダードの測定値、濃度または回帰範囲が変わりました。ボタンで描き直してください";
   Command[target::Switch_View].caption = "PLOT表示";
-}
-
-// One box for all unavailable fits and the warnings on the curve's shape: the curves asked for
-// are drawn all the same. The same report is not repeated while the user refits the same
-// standards in the curve view (the standard plot forgets it).
-void Reg_Graph::report(const std::vector<std::string>& problems) {
-  std::string text;
-  for (const std::string& problem : problems) text += (text.empty() ? "" : "\n") + problem;
-  if (text != last_report_ && !text.empty()) program_.platform.warning(text);
-  last_report_ = text;
 }
 
 bool Reg_Graph::take_range() {

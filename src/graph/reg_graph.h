@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "state/curve_fitting.h"
 #include "state/work_screen.h"
 
 namespace quorin {
@@ -29,8 +30,9 @@ class Reg_Graph : public Work_Screen {
 
   // The standard plot view.
   void Standard_Plotting();
-  // The fitted-curve view of the eight fits that the last Regression left.
-  void Regression_Curves();
+  // The fitted-curve view of the eight fits that the last Regression left, with their weighting
+  // comparison.
+  void Regression_Curves(const Weight_Grids& grids);
   // Takes the range from the boxes, treats the standards as their counts stand, runs the
   // regression and draws the curves, then tells the user which fits could not be computed. False
   // when the range or the standards were refused (the user has been told why and nothing was
@@ -80,13 +82,12 @@ class Reg_Graph : public Work_Screen {
 
   bool take_range();
   void refuse_range();
-  void report(const std::vector<std::string>& problems);
   void refresh_buttons();
 
   Program& program_;
   Assay_State& state_;
-  // The last report of unavailable fits, so that refitting the same standards does not repeat it.
-  std::string last_report_;
+  // The unavailable fits and the curve's shape, told once while the same standards are refitted.
+  Fit_Report report_;
   // The digest (state/basis.h) of what the view shown was drawn from; 0 while nothing is drawn.
   std::uint64_t drawn_basis_ = 0;
 };

@@ -8,7 +8,7 @@
 #include "engine/response.h"
 #include "engine/solve.h"
 #include "engine/weight_table.h"
-#include "graph/plot_axes.h"
+#include "engine/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/commands.h"
 #include "state/program.h"
@@ -44,21 +44,19 @@ void trace(ui::Picture_Area& plot, const Assay_State& state, const Curve_Axis& a
 
 }  // namespace
 
-void Reg_Graph::Regression_Curves() {
+void Reg_Graph::Regression_Curves(const Weight_Grids& grids) {
   caption = Curves_Caption;
   Command[target::Switch_View].caption = "PLOT表示";
   show_curve_view(true);
   set_ticks({"3", "0", "-3"}, {660, 2760, 4860});
 
-  auto grids = std::make_unique<Weight_Grids>();
-  Weight_Table(state_, *grids);
   ED_Grid.resize(102, 9);
   Limit_Grid.resize(4, 9);
   for (int column = 0; column <= 8; ++column) {
-    ED_Grid.set_column_width(column, grids->column_width(column));
-    Limit_Grid.set_column_width(column, grids->column_width(column));
-    for (int row = 0; row <= 101; ++row) ED_Grid.set_cell(row, column, grids->ed(row, column));
-    for (int row = 0; row <= 3; ++row) Limit_Grid.set_cell(row, column, grids->detection(row, column));
+    ED_Grid.set_column_width(column, grids.column_width(column));
+    Limit_Grid.set_column_width(column, grids.column_width(column));
+    for (int row = 0; row <= 101; ++row) ED_Grid.set_cell(row, column, grids.ed(row, column));
+    for (int row = 0; row <= 3; ++row) Limit_Grid.set_cell(row, column, grids.detection(row, column));
   }
 
   for (int w = 0; w < 4; ++w) {

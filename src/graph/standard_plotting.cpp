@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "engine/treatment_standard.h"
-#include "graph/plot_axes.h"
+#include "engine/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/basis.h"
 #include "state/commands.h"
@@ -45,7 +45,7 @@ void plot_standards(ui::Picture_Area& plot, const Assay_State& state, const Stan
 }  // namespace
 
 void Reg_Graph::Standard_Plotting() {
-  last_report_.clear();
+  report_.forget();
   caption = "スタンダード　プロット";
   Command[target::Switch_View].caption = "検量線表示";
   show_curve_view(false);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/model_comparison.h"
-#include "graph/plot_axes.h"
+#include "engine/plot_axes.h"
 
 namespace quorin {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <functional>
 
-#include "graph/plot_axes.h"
+#include "engine/plot_axes.h"
 #include "text/format.h"
 
 namespace quorin {

@@ -7,8 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "conditions/condition_file.h"
-#include "conditions/reg_set.h"
+#include "engine/condition_file.h"
 #include "engine/parallel.h"
 #include "qc/qc_procedures.h"
 #include "results/result_table.h"
@@ -184,19 +183,9 @@ void write_result_sections(const Assay_State& state, text::Line_Writer& out, int
   }
 }
 
-bool Result_Output(Program& program) {
-  // The file holds the control sera and the samples as the counts and conditions in force give them.
-  if (!Bring_Table_Up_To_Date(program, Result_Kind::Sera) || !Bring_Table_Up_To_Date(program, Result_Kind::Sample))
-    return false;
-  const std::string path = program.platform.save_file({"", "ﾃｷｽﾄ(*.txt)|*.txt", "txt"});
-  if (path.empty()) return false;
-  const auto* conditions = program.screen_as<Reg_Set>(Screen::Conditions);
-  if (conditions == nullptr) {
-    program.platform.message("結果を保存できません: " + path + "\n条件設定画面が開かれていません");
-    return false;
-  }
+bool Save_Result_File(Program& program, const std::string& path) {
   text::Line_Writer out;
-  write_condition_lines(*conditions, out);
+  write_condition_lines(program.state.Condition_Texts, out);
   if (out.failed()) {
     program.platform.message("結果を保存できません: " + path + "\n条件設定の「" + out.bad_character() +
                              "」はシフトJISで保存できない文字です");
@@ -208,6 +197,14 @@ bool Result_Output(Program& program) {
   if (!failure.empty()) return false;
   QC_Record_Run(program, path);
   return true;
+}
+
+bool Result_Output(Program& program) {
+  // The file holds the control sera and the samples as the counts and conditions in force give them.
+  if (!Bring_Table_Up_To_Date(program, Result_Kind::Sera) || !Bring_Table_Up_To_Date(program, Result_Kind::Sample))
+    return false;
+  const std::string path = program.platform.save_file({"", "ﾃｷｽﾄ(*.txt)|*.txt", "txt"});
+  return !path.empty() && Save_Result_File(program, path);
 }
 
 }  // namespace quorin

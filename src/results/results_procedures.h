@@ -17,6 +17,10 @@ void STDCONC_Disp(Program& program);
 void Sera_Disp(Program& program);
 void Sample_Disp(Program& program);
 bool Result_Output(Program& program);
+// The result file of the tables in force (brought up to date first by the caller) written to
+// `path`, and the run kept in the control-serum history; false, with the reason told, when the
+// file could not be written.
+bool Save_Result_File(Program& program, const std::string& path);
 void Result_PRT(Program& program);
 // Run after every event: a shown table computed from anything but the state in force is cleared.
 void Check_Result_Table(Program& program);

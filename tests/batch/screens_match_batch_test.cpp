@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "batch_fixture.h"
-#include "conditions/condition_file.h"
+#include "engine/condition_file.h"
 #include "conditions/reg_set.h"
 #include "data/count_file.h"
 #include "data/reg_data.h"
@@ -200,7 +200,7 @@ TEST_F(Screens_And_Batch, ResultsFollowEveryChangeOrAreRefused) {
     }
     const Assay_State& s = user.program.state;
     text::Line_Writer lines;
-    write_condition_lines(user.conditions(), lines);
+    write_condition_lines(s.Condition_Texts, lines);
     batch::Batch_Options options = example(s.Weight_Type, s.Reg_Order, s.Fit_From, s.Fit_To);
     testing::write_bytes(options.conditions = folder.file("in_force.crx"), lines.bytes());
     testing::write_bytes(options.counts = folder.file("in_force.txt"), count_file_bytes(s));

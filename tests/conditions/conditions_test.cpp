@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "conditions/condition_file.h"
+#include "engine/condition_file.h"
 #include "conditions/reg_set.h"
 #include "navigation/navigation.h"
 #include "state/program.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "graph/plot_axes.h"
+#include "engine/plot_axes.h"
 #include "graph_fixture.h"
 #include "support/form_driver.h"
 #include "support/screen_text.h"

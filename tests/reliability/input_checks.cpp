@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "conditions/condition_file.h"
+#include "engine/condition_file.h"
 #include "data/count_file.h"
 #include "help/help_file.h"
 #include "navigation/navigation.h"

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "conditions/reg_set.h"
 #include "curve/curve_fixture.h"
 #include "engine/fit_choice.h"
 #include "engine/samples.h"
@@ -60,16 +59,13 @@ TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
   for (int parts : {2, 3, 8}) EXPECT_TRUE(samples_read(parts) == one_thread) << parts << " parts";
 }
 
-// Result_Output through the program: the conditions screen's boxes, the dialog, the messages.
+// Result_Output through the program: the conditions as shown, the dialog, the messages.
 class Result_Output_Test : public ::testing::Test {
  protected:
   Result_Output_Test() : program(platform) {
-    program.load(Screen::Conditions);
-    conditions = program.screen_as<Reg_Set>(Screen::Conditions);
-    for (int i = 0; i <= 32; ++i) conditions->info[i].text = "";
-    const std::pair<int, const char*> boxes[] = {{0, "山田　花子"}, {3, "コルチゾール"}, {4, "μg/dl"}, {6, "1"},
-                                                 {7, "2"},          {13, "0.5"}};
-    for (const auto& [box, text] : boxes) conditions->info[box].text = text;
+    const std::pair<int, const char*> fields[] = {{0, "山田　花子"}, {3, "コルチゾール"}, {4, "μg/dl"}, {6, "1"},
+                                                  {7, "2"},          {13, "0.5"}};
+    for (const auto& [field, text] : fields) program.state.Condition_Texts[field] = text;
     testing::hand_worked(program.state);
     testing::as_computed(program.state);
   }
@@ -77,7 +73,6 @@ class Result_Output_Test : public ::testing::Test {
   testing::Scratch_Folder folder;
   ui::Scripted_Platform platform;
   Program program;
-  Reg_Set* conditions = nullptr;
 };
 
 // Saved, then saved again with a text it cannot hold: the file saved stays as it was.
@@ -96,7 +91,7 @@ TEST_F(Result_Output_Test, WritesTheConditionLinesThenTheResultsOrLeavesTheFileA
 
   // A condition text code page 932 cannot hold: refused, the file saved before kept. (Paths that
   // cannot be written are the file failures test's, for every save.)
-  conditions->info[0].text = "Señor";
+  program.state.Condition_Texts[0] = "Señor";
   platform.messages.clear();
   platform.file_answers.push_back(path);
   Result_Output(program);

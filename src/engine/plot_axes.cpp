@@ -1,4 +1,4 @@
-#include "graph/plot_axes.h"
+#include "engine/plot_axes.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,24 +1,22 @@
 #pragma once
-// The condition file: the 33 boxes of the conditions screen as they are shown, one line each,
-// box 0 first, in code page 932 with CR LF.
+// The condition file: the 33 fields of the conditions as they are shown, one line each, field 0
+// first, in code page 932 with CR LF.
 
 #include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/assay_state.h"
 #include "text/text_file.h"
 
 namespace quorin {
 
-class Program;
-class Reg_Set;
+// The 33 field texts as shown, field 0 first (the result file repeats them).
+void write_condition_lines(const std::array<std::string, Condition_Boxes>& texts, text::Line_Writer& out);
 
-// The 33 box texts as shown, box 0 first (the result file repeats them).
-void write_condition_lines(const Reg_Set& screen, text::Line_Writer& out);
-
-// What a condition file puts into the boxes: lines 1..13 into boxes 0..12 and, for the n
-// standards of line 7, the first n lines from line 14 on that are not empty into boxes 13..12+n.
+// What a condition file puts into the fields: lines 1..13 into fields 0..12 and, for the n
+// standards of line 7, the first n lines from line 14 on that are not empty into fields 13..12+n.
 struct Condition_Lines {
   std::array<std::string, 13> fields;
   std::vector<std::string> standards;
@@ -33,16 +31,15 @@ struct Condition_Read {
 
 // Reads and checks the whole file. Refused, with the message and nothing else: not text, not
 // code page 932, fewer than 13 lines, a number of standards, sera, samples or tubes (lines
-// 7..12) that is not one number within the limits the conditions screen keeps, standards, sera
-// or samples without tubes, fewer concentrations than standards, or a concentration that is not
+// 7..12) that is not one number within the limits the conditions keep, standards, sera or
+// samples without tubes, fewer concentrations than standards, or a concentration that is not
 // one number above 0. A dilution factor (line 13) that is missing or not one number above 0 is
 // read as none (the line as empty) and the warning says so.
 Condition_Read read_condition_file(const std::string& path);
 // The same checks on bytes already read; `path` only names the file in the message.
 Condition_Read parse_condition_file(std::string_view bytes, const std::string& path);
 
-// Asks for a file name and writes the screen's boxes to it. A text that code page 932 cannot
-// hold, or a failed write, is reported and leaves any earlier file as it was.
-void Condition_Save(Program& program, const Reg_Set& screen);
+// "13行目": line n of the file, as messages name it.
+std::string line_text(std::size_t n);
 
 }  // namespace quorin

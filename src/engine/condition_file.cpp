@@ -1,14 +1,11 @@
-#include "conditions/condition_file.h"
+#include "engine/condition_file.h"
 
 #include <algorithm>
 #include <array>
 #include <optional>
 #include <string_view>
 
-#include "conditions/condition_fields.h"
-#include "conditions/reg_set.h"
-#include "state/commands.h"
-#include "state/program.h"
+#include "engine/condition_fields.h"
 #include "text/cp932.h"
 #include "text/format.h"
 #include "text/items.h"
@@ -19,24 +16,21 @@ namespace quorin {
 
 namespace {
 
-constexpr int Box_Count = 33;
 // Line 7 holds the number of standards.
 constexpr int Standards_Line = 7;
 // A condition file is 33 short lines; anything far larger is not one.
 constexpr std::size_t Largest_File = std::size_t{1} << 20;
 
-ui::File_Dialog dialog_of(const char* title) { return {title, "条件(*.crx)|*.crx", "crx"}; }
-
 Condition_Read refused(const std::string& path, const std::string& problem) {
   return {false, {}, "条件ファイルを読み込めません: " + path + "\n" + problem, ""};
 }
-
-std::string line_text(std::size_t n) { return std::to_string(n) + "行目"; }
 
 // A line that Text_Clean leaves empty holds nothing.
 bool blank(std::string_view line) { return text::Text_Clean(line).empty(); }
 
 }  // namespace
+
+std::string line_text(std::size_t n) { return std::to_string(n) + "行目"; }
 
 Condition_Read parse_condition_file(std::string_view bytes, const std::string& path) {
   if (text::looks_binary(bytes)) return refused(path, "テキストファイルではありません");
@@ -116,69 +110,14 @@ Condition_Read parse_condition_file(std::string_view bytes, const std::string& p
   return read;
 }
 
-void write_condition_lines(const Reg_Set& screen, text::Line_Writer& out) {
-  for (int i = 0; i < Box_Count; ++i) out.line(screen.info[i].text);
+void write_condition_lines(const std::array<std::string, Condition_Boxes>& texts, text::Line_Writer& out) {
+  for (const std::string& text : texts) out.line(text);
 }
 
 Condition_Read read_condition_file(const std::string& path) {
   const text::File_Read file = text::read_file(path, Largest_File);
   if (!file.ok) return {false, {}, file.message, ""};
   return parse_condition_file(file.bytes, path);
-}
-
-void Condition_Load(Program& program) {
-  Assay_State& state = program.state;
-  // A cancelled dialog or a refused file stops a running wizard.
-  const std::string path = program.platform.open_file(dialog_of("条件を開く"));
-  if (path.empty()) {
-    state.Wizard_Mode = Wizard::Idle;
-    return;
-  }
-  const Condition_Read read = read_condition_file(path);
-  if (!read.ok) {
-    program.platform.message(read.message);
-    state.Wizard_Mode = Wizard::Idle;
-    return;
-  }
-
-  program.close(Screen::Data);  // its rows follow the old conditions; a cancel or refusal keeps it
-  program.load(Screen::Conditions);
-  auto& screen = *program.screen_as<Reg_Set>(Screen::Conditions);
-  state.Condition_File = path;
-  screen.caption = path;
-  for (std::size_t i = 0; i < read.lines.fields.size(); ++i)
-    screen.info[static_cast<int>(i)].text = read.lines.fields[i];
-  // The standards beyond the file's number keep their texts and are committed with them.
-  for (std::size_t k = 1; k <= read.lines.standards.size(); ++k)
-    screen.info[static_cast<int>(12 + k)].text = read.lines.standards[k - 1];
-  state.Edit_Flag = 0;  // what was typed before is replaced by the file
-  for (int i = 0; i < Box_Count; ++i) screen.commit(i);
-
-  state.Active_Screen = Screen::Conditions;
-  program.enable_commands();
-  if (!read.warning.empty()) program.platform.message(read.warning);
-  // The data entry button is disabled when the file gives nothing to enter.
-  screen.set_focus(screen.Command[target::Data_Sheet].enabled ? screen.Command[target::Data_Sheet]
-                                                              : screen.Command[target::Open_File]);
-}
-
-void Condition_Save(Program& program, const Reg_Set& screen) {
-  const std::string path = program.platform.save_file(dialog_of("条件を保存する"));
-  if (path.empty()) return;
-
-  text::Line_Writer out;
-  write_condition_lines(screen, out);
-  if (out.failed()) {
-    const std::string& character = out.bad_character();
-    int box = 0;
-    while (box < Box_Count - 1 && screen.info[box].text.find(character) == std::string::npos) ++box;
-    const std::string field = screen.Label1.has(box) ? "「" + screen.Label1[box].caption + "」" : line_text(box + 1);
-    program.platform.message("条件を保存できません: " + path + "\n" + field + "の「" + character +
-                             "」はシフトJISで保存できない文字です");
-    return;
-  }
-  if (const std::string failure = text::save_file(path, out.bytes()); !failure.empty())
-    program.platform.message(failure);
 }
 
 }  // namespace quorin

@@ -1,4 +1,4 @@
-#include "conditions/condition_fields.h"
+#include "engine/condition_fields.h"
 
 #include "text/number_text.h"
 
