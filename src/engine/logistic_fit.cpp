@@ -19,11 +19,22 @@ namespace quorin {
 namespace {
 
 // A step below this, relative to the parameter, ends the solver's iterations; Newton steps then
-// take the parameters the rest of the way (models/newton_polish.h).
+// take the parameters the rest of the way (engine/newton_polish.h).
 constexpr double Step_Tolerance = 1e-13;
 // The gradient test of the solver, scaled by the parameters and the cost; as tight as the step.
 constexpr double Gradient_Tolerance = 1e-13;
 constexpr std::size_t Max_Iterations = 1000;
+// The gradient test of a point the solver could not leave: rounding keeps the gradient of an
+// exact fit some 1e-13 from zero, below which no step is an improvement.
+constexpr double Stuck_Gradient_Tolerance = 1e-10;
+
+// The solver also stops without success when no step improves on its point, as when it starts at
+// the minimum (standards that lie on a logistic curve give start values that are its parameters).
+// Such a point is a fit when its gradient vanishes to rounding; Newton steps then finish it.
+bool at_minimum(gsl_multifit_nlinear_workspace* work) {
+  int info = 0;
+  return gsl_multifit_nlinear_test(0, Stuck_Gradient_Tolerance, 0, &info, work) == GSL_SUCCESS && info == 2;
+}
 
 std::string number_text(long long value) { return text::bare_text(value); }
 
@@ -155,9 +166,11 @@ Logistic_Fit fit_logistic(const std::vector<Model_Point>& points, const Logistic
   gsl_vector_view theta_view = gsl_vector_view_array(theta, fdf.p);
   gsl_vector_view weight_view = gsl_vector_view_array(weights.data(), weights.size());
   int info = 0;
-  if (gsl_multifit_nlinear_winit(&theta_view.vector, &weight_view.vector, &fdf, work.get()) != GSL_SUCCESS ||
-      gsl_multifit_nlinear_driver(Max_Iterations, Step_Tolerance, Gradient_Tolerance, 0, nullptr, nullptr, &info,
-                                  work.get()) != GSL_SUCCESS)
+  if (gsl_multifit_nlinear_winit(&theta_view.vector, &weight_view.vector, &fdf, work.get()) != GSL_SUCCESS)
+    return unavailable(start, "当てはめが収束しませんでした");
+  if (gsl_multifit_nlinear_driver(Max_Iterations, Step_Tolerance, Gradient_Tolerance, 0, nullptr, nullptr, &info,
+                                  work.get()) != GSL_SUCCESS &&
+      !at_minimum(work.get()))
     return unavailable(start, "当てはめが収束しませんでした");
   if (!newton_polish(fdf, &weight_view.vector, work.get())) return unavailable(start, "当てはめが収束しませんでした");
 

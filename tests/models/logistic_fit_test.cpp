@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "engine/logistic_fit.h"
@@ -39,6 +40,20 @@ TEST(Logistic_Fit, DataThatCannotGiveACurveGiveNone) {
     EXPECT_FALSE(fit.available) << problem;
     EXPECT_EQ(fit.problem, problem);
   }
+}
+
+// Duplicates scattered evenly about a 4PL (A = 100, B = 1, C = 4, D = 0), started at its
+// parameters as the logit-log start values are when the standards lie on a logistic: the solver
+// finds no better point, which is the fit, not a failure to converge.
+TEST(Logistic_Fit, AStartAtTheMinimumIsTheFit) {
+  std::vector<Model_Point> points;
+  for (const auto& [x, p, scatter] : {std::tuple{0.0, 100.0, 0.8}, {1.0, 80.0, 0.1}, {4.0, 50.0, 0.4},
+                                      {16.0, 20.0, 0.1}, {36.0, 10.0, 0.1}})
+    for (double sign : {-1, 1}) points.push_back({x, p + sign * scatter, 1});
+  const Logistic_Fit fit = fit_logistic(points, {Four_PL, 100, 1, 4, 0, 1});
+  ASSERT_TRUE(fit.available) << fit.problem;
+  EXPECT_NEAR(fit.curve.C, 4, 1e-9);
+  EXPECT_NEAR(fit.curve.B, 1, 1e-9);
 }
 
 TEST(Logistic_Fit, NothingIsReadOffAtOrBeyondTheAsymptotes) {
