@@ -1,14 +1,14 @@
 #pragma once
-// Reduces one assay without a window system by doing on the screens what a user does: load the
-// condition file and the count data file, show the standard plot and the fitted curves, set the
-// regression range, choose the fit (and, for a 4PL or 5PL, the model and its weighting on the model
-// screen), ask for the three result tables and save the result file; with a report asked for,
-// print the whole report (what the results screen's "一括印刷" prints) first. Each step is checked
-// from the program's state; at the first that fails the run stops with a message saying what
-// could not be done (after any message of the screens saying why), and nothing is saved: the
-// result file is written, in one piece, only as the last step, and the report's file, complete
-// and closed beside its place, replaces an earlier one only after that. The data sheet's scratch
-// file is one no folder holds, so that a run killed at any moment leaves nothing.
+// Reduces one assay without a window system, on the engine the screens stand on, taking the steps
+// a user takes through them: load the condition file and the count data file, plot the
+// standards, fit the curves over every standard and then over the regression range asked for,
+// choose the fit (and, for a 4PL or 5PL, its weighting and the model), compute the three result
+// tables and save the result file; with a report asked for, print the whole report (what the
+// results screen's "一括印刷" prints) first. Each step says what the screens say on the way. At
+// the first step that fails the run stops with a message saying what could not be done (after
+// any message saying why), and nothing is saved: the result file is written, in one piece, only
+// as the last step, and the report's file, complete and closed beside its place, replaces an
+// earlier one only after that. No screen and no scratch file is made.
 
 #include "batch/batch_options.h"
 #include "batch/batch_platform.h"
