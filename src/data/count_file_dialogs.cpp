@@ -2,6 +2,7 @@
 #include <string>
 
 #include "data/count_file.h"
+#include "data/counter_export.h"
 #include "data/count_file_warnings.h"
 #include "data/data_procedures.h"
 #include "data/reg_data.h"
@@ -35,11 +36,23 @@ std::string item_text(const std::string& stored) {
 struct Loaded {
   Count_Items items;
   std::string message;
+  std::vector<std::string> row_ids;  // a counter's export's tube identifiers, when read
 };
+
+// A counter's export read with the columns in force (Count_Column, Count_Id_Column).
+Loaded read_export(const std::string& path, const Assay_State& state) {
+  const text::File_Read file = text::read_file(path);
+  if (!file.ok) return {{}, file.message, {}};
+  const std::optional<std::string> utf8 = text::any_text_to_utf8(file.bytes);
+  if (!utf8) return {{}, cannot_load(path, "UTF-8 でもシフトJIS でもありません"), {}};
+  Counter_Rows rows = read_counter_export(*utf8, {state.Count_Column, state.Count_Id_Column}, count_room(state));
+  if (!rows.refusal.empty()) return {{}, cannot_load(path, rows.refusal), {}};
+  return {std::move(rows.items), "", std::move(rows.ids)};
+}
 
 Loaded read_counts(const std::string& path, const Assay_State& state) {
   Count_File file = read_count_file(path, count_room(state));
-  Loaded loaded{std::move(file.items), ""};
+  Loaded loaded{std::move(file.items), "", {}};
   const Count_Items& items = loaded.items;
   const std::string line = text::bare_text(static_cast<long long>(items.bad_line)) + " 行目";
   if (!file.failure.empty()) {
@@ -69,6 +82,33 @@ std::string short_file_message(std::size_t held, std::size_t missing) {
          " 個に足りません。\n残りの " + number(missing) + " 本は空のチューブになりました";
 }
 
+// Stores the counts read from the file at `path` into the sheet and runs the standard treatment,
+// telling what the file did not fill; a file that could not be read changes nothing (false).
+bool store_loaded(Program& program, const std::string& path, const Loaded& loaded) {
+  Assay_State& state = program.state;
+  if (!loaded.message.empty()) {
+    program.platform.message(loaded.message);
+    state.Wizard_Mode = Wizard::Idle;
+    return false;
+  }
+
+  const Long samples_before = state.Sample_Number;
+  const Stored_Counts stored = store_counts(state, loaded.items);
+  // Identifiers of earlier samples never stay beside new counts.
+  state.Sample_Id = loaded.row_ids.empty() ? std::vector<std::string>{} : sample_ids_of_rows(state, loaded.row_ids);
+  state.Data_File = path;
+  program.screen(Screen::Data)->caption = "データ入力　File名: " + path;
+  state.Active_Screen = Screen::Data;
+  program.enable_commands();
+  if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data); sheet != nullptr && !sheet->Cell_Set())
+    state.Wizard_Mode = Wizard::Idle;
+  Treatment_Standard(state);
+  if (stored.left_over > 0) program.platform.message(not_loaded_message(state, stored.left_over));
+  if (stored.missing > 0) program.platform.message(short_file_message(loaded.items.total, stored.missing));
+  report_count_file(program, loaded.items, samples_before);
+  return true;
+}
+
 }  // namespace
 
 void Data_Load(Program& program) {
@@ -83,25 +123,12 @@ void Data_Load(Program& program) {
     state.Wizard_Mode = Wizard::Idle;
     return;
   }
-  const Loaded loaded = read_counts(path, state);
-  if (!loaded.message.empty()) {
-    program.platform.message(loaded.message);
-    state.Wizard_Mode = Wizard::Idle;
-    return;
-  }
+  store_loaded(program, path, read_counts(path, state));
+}
 
-  const Long samples_before = state.Sample_Number;
-  const Stored_Counts stored = store_counts(state, loaded.items);
-  state.Data_File = path;
-  program.screen(Screen::Data)->caption = "データ入力　File名: " + path;
-  state.Active_Screen = Screen::Data;
-  program.enable_commands();
-  if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data); sheet != nullptr && !sheet->Cell_Set())
-    state.Wizard_Mode = Wizard::Idle;
-  Treatment_Standard(state);
-  if (stored.left_over > 0) program.platform.message(not_loaded_message(state, stored.left_over));
-  if (stored.missing > 0) program.platform.message(short_file_message(loaded.items.total, stored.missing));
-  report_count_file(program, loaded.items, samples_before);
+bool Counter_Load(Program& program, const std::string& path) {
+  if (program.screen_as<Reg_Data>(Screen::Data) == nullptr) return false;
+  return store_loaded(program, path, read_export(path, program.state));
 }
 
 void Reg_Data::Data_Save() {
