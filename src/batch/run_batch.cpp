@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "batch/output_paths.h"
+#include "batch/result_outputs.h"
 #include "engine/completeness.h"
 #include "engine/fit_choice.h"
 #include "engine/result_curve.h"
@@ -41,6 +42,7 @@ class Batch_Road {
   Batch_Road(const Batch_Options& options, Batch_Platform& platform)
       : options_(options), platform_(platform), program_(platform), state_(program_.state) {
     program_.qc_history.path = options.qc;
+    apply_result_options(options, program_);
   }
 
   std::string run() {
@@ -68,9 +70,11 @@ class Batch_Road {
   std::string load_counts() {
     if (!click(Screen::Conditions, target::Data_Sheet) || program_.screen(Screen::Data) == nullptr)
       return "データ入力画面を開けませんでした" + incompleteness();
-    if (!open_file_with(Screen::Data, options_.counts) || state_.Data_File != options_.counts)
+    const bool read = options_.count_column.empty() ? open_file_with(Screen::Data, options_.counts)
+                                                    : load_counter_export(options_, program_);
+    if (!read || state_.Data_File != options_.counts)
       return "データファイルを読み込めませんでした: " + options_.counts;
-    return "";
+    return load_ids_option(options_, program_);
   }
 
   std::string show_standard_plot() {
@@ -147,6 +151,7 @@ class Batch_Road {
   }
 
   std::string save_results() {
+    if (std::string failure = write_result_exports(options_, program_); !failure.empty()) return failure;
     platform_.answer_next_dialog(options_.result);
     bool saved = false;
     {

@@ -61,6 +61,7 @@ TEST_F(Result_Screen, TablesOfTheHandWorkedAssay) {
   s.Weight_Type = 0;
   s.Sample_Data(1, Sample_Column::Area_Code) = 0;  // an area of 0 shows as nothing
   s.Sample_Data(3, Sample_Column::Area_Code) = 4;
+  s.Sample_Id = {"", "P-0001"};  // sample 1's identifier; sample 3 has none
   shown_tables += table(Result_Kind::Sample);
   testing::expect_golden("hand_worked_tables.txt", shown_tables);
 }
