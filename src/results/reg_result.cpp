@@ -114,6 +114,7 @@ void Reg_Result::activate() {
   // Printing waits until a printable table has been asked for, the precision profile until the samples.
   Command[target::Print].enabled = false;
   Command[target::Precision_Profile].enabled = false;
+  CV_Box.text = qc::limit_text(program_.state.Flag_CV_Limit);
   enable_table_buttons();
 }
 
