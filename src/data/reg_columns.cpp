@@ -68,6 +68,7 @@ void Reg_Columns::load_export() {
   const std::string path = path_;
   Program& program = program_;
   program.close(Screen::Columns);  // this dialog is gone from here on
+  program.show(Screen::Data);      // the counts go into the sheet, opened again if it was closed
   Counter_Load(program, path);
 }
 
