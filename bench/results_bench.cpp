@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 #include "bench_assay.h"
 #include "bench_timing.h"
@@ -17,6 +18,7 @@
 #include "engine/treatment_standard.h"
 #include "navigation/navigation.h"
 #include "results/reg_result.h"
+#include "results/result_export.h"
 #include "results/results_procedures.h"
 #include "state/basis.h"
 #include "state/program.h"
@@ -35,6 +37,9 @@ void fill_fitted_assay(Assay_State& s) {
   s.Plot_Stage = Curve_Stage::Curves;
   s.Curve_Basis = basis_digest(s, Basis::Curve);  // as the curve screen leaves it once drawn
 }
+
+std::string save_results_csv_of(Assay_State& s, const std::string& path) { return save_results_csv(s, path); }
+std::string save_results_xlsx_of(Assay_State& s, const std::string& path) { return save_results_xlsx(s, path); }
 
 double peak_megabytes() {
   rusage usage{};
@@ -76,6 +81,19 @@ int main() {
   std::printf("check: %s, %.1f MB, \"%s\"\n", path.c_str(), std::filesystem::file_size(path) / 1e6,
               platform.messages.back().c_str());
   std::filesystem::remove(path);
+
+  // The exports of every standard, serum and sample, with their flags and identifiers.
+  program.state.Sample_Id.assign(Max_Samples + 1, "P-000000");
+  const double before_exports = peak_megabytes();
+  for (const auto& [what, name, save] :
+       {std::tuple{"CSV export (build and save)", "quorin_results_bench.csv", &save_results_csv_of},
+        std::tuple{"Excel export (build and save)", "quorin_results_bench.xlsx", &save_results_xlsx_of}}) {
+    const std::string export_path = (std::filesystem::temp_directory_path() / name).string();
+    bench::report(what, bench::median_ms(3, [&] { save(program.state, export_path); }), 5000);
+    std::printf("check: %.1f MB\n", std::filesystem::file_size(export_path) / 1e6);
+    std::filesystem::remove(export_path);
+  }
+  std::printf("peak memory before the exports %.0f MB, after them %.0f MB\n", before_exports, peak_megabytes());
 
   // A key press in the data sheet as the window system runs it: the handler, then the checks that
   // follow every event (the result table, the curve and the other windows against the revision

@@ -72,6 +72,38 @@ constexpr Option_Rule Option_Rules[] = {
        options.qc = value;
        return nullptr;
      }},
+    {"--ids",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.ids = value;
+       return nullptr;
+     }},
+    {"--count-column",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.count_column = value;
+       return nullptr;
+     }},
+    {"--id-column",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.id_column = value;
+       return nullptr;
+     }},
+    {"--csv",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.csv = value;
+       return nullptr;
+     }},
+    {"--xlsx",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.xlsx = value;
+       return nullptr;
+     }},
+    {"--cv-limit",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       const auto limit = text::sole_number(value);
+       if (!limit || !(*limit > 0) || *limit > 100) return "0 より大きく 100 以下の数値で";
+       options.cv_limit = *limit;
+       return nullptr;
+     }},
 };
 
 const Option_Rule* option_rule(const std::string& argument) {
@@ -158,6 +190,8 @@ Command_Line batch_run(const std::vector<std::string>& arguments) {
   if (options.from && options.to && *options.from > *options.to)
     return error("--from " + text::bare_text(*options.from) + " が --to " + text::bare_text(*options.to) +
                  " より大きくなっています");
+  if (!options.id_column.empty() && options.count_column.empty())
+    return error("--id-column は --count-column と一緒に指定してください");
   if (options.model != 0 && seen.count("--order") != 0) return error("--order は --model logit のときだけ指定できます");
   if (options.model != 0 && options.weight > 2)
     return error("--weight は --model 4pl・5pl では 0～2 の整数で指定してください: " + text::bare_text(options.weight));
@@ -181,7 +215,8 @@ Command_Line parse_command_line(const std::vector<std::string>& arguments) {
 }
 
 Batch_Options with_absolute_paths(Batch_Options options) {
-  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf, &options.qc}) {
+  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf, &options.qc, &options.ids,
+                              &options.csv, &options.xlsx}) {
     std::error_code error;  // no working folder: the path stays as given, and its file is not found
     if (const auto absolute = std::filesystem::absolute(*path, error); !path->empty() && !error)
       *path = absolute.lexically_normal().string();
@@ -222,11 +257,24 @@ std::string usage_text() {
          "               3 つの測定結果、4pl・5pl ではモデル比較のページも) を 1 つの PDF ファイルに\n"
          "               書きます (精度プロファイルと、--qc のときは管理血清ごとの精度管理図も)\n"
          "  --qc FILE    結果を精度管理の履歴ファイル (SQLite) に記録し、管理血清の判定を表示します\n"
+         "  --ids FILE   サンプルの ID の一覧 (1 行に 1 つ、または「番号,ID」) を読み込みます\n"
+         "  --count-column NAME\n"
+         "               データファイルを計数器の書き出し (見出し行のある CSV・タブ区切り) として読み、\n"
+         "               見出し NAME の列を測定値とします\n"
+         "  --id-column NAME\n"
+         "               --count-column とともに: 見出し NAME の列をサンプルの ID とします\n"
+         "  --cv-limit P フラグ「CV」を付ける濃度 CV の上限 (%) (既定 10)\n"
+         "               フラグ: > 最高のスタンダードより高い  < 最低のスタンダードまたは検出限界 (2SD)\n"
+         "               より低い  CV CV が上限より大きい  1 使えたチューブが 1 本  × 使えたチューブがない\n"
+         "               R (スタンダード) 逆算平均が濃度の 80～120% の外\n"
+         "  --csv FILE   測定結果を CSV (UTF-8、BOM 付き) に書きます\n"
+         "  --xlsx FILE  測定結果を Excel ファイル (検体・管理血清・スタンダード・検量線) に書きます\n"
          "\n"
          "画面が表示するメッセージは標準エラー出力に書かれます。印刷の進み具合は、標準エラー出力が\n"
          "端末のときだけ表示されます。精度管理の判定と、履歴ファイルに記録できなかったことは、\n"
          "終了コードを変えません。\n"
-         "終了コード: 0 保存できた  1 処理できなかった (結果ファイルも PDF ファイルも書かれません)\n"
+         "終了コード: 0 保存できた  1 処理できなかった (結果ファイルも PDF ファイルも書かれません。\n"
+         "              --csv・--xlsx のファイルは結果ファイルの直前に書かれます)\n"
          "            2 コマンドラインの誤り (出力ファイルが入力ファイルや他の出力ファイルと同じときも)\n"
          "            3 結果ファイルは保存した (--qc では履歴にも記録した) が、PDF ファイルを\n"
          "              置けなかった (以前の PDF ファイルはそのまま)\n";

@@ -30,6 +30,12 @@ struct Batch_Options {
   std::optional<int> from;  // first standard of the fit, 1 when not given
   std::optional<int> to;    // last standard of the fit, the number of standards when not given
   int model = 0;            // the curve the results use: 0 the logit-log fit, 1 the 4PL, 2 the 5PL
+  std::string ids;           // --ids: the sample identifiers' list, "" for none
+  std::string count_column;  // --count-column: the count file is a counter's export, counts in this column
+  std::string id_column;     // --id-column: the export's column of the sample identifiers
+  std::string csv;           // --csv: the results as CSV, "" for none
+  std::string xlsx;          // --xlsx: the results as an Excel workbook, "" for none
+  std::optional<double> cv_limit;  // --cv-limit: the concentration CV (%) above which a value is flagged
 };
 
 struct Command_Line {

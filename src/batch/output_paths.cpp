@@ -11,10 +11,11 @@ std::string output_clash(const Batch_Options& options) {
     const std::string& path;
     const char* what;
   } outputs[] = {
-      {options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}, {options.qc, "精度管理の履歴ファイル"}};
+      {options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}, {options.qc, "精度管理の履歴ファイル"},
+      {options.csv, "CSV ファイル"},    {options.xlsx, "Excel ファイル"}};
   for (auto output = std::begin(outputs); output != std::end(outputs); ++output) {
     if (output->path.empty()) continue;
-    for (const std::string* input : {&options.conditions, &options.counts})
+    for (const std::string* input : {&options.conditions, &options.counts, &options.ids})
       if (text::same_file(output->path, *input))
         return std::string(output->what) + "が入力ファイルと同じです: " + output->path;
     for (auto earlier = std::begin(outputs); earlier != output; ++earlier)

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "batch/output_paths.h"
+#include "batch/result_outputs.h"
 #include "data/count_load.h"
 #include "engine/completeness.h"
 #include "engine/condition_commit.h"
@@ -43,6 +44,7 @@ class Batch_Road {
       : options_(options), platform_(platform), program_(platform), state_(program_.state) {
     program_.qc_history.path = options.qc;
     name_weightings(state_);
+    apply_result_options(options, program_);
   }
 
   std::string run() {
@@ -75,13 +77,14 @@ class Batch_Road {
   std::string load_counts() {
     if (assay_completeness(state_) == Completeness::Nothing_To_Enter)
       return "データ入力画面を開けませんでした" + incompleteness();
-    const Loaded_Counts loaded = read_counts(options_.counts, state_);
+    const Loaded_Counts loaded = options_.count_column.empty() ? read_counts(options_.counts, state_)
+                                                                : read_counter_file(options_.counts, state_);
     if (!loaded.message.empty()) {
       platform_.message(loaded.message);
       return "データファイルを読み込めませんでした: " + options_.counts;
     }
-    store_loaded_counts(program_, loaded.items, options_.counts);
-    return "";
+    store_loaded_counts(program_, loaded, options_.counts);
+    return load_ids_option(options_, program_);
   }
 
   std::string plot_standards() {
@@ -189,6 +192,7 @@ class Batch_Road {
   }
 
   std::string save_results() {
+    if (std::string failure = write_result_exports(options_, program_); !failure.empty()) return failure;
     return Save_Result_File(program_, options_.result) ? "" : "結果ファイルを保存できませんでした: " + options_.result;
   }
 

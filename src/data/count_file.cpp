@@ -166,6 +166,8 @@ Count_File read_count_file(const std::string& path, std::size_t room) {
   return result;
 }
 
+Count_Fault read_count_item(std::string_view item, Long& count) { return count_of(item, count); }
+
 std::size_t count_room(const Assay_State& state) {
   const Sheet_Layout layout = Sheet_Layout::of(state);
   const long fixed = std::max(0L, layout.sera_end());

@@ -41,6 +41,9 @@ struct Count_Items {
 };
 Count_Items read_count_items(std::string_view bytes, std::size_t room = std::numeric_limits<std::size_t>::max());
 
+// One item as read_count_items takes it: an empty item is a zero count.
+Count_Fault read_count_item(std::string_view item, Long& count);
+
 // The same from a file, read part by part so that only a part of it is held at a time.
 struct Count_File {
   Count_Items items;

@@ -18,6 +18,28 @@ const ui::File_Dialog Save_Dialog{"", "ﾃｷｽﾄ(*.txt)|*.txt", "txt"};
 
 }  // namespace
 
+namespace {
+
+// Stores counts read from the file at `path` into the sheet, or tells why the file cannot be used
+// (false, and a running wizard stops).
+bool load_into_sheet(Program& program, const std::string& path, const Loaded_Counts& loaded) {
+  Assay_State& state = program.state;
+  if (!loaded.message.empty()) {
+    program.platform.message(loaded.message);
+    state.Wizard_Mode = Wizard::Idle;
+    return false;
+  }
+  store_loaded_counts(program, loaded, path);
+  program.screen(Screen::Data)->caption = "データ入力　File名: " + path;
+  state.Active_Screen = Screen::Data;
+  program.enable_commands();
+  if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data); sheet != nullptr && !sheet->Cell_Set())
+    state.Wizard_Mode = Wizard::Idle;
+  return true;
+}
+
+}  // namespace
+
 void Data_Load(Program& program) {
   Assay_State& state = program.state;
   // A failed load stops a running wizard, as a cancelled dialog does.
@@ -30,19 +52,12 @@ void Data_Load(Program& program) {
     state.Wizard_Mode = Wizard::Idle;
     return;
   }
-  const Loaded_Counts loaded = read_counts(path, state);
-  if (!loaded.message.empty()) {
-    program.platform.message(loaded.message);
-    state.Wizard_Mode = Wizard::Idle;
-    return;
-  }
+  load_into_sheet(program, path, read_counts(path, state));
+}
 
-  store_loaded_counts(program, loaded.items, path);
-  program.screen(Screen::Data)->caption = "データ入力　File名: " + path;
-  state.Active_Screen = Screen::Data;
-  program.enable_commands();
-  if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data); sheet != nullptr && !sheet->Cell_Set())
-    state.Wizard_Mode = Wizard::Idle;
+bool Counter_Load(Program& program, const std::string& path) {
+  if (program.screen_as<Reg_Data>(Screen::Data) == nullptr) return false;
+  return load_into_sheet(program, path, read_counter_file(path, program.state));
 }
 
 void Reg_Data::Data_Save() {

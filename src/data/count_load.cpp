@@ -4,10 +4,12 @@
 #include <string>
 
 #include "data/count_file_warnings.h"
+#include "data/counter_export.h"
 #include "engine/treatment_standard.h"
 #include "state/program.h"
 #include "text/cp932.h"
 #include "text/format.h"
+#include "text/text_file.h"
 
 namespace quorin {
 
@@ -27,9 +29,19 @@ std::string item_text(const std::string& stored) {
 
 }  // namespace
 
+Loaded_Counts read_counter_file(const std::string& path, const Assay_State& state) {
+  const text::File_Read file = text::read_file(path);
+  if (!file.ok) return {{}, file.message, {}};
+  const std::optional<std::string> utf8 = text::any_text_to_utf8(file.bytes);
+  if (!utf8) return {{}, cannot_load(path, "UTF-8 でもシフトJIS でもありません"), {}};
+  Counter_Rows rows = read_counter_export(*utf8, {state.Count_Column, state.Count_Id_Column}, count_room(state));
+  if (!rows.refusal.empty()) return {{}, cannot_load(path, rows.refusal), {}};
+  return {std::move(rows.items), "", std::move(rows.ids)};
+}
+
 Loaded_Counts read_counts(const std::string& path, const Assay_State& state) {
   Count_File file = read_count_file(path, count_room(state));
-  Loaded_Counts loaded{std::move(file.items), ""};
+  Loaded_Counts loaded{std::move(file.items), "", {}};
   const Count_Items& items = loaded.items;
   const std::string line = text::bare_text(static_cast<long long>(items.bad_line)) + " 行目";
   if (!file.failure.empty()) {
@@ -63,15 +75,16 @@ std::string short_file_message(std::size_t held, std::size_t missing) {
 
 }  // namespace
 
-void store_loaded_counts(Program& program, const Count_Items& items, const std::string& path) {
+void store_loaded_counts(Program& program, const Loaded_Counts& loaded, const std::string& path) {
   Assay_State& state = program.state;
   const Long samples_before = state.Sample_Number;
-  const Stored_Counts stored = store_counts(state, items);
+  const Stored_Counts stored = store_counts(state, loaded.items);
+  state.Sample_Id = loaded.row_ids.empty() ? std::vector<std::string>{} : sample_ids_of_rows(state, loaded.row_ids);
   state.Data_File = path;
   Treatment_Standard(state);
   if (stored.left_over > 0) program.platform.message(not_loaded_message(state, stored.left_over));
-  if (stored.missing > 0) program.platform.message(short_file_message(items.total, stored.missing));
-  report_count_file(program, items, samples_before);
+  if (stored.missing > 0) program.platform.message(short_file_message(loaded.items.total, stored.missing));
+  report_count_file(program, loaded.items, samples_before);
 }
 
 }  // namespace quorin

@@ -4,6 +4,7 @@
 // the user told what the file did beyond its counts.
 
 #include <string>
+#include <vector>
 
 #include "data/count_file.h"
 
@@ -15,12 +16,15 @@ class Program;
 struct Loaded_Counts {
   Count_Items items;
   std::string message;
+  std::vector<std::string> row_ids;  // a counter's export's tube identifiers, when read
 };
 Loaded_Counts read_counts(const std::string& path, const Assay_State& state);
+// A counter's export read with the columns in force (Count_Column, Count_Id_Column).
+Loaded_Counts read_counter_file(const std::string& path, const Assay_State& state);
 
-// Stores counts read_counts accepted under the conditions in force, treats the standards and
-// tells the user of tubes left empty or counts left over, negative counts, a changed number of
-// samples and an end-of-file mark.
-void store_loaded_counts(Program& program, const Count_Items& items, const std::string& path);
+// Stores counts a reader accepted under the conditions in force, the samples' identifiers with
+// them (none of earlier samples stay), treats the standards and tells the user of tubes left
+// empty or counts left over, negative counts, a changed number of samples and an end-of-file mark.
+void store_loaded_counts(Program& program, const Loaded_Counts& loaded, const std::string& path);
 
 }  // namespace quorin

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "data/data_procedures.h"
 #include "state/commands.h"
 #include "state/program.h"
 #include "text/format.h"
@@ -32,7 +33,7 @@ struct Button {
   int top;
   int width;
 };
-constexpr int First_Row = 7080, Second_Row = 7560, Button_Height = 405;
+constexpr int First_Row = 7080, Second_Row = 7560, Third_Row = 8040, Button_Height = 405;
 constexpr Button Buttons[] = {{target::Open_File, "データ読込", 120, First_Row, 1095},
                               {target::Save, "データ保存", 1320, First_Row, 1095},
                               {target::Print, "データ印刷", 2520, First_Row, 1095},
@@ -50,7 +51,7 @@ constexpr const char* Count_Out_Of_Range = "測定値は -2147483648 から 2147
 }  // namespace
 
 Reg_Data::Reg_Data(Program& program)
-    : Work_Screen("データ入力", 5760, 8040),
+    : Work_Screen("データ入力", 5760, 8520),
       Text1(add_cells_then_editor()),
       VScroll1(add<ui::Scroll_Bar>("VScroll1", 5520, Row_Height, 240, 6615, /*vertical=*/true)),
       Command1(add<ui::Command_Button>("Command1", 3720, First_Row, 675, Button_Height)),
@@ -118,6 +119,15 @@ void Reg_Data::build_controls() {
   };
   Text2.alignment = ui::Align::Right;
   Text2.visible = false;
+  const char* lab_files[] = {"計数器読込", "ID読込"};
+  for (int f = 0; f < 2; ++f) {
+    ui::Command_Button& button = add(Lab_File, f, 120 + 1200 * f, Third_Row, 1095, Button_Height);
+    button.caption = lab_files[f];
+    button.on_click = [this, f] {
+      commit_edit();
+      f == 0 ? Counter_Open(program_) : Ids_Load(program_);
+    };
+  }
 }
 
 void Reg_Data::load() {

@@ -34,6 +34,8 @@ class Reg_Data : public Work_Screen {
   ui::Command_Button& Command2;  // delete, or cancel in change mode
   ui::Command_Button& Command3;  // change the number of samples
   ui::Text_Box& Text2;           // the number of samples in change mode
+  // 0 "計数器読込" (a counter's export), 1 "ID読込" (the samples' identifiers).
+  ui::Control_Array<ui::Command_Button> Lab_File{"Lab_File"};
 
   int Sheet_Page = 0;
   int Sheet_Row = 0;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/fixed_array.h"
 
@@ -93,7 +94,8 @@ enum class Screen {
   Help = 6,
   Model = 7,
   QC_Chart = 8,
-  Profile = 9
+  Profile = 9,
+  Columns = 10  // the columns of a counter's export to read
 };
 
 // The Screen_No of a work screen.
@@ -165,6 +167,17 @@ struct Assay_State {
   Integer Curve_Model = 0;
   Integer Model_Weight = 0;
   Fixed_Array<double, 5> Model_Param;
+
+  // The sample identifiers (index 1..; "" or beyond the end for a sample without one), from an
+  // identifier list or a counter's export; and the concentration CV in percent above which a
+  // serum or sample is flagged (engine/result_flags.h). Neither changes a number of the results.
+  std::vector<std::string> Sample_Id;
+  double Flag_CV_Limit = 10;
+  // The columns a counter's export is read with (data/counter_export.h): the header of the
+  // column of the counts and of the identifiers ("" for none). The last choice is kept for the
+  // next export.
+  std::string Count_Column;
+  std::string Count_Id_Column;
 
   // What the standard curve and the result tables were last computed from (state/basis.h), 0
   // for never: Curve_Basis by the regression, Result_Basis by the computation of each table,

@@ -56,6 +56,7 @@ static std::unique_ptr<ui::Form> make_screen(Program& program, Screen which) {
     case Screen::Model: return Make_Reg_Model(program);
     case Screen::QC_Chart: return Make_Reg_QC(program);
     case Screen::Profile: return Make_Reg_Profile(program);
+    case Screen::Columns: return Make_Reg_Columns(program);
     case Screen::None: break;
   }
   return nullptr;
@@ -84,7 +85,7 @@ void Program::close(Screen which) {
 }
 
 void Program::end() {
-  for (Screen which : {Screen::Help, Screen::Model, Screen::QC_Chart, Screen::Profile, Screen::Result, Screen::Graph,
+  for (Screen which : {Screen::Columns, Screen::Help, Screen::Model, Screen::QC_Chart, Screen::Profile, Screen::Result, Screen::Graph,
                        Screen::Data, Screen::Conditions, Screen::Intro})
     close(which);
   ended_ = true;

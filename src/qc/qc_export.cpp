@@ -1,9 +1,8 @@
 #include "qc/qc_export.h"
 
-#include <string_view>
-
 #include "qc/history_store.h"
 #include "qc/qc_series.h"
+#include "text/csv_field.h"
 #include "text/format.h"
 #include "text/same_file.h"
 #include "text/text_file.h"
@@ -15,21 +14,7 @@ namespace {
 constexpr const char* Header =
     "測定日,アッセイNo,測定物質,単位,管理血清,平均濃度,CV(%),チューブ数,目標平均,目標SD,z,規則,判定";
 
-// A field as a spreadsheet reads it back: quoted, with its quotes doubled, when it holds a comma,
-// a quote or a line break.
-std::string field(const std::string& value) {
-  if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
-  std::string quoted = "\"";
-  for (char c : value) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
-
-// A text field as a spreadsheet shows it: a text it would take for a formula (beginning with "=",
-// "+", "-", "@", a tab or a carriage return) gets a leading apostrophe, so that nothing is run.
-std::string text_field(const std::string& value) {
-  const bool formula = !value.empty() && std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos;
-  return field(formula ? "'" + value : value);
-}
+using text::csv_text_field;
 
 // A number at full precision (up to 15 significant digits), as the result file keeps them.
 std::string number(double value) { return text::Format(value, ""); }
@@ -60,10 +45,10 @@ Export_Result export_history(const std::string& history_path, const std::string&
         const auto target = series.targets.find(value.serum);
         const bool has_target = target != series.targets.end();
         const auto& z = series.z[r][value.serum];
-        const std::string fields[] = {text_field(run.assay_date),
-                                      text_field(run.assay_no),
-                                      text_field(run.substance),
-                                      text_field(run.unit),
+        const std::string fields[] = {csv_text_field(run.assay_date),
+                                      csv_text_field(run.assay_no),
+                                      csv_text_field(run.substance),
+                                      csv_text_field(run.unit),
                                       text::bare_text(value.serum),
                                       value.mean ? number(*value.mean) : "",
                                       number(value.cv),
@@ -71,8 +56,8 @@ Export_Result export_history(const std::string& history_path, const std::string&
                                       has_target ? number(target->second.mean) : "",
                                       has_target ? number(target->second.sd) : "",
                                       z ? text::Format(*z, "0.000") : "",
-                                      text_field(serum_rules_text(series.checks[r], value.serum, " ")),
-                                      text_field(verdict_text(series.checks[r].verdict))};
+                                      csv_text_field(serum_rules_text(series.checks[r], value.serum, " ")),
+                                      csv_text_field(verdict_text(series.checks[r].verdict))};
         for (std::size_t f = 0; f < std::size(fields); ++f) csv += (f == 0 ? "" : ",") + fields[f];
         csv += "\r\n";
         ++rows;

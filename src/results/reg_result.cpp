@@ -1,9 +1,14 @@
 #include "results/reg_result.h"
 
+#include "engine/precision_profile.h"
+#include "results/results_procedures.h"
 #include "state/basis.h"
+#include "state/current_curve.h"
 #include "state/commands.h"
 #include "state/program.h"
 #include "text/format.h"
+#include "text/number_text.h"
+#include "text/text_clean.h"
 
 namespace quorin {
 
@@ -30,9 +35,26 @@ Column_Place column_place(int j) {
 }  // namespace
 
 Reg_Result::Reg_Result(Program& program)
-    : Work_Screen("測定結果", 12255, 8760),
+    : Work_Screen("測定結果", 12255, 9240),
       VScroll1(add<ui::Scroll_Bar>("VScroll1", 11520, Body_Top, 255, 7215, /*vertical=*/true)),
+      Flag_Label(add<ui::Label>("Flag_Label", 120, 8760, 12000, 300)),
+      CV_Box(add<ui::Text_Box>("CV_Box", 4080, 8280, 720, 330)),
       program_(program) {
+  add<ui::Label>("CV_Caption", 2760, 8310, 1300, 300).caption = "CV の上限 (%)";
+  CV_Box.alignment = ui::Align::Right;
+  CV_Box.text = qc::limit_text(program_.state.Flag_CV_Limit);
+  CV_Box.on_key_down = [this](int key_code, int) {
+    if (key_code == ui::Key_Return) commit_cv_limit();
+  };
+  CV_Box.on_lost_focus = [this] {
+    if (CV_Box.text != qc::limit_text(program_.state.Flag_CV_Limit)) commit_cv_limit();
+  };
+  const char* export_captions[] = {"CSV保存", "Excel保存"};
+  for (int e = 0; e < 2; ++e) {
+    ui::Command_Button& button = add(Export, e, 5640 + 1320 * e, 8280, 1215, 375);
+    button.caption = export_captions[e];
+    button.on_click = [this, e] { e == 0 ? Result_Export_CSV(program_) : Result_Export_XLSX(program_); };
+  }
   for (int j = 0; j < Columns; ++j) {
     const Column_Place place = column_place(j);
     ui::Label& header = add(Label, j, place.left, 0, place.width, Header_Height);
@@ -92,6 +114,7 @@ void Reg_Result::activate() {
   // Printing waits until a printable table has been asked for, the precision profile until the samples.
   Command[target::Print].enabled = false;
   Command[target::Precision_Profile].enabled = false;
+  CV_Box.text = qc::limit_text(program_.state.Flag_CV_Limit);
   enable_table_buttons();
 }
 
@@ -108,6 +131,7 @@ void Reg_Result::show_table(Result_Kind kind) {
   }
   Command[target::Precision_Profile].enabled = kind == Result_Kind::Sample;
   enable_table_buttons();
+  show_flags();
   // The bar is brought to the page (the first after an activation, else the one shown), and a
   // shorter table brings both back to its last page.
   const Long page = Result_Page;
@@ -122,6 +146,7 @@ void Reg_Result::check_table() {
   shown_basis_ = 0;
   table_ = Result_Index();
   caption = "測定結果 ― 表の計算後に条件または測定値が変わりました。ボタンで計算し直してください";
+  Flag_Label.caption = "";
   Command[target::Print].enabled = false;
   enable_table_buttons();
   Page_Disp();
@@ -134,12 +159,35 @@ void Reg_Result::enable_table_buttons() {
   for (const auto& [kind, button] : buttons) Command[button].enabled = shown_basis_ == 0 || table_.kind() != kind;
 }
 
+void Reg_Result::show_flags() {
+  const Curve_Outcome& curve = Current_Curve(program_);
+  limits_ = flag_limits(program_.state, curve.curve ? &*curve.curve : nullptr);
+  const bool flagged = table_.kind() != Result_Kind::Standard_Data;
+  Flag_Label.caption = flagged ? flag_summary(program_.state, table_.kind(), limits_) : "";
+}
+
+void Reg_Result::commit_cv_limit() {
+  Assay_State& state = program_.state;
+  const std::string typed = text::Text_Clean(CV_Box.text);
+  const double limit = text::Val(typed);
+  if (!text::starts_with_number(typed) || !(limit > 0) || limit > 100) {
+    program_.platform.message("CV の上限は 0 より大きく 100 以下の数値で入力してください");
+    CV_Box.text = qc::limit_text(state.Flag_CV_Limit);
+    return;
+  }
+  state.Flag_CV_Limit = limit;
+  CV_Box.text = qc::limit_text(limit);
+  if (shown_basis_ == 0) return;
+  show_flags();
+  Page_Disp();
+}
+
 void Reg_Result::Page_Disp() {
   Row_Cells cells;
   for (int i = 0; i < Page_Rows; ++i) {
     const Long row = Page_Rows * Result_Page + i + 1;
     Label1[i].caption = text::bare_text(row);
-    row_cells(program_.state, table_.kind(), table_.row(row), cells);
+    row_cells(program_.state, table_.kind(), table_.row(row), cells, &limits_);
     for (int j = 1; j < Columns; ++j) Label1[Page_Rows * j + i].caption = cells[j];
   }
 }

@@ -34,6 +34,11 @@ class Reg_Result : public Work_Screen {
   ui::Control_Array<ui::Label> Label{"Label"};    // the column headers 0..9
   ui::Control_Array<ui::Label> Label1{"Label1"};  // body cell of row i, column j: 20·j + i
   ui::Scroll_Bar& VScroll1;
+  // The flags: the one line over the table shown, and the CV limit they are judged with.
+  ui::Label& Flag_Label;
+  ui::Text_Box& CV_Box;
+  // 0 "CSV保存", 1 "Excel保存": the results of the three tables for a spreadsheet.
+  ui::Control_Array<ui::Command_Button> Export{"Export"};
   Long Result_Page = 0;
 
  private:
@@ -42,7 +47,13 @@ class Reg_Result : public Work_Screen {
   // same rows again. It comes back when another table is shown or this one goes out of date.
   void enable_table_buttons();
 
+  // A new CV limit typed into CV_Box: refused outside 0 < limit <= 100.
+  void commit_cv_limit();
+  // The flags' limits and summary line of the table shown.
+  void show_flags();
+
   Result_Index table_;
+  Flag_Limits limits_;
   // The digest (state/basis.h) of what the table shown was computed from; 0 while none is shown.
   std::uint64_t shown_basis_ = 0;
 };

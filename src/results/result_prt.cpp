@@ -79,7 +79,7 @@ Row tube_row(const Assay_State& s, Result_Kind kind, Long item, int t, Long tube
   }
 }
 
-Row summary_row(const Assay_State& s, Result_Kind kind, Long item) {
+Row summary_cells(const Assay_State& s, Result_Kind kind, Long item) {
   switch (kind) {
     case Result_Kind::Standard_Conc: {
       const auto k = static_cast<std::size_t>(item + 3);
@@ -104,6 +104,17 @@ Row summary_row(const Assay_State& s, Result_Kind kind, Long item) {
               {8400, right_aligned(Format(s.Sample_Data(item, Sample_Column::Conc_CV), "    ##0.00"))},
               {9600, right_aligned(Format(s.Sample_Data(item, Sample_Column::Area_Code), "        ##"))}};
   }
+}
+
+// The summary row with the item's flags under the calculated concentration, and a sample's
+// identifier under the counts.
+Row summary_row(const Assay_State& s, Result_Kind kind, Long item, const Flag_Limits& limits) {
+  Row row = summary_cells(s, kind, item);
+  if (kind == Result_Kind::Sample && !sample_id(s, item).empty()) row.push_back({1200, " " + sample_id(s, item)});
+  const int flag_x = kind == Result_Kind::Standard_Conc ? 6000 : 2400;
+  if (const std::string flags = flags_text(item_flags(s, kind, item, limits)); !flags.empty())
+    row.push_back({flag_x, " " + flags});
+  return row;
 }
 
 // Rows are printed at 10 points: in the printer's fixed-pitch face a half-width character is
@@ -202,13 +213,14 @@ long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer, d
   Page_Writer pages(printer, printable_height, layout_of(kind), printer != nullptr ? table_title(state, kind) : "",
                     note);
   const Long items = item_count(state, kind);
+  const Flag_Limits limits = printer != nullptr ? flag_limits(state) : Flag_Limits{};
   Long tube_number = 0;
   for (Long item = 1; item <= items; ++item) {
     const int tubes = measured_tubes(state, kind, item);
     for (int t = 1; t <= tubes; ++t) {
       ++tube_number;
       pages.tube_row(printer != nullptr ? tube_row(state, kind, item, t, tube_number) : Row{});
-      if (t == tubes) pages.summary_row(printer != nullptr ? summary_row(state, kind, item) : Row{});
+      if (t == tubes) pages.summary_row(printer != nullptr ? summary_row(state, kind, item, limits) : Row{});
       if (pages.page_full()) {
         pages.finish_page();
         if (printer != nullptr && printer->stopped()) return pages.pages();

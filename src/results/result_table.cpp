@@ -157,7 +157,13 @@ void sample_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c) {
 
 }  // namespace
 
-void row_cells(const Assay_State& s, Result_Kind kind, const Row_Source& source, Row_Cells& cells) {
+const std::string& sample_id(const Assay_State& s, Long sample) {
+  static const std::string none;
+  return sample >= 1 && static_cast<std::size_t>(sample) < s.Sample_Id.size() ? s.Sample_Id[sample] : none;
+}
+
+void row_cells(const Assay_State& s, Result_Kind kind, const Row_Source& source, Row_Cells& cells,
+               const Flag_Limits* limits) {
   for (std::size_t j = 1; j < cells.size(); ++j) cells[j].clear();
   if (source.item == 0) return;
   switch (kind) {
@@ -166,6 +172,9 @@ void row_cells(const Assay_State& s, Result_Kind kind, const Row_Source& source,
     case Result_Kind::Sera: sera_cells(s, source, cells); break;
     case Result_Kind::Sample: sample_cells(s, source, cells); break;
   }
+  if (source.tube != 0 || kind == Result_Kind::Standard_Data) return;
+  if (kind == Result_Kind::Sample) cells[2] = sample_id(s, source.item);
+  if (limits != nullptr) cells[kind == Result_Kind::Standard_Conc ? 6 : 3] = flags_text(item_flags(s, kind, source.item, *limits));
 }
 
 int scroll_maximum(const Assay_State& s, Result_Kind kind, Long rows) {

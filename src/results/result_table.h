@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/assay_state.h"
+#include "engine/result_flags.h"
 #include "engine/result_kind.h"
 
 namespace quorin {
@@ -69,9 +70,15 @@ class Result_Index {
   Long rows_ = 0;
 };
 
-// The texts of columns 1..9 of a row (column 0, the row number, is left as it is).
+// The texts of columns 1..9 of a row (column 0, the row number, is left as it is). With limits,
+// an item's summary row carries its flags under the calculated concentration, and a sample's its
+// identifier under the counts.
 using Row_Cells = std::array<std::string, 10>;
-void row_cells(const Assay_State& state, Result_Kind kind, const Row_Source& source, Row_Cells& cells);
+void row_cells(const Assay_State& state, Result_Kind kind, const Row_Source& source, Row_Cells& cells,
+               const Flag_Limits* limits = nullptr);
+
+// A sample's identifier, "" when it has none.
+const std::string& sample_id(const Assay_State& state, Long sample);
 
 // The last page of the scroll bar: the larger of (n + 3)·m \ 20 + 1, with the table's items n
 // and tubes per item m, and (rows − 1) \ 20, so that the last filled row can be reached.

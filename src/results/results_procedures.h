@@ -22,6 +22,10 @@ bool Result_Output(Program& program);
 // file could not be written.
 bool Save_Result_File(Program& program, const std::string& path);
 void Result_PRT(Program& program);
+// The results of the three tables, brought up to date, saved for a spreadsheet as CSV or as an
+// Excel workbook (results/result_export.h) under a name the user picks.
+void Result_Export_CSV(Program& program);
+void Result_Export_XLSX(Program& program);
 // Run after every event: a shown table computed from anything but the state in force is cleared.
 void Check_Result_Table(Program& program);
 

@@ -158,4 +158,17 @@ std::optional<std::string> utf8_to_cp932(std::string_view text, Cp932_Error* err
   return std::nullopt;
 }
 
+bool valid_utf8(std::string_view text) {
+  for (std::size_t offset = 0; offset < text.size(); offset += sequence_length(static_cast<unsigned char>(text[offset])))
+    if (!valid_utf8_at(text, offset)) return false;
+  return true;
+}
+
+std::optional<std::string> any_text_to_utf8(std::string_view bytes) {
+  constexpr std::string_view Byte_Order_Mark = "\xEF\xBB\xBF";
+  if (bytes.substr(0, 3) == Byte_Order_Mark) bytes.remove_prefix(3);
+  if (valid_utf8(bytes)) return std::string(bytes);
+  return cp932_to_utf8(bytes);
+}
+
 }  // namespace quorin::text

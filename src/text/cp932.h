@@ -26,4 +26,11 @@ std::optional<std::string> cp932_to_utf8(std::string_view bytes, Cp932_Error* er
 // accepted reads back unchanged. A text of ASCII only is copied without conversion.
 std::optional<std::string> utf8_to_cp932(std::string_view text, Cp932_Error* error = nullptr);
 
+// True when the text is valid UTF-8 throughout.
+bool valid_utf8(std::string_view text);
+
+// A file that may be UTF-8 (with or without a byte-order mark) or code page 932, as UTF-8: valid
+// UTF-8 is taken as such, anything else is decoded from code page 932; nullopt when it is neither.
+std::optional<std::string> any_text_to_utf8(std::string_view bytes);
+
 }  // namespace quorin::text

@@ -43,7 +43,10 @@ class Batch_Test : public ::testing::Test {
   // The example assay into "result.txt" of the scratch folder, the fit as given.
   batch::Batch_Options example(int weight = 0, int order = 1, std::optional<int> from = {}, std::optional<int> to = {},
                                int model = 0) const {
-    return {Example_Conditions, Example_Counts, folder.file("result.txt"), "", "", "", weight, order, from, to, model};
+    batch::Batch_Options options;
+    options.conditions = Example_Conditions, options.counts = Example_Counts, options.result = folder.file("result.txt");
+    options.weight = weight, options.order = order, options.from = from, options.to = to, options.model = model;
+    return options;
   }
 
   Scratch_Folder folder;

@@ -17,6 +17,7 @@
 #include "conditions/reg_set.h"
 #include "intro/reg_intro.h"
 #include "results/reg_result.h"
+#include "results/result_export.h"
 #include "state/program.h"
 #include "support/form_driver.h"
 #include "support/hand_worked_assay.h"
@@ -78,6 +79,15 @@ TEST(Whole_Road, FromTwoFilesToTheSavedResults) {
   testing::click(results->Command[5]);  // the standard concentrations, last asked for
   EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷が終了しました"});
   testing::expect_golden("printout.txt", testing::lines_of(platform.recorder.ops()));
+
+  // "CSV保存" and "Excel保存" save the three tables for a spreadsheet under the names chosen.
+  platform.messages.clear();
+  platform.file_answers = {folder.file("results.csv"), folder.file("results.xlsx")};
+  testing::click(results->Export[0]);
+  testing::click(results->Export[1]);
+  EXPECT_EQ(platform.messages, std::vector<std::string>(2, "データ保存が終了しました"));
+  EXPECT_EQ(testing::read_bytes(folder.file("results.csv")), results_csv(program.state));
+  EXPECT_TRUE(testing::read_bytes(folder.file("results.xlsx")).starts_with("PK\x03\x04"));
 }
 
 }  // namespace

@@ -410,9 +410,10 @@ struct Session {
           program_.state.Result_Basis(static_cast<std::size_t>(kind)) != basis_digest(program_.state, Basis::Results))
         return "a result table computed from other counts or conditions than those in force";
       const Result_Index index(program_.state, kind);
+      const Flag_Limits limits = flag_limits(program_.state);  // the flags of the curve in force
       Row_Cells cells;
       for (int i = 0; i < rows; ++i) {
-        row_cells(program_.state, kind, index.row(rows * screen.Result_Page + i + 1), cells);
+        row_cells(program_.state, kind, index.row(rows * screen.Result_Page + i + 1), cells, &limits);
         for (int j = 1; j < Reg_Result::Columns; ++j)
           if (screen.Label1[rows * j + i].caption != cells[j])
             return "the result table shows " + screen.Label1[rows * j + i].caption + " for " + cells[j];

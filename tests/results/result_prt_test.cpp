@@ -46,6 +46,7 @@ TEST_F(Result_Printout, TablesOfTheHandWorkedAssay) {
   // Sample 3's figures wider than their columns are printed whole.
   double* wide = s->Sample_Data.row(3);
   wide[1] = 12.345, wide[2] = 1234567.5, wide[3] = 123456789;
+  s->Sample_Id = {"", "", "", "P-0003"};
   EXPECT_EQ(print_result_table(*s, Result_Kind::Sample, printer), 1);
   // A second standard without tubes is skipped; standard 1 read back.
   s->STD_Number = 2;

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "navigation/navigation.h"
 #include "results/reg_result.h"
 #include "state/program.h"
+#include "support/form_driver.h"
 #include "support/hand_worked_assay.h"
 #include "support/test_support.h"
 #include "ui/scripted_platform.h"
@@ -61,8 +64,28 @@ TEST_F(Result_Screen, TablesOfTheHandWorkedAssay) {
   s.Weight_Type = 0;
   s.Sample_Data(1, Sample_Column::Area_Code) = 0;  // an area of 0 shows as nothing
   s.Sample_Data(3, Sample_Column::Area_Code) = 4;
+  s.Sample_Id = {"", "P-0001"};  // sample 1's identifier; sample 3 has none
   shown_tables += table(Result_Kind::Sample);
   testing::expect_golden("hand_worked_tables.txt", shown_tables);
+}
+
+// The CV limit of the flags typed on the screen: the flags and their summary line follow it; a
+// limit that is no percentage is refused and the one in force stays.
+TEST_F(Result_Screen, FlagsFollowTheCvLimitTyped) {
+  testing::hand_worked(s);  // sample 1: concentration CV 2.60 %, above the one standard
+  screen.show_table(Result_Kind::Sample);
+  EXPECT_EQ(screen.Flag_Label.caption, "サンプル 2 件中 2 件にフラグがあります (> 2, 1 1)");
+  const std::string with_cv = "サンプル 2 件中 2 件にフラグがあります (> 2, CV 1, 1 1)";
+  for (const auto& [typed, shown, flags, summary] :
+       {std::tuple{"2", "2", "> CV", with_cv}, std::tuple{"0", "2", "> CV", with_cv},
+        std::tuple{"2.6", "2.6", ">", std::string("サンプル 2 件中 2 件にフラグがあります (> 2, 1 1)")}}) {
+    testing::type_over(screen.CV_Box, typed);
+    testing::press(screen.CV_Box, ui::Key_Return);
+    EXPECT_EQ(screen.CV_Box.text, shown) << typed;
+    EXPECT_EQ(screen.Label1[Reg_Result::Page_Rows * 3 + 3].caption, flags) << typed;  // sample 1's summary row
+    EXPECT_EQ(screen.Flag_Label.caption, summary) << typed;
+  }
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"CV の上限は 0 より大きく 100 以下の数値で入力してください"});
 }
 
 // Standards or samples, their planned and measured tubes: the scroll range and the last page.

@@ -1,7 +1,9 @@
 // The results screen of the example assay after the wizard, with one of its four tables; with
 // "changed", as it is left once the dilution factor has been changed after the table was shown.
 //
-//   ./build/release/results_shot out.png [standard|stdconc|sera|sample] [page] [changed]
+// With "ids", the samples carry identifiers and the CV limit of the flags is 5 %.
+//
+//   ./build/release/results_shot out.png [standard|stdconc|sera|sample] [page] [changed|ids]
 #include <cstdlib>
 #include <string>
 
@@ -15,6 +17,11 @@ int main(int argc, char** argv) {
   const int page = argc > 3 ? std::atoi(argv[3]) : 0;
   return quorin::shots::run(argc, argv, [&](quorin::Program& program, quorin::ui::Scripted_Platform& platform) {
     quorin::shots::run_example_wizard(program, platform);
+    if (argc > 4 && std::string(argv[4]) == "ids") {
+      for (long i = 0; i <= program.state.Sample_Number; ++i)
+        program.state.Sample_Id.push_back(i == 0 ? "" : "K-26-" + std::to_string(1000 + i));
+      program.state.Flag_CV_Limit = 5;
+    }
     if (table == "standard") quorin::Command_Exec(program, quorin::target::Results);
     if (table == "stdconc") quorin::Command_Exec(program, quorin::target::Standard_Table);
     if (table == "sample") quorin::Command_Exec(program, quorin::target::Sample_Table);

@@ -1,0 +1,53 @@
+// The data sheet's "計数器読込" (a counter's export, through the columns dialog) and "ID読込" (a
+// list of sample identifiers).
+#include "data/counter_export.h"
+#include "data/data_procedures.h"
+#include "data/reg_columns.h"
+#include "data/sample_ids.h"
+#include "state/program.h"
+#include "text/cp932.h"
+#include "text/format.h"
+#include "text/text_file.h"
+
+namespace quorin {
+
+namespace {
+
+const ui::File_Dialog Export_Dialog{"計数器のファイルを開く", "CSV・タブ区切り(*.csv;*.tsv;*.txt)|*.csv;*.tsv;*.txt", "csv"};
+const ui::File_Dialog Ids_Dialog{"ID ファイルを開く", "ﾃｷｽﾄ(*.txt;*.csv)|*.txt;*.csv", "txt"};
+
+}  // namespace
+
+void Counter_Open(Program& program) {
+  const std::string path = program.platform.open_file(Export_Dialog);
+  if (path.empty()) return;
+  // Only the header row is needed to ask for the columns; the whole file is read on loading.
+  text::File_Reader file(path);
+  std::string head(4096, '\0');
+  head.resize(file.failure().empty() ? file.read(head.data(), head.size()) : 0);
+  if (!file.failure().empty()) {
+    program.platform.message(file.failure());
+    return;
+  }
+  const std::optional<std::string> utf8 = text::any_text_to_utf8(head.substr(0, head.find('\n')));
+  const std::vector<std::string> headers = utf8 ? counter_headers(*utf8) : std::vector<std::string>{};
+  if (headers.empty() || (headers.size() == 1 && headers[0].empty())) {
+    program.platform.message("データファイルを読み込めません: " + path + " (見出しの行がありません)");
+    return;
+  }
+  program.show(Screen::Columns);
+  if (auto* dialog = program.screen_as<Reg_Columns>(Screen::Columns)) dialog->ask(path, headers);
+}
+
+void Ids_Load(Program& program) {
+  const std::string path = program.platform.open_file(Ids_Dialog);
+  if (path.empty()) return;
+  std::string note;
+  if (const std::string failure = load_sample_ids(program.state, path, note); !failure.empty()) {
+    program.platform.message(failure);
+    return;
+  }
+  program.platform.message("ID を読み込みました: " + path + (note.empty() ? "" : "\n" + note));
+}
+
+}  // namespace quorin

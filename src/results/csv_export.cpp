@@ -1,0 +1,37 @@
+#include "engine/result_curve.h"
+#include "results/export_rows.h"
+#include "results/result_export.h"
+#include "text/csv_field.h"
+#include "text/format.h"
+#include "text/text_clean.h"
+#include "text/text_file.h"
+
+namespace quorin {
+
+namespace {
+
+constexpr const char* Header = "種別,番号,ID,平均濃度,単位,希釈補正値,CV(%),有効チューブ数,フラグ,検量線";
+
+// A number at full precision (up to 15 significant digits), "" for none.
+std::string number(const std::optional<double>& value) { return value ? text::Format(*value, "") : ""; }
+
+}  // namespace
+
+std::string results_csv(const Assay_State& state) {
+  const std::string unit = text::csv_text_field(text::Text_Clean(state.Unit_Name));
+  const std::string curve = text::csv_text_field(result_curve_name(state));
+  std::string csv = "\xEF\xBB\xBF" + std::string(Header) + "\r\n";
+  for_each_export_row(state, flag_limits(state), [&](const Export_Row& r) {
+    csv += std::string(export_kind_name(r.kind)) + "," + text::bare_text(r.number) + "," +
+           text::csv_text_field(r.id) + "," + number(r.mean) + "," + unit + "," + number(r.value) + "," +
+           number(r.cv) + "," + text::bare_text(r.usable) + "," + text::csv_text_field(flags_text(r.flags)) + "," +
+           curve + "\r\n";
+  });
+  return csv;
+}
+
+std::string save_results_csv(const Assay_State& state, const std::string& path) {
+  return text::save_file(path, results_csv(state));
+}
+
+}  // namespace quorin

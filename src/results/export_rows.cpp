@@ -1,0 +1,46 @@
+#include "results/export_rows.h"
+
+#include <algorithm>
+
+#include "results/result_table.h"
+
+namespace quorin {
+
+const char* export_kind_name(Result_Kind kind) {
+  switch (kind) {
+    case Result_Kind::Sera: return "管理血清";
+    case Result_Kind::Sample: return "サンプル";
+    default: return "スタンダード";
+  }
+}
+
+void for_each_export_row(const Assay_State& s, const Flag_Limits& limits,
+                         const std::function<void(const Export_Row&)>& row) {
+  for (const Result_Kind kind : {Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample}) {
+    const Long items = item_count(s, kind);
+    for (Long i = 1; i <= items; ++i) {
+      const auto n = static_cast<std::size_t>(i);
+      Export_Row r{kind, i, kind == Result_Kind::Sample ? sample_id(s, i) : "", {}, {}, {},
+                   usable_tubes(s, kind, i), item_flags(s, kind, i, limits)};
+      if (r.usable > 0) {
+        switch (kind) {
+          case Result_Kind::Standard_Conc:
+            r.mean = s.STD_Data(n + 3, STD_Column::Back_Mean);
+            r.cv = s.STD_Data(n + 3, STD_Column::Back_CV);
+            break;
+          case Result_Kind::Sera:
+            r.mean = s.Sera_Data(n, Sera_Column::Mean);
+            r.cv = s.Sera_Data(n, Sera_Column::Conc_CV);
+            break;
+          default:
+            r.mean = s.Sample_Data(n, Sample_Column::Mean);
+            r.value = s.Sample_Data(n, Sample_Column::Value);
+            r.cv = s.Sample_Data(n, Sample_Column::Conc_CV);
+        }
+      }
+      row(r);
+    }
+  }
+}
+
+}  // namespace quorin

@@ -1,0 +1,32 @@
+#pragma once
+// The rows the result exports (CSV and Excel) hold: one per standard, control serum and sample,
+// each with its identifier, its values and its flags, from the tables as last computed.
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "engine/assay_state.h"
+#include "engine/result_flags.h"
+
+namespace quorin {
+
+struct Export_Row {
+  Result_Kind kind = Result_Kind::Sample;  // Standard_Conc, Sera or Sample
+  Long number = 0;
+  std::string id;                // a sample's identifier, "" for none
+  std::optional<double> mean;    // the mean concentration; none without a usable tube
+  std::optional<double> value;   // a sample's mean times the dilution factor
+  std::optional<double> cv;      // the concentration CV in percent
+  int usable = 0;                // tubes that gave a concentration
+  unsigned flags = 0;
+};
+
+// "スタンダード", "管理血清", "サンプル".
+const char* export_kind_name(Result_Kind kind);
+
+// Calls `row` for every standard, then every serum, then every sample, in number order.
+void for_each_export_row(const Assay_State& state, const Flag_Limits& limits,
+                         const std::function<void(const Export_Row&)>& row);
+
+}  // namespace quorin

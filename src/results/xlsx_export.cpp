@@ -1,0 +1,195 @@
+// The results as an Excel workbook, written by libxlsxwriter into a scratch file and then saved
+// in one piece like every other file of the program.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include <xlsxwriter.h>
+
+#include "engine/fit_choice.h"
+#include "engine/model_comparison.h"
+#include "engine/result_curve.h"
+#include "results/export_rows.h"
+#include "results/result_export.h"
+#include "text/format.h"
+#include "text/text_clean.h"
+#include "text/text_file.h"
+
+namespace quorin {
+
+namespace {
+
+// Light red, as spreadsheets mark a value to look at.
+constexpr lxw_color_t Flag_Shade = 0xFFC7CE;
+
+class Sheet {
+ public:
+  Sheet(lxw_workbook* book, const char* name, const std::vector<std::string>& headings, lxw_format* bold)
+      : sheet_(workbook_add_worksheet(book, name)) {
+    for (std::size_t c = 0; c < headings.size(); ++c) text(0, c, headings[c], bold);
+    worksheet_set_column(sheet_, 0, static_cast<lxw_col_t>(headings.size() - 1), 16, nullptr);
+  }
+  void text(std::size_t row, std::size_t column, const std::string& value, lxw_format* format = nullptr) {
+    worksheet_write_string(sheet_, cell_row(row), cell_column(column), value.c_str(), format);
+  }
+  // A number as a number; nothing for none (or for what is no finite number).
+  void number(std::size_t row, std::size_t column, const std::optional<double>& value, lxw_format* format = nullptr) {
+    if (value && std::isfinite(*value)) worksheet_write_number(sheet_, cell_row(row), cell_column(column), *value, format);
+    else if (format != nullptr) worksheet_write_blank(sheet_, cell_row(row), cell_column(column), format);
+  }
+
+ private:
+  static lxw_row_t cell_row(std::size_t row) { return static_cast<lxw_row_t>(row); }
+  static lxw_col_t cell_column(std::size_t column) { return static_cast<lxw_col_t>(column); }
+  lxw_worksheet* sheet_;
+};
+
+// "平均濃度 (ng/mL)", or the heading alone without a unit.
+std::string with_unit(const char* heading, const std::string& unit) {
+  return unit.empty() ? heading : std::string(heading) + " (" + unit + ")";
+}
+
+// The curve in use as the model screen judges it: kind, weighting, parameters with their standard
+// errors (the 4PL and 5PL; the logit-log fit's coefficients have none), ED50, AIC, range.
+void curve_sheet(lxw_workbook* book, Assay_State& state, lxw_format* bold) {
+  Sheet sheet(book, "検量線", {"項目", "値", "標準誤差"}, bold);
+  const int kind = curve_in_use(state);
+  const Model_Comparison comparison = compare_models(state, model_in_use(state) ? state.Model_Weight : 0);
+  const Model_Column& column = comparison.columns[static_cast<std::size_t>(kind)];
+  std::size_t row = 1;
+  auto line = [&](const std::string& name, const std::optional<double>& value, const std::optional<double>& error = {}) {
+    sheet.text(row, 0, name);
+    sheet.number(row, 1, value);
+    sheet.number(row++, 2, error);
+  };
+  sheet.text(row, 0, "曲線");
+  sheet.text(row++, 1, result_curve_name(state));
+  sheet.text(row, 0, "モデル");
+  sheet.text(row++, 1, model_name(kind));
+  sheet.text(row, 0, "重み付け");
+  sheet.text(row++, 1, model_in_use(state) ? model_weight_name(state.Model_Weight) : fit_label(state.Weight_Type, state.Reg_Order));
+  if (!column.available) {
+    sheet.text(row, 0, "計算できません");
+    sheet.text(row++, 1, column.problem);
+  } else if (kind == Logit_Log) {
+    const int terms = state.Reg_Order == 3 ? 4 : 2;
+    for (int k = 0; k < terms; ++k) line("a" + text::bare_text(k), column.polynomial[static_cast<std::size_t>(k)]);
+  } else {
+    const char* names[] = {"A", "B", "C", "D", "G"};
+    const auto values = column.fit.curve.values();
+    for (int k = 0; k < column.fit.curve.parameters(); ++k)
+      line(names[k], values[static_cast<std::size_t>(k)], column.fit.error[static_cast<std::size_t>(k)]);
+  }
+  const std::string unit = text::Text_Clean(state.Unit_Name);
+  line(with_unit("ED50", unit), column.ed50 > 0 ? std::optional<double>(column.ed50) : std::nullopt);
+  line("AIC", column.fit.aic);
+  line("点数", column.fit.n);
+  sheet.text(row, 0, "回帰範囲");
+  sheet.text(row++, 1, "STD " + text::bare_text(state.Fit_From) + " ～ STD " + text::bare_text(state.Fit_To));
+  for (const auto& [name, standard] : {std::pair{"範囲の下限", state.Fit_From}, std::pair{"範囲の上限", state.Fit_To}})
+    if (standard >= 1 && standard <= std::min<int>(state.STD_Number, Max_Standards))
+      line(with_unit(name, unit), state.STD_Data(static_cast<std::size_t>(standard) + 3, STD_Column::Concentration));
+}
+
+// Writes the workbook into `file`; "" or why it could not.
+std::string write_workbook(Assay_State& state, const std::string& file) {
+  lxw_workbook_options options{};
+  options.constant_memory = LXW_TRUE;  // rows go out as they are written: a large assay stays small
+  lxw_workbook* book = workbook_new_opt(file.c_str(), &options);
+  if (book == nullptr) return "作業ファイルを作れません";
+  lxw_format* bold = workbook_add_format(book);
+  format_set_bold(bold);
+  lxw_format* shaded = workbook_add_format(book);
+  format_set_bg_color(shaded, Flag_Shade);
+  format_set_pattern(shaded, LXW_PATTERN_SOLID);
+
+  const std::string unit = text::Text_Clean(state.Unit_Name);
+  Sheet samples(book, "検体",
+                {"番号", "ID", with_unit("平均濃度", unit), with_unit("希釈補正値", unit), "CV (%)", "有効チューブ数", "フラグ"},
+                bold);
+  Sheet sera(book, "管理血清", {"番号", with_unit("平均濃度", unit), "CV (%)", "有効チューブ数", "フラグ"}, bold);
+  Sheet standards(book, "スタンダード",
+                  {"番号", with_unit("濃度", unit), with_unit("逆算平均濃度", unit), "回収率 (%)", "CV (%)", "有効チューブ数",
+                   "フラグ"},
+                  bold);
+  std::size_t sample_row = 0, serum_row = 0, standard_row = 0;
+  for_each_export_row(state, flag_limits(state), [&](const Export_Row& r) {
+    lxw_format* mark = r.flags != 0 ? shaded : nullptr;
+    const std::string flags = flags_text(r.flags);
+    switch (r.kind) {
+      case Result_Kind::Sample:
+        ++sample_row;
+        samples.number(sample_row, 0, r.number);
+        samples.text(sample_row, 1, r.id);
+        samples.number(sample_row, 2, r.mean, mark);
+        samples.number(sample_row, 3, r.value, mark);
+        samples.number(sample_row, 4, r.cv);
+        samples.number(sample_row, 5, r.usable);
+        samples.text(sample_row, 6, flags, mark);
+        break;
+      case Result_Kind::Sera:
+        ++serum_row;
+        sera.number(serum_row, 0, r.number);
+        sera.number(serum_row, 1, r.mean, mark);
+        sera.number(serum_row, 2, r.cv);
+        sera.number(serum_row, 3, r.usable);
+        sera.text(serum_row, 4, flags, mark);
+        break;
+      default: {
+        ++standard_row;
+        const double nominal = state.STD_Data(static_cast<std::size_t>(r.number) + 3, STD_Column::Concentration);
+        standards.number(standard_row, 0, r.number);
+        standards.number(standard_row, 1, nominal);
+        standards.number(standard_row, 2, r.mean, mark);
+        standards.number(standard_row, 3, r.mean && nominal > 0 ? std::optional<double>(100 * *r.mean / nominal) : std::nullopt, mark);
+        standards.number(standard_row, 4, r.cv);
+        standards.number(standard_row, 5, r.usable);
+        standards.text(standard_row, 6, flags, mark);
+      }
+    }
+  });
+  curve_sheet(book, state, bold);
+  const lxw_error closed = workbook_close(book);
+  return closed == LXW_NO_ERROR ? "" : lxw_strerror(closed);
+}
+
+// A scratch file of its own, removed when it goes.
+class Scratch_File {
+ public:
+  Scratch_File() {
+    std::error_code error;
+    std::string pattern = (std::filesystem::temp_directory_path(error) / "quorin-xlsx-XXXXXX").string();
+    if (error) pattern = "/tmp/quorin-xlsx-XXXXXX";
+    if (const int fd = ::mkstemp(pattern.data()); fd >= 0) {
+      ::close(fd);
+      path_ = pattern;
+    }
+  }
+  ~Scratch_File() {
+    if (!path_.empty()) std::remove(path_.c_str());
+  }
+  Scratch_File(const Scratch_File&) = delete;
+  Scratch_File& operator=(const Scratch_File&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+std::string save_results_xlsx(Assay_State& state, const std::string& path) {
+  const Scratch_File scratch;
+  std::string reason = scratch.path().empty() ? "作業ファイルを作れません" : write_workbook(state, scratch.path());
+  if (reason.empty()) {
+    const text::File_Read written = text::read_file(scratch.path());
+    if (written.ok) return text::save_file(path, written.bytes);
+    reason = written.message;
+  }
+  return "ファイルを保存できません: " + path + " (" + reason + ")";
+}
+
+}  // namespace quorin

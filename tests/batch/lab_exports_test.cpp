@@ -1,0 +1,101 @@
+// From a counter's own export with the tubes' identifiers to the result file, the CSV and the
+// Excel workbook, read back with unzip (not with the library that wrote it).
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "batch_fixture.h"
+#include "text/items.h"
+
+namespace quorin {
+namespace {
+
+// A member of a zip archive as unzip extracts it.
+std::string unzipped(const std::string& archive, const std::string& member) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("unzip -p '" + archive + "' '" + member + "'").c_str(), "r"),
+                                             ::pclose);
+  std::string bytes;
+  char buffer[4096];
+  for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) bytes.append(buffer, n);
+  return bytes;
+}
+
+// The first match of `pattern`'s group 1 in `text`, "" for none.
+std::string found(const std::string& text, const std::string& pattern) {
+  std::smatch match;
+  return std::regex_search(text, match, std::regex(pattern)) ? match[1].str() : "";
+}
+
+using Lab_Exports = testing::Batch_Test;
+
+TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
+  // The example's counts as a counter writes them: a header, positions, counts per minute with
+  // decimals that round to the same counts, and an identifier on every sample tube.
+  const std::string counts = testing::read_bytes(testing::Example_Counts);
+  std::string exported = "Pos,Sample ID,CPM\r\n";
+  constexpr long Front_Rows = 28, Sample_Tubes = 2;  // (8 + 3) x 2 standard tubes, 3 x 2 serum tubes
+  long row = 0;
+  for (text::Line_Reader lines(counts); auto line = lines.next();) {
+    const long sample = row >= Front_Rows ? (row - Front_Rows) / Sample_Tubes + 1 : 0;
+    const std::string id = sample == 0 ? "" : sample == 3 ? "=1+2" : "検体-" + std::to_string(sample);
+    std::string count(*line);
+    count.erase(0, count.find_first_not_of(' '));
+    count.erase(count.find_last_not_of(' ') + 1);
+    exported += std::to_string(++row) + "," + id + "," + (count.empty() ? "0" : count) + ".4\r\n";
+  }
+  ASSERT_EQ(row, 128);
+  testing::write_bytes(folder.file("counter.csv"), exported);
+
+  const testing::Batch_Outcome plain = testing::run_in_process(example());
+  ASSERT_EQ(plain.status, batch::Exit_Done) << plain.errors;
+  batch::Batch_Options options = example();
+  options.counts = folder.file("counter.csv");
+  options.result = folder.file("from_export.txt");
+  options.count_column = "CPM", options.id_column = "Sample ID";
+  options.csv = folder.file("results.csv"), options.xlsx = folder.file("results.xlsx");
+  options.cv_limit = 0.5;
+  const testing::Batch_Outcome run = testing::run_in_process(options);
+  ASSERT_EQ(run.status, batch::Exit_Done) << run.errors;
+  EXPECT_EQ(testing::read_bytes(options.result), testing::read_bytes(folder.file("result.txt")));
+  EXPECT_NE(run.errors.find("サンプル 50 件中 "), std::string::npos) << run.errors;
+
+  const std::string csv = testing::read_bytes(options.csv);
+  EXPECT_TRUE(csv.starts_with("\xEF\xBB\xBF種別,番号,ID,平均濃度,単位,希釈補正値,CV(%),有効チューブ数,フラグ,検量線\r\n"));
+  EXPECT_NE(csv.find("\r\nサンプル,3,'=1+2,"), std::string::npos);  // no formula is run
+  const std::string sample_1 = found(csv, "\r\n(サンプル,1,検体-1,[^\r]*)\r\n");
+  ASSERT_FALSE(sample_1.empty());
+  // The first sample whose CV is above the limit: its flags and mean as the CSV gives them.
+  std::smatch flagged;
+  ASSERT_TRUE(std::regex_search(csv, flagged, std::regex("\r\nサンプル,([0-9]+),[^,]*,([^,]+),[^,]*,[^,]*,[^,]*,[^,]*,([^,]*CV[^,]*),")));
+  const std::string flagged_row = std::to_string(std::stol(flagged[1]) + 1);
+
+  const std::string workbook = unzipped(options.xlsx, "xl/workbook.xml");
+  for (const char* sheet : {"検体", "管理血清", "スタンダード", "検量線"})
+    EXPECT_NE(workbook.find("name=\"" + std::string(sheet) + "\""), std::string::npos) << sheet;
+  const std::string samples = unzipped(options.xlsx, "xl/worksheets/sheet1.xml");
+  EXPECT_NE(samples.find("<t>検体-1</t>"), std::string::npos);
+  // The flagged sample's mean is a number cell holding the CSV's value, and its flags are shaded.
+  const std::string mean = found(samples, "<c r=\"C" + flagged_row + "\"[^>]*><v>([^<]*)</v>");
+  ASSERT_FALSE(mean.empty()) << "C" << flagged_row << " is no number cell";
+  EXPECT_NEAR(std::stod(mean), std::stod(flagged[2]), 1e-12 * std::stod(flagged[2]));
+  const std::string style = found(samples, "<c r=\"G" + flagged_row + "\" s=\"([0-9]+)\"");
+  ASSERT_FALSE(style.empty());
+  const std::string styles = unzipped(options.xlsx, "xl/styles.xml");
+  std::string xfs = found(styles, "<cellXfs[^>]*>(.*)</cellXfs>");
+  std::regex xf("<xf [^>]*fillId=\"([0-9]+)\"");
+  auto each = std::sregex_iterator(xfs.begin(), xfs.end(), xf);
+  std::advance(each, std::stoi(style));
+  const int fill = std::stoi((*each)[1].str());
+  const std::string fills = found(styles, "<fills[^>]*>(.*)</fills>");
+  std::size_t at = 0;
+  for (int f = 0; f < fill; ++f) at = fills.find("</fill>", at) + 7;
+  EXPECT_NE(fills.substr(at, fills.find("</fill>", at) - at).find("FFC7CE"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorin
