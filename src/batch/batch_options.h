@@ -30,6 +30,8 @@ struct Batch_Options {
   std::optional<int> from;  // first standard of the fit, 1 when not given
   std::optional<int> to;    // last standard of the fit, the number of standards when not given
   int model = 0;            // the curve the results use: 0 the logit-log fit, 1 the 4PL, 2 the 5PL
+  long first_page = 1;      // --pages A-B: the report's pages printed (last 0: to the end)
+  long last_page = 0;
 };
 
 struct Command_Line {
