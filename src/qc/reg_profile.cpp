@@ -45,7 +45,7 @@ Reg_Profile::Reg_Profile(Program& program)
   cv_caption.caption = "CV (%)";
   cv_caption.font_size = 8;
   add<ui::Label>("Legend", 120, 7380, 12000, 300).caption =
-      "○ 検体   灰色の点線: 最低と最高の標準   赤の破線: CV の上限   緑: 測定範囲 (標準と検体の濃度の範囲内)";
+      "○ 検体   灰色の点線: 最低と最高の標準   赤線: CV の上限   緑: 測定範囲 (標準と検体の濃度の範囲内)";
   Limit_Box.alignment = ui::Align::Right;
   Limit_Box.text = qc::limit_text(cv_limit_);
   Limit_Box.on_key_down = [this](int key_code, int) {

@@ -51,10 +51,11 @@ struct Cell {
 };
 using Row = std::vector<Cell>;
 
-// The sample layout right-aligns its numbers in 12 characters. A longer text is printed whole
-// (only its leading blanks give way), so that no digit is ever cut off.
+// The sample layout right-aligns its numbers in 11 characters, one blank short of the column, so
+// that no digit touches the rule on its right. A longer text is printed whole (only its leading
+// blanks give way), so that no digit is ever cut off.
 std::string right_aligned(std::string formatted) {
-  constexpr std::size_t Width = 12;
+  constexpr std::size_t Width = 11;
   if (formatted.size() < Width) return std::string(Width - formatted.size(), ' ') + formatted;
   const std::size_t blanks = formatted.find_first_not_of(' ');
   const std::size_t drop = std::min(formatted.size() - Width, blanks == std::string::npos ? formatted.size() : blanks);
