@@ -39,5 +39,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # library); what is used without being linked is named here: the Japanese font of the screens
 # and the printouts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
 include(CPack)

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 
 # dpkg-dev and file: the Debian package ("cpack -G DEB") works out its dependencies with them.
 packages=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev libgsl-dev libsqlite3-dev
-          fonts-ipafont-gothic dpkg-dev file libxlsxwriter-dev pkg-config unzip)
+          fonts-ipafont-gothic dpkg-dev file libxlsxwriter-dev pkg-config unzip
+          qt6-translations-l10n)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

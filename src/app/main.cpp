@@ -24,6 +24,7 @@
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_printer.h"
 #include "ui/qt/renderer.h"
+#include "ui/qt/translations.h"
 #include "ui/recording_printer.h"
 
 namespace {
@@ -42,6 +43,7 @@ int run_screens(int argc, char** argv, const std::string& history) {
   QApplication::setDesktopFileName("quorin");
   QApplication::setWindowIcon(QIcon::fromTheme("quorin"));
   quorin::ui::qt::install_screen_font();
+  quorin::ui::qt::install_qt_translations();
 
   quorin::ui::qt::Qt_Platform platform;
   quorin::Program program(platform);

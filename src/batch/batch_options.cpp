@@ -22,6 +22,17 @@ std::optional<int> whole_number(const std::string& argument) {
   return *number;
 }
 
+// "A-B" with 1 <= A <= B, each a plain whole number.
+bool take_page_range(const std::string& value, long& first, long& last) {
+  const std::size_t dash = value.find('-');
+  if (dash == std::string::npos) return false;
+  const auto a = whole_number(value.substr(0, dash)), b = whole_number(value.substr(dash + 1));
+  if (!a || !b || *a < 1 || *a > *b) return false;
+  first = *a;
+  last = *b;
+  return true;
+}
+
 // An option of a batch run: its name and how its value is taken into the options. `take` returns
 // nullptr, or how the value must be given when it cannot be taken ("0～3 の整数で").
 struct Option_Rule {
@@ -103,6 +114,10 @@ constexpr Option_Rule Option_Rules[] = {
        if (!limit || !(*limit > 0) || *limit > 100) return "0 より大きく 100 以下の数値で";
        options.cv_limit = *limit;
        return nullptr;
+     }},
+    {"--pages",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       return take_page_range(value, options.first_page, options.last_page) ? nullptr : "A-B (1 <= A <= B) の形で";
      }},
 };
 
@@ -192,6 +207,7 @@ Command_Line batch_run(const std::vector<std::string>& arguments) {
                  " より大きくなっています");
   if (!options.id_column.empty() && options.count_column.empty())
     return error("--id-column は --count-column と一緒に指定してください");
+  if (seen.count("--pages") != 0 && options.pdf.empty()) return error("--pages は --pdf と一緒に指定してください");
   if (options.model != 0 && seen.count("--order") != 0) return error("--order は --model logit のときだけ指定できます");
   if (options.model != 0 && options.weight > 2)
     return error("--weight は --model 4pl・5pl では 0～2 の整数で指定してください: " + text::bare_text(options.weight));
@@ -269,6 +285,7 @@ std::string usage_text() {
          "               R (スタンダード) 逆算平均が濃度の 80～120% の外\n"
          "  --csv FILE   測定結果を CSV (UTF-8、BOM 付き) に書きます\n"
          "  --xlsx FILE  測定結果を Excel ファイル (検体・管理血清・スタンダード・検量線) に書きます\n"
+         "  --pages A-B  --pdf の A ページから B ページまでだけを書きます (既定 すべてのページ)\n"
          "\n"
          "画面が表示するメッセージは標準エラー出力に書かれます。印刷の進み具合は、標準エラー出力が\n"
          "端末のときだけ表示されます。精度管理の判定と、履歴ファイルに記録できなかったことは、\n"

@@ -36,6 +36,8 @@ struct Batch_Options {
   std::string csv;           // --csv: the results as CSV, "" for none
   std::string xlsx;          // --xlsx: the results as an Excel workbook, "" for none
   std::optional<double> cv_limit;  // --cv-limit: the concentration CV (%) above which a value is flagged
+  long first_page = 1;      // --pages A-B: the report's pages printed (last 0: to the end)
+  long last_page = 0;
 };
 
 struct Command_Line {

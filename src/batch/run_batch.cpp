@@ -183,7 +183,11 @@ class Batch_Road {
     if (options_.pdf.empty()) return "";
     ui::Job job;
     job.keep_file_aside = true;
+    job.first_page = options_.first_page;
+    job.last_page = options_.last_page;
     const auto outcome = Print_Report(program_, job);
+    if (outcome && outcome->status == ui::Job_Outcome::Status::Printed && outcome->pages == 0)
+      return "--pages の範囲に印刷するページがありません: " + options_.pdf;
     if (!outcome || outcome->status != ui::Job_Outcome::Status::Printed)
       return outcome && !outcome->failure.empty() ? outcome->failure
                                                   : "PDF ファイルを作成できませんでした: " + options_.pdf;

@@ -3,6 +3,7 @@
 
 #include "conditions/conditions_procedures.h"
 #include "conditions/set_prt.h"
+#include "engine/page_identity.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"
@@ -15,6 +16,7 @@ namespace {
 struct Printed_Field {
   const char* label;
   int box;
+  bool blank_after = true;
 };
 constexpr Printed_Field Printed_Fields[] = {
     {"    実験担当者 : ", 0},
@@ -25,7 +27,10 @@ constexpr Printed_Field Printed_Fields[] = {
     {"    スタンダード点数 : ", 6},
     {"    スタンダードごとのチューブ数 : ", 7},
     {"    管理血清の点数 : ", 8},
-    {"    管理血清ごとのチューブ数 : ", 9},
+    // The samples' count takes the empty line under the tubes per serum, so that every line
+    // below it keeps its place on the page (a page of 20 standards has no line to spare).
+    {"    管理血清ごとのチューブ数 : ", 9, false},
+    {"    サンプル数 : ", 10, false},
     {"    サンプルごとのチューブ数 : ", 11},
     {"    希 釈 係 数 : ", 12},
 };
@@ -39,7 +44,7 @@ void print_conditions(Program& program, ui::Printer& printer) {
   printer.print("");
   for (const Printed_Field& field : Printed_Fields) {
     printer.print(field.label + texts[static_cast<std::size_t>(field.box)]);
-    printer.print("");
+    if (field.blank_after) printer.print("");
   }
   // The standards as field 6 shows them, kept to the fields there are.
   const double shown = text::round_half_even(text::Val(texts[6]));
@@ -52,8 +57,9 @@ void print_conditions(Program& program, ui::Printer& printer) {
 }
 
 void Set_PRT(Program& program) {
-  const ui::Job_Outcome outcome =
-      ui::run_print_job(program.platform, 1, [&](ui::Printer& printer) { print_conditions(program, printer); });
+  const ui::Job_Outcome outcome = ui::run_print_job(
+      program.platform, 1, [&](ui::Printer& printer) { print_conditions(program, printer); },
+      screen_print_job(program.state));
   ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/true);
 }
 

@@ -7,6 +7,7 @@
 #include "data/data_procedures.h"
 #include "data/data_prt.h"
 #include "data/reg_data.h"
+#include "engine/page_identity.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "ui/print_job.h"
@@ -121,8 +122,9 @@ void print_data_sheet(Program& program, ui::Printer& printer) {
 
 void Data_PRT(Program& program) {
   if (program.screen(Screen::Data) == nullptr) return;
-  const ui::Job_Outcome outcome = ui::run_print_job(program.platform, data_sheet_pages(program),
-                                                    [&](ui::Printer& printer) { print_data_sheet(program, printer); });
+  const ui::Job_Outcome outcome = ui::run_print_job(
+      program.platform, data_sheet_pages(program), [&](ui::Printer& printer) { print_data_sheet(program, printer); },
+      screen_print_job(program.state));
   ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/false);
 }
 

@@ -41,7 +41,9 @@ constexpr Button Buttons[] = {{target::Open_File, "データ読込", 120, First_
                               {target::Standard_Curve, "検量線表示", 120, Second_Row, 1095},
                               {target::Results, "測定結果", 1320, Second_Row, 1095},
                               {target::Conditions, "条件設定", 2520, Second_Row, 1095},
-                              {target::Exit, "終　了", 5160, Second_Row, 585}};
+                              // Set 75 twips left of the Help button above it, so that its
+                              // caption's three full-width characters fit inside the window.
+                              {target::Exit, "終　了", 5085, Second_Row, 660}};
 // The button-state rule sets buttons 0..11 on every work screen; these have no place here.
 constexpr int Hidden_Buttons[] = {target::Data_Sheet, target::Switch_View, target::Standard_Table, target::Sera_Table,
                                   target::Sample_Table};

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string_view>
 
 #include "engine/fit_choice.h"
+#include "engine/page_identity.h"
 #include "graph/graph_procedures.h"
 #include "engine/plot_axes.h"
 #include "graph/reg_graph.h"
@@ -26,6 +28,8 @@ using ui::Scaled_Page;
 
 constexpr double Mark_Radius = 60;  // the circle of a standard
 constexpr double Dot_Radius = 4;    // the dots of the straight line
+constexpr double Character_Width = 100;  // a half-width character at 10 points in the fixed-pitch face
+constexpr double Tick_Inset = 40;        // between a tick label and what it would touch
 
 // One plot of the standard page: a 5000 x 5000 frame from x = 1000, the value v at
 // y = zero_y - per_unit * v, dashed grid lines at the values grid_from..grid_to.
@@ -37,7 +41,7 @@ struct Paper_Standard_Plot {
   double value_bottom, value_top;  // the values at the bottom and top edges of the frame
   double grid_from, grid_to, grid_step;
   int column;  // of STD_Data
-  double tick_x;
+  double tick_x;                                        // the tick labels end here
   std::array<std::pair<const char*, double>, 3> ticks;  // text, y
 };
 
@@ -52,7 +56,7 @@ constexpr Paper_Standard_Plot Percent_Plot{"log(標準品濃度)-Ｂ／Ｂo",
                                            100,
                                            10,
                                            3,
-                                           800,
+                                           1000,
                                            {{{"100", 800}, {"50", 3300}, {"0", 5800}}}};
 constexpr Paper_Standard_Plot Logit_Plot{"log(標準品濃度)-logit(Ｂ／Ｂo)",
                                          6600,
@@ -65,7 +69,7 @@ constexpr Paper_Standard_Plot Logit_Plot{"log(標準品濃度)-logit(Ｂ／Ｂo)
                                          3,
                                          1,
                                          8,
-                                         750,
+                                         1000,
                                          {{{"+3.5", 6800}, {"   0", 9300}, {"-3.5", 11800}}}};
 
 void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_Standard_Plot& plot) {
@@ -89,9 +93,18 @@ void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_St
     const double value = s.STD_Data(3 + i, plot.column);
     if (value >= plot.value_bottom && value <= plot.value_top) page.circle(X(x_of(i)), Y(value), Mark_Radius);
   }
-  for (const auto& [text, y] : plot.ticks) page.text(plot.tick_x, y, text);
-  // The labels stand evenly along the axis, whatever the concentrations.
-  for (int j = 0; j <= n - 1; ++j) page.text(800 + 5000.0 * j / (n - 1), frame_bottom, "STD" + text::bare_text(j + 1));
+  // The tick labels end just left of the frame (in the fixed-pitch face they would run into the
+  // frame and the title).
+  for (const auto& [text, y] : plot.ticks)
+    page.text(plot.tick_x - Tick_Inset - Character_Width * static_cast<double>(std::string_view(text).size()), y, text);
+  // The labels stand evenly along the axis, whatever the concentrations, below the circles of
+  // standards on the bottom edge; where they are too close to stand side by side, every other one
+  // stands a line lower.
+  const double step = 5000.0 / (n - 1);
+  const bool staggered = Character_Width * static_cast<double>(("STD" + text::bare_text(n)).size()) + 40 > step;
+  for (int j = 0; j <= n - 1; ++j)
+    page.text(800 + step * j, frame_bottom + Mark_Radius + (staggered && j % 2 == 1 ? 220 : 0),
+              "STD" + text::bare_text(j + 1));
 }
 
 }  // namespace
@@ -213,10 +226,13 @@ void Graph_PRT(Program& program) {
   if (stage == Curve_Stage::Nothing)
     return program.platform.message("印刷するグラフがありません。検量線表示でグラフを描いてから印刷してください");
   const long pages = stage == Curve_Stage::Standard_Plot ? standard_page_count(program) : 1;
-  const ui::Job_Outcome outcome = ui::run_print_job(program.platform, pages, [&](ui::Printer& printer) {
-    if (stage == Curve_Stage::Standard_Plot) print_standard_page(program, printer);
-    else print_regression_page(program, printer);
-  });
+  const ui::Job_Outcome outcome = ui::run_print_job(
+      program.platform, pages,
+      [&](ui::Printer& printer) {
+        if (stage == Curve_Stage::Standard_Plot) print_standard_page(program, printer);
+        else print_regression_page(program, printer);
+      },
+      screen_print_job(program.state));
   ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/false);
 }
 

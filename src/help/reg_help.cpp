@@ -10,15 +10,17 @@ namespace quorin {
 
 Reg_Help::Reg_Help(Program& program)
     : ui::Form("Help", 7065, 6900),
-      Label2(add<ui::Label>("Label2", 240, 240, 3495, 255)),
+      // Label2 is wider, and Picture1, Text2 and Text1 a pixel or two smaller, than the layout the
+      // screen was drawn with, so that the caption fits in this font and no control covers the next.
+      Label2(add<ui::Label>("Label2", 240, 240, 3720, 255)),
       Command1(add<ui::Command_Button>("Command1", 4080, 120, 855, 375)),
       Command2(add<ui::Command_Button>("Command2", 5040, 120, 1935, 375)),
-      Picture1(add<ui::Picture_Area>("Picture1", 120, 600, 6615, 3015)),
+      Picture1(add<ui::Picture_Area>("Picture1", 120, 600, 6600, 3015)),
       // Tall enough for all 100 keywords, so that none is cut off by the list's own edge.
       Picture2(add<ui::Picture_Area>("Picture2", 0, 0, 6615, Keyword_Pitch * (help::Max_Topics + 1))),
       VScroll1(add<ui::Scroll_Bar>("VScroll1", 6720, 600, 255, 3015, /*vertical=*/true)),
-      Text2(add<ui::Text_Box>("Text2", 120, 3840, 6855, 390)),
-      Text1(add<ui::Text_Box>("Text1", 120, 4200, 6855, 2175)),
+      Text2(add<ui::Text_Box>("Text2", 120, 3840, 6855, 360)),
+      Text1(add<ui::Text_Box>("Text1", 120, 4200, 6855, 2160)),
       Text3(add<ui::Text_Box>("Text3", 120, 6360, 6855, 390)),
       program_(program) {
   Label2.caption = "調べたいキーワードをクリックして下さい。";

@@ -2,9 +2,12 @@
 // chosen logit-log fit solid, the 4PL dashed, the 5PL dotted) and its comparison table, the ED
 // values every 10 %.
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
+#include "engine/page_identity.h"
 #include "engine/result_curve.h"
+#include "graph/concentration_ticks.h"
 #include "graph/graph_prt.h"
 #include "models/model_plot.h"
 #include "models/model_procedures.h"
@@ -12,6 +15,7 @@
 #include "models/model_table.h"
 #include "state/program.h"
 #include "text/format.h"
+#include "text/text_clean.h"
 #include "ui/print_job.h"
 #include "ui/scaled_page.h"
 
@@ -41,6 +45,17 @@ void print_picture(Page& page, const Assay_State& state, const Model_Comparison&
   page.style(ui::Draw_Style::Solid);
   for (double p : {0.0, 50.0, 100.0})
     page.text(Left - 450, Y(p) - 100, text::bare_text(static_cast<long long>(p)), false);
+  // The concentrations under the frame, their unit after the last.
+  page.font(8);
+  for (double tick : concentration_ticks(std::exp(axis.left), std::exp(axis.right()))) {
+    const std::string label = tick_text(tick);
+    const double x = X(std::log(tick));
+    page.line(x, Frame_Top + Frame_Height, x, Frame_Top + Frame_Height - 80);
+    page.text(x - 40.0 * static_cast<double>(label.size()), Frame_Top + Frame_Height + 60, label, false);
+  }
+  page.text(Left + Frame_Width + 300, Frame_Top + Frame_Height + 60,
+            "濃度 (" + text::Text_Clean(state.Unit_Name) + ") 対数目盛", false);
+  page.font(10);
   for (const Plot_Point& tube : tube_points(c))
     if (tube.p >= Plot_Bottom_Percent && tube.p <= Plot_Top_Percent) page.circle(X(tube.x), Y(tube.p), Tube_Radius);
 
@@ -100,8 +115,9 @@ long model_page_count(const Program& program) { return model_in_use(program.stat
 void Model_PRT(Program& program) {
   if (program.state.Plot_Stage != Curve_Stage::Curves)
     return program.platform.message("検量線が描かれていないため、印刷できません");
-  const ui::Job_Outcome outcome =
-      ui::run_print_job(program.platform, 1, [&](ui::Printer& printer) { print_model_page(program, printer); });
+  const ui::Job_Outcome outcome = ui::run_print_job(
+      program.platform, 1, [&](ui::Printer& printer) { print_model_page(program, printer); },
+      screen_print_job(program.state));
   ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/true);
 }
 

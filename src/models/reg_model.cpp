@@ -1,9 +1,11 @@
 #include "models/reg_model.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/curve_shape.h"
 #include "engine/result_curve.h"
+#include "graph/concentration_ticks.h"
 #include "models/model_plot.h"
 #include "models/model_table.h"
 #include "state/basis.h"
@@ -17,7 +19,10 @@ namespace quorin {
 namespace {
 
 // Layout, in twips.
-constexpr int Plot_Left = 600, Plot_Top = 360, Plot_Width = 4800, Plot_Height = 4500;
+// The plot leaves a row under it for the concentrations of its ticks.
+constexpr int Plot_Left = 600, Plot_Top = 360, Plot_Width = 4800, Plot_Height = 4260;
+constexpr int Conc_Tick_Width = 720;
+constexpr int Legend_Width = 2640, Legend_Margin = 120;
 constexpr int Table_Left = 5640, Table_Top = 360, Table_Width = 8640, Table_Height = 6360;
 constexpr int Heading_Width = 1620, Column_Width = 2200;  // "99.7511 ± 0.4673" in 8 points
 constexpr int Choice_Lefts[3] = {600, 2100, 3600};
@@ -50,7 +55,7 @@ std::string legend_text(const Model_Column& column) {
 Reg_Model::Reg_Model(Program& program)
     : Work_Screen("検量線モデルの比較", Table_Left + Table_Width + 120, Button_Row + 375 + 120),
       Picture1(add<ui::Picture_Area>("Picture1", Plot_Left, Plot_Top, Plot_Width, Plot_Height)),
-      Axis(add<ui::Label>("Axis", Plot_Left, Plot_Top + Plot_Height + 60, Plot_Width, Label_Height)),
+      Axis(add<ui::Label>("Axis", Plot_Left, Plot_Top + Plot_Height + 300, Plot_Width, Label_Height)),
       Table(add<ui::Grid>("Table", Table_Left, Table_Top, Table_Width, Table_Height)),
       Chosen(add<ui::Label>("Chosen", Plot_Left, Model_Top + 480, Plot_Width, Label_Height)),
       Notice(add<ui::Label>("Notice", Table_Left, Table_Top + Table_Height + 60, Table_Width, 1020)),
@@ -65,11 +70,17 @@ Reg_Model::Reg_Model(Program& program)
     tick.alignment = ui::Align::Right;
   }
   for (int kind = 0; kind < Model_Kinds; ++kind) {
-    ui::Label& legend = add(Legend, kind, 120, 3600 + 260 * kind, 3600, Label_Height);
+    ui::Label& legend = add(Legend, kind, Legend_Margin, Legend_Margin + 260 * kind, Legend_Width, Label_Height);
     ui::put_inside(legend, Picture1);
     legend.opaque = true;
     legend.back_colour = ui::Dark_Blue;
     legend.fore_colour = Curve_Colour[kind];
+  }
+  for (std::size_t t = 0; t < Most_Ticks; ++t) {
+    ui::Label& tick =
+        add(Conc_Tick, static_cast<int>(t), Plot_Left, Plot_Top + Plot_Height + 60, Conc_Tick_Width, Label_Height);
+    tick.alignment = ui::Align::Center;
+    tick.visible = false;
   }
   Table.font_size = 8;
   Notice.fore_colour = ui::Red;
@@ -142,6 +153,47 @@ void Reg_Model::draw() {
     for (const Plot_Segment& piece : curve_segments(curve_points(column, axis), line_look(column.kind), dots))
       Picture1.line(piece.from.x, -piece.from.p, piece.to.x, -piece.to.p, colour);
     for (const Plot_Point& dot : dots) Picture1.circle(dot.x, -dot.p, radius / 2, colour);
+  }
+  const std::vector<double> ticks = concentration_ticks(std::exp(axis.left), std::exp(axis.right()));
+  for (std::size_t t = 0; t < Most_Ticks; ++t) {
+    ui::Label& label = Conc_Tick[static_cast<int>(t)];
+    label.visible = t < ticks.size();
+    if (!label.visible) continue;
+    const double across = (std::log(ticks[t]) - axis.left) / axis.width;
+    label.caption = tick_text(ticks[t]);
+    label.left = Plot_Left + static_cast<int>(Plot_Width * across) - Conc_Tick_Width / 2;
+    Picture1.line(std::log(ticks[t]), -Plot_Bottom_Percent, std::log(ticks[t]), -Plot_Bottom_Percent - span * 0.03,
+                  ui::Light_Grey);
+  }
+  place_legend();
+}
+
+// The legend goes into the corner of the plot that holds the fewest tubes and curve points.
+void Reg_Model::place_legend() {
+  const Curve_Axis axis = curve_axis(program_.state);
+  std::vector<Plot_Point> marks = tube_points(comparison_);
+  for (const Model_Column& column : comparison_.columns)
+    if (column.available)
+      for (const Plot_Point& point : curve_points(column, axis)) marks.push_back(point);
+  const int height = Legend_Margin + 260 * Model_Kinds;
+  int best_left = Legend_Margin, best_top = Legend_Margin;
+  std::size_t fewest = marks.size() + 1;
+  for (const int left : {Legend_Margin, Plot_Width - Legend_Width - Legend_Margin})
+    for (const int top : {Legend_Margin, Plot_Height - height}) {
+      const auto inside = static_cast<std::size_t>(std::count_if(marks.begin(), marks.end(), [&](const Plot_Point& m) {
+        const double x = Plot_Width * (m.x - axis.left) / axis.width;
+        const double y = plot_y(m.p);
+        return x >= left - 60 && x <= left + Legend_Width + 60 && y >= top - 60 && y <= top + height;
+      }));
+      if (inside < fewest) {
+        fewest = inside;
+        best_left = left;
+        best_top = top;
+      }
+    }
+  for (int kind = 0; kind < Model_Kinds; ++kind) {
+    Legend[kind].left = best_left;
+    Legend[kind].top = best_top + 260 * kind;
   }
 }
 

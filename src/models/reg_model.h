@@ -29,7 +29,8 @@ class Reg_Model : public Work_Screen {
   ui::Picture_Area& Picture1;                                           // the standards and the three curves
   ui::Label& Axis;                                                      // the concentrations the horizontal axis spans
   ui::Control_Array<ui::Label> Tick{"Tick"};                            // 100, 50, 0 % left of the plot
-  ui::Control_Array<ui::Label> Legend{"Legend"};                        // by curve kind, inside the plot
+  ui::Control_Array<ui::Label> Legend{"Legend"};                        // by curve kind, in the plot's emptiest corner
+  ui::Control_Array<ui::Label> Conc_Tick{"Conc_Tick"};                  // concentrations under the plot
   ui::Grid& Table;                                                      // the comparison, one column per curve
   ui::Control_Array<ui::Option_Button> Weight_Choice{"Weight_Choice"};  // the 4PL/5PL weighting
   ui::Control_Array<ui::Option_Button> Model_Choice{"Model_Choice"};    // the results' curve
@@ -41,6 +42,7 @@ class Reg_Model : public Work_Screen {
 
  private:
   void draw();
+  void place_legend();
   void choose_weighting(int weighting);
   void choose_model(int kind);
   void select_choices();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "text/format.h"
 #include "text/text_clean.h"
@@ -25,14 +26,49 @@ Profile_Axes profile_axes(const Precision_Profile& profile) {
   return axes;
 }
 
+long points_above(const Precision_Profile& profile, const Profile_Axes& axes) {
+  return std::count_if(profile.points.begin(), profile.points.end(),
+                       [&axes](const Profile_Point& point) { return point.cv > axes.cv_top; });
+}
+
+std::string above_text(const Precision_Profile& profile, const Profile_Axes& axes) {
+  const long above = points_above(profile, axes);
+  if (above == 0) return "";
+  return "CV が " + text::Format(axes.cv_top, "##0") + " % を超える検体 " + text::bare_text(above) + " 件は図の外です";
+}
+
+Profile_Bins profile_bins(const Precision_Profile& profile, const Profile_Axes& axes) {
+  Profile_Bins bins;
+  bins.counts.assign(static_cast<std::size_t>(Bin_Columns * Bin_Rows), 0);
+  const double decades = axes.decade_high - axes.decade_low;
+  for (const Profile_Point& point : profile.points) {
+    if (point.cv > axes.cv_top) continue;
+    const double across = (std::log10(point.concentration) - axes.decade_low) / decades;
+    const int column = std::clamp(static_cast<int>(across * Bin_Columns), 0, Bin_Columns - 1);
+    const int row = std::clamp(static_cast<int>((1 - point.cv / axes.cv_top) * Bin_Rows), 0, Bin_Rows - 1);
+    long& count = bins.counts[static_cast<std::size_t>(row * Bin_Columns + column)];
+    bins.most = std::max(bins.most, ++count);
+  }
+  return bins;
+}
+
+ui::Colour bin_shade(long count, long most) {
+  const double share = most > 1 ? std::log(static_cast<double>(count)) / std::log(static_cast<double>(most)) : 1;
+  const auto grey = static_cast<std::uint8_t>(std::lround(200 * (1 - share)));
+  return {grey, grey, grey};
+}
+
 std::vector<std::pair<std::pair<double, double>, std::pair<double, double>>> profile_curve(
     const Precision_Profile& profile, const Profile_Axes& axes) {
   std::vector<std::pair<std::pair<double, double>, std::pair<double, double>>> pieces;
-  if (!profile.fitted) return pieces;
+  if (!profile.fitted || profile.points.empty()) return pieces;
   constexpr int Steps = 200;
-  const double width = axes.decade_high - axes.decade_low;
+  const auto [lowest, highest] = std::minmax_element(
+      profile.points.begin(), profile.points.end(),
+      [](const Profile_Point& a, const Profile_Point& b) { return a.concentration < b.concentration; });
+  const double from = std::log10(lowest->concentration), width = std::log10(highest->concentration) - from;
   auto at = [&](int step) {
-    const double x = axes.decade_low + width * step / Steps;
+    const double x = from + width * step / Steps;
     return std::pair{x, profile.fitted_cv(std::pow(10.0, x))};
   };
   auto inside = [&axes](const std::pair<double, double>& p) { return p.second >= 0 && p.second <= axes.cv_top; };
@@ -79,7 +115,10 @@ void Profile_PRT(const Assay_State& state, const Precision_Profile& profile, ui:
   for (int d = axes.decade_low; d <= axes.decade_high; ++d) {
     printer.set_draw_style(ui::Draw_Style::Dotted);
     printer.line(X(d), Top, X(d), Top + Height);
-    text_at(X(d) - 300, Top + Height + 60, concentration_text(std::pow(10.0, d)));
+    // Each tick's label centred under it; the last one ends at the plot's right edge.
+    const std::string label = concentration_text(std::pow(10.0, d));
+    const double width = 80.0 * static_cast<double>(label.size());
+    text_at(std::min(X(d) - width / 2, Left + Width - width), Top + Height + 60, label);
   }
   for (int k = 0; k <= 4; ++k) {
     const double cv = axes.cv_top * k / 4;
@@ -87,27 +126,47 @@ void Profile_PRT(const Assay_State& state, const Precision_Profile& profile, ui:
     text_at(Left - 700, Y(cv) - 100, text::Format(cv, "##0.0"));
   }
   text_at(Left + Width / 2 - 1000, Top + Height + 300, "濃度" + (unit.empty() ? "" : " (" + unit + ")") + " 対数目盛");
-  // The standards' range dotted, the limit dashed, the fitted profile and the working range solid.
+  // The standards' range dotted; the samples; the limit red, the working range and the fitted
+  // profile solid, on top of the samples.
   for (double c : {profile.standard_low, profile.standard_high})
     if (c > 0) printer.line(X(std::log10(c)), Top, X(std::log10(c)), Top + Height);
-  printer.set_draw_style(ui::Draw_Style::Dashed);
-  printer.line(Left, Y(profile.cv_limit), Left + Width, Y(profile.cv_limit));
   printer.set_draw_style(ui::Draw_Style::Solid);
-  for (const auto& [a, b] : profile_curve(profile, axes))
-    printer.line(X(a.first), Y(a.second), X(b.first), Y(b.second));
+  if (profile.points.size() > Most_Points_Drawn) {
+    // A cell is shaded with horizontal strokes 20 twips apart.
+    const Profile_Bins bins = profile_bins(profile, axes);
+    constexpr double Cell_Width = Width / Bin_Columns, Cell_Height = Height / Bin_Rows;
+    for (int row = 0; row < Bin_Rows; ++row)
+      for (int column = 0; column < Bin_Columns; ++column)
+        if (const long count = bins.at(column, row); count > 0) {
+          printer.set_colour(bin_shade(count, bins.most));
+          for (double y = 10; y < Cell_Height; y += 20)
+            printer.line(Left + Cell_Width * column, Top + Cell_Height * row + y, Left + Cell_Width * (column + 1),
+                         Top + Cell_Height * row + y);
+        }
+    printer.set_colour(ui::Black);
+  } else {
+    for (const Profile_Point& point : profile.points)
+      if (point.cv <= axes.cv_top) printer.circle(X(std::log10(point.concentration)), Y(point.cv), Mark);
+  }
+  printer.set_colour(ui::Red);
+  printer.line(Left, Y(profile.cv_limit), Left + Width, Y(profile.cv_limit));
+  printer.set_colour(ui::Black);
   for (const auto& [low, high] : profile.working_ranges) {
     const double y = Top + Height - 150;
     printer.line(X(std::log10(low)), y, X(std::log10(high)), y);
     for (double c : {low, high}) printer.line(X(std::log10(c)), y - 100, X(std::log10(c)), y + 100);
   }
-  for (const Profile_Point& point : profile.points)
-    printer.circle(X(std::log10(point.concentration)), Y(point.cv), Mark);
+  for (const auto& [a, b] : profile_curve(profile, axes))
+    printer.line(X(a.first), Y(a.second), X(b.first), Y(b.second));
 
   printer.set_font_size(10);
   double y = Top + Height + 700;
   for (const std::string& line :
        {profile_summary(profile, unit), fit_text(profile),
-        std::string("点線: 最低と最高の標準  破線: CV の上限  下の横線: 測定範囲 (標準と検体の濃度の範囲内)")}) {
+        std::string("点線: 最低と最高の標準  赤線: CV の上限  下の横線: 測定範囲 (標準と検体の濃度の範囲内)"),
+        above_text(profile, axes),
+        std::string(profile.points.size() > Most_Points_Drawn ? "検体は小さな区画ごとの件数を濃淡で表しています"
+                                                              : "")}) {
     if (!line.empty()) text_at(0, y, line);
     y += 250;
   }

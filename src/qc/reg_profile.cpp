@@ -39,10 +39,13 @@ Reg_Profile::Reg_Profile(Program& program)
       Help(add<ui::Command_Button>("Help", 9480, Bottom_Row, 1095, 375)),
       Close(add<ui::Command_Button>("Close", 10680, Bottom_Row, 1095, 375)),
       program_(program) {
-  add<ui::Label>("Limit_Caption", 120, 150, 1500, 300).caption = "CV の上限 (%)";
-  add<ui::Label>("CV_Caption", 120, 480, 900, 240).caption = "CV (%)";
+  add<ui::Label>("Limit_Caption", 120, 150, 1500, 270).caption = "CV の上限 (%)";
+  // Between the limit's caption and the top tick's label.
+  ui::Label& cv_caption = add<ui::Label>("CV_Caption", 120, 420, 900, 180);
+  cv_caption.caption = "CV (%)";
+  cv_caption.font_size = 8;
   add<ui::Label>("Legend", 120, 7380, 12000, 300).caption =
-      "○ 検体   灰色の点線: 最低と最高の標準   赤の破線: CV の上限   緑: 測定範囲 (標準と検体の濃度の範囲内)";
+      "○ 検体   灰色の点線: 最低と最高の標準   赤線: CV の上限   緑: 測定範囲 (標準と検体の濃度の範囲内)";
   Limit_Box.alignment = ui::Align::Right;
   Limit_Box.text = qc::limit_text(cv_limit_);
   Limit_Box.on_key_down = [this](int key_code, int) {
@@ -128,6 +131,7 @@ void Reg_Profile::draw() {
   const qc::Profile_Axes axes = qc::profile_axes(profile_);
   const std::string unit = text::Text_Clean(program_.state.Unit_Name);
   Points_Label.caption = qc::points_text(profile_);
+  if (const std::string above = qc::above_text(profile_, axes); !above.empty()) Points_Label.caption += "  " + above;
   Summary_Label.caption = qc::profile_summary(profile_, unit);
   Fit_Label.caption = qc::fit_text(profile_);
   Axis_Label.caption = "濃度" + (unit.empty() ? "" : " (" + unit + ")") + "  対数目盛";
@@ -143,16 +147,21 @@ void Reg_Profile::draw() {
     Decade[d].visible = shown;
     if (!shown) continue;
     Decade[d].caption = qc::concentration_text(std::pow(10.0, decade));
-    Decade[d].left = Chart_Left + static_cast<int>(Chart_Width * d / decades) - Decade[d].width / 2;
+    // Centred under its line; the first starts at the chart's left edge and the last ends at its
+    // right edge, clear of the CV ticks and inside the window.
+    const int at = Chart_Left + static_cast<int>(Chart_Width * d / decades);
+    const bool first = d == 0, last = decade == axes.decade_high;
+    Decade[d].alignment = first ? ui::Align::Left : last ? ui::Align::Right : ui::Align::Center;
+    Decade[d].left = first ? at : last ? at - Decade[d].width : at - Decade[d].width / 2;
     Chart.line(decade, 0, decade, axes.cv_top, ui::Light_Grey);
   }
   for (int k = 1; k < 4; ++k)
     Chart.line(axes.decade_low, axes.cv_top * k / 4, axes.decade_high, axes.cv_top * k / 4, ui::Light_Grey);
   for (double c : {profile_.standard_low, profile_.standard_high})
     if (c > 0) Chart.line(std::log10(c), 0, std::log10(c), axes.cv_top, Grey);
-  Chart.draw_style = ui::Draw_Style::Dashed;
-  Chart.line(axes.decade_low, profile_.cv_limit, axes.decade_high, profile_.cv_limit, ui::Red);
   Chart.draw_style = ui::Draw_Style::Solid;
+  draw_samples(axes);
+  Chart.line(axes.decade_low, profile_.cv_limit, axes.decade_high, profile_.cv_limit, ui::Red);
   for (const auto& [low, high] : profile_.working_ranges) {
     const double a = std::log10(low), b = std::log10(high), y = axes.cv_top * 0.02;
     Chart.line(a, y, b, y, Range_Green);
@@ -160,9 +169,29 @@ void Reg_Profile::draw() {
   }
   for (const auto& [a, b] : qc::profile_curve(profile_, axes))
     Chart.line(a.first, a.second, b.first, b.second, ui::Blue);
-  const double radius = decades * 0.006;
-  for (const qc::Profile_Point& point : profile_.points)
-    Chart.circle(std::log10(point.concentration), std::min(point.cv, axes.cv_top), radius, ui::Black);
+}
+
+// Each sample as a point while there are few; else each cell of the plot shaded by the samples in
+// it, drawn as horizontal strokes two pixels apart.
+void Reg_Profile::draw_samples(const qc::Profile_Axes& axes) {
+  const double decades = axes.decade_high - axes.decade_low;
+  if (profile_.points.size() <= qc::Most_Points_Drawn) {
+    const double radius = decades * 0.006;
+    for (const qc::Profile_Point& point : profile_.points)
+      if (point.cv <= axes.cv_top) Chart.circle(std::log10(point.concentration), point.cv, radius, ui::Black);
+    return;
+  }
+  const qc::Profile_Bins bins = qc::profile_bins(profile_, axes);
+  const double cell_width = decades / qc::Bin_Columns, cell_height = axes.cv_top / qc::Bin_Rows;
+  const int strokes = std::max(1, Chart_Height / qc::Bin_Rows / 30);
+  for (int row = 0; row < qc::Bin_Rows; ++row)
+    for (int column = 0; column < qc::Bin_Columns; ++column)
+      if (const long count = bins.at(column, row); count > 0)
+        for (int k = 0; k < strokes; ++k) {
+          const double x = axes.decade_low + cell_width * column;
+          const double y = axes.cv_top - cell_height * (row + (k + 0.5) / strokes);
+          Chart.line(x, y, x + cell_width, y, qc::bin_shade(count, bins.most));
+        }
 }
 
 }  // namespace quorin

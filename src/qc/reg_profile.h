@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/precision_profile.h"
+#include "qc/profile_plot.h"
 #include "ui/form.h"
 
 namespace quorin {
@@ -40,6 +41,7 @@ class Reg_Profile : public ui::Form {
 
  private:
   void draw();
+  void draw_samples(const qc::Profile_Axes& axes);
   void commit_limit();
   void clear_drawing();
   // Computes the samples in force and draws their profile; false, after the reason was told,

@@ -46,7 +46,8 @@ Reg_QC::Reg_QC(Program& program)
       Update(add<ui::Command_Button>("Update", 9840, 6330, 2280, 330)),
       Rules(add<ui::Text_Box>("Rules", 120, 6660, 12000, 1020)),
       History_Label(add<ui::Label>("History_Label", 120, 7830, 6840, 300)),
-      Choose_File(add<ui::Command_Button>("Choose_File", 7080, Bottom_Row, 1095, 375)),
+      // Wider than the buttons beside it, for its caption of six full-width characters.
+      Choose_File(add<ui::Command_Button>("Choose_File", 6960, Bottom_Row, 1215, 375)),
       Print(add<ui::Command_Button>("Print", 8280, Bottom_Row, 1095, 375)),
       Help(add<ui::Command_Button>("Help", 9480, Bottom_Row, 1095, 375)),
       Close(add<ui::Command_Button>("Close", 10680, Bottom_Row, 1095, 375)),

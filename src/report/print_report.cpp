@@ -2,6 +2,7 @@
 
 #include "conditions/set_prt.h"
 #include "data/data_prt.h"
+#include "engine/page_identity.h"
 #include "graph/graph_prt.h"
 #include "models/model_prt.h"
 #include "qc/qc_procedures.h"
@@ -64,6 +65,7 @@ constexpr Report_Entry Report_Entries[] = {
 std::optional<ui::Job_Outcome> Print_Report(Program& program, ui::Job job) {
   if (!Run_Fitness_Examination(program) || !Run_Control_Sera(program) || !Run_Assay_Samples(program))
     return std::nullopt;
+  job.identity = page_identity(program.state);
   long planned = 0;
   for (const Report_Entry& entry : Report_Entries) planned += entry.pages(program);
   return ui::run_print_job(
@@ -78,6 +80,7 @@ std::optional<ui::Job_Outcome> Print_Report(Program& program, ui::Job job) {
 void Report_PRT(Program& program) {
   ui::Job job;
   job.one_document = true;
+  job.ask_when_long = true;
   if (const auto outcome = Print_Report(program, job)) ui::tell_job_outcome(program.platform, *outcome, true);
 }
 

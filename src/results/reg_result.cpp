@@ -6,6 +6,7 @@
 #include "state/current_curve.h"
 #include "state/commands.h"
 #include "state/program.h"
+#include "text/display_width.h"
 #include "text/format.h"
 #include "text/number_text.h"
 #include "text/text_clean.h"
@@ -15,6 +16,7 @@ namespace quorin {
 namespace {
 
 constexpr int Header_Height = 495;
+constexpr double Header_Font = 9, Small_Header_Font = 7;
 
 // What a table is computed from: the standard data only from the standards' counts and
 // concentrations, the others from the curve, its choice and the sera and samples as well.
@@ -122,7 +124,12 @@ void Reg_Result::show_table(Result_Kind kind) {
   Assay_State& state = program_.state;
   caption = table_title(state, kind);
   const auto& headers = table_headers(kind);
-  for (int j = 0; j < Columns; ++j) Label[j].caption = headers[j];
+  for (int j = 0; j < Columns; ++j) {
+    Label[j].caption = headers[j];
+    // A header longer than its column ("Mean Calc Conc.") is set smaller, so that none is cut off.
+    const double columns = static_cast<double>(text::display_columns(headers[j]));
+    Label[j].font_size = Header_Font * 10 * columns > Label[j].width ? Small_Header_Font : Header_Font;
+  }
   table_ = Result_Index(state, kind);
   shown_basis_ = basis_digest(state, basis_of(kind));
   if (kind != Result_Kind::Standard_Data) {

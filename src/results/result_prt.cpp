@@ -1,8 +1,10 @@
 #include "results/result_prt.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
+#include "engine/page_identity.h"
 #include "qc/qc_procedures.h"
 #include "results/results_procedures.h"
 #include "state/current_results.h"
@@ -49,10 +51,11 @@ struct Cell {
 };
 using Row = std::vector<Cell>;
 
-// The sample layout right-aligns its numbers in 12 characters. A longer text is printed whole
-// (only its leading blanks give way), so that no digit is ever cut off.
+// The sample layout right-aligns its numbers in 11 characters, one blank short of the column, so
+// that no digit touches the rule on its right. A longer text is printed whole (only its leading
+// blanks give way), so that no digit is ever cut off.
 std::string right_aligned(std::string formatted) {
-  constexpr std::size_t Width = 12;
+  constexpr std::size_t Width = 11;
   if (formatted.size() < Width) return std::string(Width - formatted.size(), ' ') + formatted;
   const std::size_t blanks = formatted.find_first_not_of(' ');
   const std::size_t drop = std::min(formatted.size() - Width, blanks == std::string::npos ? formatted.size() : blanks);
@@ -117,6 +120,16 @@ Row summary_row(const Assay_State& s, Result_Kind kind, Long item, const Flag_Li
   return row;
 }
 
+// The column headers at 8 points, or at 7 in a layout where one would fill its whole column
+// ("Mean Calc Conc.") and so run into the rule and the next header in the fixed-pitch face.
+double header_font(const Layout& layout) {
+  constexpr double Character_Width_8 = 80;  // twips, a half-width character at 8 points
+  for (const char* header : layout.headers)
+    if (Character_Width_8 * static_cast<double>(std::string_view(header).find_last_not_of(' ') + 1) > Column_Step - 40)
+      return 7;
+  return 8;
+}
+
 // Rows are printed at 10 points: in the printer's fixed-pitch face a half-width character is
 // then 100 twips, so the twelve-character fields stay inside their 1200-twip columns and no rule
 // runs through a digit (at 12 points the last two characters of a field crossed the next rule).
@@ -174,6 +187,7 @@ class Page_Writer {
     printer.set_font_size(8);
     printer.set_current_x(9600);
     printer.print("Page." + general_number(page_), false);
+    if (const double font = header_font(layout_); font != printer.font_size()) printer.set_font_size(font);
     for (std::size_t c = 0; c < layout_.headers.size(); ++c) {
       printer.set_position(Column_Step * static_cast<double>(c), Header_Top);
       printer.print(layout_.headers[c], false);
@@ -258,7 +272,8 @@ void Result_PRT(Program& program) {
     return;
   }
   const ui::Job_Outcome outcome = ui::run_print_job(
-      program.platform, pages, [&](ui::Printer& printer) { print_result_table(program.state, kind, printer, note); });
+      program.platform, pages, [&](ui::Printer& printer) { print_result_table(program.state, kind, printer, note); },
+      screen_print_job(program.state));
   ui::tell_job_outcome(program.platform, outcome, /*announce_printed=*/true);
 }
 

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/printer.h"
 
@@ -27,6 +28,12 @@ class Platform {
   virtual void warning(const std::string& text) { message(text); }
   // Question with Yes and No; true for Yes.
   virtual bool ask_yes_no(const std::string& text) = 0;
+  // Question with one button for each answer; the index of the answer chosen, or -1 when the
+  // user closed the box. A platform with no such box asks Yes/No, Yes taking the first answer.
+  virtual int choose(const std::string& text, const std::vector<std::string>& answers) {
+    (void)answers;
+    return ask_yes_no(text) ? 0 : -1;
+  }
   // The chosen file's full path, or "" when the user cancelled.
   virtual std::string open_file(const File_Dialog& dialog) = 0;
   virtual std::string save_file(const File_Dialog& dialog) = 0;

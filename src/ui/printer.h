@@ -23,6 +23,14 @@ struct Job {
   Progress* progress = nullptr;  // told after every page
   bool one_document = false;     // the pages go to a printer as one document, not one each
   bool keep_file_aside = false;  // a finished PDF file waits for commit_file() before it replaces its target
+  // The assay every page names at its foot, with "n / N" counted over the job; "" for none.
+  std::string identity;
+  long planned_pages = 0;  // N of the foot's "n / N"
+  // The pages printed: first_page..last_page of the job's numbering (0: to the end). The pages
+  // before are laid out but not sent; the job ends well after the last.
+  long first_page = 1;
+  long last_page = 0;
+  bool ask_when_long = false;  // a job of more than 500 pages asks the user first
 };
 
 // How a print job ended.
@@ -53,12 +61,23 @@ class Printer {
   }
   Draw_Style draw_style() const { return draw_style_; }
   void set_draw_style(Draw_Style style) { draw_style_ = style; }
+  // The colour of the lines, circles and points drawn next (text stays black).
+  Colour colour() const { return colour_; }
+  void set_colour(Colour colour) { colour_ = colour; }
 
   void print(const std::string& text, bool line_end = true);
-  virtual void line(double x1, double y1, double x2, double y2) = 0;
-  virtual void rectangle(double x1, double y1, double x2, double y2) = 0;  // unfilled
-  virtual void circle(double x, double y, double radius) = 0;
-  virtual void point(double x, double y) = 0;
+  void line(double x1, double y1, double x2, double y2) {
+    if (!skipping()) draw_line(x1, y1, x2, y2);
+  }
+  void rectangle(double x1, double y1, double x2, double y2) {  // unfilled
+    if (!skipping()) draw_rectangle(x1, y1, x2, y2);
+  }
+  void circle(double x, double y, double radius) {
+    if (!skipping()) draw_circle(x, y, radius);
+  }
+  void point(double x, double y) {
+    if (!skipping()) draw_point(x, y);
+  }
   // Sends what was drawn as a page: a document of its own, or the next page of a one-document
   // job; the position goes back to the top left. Counts the page and tells the job's progress,
   // which may cancel the job.
@@ -68,8 +87,9 @@ class Printer {
   // Nothing reaches a PDF file's place before the job has ended well.
   void begin_job(const Job& job = {});
   Job_Outcome end_job();
-  // True once the job was cancelled or has failed: a printout stops at its next page.
-  bool stopped() const { return cancelled_ || !failure().empty(); }
+  // True once the job was cancelled, has failed or has printed its last page: a printout stops
+  // at its next page.
+  bool stopped() const { return cancelled_ || range_done_ || !failure().empty(); }
 
   // A file kept aside by its job (Job::keep_file_aside) is put in place, or dropped. Commit
   // returns "" or why the file could not be put in place.
@@ -80,13 +100,24 @@ class Printer {
   virtual std::string destination() const { return ""; }
   // Why the job could not be printed, or "" while all is well.
   virtual std::string failure() const { return ""; }
-  // Height of the printable area of a page in twips.
-  virtual double printable_height() const = 0;
+  // Height of the page in twips that a printout may fill: the printable area less the foot
+  // line kept for the page's identity.
+  double printable_height() const { return sheet_height() - Foot_Height; }
+  // The foot line: its font and the twips it keeps free at the bottom of the printable area.
+  static constexpr double Foot_Font = 8;
+  static constexpr double Foot_Height = 240;
+  static constexpr double Foot_Number_X = 9200;  // where "n / N" begins
 
  protected:
   // Draws the text with its top left at the current position; returns its width in twips.
   // line_end tells that the print ends the line (the position moves on afterwards).
   virtual double draw_text(const std::string& text, bool line_end) = 0;
+  virtual void draw_line(double x1, double y1, double x2, double y2) = 0;
+  virtual void draw_rectangle(double x1, double y1, double x2, double y2) = 0;
+  virtual void draw_circle(double x, double y, double radius) = 0;
+  virtual void draw_point(double x, double y) = 0;
+  // Height of the whole printable area of a page in twips.
+  virtual double sheet_height() const = 0;
   // Height of one text line in twips at the current font size.
   virtual double line_height() const { return font_size_ * 20 * 1.2; }
   virtual void font_changed() {}
@@ -96,12 +127,20 @@ class Printer {
   virtual void finish_job(bool /*cancelled*/) {}
 
  private:
+  void print_foot();
+  // True while the page being drawn lies before the job's first page.
+  bool skipping() const { return pages_done_ + 1 < first_page_; }
   double x_ = 0, y_ = 0;
   double font_size_ = 10;
   Draw_Style draw_style_ = Draw_Style::Solid;
+  Colour colour_ = Black;
   Progress* progress_ = nullptr;
+  std::string identity_;
+  long planned_pages_ = 0;
+  long first_page_ = 1, last_page_ = 0;
   long pages_done_ = 0;
   bool cancelled_ = false;
+  bool range_done_ = false;
 };
 
 // What the user is told when a job has ended: "印刷が終了しました" (with the PDF file's path when

@@ -1,7 +1,7 @@
 #pragma once
 // A printer that records its operations as readable lines, for tests and for checking a
 // printout without paper: "font 14", "text 1000,600 \"Data\" eol", "line 0,750 9600,750",
-// "rect 0,750 9600,1000", "circle 1000,2000 r60", "point 5,6", "style 1", "end".
+// "rect 0,750 9600,1000", "circle 1000,2000 r60", "point 5,6", "style 1", "colour 0,0,255", "end".
 
 #include <string>
 #include <vector>
@@ -12,13 +12,13 @@ namespace quorin::ui {
 
 class Recording_Printer : public Printer {
  public:
-  void line(double x1, double y1, double x2, double y2) override;
-  void rectangle(double x1, double y1, double x2, double y2) override;
-  void circle(double x, double y, double radius) override;
-  void point(double x, double y) override;
+  void draw_line(double x1, double y1, double x2, double y2) override;
+  void draw_rectangle(double x1, double y1, double x2, double y2) override;
+  void draw_circle(double x, double y, double radius) override;
+  void draw_point(double x, double y) override;
 
   // A4 portrait less 12 mm margins at top and bottom, as the PDF output lays out its pages.
-  double printable_height() const override { return page_height; }
+  double sheet_height() const override { return page_height; }
   double page_height = (297.0 - 24.0) / 25.4 * 1440;
   // A failure to report, as a printer that refused the job would.
   std::string failure() const override { return failing_with; }
@@ -41,6 +41,7 @@ class Recording_Printer : public Printer {
   void record_style();
   std::vector<std::string> ops_;
   Draw_Style recorded_style_ = Draw_Style::Solid;
+  Colour recorded_colour_ = Black;
 };
 
 // "12.5" for 12.5, "3" for 3.0: the coordinate text of recorded operations.

@@ -30,6 +30,16 @@ bool Scripted_Platform::ask_yes_no(const std::string& text) {
   return answer;
 }
 
+int Scripted_Platform::choose(const std::string& text, const std::vector<std::string>& answers) {
+  std::string asked = text;
+  for (const std::string& answer : answers) asked += " [" + answer + "]";
+  questions.push_back(asked);
+  if (choices.empty()) return -1;
+  const int answer = choices.front();
+  choices.pop_front();
+  return answer;
+}
+
 std::string Scripted_Platform::next_file(const File_Dialog& dialog, bool save) {
   dialogs.push_back(dialog);
   dialog_was_save.push_back(save);

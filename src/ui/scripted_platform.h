@@ -19,6 +19,7 @@ class Scripted_Platform : public Platform {
     message(text);
   }
   bool ask_yes_no(const std::string& text) override;
+  int choose(const std::string& text, const std::vector<std::string>& answers) override;
   std::string open_file(const File_Dialog& dialog) override;
   std::string save_file(const File_Dialog& dialog) override;
   void printer_setup() override { ++printer_setups; }
@@ -30,10 +31,11 @@ class Scripted_Platform : public Platform {
   // Answers given in order; an empty queue answers No and cancels file dialogs.
   std::deque<bool> yes_no_answers;
   std::deque<std::string> file_answers;
+  std::deque<int> choices;  // answers to choose(); an empty queue closes the box (-1)
 
   std::vector<std::string> messages;   // information boxes, in order, the warnings among them
   std::size_t warnings = 0;            // how many of them were warnings
-  std::vector<std::string> questions;  // Yes/No questions, in order
+  std::vector<std::string> questions;  // Yes/No questions and choices, in order
   std::vector<File_Dialog> dialogs;    // file dialogs, in order
   std::vector<bool> dialog_was_save;   // parallel to dialogs
   // Every progress started: what it followed, the steps planned and the last step reported.

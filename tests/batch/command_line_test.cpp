@@ -23,7 +23,8 @@ std::string reading(const Command_Line& line) {
   const auto end = [](std::optional<int> n) { return n ? std::to_string(*n) : std::string("-"); };
   return std::string(kinds[static_cast<int>(line.kind)]) + " " + o.conditions + "|" + o.counts + "|" + o.result + "|" +
          o.pdf + "|" + o.qc + "|" + o.export_csv + " w" + std::to_string(o.weight) + " o" + std::to_string(o.order) +
-         " " + end(o.from) + ".." + end(o.to) + " m" + std::to_string(o.model);
+         " " + end(o.from) + ".." + end(o.to) + " m" + std::to_string(o.model) +
+         (o.last_page != 0 ? " p" + std::to_string(o.first_page) + ".." + std::to_string(o.last_page) : "");
 }
 
 TEST(Command_Line, ReadsEachLineOrNamesItsMistake) {

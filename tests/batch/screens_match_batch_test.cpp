@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include <functional>
@@ -120,6 +121,13 @@ class User {
 
 using Screens_And_Batch = testing::Batch_Test;
 
+// The recorded operations without the "n / N" at the pages' foot.
+std::vector<std::string> without_page_numbers(std::vector<std::string> ops) {
+  const std::regex page_number(R"re(^text \S+ "\d+ / \d+"$)re");
+  std::erase_if(ops, [&](const std::string& op) { return std::regex_match(op, page_number); });
+  return ops;
+}
+
 TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
   std::vector<batch::Batch_Options> fits{example(1, 1, 2, 7), example(2, 3, 1, 6), example(1, 1, 2, 8, 1)};
   for (int weight = 0; weight < Weight_Count; ++weight)
@@ -135,13 +143,16 @@ TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
     user.program.qc_history.path = folder.file("screens.sqlite");
     user.reduce(options);
     user.print_everything();
-    const std::vector<std::string> by_buttons = user.platform.recorder.ops();
+    // Each printout counts its own pages at its foot, the report all of them: apart from that
+    // the report is the printouts one after another.
+    const std::vector<std::string> by_buttons = without_page_numbers(user.platform.recorder.ops());
     for (bool sheet_open : {true, false}) {
       if (!sheet_open) user.program.close(Screen::Data);
       user.platform.recorder.clear();
       user.platform.messages.clear();
       click(user.results().Command[target::Whole_Report]);
-      EXPECT_EQ(user.platform.recorder.ops(), by_buttons) << (sheet_open ? "data sheet open" : "data sheet closed");
+      EXPECT_EQ(without_page_numbers(user.platform.recorder.ops()), by_buttons)
+          << (sheet_open ? "data sheet open" : "data sheet closed");
       EXPECT_EQ(user.platform.messages, std::vector<std::string>{"印刷が終了しました"});
       EXPECT_EQ(user.platform.progresses.back().planned, user.platform.recorder.documents()) << "pages planned";
     }
@@ -152,7 +163,7 @@ TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
     options.qc = folder.file("batch.sqlite");
     const testing::Batch_Outcome batch = testing::run_in_process(options);
     ASSERT_EQ(batch.status, batch::Exit_Done) << batch.errors;
-    EXPECT_EQ(batch.printed.ops(), by_buttons);
+    EXPECT_EQ(without_page_numbers(batch.printed.ops()), by_buttons);
     EXPECT_GT(batch.printed.documents(), options.model == 0 ? 7 : 8) << "a page at least for each printout";
     EXPECT_EQ(testing::read_bytes(options.result), testing::read_bytes(folder.file("screens.txt")));
   }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "engine/precision_profile.h"
+#include "qc/profile_plot.h"
+#include "ui/recording_printer.h"
 
 namespace quorin::qc {
 namespace {
@@ -96,6 +99,43 @@ TEST(Precision_Profile, FitsByLeastSquaresAndFindsTheWorkingRange) {
   first_four.resize(4);
   EXPECT_EQ(profile_summary(precision_profile(*assay_with(first_four, {0.5, 100}), 10), "μg/dL"),
             "精度プロファイル: 繰り返し測定された検体が足りません (4 件; 5 件以上が必要です)");
+}
+
+// The printed profile: a few samples as circles, many as shaded cells; the limit a solid red line
+// and the fitted curve drawn over the samples, across their concentrations only.
+TEST(Profile_Page, ShadesManySamplesAndDrawsLimitAndCurveOverThem) {
+  for (const int samples : {17, 3000}) {
+    SCOPED_TRACE(samples);
+    Points points;
+    for (int k = 0; k < samples; ++k) {
+      const double x = 2 * std::pow(20.0, static_cast<double>(k) / (samples - 1)), u = std::log(x);
+      points.emplace_back(
+          x, std::exp(std::log(10.0) + 0.3 * (u - std::log(4.0)) * (u - std::log(30.0)) + 0.1 * std::sin(7.0 * k)));
+    }
+    const auto assay = assay_with(points, {0.5, 1, 10, 100});
+    const Precision_Profile profile = precision_profile(*assay, 10);
+    ui::Recording_Printer printer;
+    Profile_PRT(*assay, profile, printer);
+    const std::vector<std::string>& ops = printer.ops();
+    const auto red = std::find(ops.begin(), ops.end(), "colour 255,0,0");
+    ASSERT_NE(red, ops.end());
+    EXPECT_TRUE(red + 1 != ops.end() && red[1].starts_with("line "));
+    const auto style = std::find_if(std::make_reverse_iterator(red), ops.rend(),
+                                    [](const std::string& op) { return op.starts_with("style "); });
+    EXPECT_TRUE(style == ops.rend() || *style == "style 0") << "the limit is solid";
+    const auto circles =
+        std::count_if(ops.begin(), ops.end(), [](const std::string& op) { return op.starts_with("circle"); });
+    const auto greys = std::count_if(
+        ops.begin(), red, [](const std::string& op) { return op.starts_with("colour ") && op != "colour 0,0,0"; });
+    EXPECT_EQ(circles, samples > 2000 ? 0 : samples);
+    EXPECT_EQ(greys > 0, samples > 2000);
+    EXPECT_TRUE(std::none_of(red, ops.end(), [](const std::string& op) { return op.starts_with("circle"); }))
+        << "the samples lie under the limit and the curve";
+    const auto curve = profile_curve(profile, profile_axes(profile));
+    ASSERT_FALSE(curve.empty());
+    EXPECT_NEAR(curve.front().first.first, std::log10(2.0), 0.05);
+    EXPECT_NEAR(curve.back().second.first, std::log10(40.0), 0.05);
+  }
 }
 
 }  // namespace

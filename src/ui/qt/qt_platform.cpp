@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPushButton>
+#include <algorithm>
 
 #include "ui/qt/qt_progress.h"
 #include "ui/qt/renderer.h"
@@ -36,6 +38,21 @@ bool Qt_Platform::ask_yes_no(const std::string& text) {
   draw_pending();
   return QMessageBox::question(active_window(), Title, QString::fromStdString(text),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+int Qt_Platform::choose(const std::string& text, const std::vector<std::string>& answers) {
+  draw_pending();
+  QMessageBox box(QMessageBox::Question, Title, QString::fromStdString(text), QMessageBox::NoButton, active_window());
+  std::vector<QAbstractButton*> buttons;
+  for (const std::string& answer : answers)
+    buttons.push_back(box.addButton(QString::fromStdString(answer), QMessageBox::AcceptRole));
+  if (!buttons.empty()) {
+    box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+    box.setEscapeButton(buttons.back());
+  }
+  box.exec();
+  const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return chosen == buttons.end() ? -1 : static_cast<int>(chosen - buttons.begin());
 }
 
 std::string Qt_Platform::open_file(const File_Dialog& dialog) {

@@ -15,10 +15,10 @@ namespace {
 constexpr double Twips_Per_Inch = 1440.0;
 constexpr double Pen_Width = 12.0;  // twips, about 0.2 mm
 
-// A4 portrait with 12 mm margins.
+// A4 portrait with 12 mm margins at top and bottom and 9 mm at the sides, so that the widest
+// table (the samples', 10800 twips) fits across.
 QPageLayout pdf_layout() {
-  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
-                     QPageLayout::Millimeter);
+  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(9, 12, 9, 12), QPageLayout::Millimeter);
 }
 
 std::string unique_pdf_path() {
@@ -146,7 +146,7 @@ QPainter* Qt_Printer::page() {
 }
 
 QPen Qt_Printer::pen() const {
-  QPen pen(Qt::black);
+  QPen pen(QColor(colour().r, colour().g, colour().b));
   pen.setWidthF(Pen_Width);
   switch (draw_style()) {
     case Draw_Style::Dashed: pen.setStyle(Qt::DashLine); break;
@@ -176,7 +176,7 @@ double Qt_Printer::draw_text(const std::string& text, bool) {
   return width;
 }
 
-double Qt_Printer::printable_height() const {
+double Qt_Printer::sheet_height() const {
   const QPageLayout layout = has_printer() ? printer_->pageLayout() : pdf_layout();
   return layout.paintRect(QPageLayout::Inch).height() * Twips_Per_Inch;
 }
@@ -188,14 +188,14 @@ double Qt_Printer::line_height() const {
   return metrics.height() / (device->logicalDpiY() / Twips_Per_Inch);
 }
 
-void Qt_Printer::line(double x1, double y1, double x2, double y2) {
+void Qt_Printer::draw_line(double x1, double y1, double x2, double y2) {
   if (QPainter* painter = page()) {
     painter->setPen(pen());
     painter->drawLine(QPointF(x1, y1), QPointF(x2, y2));
   }
 }
 
-void Qt_Printer::rectangle(double x1, double y1, double x2, double y2) {
+void Qt_Printer::draw_rectangle(double x1, double y1, double x2, double y2) {
   if (QPainter* painter = page()) {
     painter->setPen(pen());
     painter->setBrush(Qt::NoBrush);
@@ -203,7 +203,7 @@ void Qt_Printer::rectangle(double x1, double y1, double x2, double y2) {
   }
 }
 
-void Qt_Printer::circle(double x, double y, double radius) {
+void Qt_Printer::draw_circle(double x, double y, double radius) {
   if (QPainter* painter = page()) {
     painter->setPen(pen());
     painter->setBrush(Qt::NoBrush);
@@ -211,7 +211,7 @@ void Qt_Printer::circle(double x, double y, double radius) {
   }
 }
 
-void Qt_Printer::point(double x, double y) {
+void Qt_Printer::draw_point(double x, double y) {
   if (QPainter* painter = page()) {
     QPen dot = pen();
     dot.setCapStyle(Qt::RoundCap);

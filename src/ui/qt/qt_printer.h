@@ -21,15 +21,15 @@ class Qt_Printer : public Printer {
   Qt_Printer();
   ~Qt_Printer() override;
 
-  void line(double x1, double y1, double x2, double y2) override;
-  void rectangle(double x1, double y1, double x2, double y2) override;
-  void circle(double x, double y, double radius) override;
-  void point(double x, double y) override;
+  void draw_line(double x1, double y1, double x2, double y2) override;
+  void draw_rectangle(double x1, double y1, double x2, double y2) override;
+  void draw_circle(double x, double y, double radius) override;
+  void draw_point(double x, double y) override;
   std::string commit_file() override;
   void discard_file() override;
   std::string destination() const override { return pdf_path_; }
   std::string failure() const override { return failure_; }
-  double printable_height() const override;
+  double sheet_height() const override;
 
   // True when a real printer is installed (otherwise printing goes to PDF).
   bool has_printer() const;

@@ -9,9 +9,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/qt/picture_widget.h"
 
@@ -68,6 +73,30 @@ QFont control_font(const Control& control) {
   return font;
 }
 
+// The window's size on the screen it opens on: the form's, or less where the screen's free
+// area (less room for the window's frame) is smaller, the scroll bars then added.
+QSize fitted_size(QSize wanted) {
+  constexpr int Frame_Room = 40;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return wanted;
+  const QSize room = screen->availableGeometry().size() - QSize(Frame_Room / 2, Frame_Room);
+  if (wanted.width() <= room.width() && wanted.height() <= room.height()) return wanted;
+  const int bar = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  return QSize(std::min(wanted.width() + bar, room.width()), std::min(wanted.height() + bar, room.height()));
+}
+
+// Moves a window whose frame runs past the screen's free area back inside it.
+void keep_on_screen(QWidget& window) {
+  const QScreen* screen = window.screen();
+  if (screen == nullptr) return;
+  const QRect room = screen->availableGeometry();
+  const QRect frame = window.frameGeometry();
+  if (room.contains(frame)) return;
+  const int x = std::clamp(frame.left(), room.left(), std::max(room.left(), room.right() - frame.width() + 1));
+  const int y = std::clamp(frame.top(), room.top(), std::max(room.top(), room.bottom() - frame.height() + 1));
+  window.move(window.pos() + QPoint(x - frame.left(), y - frame.top()));
+}
+
 }  // namespace
 
 // One form's window and the widgets of its controls.
@@ -77,9 +106,21 @@ class Form_Window : public QWidget {
     setAttribute(Qt::WA_DeleteOnClose, false);
     if (form.close_control == nullptr)
       setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);
-    setFixedSize(to_pixels(form.client_width), to_pixels(form.client_height));
+    // The controls stand on a client of the form's size inside a scroll area: on a screen too
+    // small for the form the window keeps to the screen and scrolls.
+    client = new QWidget;
+    client->setFixedSize(to_pixels(form.client_width), to_pixels(form.client_height));
+    auto* area = new QScrollArea;
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(client);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+    setMaximumSize(client->size());
+    resize(fitted_size(client->size()));
   }
   Form& form;
+  QWidget* client = nullptr;  // the parent of the form's controls
   std::map<const Control*, QWidget*> widgets;
   std::map<const Control*, QTimer*> timers;
   std::map<const Control*, unsigned> grid_versions;
@@ -227,7 +268,7 @@ void Renderer::form_opened(Form& form) {
   // Containers come before what they contain, since controls are created in that order.
   for (const auto& owned : form.controls()) {
     Control& control = *owned;
-    QWidget* parent = control.container != nullptr ? w.widgets.at(control.container) : &w;
+    QWidget* parent = control.container != nullptr ? w.widgets.at(control.container) : w.client;
     QWidget* widget = make_widget(w, control, parent);
     if (widget == nullptr) continue;
     widget->installEventFilter(this);
@@ -373,7 +414,10 @@ void Renderer::sync() {
         case Control_Kind::Timer: break;
       }
     }
-    if (!window->isVisible()) window->show();
+    if (!window->isVisible()) {
+      window->show();
+      keep_on_screen(*window);
+    }
   }
 
   // The front form's window on top, holding the keyboard focus where the model has it.

@@ -10,8 +10,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
 #include <tuple>
@@ -28,6 +31,7 @@
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_printer.h"
 #include "ui/qt/renderer.h"
+#include "ui/qt/translations.h"
 #include "ui/scripted_platform.h"
 
 namespace quorin::ui::qt {
@@ -43,6 +47,18 @@ QApplication& test_application() {
   static const bool fonts_installed = (install_screen_font(), true);
   (void)fonts_installed;
   return app;
+}
+
+// Qt's own buttons speak Japanese once the program has loaded Qt's translations, in whatever
+// locale the run started.
+TEST(Translations, QtDialogButtonsSpeakJapanese) {
+  test_application();
+  ASSERT_TRUE(install_qt_translations());
+  QMessageBox box(QMessageBox::Question, "QUORIN", "終了しますか",
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::Save);
+  const QRegularExpression japanese("[\\x{3040}-\\x{30FF}\\x{4E00}-\\x{9FFF}]");
+  for (const auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Save})
+    EXPECT_TRUE(box.button(button)->text().contains(japanese)) << box.button(button)->text().toStdString();
 }
 
 TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
@@ -107,6 +123,27 @@ TEST(Renderer, WidgetsStandAtTheirTwipsAndWireBothWays) {
   renderer.dispatch([&] { desktop.show(without_close); });
   EXPECT_TRUE(offers_close_box(window) && !offers_close_box(renderer.window_of(without_close)));
   EXPECT_EQ(qt_filter("条件(*.crx)|*.crx"), QString("条件(*.crx) (*.crx)"));
+}
+
+// A form larger than the screen opens in a window that keeps to the screen's free area and
+// scrolls; the controls keep their places on a client of the form's full size.
+TEST(Renderer, WindowLargerThanTheScreenKeepsToItAndScrolls) {
+  test_application();
+  Desktop desktop;
+  const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+  Form form("大きな画面", (room.width() + 200) * 15, (room.height() + 200) * 15);
+  Command_Button& corner =
+      form.add<Command_Button>("Command1", form.client_width - 1400, form.client_height - 400, 1335, 375);
+  Renderer renderer(desktop, {});
+  renderer.dispatch([&] { desktop.show(form); });
+  QWidget* window = renderer.window_of(form);
+  ASSERT_NE(window, nullptr);
+  QApplication::processEvents();
+  EXPECT_TRUE(room.contains(window->frameGeometry()));
+  const auto* area = window->findChild<QScrollArea*>();
+  ASSERT_NE(area, nullptr);
+  EXPECT_EQ(area->widget()->size(), QSize(to_pixels(form.client_width), to_pixels(form.client_height)));
+  EXPECT_EQ(renderer.widget_of(corner)->parentWidget(), area->widget());
 }
 
 const std::string Examples = QUORIN_SOURCE_DIR "/examples";
