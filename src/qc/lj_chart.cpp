@@ -53,7 +53,7 @@ std::size_t window_ending_at(std::size_t runs, std::optional<std::size_t> last) 
 std::string chart_target_text(const Chart_View& view) {
   const Target* target = view.target();
   if (target == nullptr)
-    return "目標値はまだありません (2 回以上の測定か、入力が必要です)  目盛り: 値の平均から " +
+    return "目標値はまだありません (2 回以上の測定か入力が必要)  目盛り: 平均の " +
            text::bare_text(static_cast<int>(Provisional_Step * 100)) + "% ごと";
   const std::string unit = view.unit().empty() ? "" : " " + view.unit();
   return "目標 " + serum_concentration_text(target->mean) + " ± " + serum_concentration_text(target->sd) + unit +

@@ -49,7 +49,7 @@ Reg_QC::Reg_QC(Program& program)
       Picked_Label(add<ui::Label>("Picked_Label", 120, Delete_Row + 30, 5400, 300)),
       Delete_Reason(add<ui::Text_Box>("Delete_Reason", 6600, Delete_Row, 3240, 330)),
       Delete_Run(add<ui::Command_Button>("Delete_Run", 9960, Delete_Row - 20, 2160, 375)),
-      History_Label(add<ui::Label>("History_Label", 120, Bottom_Row + 30, 4200, 300)),
+      History_Label(add<ui::Label>("History_Label", 120, Bottom_Row + 30, 3000, 300)),
       History_URI(add<ui::Text_Box>("History_URI", 4380, Bottom_Row + 15, 2580, 330)),
       Choose_File(add<ui::Command_Button>("Choose_File", 7080, Bottom_Row, 1095, 375)),
       Print(add<ui::Command_Button>("Print", 8280, Bottom_Row, 1095, 375)),
@@ -61,6 +61,7 @@ Reg_QC::Reg_QC(Program& program)
   add<ui::Label>("Mean_Caption", 7200, 630, 480, 300).caption = "平均";
   add<ui::Label>("SD_Caption", 8820, 630, 360, 300).caption = "SD";
   add<ui::Label>("Reason_Caption", 5640, Delete_Row + 30, 960, 300).caption = "削除の理由";
+  add<ui::Label>("URI_Caption", 3180, Bottom_Row + 30, 1200, 300).caption = "サーバー URI";
   Delete_Run.caption = "この測定を削除";
   Delete_Run.on_click = [this] { delete_picked_run(); };
   Chart.on_mouse_down = [this](int, int, double x, double) { pick_run(x); };
@@ -169,9 +170,9 @@ void Reg_QC::draw() {
   const auto& history = program_.qc_history;
   Substance_Label.caption = substance_ < substances_.size() ? substances_[substance_] : "";
   Serum_Label.caption = v.serum == 0 ? "" : "Sera " + text::bare_text(v.serum);
-  History_Label.caption = history.path.empty()       ? "履歴ファイル: なし"
-                          : !history.failure.empty() ? "履歴ファイル: 使えません  " + qc::shown_history(history.path)
-                                                     : "履歴ファイル: " + qc::shown_history(history.path);
+  History_Label.caption = history.path.empty()       ? "履歴: なし"
+                          : !history.failure.empty() ? "履歴: 使えません  " + qc::shown_history(history.path)
+                                                     : "履歴: " + qc::shown_history(history.path);
   Target_Label.caption = v.serum == 0 ? "" : qc::chart_target_text(v);
   Window_Label.caption = qc::chart_window_text(v);
   for (int sd = -3; sd <= 3; ++sd) Tick[sd + 3].caption = v.serum == 0 ? "" : qc::chart_tick_text(v, sd);
