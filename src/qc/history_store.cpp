@@ -1,6 +1,7 @@
 #include "qc/history_store.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 
 #include "qc/pg_history.h"
@@ -37,11 +38,13 @@ std::string shown_uri(const std::string& uri) {
 std::string shown_history(const std::string& where) { return is_server_uri(where) ? shown_uri(where) : where; }
 
 std::string utc_now() {
-  const std::time_t now = std::time(nullptr);
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
   std::tm utc{};
-  gmtime_r(&now, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
+  gmtime_r(&now.tv_sec, &utc);
+  char text[40];
+  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
+  std::snprintf(text + length, sizeof text - length, ".%03ld", now.tv_nsec / 1000000);
   return text;
 }
 

@@ -125,7 +125,8 @@ std::string shown_uri(const std::string& uri);
 // A history as messages name it: the file's path, or the URI without its password.
 std::string shown_history(const std::string& where);
 
-// The time now, UTC, as the history keeps it: "2026-12-01 17:05:09".
+// The time now, UTC, as the history keeps it: "2026-12-01 17:05:09.412" (runs kept by the first
+// version have whole seconds; the texts still sort in time order).
 std::string utc_now();
 
 // The message for a history that failed: "精度管理の履歴ファイルを使えません: <path> (<why>)", or

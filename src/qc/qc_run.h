@@ -37,7 +37,7 @@ struct QC_Run {
   Run_Curve curve;  // the curve the concentrations were read off
   std::string station;  // the host name of the computer that saved it
   std::string result_file;
-  std::string saved_at;  // when it was stored, UTC, "2026-12-01 17:05:09"
+  std::string saved_at;  // when it was stored, UTC, "2026-12-01 17:05:09.412"
   std::vector<Serum_Value> sera;
 
   // The value of serum s, or nullptr when the run has none.

@@ -18,6 +18,7 @@
 #include "qc/outbox.h"
 #include "qc/qc_series.h"
 #include "qc/server/stores.h"
+#include "ui/recording_printer.h"
 
 namespace quorin::qc {
 namespace {
@@ -161,20 +162,39 @@ class Server_Down : public testing::Batch_Test {
 
 TEST_F(Server_Down, TheRunWaitsAndArrivesOnceThenCopiesAddNothingTwice) {
   ASSERT_EQ(save("C-1", uri()).status, batch::Exit_Done);
-  server("halt");
+  // The server goes down in the middle of the next run: after its sera were judged against the
+  // history, before the result is saved.
+  struct Halting : batch::Batch_Platform {
+    Halting(ui::Printer& printer, std::ostream& out, std::function<void()> halt)
+        : Batch_Platform(printer, out), halt(std::move(halt)) {}
+    void message(const std::string& text) override {
+      Batch_Platform::message(text);
+      if (text.starts_with("精度管理 ")) halt();
+    }
+    std::function<void()> halt;
+  };
   std::filesystem::remove(folder.file("result.txt"));
-  const testing::Batch_Outcome down = save("C-2", uri());
-  EXPECT_EQ(down.status, batch::Exit_Done);
+  batch::Batch_Options options = example();
+  options.qc = uri();
+  std::ostringstream errors;
+  ui::Recording_Printer printer;
+  Halting platform(printer, errors, [this] { server("halt"); });
+  EXPECT_EQ(batch::run_batch(options, platform), batch::Exit_Done);
   EXPECT_TRUE(std::filesystem::exists(folder.file("result.txt")));
-  EXPECT_NE(down.errors.find("サーバーに接続できません"), std::string::npos) << down.errors;
-  EXPECT_NE(down.errors.find("精度管理の記録 1 回分が送信を待っています"), std::string::npos) << down.errors;
+  EXPECT_NE(errors.str().find("サーバーに接続できません"), std::string::npos) << errors.str();
+  EXPECT_NE(errors.str().find("精度管理の記録 1 回分が送信を待っています"), std::string::npos) << errors.str();
+  // A program killed after putting its run in the outbox, before sending it.
+  if (fork() == 0) {
+    _exit(queue_run(uri(), station_run(0, 1)) ? 0 : 1);
+  }
+  wait(nullptr);
   server("resume");
   std::string said;
   EXPECT_EQ(tool({"--qc-sync", uri()}, said), batch::Exit_Done) << said;
-  EXPECT_NE(said.find("送信した記録: 1 回分、送信待ち: 0 回分"), std::string::npos) << said;
+  EXPECT_NE(said.find("送信した記録: 2 回分、送信待ち: 0 回分"), std::string::npos) << said;
   EXPECT_EQ(tool({"--qc-sync", uri()}, said), batch::Exit_Done) << said;
   EXPECT_NE(said.find("送信した記録: 0 回分"), std::string::npos) << said;
-  ASSERT_EQ(runs_in(uri()).size(), 2u);
+  ASSERT_EQ(runs_in(uri()).size(), 3u);
 
   // A file history into the server, twice, and the server back into a file.
   ASSERT_EQ(save("C-3", folder.file("qc.sqlite")).status, batch::Exit_Done);
@@ -184,11 +204,11 @@ TEST_F(Server_Down, TheRunWaitsAndArrivesOnceThenCopiesAddNothingTwice) {
   EXPECT_EQ(tool({"--qc-copy", folder.file("qc.sqlite"), uri()}, said), batch::Exit_Done);
   EXPECT_NE(said.find("新しく 0 回、置き換え 0 回"), std::string::npos) << said;
   EXPECT_EQ(tool({"--qc-copy", uri(), folder.file("back.sqlite")}, said), batch::Exit_Done) << said;
-  EXPECT_EQ(runs_in(folder.file("back.sqlite")).size(), 3u);
+  EXPECT_EQ(runs_in(folder.file("back.sqlite")).size(), 4u);
 
   // Deleting from the server: the reason is read from the input.
   EXPECT_EQ(tool({"--qc-delete", uri(), "コルチゾール", "C-3", "2026/12/01"}, said), batch::Exit_Done) << said;
-  EXPECT_EQ(runs_in(uri()).size(), 2u);
+  EXPECT_EQ(runs_in(uri()).size(), 3u);
 }
 
 }  // namespace
