@@ -101,8 +101,12 @@ Db_Outcome History_Store::delete_run(const QC_Run& run, const std::string& delet
   return backend_ ? backend_->delete_run(run, sera, deleted_by, reason, targets, found) : Not_Open;
 }
 
-Db_Outcome History_Store::deleted_runs(const std::string& substance, std::vector<Deleted_Run>& deleted) {
-  return backend_ ? backend_->deleted_runs(substance, deleted) : Not_Open;
+Db_Outcome History_Store::deleted_runs(std::vector<Deleted_Run>& deleted) {
+  return backend_ ? backend_->deleted_runs(deleted) : Not_Open;
+}
+
+Db_Outcome History_Store::keep_deletion(const Deleted_Run& deleted) {
+  return backend_ ? backend_->keep_deletion(deleted) : Not_Open;
 }
 
 Db_Outcome History_Store::kept_targets(const std::string& substance, std::map<int, Kept_Target>& targets) {

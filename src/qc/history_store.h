@@ -44,8 +44,13 @@ struct Kept_Target {
 
 // A deleted run as the deletions table keeps it for audit.
 struct Deleted_Run {
+  std::string substance;
   std::string assay_no;
   std::string date_key;
+  std::string assay_date;
+  std::string curve;  // curve_text of the run
+  std::string station;
+  std::string saved_at;
   std::string sera;  // "1=3.087,2.5,2;2=..." (serum=mean,CV,tubes)
   std::string deleted_by;
   std::string deleted_at;
@@ -76,7 +81,9 @@ class History_Backend {
   // `sera` is the run's sera as Deleted_Run keeps them.
   virtual Db_Outcome delete_run(const QC_Run& run, const std::string& sera, const std::string& deleted_by,
                                 const std::string& reason, const std::map<int, Kept_Target>& targets, bool& found) = 0;
-  virtual Db_Outcome deleted_runs(const std::string& substance, std::vector<Deleted_Run>& deleted) = 0;
+  virtual Db_Outcome deleted_runs(std::vector<Deleted_Run>& deleted) = 0;
+  // Adds a deletion copied from another history, unless it holds the same one already.
+  virtual Db_Outcome keep_deletion(const Deleted_Run& deleted) = 0;
   virtual Db_Outcome kept_targets(const std::string& substance, std::map<int, Kept_Target>& targets) = 0;
   virtual Db_Outcome keep_target(const std::string& substance, int serum, const Kept_Target& target) = 0;
   virtual Db_Outcome clear_target(const std::string& substance, int serum) = 0;
@@ -105,8 +112,9 @@ class History_Store {
   // transaction; `found` tells whether there was such a run (nothing is written when not).
   Db_Outcome delete_run(const QC_Run& run, const std::string& deleted_by, const std::string& reason,
                         const std::map<int, Kept_Target>& targets, bool& found);
-  // The deleted runs of a substance, oldest deletion first.
-  Db_Outcome deleted_runs(const std::string& substance, std::vector<Deleted_Run>& deleted);
+  // Every deleted run, oldest deletion first.
+  Db_Outcome deleted_runs(std::vector<Deleted_Run>& deleted);
+  Db_Outcome keep_deletion(const Deleted_Run& deleted);
 
   // The targets kept for a substance, by serum.
   Db_Outcome kept_targets(const std::string& substance, std::map<int, Kept_Target>& targets);

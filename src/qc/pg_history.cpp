@@ -427,19 +427,32 @@ Db_Outcome PG_History::delete_run(const QC_Run& run, const std::string& sera, co
   });
 }
 
-Db_Outcome PG_History::deleted_runs(const std::string& substance, std::vector<Deleted_Run>& deleted) {
+Db_Outcome PG_History::deleted_runs(std::vector<Deleted_Run>& deleted) {
   deleted.clear();
   if (empty_ || version_ < 2) return {};
   PG_Result rows;
-  if (Db_Outcome outcome = exec("SELECT assay_no, date_key, sera, deleted_by, deleted_at, reason FROM deletions"
-                                " WHERE substance = $1 ORDER BY id",
-                                {substance}, &rows);
+  if (Db_Outcome outcome = exec("SELECT substance, assay_no, date_key, assay_date, curve, station, saved_at, sera,"
+                                " deleted_by, deleted_at, reason FROM deletions ORDER BY id",
+                                {}, &rows);
       !outcome)
     return outcome;
   for (int r = 0; r < rows.rows(); ++r)
     deleted.push_back({rows.text(r, 0), rows.text(r, 1), rows.text(r, 2), rows.text(r, 3), rows.text(r, 4),
-                       rows.text(r, 5)});
+                       rows.text(r, 5), rows.text(r, 6), rows.text(r, 7), rows.text(r, 8), rows.text(r, 9),
+                       rows.text(r, 10)});
   return {};
+}
+
+Db_Outcome PG_History::keep_deletion(const Deleted_Run& deleted) {
+  return transaction([&] {
+    return exec(
+        "INSERT INTO deletions (substance, assay_no, date_key, assay_date, curve, station, saved_at, sera,"
+        " deleted_by, deleted_at, reason) SELECT $1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11"
+        " WHERE NOT EXISTS (SELECT 1 FROM deletions WHERE substance = $1 AND assay_no = $2 AND date_key = $3"
+        " AND deleted_at = $10)",
+        {deleted.substance, deleted.assay_no, deleted.date_key, deleted.assay_date, deleted.curve, deleted.station,
+         deleted.saved_at, deleted.sera, deleted.deleted_by, deleted.deleted_at, deleted.reason});
+  });
 }
 
 }  // namespace quorin::qc

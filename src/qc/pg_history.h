@@ -33,7 +33,8 @@ class PG_History : public History_Backend {
   Db_Outcome substances(std::vector<std::string>& names) override;
   Db_Outcome delete_run(const QC_Run& run, const std::string& sera, const std::string& deleted_by,
                         const std::string& reason, const std::map<int, Kept_Target>& targets, bool& found) override;
-  Db_Outcome deleted_runs(const std::string& substance, std::vector<Deleted_Run>& deleted) override;
+  Db_Outcome deleted_runs(std::vector<Deleted_Run>& deleted) override;
+  Db_Outcome keep_deletion(const Deleted_Run& deleted) override;
   Db_Outcome kept_targets(const std::string& substance, std::map<int, Kept_Target>& targets) override;
   Db_Outcome keep_target(const std::string& substance, int serum, const Kept_Target& target) override;
   Db_Outcome clear_target(const std::string& substance, int serum) override;

@@ -39,9 +39,14 @@ Copy_Result copy_history(const std::string& from, const std::string& to) {
       if (outcome = target.keep_target(substance, serum, value); !outcome) return {false, history_message(to, outcome)};
     targets += static_cast<int>(kept.size());
   }
+  std::vector<Deleted_Run> deleted;
+  if (outcome = source.deleted_runs(deleted); !outcome) return {false, history_message(from, outcome)};
+  for (const Deleted_Run& deletion : deleted)
+    if (outcome = target.keep_deletion(deletion); !outcome) return {false, history_message(to, outcome)};
   return {true, "精度管理の履歴を写しました: " + shown_history(from) + " → " + shown_history(to) + " (全 " +
                     text::bare_text(static_cast<long long>(runs.size())) + " 回のうち 新しく " + text::bare_text(added) +
-                    " 回、置き換え " + text::bare_text(replaced) + " 回; 目標値 " + text::bare_text(targets) + " 件)"};
+                    " 回、置き換え " + text::bare_text(replaced) + " 回; 目標値 " + text::bare_text(targets) + " 件; 削除の記録 " +
+                    text::bare_text(static_cast<long long>(deleted.size())) + " 件)"};
 }
 
 }  // namespace quorin::qc

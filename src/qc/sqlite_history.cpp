@@ -348,18 +348,36 @@ Db_Outcome SQLite_History::forget_run(std::int64_t id) {
   });
 }
 
-Db_Outcome SQLite_History::deleted_runs(const std::string& substance, std::vector<Deleted_Run>& deleted) {
+Db_Outcome SQLite_History::deleted_runs(std::vector<Deleted_Run>& deleted) {
   deleted.clear();
   if (empty_ || version_ < 2) return {};
   Db_Outcome outcome;
   Statement select = db_.prepare(
-      "SELECT assay_no, date_key, sera, deleted_by, deleted_at, reason FROM deletions WHERE substance = ? ORDER BY id",
+      "SELECT substance, assay_no, date_key, assay_date, curve, station, saved_at, sera, deleted_by, deleted_at,"
+      " reason FROM deletions ORDER BY id",
       outcome);
-  if (outcome) select.bind(1, substance);
   while (outcome && select.step())
-    deleted.push_back(
-        {select.text(0), select.text(1), select.text(2), select.text(3), select.text(4), select.text(5)});
+    deleted.push_back({select.text(0), select.text(1), select.text(2), select.text(3), select.text(4), select.text(5),
+                       select.text(6), select.text(7), select.text(8), select.text(9), select.text(10)});
   return outcome ? select.outcome() : outcome;
+}
+
+Db_Outcome SQLite_History::keep_deletion(const Deleted_Run& deleted) {
+  return transaction([&]() -> Db_Outcome {
+    Db_Outcome outcome;
+    Statement insert = db_.prepare(
+        "INSERT INTO deletions (substance, assay_no, date_key, assay_date, curve, station, saved_at, sera,"
+        " deleted_by, deleted_at, reason) SELECT ?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11"
+        " WHERE NOT EXISTS (SELECT 1 FROM deletions WHERE substance = ?1 AND assay_no = ?2 AND date_key = ?3"
+        " AND deleted_at = ?10)",
+        outcome);
+    if (!outcome) return outcome;
+    const std::string* fields[] = {&deleted.substance, &deleted.assay_no,   &deleted.date_key, &deleted.assay_date,
+                                   &deleted.curve,     &deleted.station,    &deleted.saved_at, &deleted.sera,
+                                   &deleted.deleted_by, &deleted.deleted_at, &deleted.reason};
+    for (int i = 0; i < 11; ++i) insert.bind(i + 1, *fields[i]);
+    return insert.run();
+  });
 }
 
 Db_Outcome SQLite_History::clear_target(const std::string& substance, int serum) {

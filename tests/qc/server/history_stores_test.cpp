@@ -92,7 +92,7 @@ TYPED_TEST(History_Stores, SaveReplaceDeleteTargetsRulesAndExport) {
   }
   EXPECT_EQ(this->runs().size(), 21u);
   std::vector<Deleted_Run> deleted;
-  ASSERT_TRUE(store.deleted_runs("コルチゾール", deleted));
+  ASSERT_TRUE(store.deleted_runs(deleted));
   ASSERT_EQ(deleted.size(), 1u);
   EXPECT_EQ(deleted[0].reason, "別の検量線で保存した");
   EXPECT_EQ(deleted[0].deleted_by, deleting_user());

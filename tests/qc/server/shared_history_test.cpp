@@ -209,6 +209,15 @@ TEST_F(Server_Down, TheRunWaitsAndArrivesOnceThenCopiesAddNothingTwice) {
   // Deleting from the server: the reason is read from the input.
   EXPECT_EQ(tool({"--qc-delete", uri(), "コルチゾール", "C-3", "2026/12/01"}, said), batch::Exit_Done) << said;
   EXPECT_EQ(runs_in(uri()).size(), 3u);
+  // The record of the deletion goes with a copy, once however often it is copied.
+  for (int twice = 0; twice < 2; ++twice)
+    EXPECT_EQ(tool({"--qc-copy", uri(), folder.file("back.sqlite")}, said), batch::Exit_Done) << said;
+  History_Store back;
+  std::vector<Deleted_Run> deleted;
+  ASSERT_TRUE(back.open(folder.file("back.sqlite"), Connection::Mode::Read));
+  ASSERT_TRUE(back.deleted_runs(deleted));
+  ASSERT_EQ(deleted.size(), 1u);
+  EXPECT_EQ(deleted[0].reason, "入力の誤り");
 }
 
 }  // namespace
