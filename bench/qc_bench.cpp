@@ -1,14 +1,18 @@
 // Timing of the control-serum history with 1,000 stored runs of three sera: storing one more run
 // as a save of the results does (open with its integrity check, one transaction, close),
 // judging the assay when its control-serum table opens, and opening the Levey-Jennings chart;
-// then the precision profile of the largest assay (100,000 samples of 10 tubes).
+// then the precision profile of the largest assay (100,000 samples of 10 tubes). The history is
+// an SQLite file, and also a PostgreSQL database when QUORIN_BENCH_PG holds its URI (an empty
+// database, or one a previous run of this program filled).
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "bench_assay.h"
 #include "bench_timing.h"
+#include "engine/logistic.h"
 #include "engine/regression.h"
 #include "engine/samples.h"
 #include "navigation/navigation.h"
@@ -31,34 +35,36 @@ qc::QC_Run run_number(int n) {
       "20" + std::to_string(20 + n / 300) + "/" + std::to_string(1 + n / 25 % 12) + "/" + std::to_string(1 + n % 25);
   run.date_key = qc::date_key(run.assay_date);
   run.unit = "μg/dL";
-  run.fit = "1次 重み付け無し (STD 1～8)";
+  run.curve = {Logit_Log, 0, 1, 1, 8};
+  run.fit = qc::curve_text(run.curve);
+  run.station = "bench";
   run.result_file = "/home/lab/results/run" + std::to_string(n) + ".txt";
   for (int s = 1; s <= 3; ++s) run.sera.push_back({s, 3.0 * s + 0.01 * (n % 17), 2.0, 2});
   return run;
 }
 
-}  // namespace
-
-int main() {
-  const std::string path = (std::filesystem::temp_directory_path() / "quorin_qc_bench.sqlite").string();
-  std::filesystem::remove(path);
+// The three timings on the history `where` (filled to 999 runs first).
+void time_history(const std::string& where, const char* kind) {
+  std::printf("%s\n", kind);
   {
     qc::History_Store store;
-    if (!store.open(path, qc::Connection::Mode::Write)) return 1;
+    if (const qc::Db_Outcome outcome = store.open(where, qc::Connection::Mode::Write); !outcome) {
+      std::printf("%s\n", qc::history_message(where, outcome).c_str());
+      return;
+    }
     for (int n = 1; n <= 999; ++n) store.store_run(run_number(n));
   }
   int next = 1000;
   const double store_ms = bench::median_ms(21, [&] {
     qc::History_Store store;
-    store.open(path, qc::Connection::Mode::Write);
+    store.open(where, qc::Connection::Mode::Write);
     store.store_run(run_number(next++));
   });
   bench::report("store one run (1,000 stored, open + transaction)", store_ms, 100);
-  std::printf("check: %.0f kB, %d runs stored\n", std::filesystem::file_size(path) / 1e3, next - 1);
 
   ui::Scripted_Platform platform;
   Program program(platform);
-  program.qc_history.path = path;
+  program.qc_history.path = where;
   Assay_State& s = program.state;
   s.Substance_Name = "コルチゾール", s.Assay_No = "C-99999", s.Assay_Date = "2030/01/01";
   s.Sera_Number = 3;
@@ -70,8 +76,21 @@ int main() {
   const auto& chart = *program.screen_as<Reg_QC>(Screen::QC_Chart);
   std::printf("check: %s; %zu drawing operations; history failure \"%s\"\n", chart.Window_Label.caption.c_str(),
               chart.Chart.ops().size(), program.qc_history.failure.c_str());
-  std::filesystem::remove(path);
+}
 
+}  // namespace
+
+int main() {
+  const std::string path = (std::filesystem::temp_directory_path() / "quorin_qc_bench.sqlite").string();
+  std::filesystem::remove(path);
+  time_history(path, "SQLite file");
+  std::printf("check: %.0f kB\n", std::filesystem::file_size(path) / 1e3);
+  std::filesystem::remove(path);
+  if (const char* server = std::getenv("QUORIN_BENCH_PG")) time_history(server, "PostgreSQL");
+
+  ui::Scripted_Platform platform;
+  Program program(platform);
+  Assay_State& s = program.state;
   bench::fill_largest_assay(s);
   Regression(s);
   Assay_Samples(s, *make_curve_in_force(s).curve);

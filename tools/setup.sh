@@ -4,10 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# postgresql: the tests run the shared history against a server of their own; libpq-dev: its client.
 # dpkg-dev and file: the Debian package ("cpack -G DEB") works out its dependencies with them.
 packages=(g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgtest-dev libgsl-dev libsqlite3-dev
           fonts-ipafont-gothic dpkg-dev file libxlsxwriter-dev pkg-config unzip
-          qt6-translations-l10n)
+          qt6-translations-l10n postgresql libpq-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

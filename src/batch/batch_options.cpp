@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "qc/history_store.h"
 #include "text/format.h"
 #include "text/number_text.h"
 
@@ -176,6 +177,37 @@ Command_Line qc_export(const std::vector<std::string>& arguments) {
   return line;
 }
 
+// "--qc-delete DB SUBSTANCE ASSAY_NO DATE", "--qc-sync URI" or "--qc-copy FROM TO", and nothing else.
+Command_Line qc_tool(const std::vector<std::string>& arguments) {
+  const struct {
+    const char* action;
+    std::size_t values;
+    const char* wanted;
+  } tools[] = {{"--qc-delete", 4, "履歴、測定物質名、アッセイＮｏ、実験日"},
+               {"--qc-sync", 1, "履歴サーバーの URI"},
+               {"--qc-copy", 2, "写し元と写し先の履歴"}};
+  for (const auto& tool : tools) {
+    if (arguments.empty() || arguments[0] != tool.action) continue;
+    if (arguments.size() != tool.values + 1 || std::find(arguments.begin() + 1, arguments.end(), "") != arguments.end())
+      return error(std::string(tool.action) + " の後に" + tool.wanted + "だけを指定してください");
+    Command_Line line{Command_Line::Kind::QC_Tool, {}, ""};
+    line.tool = arguments;
+    return line;
+  }
+  return error(arguments.front() + " は最初の引数に指定してください");
+}
+
+// A history server's password never stands on a command line, where others can read it.
+Command_Line without_password(Command_Line line) {
+  std::vector<std::string> histories = line.tool;
+  histories.push_back(line.options.qc);
+  for (const std::string& where : histories)
+    if (qc::is_server_uri(where) && qc::shown_uri(where) != where)
+      return error("URI にパスワードを書かないでください。パスワードは ~/.pgpass (または PGPASSWORD) に置きます: " +
+                   qc::shown_uri(where));
+  return line;
+}
+
 Command_Line batch_run(const std::vector<std::string>& arguments) {
   Command_Line line;
   line.kind = Command_Line::Kind::Batch;
@@ -226,13 +258,15 @@ Command_Line parse_command_line(const std::vector<std::string>& arguments) {
   if (given({"--help", "-h"})) return {Command_Line::Kind::Help, {}, ""};
   if (given({"--version"})) return {Command_Line::Kind::Version, {}, ""};
   if (given({"--qc-export"})) return qc_export(arguments);
-  if (given({"--batch"})) return batch_run(arguments);
-  return screens(arguments);
+  if (given({"--qc-delete", "--qc-sync", "--qc-copy"})) return without_password(qc_tool(arguments));
+  if (given({"--batch"})) return without_password(batch_run(arguments));
+  return without_password(screens(arguments));
 }
 
 Batch_Options with_absolute_paths(Batch_Options options) {
   for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf, &options.qc, &options.ids,
                               &options.csv, &options.xlsx}) {
+    if (qc::is_server_uri(*path)) continue;  // a history server, not a file
     std::error_code error;  // no working folder: the path stays as given, and its file is not found
     if (const auto absolute = std::filesystem::absolute(*path, error); !path->empty() && !error)
       *path = absolute.lexically_normal().string();
@@ -250,6 +284,12 @@ std::string usage_text() {
          "      (オプションは --batch の前後、ファイルの間のどこにでも書けます)\n"
          "  quorin --qc-export 履歴ファイル.sqlite 書き出し.csv\n"
          "      精度管理の履歴のすべての測定と管理血清を CSV (UTF-8) に書き出します\n"
+         "  quorin --qc-delete 履歴ファイル.sqlite 測定物質名 アッセイNo 実験日\n"
+         "      履歴から測定を 1 回分削除します (理由を標準入力から 1 行で入力します)\n"
+         "  quorin --qc-sync postgresql://ホスト/データベース\n"
+         "      履歴サーバーに送れなかった記録 (送信待ち) を送ります\n"
+         "  quorin --qc-copy 写し元 写し先\n"
+         "      履歴ファイルを履歴サーバーへ (またはその逆へ) 写します。2 度写しても重複しません\n"
          "  quorin --qc 履歴ファイル.sqlite\n"
          "      既定とは別の精度管理の履歴ファイルを使って画面で操作します\n"
          "  quorin --help (-h)\n"
@@ -273,6 +313,8 @@ std::string usage_text() {
          "               3 つの測定結果、4pl・5pl ではモデル比較のページも) を 1 つの PDF ファイルに\n"
          "               書きます (精度プロファイルと、--qc のときは管理血清ごとの精度管理図も)\n"
          "  --qc FILE    結果を精度管理の履歴ファイル (SQLite) に記録し、管理血清の判定を表示します\n"
+         "               postgresql://ホスト/データベース を指定すると共有の履歴サーバーに記録します\n"
+         "               (パスワードは ~/.pgpass か PGPASSWORD に置き、URI には書きません)\n"
          "  --ids FILE   サンプルの ID の一覧 (1 行に 1 つ、または「番号,ID」) を読み込みます\n"
          "  --count-column NAME\n"
          "               データファイルを計数器の書き出し (見出し行のある CSV・タブ区切り) として読み、\n"

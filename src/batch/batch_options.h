@@ -41,10 +41,11 @@ struct Batch_Options {
 };
 
 struct Command_Line {
-  enum class Kind { Screens, Help, Version, Batch, QC_Export, Error };
+  enum class Kind { Screens, Help, Version, Batch, QC_Export, QC_Tool, Error };
   Kind kind = Kind::Screens;
   Batch_Options options;  // for Batch; for Screens its qc; for QC_Export its qc and export_csv
   std::string error;      // for Error: what is wrong, in Japanese
+  std::vector<std::string> tool = {};  // for QC_Tool: the action ("--qc-delete", ...) and its arguments
 };
 
 // Reads the arguments after the program's name. "--help", "-h" and "--version" are answered

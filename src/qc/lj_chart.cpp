@@ -20,9 +20,27 @@ const Target* Chart_View::target() const {
   return found == series->targets.end() ? nullptr : &found->second;
 }
 
+std::optional<Target> Chart_View::scale() const {
+  if (const Target* kept = target()) return *kept;
+  double sum = 0;
+  int values = 0;
+  for (std::size_t r = 0; r < runs(); ++r)
+    if (const Serum_Value* value = series->runs[r].serum(serum); value != nullptr && value->mean)
+      sum += *value->mean, ++values;
+  if (values == 0 || sum == 0) return std::nullopt;
+  Target provisional;
+  provisional.mean = sum / values;
+  provisional.sd = std::abs(provisional.mean) * Provisional_Step;
+  return provisional;
+}
+
 std::optional<double> Chart_View::z(std::size_t run) const {
   if (serum < 1 || serum > Max_Sera || run >= runs()) return std::nullopt;
-  return series->z[run][serum];
+  if (target() != nullptr) return series->z[run][serum];
+  const Serum_Value* value = series->runs[run].serum(serum);
+  const auto provisional = scale();
+  if (value == nullptr || !value->mean || !provisional) return std::nullopt;
+  return (*value->mean - provisional->mean) / provisional->sd;
 }
 
 std::string Chart_View::unit() const { return runs() == 0 ? "" : series->runs.back().unit; }
@@ -34,7 +52,9 @@ std::size_t window_ending_at(std::size_t runs, std::optional<std::size_t> last) 
 
 std::string chart_target_text(const Chart_View& view) {
   const Target* target = view.target();
-  if (target == nullptr) return "目標値がありません (2 回以上の測定か、入力が必要です)";
+  if (target == nullptr)
+    return "目標値はまだありません (2 回以上の測定か入力が必要)  目盛り: 平均の " +
+           text::bare_text(static_cast<int>(Provisional_Step * 100)) + "% ごと";
   const std::string unit = view.unit().empty() ? "" : " " + view.unit();
   return "目標 " + serum_concentration_text(target->mean) + " ± " + serum_concentration_text(target->sd) + unit +
          "  (" + target_source_text(*target) + ")";
@@ -49,6 +69,20 @@ std::string chart_window_text(const Chart_View& view) {
     text += std::string("   点線: 今回の測定 ") +
             (view.series->runs[*view.assay_place].id == 0 ? "(未保存)" : "(保存済み)");
   return text;
+}
+
+std::vector<std::string> chart_curve_lines(const Chart_View& view) {
+  std::vector<std::string> lines;
+  for (std::size_t r = view.first, end = view.first + view.shown(); r < end;) {
+    const Run_Curve& curve = view.series->runs[r].curve;
+    std::size_t last = r;
+    while (last + 1 < end && view.series->runs[last + 1].curve == curve) ++last;
+    std::string runs = text::bare_text(static_cast<long long>(r + 1));
+    if (last > r) runs += " ～ " + text::bare_text(static_cast<long long>(last + 1));
+    lines.push_back("検量線: " + runs + " 回目 " + curve_text(curve));
+    r = last + 1;
+  }
+  return lines;
 }
 
 std::vector<std::string> chart_rule_lines(const Chart_View& view) {
@@ -68,9 +102,13 @@ std::vector<std::string> chart_rule_lines(const Chart_View& view) {
 }
 
 std::string chart_tick_text(const Chart_View& view, int sd) {
-  const std::string name = sd == 0 ? "平均" : (sd > 0 ? "+" : "") + text::bare_text(sd) + "SD";
-  const Target* target = view.target();
-  return target == nullptr ? name : name + " " + serum_concentration_text(target->mean + sd * target->sd);
+  // Without a target a division is a share of the mean, not an SD.
+  const std::string step = view.target() != nullptr
+                               ? text::bare_text(sd) + "SD"
+                               : text::bare_text(static_cast<int>(sd * Provisional_Step * 100)) + "%";
+  const std::string name = sd == 0 ? "平均" : (sd > 0 ? "+" : "") + step;
+  const auto scale = view.scale();
+  return !scale ? name : name + " " + serum_concentration_text(scale->mean + sd * scale->sd);
 }
 
 void QC_Chart_PRT(const Chart_View& view, ui::Printer& printer) {
@@ -109,6 +147,12 @@ void QC_Chart_PRT(const Chart_View& view, ui::Printer& printer) {
     const auto z = view.z(r);
     if (!z) continue;
     const double x = X(r), y = Y(std::clamp(*z, -Chart_Edge, Chart_Edge));
+    // The assay's dotted line first, so that the point drawn over it ends the page in solid lines.
+    if (view.assay_place == r) {
+      printer.set_draw_style(ui::Draw_Style::Dotted);
+      printer.line(x, Top, x, bottom);
+      printer.set_draw_style(ui::Draw_Style::Solid);
+    }
     if (previous) printer.line(previous->first, previous->second, x, y);
     previous = {x, y};
     printer.circle(x, y, Mark);
@@ -121,11 +165,6 @@ void QC_Chart_PRT(const Chart_View& view, ui::Printer& printer) {
         printer.line(x - 2 * Mark, y + 2 * Mark, x + 2 * Mark, y - 2 * Mark);
       }
     }
-    if (view.assay_place == r) {
-      printer.set_draw_style(ui::Draw_Style::Dotted);
-      printer.line(x, Top, x, bottom);
-      printer.set_draw_style(ui::Draw_Style::Solid);
-    }
   }
 
   printer.set_font_size(10);
@@ -134,6 +173,8 @@ void QC_Chart_PRT(const Chart_View& view, ui::Printer& printer) {
   const std::vector<std::string> lines = chart_rule_lines(view);
   if (lines.empty()) text_at(0, y += 250, "ありません");
   for (const std::string& line : lines) text_at(0, y += 250, line);
+  y += 250;
+  for (const std::string& line : chart_curve_lines(view)) text_at(0, y += 250, line);
   printer.end_document();
 }
 

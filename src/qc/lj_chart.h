@@ -17,6 +17,7 @@ namespace quorin::qc {
 inline constexpr int Chart_Runs = 30;      // runs in one window of the chart
 inline constexpr double Chart_Z = 4.5;     // the chart spans -4.5 .. +4.5 SD
 inline constexpr double Chart_Edge = 4.3;  // points further out are drawn here
+inline constexpr double Provisional_Step = 0.10;  // a division without target: 10 % of the mean
 
 struct Chart_View {
   const Series* series = nullptr;
@@ -29,6 +30,11 @@ struct Chart_View {
   // The runs shown: first .. first + shown() - 1.
   std::size_t shown() const;
   const Target* target() const;
+  // The scale of the y axis: the target, or while the serum has none, a provisional one centred
+  // on the mean of its values with Provisional_Step of that mean per division, so that a first
+  // value is still plotted; none when the serum has no value at all.
+  std::optional<Target> scale() const;
+  // The run's value in divisions of the scale.
   std::optional<double> z(std::size_t run) const;
   // The unit of the newest run ("" when none).
   std::string unit() const;
@@ -41,6 +47,9 @@ std::size_t window_ending_at(std::size_t runs, std::optional<std::size_t> last);
 std::string chart_target_text(const Chart_View& view);
 // "全 45 回のうち 16 ～ 45 回目", and where the assay being worked on stands, whether it is saved.
 std::string chart_window_text(const Chart_View& view);
+// The curve of every run shown, consecutive runs of one curve together:
+// "検量線: 1 ～ 12 回目 ロジット・ログ 重無1次 (STD 1～8)".
+std::vector<std::string> chart_curve_lines(const Chart_View& view);
 // One line per run shown in which the serum broke a rule: date, assay number, value, z, rules
 // and the run's verdict; the assay being worked on is marked "(今回)".
 std::vector<std::string> chart_rule_lines(const Chart_View& view);

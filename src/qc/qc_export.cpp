@@ -12,7 +12,8 @@ namespace quorin::qc {
 namespace {
 
 constexpr const char* Header =
-    "測定日,アッセイNo,測定物質,単位,管理血清,平均濃度,CV(%),チューブ数,目標平均,目標SD,z,規則,判定";
+    "測定日,アッセイNo,測定物質,単位,管理血清,平均濃度,CV(%),チューブ数,目標平均,目標SD,z,規則,判定,検量線,標準範囲,"
+    "目標値の検量線,測定端末";
 
 using text::csv_text_field;
 
@@ -35,8 +36,8 @@ Export_Result export_history(const std::string& history_path, const std::string&
   for (std::size_t begin = 0; begin < all.size();) {
     std::size_t end = begin;
     while (end < all.size() && all[end].substance == all[begin].substance) ++end;
-    std::map<int, Entered_Target> targets;
-    if (outcome = store.entered_targets(all[begin].substance, targets); !outcome)
+    std::map<int, Kept_Target> targets;
+    if (outcome = store.kept_targets(all[begin].substance, targets); !outcome)
       return {Export_Result::Kind::Failed, history_message(history_path, outcome)};
     const Series series = make_series({all.begin() + begin, all.begin() + end}, targets);
     for (std::size_t r = 0; r < series.runs.size(); ++r) {
@@ -57,7 +58,11 @@ Export_Result export_history(const std::string& history_path, const std::string&
                                       has_target ? number(target->second.sd) : "",
                                       z ? text::Format(*z, "0.000") : "",
                                       csv_text_field(serum_rules_text(series.checks[r], value.serum, " ")),
-                                      csv_text_field(verdict_text(series.checks[r].verdict))};
+                                      csv_text_field(verdict_text(series.checks[r].verdict)),
+                                      csv_text_field(curve_name(run.curve)),
+                                      csv_text_field(curve_range_text(run.curve)),
+                                      has_target ? csv_text_field(curve_text(target->second.curve)) : "",
+                                      csv_text_field(run.station)};
         for (std::size_t f = 0; f < std::size(fields); ++f) csv += (f == 0 ? "" : ",") + fields[f];
         csv += "\r\n";
         ++rows;

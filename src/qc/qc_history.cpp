@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "qc/outbox.h"
 #include "qc/qc_procedures.h"
 #include "qc/reg_qc.h"
 #include "state/program.h"
@@ -12,12 +13,27 @@ namespace quorin::qc {
 namespace {
 
 constexpr const char* Going_On = "以後、精度管理の履歴を使わずに続けます";
+constexpr const char* Server_Going_On = "以後、判定には履歴を使わずに続けます (記録は保存のときに送ります)";
 
 }  // namespace
 
 void give_up_history(Program& program, const Db_Outcome& outcome) {
   program.qc_history.failure = history_message(program.qc_history.path, outcome);
-  program.platform.message(program.qc_history.failure + "\n" + Going_On);
+  program.platform.message(program.qc_history.failure + "\n" +
+                           (is_server_uri(program.qc_history.path) ? Server_Going_On : Going_On));
+}
+
+bool send_to_server(Program& program, const QC_Run& run) {
+  const std::string& uri = program.qc_history.path;
+  if (const Db_Outcome queued = queue_run(uri, run); !queued) {
+    program.platform.message("精度管理の記録を送信待ちにできません: " + history_message(outbox_path(uri), queued));
+    return false;
+  }
+  const Send_Report report = send_waiting(uri);
+  std::string text;
+  for (const std::string& line : report.lines) text += (text.empty() ? "" : "\n") + line;
+  if (!text.empty()) program.platform.warning(text);
+  return report.waiting == 0;
 }
 
 std::string default_history_path() {
@@ -44,10 +60,10 @@ std::optional<Judged_Runs> judged_runs(Program& program, const std::string& subs
   const Access access = open_history(program, store, Connection::Mode::Read);
   if (access == Access::Off) return std::nullopt;
   std::vector<QC_Run> runs;
-  std::map<int, Entered_Target> targets;
+  std::map<int, Kept_Target> targets;
   if (access == Access::Opened) {
     Db_Outcome outcome = store.runs_of(substance, runs);
-    if (outcome) outcome = store.entered_targets(substance, targets);
+    if (outcome) outcome = store.kept_targets(substance, targets);
     if (!outcome) {
       give_up_history(program, outcome);
       return std::nullopt;
@@ -87,6 +103,8 @@ std::vector<std::string> judgement_lines(const Assay_Judgement& judgement) {
   std::string verdict = std::string("判定: ") + verdict_text(check.verdict);
   if (const std::string hits = hits_text(check); !hits.empty()) verdict += "  " + hits;
   lines.push_back(verdict);
+  lines.push_back("検量線: " + curve_text(run.curve));
+  if (const std::string warning = curve_warning(series, place); !warning.empty()) lines.push_back(warning);
   const std::string unit = run.unit.empty() ? "" : " " + run.unit;
   for (const Serum_Value& value : run.sera) {
     std::string line = "Sera " + text::bare_text(value.serum) + ": ";
@@ -113,15 +131,22 @@ std::vector<std::string> judgement_lines(const Assay_Judgement& judgement) {
 namespace quorin {
 
 void QC_Record_Run(Program& program, const std::string& result_file) {
-  if (program.qc_history.path.empty() || !program.qc_history.failure.empty()) return;
+  // A history server that failed earlier is tried again: the run waits when it still fails.
+  const bool server = qc::is_server_uri(program.qc_history.path);
+  if (program.qc_history.path.empty() || (!program.qc_history.failure.empty() && !server)) return;
   const qc::QC_Run run = qc::current_run(program.state, result_file);
   if (const std::string problem = qc::identity_problem(run); !problem.empty()) {
     program.platform.message("精度管理の履歴には記録しませんでした (" + problem + ")");
     return;
   }
-  qc::History_Store store;
-  if (qc::open_history(program, store, qc::Connection::Mode::Write) != qc::Access::Opened) return;
-  if (const qc::Db_Outcome outcome = store.store_run(run); !outcome) return qc::give_up_history(program, outcome);
+  if (server) {
+    if (!qc::send_to_server(program, run)) return;
+    program.qc_history.failure.clear();
+  } else {
+    qc::History_Store store;
+    if (qc::open_history(program, store, qc::Connection::Mode::Write) != qc::Access::Opened) return;
+    if (const qc::Db_Outcome outcome = store.store_run(run); !outcome) return qc::give_up_history(program, outcome);
+  }
   // An open chart shows the run as it is now kept.
   if (auto* chart = program.screen_as<Reg_QC>(Screen::QC_Chart)) chart->refresh(chart->with_assay());
 }

@@ -30,6 +30,10 @@ enum class Access {
 // fact that the program goes on without the history, and the history is off from then on.
 Access open_history(Program& program, History_Store& store, Connection::Mode mode);
 
+// Saves the run in the history server the program uses: through the outbox, so that a server
+// that cannot be reached or refuses leaves the run waiting, and says so. True when it arrived.
+bool send_to_server(Program& program, const QC_Run& run);
+
 // Tells the user why the history failed and that the program goes on without it; the history is
 // off for the rest of the run (until another file is chosen).
 void give_up_history(Program& program, const Db_Outcome& outcome);

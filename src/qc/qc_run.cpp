@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include <unistd.h>
+
 #include "engine/assay_state.h"
+#include "engine/result_curve.h"
 #include "text/format.h"
 #include "text/text_clean.h"
 
@@ -83,9 +86,10 @@ QC_Run current_run(const Assay_State& state, const std::string& result_file) {
   run.date_key = date_key(run.assay_date);
   run.unit = text::Text_Clean(state.Unit_Name);
   run.operator_name = text::Text_Clean(state.Operator_Name);
-  const int weight = state.Weight_Type >= 0 && state.Weight_Type <= 3 ? state.Weight_Type : 0;
-  run.fit = text::bare_text(state.Reg_Order) + "次 " + state.Weight_Name(weight) + " (STD " +
-            text::bare_text(state.Fit_From) + "～" + text::bare_text(state.Fit_To) + ")";
+  // The control sera were read off the curve in force; with none (nothing computed) it stays unknown.
+  if (const Curve_Outcome in_force = make_curve_in_force(state); in_force.curve) run.curve = run_curve(*in_force.curve);
+  run.fit = curve_text(run.curve);
+  run.station = station_name();
   run.result_file = result_file;
   const int sera = std::min<int>(std::max<int>(state.Sera_Number, 0), Max_Sera);
   for (int i = 1; i <= sera; ++i) {
@@ -106,6 +110,12 @@ std::string identity_problem(const QC_Run& run) {
   if (run.assay_no.empty()) return "アッセイＮｏが入力されていません";
   if (run.assay_date.empty()) return "実験日が入力されていません";
   return "";
+}
+
+std::string station_name() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
 }
 
 }  // namespace quorin::qc

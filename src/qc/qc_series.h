@@ -21,6 +21,8 @@ struct Target {
   double sd = 0;
   bool entered = false;  // entered by the user; otherwise established from the runs
   int runs = 0;          // the number of values it was established from
+  bool kept = false;     // established earlier and kept (a run it came from was deleted)
+  Run_Curve curve = {};  // the curve of the runs it came from (Mixed_Curves when they differ)
 };
 
 // The mean and SD (n - 1) of the serum's first Baseline_Runs values in run order, or of all of
@@ -39,8 +41,12 @@ struct Series {
   std::vector<int> sera() const;
 };
 
-// Judges every run of the substance (runs in run order) with the targets entered, else established.
-Series make_series(std::vector<QC_Run> runs, const std::map<int, Entered_Target>& entered);
+// Judges every run of the substance (runs in run order) with the targets kept, else established.
+Series make_series(std::vector<QC_Run> runs, const std::map<int, Kept_Target>& kept);
+
+// The warning for a run whose curve is not the curve of the runs its targets came from: one line
+// naming both curves, "" when they agree (or the run has no target).
+std::string curve_warning(const Series& series, std::size_t run);
 
 // Puts the run among the runs (in run order), replacing a run of the same assay; returns its place.
 std::size_t merge_run(std::vector<QC_Run>& runs, QC_Run run);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "qc/qc_delete.h"
 #include "qc/qc_print.h"
 #include "state/basis.h"
 #include "state/current_results.h"
@@ -17,7 +18,7 @@ namespace {
 
 // Layout, in twips.
 constexpr int Chart_Left = 1680, Chart_Top = 1080, Chart_Width = 10440, Chart_Height = 4680;
-constexpr int Bottom_Row = 7800;
+constexpr int Delete_Row = 7780, Bottom_Row = 8220;
 constexpr const char* Caption = "精度管理図 (Levey-Jennings)";
 constexpr double Slot = static_cast<double>(Chart_Width) / qc::Chart_Runs;
 constexpr int Date_Every = 5;  // a date under every fifth run
@@ -45,7 +46,11 @@ Reg_QC::Reg_QC(Program& program)
       Window_Label(add<ui::Label>("Window_Label", 120, 6360, 9600, 300)),
       Update(add<ui::Command_Button>("Update", 9840, 6330, 2280, 330)),
       Rules(add<ui::Text_Box>("Rules", 120, 6660, 12000, 1020)),
-      History_Label(add<ui::Label>("History_Label", 120, 7830, 6840, 300)),
+      Picked_Label(add<ui::Label>("Picked_Label", 120, Delete_Row + 30, 5400, 300)),
+      Delete_Reason(add<ui::Text_Box>("Delete_Reason", 6600, Delete_Row, 3240, 330)),
+      Delete_Run(add<ui::Command_Button>("Delete_Run", 9960, Delete_Row - 20, 2160, 375)),
+      History_Label(add<ui::Label>("History_Label", 120, Bottom_Row + 30, 3000, 300)),
+      History_URI(add<ui::Text_Box>("History_URI", 4380, Bottom_Row + 15, 2460, 330)),
       // Wider than the buttons beside it, for its caption of six full-width characters.
       Choose_File(add<ui::Command_Button>("Choose_File", 6960, Bottom_Row, 1215, 375)),
       Print(add<ui::Command_Button>("Print", 8280, Bottom_Row, 1095, 375)),
@@ -56,6 +61,11 @@ Reg_QC::Reg_QC(Program& program)
   add<ui::Label>("Serum_Caption", 5160, 150, 960, 300).caption = "管理血清";
   add<ui::Label>("Mean_Caption", 7200, 630, 480, 300).caption = "平均";
   add<ui::Label>("SD_Caption", 8820, 630, 360, 300).caption = "SD";
+  add<ui::Label>("Reason_Caption", 5640, Delete_Row + 30, 960, 300).caption = "削除の理由";
+  add<ui::Label>("URI_Caption", 3180, Bottom_Row + 30, 1200, 300).caption = "サーバー URI";
+  Delete_Run.caption = "この測定を削除";
+  Delete_Run.on_click = [this] { delete_picked_run(); };
+  Chart.on_mouse_down = [this](int, int, double x, double) { pick_run(x); };
   Substance_Label.border = Serum_Label.border = true;
   const int step_left[4] = {4020, 4470, 7380, 7830};
   for (int i = 0; i < 4; ++i) {
@@ -124,6 +134,7 @@ void Reg_QC::refresh(bool with_assay) {
 void Reg_QC::load_runs() {
   const int shown_serum = serum_ < sera_.size() ? sera_[serum_] : 1;
   runs_.reset();
+  picked_.reset();
   sera_.clear();
   if (substance_ < substances_.size()) {
     const std::string& substance = substances_[substance_];
@@ -160,12 +171,19 @@ void Reg_QC::draw() {
   const auto& history = program_.qc_history;
   Substance_Label.caption = substance_ < substances_.size() ? substances_[substance_] : "";
   Serum_Label.caption = v.serum == 0 ? "" : "Sera " + text::bare_text(v.serum);
-  History_Label.caption = history.path.empty()       ? "履歴ファイル: なし"
-                          : !history.failure.empty() ? "履歴ファイル: 使えません  " + history.path
-                                                     : "履歴ファイル: " + history.path;
+  History_Label.caption = history.path.empty()       ? "履歴: なし"
+                          : !history.failure.empty() ? "履歴: 使えません  " + qc::shown_history(history.path)
+                                                     : "履歴: " + qc::shown_history(history.path);
   Target_Label.caption = v.serum == 0 ? "" : qc::chart_target_text(v);
   Window_Label.caption = qc::chart_window_text(v);
   for (int sd = -3; sd <= 3; ++sd) Tick[sd + 3].caption = v.serum == 0 ? "" : qc::chart_tick_text(v, sd);
+
+  if (picked_ && *picked_ < v.runs()) {
+    const qc::QC_Run& run = v.series->runs[*picked_];
+    Picked_Label.caption = "選択: " + run.assay_date + "  " + run.assay_no + "  " + qc::curve_name(run.curve);
+  } else {
+    Picked_Label.caption = "削除する測定は図をクリックして選びます";
+  }
 
   Chart.clear();
   Chart.scale(0, qc::Chart_Z, qc::Chart_Runs, -2 * qc::Chart_Z);
@@ -206,7 +224,10 @@ void Reg_QC::draw() {
   else if (!history.failure.empty()) rules = history.failure;
   else if (v.shown() == 0) rules = "この測定物質の記録はありません";
   for (const std::string& line : qc::chart_rule_lines(v)) rules += (rules.empty() ? "" : "\r\n") + line;
-  if (rules.empty()) rules = "表示中の測定に規則違反はありません";
+  if (rules.empty())
+    rules = v.serum != 0 && v.target() == nullptr ? "目標値がまだないため、規則による判定はしていません"
+                                                  : "表示中の測定に規則違反はありません";
+  for (const std::string& line : qc::chart_curve_lines(v)) rules += "\r\n" + line;
   if (assay_changed_)
     rules =
         "描いた後に測定値、検量線または測定結果の曲線が変わりました。今回の測定は「最新の結果で描く」で加えます\r\n" +
@@ -240,7 +261,9 @@ void Reg_QC::enter_target() {
     if (program_.qc_history.path.empty()) program_.platform.message("精度管理の履歴ファイルが選ばれていません");
     return draw();
   }
-  if (const qc::Db_Outcome outcome = store.enter_target(v.substance, v.serum, {mean, sd}); !outcome)
+  // The target belongs to the curve of the assay shown, else of the newest run.
+  const qc::QC_Run& newest = v.series->runs[v.assay_place.value_or(v.runs() - 1)];
+  if (const qc::Db_Outcome outcome = store.keep_target(v.substance, v.serum, {mean, sd, 0, newest.curve}); !outcome)
     qc::give_up_history(program_, outcome);
   load_runs();
 }
@@ -255,9 +278,41 @@ void Reg_QC::remove_target() {
   load_runs();
 }
 
+void Reg_QC::pick_run(double x) {
+  const qc::Chart_View v = view();
+  if (x < 0) return;
+  const auto slot = static_cast<std::size_t>(x);
+  picked_.reset();
+  if (slot < v.shown() && v.series->runs[v.first + slot].id != 0) picked_ = v.first + slot;
+  draw();
+}
+
+void Reg_QC::delete_picked_run() {
+  const qc::Chart_View v = view();
+  if (!picked_ || *picked_ >= v.runs())
+    return program_.platform.message("削除する測定を図でクリックして選んでください (保存された測定だけを削除できます)");
+  const std::string reason = text::Text_Clean(Delete_Reason.text);
+  if (reason.empty()) return program_.platform.message("削除の理由を入力してください");
+  const qc::QC_Run run = v.series->runs[*picked_];
+  if (!program_.platform.ask_yes_no("精度管理の履歴から次の測定を削除しますか？\n" + run.substance + "  アッセイＮｏ " +
+                                    run.assay_no + "  実験日 " + run.assay_date + "\n理由: " + reason))
+    return;
+  qc::History_Store store;
+  if (qc::open_history(program_, store, qc::Connection::Mode::Write) != qc::Access::Opened) return draw();
+  const qc::Delete_Result deleted =
+      qc::delete_stored_run(store, program_.qc_history.path, run.substance, run.assay_no, run.assay_date, reason);
+  program_.platform.message(deleted.message);
+  if (deleted.kind == qc::Delete_Result::Kind::Deleted) Delete_Reason.text.clear();
+  refresh(with_assay_);
+}
+
 void Reg_QC::choose_file() {
+  // A server's URI typed beside the button is taken as it is; otherwise a file is chosen.
+  const std::string typed = text::Text_Clean(History_URI.text);
   const std::string path =
-      program_.platform.save_file({"精度管理の履歴ファイル", "精度管理(*.sqlite)|*.sqlite", "sqlite", false});
+      qc::is_server_uri(typed)
+          ? typed
+          : program_.platform.save_file({"精度管理の履歴ファイル", "精度管理(*.sqlite)|*.sqlite", "sqlite", false});
   if (path.empty()) return;
   // A file that cannot serve as the history is refused; the history in use stays.
   qc::History_Store store;

@@ -48,7 +48,11 @@ class Reg_QC : public ui::Form {
   ui::Label& Window_Label;
   ui::Command_Button& Update;  // shown while out of date: draws the chart with the sera in force
   ui::Text_Box& Rules;
+  ui::Label& Picked_Label;     // the run picked on the chart for deletion
+  ui::Text_Box& Delete_Reason;
+  ui::Command_Button& Delete_Run;  // asks first, then moves the picked run to the deletions
   ui::Label& History_Label;
+  ui::Text_Box& History_URI;  // a history server's URI for Choose_File; empty: choose a file
   ui::Command_Button& Choose_File;
   ui::Command_Button& Print;
   ui::Command_Button& Help;
@@ -61,6 +65,9 @@ class Reg_QC : public ui::Form {
   void step_serum(int step);
   void enter_target();
   void remove_target();
+  // The run under a click on the chart at x (in runs from the window's left).
+  void pick_run(double x);
+  void delete_picked_run();
   void choose_file();
   void print();
   // Computes the control sera in force and draws the chart with them; false, after the reason
@@ -76,6 +83,7 @@ class Reg_QC : public ui::Form {
   std::vector<int> sera_;
   std::size_t serum_ = 0;
   std::optional<qc::Judged_Runs> runs_;
+  std::optional<std::size_t> picked_;  // index in the series of the run picked for deletion
 };
 
 }  // namespace quorin

@@ -93,6 +93,8 @@ Db_Outcome Connection::failure(int code) const {
 
 std::int64_t Connection::last_insert_id() const { return sqlite3_last_insert_rowid(db_); }
 
+int Connection::changes() const { return sqlite3_changes(db_); }
+
 Statement::~Statement() { sqlite3_finalize(statement_); }
 
 Statement::Statement(Statement&& other) noexcept

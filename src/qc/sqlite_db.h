@@ -7,31 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "qc/db_outcome.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace quorin::qc {
-
-// Why an operation on the history file failed, in the terms the user is told.
-enum class Db_Failure {
-  None,
-  Missing,       // the file does not exist (only when it may not be created)
-  Cannot_Open,   // the file or its folder cannot be opened or created
-  Not_Database,  // the file is not an SQLite database
-  Corrupt,       // the database fails its integrity check
-  Busy,          // another program holds the file past the busy timeout
-  Full,          // the disk (or the allowed file size) is full, or a write failed
-  Read_Only,     // the file or its folder may not be written
-  Foreign,       // an SQLite database, but not a control-serum history
-  Too_New,       // written by a later version of the program
-  Other          // anything else SQLite reports
-};
-
-struct Db_Outcome {
-  Db_Failure failure = Db_Failure::None;
-  std::string detail;  // SQLite's own words, for the message
-  explicit operator bool() const { return failure == Db_Failure::None; }
-};
 
 class Statement;
 
@@ -57,6 +38,8 @@ class Connection {
   // The outcome of the last failed call, from SQLite's codes and the system's error number.
   Db_Outcome failure(int code) const;
   std::int64_t last_insert_id() const;
+  // The rows the last INSERT, UPDATE or DELETE changed.
+  int changes() const;
 
  private:
   sqlite3* db_ = nullptr;

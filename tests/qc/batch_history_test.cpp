@@ -17,8 +17,9 @@ namespace {
 class Batch_History : public testing::Batch_Test {
  protected:
   // A batch run with the history of the example assay, one text of its conditions replaced when given.
-  testing::Batch_Outcome save(const std::string& text = "", const std::string& by = "", bool report = false) const {
-    batch::Batch_Options options = example();
+  testing::Batch_Outcome save(const std::string& text = "", const std::string& by = "", bool report = false,
+                              int model = 0) const {
+    batch::Batch_Options options = example(0, 1, {}, {}, model);
     std::string bytes = testing::read_bytes(testing::Example_Conditions);
     if (!text.empty()) bytes.replace(bytes.find(text), text.size(), by);
     testing::write_bytes(options.conditions = folder.file("assay.crx"), bytes);
@@ -46,10 +47,19 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   EXPECT_EQ(export_history(history, history).kind, Export_Result::Kind::Refused);
   EXPECT_EQ(testing::read_bytes(history), "not a database\r\n");
 
+  // The first run: judged without targets, yet drawn on each serum's chart, which says why.
   std::filesystem::remove(history);
-  EXPECT_NE(save().errors.find("精度管理 コルチゾール  アッセイＮｏ C-0142  実験日 2026/12/01\n判定: 目標値なし\n"
-                               "Sera 1: 3.087 μg/dL  目標値なし\n"),
-            std::string::npos);
+  const testing::Batch_Outcome first = save("", "", true);
+  EXPECT_NE(first.errors.find("精度管理 コルチゾール  アッセイＮｏ C-0142  実験日 2026/12/01\n判定: 目標値なし\n"
+                              "検量線: ロジット・ログ 重無1次 (STD 1～8)\nSera 1: 3.087 μg/dL  目標値なし\n"),
+            std::string::npos)
+      << first.errors;
+  const auto& drawn = first.printed.ops();
+  // The point on the mean line (z = 0 at y = 4200 twips) of the chart's one run.
+  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "circle 1950,4200 r50"), 3);
+  EXPECT_EQ(std::count_if(drawn.begin(), drawn.end(),
+                          [](const std::string& op) { return op.find("\"目標値はまだありません") != std::string::npos; }),
+            3);
   save("2026/12/01", "2026/12/1");  // the same day
   // A target that puts serum 1 at +3.5 SD: both runs break 1-3s, the later in run order also 2-2s.
   // C-99 comes before C-0142, its number taken as a number.
@@ -58,7 +68,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   ASSERT_TRUE(store.open(history, Connection::Mode::Write));
   ASSERT_TRUE(store.runs_of("コルチゾール", runs));
   ASSERT_EQ(runs.size(), 1u) << "saved twice, one run";
-  ASSERT_TRUE(store.enter_target("コルチゾール", 1, {*runs[0].sera[0].mean - 0.035, 0.01}));
+  ASSERT_TRUE(store.keep_target("コルチゾール", 1, {*runs[0].sera[0].mean - 0.035, 0.01}));
   const testing::Batch_Outcome second = save("C-0142", "C-99", true);
   const std::string verdict = "判定: 却下  1-2s (Sera 1), 1-3s (Sera 1)";
   EXPECT_NE(second.errors.find(verdict + "\n"), std::string::npos) << second.errors;
@@ -71,7 +81,17 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   EXPECT_EQ(count("\"精度管理図 (Levey-Jennings)\""), 3);
   const Export_Result written = export_history(history, folder.file("history.csv"));
   EXPECT_EQ(written.message, "精度管理の履歴を書き出しました: " + folder.file("history.csv") + " (2 回, 6 行)");
-  testing::expect_golden("history.csv", testing::read_bytes(folder.file("history.csv")));
+  std::string csv = testing::read_bytes(folder.file("history.csv"));
+  for (std::size_t at; (at = csv.find("," + station_name() + "\r\n")) != std::string::npos;)
+    csv.replace(at + 1, station_name().size(), "STATION");  // the host name of whatever machine runs the test
+  testing::expect_golden("history.csv", csv);
+
+  // Read off a 4PL, a run is judged against targets that came from logit-log runs: it says so.
+  const std::string by_model = save("C-0142", "C-7", false, 1).errors;
+  EXPECT_NE(by_model.find("\n検量線: 4PL 重み付け無し (STD 1～8)\n注意: この測定の検量線 (4PL 重み付け無し (STD 1～8)) は"
+                          "目標値を決めた測定の検量線 (不明, 複数の検量線) と異なります\n"),
+            std::string::npos)
+      << by_model;
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ TEST_F(History_File, AFileThatCannotServeIsLeftAsItWas) {
       {"another program's database",
        [](History_File& t) { fs::remove(t.path), raw_sql(t.path, "CREATE TABLE samples (x)"); },
        "(精度管理の履歴ではないデータベースです)"},
-      {"a later version", [](History_File& t) { raw_sql(t.path, "PRAGMA user_version = 2"); },
+      {"a later version", [](History_File& t) { raw_sql(t.path, "PRAGMA user_version = 3"); },
        "(新しい版のプログラムで作られたファイルです)"},
       {"locked by another program",
        [](History_File& t) {
@@ -213,7 +213,7 @@ TEST_F(History_File, TheExportRunsNoFormulaAndKeepsNumbers) {
   }
   History_Store history;
   ASSERT_TRUE(history.open(path, Connection::Mode::Write));
-  ASSERT_TRUE(history.enter_target("C-0142", 1, {4.0, 0.5}));
+  ASSERT_TRUE(history.keep_target("C-0142", 1, {4.0, 0.5}));
   ASSERT_EQ(export_history(path, folder.file("out.csv")).kind, Export_Result::Kind::Written);
   const std::string csv = testing::read_bytes(folder.file("out.csv"));
   for (const auto& text : texts) {

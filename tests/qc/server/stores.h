@@ -1,0 +1,121 @@
+#pragma once
+// The two places a history lives, for tests that every store must pass: a new SQLite file in a
+// scratch folder, or a new database on the suite's own PostgreSQL server. Each can run SQL as
+// another program would, and take a snapshot of everything it holds.
+
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "support/test_support.h"
+
+namespace quorin::testing {
+
+// The suite's server (tests/support/pg_server.sh), as the superuser, on database `database`.
+inline std::string server_uri(const std::string& database) {
+  std::ifstream note(QUORIN_PG_NOTE);
+  std::string folder;
+  std::getline(note, folder);
+  EXPECT_FALSE(folder.empty()) << "the suite's PostgreSQL server is not running (" << QUORIN_PG_NOTE << ")";
+  return "postgresql:///" + database + "?host=" + folder + "&user=quorin_admin";
+}
+
+// Runs SQL on the server; the first column of the first row, or "" (and a failure) when none.
+inline std::string server_sql(const std::string& uri, const std::string& sql) {
+  PGconn* db = PQconnectdb(uri.c_str());
+  PGresult* result = PQexec(db, sql.c_str());
+  const ExecStatusType status = PQresultStatus(result);
+  EXPECT_TRUE(status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) << sql << ": " << PQerrorMessage(db);
+  std::string first = status == PGRES_TUPLES_OK && PQntuples(result) > 0 ? PQgetvalue(result, 0, 0) : "";
+  PQclear(result);
+  PQfinish(db);
+  return first;
+}
+
+// A new, empty database on the suite's server.
+inline std::string new_server_database() {
+  static std::atomic<int> made{0};
+  const std::string name = "h" + std::to_string(getpid()) + "_" + std::to_string(made++);
+  server_sql(server_uri("postgres"), "CREATE DATABASE " + name);
+  return server_uri(name);
+}
+
+struct SQLite_Place {
+  Scratch_Folder folder;
+  const std::string where = folder.file("qc.sqlite");
+  std::string sql(const std::string& statement) const {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* row = nullptr;
+    sqlite3_open(where.c_str(), &db);
+    sqlite3_prepare_v2(db, statement.c_str(), -1, &row, nullptr);
+    std::string first;
+    if (sqlite3_step(row) == SQLITE_ROW && sqlite3_column_text(row, 0) != nullptr)
+      first = reinterpret_cast<const char*>(sqlite3_column_text(row, 0));
+    sqlite3_finalize(row);
+    sqlite3_close(db);
+    return first;
+  }
+  std::string snapshot() const { return read_bytes(where); }
+  std::string version() const { return sql("PRAGMA user_version"); }
+  void set_version(int version) const { sql("PRAGMA user_version = " + std::to_string(version)); }
+  // The first schema with one run of one serum, as the first version of the program left it.
+  void make_version_1() const {
+    sqlite3* db = nullptr;
+    sqlite3_open(where.c_str(), &db);
+    sqlite3_exec(db,
+                 "CREATE TABLE runs (id INTEGER PRIMARY KEY, substance TEXT NOT NULL, assay_no TEXT NOT NULL,"
+                 " date_key TEXT NOT NULL, assay_date TEXT NOT NULL, unit TEXT NOT NULL, operator TEXT NOT NULL,"
+                 " fit TEXT NOT NULL, result_file TEXT NOT NULL, saved_at TEXT NOT NULL,"
+                 " UNIQUE (substance, assay_no, date_key));"
+                 "CREATE TABLE serum_results (run_id INTEGER NOT NULL REFERENCES runs (id) ON DELETE CASCADE,"
+                 " serum INTEGER NOT NULL, mean REAL, cv REAL NOT NULL, tubes INTEGER NOT NULL,"
+                 " PRIMARY KEY (run_id, serum)) WITHOUT ROWID;"
+                 "CREATE TABLE targets (substance TEXT NOT NULL, serum INTEGER NOT NULL, mean REAL NOT NULL,"
+                 " sd REAL NOT NULL, entered_at TEXT NOT NULL, PRIMARY KEY (substance, serum)) WITHOUT ROWID;"
+                 "INSERT INTO runs VALUES (1, 'コルチゾール', 'C-1', '2026-01-05', '2026/1/5', '', '', '1次', '',"
+                 " '2026-01-05 09:00:00');"
+                 "INSERT INTO serum_results VALUES (1, 1, 4.5, 2.0, 2);"
+                 "PRAGMA application_id = 1364280113; PRAGMA user_version = 1;",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  void make_foreign() const { sql("CREATE TABLE samples (x)"); }
+};
+
+struct Server_Place {
+  const std::string where = new_server_database();
+  std::string sql(const std::string& statement) const { return server_sql(where, statement); }
+  // Every table with every row, as text.
+  std::string snapshot() const {
+    return sql("SELECT coalesce(string_agg(t, E'\\n' ORDER BY t), '') FROM (SELECT table_name || ': ' ||"
+               " (xpath('/row/c/text()', query_to_xml('SELECT string_agg(x::text, '','' ORDER BY x::text) AS c"
+               " FROM ' || quote_ident(table_name) || ' x', false, true, '')))[1]::text AS t"
+               " FROM information_schema.tables WHERE table_schema = 'public') s");
+  }
+  std::string version() const { return sql("SELECT version FROM quorin_schema"); }
+  void set_version(int version) const { sql("UPDATE quorin_schema SET version = " + std::to_string(version)); }
+  void make_version_1() const {
+    sql("CREATE TABLE quorin_schema (application_id integer NOT NULL, version integer NOT NULL);"
+        "INSERT INTO quorin_schema VALUES (1364280113, 1);"
+        "CREATE TABLE runs (id bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY, substance text NOT NULL,"
+        " assay_no text NOT NULL, date_key text NOT NULL, assay_date text NOT NULL, unit text NOT NULL,"
+        " operator text NOT NULL, fit text NOT NULL, result_file text NOT NULL, saved_at text NOT NULL,"
+        " UNIQUE (substance, assay_no, date_key));"
+        "CREATE TABLE serum_results (run_id bigint NOT NULL REFERENCES runs (id) ON DELETE CASCADE,"
+        " serum integer NOT NULL, mean double precision, cv double precision NOT NULL, tubes integer NOT NULL,"
+        " PRIMARY KEY (run_id, serum));"
+        "CREATE TABLE targets (substance text NOT NULL, serum integer NOT NULL, mean double precision NOT NULL,"
+        " sd double precision NOT NULL, entered_at text NOT NULL, PRIMARY KEY (substance, serum));"
+        "INSERT INTO runs (substance, assay_no, date_key, assay_date, unit, operator, fit, result_file, saved_at)"
+        " VALUES ('コルチゾール', 'C-1', '2026-01-05', '2026/1/5', '', '', '1次', '', '2026-01-05 09:00:00');"
+        "INSERT INTO serum_results SELECT id, 1, 4.5, 2.0, 2 FROM runs;");
+  }
+  void make_foreign() const { sql("CREATE TABLE samples (x integer); INSERT INTO samples VALUES (7)"); }
+};
+
+}  // namespace quorin::testing
