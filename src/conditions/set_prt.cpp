@@ -3,7 +3,7 @@
 
 #include "conditions/conditions_procedures.h"
 #include "conditions/set_prt.h"
-#include "engine/page_identity.h"
+#include "state/page_identity.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"

@@ -7,7 +7,7 @@
 #include "data/data_procedures.h"
 #include "data/data_prt.h"
 #include "data/reg_data.h"
-#include "engine/page_identity.h"
+#include "state/page_identity.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "ui/print_job.h"

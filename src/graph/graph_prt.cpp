@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "engine/fit_choice.h"
-#include "engine/page_identity.h"
+#include "state/page_identity.h"
 #include "graph/graph_procedures.h"
 #include "engine/plot_axes.h"
 #include "graph/reg_graph.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "engine/page_identity.h"
+#include "state/page_identity.h"
 #include "engine/result_curve.h"
 #include "graph/concentration_ticks.h"
 #include "graph/graph_prt.h"

@@ -1,6 +1,6 @@
 #include "qc/qc_print.h"
 
-#include "engine/page_identity.h"
+#include "state/page_identity.h"
 #include "state/program.h"
 #include "ui/print_job.h"
 

@@ -2,7 +2,7 @@
 
 #include "conditions/set_prt.h"
 #include "data/data_prt.h"
-#include "engine/page_identity.h"
+#include "state/page_identity.h"
 #include "graph/graph_prt.h"
 #include "models/model_prt.h"
 #include "qc/qc_procedures.h"

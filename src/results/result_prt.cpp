@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/page_identity.h"
+#include "state/page_identity.h"
 #include "qc/qc_procedures.h"
 #include "results/results_procedures.h"
 #include "state/current_results.h"

@@ -1,4 +1,4 @@
-#include "engine/page_identity.h"
+#include "state/page_identity.h"
 
 #include "engine/result_curve.h"
 #include "text/display_width.h"
