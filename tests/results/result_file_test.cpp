@@ -29,7 +29,7 @@ TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
   auto s = testing::assay_with_means(4, 100, 5100);
   const double standards[] = {1, 2, 5, 10}, logits[] = {2, 0.7, -0.7, -2};
   for (int k = 1; k <= 4; ++k) testing::set_treated_standard(*s, k, standards[k - 1], logits[k - 1], {2600});
-  testing::choose_cubic(*s, 2, std::log(3.0), -1, 0.01, -0.002, std::log(3.0), -1);
+  testing::choose_line(*s, 2, std::log(3.0), -1, {std::log(3.0), -1, 0.01, -0.002});
   const Curve_Outcome curve = make_curve_in_force(*s);
   ASSERT_TRUE(curve.curve);
   s->Dilution_Factor = 2;
