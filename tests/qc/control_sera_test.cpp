@@ -62,7 +62,6 @@ TEST(Westgard, EachRuleAtItsBoundary) {
     const std::string hits = hits_text(check);
     judged += given + " → " + verdict_text(check.verdict) + (hits.empty() ? "" : " " + hits) + "\n";
   }
-  EXPECT_NE(judged.find("\nexactly 3 SD is a warning only: 0 -3 → 警告 1-2s (Sera 2)\n"), std::string::npos);
   testing::expect_golden("westgard.txt", judged);
 }
 
