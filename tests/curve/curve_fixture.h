@@ -40,23 +40,18 @@ inline void set_treated_standard(Assay_State& s, int k, double concentration, do
   s.STD_Tube_N(3 + k) = static_cast<Integer>(counts.size());
 }
 
-// Makes (weight_type, order) the chosen, available fit with the given coefficients.
-inline void choose_line(Assay_State& s, int weight_type, double intercept, double slope) {
+// Makes the line y = intercept + slope x of `weight_type` the chosen, available fit; with the
+// coefficients a0..a3 of a cubic, the cubic of that weighting.
+inline void choose_line(Assay_State& s, int weight_type, double intercept, double slope,
+                        std::initializer_list<double> cubic = {}) {
+  int m = 0;
+  for (double a : cubic) s.Reg_Coef(weight_type, ++m) = a;
   s.Reg_Coef(weight_type, 5) = slope;
   s.Reg_Coef(weight_type, 6) = intercept;
   s.Fit_Available(weight_type) = true;
+  if (m > 0) s.Fit_Available(4 + weight_type) = true;
   s.Weight_Type = static_cast<Integer>(weight_type);
-  s.Reg_Order = 1;
-}
-
-inline void choose_cubic(Assay_State& s, int weight_type, double a0, double a1, double a2, double a3, double intercept,
-                         double slope) {
-  const double coefficients[] = {a0, a1, a2, a3, slope, intercept};
-  for (int m = 1; m <= 6; ++m) s.Reg_Coef(weight_type, m) = coefficients[m - 1];
-  s.Fit_Available(weight_type) = true;
-  s.Fit_Available(4 + weight_type) = true;
-  s.Weight_Type = static_cast<Integer>(weight_type);
-  s.Reg_Order = 3;
+  s.Reg_Order = m > 0 ? 3 : 1;
 }
 
 template <typename Table>

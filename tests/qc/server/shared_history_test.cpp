@@ -23,25 +23,15 @@
 namespace quorin::qc {
 namespace {
 
-std::vector<QC_Run> runs_in(const std::string& where) {
-  History_Store store;
-  std::vector<QC_Run> runs;
-  Db_Outcome outcome = store.open(where, Connection::Mode::Read);
-  if (outcome) outcome = store.all_runs(runs);
-  EXPECT_TRUE(outcome) << history_message(where, outcome);
-  return runs;
-}
+using testing::runs_in;
 
 // Run i of station s: a value that wanders around 10 and shifts up from run 40, the days shared
 // by both stations.
 QC_Run station_run(int s, int i) {
-  QC_Run run;
-  run.substance = "TSH";
-  run.assay_no = "S" + std::to_string(s) + "-" + std::to_string(i);
-  run.assay_date = "2026/4/" + std::to_string(i % 28 + 1);
-  run.date_key = date_key(run.assay_date);
+  QC_Run run =
+      testing::qc_run("TSH", "S" + std::to_string(s) + "-" + std::to_string(i), "2026/4/" + std::to_string(i % 28 + 1),
+                      {10 + 0.4 * ((i * 7 + s * 3) % 11 - 5) / 5.0 + (i >= 40 ? 1.0 : 0.0)});
   run.station = "station-" + std::to_string(s);
-  run.sera = {{1, 10 + 0.4 * ((i * 7 + s * 3) % 11 - 5) / 5.0 + (i >= 40 ? 1.0 : 0.0), 3, 2}};
   return run;
 }
 
@@ -73,7 +63,8 @@ TEST(Shared_History, TwoStationsAtOnceEndWithEveryRunJudgedAsIfSavedOneByOne) {
   const std::vector<QC_Run> shared = runs_in(server.where);
   ASSERT_EQ(shared.size(), 101u);
   // The run of the clashing key is one station's whole run, its sera with it.
-  const auto clash = std::find_if(shared.begin(), shared.end(), [](const QC_Run& run) { return run.assay_no == "SHARED"; });
+  const auto clash =
+      std::find_if(shared.begin(), shared.end(), [](const QC_Run& run) { return run.assay_no == "SHARED"; });
   ASSERT_NE(clash, shared.end());
   const int winner = clash->station == "station-1" ? 1 : 0;
   EXPECT_EQ(clash->station, "station-" + std::to_string(winner));
@@ -138,8 +129,8 @@ class Server_Down : public testing::Batch_Test {
     ASSERT_EQ(std::system((QUORIN_SOURCE_DIR "/tests/support/pg_server.sh " + action + " " + note).c_str()), 0);
   }
   std::string uri() const {
-    return "postgresql:///quorin_test?host=" + testing::read_bytes(note).substr(0, testing::read_bytes(note).find('\n')) +
-           "&user=quorin_admin";
+    return "postgresql:///quorin_test?host=" +
+           testing::read_bytes(note).substr(0, testing::read_bytes(note).find('\n')) + "&user=quorin_admin";
   }
   // The example assay as assay `assay_no` with the history `qc`.
   testing::Batch_Outcome save(const std::string& assay_no, const std::string& qc) const {

@@ -1,20 +1,42 @@
 #pragma once
-// The two places a history lives, for tests that every store must pass: a new SQLite file in a
-// scratch folder, or a new database on the suite's own PostgreSQL server. Each can run SQL as
-// another program would, and take a snapshot of everything it holds.
+// Control-serum runs made by hand and read back from a history. The two places a history lives, for tests that every
+// store must pass: a new SQLite file in a scratch folder, or a new database on the suite's own PostgreSQL server. Each
+// can run SQL as another program would, and take a snapshot of everything it holds.
 
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <fstream>
+#include <optional>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
+#include "qc/history_store.h"
 #include "support/test_support.h"
 
 namespace quorin::testing {
+
+// A run of assay `no` on `date` whose sera 1, 2, ... have these means, each of two tubes at CV 2.5 %.
+inline qc::QC_Run qc_run(const std::string& substance, const std::string& no, const std::string& date,
+                         const std::vector<std::optional<double>>& means) {
+  qc::QC_Run run;
+  run.substance = substance, run.assay_no = no, run.assay_date = date, run.date_key = qc::date_key(date);
+  for (std::size_t s = 0; s < means.size(); ++s) run.sera.push_back({static_cast<int>(s + 1), means[s], 2.5, 2});
+  return run;
+}
+
+// Every run of the history at `where`, oldest first; a failure when it cannot be read.
+inline std::vector<qc::QC_Run> runs_in(const std::string& where) {
+  qc::History_Store store;
+  std::vector<qc::QC_Run> runs;
+  qc::Db_Outcome outcome = store.open(where, qc::Connection::Mode::Read);
+  if (outcome) outcome = store.all_runs(runs);
+  EXPECT_TRUE(outcome) << qc::history_message(where, outcome);
+  return runs;
+}
 
 // The suite's server (tests/support/pg_server.sh), as the superuser, on database `database`.
 inline std::string server_uri(const std::string& database) {
@@ -92,10 +114,11 @@ struct Server_Place {
   std::string sql(const std::string& statement) const { return server_sql(where, statement); }
   // Every table with every row, as text.
   std::string snapshot() const {
-    return sql("SELECT coalesce(string_agg(t, E'\\n' ORDER BY t), '') FROM (SELECT table_name || ': ' ||"
-               " (xpath('/row/c/text()', query_to_xml('SELECT string_agg(x::text, '','' ORDER BY x::text) AS c"
-               " FROM ' || quote_ident(table_name) || ' x', false, true, '')))[1]::text AS t"
-               " FROM information_schema.tables WHERE table_schema = 'public') s");
+    return sql(
+        "SELECT coalesce(string_agg(t, E'\\n' ORDER BY t), '') FROM (SELECT table_name || ': ' ||"
+        " (xpath('/row/c/text()', query_to_xml('SELECT string_agg(x::text, '','' ORDER BY x::text) AS c"
+        " FROM ' || quote_ident(table_name) || ' x', false, true, '')))[1]::text AS t"
+        " FROM information_schema.tables WHERE table_schema = 'public') s");
   }
   std::string version() const { return sql("SELECT version FROM quorin_schema"); }
   void set_version(int version) const { sql("UPDATE quorin_schema SET version = " + std::to_string(version)); }

@@ -1,0 +1,340 @@
+// The judgement of control sera and what the user sees of it. The Westgard rules on hand-made
+// sequences of z values: each rule fires just beyond its limit and not at it, judges only the
+// newest run, and counts the measurements of one serum as consecutive across a run in which that
+// serum gave no value; targets come from the first 20 values of a serum in run order, unless
+// entered. The chart's deletion: a run is picked by clicking its point, a reason must be typed,
+// and the user is asked before anything is removed; No removes nothing. The precision profile
+// against an independent least-squares solve of ln CV = a + b ln x + c (ln x)^2 (its normal
+// equations by Cramer's rule): on CVs laid exactly on a chosen curve the working range lies
+// between the curve's known crossings of the limit, held to the standards and samples; samples
+// that are not replicated do not count.
+// The whole road of the history from the command line: the example assay saved with --qc keeps
+// one run however often it is saved, the judgement goes to standard error and into the report,
+// and the export shows every serum with its target, z, the rules it broke and the run's verdict.
+// A file that cannot serve as the history is told once and costs nothing else.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "batch/batch_fixture.h"
+#include "engine/precision_profile.h"
+#include "engine/westgard.h"
+#include "qc/history_store.h"
+#include "qc/profile_plot.h"
+#include "qc/qc_export.h"
+#include "qc/qc_procedures.h"
+#include "qc/qc_series.h"
+#include "qc/reg_qc.h"
+#include "qc/server/stores.h"
+#include "state/program.h"
+#include "support/form_driver.h"
+#include "ui/recording_printer.h"
+#include "ui/scripted_platform.h"
+
+namespace quorin::qc {
+namespace {
+
+// Each line of golden/westgard.txt is a case: its name, the z values of sera 1, 2, ... in each
+// run, oldest first ("|" between runs, "-" for a serum without a value), and after " → " the
+// verdict of the newest run with the rules it broke.
+TEST(Westgard, EachRuleAtItsBoundary) {
+  std::istringstream recorded(testing::read_bytes(QUORIN_TEST_GOLDEN "/westgard.txt"));
+  std::string judged;
+  for (std::string line; std::getline(recorded, line);) {
+    const std::string given = line.substr(0, line.find(" → "));
+    std::vector<Z_Row> z(1);
+    std::istringstream words(given.substr(given.find(": ") + 2));
+    int serum = 1;
+    for (std::string word; words >> word;) {
+      if (word == "|") z.emplace_back(), serum = 1;
+      else if (word == "-") ++serum;
+      else z.back()[serum++] = std::stod(word);
+    }
+    const Run_Check check = check_run(z, z.size() - 1);
+    const std::string hits = hits_text(check);
+    judged += given + " → " + verdict_text(check.verdict) + (hits.empty() ? "" : " " + hits) + "\n";
+  }
+  testing::expect_golden("westgard.txt", judged);
+}
+
+QC_Run run_of(const std::string& date, std::vector<std::optional<double>> means) {
+  return testing::qc_run("", "C-" + date, date, means);
+}
+
+// A run saved later but measured earlier counts among the first 20; the same assay saved again
+// takes its run's place, the same day written otherwise being the same day.
+TEST(Westgard, TargetsFromTheFirstTwentyRunsOrAsEntered) {
+  std::vector<QC_Run> runs;
+  for (int day = 25; day >= 1; --day)  // saved newest first; the late runs must not count
+    merge_run(runs, run_of("2026/11/" + std::to_string(day), {day > 20 ? 100.0 : day % 2 == 0 ? 11.0 : 9.0}));
+  merge_run(runs, run_of("2026/12/1", {5.0, 7.0}));
+  const Series established = make_series(runs, {});
+  ASSERT_EQ(established.targets.count(1), 1u);
+  EXPECT_EQ(established.targets.count(2), 0u) << "one value of serum 2 sets no target";
+  EXPECT_EQ(established.targets.at(1).runs, 20);
+  EXPECT_DOUBLE_EQ(established.targets.at(1).mean, 10.0);
+  EXPECT_NEAR(established.targets.at(1).sd, std::sqrt(20.0 / 19.0), 1e-12);
+  EXPECT_NEAR(*established.z.back()[1], -5.0 / std::sqrt(20.0 / 19.0), 1e-12);
+  EXPECT_EQ(established.checks.back().verdict, Verdict::Reject);
+
+  const Series entered = make_series(runs, {{1, {5.5, 0.25}}});
+  EXPECT_DOUBLE_EQ(*entered.z.back()[1], -2.0);
+  EXPECT_EQ(entered.checks.back().verdict, Verdict::Accept);
+
+  QC_Run again = run_of("2026/12/01", {5.6, 7.0});
+  again.assay_no = "C-2026/12/1";
+  EXPECT_EQ(merge_run(runs, again), 25u);
+  EXPECT_EQ(runs.size(), 26u);
+  EXPECT_EQ(runs.back().serum(1)->mean, 5.6);
+}
+
+TEST(QC_Chart, DeletesThePickedRunOnlyWithAReasonAndAYes) {
+  testing::Scratch_Folder folder;
+  ui::Scripted_Platform platform;
+  Program program(platform);
+  program.qc_history.path = folder.file("qc.sqlite");
+  {
+    qc::History_Store store;
+    ASSERT_TRUE(store.open(program.qc_history.path, qc::Connection::Mode::Write));
+    for (int day = 1; day <= 3; ++day)
+      ASSERT_TRUE(store.store_run(
+          testing::qc_run("TSH", "T-" + std::to_string(day), "2026/5/" + std::to_string(day), {2.0 + day * 0.1})));
+  }
+  Show_QC_Chart(program, false);
+  Reg_QC& chart = *program.screen_as<Reg_QC>(Screen::QC_Chart);
+  const struct {
+    double click_x;  // where the chart is clicked first (in runs), none when negative
+    const char* reason;
+    bool yes;
+    const char* told;
+    std::size_t runs_left;
+  } steps[] = {
+      {-1, "誤って保存", true, "削除する測定を図でクリックして選んでください", 3},
+      {1.5, "", true, "削除の理由を入力してください", 3},
+      {1.5, "誤って保存", false, "", 3},
+      {1.5, "誤って保存", true, "精度管理の履歴から測定を削除しました: TSH  アッセイＮｏ T-2  実験日 2026/5/2", 2},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.told);
+    if (step.click_x >= 0) chart.Chart.on_mouse_down(1, 0, step.click_x, 0);
+    testing::type_over(chart.Delete_Reason, step.reason);
+    platform.messages.clear();
+    platform.yes_no_answers = {step.yes};
+    testing::click(chart.Delete_Run);
+    EXPECT_EQ(platform.messages.empty() ? "" : platform.messages.back().substr(0, std::string(step.told).size()),
+              step.told);
+    EXPECT_EQ(chart.view().runs(), step.runs_left);
+  }
+}
+
+using Points = std::vector<std::pair<double, double>>;  // (mean concentration, CV) of a sample
+
+// Samples of two usable tubes with these points, and these standards, after samples that must not
+// count: one usable tube only, a CV of 0, no concentration.
+std::unique_ptr<Assay_State> assay_with(const Points& points, const std::vector<double>& standards) {
+  auto s = std::make_unique<Assay_State>();
+  s->STD_Number = static_cast<Integer>(standards.size());
+  for (std::size_t k = 0; k < standards.size(); ++k) s->STD_Data(4 + k, STD_Column::Concentration) = standards[k];
+  Points all = {{5.0, 30.0}, {6.0, 0.0}, {0.0, 0.0}};
+  all.insert(all.end(), points.begin(), points.end());
+  for (Long i = 1; i <= static_cast<Long>(all.size()); ++i) {
+    const auto [x, cv] = all[i - 1];
+    s->Sample_Tube_N(i) = 2;
+    s->Sample_Conc(i, 1) = x * 0.99, s->Sample_Conc(i, 2) = i == 1 ? 0.0 : x * 1.01;
+    s->Sample_Data(i, Sample_Column::Mean) = x, s->Sample_Data(i, Sample_Column::Conc_CV) = cv;
+  }
+  s->Sample_Number = static_cast<Long>(all.size());
+  return s;
+}
+
+// Concentrations 0.5 .. 128 from `lowest` on, their CVs on ln CV = ln 10 + sign * 0.3 (u - ln 2)
+// (u - ln 50), which crosses 10 % exactly at 2 and 50, or scattered around it.
+Points on_curve(double sign, double lowest = 0, bool scattered = false) {
+  Points points;
+  for (int k = 0; k <= 16; ++k) {
+    const double x = 0.5 * std::pow(2.0, k / 2.0), u = std::log(x);
+    const double ln_cv = std::log(10.0) + sign * 0.3 * (u - std::log(2.0)) * (u - std::log(50.0));
+    if (x >= lowest) points.emplace_back(x, std::exp(ln_cv + (scattered ? 0.2 * std::sin(3.0 * k) : 0.0)));
+  }
+  return points;
+}
+
+std::array<double, 3> least_squares(const Points& points) {
+  long double m[3][3] = {}, r[3] = {};
+  for (const auto& [x, cv] : points) {
+    const long double u = std::log(x), p[3] = {1, u, u * u};
+    for (int i = 0; i < 3; ++i) {
+      r[i] += p[i] * std::log(cv);
+      for (int j = 0; j < 3; ++j) m[i][j] += p[i] * p[j];
+    }
+  }
+  const auto det = [&](int c) {  // of m with its column c replaced by r (c = 3: none)
+    const auto a = [&](int i, int j) { return j == c ? r[i] : m[i][j]; };
+    return a(0, 0) * (a(1, 1) * a(2, 2) - a(1, 2) * a(2, 1)) - a(0, 1) * (a(1, 0) * a(2, 2) - a(1, 2) * a(2, 0)) +
+           a(0, 2) * (a(1, 0) * a(2, 1) - a(1, 1) * a(2, 0));
+  };
+  return {static_cast<double>(det(0) / det(3)), static_cast<double>(det(1) / det(3)),
+          static_cast<double>(det(2) / det(3))};
+}
+
+TEST(Precision_Profile, FitsByLeastSquaresAndFindsTheWorkingRange) {
+  const struct {
+    const char* name;
+    double sign;
+    std::vector<double> standards;
+    double lowest_sample;
+    bool scattered;
+    std::string ranges;
+  } cases[] = {
+      {"a valley between the crossings", +1, {0.5, 1, 10, 100}, 0, false, "2.00 ～ 50.0"},
+      {"held to the lowest standard", +1, {5, 10, 100}, 0, false, "5.00 ～ 50.0"},
+      {"held to the lowest sample", +1, {0.5, 100}, 3, false, "4.00 ～ 50.0"},
+      {"a hill: two stretches", -1, {0.5, 100}, 0, false, "0.500 ～ 2.00, 50.0 ～ 100"},
+      {"scattered", +1, {0.5, 100}, 0, true, "2.01 ～ 50.8"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Points points = on_curve(c.sign, c.lowest_sample, c.scattered);
+    const Precision_Profile profile = precision_profile(*assay_with(points, c.standards), 10);
+    EXPECT_EQ(profile.points.size(), points.size());
+    const std::array<double, 3> fit = least_squares(points);
+    EXPECT_NEAR(profile.alpha, fit[0], 1e-9);
+    EXPECT_NEAR(profile.beta, fit[1], 1e-9);
+    EXPECT_NEAR(profile.gamma, fit[2], 1e-9);
+    EXPECT_EQ(profile_summary(profile, "μg/dL"), "精度プロファイル: 測定範囲 (CV ≤ 10 %) " + c.ranges + " μg/dL");
+  }
+  Points first_four = on_curve(+1);
+  first_four.resize(4);
+  EXPECT_EQ(profile_summary(precision_profile(*assay_with(first_four, {0.5, 100}), 10), "μg/dL"),
+            "精度プロファイル: 繰り返し測定された検体が足りません (4 件; 5 件以上が必要です)");
+}
+
+// The printed profile: a few samples as circles, many as shaded cells; the limit a solid red line
+// and the fitted curve drawn over the samples, across their concentrations only.
+TEST(Profile_Page, ShadesManySamplesAndDrawsLimitAndCurveOverThem) {
+  for (const int samples : {17, 3000}) {
+    SCOPED_TRACE(samples);
+    Points points;
+    for (int k = 0; k < samples; ++k) {
+      const double x = 2 * std::pow(20.0, static_cast<double>(k) / (samples - 1)), u = std::log(x);
+      points.emplace_back(
+          x, std::exp(std::log(10.0) + 0.3 * (u - std::log(4.0)) * (u - std::log(30.0)) + 0.1 * std::sin(7.0 * k)));
+    }
+    const auto assay = assay_with(points, {0.5, 1, 10, 100});
+    const Precision_Profile profile = precision_profile(*assay, 10);
+    ui::Recording_Printer printer;
+    Profile_PRT(*assay, profile, printer);
+    const std::vector<std::string>& ops = printer.ops();
+    const auto red = std::find(ops.begin(), ops.end(), "colour 255,0,0");
+    ASSERT_NE(red, ops.end());
+    EXPECT_TRUE(red + 1 != ops.end() && red[1].starts_with("line "));
+    const auto style = std::find_if(std::make_reverse_iterator(red), ops.rend(),
+                                    [](const std::string& op) { return op.starts_with("style "); });
+    EXPECT_TRUE(style == ops.rend() || *style == "style 0") << "the limit is solid";
+    const auto circles =
+        std::count_if(ops.begin(), ops.end(), [](const std::string& op) { return op.starts_with("circle"); });
+    const auto greys = std::count_if(
+        ops.begin(), red, [](const std::string& op) { return op.starts_with("colour ") && op != "colour 0,0,0"; });
+    EXPECT_EQ(circles, samples > 2000 ? 0 : samples);
+    EXPECT_EQ(greys > 0, samples > 2000);
+    EXPECT_TRUE(std::none_of(red, ops.end(), [](const std::string& op) { return op.starts_with("circle"); }))
+        << "the samples lie under the limit and the curve";
+    const auto curve = profile_curve(profile, profile_axes(profile));
+    ASSERT_FALSE(curve.empty());
+    EXPECT_NEAR(curve.front().first.first, std::log10(2.0), 0.05);
+    EXPECT_NEAR(curve.back().second.first, std::log10(40.0), 0.05);
+  }
+}
+
+class Batch_History : public testing::Batch_Test {
+ protected:
+  // A batch run with the history of the example assay, one text of its conditions replaced when given.
+  testing::Batch_Outcome save(const std::string& text = "", const std::string& by = "", bool report = false,
+                              int model = 0) const {
+    batch::Batch_Options options = example(0, 1, {}, {}, model);
+    std::string bytes = testing::read_bytes(testing::Example_Conditions);
+    if (!text.empty()) bytes.replace(bytes.find(text), text.size(), by);
+    testing::write_bytes(options.conditions = folder.file("assay.crx"), bytes);
+    options.qc = history;
+    if (report) options.pdf = folder.file("report.pdf");
+    const testing::Batch_Outcome outcome = testing::run_in_process(options);
+    EXPECT_EQ(outcome.status, batch::Exit_Done) << outcome.errors;
+    return outcome;
+  }
+
+  const std::string history = folder.file("qc.sqlite");
+};
+
+TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
+  // A file that is no history: told once, the result saved all the same, the file untouched.
+  testing::write_bytes(history, "not a database\r\n");
+  const std::string told = "精度管理の履歴ファイルを使えません: " + history +
+                           " (SQLite のデータベースではありません: file is not a database)\n"
+                           "以後、精度管理の履歴を使わずに続けます\n";
+  const std::string errors = save().errors;
+  EXPECT_NE(errors.find(told), std::string::npos) << errors;
+  EXPECT_EQ(errors.find(told), errors.rfind("精度管理の履歴ファイルを使えません")) << "told once";
+  EXPECT_TRUE(std::filesystem::exists(folder.file("result.txt")));
+  EXPECT_EQ(export_history(history, folder.file("out.csv")).kind, Export_Result::Kind::Failed);
+  EXPECT_EQ(export_history(history, history).kind, Export_Result::Kind::Refused);
+  EXPECT_EQ(testing::read_bytes(history), "not a database\r\n");
+
+  // The first run: judged without targets, yet drawn on each serum's chart, which says why.
+  std::filesystem::remove(history);
+  const testing::Batch_Outcome first = save("", "", true);
+  EXPECT_NE(first.errors.find("精度管理 コルチゾール  アッセイＮｏ C-0142  実験日 2026/12/01\n判定: 目標値なし\n"
+                              "検量線: ロジット・ログ 重無1次 (STD 1～8)\nSera 1: 3.087 μg/dL  目標値なし\n"),
+            std::string::npos)
+      << first.errors;
+  const auto& drawn = first.printed.ops();
+  // The point on the mean line (z = 0 at y = 4200 twips) of the chart's one run.
+  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "circle 1950,4200 r50"), 3);
+  EXPECT_EQ(
+      std::count_if(drawn.begin(), drawn.end(),
+                    [](const std::string& op) { return op.find("\"目標値はまだありません") != std::string::npos; }),
+      3);
+  save("2026/12/01", "2026/12/1");  // the same day
+  // A target that puts serum 1 at +3.5 SD: both runs break 1-3s, the later in run order also 2-2s.
+  // C-99 comes before C-0142, its number taken as a number.
+  History_Store store;
+  std::vector<QC_Run> runs;
+  ASSERT_TRUE(store.open(history, Connection::Mode::Write));
+  ASSERT_TRUE(store.runs_of("コルチゾール", runs));
+  ASSERT_EQ(runs.size(), 1u) << "saved twice, one run";
+  ASSERT_TRUE(store.keep_target("コルチゾール", 1, {*runs[0].sera[0].mean - 0.035, 0.01}));
+  const testing::Batch_Outcome second = save("C-0142", "C-99", true);
+  const std::string verdict = "判定: 却下  1-2s (Sera 1), 1-3s (Sera 1)";
+  EXPECT_NE(second.errors.find(verdict + "\n"), std::string::npos) << second.errors;
+  // The report carries it under the control-serum table, and a chart for each serum.
+  const auto& printed = second.printed.ops();
+  const auto count = [&printed](const std::string& text) {
+    return std::count_if(printed.begin(), printed.end(), [&](const std::string& op) { return op.ends_with(text); });
+  };
+  EXPECT_EQ(count("\"" + verdict + "\""), 1);
+  EXPECT_EQ(count("\"精度管理図 (Levey-Jennings)\""), 3);
+  const Export_Result written = export_history(history, folder.file("history.csv"));
+  EXPECT_EQ(written.message, "精度管理の履歴を書き出しました: " + folder.file("history.csv") + " (2 回, 6 行)");
+  std::string csv = testing::read_bytes(folder.file("history.csv"));
+  for (std::size_t at; (at = csv.find("," + station_name() + "\r\n")) != std::string::npos;)
+    csv.replace(at + 1, station_name().size(), "STATION");  // the host name of whatever machine runs the test
+  testing::expect_golden("history.csv", csv);
+
+  // Read off a 4PL, a run is judged against targets that came from logit-log runs: it says so.
+  const std::string by_model = save("C-0142", "C-7", false, 1).errors;
+  EXPECT_NE(
+      by_model.find("\n検量線: 4PL 重み付け無し (STD 1～8)\n注意: この測定の検量線 (4PL 重み付け無し (STD 1～8)) は"
+                    "目標値を決めた測定の検量線 (不明, 複数の検量線) と異なります\n"),
+      std::string::npos)
+      << by_model;
+}
+
+}  // namespace
+}  // namespace quorin::qc

@@ -1,0 +1,355 @@
+// The results as the user sees them: the four tables of the hand-worked assay on the screen, the
+// scroll range and the pages of long tables; the printout of its three tables as recorded printer
+// operations, where pages break and what the user is told; and the flags at their edges (a value
+// exactly at a limit is not flagged, the next value beyond it is).
+// The result file: its bytes for the hand-worked assay, the same bytes when a large assay is
+// shared among threads, and a save that is cancelled, refused or fails.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "curve/curve_fixture.h"
+#include "engine/fit_choice.h"
+#include "engine/result_flags.h"
+#include "engine/samples.h"
+#include "navigation/navigation.h"
+#include "results/reg_result.h"
+#include "results/result_file.h"
+#include "results/result_prt.h"
+#include "results/results_procedures.h"
+#include "state/program.h"
+#include "support/form_driver.h"
+#include "support/hand_worked_assay.h"
+#include "support/test_support.h"
+#include "ui/recording_printer.h"
+#include "ui/scripted_platform.h"
+
+namespace quorin {
+namespace {
+
+class Result_Screen : public ::testing::Test {
+ protected:
+  Result_Screen() : program(platform), screen(program) {
+    s.Weight_Name(0) = "重み付け無し";
+    s.Weight_Name(3) = "標準点との距離+Logit変換補正";
+  }
+
+  // Body row i (0..19) as shown, its ten texts each followed by '|'.
+  std::string shown(int i) const {
+    std::string row;
+    for (int j = 0; j < Reg_Result::Columns; ++j) row += screen.Label1[Reg_Result::Page_Rows * j + i].caption + "|";
+    return row;
+  }
+  // The caption, the headers and the rows up to the first one without texts.
+  std::string table(Result_Kind kind) {
+    screen.show_table(kind);
+    std::string text = "== " + screen.caption + " (printable table " + std::to_string(s.Result_Table) + ")\n";
+    for (int j = 0; j < Reg_Result::Columns; ++j) text += screen.Label[j].caption + "|";
+    for (int i = 0; i < Reg_Result::Page_Rows; ++i) {
+      text += "\n" + shown(i);
+      if (shown(i).find_first_not_of('|', shown(i).find('|')) == std::string::npos) break;
+    }
+    return text + "\n";
+  }
+  ui::Scripted_Platform platform;
+  Program program;
+  Assay_State& s = program.state;
+  Reg_Result screen;
+};
+
+TEST_F(Result_Screen, TablesOfTheHandWorkedAssay) {
+  std::string shown_tables = table(Result_Kind::Standard_Data);  // no standards
+  shown_tables += table(Result_Kind::Standard_Conc);
+  testing::hand_worked(s);  // with a second standard that was not measured, standard 1 read back
+  s.STD_Number = 2;
+  s.STD_Data(4, STD_Column::Concentration) = 0.5, s.STD_Data(5, STD_Column::Concentration) = 12.25;
+  s.STD_Conc(4, 1) = 0.4567, s.STD_Data(4, STD_Column::Back_Mean) = 0.4567;
+  s.Reg_Order = 3;
+  shown_tables += table(Result_Kind::Standard_Data);
+  shown_tables += table(Result_Kind::Standard_Conc);
+  s.Reg_Order = 1;
+  s.Weight_Type = 3;
+  shown_tables += table(Result_Kind::Sera);
+  s.Weight_Type = 0;
+  s.Sample_Data(1, Sample_Column::Area_Code) = 0;  // an area of 0 shows as nothing
+  s.Sample_Data(3, Sample_Column::Area_Code) = 4;
+  s.Sample_Id = {"", "P-0001"};  // sample 1's identifier; sample 3 has none
+  shown_tables += table(Result_Kind::Sample);
+  testing::expect_golden("hand_worked_tables.txt", shown_tables);
+}
+
+// The CV limit of the flags typed on the screen: the flags and their summary line follow it; a
+// limit that is no percentage is refused and the one in force stays.
+TEST_F(Result_Screen, FlagsFollowTheCvLimitTyped) {
+  testing::hand_worked(s);  // sample 1: concentration CV 2.60 %, above the one standard
+  screen.show_table(Result_Kind::Sample);
+  EXPECT_EQ(screen.Flag_Label.caption, "サンプル 2 件中 2 件にフラグがあります (> 2, 1 1)");
+  const std::string with_cv = "サンプル 2 件中 2 件にフラグがあります (> 2, CV 1, 1 1)";
+  for (const auto& [typed, shown, flags, summary] :
+       {std::tuple{"2", "2", "> CV", with_cv}, std::tuple{"0", "2", "> CV", with_cv},
+        std::tuple{"2.6", "2.6", ">", std::string("サンプル 2 件中 2 件にフラグがあります (> 2, 1 1)")}}) {
+    testing::type_over(screen.CV_Box, typed);
+    testing::press(screen.CV_Box, ui::Key_Return);
+    EXPECT_EQ(screen.CV_Box.text, shown) << typed;
+    EXPECT_EQ(screen.Label1[Reg_Result::Page_Rows * 3 + 3].caption, flags) << typed;  // sample 1's summary row
+    EXPECT_EQ(screen.Flag_Label.caption, summary) << typed;
+  }
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"CV の上限は 0 より大きく 100 以下の数値で入力してください"});
+}
+
+// Standards or samples, their planned and measured tubes: the scroll range and the last page.
+TEST_F(Result_Screen, ScrollRangeAndPagesOfLongTables) {
+  struct Case {
+    int standards;
+    Long samples;
+    int tubes, measured, maximum;
+    const char* last_rows;  // the first two columns of the first and the last row of the last page
+  };
+  const Case cases[] = {
+      {5, 0, 2, 2, 1, "21||40||"},  // 24 rows
+      {0, 100, 2, 2, 14, "281| 188|300|Sample 100|"},
+      {0, 100, 10, 1, 52, "1041||1060||"},       // planned tubes beyond the filled rows
+      {0, 11, 1, 10, 6, "121|Sample 11|140||"},  // filled rows beyond the planned tubes
+      {0, 5000, 10, 10, 2749, "54981| 49983|55000|Sample 5000|"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.maximum);
+    s.STD_Number = static_cast<Integer>(c.standards);
+    s.STD_Tubes = s.Sample_Tubes = static_cast<Integer>(c.tubes);
+    for (int k = 1; k <= c.standards + 3; ++k) s.STD_Tube_N(k) = static_cast<Integer>(c.measured);
+    s.Sample_Number = c.samples;
+    for (Long i = 1; i <= c.samples; ++i) s.Sample_Tube_N(i) = static_cast<Integer>(c.measured);
+    screen.show_table(c.standards > 0 ? Result_Kind::Standard_Data : Result_Kind::Sample);
+    EXPECT_EQ(screen.VScroll1.max, c.maximum);
+    screen.VScroll1.set_value(c.maximum);
+    EXPECT_EQ(screen.Result_Page, c.maximum);
+    const std::string first = shown(0), last = shown(19);
+    EXPECT_EQ(first.substr(0, first.find('|', first.find('|') + 1) + 1) +
+                  last.substr(0, last.find('|', last.find('|') + 1) + 1),
+              c.last_rows);
+  }
+}
+
+using Ops = std::vector<std::string>;
+
+class Result_Printout : public ::testing::Test {
+ protected:
+  Result_Printout() : s(std::make_unique<Assay_State>()) {
+    s->Reg_Order = 1;
+    s->Weight_Name(0) = "重み付け無し";
+    s->Weight_Name(1) = "標準点との距離";
+  }
+  // The operations of page p (1-based): from its title to its "end".
+  Ops page(int p) const {
+    const Ops& ops = printer.ops();
+    auto begin = ops.begin();
+    for (int k = 1; k < p; ++k) begin = std::find(begin, ops.end(), "end") + 1;
+    return Ops(begin, std::find(begin, ops.end(), "end") + 1);
+  }
+
+  std::unique_ptr<Assay_State> s;
+  ui::Recording_Printer printer;
+};
+
+TEST_F(Result_Printout, TablesOfTheHandWorkedAssay) {
+  testing::hand_worked(*s);  // serum 1 and sample 2 not measured: no rows, no tube numbers
+  EXPECT_EQ(print_result_table(*s, Result_Kind::Sera, printer), 1);
+  // Sample 3's figures wider than their columns are printed whole.
+  double* wide = s->Sample_Data.row(3);
+  wide[1] = 12.345, wide[2] = 1234567.5, wide[3] = 123456789;
+  s->Sample_Id = {"", "", "", "P-0003"};
+  EXPECT_EQ(print_result_table(*s, Result_Kind::Sample, printer), 1);
+  // A second standard without tubes is skipped; standard 1 read back.
+  s->STD_Number = 2;
+  s->STD_Data(4, STD_Column::Concentration) = 0.5, s->STD_Conc(4, 1) = 0.4567;
+  s->STD_Data(4, STD_Column::Mean_Count) = 4000.4, s->STD_Data(4, STD_Column::Count_CV) = 1.5,
+                 s->STD_Data(4, STD_Column::Back_Mean) = 0.4567, s->STD_Data(4, STD_Column::Back_CV) = 0;
+  s->Weight_Type = 1;
+  EXPECT_EQ(print_result_table(*s, Result_Kind::Standard_Conc, printer), 1);
+  EXPECT_EQ(printer.documents(), 3);
+  testing::expect_golden("hand_worked_printout.txt", testing::lines_of(printer.ops()));
+}
+
+// Measured tubes of samples 1, 2, ...: 47 rows and a summary on line 50 end a page; an item split
+// across pages goes on after the next header; 48 rows fill a page; the last items not measured.
+// Each page's first and last rows are recorded.
+TEST_F(Result_Printout, PagesBreakAfterRow47Or48AndEveryPageIsADocument) {
+  std::vector<int> pairs(15, 2), split(13, 3);
+  pairs.insert(pairs.end(), {1, 1});
+  split[0] = 1;
+  std::string record;
+  for (const std::vector<int>& tubes : {pairs, split, std::vector<int>(1000, 1), std::vector<int>{2, 0, 0}}) {
+    printer.clear();
+    s->Sample_Number = static_cast<Long>(tubes.size());
+    s->Sample_Tubes = 10;
+    for (std::size_t i = 0; i < tubes.size(); ++i) s->Sample_Tube_N(i + 1) = static_cast<Integer>(tubes[i]);
+    const int pages = print_result_table(*s, Result_Kind::Sample, printer);
+    EXPECT_EQ(printer.documents(), pages);
+    record += "== " + std::to_string(pages) + " pages\n";
+    for (int p = 1; p <= pages; p = p == 2 && pages > 3 ? pages : p + 1) {
+      Ops rows;  // the page number, the rows and their frame
+      for (const std::string& op : page(p))
+        if (op.rfind("text 9600,250", 0) == 0 || op.rfind("rect", 0) == 0 ||
+            (op.rfind("text 0,", 0) == 0 && op.rfind("text 0,250", 0) != 0 && op.rfind("text 0,750", 0) != 0))
+          rows.push_back(op);
+      const auto head = rows.begin() + std::min<std::ptrdiff_t>(4, std::ssize(rows) / 2);
+      const auto tail = std::max(head, rows.end() - 4);
+      record += testing::lines_of(Ops(rows.begin(), head)) + "...\n" + testing::lines_of(Ops(tail, rows.end()));
+    }
+  }
+  testing::expect_golden("page_breaks.txt", record);
+}
+
+// Result_PRT prints the table last asked for (the whole road and the screens-vs-batch tests see
+// what); a table without measured items it refuses, printing nothing.
+TEST_F(Result_Screen, PrintSaysWhenItHasNothingToPrint) {
+  s.Result_Table = 2;  // the sera, not measured
+  s.Sera_Number = 3;
+  testing::as_computed(s);
+  Result_PRT(program);
+  EXPECT_EQ(platform.recorder.documents(), 0);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷する測定結果がありません"});
+}
+
+TEST(Result_Flags, SeraAndSamplesAtTheEdges) {
+  const struct {
+    const char* what;
+    double mean, cv;
+    int usable;
+    std::optional<double> detection;
+    const char* flags;
+  } cases[] = {
+      {"exactly the top standard", 40, 5, 2, {}, ""},
+      {"just above the top standard", std::nextafter(40.0, 41.0), 5, 2, {}, ">"},
+      {"exactly the lowest standard", 1, 5, 2, {}, ""},
+      {"just below the lowest standard", std::nextafter(1.0, 0.0), 5, 2, {}, "<"},
+      {"above the lowest standard, below the detection limit", 1.5, 5, 2, 2.0, "<"},
+      {"exactly the detection limit", 2, 5, 2, 2.0, ""},
+      {"exactly the limit CV", 20, 10, 2, {}, ""},
+      {"just above the limit CV", 20, std::nextafter(10.0, 11.0), 2, {}, "CV"},
+      {"one usable tube", 20, 0, 1, {}, "1"},
+      {"no usable tube", 0, 0, 0, {}, "×"},
+      {"beyond the top with scattered replicates, one tube left", 1134, 36, 1, {}, "> CV 1"},
+  };
+  for (const auto& c : cases) {
+    Flag_Limits limits;
+    limits.lowest = 1, limits.highest = 40, limits.cv_limit = 10, limits.detection = c.detection;
+    EXPECT_EQ(flags_text(value_flags(c.mean, c.cv, c.usable, limits)), c.flags) << c.what;
+  }
+}
+
+TEST(Result_Flags, RecoveryOfStandardsAndTheSummaryLine) {
+  auto s = std::make_unique<Assay_State>();
+  s->STD_Number = 4;
+  const double nominal = 100, back[] = {80, 79.9, 120, 120.1};
+  for (std::size_t k = 1; k <= 4; ++k) {
+    s->STD_Data(k + 3, STD_Column::Concentration) = nominal;
+    s->STD_Data(k + 3, STD_Column::Back_Mean) = back[k - 1];
+  }
+  const Flag_Limits limits = flag_limits(*s, nullptr);
+  const char* expected[] = {"", "R", "", "R"};
+  for (Long k = 1; k <= 4; ++k)
+    EXPECT_EQ(flags_text(item_flags(*s, Result_Kind::Standard_Conc, k, limits)), expected[k - 1]) << back[k - 1];
+  EXPECT_EQ(flag_summary(*s, Result_Kind::Standard_Conc, limits), "スタンダード 4 件中 2 件にフラグがあります (R 2)");
+
+  // Three samples of two tubes: one good, one read above the top standard from one usable tube
+  // (its second tube was counted but read no concentration), one never measured (not listed).
+  s->Sample_Number = 3;
+  s->Sample_Tubes = 2;
+  for (Long i : {1, 2}) {
+    s->Sample_Tube_N(i) = 2;
+    s->Sample_Count(i, 1) = s->Sample_Count(i, 2) = 1000;
+    s->Sample_Conc(i, 1) = i == 1 ? 99 : 150;
+    s->Sample_Conc(i, 2) = i == 1 ? 101 : 0;
+    s->Sample_Data(i, Sample_Column::Mean) = i == 1 ? 100 : 150;
+    s->Sample_Data(i, Sample_Column::Conc_CV) = i == 1 ? 1.4 : 0;
+  }
+  const Flag_Limits sample_limits = flag_limits(*s, nullptr);
+  EXPECT_EQ(flags_text(item_flags(*s, Result_Kind::Sample, 2, sample_limits)), "> 1");
+  EXPECT_EQ(flag_summary(*s, Result_Kind::Sample, sample_limits), "サンプル 2 件中 1 件にフラグがあります (> 1, 1 1)");
+  s->Sample_Number = 1;
+  EXPECT_EQ(flag_summary(*s, Result_Kind::Sample, sample_limits), "サンプル 1 件にフラグはありません");
+}
+
+// A large assay is shared among threads: the samples read and their lines written in parts must
+// be exactly what one thread makes, and each count read once for its tubes as if read alone.
+TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
+  auto s = testing::assay_with_means(4, 100, 5100);
+  const double standards[] = {1, 2, 5, 10}, logits[] = {2, 0.7, -0.7, -2};
+  for (int k = 1; k <= 4; ++k) testing::set_treated_standard(*s, k, standards[k - 1], logits[k - 1], {2600});
+  testing::choose_line(*s, 2, std::log(3.0), -1, {std::log(3.0), -1, 0.01, -0.002});
+  const Curve_Outcome curve = make_curve_in_force(*s);
+  ASSERT_TRUE(curve.curve);
+  s->Dilution_Factor = 2;
+  s->Sample_Number = 16500;  // more than one round of sample lines
+  s->Sample_Tubes = 2;
+  std::mt19937 random(5);
+  std::uniform_int_distribution<Long> count(-200, 5400);
+  for (Long i = 1; i <= s->Sample_Number; ++i)
+    for (int j = 1; j <= 2; ++j) s->Sample_Count(i, j) = random() % 7 == 0 ? 0 : count(random);
+
+  auto samples_read = [&](int parts) {
+    s->Sample_Conc.fill(-1);
+    s->Sample_Data.fill(-1);
+    s->Sample_Tube_N.fill(-1);
+    read_samples(*s, sample_read_off(*curve.curve), parts);
+    std::vector<double> read;
+    for (Long i = 0; i <= s->Sample_Number + 1; ++i) {
+      read.insert(read.end(), s->Sample_Conc.row(i), s->Sample_Conc.row(i) + Max_Tubes + 1);
+      read.insert(read.end(), s->Sample_Data.row(i), s->Sample_Data.row(i) + 6);
+      read.push_back(s->Sample_Tube_N(i));
+    }
+    text::Line_Writer out;
+    write_result_sections(*s, out, parts);
+    return std::make_pair(read, out.bytes());
+  };
+  const auto one_thread = samples_read(1);
+  for (int parts : {2, 3, 8}) EXPECT_TRUE(samples_read(parts) == one_thread) << parts << " parts";
+}
+
+// Result_Output through the program: the conditions as shown, the dialog, the messages. Saved,
+// then saved again with a text it cannot hold: the file saved stays as it was.
+TEST(Result_Output, WritesTheConditionLinesThenTheResultsOrLeavesTheFileAsItWas) {
+  testing::Scratch_Folder folder;
+  ui::Scripted_Platform platform;
+  Program program(platform);
+  const std::pair<int, const char*> fields[] = {{0, "山田　花子"}, {3, "コルチゾール"}, {4, "μg/dl"}, {6, "1"},
+                                                {7, "2"},          {13, "0.5"}};
+  for (const auto& [field, text] : fields) program.state.Condition_Texts[field] = text;
+  testing::hand_worked(program.state);
+  testing::as_computed(program.state);
+  Result_Output(program);  // the dialog cancelled: nothing written, nothing said
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+  const std::string path = folder.file("result.txt");
+  platform.file_answers.push_back(path);
+  Result_Output(program);
+  ASSERT_EQ(platform.dialogs.size(), 2u);
+  EXPECT_TRUE(platform.dialog_was_save[1]);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"データ保存が終了しました"});
+  const std::string saved = testing::read_bytes(path);
+  testing::expect_golden("hand_worked_result.txt", saved);
+
+  // A condition text code page 932 cannot hold: refused, the file saved before kept. (Paths that
+  // cannot be written are the file failures test's, for every save.)
+  program.state.Condition_Texts[0] = "Señor";
+  platform.messages.clear();
+  platform.file_answers.push_back(path);
+  Result_Output(program);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"結果を保存できません: " + path +
+                                                        "\n条件設定の「ñ」はシフトJISで保存できない文字です"});
+  EXPECT_EQ(testing::read_bytes(path), saved);
+  EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+}
+
+}  // namespace
+}  // namespace quorin
