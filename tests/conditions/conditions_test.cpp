@@ -135,7 +135,7 @@ TEST_F(Conditions, EnterOrderAndNoBoxShowsAConditionThatIsNotInForce) {
   testing::type_over(info(7), "2");
   const Integer while_typing = state.STD_Tubes;
   testing::press(info(7), ui::Key_Return);
-  EXPECT_EQ(std::pair(while_typing, state.STD_Tubes), std::pair<Integer, Integer>(0, 2)) << "committed by Enter only";
+  EXPECT_TRUE(while_typing == 0 && state.STD_Tubes == 2) << "committed by Enter only";
   testing::paste_with_mouse(info(6), "4");  // committed at once
   EXPECT_EQ(shown_standards(), 4);
   EXPECT_TRUE(screen().Command[target::Data_Sheet].enabled);
