@@ -1,26 +1,181 @@
-// The two files a lab brings beside its counts: the list of sample identifiers and the counter's
-// own export. Each either gives everything it holds or is refused, naming the line.
+// The files a lab brings: the count data file (its items, loading into the tables under the
+// conditions in force, saving, the files that are refused), the counter's own export through its
+// columns dialog and the list of sample identifiers. Each either gives everything it holds or is
+// refused, naming the line.
 
-#include <gtest/gtest.h>
+#include <filesystem>
 
-#include <string>
-#include <vector>
-
+#include "data/count_file.h"
 #include "data/counter_export.h"
+#include "data/data_procedures.h"
+#include "data/reg_columns.h"
 #include "data/sample_ids.h"
+#include "data/sheet_fixture.h"
+#include "support/assay_digest.h"
 #include "text/cp932.h"
 
-namespace quorin {
+namespace quorin::testing {
 namespace {
 
-TEST(Lab_Files, IdentifierLists) {
-  const struct {
-    const char* what;
-    std::string text;
-    Long samples;
-    std::vector<std::string> ids;  // 1.. (index 0 left out)
-    std::string refusal, note;
-  } cases[] = {
+TEST(Count_Items, EveryItemIsOneNumberOrEmpty) {
+  using enum Count_Fault;
+  // What, the bytes, the counts read, the fault and its line, the line of an end-of-file mark and
+  // the items after it.
+  // clang-format off
+  const std::tuple<const char*, std::string, std::vector<Long>, Count_Fault, std::size_t, std::size_t, std::size_t>
+      cases[] = {
+      {"as the program writes them", " 1500 \r\n\r\n-3 \r\n", {1500, 0, -3}, None, 0, 0, 0},
+      {"a comma splits a line", "12,34\r\n", {12, 34}, None, 0, 0, 0},
+      {"halves go to the even neighbour", "12.5\r\n13.5\r\n-0.5\r\n", {12, 14, 0}, None, 0, 0, 0},
+      {"blanks around, quotes, an exponent", " \t7\t \r\n\"8 \"\r\n1e3\r\n+9", {7, 8, 1000, 9}, None, 0, 0, 0},
+      {"the end-of-file mark of old systems ends the text", "1\n2\n\x1A\r\n", {1, 2}, None, 0, 0, 0},
+      {"one mid-file: the items after it are counted", "1\n2\n3\x1A\r\n4,5\r\n", {1, 2, 3}, None, 0, 3, 3},
+      {"a letter after the digits", "1\r\n12x\r\n", {}, Not_A_Count, 2, 0, 0},
+      {"not a number", "5\r\n\r\nnan\r\n", {}, Not_A_Count, 3, 0, 0},
+      {"an exponent mark without digits", "12e\r\n", {}, Not_A_Count, 1, 0, 0},
+      {"beyond 32 bits", "1\r\n2,2147483647\r\n\r\n2147483648\r\n-9999999999\r\n", {}, Too_Large, 4, 0, 0},
+  };
+  // clang-format on
+  for (const auto& [what, bytes, counts, fault, bad_line, mark_line, after_mark] : cases) {
+    const Count_Items items = read_count_items(bytes);
+    EXPECT_TRUE(std::tie(items.counts, items.fault, items.bad_line, items.mark_line, items.after_mark) ==
+                std::tie(counts, fault, bad_line, mark_line, after_mark))
+        << what;
+  }
+}
+
+using Count_File = Sheet_Test;
+
+// The lines 1 to last, each number between the blanks given.
+std::string lines(int last, const std::string& blank = "") {
+  std::string bytes;
+  for (int k = 1; k <= last; ++k) bytes += blank + std::to_string(k) + blank + "\r\n";
+  return bytes;
+}
+
+// Each line fills the next tube; what the file does not reach is emptied, what the sheet cannot
+// take is left out, and the user is told either.
+TEST_F(Count_File, LinesFillTheTubesInOrder) {
+  const auto samples_told = [](Long samples) {
+    const std::string n = std::to_string(samples);
+    return "データファイルのサンプルは " + n + " 点で、条件の 5 点と違います。\nサンプルの点数を " + n +
+           " にしました（条件設定と結果ファイルもこの点数です）";
+  };
+  // clang-format off
+  // What, the shape, the lines of the file, the samples afterwards, the file saved then and what is told.
+  const std::tuple<const char*, Shape, int, Long, std::string, std::vector<std::string>> cases[] = {
+      {"twelve lines for the twelve-row assay", Twelve_Rows, 12, 1, lines(12, " "), {samples_told(1)}},
+      {"a thirteenth line starts a second sample, its other tube empty", Twelve_Rows, 13, 2, lines(13, " ") + "\r\n",
+       {"データファイルの測定値は 13 個で、条件の 14 個に足りません。\n残りの 1 本は空のチューブになりました",
+        samples_told(2)}},
+      {"samples without tubes take no counts", {1, 1, 0, 0, 0, 0}, 6, 5, lines(4, " "),
+       {"サンプルごとのチューブ数が 0 のため、ファイルの残りの測定値 2 個は読み込まれていません"}},
+      {"samples beyond the table", {1, 1, 0, 0, 1, 1}, 4 + Max_Samples + 3, Max_Samples, "",
+       {"サンプルの点数は１０万までです。ファイルの残りの測定値 3 個は読み込まれていません", samples_told(Max_Samples)}},
+  };
+  // clang-format on
+  for (const auto& [what, shape, line_count, samples, saved, messages] : cases) {
+    SCOPED_TRACE(what);
+    program.close(Screen::Data);
+    platform.messages.clear();
+    set_shape(shape);
+    state.Sample_Number = 5;
+    state.Sample_Count(2, 2) = 999;
+    ASSERT_NE(open_sheet(), nullptr);
+    write_bytes(folder.file("counts.txt"), lines(line_count));
+    platform.file_answers.push_back(folder.file("counts.txt"));
+    click(sheet().Command[target::Open_File]);
+    EXPECT_EQ(state.Sample_Number, samples);
+    EXPECT_EQ(platform.messages, messages);
+    if (!saved.empty()) EXPECT_EQ(save_counts(), saved);
+  }
+  EXPECT_EQ(state.Sample_Count(Max_Samples, 1), 4 + Max_Samples);
+  EXPECT_EQ(sheet().caption, "データ入力　File名: " + folder.file("counts.txt"));
+  EXPECT_EQ(state.Data_File, folder.file("counts.txt"));
+}
+
+TEST_F(Count_File, RefusedFilesChangeNothingAndStopTheWizard) {
+  // What, the bytes (empty: no file at all) and a part of the message (null: the dialog is cancelled).
+  const std::tuple<const char*, std::string, const char*> cases[] = {
+      {"the dialog cancelled", "", nullptr},
+      {"a count beyond 32 bits", "1\r\n2\r\n3\r\n99999999999\r\n", "4 行目"},
+      {"no such file", "", "counts.txt"},
+  };
+  set_shape(Twelve_Rows);
+  state.STD_Count(1, 1) = 41;
+  state.Sample_Number = 4;
+  ASSERT_NE(open_sheet(), nullptr);
+  const std::uint64_t before = assay_digest(state);
+  for (const auto& [what, bytes, message_part] : cases) {
+    SCOPED_TRACE(what);
+    platform.messages.clear();
+    std::filesystem::remove(folder.file("counts.txt"));
+    if (!bytes.empty()) write_bytes(folder.file("counts.txt"), bytes);
+    if (message_part != nullptr) platform.file_answers.push_back(folder.file("counts.txt"));
+    state.Wizard_Mode = Wizard::Running;
+    Data_Load(program);
+    ASSERT_EQ(platform.messages.size(), message_part ? 1u : 0u);
+    if (message_part) EXPECT_NE(platform.messages[0].find(message_part), std::string::npos) << platform.messages[0];
+    EXPECT_EQ(state.Wizard_Mode, Wizard::Idle);
+    EXPECT_EQ(assay_digest(state), before);
+    EXPECT_EQ(sheet().caption, "データ入力");
+  }
+}
+
+TEST_F(Count_File, CounterExportThroughItsColumnsThenIdentifiers) {
+  set_shape({1, 2, 1, 2, 2, 2});  // 8 standard rows, 2 serum tubes, 2 samples of 2 tubes
+  ASSERT_NE(open_sheet(), nullptr);
+  std::string exported = "Pos\tID\tCPM\r\n";
+  for (int row = 1; row <= 14; ++row)
+    exported += std::to_string(row) + "\t" + (row > 10 ? "S-" + std::to_string((row - 9) / 2) : "") + "\t" +
+                std::to_string(1000 + row) + ".5\r\n";
+  write_bytes(folder.file("counter.tsv"), exported);
+  auto columns_dialog = [&] {
+    platform.file_answers = {folder.file("counter.tsv")};
+    click(sheet().Lab_File[0]);
+    return program.screen_as<Reg_Columns>(Screen::Columns);
+  };
+
+  Reg_Columns* dialog = columns_dialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->Headers_Label.caption, "列: Pos, ID, CPM");
+  type_over(dialog->Count_Box, "Counts");
+  click(dialog->Load);  // no such column: said, nothing loaded, the dialog stays
+  EXPECT_EQ(platform.messages.back(), "列「Counts」がありません (ファイルの列: Pos, ID, CPM)");
+  EXPECT_EQ(program.screen(Screen::Columns), dialog);
+  EXPECT_EQ(state.Data_File, "");
+  type_over(dialog->Count_Box, "CPM");
+  type_over(dialog->Id_Box, "ID");
+  click(dialog->Load);
+  EXPECT_EQ(program.screen(Screen::Columns), nullptr);
+  EXPECT_EQ(state.Data_File, folder.file("counter.tsv"));
+  EXPECT_EQ(state.Sample_Count(2, 2), 1014);  // 1014.5, a half, to the even neighbour
+  EXPECT_EQ(state.Sample_Id, (std::vector<std::string>{"", "S-1", "S-2"}));
+  dialog = columns_dialog();  // the last choice is offered again
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->Count_Box.text + "|" + dialog->Id_Box.text, "CPM|ID");
+  click(dialog->Cancel);
+
+  // An identifier list with one too many is refused whole; a short one leaves the rest without.
+  for (const auto& [list, said, ids] :
+       {std::tuple{"A\nB\nC\n", "ID ファイルを読み込めません: <ids> (3 行目: サンプルは 2 件です (ID が多すぎます))",
+                   std::vector<std::string>{"", "S-1", "S-2"}},
+        std::tuple{"A\n", "ID を読み込みました: <ids>\nID のないサンプルが 1 件あります (サンプル 2 件, ID 1 件)",
+                   std::vector<std::string>{"", "A", ""}}}) {
+    write_bytes(folder.file("ids.txt"), list);
+    platform.file_answers = {folder.file("ids.txt")};
+    click(sheet().Lab_File[1]);
+    std::string expected = said;
+    expected.replace(expected.find("<ids>"), 5, folder.file("ids.txt"));
+    EXPECT_EQ(platform.messages.back(), expected);
+    EXPECT_EQ(state.Sample_Id, ids);
+  }
+}
+
+TEST(Lab_Files, IdentifierListsAndCounterExports) {
+  // What, the text, the samples, the identifiers 1.. (index 0 left out), the refusal and the note.
+  // clang-format off
+  const std::tuple<const char*, std::string, Long, std::vector<std::string>, std::string, std::string> cases[] = {
       {"one per line, blanks and quotes dropped", " A-1 \r\n\"B,2\"\r\nC-3\r\n\r\n", 3, {"A-1", "B,2", "C-3"}, "", ""},
       {"pairs in any order", "3,C\n1, A\n", 3, {"A", "", "C"}, "", "ID のないサンプルが 1 件あります (サンプル 3 件, ID 2 件)"},
       {"fewer than the samples", "A\nB\n", 4, {"A", "B", "", ""}, "", "ID のないサンプルが 2 件あります (サンプル 4 件, ID 2 件)"},
@@ -30,30 +185,21 @@ TEST(Lab_Files, IdentifierLists) {
       {"a sample numbered twice", "1,A\n1,B\n", 2, {}, "2 行目: サンプル 1 の ID は 1 行目にもあります", ""},
       {"a line that is no pair among pairs", "1,A\nB\n", 2, {}, "2 行目は「番号,ID」の形ではありません", ""},
   };
-  for (const auto& c : cases) {
-    const Id_List list = read_id_list(c.text, c.samples);
-    EXPECT_EQ(list.refusal, c.refusal) << c.what;
-    EXPECT_EQ(list.note, c.note) << c.what;
-    if (c.refusal.empty()) {
-      EXPECT_EQ(std::vector<std::string>(list.ids.begin() + 1, list.ids.end()), c.ids) << c.what;
-    }
+  // clang-format on
+  for (const auto& [what, text, samples, ids, refusal, note] : cases) {
+    const Id_List list = read_id_list(text, samples);
+    EXPECT_EQ(list.refusal + "|" + list.note, refusal + "|" + note) << what;
+    if (refusal.empty()) EXPECT_EQ(std::vector<std::string>(list.ids.begin() + 1, list.ids.end()), ids) << what;
   }
   // Code page 932 is taken as well as UTF-8.
-  const auto cp932 = text::utf8_to_cp932("検体１\r\n");
-  ASSERT_TRUE(cp932);
-  EXPECT_EQ(*text::any_text_to_utf8(*cp932), "検体１\r\n");
-  EXPECT_EQ(*text::any_text_to_utf8("\xEF\xBB\xBF" "A"), "A");
-}
+  EXPECT_EQ(text::any_text_to_utf8(cp932("検体１\r\n")), "検体１\r\n");
+  EXPECT_EQ(text::any_text_to_utf8(std::string("\xEF\xBB\xBF") + "A"), "A");
 
-TEST(Lab_Files, CounterExports) {
-  const struct {
-    const char* what;
-    std::string text;
-    Counter_Columns columns;
-    std::vector<Long> counts;
-    std::vector<std::string> ids;
-    std::string refusal;
-  } cases[] = {
+  // The counter's own export, read by the columns the user names.
+  // What, the text, the columns asked for, the counts and identifiers read, the refusal.
+  // clang-format off
+  const std::tuple<const char*, std::string, Counter_Columns, std::vector<Long>, std::vector<std::string>, std::string>
+      exports[] = {
       {"counts per minute rounded as the count file rounds them",
        "Pos,Sample ID,CPM\r\n1,,12.5\r\n2,P-1,13.5\r\n3,\"P,2\",1e3\r\n\r\n", {"CPM", "Sample ID"},
        {12, 14, 1000}, {"", "P-1", "P,2"}, ""},
@@ -66,13 +212,13 @@ TEST(Lab_Files, CounterExports) {
       {"an empty row inside", "Pos,CPM\n1,5\n\n3,6\n", {"CPM", ""}, {}, {}, "3 行目が空です"},
       {"a header alone", "Pos,CPM\r\n", {"CPM", ""}, {}, {}, "測定値の行がありません"},
   };
-  for (const auto& c : cases) {
-    const Counter_Rows rows = read_counter_export(c.text, c.columns, 100);
-    EXPECT_EQ(rows.refusal, c.refusal) << c.what;
-    EXPECT_EQ(rows.items.counts, c.counts) << c.what;
-    EXPECT_EQ(rows.ids, c.ids) << c.what;
+  // clang-format on
+  for (const auto& [what, text, columns, counts, ids, refusal] : exports) {
+    const Counter_Rows rows = read_counter_export(text, columns, 100);
+    EXPECT_TRUE(std::tie(rows.refusal, rows.items.counts, rows.ids) == std::tie(refusal, counts, ids))
+        << what << ": " << rows.refusal;
   }
 }
 
 }  // namespace
-}  // namespace quorin
+}  // namespace quorin::testing

@@ -1,5 +1,6 @@
 // The data sheet: the hand-worked assay's rows, scratch file, printout and count file; the cell
-// editor's keys and paging; a scratch file that cannot be made or is lost.
+// editor's keys and paging; a scratch file that cannot be made or is lost; row editing: insertion
+// and deletion of counts, and the change of the number of samples.
 
 #include <filesystem>
 
@@ -32,9 +33,7 @@ TEST_F(Sheet, HandWorkedAssayShownPrintedAndSaved) {
     record += std::to_string(r.count) + " " + std::to_string(r.group) + " " + std::to_string(r.tube) + "\n";
   click(sheet().Command[target::Print]);
   record += "printout:\n" + lines_of(platform.recorder.ops());
-  platform.file_answers.push_back(folder.file("saved.txt"));
-  click(sheet().Command[target::Save]);
-  expect_golden("hand_worked_sheet.txt", record + "count file:\n" + read_bytes(folder.file("saved.txt")));
+  expect_golden("hand_worked_sheet.txt", record + "count file:\n" + save_counts());
   EXPECT_EQ(platform.messages, Texts{"データ保存が終了しました"}) << "the printout reports nothing";
 }
 
@@ -56,44 +55,35 @@ TEST_F(Sheet, KeysMoveAcrossPagesStopAtTheEdgesAndWaitForEnter) {
   press(s.Text1, ui::Key_Down);
   press(s.Text1, ui::Key_Down);
   EXPECT_EQ(s.Text1.text, "321");
-  EXPECT_EQ(s.Text1.top, 330 * 3);
   for (int k = 0; k < 3; ++k) press(s.Text1, ui::Key_Up);
-  EXPECT_EQ(s.Sheet_Page, 0);
-  EXPECT_EQ(s.Sheet_Row, 19);
+  EXPECT_EQ(std::pair(s.Sheet_Page, s.Sheet_Row), std::pair(0, 19));
   s.VScroll1.set_value(1);
   click(s.Label1[79]);  // the last row of the last page
   press(s.Text1, ui::Key_Down);
-  EXPECT_EQ(s.Sheet_Page, 1);
-  EXPECT_EQ(s.Sheet_Row, 19);
+  EXPECT_EQ(std::pair(s.Sheet_Page, s.Sheet_Row), std::pair(1, 19));
 }
 
 TEST_F(Sheet, TypedTextIsStoredAsTheNearestWholeNumberOrRefusedOrKeptWithoutEnter) {
-  struct Case {
-    const char* typed;
-    Long stored;
-    const char* shown;
-    bool refused = false;
-  };
-  const Case cases[] = {{"13.5", 14, "14"},
-                        {" -7 ", -7, "-7"},
-                        {"abc", 0, ""},
-                        {"2147483647", 2147483647, "2147483647"},
-                        {"2147483648", 555, "555", true},
-                        {"-2147483649", 555, "555", true}};
+  // Typed, stored, shown, refused.
+  // clang-format off
+  const std::tuple<const char*, Long, const char*, bool> cases[] = {
+      {"13.5", 14, "14", false}, {" -7 ", -7, "-7", false}, {"abc", 0, "", false},
+      {"2147483647", 2147483647, "2147483647", false}, {"2147483648", 555, "555", true}, {"-2147483649", 555, "555", true}};
+  // clang-format on
   set_shape(Twelve_Rows);
   ASSERT_NE(open_sheet(), nullptr);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.typed);
+  for (const auto& [typed, stored, shown, refused] : cases) {
+    SCOPED_TRACE(typed);
     platform.messages.clear();
     state.STD_Count(1, 1) = 555;
     Cell_Set(program);
     sheet().Sheet_Row = 0;
     sheet().Cell_Focus();
-    enter_count(c.typed);
-    EXPECT_EQ(state.STD_Count(1, 1), c.stored);
-    EXPECT_EQ(column(3)[0], c.shown);
-    EXPECT_EQ(platform.messages, c.refused ? Texts{"測定値は -2147483648 から 2147483647 までです"} : Texts{});
-    EXPECT_EQ(sheet().Sheet_Row, c.refused ? 0 : 1) << "a refused count keeps the cursor for the correction";
+    enter_count(typed);
+    EXPECT_EQ(state.STD_Count(1, 1), stored);
+    EXPECT_EQ(column(3)[0], shown);
+    EXPECT_EQ(platform.messages, refused ? Texts{"測定値は -2147483648 から 2147483647 までです"} : Texts{});
+    EXPECT_EQ(sheet().Sheet_Row, refused ? 0 : 1) << "a refused count keeps the cursor for the correction";
   }
   // A count typed without Enter is kept when the user clicks another cell or a button.
   type_over(sheet().Text1, "61");
@@ -164,6 +154,101 @@ TEST_F(Sheet, TwoProgramsInOneFolderKeepTheirOwnRowsAndTouchNoFileThere) {
   EXPECT_EQ(read_bytes(folder.file("temp.dat")), "the user's own file");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
+
+// One standard of one tube: rows NSB, TOTAL, zero standard, standard 1, then one serum tube. The
+// count tables hold every insertion and deletion at once, and the sheet shows them.
+TEST_F(Sheet, InsertAndDeleteMoveOnlyTheCounts) {
+  // What, the row clicked, insertion or deletion, the counts afterwards.
+  const std::tuple<const char*, int, bool, std::vector<Long>> cases[] = {
+      {"insert on row 1", 1, true, {0, 10, 20, 30, 40}},
+      {"delete on row 1", 1, false, {20, 30, 40, 150000, 0}},
+      {"insert on the last row", 5, true, {10, 20, 30, 40, 0}},
+      {"delete on the last row", 5, false, {10, 20, 30, 40, 0}},
+      {"insert beyond the sheet", 6, true, {10, 20, 30, 40, 150000}},
+      {"delete beyond the sheet", 6, false, {10, 20, 30, 40, 150000}},
+  };
+  for (const auto& [what, row_clicked, insert, after] : cases) {
+    SCOPED_TRACE(what);
+    set_shape({1, 1, 1, 1, 0, 0});
+    Long* cells[] = {&state.STD_Count(1, 1), &state.STD_Count(2, 1), &state.STD_Count(3, 1), &state.STD_Count(4, 1),
+                     &state.Sera_Count(1, 1)};
+    for (int row = 0; row < 5; ++row) *cells[row] = std::get<3>(cases[4])[row];  // as before: unchanged
+    ASSERT_NE(open_sheet(), nullptr);
+    click(sheet().Label1[60 + row_clicked - 1]);  // the count column of the row
+    click(insert ? sheet().Command1 : sheet().Command2);
+    EXPECT_EQ(sheet().Cell_Dirty, 0);
+    for (int row = 0; row < 5; ++row) {
+      EXPECT_EQ(*cells[row], after[row]) << "row " << row + 1;
+      EXPECT_EQ(sheet().Label1[60 + row].caption, count_text(after[row])) << "shown on row " << row + 1;
+    }
+    program.close(Screen::Data);
+  }
+}
+
+// Refused or cancelled numbers leave the samples; an accepted one adds or drops rows, the dropped
+// rows keeping their counts in the table. Sample numbers beyond 16 bits show in their REMARK.
+TEST_F(Sheet, SampleNumberChangeIsRefusedOrAddsAndDropsRowsKeepingTheTable) {
+  set_shape({1, 1, 0, 0, 10, 1});  // 4 standard rows + 10 samples: sample k on row 4 + k
+  state.Sample_Count(11, 1) = 1100;
+  state.Sample_Count(40000, 1) = 12;
+  ASSERT_NE(open_sheet(), nullptr);
+  Reg_Data& s = sheet();
+  auto change = [&](const std::string& typed) {
+    click(s.Command3);
+    type_over(s.Text2, typed);
+    click(s.Command1);
+  };
+  // The tubes, row 15 (sample 11) as shown and whether a count file may be loaded.
+  auto seen = [&] {
+    return std::to_string(state.Total_Tubes) + " " + column(1)[14] + " " + column(3)[14] + " " +
+           (s.Command[target::Open_File].enabled ? "load" : "");
+  };
+  change("12");
+  EXPECT_EQ(seen(), "16 Sample11-1 1100 load");
+  change("10");
+  EXPECT_EQ(seen(), "14   load");
+  EXPECT_EQ(state.Sample_Count(11, 1), 1100);
+  click(s.Command3);
+  EXPECT_EQ(s.Text2.text, "10");
+  EXPECT_FALSE(s.Command[target::Open_File].enabled);
+  for (const char* typed : {"0", "100001", "-5", "abc", "", "1e9"}) {
+    SCOPED_TRACE(typed);
+    platform.messages.clear();
+    type_over(s.Text2, typed);
+    click(s.Command1);
+    EXPECT_EQ(platform.messages, std::vector<std::string>{"サンプルの点数は１０万までです"});
+    EXPECT_TRUE(s.Change_Mode == 1 && state.Sample_Number == 10 && s.focused() == &s.Text2);
+  }
+  click(s.Command2);  // cancelled
+  EXPECT_EQ(state.Sample_Number, 10);
+  EXPECT_EQ(s.Change_Mode, 0);
+  EXPECT_EQ(s.focused(), &s.Text1);
+  change("100000");
+  EXPECT_EQ(state.Sample_Number, 100000);
+  s.VScroll1.set_value(40004 / 20);
+  EXPECT_EQ(column(1)[3], "Sample40000-1");
+  EXPECT_EQ(column(3)[3], "12");
+
+  // A pending deletion, and a count typed after the conditions changed under the open sheet, go to
+  // their own cells.
+  program.close(Screen::Data);
+  set_shape({1, 1, 1, 2, 2, 1});
+  state.STD_Count(1, 1) = 10, state.STD_Count(2, 1) = 20;
+  state.Sera_Count(1, 2) = 22, state.Sample_Count(1, 1) = 31, state.Sample_Count(2, 1) = 41;
+  ASSERT_NE(open_sheet(), nullptr);
+  click(sheet().Command2);  // delete row 1
+  click(sheet().Command3);
+  type_over(sheet().Text2, "3");
+  click(sheet().Command1);
+  EXPECT_EQ(state.STD_Count(1, 1), 20);
+  EXPECT_EQ(column(3)[0], "20");
+  state.Sera_Tubes = 1;  // committed on the conditions screen while the sheet stays open
+  enter_count("5");
+  EXPECT_EQ(state.STD_Count(1, 1), 5);
+  EXPECT_EQ(state.Sera_Count(1, 2), 31) << "moved up by the deletion";
+  EXPECT_EQ(state.Sample_Count(1, 1), 41);
+}
+
 
 }  // namespace
 }  // namespace quorin::testing

@@ -10,20 +10,15 @@
 
 #include "data/reg_data.h"
 #include "navigation/navigation.h"
-#include "state/program.h"
-#include "support/form_driver.h"
-#include "support/test_support.h"
-#include "ui/scripted_platform.h"
+#include "state/program_fixture.h"
 
 namespace quorin::testing {
 
 // Standards, their tubes, sera, their tubes, samples, their tubes.
 using Shape = std::tuple<Integer, Integer, Integer, Integer, Long, Integer>;
 
-class Sheet_Test : public ::testing::Test {
+class Sheet_Test : public Program_Test {
  protected:
-  Sheet_Test() : program(platform) {}
-
   // Sets the conditions; every standard gets a concentration (k + 0.5) so the sheet can open.
   void set_shape(const Shape& shape) { set_shape_of(state, shape); }
   static void set_shape_of(Assay_State& s, const Shape& shape) {
@@ -59,16 +54,18 @@ class Sheet_Test : public ::testing::Test {
     return text;
   }
 
+  // Saves the counts through the sheet's save button; the bytes of the file written.
+  std::string save_counts() {
+    platform.file_answers.push_back(folder.file("saved.txt"));
+    click(sheet().Command[target::Save]);
+    return read_bytes(folder.file("saved.txt"));
+  }
+
   // Types into the cell editor and presses Enter.
   void enter_count(const std::string& typed) {
     type_over(sheet().Text1, typed);
     press(sheet().Text1, ui::Key_Return);
   }
-
-  Scratch_Folder folder;
-  ui::Scripted_Platform platform;
-  Program program;
-  Assay_State& state = program.state;
 };
 
 // The 12-row assay: two tubes each for NSB, TOTAL, the zero standard, one standard, one serum

@@ -7,16 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "help/help_file.h"
 #include "help/help_location.h"
 #include "help/reg_help.h"
 #include "help/topic_display.h"
-#include "state/program.h"
-#include "support/form_driver.h"
-#include "support/test_support.h"
-#include "ui/scripted_platform.h"
+#include "state/program_fixture.h"
 
 namespace quorin {
 namespace {
@@ -28,29 +26,23 @@ std::string cp932_lines(const std::vector<std::string>& lines) {
   return testing::cp932(text);
 }
 
-class Help_Screen : public ::testing::Test {
+// A help file of `count` numbered topics.
+std::string numbered_topics(int count) {
+  std::vector<std::string> records;
+  for (int k = 1; k <= count; ++k) records.push_back("1,0,項目" + std::to_string(k) + ",説明" + std::to_string(k));
+  return cp932_lines(records);
+}
+
+class Help_Screen : public testing::Program_Test {
  protected:
-  Help_Screen() : program(platform) {}
-  // The screen opened afresh on the help file as it is, on these bytes, or on `count` numbered topics.
-  Reg_Help& reopen() {
+  // The screen opened afresh on the help file as it is, or on these bytes.
+  Reg_Help& reopen(const std::optional<std::string>& bytes = {}) {
+    if (bytes) testing::write_bytes("help.csv", *bytes);
     program.close(Screen::Help);
     platform.messages.clear();
     program.show(Screen::Help);
     return *program.screen_as<Reg_Help>(Screen::Help);
   }
-  Reg_Help& reopen(const std::string& bytes) {
-    testing::write_bytes("help.csv", bytes);
-    return reopen();
-  }
-  Reg_Help& reopen(int count) {
-    std::vector<std::string> records;
-    for (int k = 1; k <= count; ++k) records.push_back("1,0,項目" + std::to_string(k) + ",説明" + std::to_string(k));
-    return reopen(cp932_lines(records));
-  }
-
-  testing::Scratch_Folder folder;
-  ui::Scripted_Platform platform;
-  Program program;
 };
 
 // A text's line ends as ¶, to be read in a recorded output.
@@ -61,7 +53,7 @@ std::string visible(std::string text) {
 
 // Each keyword clicked in turn: its title, the section (an unknown code keeps the last one) and
 // the explanation; then the readme, each item a line.
-TEST_F(Help_Screen, TopicsAndTheReadmeAsShown) {
+TEST_F(Help_Screen, TopicsAndTheReadmeAsShownAndTheScrollBarReachesTheLastKeyword) {
   std::string long_text;  // cut into lines of 28 characters whatever their bytes, 140 at most
   for (int k = 0; k < 57; ++k) long_text += k < 29 ? "検" : "ｶ";
   long_text += std::string(100, 'x');
@@ -79,35 +71,32 @@ TEST_F(Help_Screen, TopicsAndTheReadmeAsShown) {
   shown += "| " + help.Text2.text + " | " + help.Text3.text + " | " + visible(help.Text1.text) + "\n";
   testing::expect_golden("topics.txt", shown);
   EXPECT_TRUE(platform.messages.empty());
-}
 
-TEST_F(Help_Screen, ScrollBarReachesTheLastKeywordWhateverTheirNumber) {
+  // Whatever the number of keywords, the scroll bar reaches the last one and no further.
   for (int n : {0, 1, 9, 10, 11, 30, 74, 100}) {
     SCOPED_TRACE(n);
-    Reg_Help& help = reopen(n);
-    for (int i = 1; i <= help::Max_Topics; ++i) EXPECT_EQ(help.Label1[i].visible, i <= n) << i;
-    const auto top = [&] { return help.Picture2.top + help.Label1[n].top; };  // in the window Picture1
-    const bool fits_unscrolled = top() + Reg_Help::Keyword_Height <= help.Picture1.height;
-    help.VScroll1.set_value(help.VScroll1.max);
-    EXPECT_LE(top() + Reg_Help::Keyword_Height, help.Picture1.height) << "the last keyword is shown in full";
-    EXPECT_GE(top(), 0);
-    if (!fits_unscrolled) {
-      EXPECT_LT(help.Picture1.height - top() - Reg_Help::Keyword_Height, Reg_Help::Keyword_Pitch)
-          << "no empty rows below";
-    }
-    EXPECT_EQ(help.VScroll1.max == 0, fits_unscrolled);
-    EXPECT_EQ(help.Label1[24].fore_colour, ui::Blue) << "a heading";
+    Reg_Help& numbered = reopen(numbered_topics(n));
+    for (int i = 1; i <= help::Max_Topics; ++i) EXPECT_EQ(numbered.Label1[i].visible, i <= n) << i;
+    const auto top = [&] { return numbered.Picture2.top + numbered.Label1[n].top; };  // in the window Picture1
+    const bool fits_unscrolled = top() + Reg_Help::Keyword_Height <= numbered.Picture1.height;
+    numbered.VScroll1.set_value(numbered.VScroll1.max);
+    EXPECT_TRUE(top() >= 0 && top() + Reg_Help::Keyword_Height <= numbered.Picture1.height) << "the last one in full";
+    if (!fits_unscrolled)
+      EXPECT_LT(numbered.Picture1.height - top() - Reg_Help::Keyword_Height, Reg_Help::Keyword_Pitch)
+          << "no empty rows";
+    EXPECT_EQ(numbered.VScroll1.max == 0, fits_unscrolled);
   }
+  EXPECT_EQ(reopen().Label1[24].fore_colour, ui::Blue) << "a heading";
 }
 
 // What the user is told about each file, and how many of its topics are listed.
-TEST_F(Help_Screen, FilesThatCannotBeShownAreReported) {
+TEST_F(Help_Screen, FilesThatCannotBeShownAreReportedTheFirstFolderWinsAndTheShippedOnesShowInFull) {
   std::string told;
   for (const std::string& bytes :
        {std::string(), cp932_lines({"1,0,a,x", "2,3,b"}), cp932_lines({"1,0,a,x", "", ""}),
         std::string("1,0,a,x\r\n\0\0\0\x01\x02", 14), std::string("1,0,a,x\r\n1,0,\x80,x\r\n"),
         std::string("1,0,\xE6\xA4\x9C,x\r\n"), std::string("\xEF\xBB\xBF") + "1,0,a,x\r\n"}) {
-    const int shown = (bytes.empty() ? reopen(103) : reopen(bytes)).topic_count();
+    const int shown = reopen(bytes.empty() ? numbered_topics(103) : bytes).topic_count();
     told += std::to_string(shown) + " " + (platform.messages.empty() ? "" : platform.messages.at(0)) + "\n";
   }
   const std::string place = folder.path().string();
@@ -120,12 +109,9 @@ TEST_F(Help_Screen, FilesThatCannotBeShownAreReported) {
   testing::click(help.Command2);
   ASSERT_EQ(platform.messages.size(), 2u);
   EXPECT_TRUE(platform.messages[0].starts_with("help.csv が見つかりません（探した場所: " + place + "、"));
-  EXPECT_TRUE(platform.messages[1].starts_with("readme.csv が見つかりません")) << platform.messages[1];
-  EXPECT_EQ(help.topic_count(), 0);
-}
-
-TEST(Help_Files, TheFirstFolderHoldingThemWinsAndTheShareFolderComesLast) {
-  testing::Scratch_Folder folder;
+  EXPECT_TRUE(platform.messages[1].starts_with("readme.csv が見つかりません") && help.topic_count() == 0);
+  // The first folder that holds the files wins; installed, the program lies in <prefix>/bin and its
+  // help files in <prefix>/share/quorin, the last folder searched.
   const std::string first = folder.file("working"), second = folder.file("program");
   std::filesystem::create_directory(first);
   std::filesystem::create_directory(second);
@@ -133,12 +119,9 @@ TEST(Help_Files, TheFirstFolderHoldingThemWinsAndTheShareFolderComesLast) {
     testing::write_bytes(where + "/help.csv", cp932_lines({"1,0," + where + ",x"}));
     EXPECT_EQ(help::read_help_topics({first, second}).topics.at(0).Help_Title, where);
   }
-  // Installed, the program lies in <prefix>/bin and its help files in <prefix>/share/quorin.
   EXPECT_EQ(help::help_folders().back(),
             (std::filesystem::path(help::program_folder()) / "../share/quorin").lexically_normal().string());
-}
-
-TEST(Help_Files, TheShippedOnesAreShownInFullWithTheirHeadingsWhereTheScreenColoursThem) {
+  // The shipped files are shown in full, with their headings where the screen colours them.
   const help::Help_Read read = help::read_help_topics({QUORIN_SOURCE_DIR "/resources"});
   ASSERT_EQ(read.message, "");
   ASSERT_GT(read.topics.size(), 60u);

@@ -32,9 +32,7 @@ const std::vector<std::vector<std::string>> Layers = {
 };
 
 std::string folder_of(const std::string& path) {
-  if (path.rfind("ui/qt/", 0) == 0) return "ui/qt";
-  const auto slash = path.find('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash);
+  return path.starts_with("ui/qt/") ? "ui/qt" : path.substr(0, path.find('/'));
 }
 
 TEST(Layers, EveryIncludeReachesDown) {

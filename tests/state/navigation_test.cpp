@@ -5,37 +5,15 @@
 
 #include "intro/reg_intro.h"
 #include "navigation/navigation.h"
-#include "state/program.h"
+#include "state/program_fixture.h"
 #include "state/work_screen.h"
 #include "support/assay_digest.h"
-#include "support/form_driver.h"
 #include "support/screen_text.h"
-#include "support/test_support.h"
-#include "ui/scripted_platform.h"
 
 namespace quorin {
 namespace {
 
-class Navigation : public ::testing::Test {
- protected:
-  Navigation() : program(platform) {}
-  // From the start-up screen through the wizard on the example assay: the conditions, data sheet,
-  // curve and result screens are open.
-  Work_Screen& run_example_wizard() {
-    program.start();
-    testing::click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
-    auto& conditions = *program.screen_as<Work_Screen>(Screen::Conditions);
-    platform.file_answers = {QUORIN_SOURCE_DIR "/examples/cortisol.crx",
-                             QUORIN_SOURCE_DIR "/examples/cortisol_counts.txt"};
-    testing::click(conditions.Command[target::Wizard]);
-    EXPECT_NE(program.screen(Screen::Result), nullptr);
-    return conditions;
-  }
-  testing::Scratch_Folder folder;
-  ui::Scripted_Platform platform;
-  Program program;
-  Assay_State& state = program.state;
-};
+using Navigation = testing::Program_Test;
 
 // Two standards of two tubes, every concentration entered and every standard row measured, then
 // changed; the rule runs on the conditions screen with the data, curve and results screens open.
@@ -79,8 +57,16 @@ TEST_F(Navigation, ButtonRuleFollowsWhatTheAssayHolds) {
 // A cancelled condition dialog, of the wizard or of the open button, leaves the assay and its
 // windows as they were; it interrupts the wizard. Then requests are ordinary ones again (help, the
 // printer setup), and a failed print is reported, not announced as finished.
-TEST_F(Navigation, CancelledConditionDialogChangesNothingAndInterruptsTheWizard) {
-  Work_Screen& conditions = run_example_wizard();
+TEST_F(Navigation, CancelledConditionDialogChangesNothingAndInterruptsTheWizardThenCloseBoxesAct) {
+  // From the start-up screen through the wizard on the example assay: the conditions, data sheet,
+  // curve and result screens are open.
+  program.start();
+  testing::click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
+  auto& conditions = *program.screen_as<Work_Screen>(Screen::Conditions);
+  platform.file_answers = {QUORIN_SOURCE_DIR "/examples/cortisol.crx",
+                           QUORIN_SOURCE_DIR "/examples/cortisol_counts.txt"};
+  testing::click(conditions.Command[target::Wizard]);
+  ASSERT_NE(program.screen(Screen::Result), nullptr);
   auto seen = [&] {
     std::string text;
     for (const ui::Form* form : program.desktop.forms()) text += form->caption + "\n" + testing::screen_text(*form);
@@ -99,21 +85,16 @@ TEST_F(Navigation, CancelledConditionDialogChangesNothingAndInterruptsTheWizard)
   EXPECT_EQ(state.Wizard_Mode, Wizard::Idle);
   state.Screen_No = 1;
   Command_Exec(program, target::Help);
-  EXPECT_NE(program.screen(Screen::Help), nullptr);
   Command_Exec(program, target::Printer_Setup);
-  EXPECT_EQ(platform.printer_setups, 1);
+  EXPECT_TRUE(program.screen(Screen::Help) != nullptr && platform.printer_setups == 1);
   platform.recorder.failing_with = "プリンタに出力できません";
   Command_Exec(program, target::Print);
   EXPECT_EQ(
       platform.messages[0] + "|" + platform.messages[1] + "|" + platform.messages.back(),
       "保存された条件設定を読み込みます|ウィザードは中断されました|印刷できませんでした\nプリンタに出力できません");
-}
 
-// The window's close box clicks the screen's own close or end button: a side screen closes, a
-// work screen asks whether to end the program and ends it, its screens closed, on Yes only, and
-// the start-up screen's abort ends it once the button is enabled.
-TEST_F(Navigation, CloseBoxActsAsTheScreensCloseOrEndButton) {
-  run_example_wizard();
+  // The window's close box clicks the screen's own close or end button: a side screen closes, a
+  // work screen asks whether to end the program and ends it, its screens closed, on Yes only.
   state.Screen_No = screen_no(Screen::Result);
   for (const int request : {target::Models, target::Help, target::QC_Chart, target::Precision_Profile})
     Command_Exec(program, request);
@@ -131,23 +112,20 @@ TEST_F(Navigation, CloseBoxActsAsTheScreensCloseOrEndButton) {
   platform.yes_no_answers = {true};
   program.screen(Screen::Result)->close_box_clicked();
   EXPECT_TRUE(program.ended() && platform.quit_requested && program.screen(Screen::Conditions) == nullptr);
-
-  Program starting(platform);
-  starting.start();
-  auto& intro = *starting.screen_as<Reg_Intro>(Screen::Intro);
-  intro.close_box_clicked();
-  EXPECT_FALSE(starting.ended()) << "the abort button is not enabled yet";
-  while (!intro.Command2.enabled) intro.Timer1.on_timer();
-  intro.close_box_clicked();
-  EXPECT_TRUE(starting.ended());
 }
 
-TEST_F(Navigation, StartUpEmblemGrowsAndStartKeepsTheFocusUntilTick50AndAbortEnds) {
+// The emblem grows a step a tick, each step drawn at once; the start button takes the focus back
+// at tick 50, when the animation is over; the close box acts as abort once it is enabled, ending
+// the program without a question. The administrator key counts only in upper case within the 30
+// first ticks.
+TEST_F(Navigation, StartUpScreenByTicks) {
   program.start();
   Reg_Intro& intro = *program.screen_as<Reg_Intro>(Screen::Intro);
   auto tick_to = [&](int tick) {
     while (intro.Intro_Tick < tick) intro.Timer1.on_timer();
   };
+  intro.close_box_clicked();
+  EXPECT_FALSE(program.ended()) << "the abort button is not enabled yet";
   tick_to(6);
   EXPECT_EQ(platform.events_processed + intro.Command2.enabled, 6) << "each growth step of the emblem is drawn at once";
   tick_to(49);
@@ -157,22 +135,18 @@ TEST_F(Navigation, StartUpEmblemGrowsAndStartKeepsTheFocusUntilTick50AndAbortEnd
   EXPECT_EQ(intro.focused(), &intro.Command1);
   intro.set_focus(intro.Command2);
   intro.Timer1.on_timer();
-  EXPECT_EQ(intro.Intro_Tick, 50) << "the animation is over";
-  EXPECT_EQ(intro.focused(), &intro.Command2);
-  intro.Command2.on_click();
+  EXPECT_TRUE(intro.Intro_Tick == 50 && intro.focused() == &intro.Command2) << "the animation is over";
+  intro.close_box_clicked();
   EXPECT_TRUE(platform.quit_requested && program.ended() && platform.questions.empty());
-}
 
-// The administrator key counts only in upper case within the 30 first ticks.
-TEST_F(Navigation, StartUpAdministratorKeyAndStart) {
   for (const int last_tick : {29, 30}) {
     Program fresh(platform);
     fresh.start();
-    auto& intro = *fresh.screen_as<Reg_Intro>(Screen::Intro);
-    while (intro.Intro_Tick < last_tick) intro.Timer1.on_timer();
+    auto& admin = *fresh.screen_as<Reg_Intro>(Screen::Intro);
+    while (admin.Intro_Tick < last_tick) admin.Timer1.on_timer();
     for (const int key : {int{Reg_Intro::Admin_Key} + 'a' - 'A', int{'X'}, int{Reg_Intro::Admin_Key}})
-      intro.Command1.on_key_press(key);
-    if (fresh.screen(Screen::Intro) != nullptr) intro.Command1.on_click();
+      admin.Command1.on_key_press(key);
+    if (fresh.screen(Screen::Intro) != nullptr) admin.Command1.on_click();
     EXPECT_EQ(fresh.state.Admin_Mode, last_tick < 30 ? 1 : 0);
     EXPECT_TRUE(fresh.screen(Screen::Intro) == nullptr && fresh.desktop.front() == fresh.screen(Screen::Conditions));
   }

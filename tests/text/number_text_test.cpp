@@ -1,17 +1,22 @@
 // Reading numbers from typed texts, the whole-number conversions, the patterns and blanks of the
-// printouts and the cleaning of typed texts. The rounding of the patterns over millions of values
-// is the property test's; here stand the forms it does not reach.
-
-#include "text/number_text.h"
+// printouts and the cleaning of typed texts; then the general number form and the format patterns
+// over some twelve million values, against the outputs of the earlier digit-by-digit
+// implementation, recorded as one FNV-1a hash per family of values. The values come from a fixed
+// integer generator and correctly rounded text conversions, so every machine makes the same ones.
+// A family whose hash differs holds a value whose text changed.
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
 #include "text/format.h"
+#include "text/number_text.h"
 #include "text/text_clean.h"
 
 namespace quorin::text {
@@ -20,26 +25,23 @@ namespace {
 constexpr double Nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double Inf = std::numeric_limits<double>::infinity();
 
-TEST(Val, ReadsTheLeadingNumberAsTyped) {
+TEST(Val, ReadsTheLeadingNumberAsTypedAndRoundsHalvesToEvenWithinTheRanges) {
   // clang-format off
-  const std::pair<const char*, double> cases[] = {
+  const std::pair<std::string, double> cases[] = {
       {"1500", 1500}, {" 1 500 ", 1500}, {"\t1\r\n2", 12}, {"12.5kg", 12.5}, {"+7", 7},   {"- 7", -7},   {".5", 0.5},
       {"-.5", -0.5},  {"5.", 5},          {"1.2.3", 1.2},    {"12,34", 12},    {"", 0},    {"abc", 0},    {"+", 0},
       {".", 0},       {"e5", 0},          {"x12", 0},        {"1e3", 1000},    {"1d3", 1000}, {"1D-3", 0.001},
       {"2.5E+2", 250}, {"1e", 1},         {"1ex", 1},        {"1 e 2", 100},   {"1e-400", 0}, {"1e400", DBL_MAX},
-      {"-1e400", -DBL_MAX}, {"1e99999999999999999999", DBL_MAX}};
+      {"-1e400", -DBL_MAX}, {"1e99999999999999999999", DBL_MAX},
+      // more digits than are kept: still the exact value, or the largest
+      {"1" + std::string(1000, '0') + "e-1000", 1}, {"3." + std::string(1200, '3'), 3.0 + 1.0 / 3.0},
+      {std::string(400, '9'), DBL_MAX}};
   // clang-format on
-  for (const auto& [text, expected] : cases) EXPECT_EQ(Val(text), expected) << text;
-  // More digits than are kept: still the exact value, or the largest.
-  EXPECT_EQ(Val("1" + std::string(1000, '0') + "e-1000"), 1);
-  EXPECT_EQ(Val("3." + std::string(1200, '3')), 3.0 + 1.0 / 3.0);
-  EXPECT_EQ(Val(std::string(400, '9')), DBL_MAX);
+  for (const auto& [text, expected] : cases) EXPECT_EQ(Val(text), expected) << text.substr(0, 40);
   EXPECT_FALSE(std::signbit(Val("-0")) || std::signbit(Val("-abc")));
   for (const char* text : {"12", "  -.5", "+ 1", "12kg"}) EXPECT_TRUE(starts_with_number(text)) << text;
   for (const char* text : {"abc", ".", "-.", "e5", "..5"}) EXPECT_FALSE(starts_with_number(text)) << text;
-}
-
-TEST(Rounding, HalvesToEvenWithinTheRanges) {
+  // Whole numbers: halves to even, within the ranges of 16 and 32 bits.
   const std::pair<double, double> halves[] = {
       {2.5, 2}, {3.5, 4}, {-2.5, -2}, {0.5, 0}, {2.4999999, 2}, {2.5000001, 3}, {0.49999999999999994, 0}};
   for (const auto& [value, expected] : halves) EXPECT_EQ(round_half_even(value), expected) << value;
@@ -54,7 +56,7 @@ TEST(Rounding, HalvesToEvenWithinTheRanges) {
 
 // The rounding of the patterns is the property test's; here: texts beyond 15 digits, values that are
 // no number, texts given for a number, and the whole-number forms.
-TEST(Format, PatternsOfTheScreensAndPrintouts) {
+TEST(Format, PatternsOfTheScreensAndPrintoutsAndTypedTextsCleaned) {
   EXPECT_EQ(Format(123456789012345678.0, "##0") + Format(0.0, "     #####") + Format(0.0005, " ####0.000"),
             "123456789012346000 0.001");
   for (const double value : {Nan, Inf, -Inf}) EXPECT_EQ(Format(value, "##0.00") + general_number(value), "");
@@ -66,13 +68,96 @@ TEST(Format, PatternsOfTheScreensAndPrintouts) {
   EXPECT_EQ(signed_text(7) + signed_text(-7) + signed_text(0) + signed_text(std::numeric_limits<long long>::min()),
             " 7-7 0-9223372036854775808");
   EXPECT_EQ(bare_text(-7) + bare_text(std::numeric_limits<long long>::max()), "-79223372036854775807");
-}
-
-TEST(TextClean, TrimsBlanksAndRemovesLineBreaksAndNul) {
+  // Typed texts lose their outer blanks, line breaks and NULs.
   const std::pair<std::string, std::string> cases[] = {
       {"  12\r\n", "12"},     {"ab\rcd", "abcd"},   {std::string("a\0b", 3), "ab"},
       {"\t x \t", "\t x \t"}, {"　山田　", "山田"}, {"a  b", "a  b"}};
   for (const auto& [typed, cleaned] : cases) EXPECT_EQ(Text_Clean(typed), cleaned) << typed;
+}
+
+std::uint64_t bits_state = 17;
+std::uint64_t next_bits() {  // splitmix64
+  std::uint64_t z = (bits_state += 0x9E3779B97F4A7C15u);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+  return z ^ (z >> 31);
+}
+std::string digits(int n) {  // n decimal digits, the first not 0
+  std::string text(1, static_cast<char>('1' + next_bits() % 9));
+  while (static_cast<int>(text.size()) < n) text += static_cast<char>('0' + next_bits() % 10);
+  return text;
+}
+
+// The double nearest the decimal text (glibc's strtod rounds correctly).
+double from_text(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+
+// Calls visit for every value of a family and its negation.
+template <typename Visit>
+void family_values(int family, Visit&& visit) {
+  bits_state = 17;
+  auto both = [&](double v) {
+    if (std::isfinite(v)) visit(v), visit(-v);
+  };
+  auto neighbours = [&](double value, int near) {  // the value and `near` neighbours on either side
+    both(value);
+    for (double up = value, down = value; near-- > 0;)
+      both(up = std::nextafter(up, HUGE_VAL)), both(down = std::nextafter(down, -HUGE_VAL));
+  };
+  if (family == 0) {  // every bit pattern: all exponents alike
+    for (int k = 0; k < 2'500'000; ++k) both(std::bit_cast<double>(next_bits()));
+  } else if (family == 1) {  // decimal halves at the 16th digit and their neighbours, at every decimal position
+    for (int position = -30; position <= 30; ++position)
+      for (int k = 0; k < 16'384; ++k) neighbours(from_text(digits(15) + "5e" + std::to_string(position)), 1);
+  } else if (family == 2) {  // halves at the decimals of the patterns: 12.5, 0.125, 1.0005 ...
+    for (int decimals = 0; decimals <= 7; ++decimals)
+      for (int k = 0; k < 65'536; ++k)
+        both(from_text(digits(1 + static_cast<int>(next_bits() % 12)) + "5e-" + std::to_string(decimals + 1)));
+  } else if (family == 3) {  // powers of ten
+    for (int power = -323; power <= 308; ++power) neighbours(from_text("1e" + std::to_string(power)), 4);
+  } else if (family == 4) {  // where 15 digits carry into a 16th; the exponent form from 1e-5 and 1e15 on
+    for (int position = -30; position <= 30; ++position)
+      for (const char* mantissa : {"9999999999999995", "99999999999999949", "99999999999999951", "100000000000000050"})
+        neighbours(from_text(std::string(mantissa) + "e" + std::to_string(position)), 16);
+    for (const char* edge : {"1e-5", "1e-4", "9.99999999999999e-5", "1e14", "1e15", "999999999999999.5"})
+      neighbours(from_text(edge), 1000);
+  } else if (family == 5) {  // below the normal range, and zeros
+    for (int k = 0; k < 500'000; ++k) both(std::bit_cast<double>(next_bits() & 0x000FFFFFFFFFFFFFu));
+    neighbours(DBL_MIN, 64);
+    visit(0.0), visit(-0.0);
+  }
+}
+
+// FNV-1a over the text and a separator.
+void add(std::uint64_t& hash, std::string_view text) {
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+  hash = (hash ^ '|') * 0x100000001B3u;
+}
+
+TEST(NumberForms, TheSameTextsAsTheEarlierImplementation) {
+  // The family, its values, the hash of the general form of every value, n: the patterns are tried on
+  // every n-th value, and the hash of every pattern on those.
+  const std::tuple<const char*, long, std::uint64_t, int, std::uint64_t> recorded[] = {
+      {"bit patterns", 4997638, 4545276286244169648u, 16, 6387696585344310749u},
+      {"decimal halves", 5996544, 7303456971347916721u, 16, 10465265933657237989u},
+      {"pattern halves", 1048576, 13752373955193154813u, 1, 16814509135069310131u},
+      {"powers of ten", 11376, 2438115445202713444u, 1, 9781504171091699934u},
+      {"carries and switches", 40116, 15346575348706091311u, 1, 5800180376132605638u},
+      {"subnormals and zeros", 1000260, 3151301870981201682u, 4, 6347251470395064208u},
+  };
+  for (int family = 0; family < 6; ++family) {
+    const auto& [name, recorded_values, recorded_general, format_every, recorded_formats] = recorded[family];
+    SCOPED_TRACE(name);
+    std::uint64_t general = 0xCBF29CE484222325u, formats = general;
+    long values = 0;
+    family_values(family, [&](double value) {
+      add(general, general_number(value));
+      if (values++ % format_every == 0)
+        for (const char* pattern :
+             {"##0.00", "#####0.000", "####0.000", "#.#####", "##", "0.00000", "######0.0000000", ""})
+          add(formats, Format(value, pattern));
+    });
+    EXPECT_EQ(std::tuple(values, general, formats), std::tuple(recorded_values, recorded_general, recorded_formats));
+  }
 }
 
 }  // namespace

@@ -1,25 +1,26 @@
-#include "text/text_file.h"
+// Text as the program reads and writes it: code page 932 both ways, the items of a count or help
+// file, reading whole files, saving them in place and writing lines.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "support/test_support.h"
 #include "text/cp932.h"
+#include "text/items.h"
+#include "text/text_file.h"
 
 namespace quorin::text {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::leftover_temp_files;
-using testing::read_bytes;
-using testing::Scratch_Folder;
-using testing::write_bytes;
+using namespace quorin::testing;
 
 // All bytes, also of a file whose size reads as 0, or a refusal; a file that looks binary holds a
 // NUL or many control bytes.
-TEST(ReadFile, AllBytesOrARefusal) {
+TEST(TextFile, ReadsAllBytesOrRefusesAndWritesLinesInCodePage932) {
   Scratch_Folder folder;
   const std::string bytes = std::string("a\r\nb\0c\r\n", 8) + std::string(100000, 'x');
   write_bytes(folder.file("data.txt"), bytes);
@@ -35,41 +36,37 @@ TEST(ReadFile, AllBytesOrARefusal) {
     EXPECT_FALSE(looks_binary(text)) << text;
   for (const std::string& text : {std::string("12\00034", 5), std::string("\x01\x02\x03\x04")})
     EXPECT_TRUE(looks_binary(text)) << text;
-}
-
-TEST(SaveFile, ReplacesThroughALinkAndInTheWorkingFolder) {
-  Scratch_Folder folder;  // the working directory: a bare file name goes there
-  for (const std::string bytes : {"first\r\n", "second, longer\r\n", ""}) {
-    EXPECT_EQ(save_file("result.txt", bytes), "");
-    EXPECT_EQ(read_bytes(folder.file("result.txt")), bytes);
-  }
-  fs::create_symlink(folder.file("result.txt"), folder.file("link.txt"));
-  EXPECT_EQ(save_file(folder.file("link.txt"), "new"), "");
-  EXPECT_TRUE(fs::is_symlink(folder.file("link.txt")));
-  EXPECT_EQ(read_bytes(folder.file("result.txt")), "new");
-  EXPECT_EQ(leftover_temp_files(folder.path()), 0);
+  // Lines are written with CR LF in code page 932; the first bad character is refused.
+  Line_Writer writer;
+  for (const char* line : {"<条件設定>", "", "ｽﾀﾝﾀﾞｰﾄﾞ～"}) writer.line(line);
+  writer.ascii(" 1500 ");
+  writer.end_line();
+  const std::string good = *utf8_to_cp932("<条件設定>\r\n\r\nｽﾀﾝﾀﾞｰﾄﾞ～\r\n 1500 \r\n");
+  EXPECT_TRUE(writer.bytes() == good && !writer.failed());
+  for (const char* line : {"価格 €5", "😀", "next"}) writer.line(line);
+  EXPECT_EQ(writer.failed() ? writer.bad_character() : "", "€");
+  EXPECT_EQ(writer.bytes(), good + "next\r\n") << "nothing of the refused lines, no replacement";
 }
 
 // Either way of the temporary file (unnamed where the system offers it, named where it does not):
-// a save replaces the file keeping its permissions, and a write cut short or a final rename that
-// fails (a folder took the file's place meanwhile) leaves every file as it was and no temporary
-// file behind.
-TEST(SaveFile, EitherTemporaryWayLeavesNothingBehind) {
+// a save replaces the file, through a link too, keeping its permissions; a bare name goes to the
+// working folder; a write cut short or a final rename that fails (a folder took the file's place
+// meanwhile) leaves every file as it was. No temporary file is ever left behind.
+TEST(SaveFile, EitherTemporaryWayReplacesOrLeavesNothingBehind) {
   using Way = Atomic_File::Temporary_Way;
   for (const Way way : {Way::Unnamed_Where_Offered, Way::Named}) {
     SCOPED_TRACE(way == Way::Named ? "named" : "unnamed");
-    Scratch_Folder folder;
+    Scratch_Folder folder;  // the working directory
     const std::string target = folder.file("result.txt"), taken = folder.file("taken.txt");
     write_bytes(target, "old");
     const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(target, perms);
-    const struct {
-      const char* what;
-      const std::string& path;
-      std::function<void(Atomic_File&)> meanwhile;
-      bool saved;
-    } saves[] = {
-        {"whole", target, [](Atomic_File& file) { file.write("new"); }, true},
+    fs::create_symlink(target, folder.file("link.txt"));
+    const auto writes = [](const std::string& bytes) { return [bytes](Atomic_File& file) { file.write(bytes); }; };
+    // What, the path saved, what happens meanwhile, whether it is saved.
+    const std::tuple<const char*, std::string, std::function<void(Atomic_File&)>, bool> saves[] = {
+        {"a bare name, longer", "result.txt", writes("first, longer"), true},
+        {"through the link, shorter", folder.file("link.txt"), writes("new"), true},
         {"cut short", target,
          [](Atomic_File& file) {
            testing::File_Size_Limit limit(100);
@@ -84,30 +81,86 @@ TEST(SaveFile, EitherTemporaryWayLeavesNothingBehind) {
          },
          false},
     };
-    for (const auto& save : saves) {
-      SCOPED_TRACE(save.what);
-      Atomic_File file(save.path, way);
+    for (const auto& [what, path, meanwhile, saved] : saves) {
+      SCOPED_TRACE(what);
+      Atomic_File file(path, way);
       EXPECT_EQ(leftover_temp_files(folder.path()), way == Way::Named ? 1 : 0) << "the way taken";
-      save.meanwhile(file);
-      EXPECT_EQ(file.commit().empty(), save.saved);
+      meanwhile(file);
+      EXPECT_EQ(file.commit().empty(), saved);
       EXPECT_EQ(leftover_temp_files(folder.path()), 0);
+      if (saved) EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, perms);
     }
+    EXPECT_TRUE(fs::is_symlink(folder.file("link.txt")));
     EXPECT_EQ(read_bytes(target), "new");
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, perms);
     EXPECT_EQ(read_bytes(taken + "/inside"), "kept");
   }
 }
 
-TEST(LineWriter, CrLfInCodePage932AndTheFirstBadCharacterRefused) {
-  Line_Writer writer;
-  for (const char* line : {"<条件設定>", "", "ｽﾀﾝﾀﾞｰﾄﾞ～"}) writer.line(line);
-  writer.ascii(" 1500 ");
-  writer.end_line();
-  const std::string good = *utf8_to_cp932("<条件設定>\r\n\r\nｽﾀﾝﾀﾞｰﾄﾞ～\r\n 1500 \r\n");
-  EXPECT_TRUE(writer.bytes() == good && !writer.failed());
-  for (const char* line : {"価格 €5", "😀", "next"}) writer.line(line);
-  EXPECT_EQ(writer.failed() ? writer.bad_character() : "", "€");
-  EXPECT_EQ(writer.bytes(), good + "next\r\n") << "nothing of the refused lines, no replacement";
+TEST(Cp932, TheClassicTrapsRoundTripAndWhatDoesNotComeBackIsRefused) {
+  std::string ascii;
+  for (int c = 0; c < 0x80; ++c) ascii.push_back(static_cast<char>(c));
+  // clang-format off
+  const std::pair<std::string, std::string> pairs[] = {
+      {ascii, ascii}, {ascii + "あ", ascii + "\x82\xA0"}, {"", ""}, {"～", "\x81\x60"} /* U+FF5E, not U+301C */,
+      {"－", "\x81\x7C"}, {"∥", "\x81\x61"}, {"￠", "\x81\x91"}, {"￢", "\x81\xCA"}, {"髙", "\xFB\xFC"}, {"①", "\x87\x40"},
+      {"ⅰ", "\xFA\x40"}, {"\u3000", "\x81\x40"}, {"ｽﾀﾝﾀﾞｰﾄﾞ", "\xBD\xC0\xDD\xC0\xDE\xB0\xC4\xDE"},
+      {"\\", "\\"} /* 0x5C is the backslash, not the yen sign */};
+  // clang-format on
+  for (const auto& [utf8, cp932] : pairs) {
+    EXPECT_EQ(utf8_to_cp932(utf8), cp932) << utf8;
+    EXPECT_EQ(cp932_to_utf8(cp932), utf8) << utf8;
+  }
+  // NEC-selected IBM extensions read as the same characters as the IBM ones.
+  EXPECT_EQ(cp932_to_utf8("\xEE\xEF\xED\x40"), std::string("ⅰ纊"));
+
+  // Characters it cannot hold, characters glibc maps one way only (they would read back as
+  // another), broken UTF-8 and bytes that are no code page 932: refused where they stand.
+  // clang-format off
+  const std::pair<std::string, std::size_t> texts[] = {
+      {"ab😀", 2}, {"ab€cd", 2}, {"äx", 0}, {"한", 0}, {"\u00A0", 0}, {"日本¥", 6}, {"〜", 0}, {"−", 0}, {"‖", 0},
+      {"ab\xC3", 2}, {"\xFF" "a", 0}, {"あ\xED\xA0\x80", 3}, {"\xC0\xAF", 0}};
+  const std::pair<std::string, std::size_t> bytes[] = {
+      {"ab\x81", 2}, {"a\x81\x20", 1}, {"\x82\xA0\x80", 2}, {"\xA0", 0}, {"\xFD", 0}, {"\xFF", 0}, {"\x81\x7F", 0}};
+  // clang-format on
+  Cp932_Error error;
+  for (const auto& [text, offset] : texts)
+    EXPECT_TRUE(!utf8_to_cp932(text, &error) && error.offset == offset) << text << " at " << error.offset;
+  for (const auto& [text, offset] : bytes)
+    EXPECT_TRUE(!cp932_to_utf8(text, &error) && error.offset == offset) << text << " at " << error.offset;
+  utf8_to_cp932("ab\xC3", &error);
+  EXPECT_EQ(error.character, "\\xC3");
+}
+
+// The items of a text, each with the line it ends on ("item@line", joined by "|").
+std::string items(std::string_view text) {
+  std::string whole;
+  Item_Reader reader(text);
+  while (auto item = reader.next()) whole += std::string(*item) + "@" + std::to_string(reader.line_number()) + "|";
+  EXPECT_TRUE(reader.at_end());
+  return whole;
+}
+
+// An empty line is an empty item, and so is a line of blanks; a lone CR ends a line; a trailing
+// comma ends an empty item; what follows a closing quote is ignored.
+TEST(ItemReader, SplitsAtCommasAndLineEndsAndCountsLinesAndLineReaderGivesLines) {
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
+      {" 1500 \r\n\r\n-3 \r\n", "1500@2|@3|-3@4|"}, {"1, 2,  3\r\n4", "1@1|2@1|3@2|4@2|"}, {"", ""},
+      {"1\r\n2\n3\r4", "1@2|2@3|3@4|4@4|"},         {"1\r\r\n2", "1@2|@3|2@3|"},       {"1\n\r2", "1@2|@3|2@3|"},
+      {"   \r\n5", "@2|5@2|"},                        {"  a b  ,c\t\r\n", "a b@1|c@2|"},   {"12,\r\n34", "12@1|@2|34@2|"},
+      {",", "@1|@1|"},                                {"\"a,b\",c", "a,b@1|c@1|"},        {"  \"  a  \"  \r\n", "  a  @2|"},
+      {"\"x\"junk,y", "x@1|y@1|"},                    {"\"\"", "@1|"},                    {"\"open, to the end", "open, to the end@1|"},
+      {"\"two\r\nlines\",z\rf", "two\r\nlines@2|z@3|f@3|"}, {"1,\"ヘルプ,項目\",3", "1@1|ヘルプ,項目@1|3@1|"}};
+  // clang-format on
+  for (const auto& [text, expected] : cases) EXPECT_EQ(items(text), expected) << text;
+  const std::string text = " 1500 \r\n";
+  EXPECT_EQ(Item_Reader(text).next()->data(), text.data() + 1) << "views point into the text";
+  // Lines alone, without items or quotes.
+  std::string lines;
+  Line_Reader reader("a\nb\rc\r\n\r\r\n a, \"b \r\n");
+  while (auto line = reader.next()) lines += std::string(*line) + "|";
+  EXPECT_TRUE(reader.at_end());
+  EXPECT_EQ(lines, "a|b|c||| a, \"b |");
 }
 
 }  // namespace

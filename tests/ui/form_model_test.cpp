@@ -22,7 +22,7 @@ struct Logged_Form : Form {
   bool* destroyed = nullptr;
 };
 
-TEST(Form, EventsComeAsTheScreensExpect) {
+TEST(Form, EventsComeAsTheScreensExpectOnTheDesktop) {
   Logged_Form form;
   Control_Array<Text_Box> boxes{"box"};
   for (int i = 0; i < 2; ++i) {
@@ -67,19 +67,20 @@ TEST(Form, EventsComeAsTheScreensExpect) {
   EXPECT_TRUE(plot.ops().empty() && plot.version() != before);
   plot.visible = false;
   EXPECT_FALSE(boxes[0].reachable());
-}
 
-TEST(Desktop, ActivatesOnlyWhenComingToTheFrontAndKeepsAClosedFormUntilTheEventEnds) {
+  // The desktop activates a form only when it comes to the front, and keeps a closed one until
+  // the event ends.
   Desktop desktop;
-  auto form = std::make_unique<Logged_Form>();
+  auto closing = std::make_unique<Logged_Form>();
   Logged_Form other;
   bool destroyed = false;
-  form->destroyed = &destroyed;
-  for (Form* shown : std::initializer_list<Form*>{form.get(), form.get(), &other, form.get()}) desktop.show(*shown);
-  EXPECT_EQ(form->log.size(), 2u) << "activated only when coming to the front";
+  closing->destroyed = &destroyed;
+  for (Form* shown : std::initializer_list<Form*>{closing.get(), closing.get(), &other, closing.get()})
+    desktop.show(*shown);
+  EXPECT_EQ(closing->log.size(), 2u) << "activated only when coming to the front";
   {
     Desktop::Event_Scope scope(desktop);
-    desktop.close(std::move(form));
+    desktop.close(std::move(closing));
     EXPECT_FALSE(destroyed) << "a handler of the form may still be running";
   }
   EXPECT_TRUE(destroyed);
