@@ -23,9 +23,8 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
   // A copy of an example file in the folder, with one text replaced by another when given.
   const auto copy = [this](const std::string& example, const std::string& name, const std::string& text = "",
                            const std::string& replacement = "") {
-    std::string bytes = testing::read_bytes(example);
-    if (!text.empty()) bytes.replace(bytes.find(text), text.size(), replacement);
-    testing::write_bytes(folder.file(name), bytes);
+    const std::string bytes = testing::read_bytes(example);
+    testing::write_bytes(folder.file(name), text.empty() ? bytes : testing::replaced(bytes, text, replacement));
     return folder.file(name);
   };
   const std::string conditions = copy(testing::Example_Conditions, "cortisol.crx");
@@ -110,8 +109,7 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
     EXPECT_EQ(testing::read_bytes(folder.file("temp.dat")), "another run's sheet");
     EXPECT_EQ(std::filesystem::current_path(), folder.path());
   }
-  for (std::size_t at; (at = told.find(folder.path().string())) != std::string::npos;)
-    told.replace(at, folder.path().string().size(), "<folder>");
+  testing::replace_all(told, folder.path().string(), "<folder>");
   testing::expect_golden("failures.txt", told);
 }
 

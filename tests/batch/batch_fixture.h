@@ -14,9 +14,6 @@
 
 namespace quorin::testing {
 
-const std::string Example_Conditions = QUORIN_SOURCE_DIR "/examples/cortisol.crx";
-const std::string Example_Counts = QUORIN_SOURCE_DIR "/examples/cortisol_counts.txt";
-
 // One batch run: its exit status, what it wrote to standard error, what it printed.
 struct Batch_Outcome {
   int status = -1;
@@ -36,6 +33,17 @@ inline Batch_Outcome run_in_process(const batch::Batch_Options& options) {
   Batch_Outcome outcome;
   run_in_process(options, outcome);
   return outcome;
+}
+
+// Every `what` in the text replaced by `by`.
+inline void replace_all(std::string& text, const std::string& what, const std::string& by) {
+  for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += by.size())
+    text.replace(at, what.size(), by);
+}
+
+// The bytes with the first `what` replaced by `by`.
+inline std::string replaced(std::string bytes, const std::string& what, const std::string& by) {
+  return bytes.replace(bytes.find(what), what.size(), by);
 }
 
 class Batch_Test : public ::testing::Test {

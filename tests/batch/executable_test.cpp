@@ -27,12 +27,8 @@ std::string shell_quoted(const std::string& text) {
   return out + "'";
 }
 
-void replace_all(std::string& text, const std::string& what, const std::string& by) {
-  for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += by.size())
-    text.replace(at, what.size(), by);
-}
-
 using Executable = testing::Batch_Test;
+using testing::replace_all;
 
 TEST_F(Executable, AnswersTheShellAndLeavesNothingBehind) {
   // This test program is <build>/tests/test_batch; the program is <build>/quorin.

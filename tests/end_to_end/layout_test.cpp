@@ -4,28 +4,220 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <tuple>
 
-#include "batch/run_batch.h"
-#include "intro/reg_intro.h"
+#include "batch/batch_fixture.h"
 #include "report/print_report.h"
 #include "state/commands.h"
 #include "state/program.h"
-#include "state/work_screen.h"
 #include "support/form_driver.h"
-#include "support/layout_check.h"
 #include "support/test_support.h"
 #include "text/cp932.h"
+#include "text/display_width.h"
 #include "ui/scripted_platform.h"
 
 namespace quorin {
 namespace {
 
-const std::string Example_Conditions = QUORIN_SOURCE_DIR "/examples/cortisol.crx";
-const std::string Example_Counts = QUORIN_SOURCE_DIR "/examples/cortisol_counts.txt";
+using testing::Example_Conditions;
+using testing::Example_Counts;
+using testing::lines_of;
+
+// What a reader would see run together: on a printed page, a text leaving the page or crossing
+// another text, a rule, a mark or a curve; on a screen, a control leaving its window or crossing
+// another control, a caption longer than its control, a window larger than a 1366×768 screen.
+// Texts are measured in the printouts' fixed-pitch face: a half-width character is half an em.
+
+// A4 portrait less margins of 9 mm at the sides and 12 mm at top and bottom, as the PDF output
+// lays out its pages.
+constexpr double Page_Width = (210.0 - 18.0) / 25.4 * 1440;
+constexpr double Page_Height = (297.0 - 24.0) / 25.4 * 1440;
+constexpr double Twips_Per_Pixel = 15;
+constexpr int Screen_Width = 1366, Screen_Height = 768 - 48;  // less a taskbar and a title bar
+
+struct Box {
+  double left, top, right, bottom;
+  std::string what;
+};
+
+bool inside(const Box& inner, double right, double bottom) {
+  return inner.left >= 0 && inner.top >= 0 && inner.right <= right && inner.bottom <= bottom;
+}
+// Texts side by side keep this far apart, so that no word runs into the next; lines of text may
+// stand one em apart. A text may stand against the rule of its cell (the tables print their cells
+// from the rule), never across it.
+constexpr double Gap = 10;
+
+constexpr double Rounding = 0.5;  // of scaled pages' coordinates
+
+bool cross(const Box& a, const Box& b, double gap = 0) {
+  return a.left - gap < b.right - Rounding && b.left - gap < a.right - Rounding && a.top < b.bottom - Rounding &&
+         b.top < a.bottom - Rounding;
+}
+
+// The box of a printed text, from its first to its last non-blank character.
+std::optional<Box> text_box(double x, double y, double font, const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::nullopt;
+  const std::size_t last = text.find_last_not_of(' ');
+  const double column = font * 10;
+  return Box{x + column * static_cast<double>(first), y,
+             x + column * static_cast<double>(text::display_columns(text.substr(0, last + 1))), y + font * 20,
+             "\"" + text.substr(first, last + 1 - first) + "\""};
+}
+
+// A drawn mark as the box it covers; a line is kept as its end points.
+struct Mark {
+  double x1, y1, x2, y2;
+  bool is_line;
+};
+
+// True when the segment passes through the inside of the box (Liang–Barsky clipping).
+bool passes_through(const Mark& mark, const Box& box) {
+  if (!mark.is_line) return cross(Box{mark.x1, mark.y1, mark.x2, mark.y2, ""}, box);
+  double t0 = 0, t1 = 1;
+  const double dx = mark.x2 - mark.x1, dy = mark.y2 - mark.y1;
+  const double p[] = {-dx, dx, -dy, dy};
+  const double q[] = {mark.x1 - box.left, box.right - mark.x1, mark.y1 - box.top, box.bottom - mark.y1};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] <= 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
+  }
+  return t0 < t1;
+}
+
+std::string name_of(const ui::Control& control) {
+  return control.name + (control.index >= 0 ? "(" + std::to_string(control.index) + ")" : "");
+}
+
+std::string caption_of(const ui::Control& control) {
+  switch (control.kind) {
+    case ui::Control_Kind::Label: return static_cast<const ui::Label&>(control).caption;
+    case ui::Control_Kind::Command_Button: return static_cast<const ui::Command_Button&>(control).caption;
+    case ui::Control_Kind::Option_Button: return static_cast<const ui::Option_Button&>(control).caption;
+    default: return "";
+  }
+}
+
+// The part of a control's width its caption may fill: a button keeps a margin at either side, an
+// option button its round mark.
+int caption_room(const ui::Control& control) {
+  if (control.kind == ui::Control_Kind::Command_Button) return control.width - 120;
+  if (control.kind == ui::Control_Kind::Option_Button) return control.width - 300;
+  return control.width;
+}
+
+// The recorded operations of a printer (pages ended by "end"), one finding per clash:
+// "page 3: \"100\" crosses \"log(標準品濃度)\"".
+std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
+  std::vector<std::string> found;
+  std::vector<Box> texts;
+  std::vector<Mark> marks;
+  double font = 10;
+  int page = 1;
+  auto close_page = [&] {
+    const std::string where = "page " + std::to_string(page) + ": ";
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      if (!inside(texts[i], Page_Width, Page_Height)) found.push_back(where + texts[i].what + " leaves the page");
+      for (std::size_t j = i + 1; j < texts.size(); ++j)
+        if (cross(texts[i], texts[j], Gap)) found.push_back(where + texts[i].what + " crosses " + texts[j].what);
+      for (const Mark& mark : marks)
+        if (passes_through(mark, texts[i])) {
+          found.push_back(where + texts[i].what + " is crossed by a drawing");
+          break;
+        }
+    }
+    texts.clear();
+    marks.clear();
+    ++page;
+  };
+  for (const std::string& op : ops) {
+    std::istringstream in(op);
+    std::string kind;
+    in >> kind;
+    char comma = 0;
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    if (kind == "font") {
+      in >> font;
+    } else if (kind == "text") {
+      in >> x1 >> comma >> y1;
+      const std::size_t open = op.find('"'), close = op.rfind('"');
+      if (auto box = text_box(x1, y1, font, op.substr(open + 1, close - open - 1))) texts.push_back(*box);
+    } else if (kind == "line" || kind == "rect") {
+      in >> x1 >> comma >> y1 >> x2 >> comma >> y2;
+      if (kind == "line") {
+        marks.push_back({x1, y1, x2, y2, true});
+      } else {
+        for (const Mark& side : {Mark{x1, y1, x2, y1, true}, Mark{x2, y1, x2, y2, true}, Mark{x1, y2, x2, y2, true},
+                                 Mark{x1, y1, x1, y2, true}})
+          marks.push_back(side);
+      }
+    } else if (kind == "circle") {
+      std::string radius;
+      in >> x1 >> comma >> y1 >> radius;
+      const double r = std::stod(radius.substr(1));
+      marks.push_back({x1 - r, y1 - r, x1 + r, y1 + r, false});
+    } else if (kind == "point") {
+      in >> x1 >> comma >> y1;
+      marks.push_back({x1 - 1, y1 - 1, x1 + 1, y1 + 1, false});
+    } else if (kind == "end") {
+      close_page();
+    }
+  }
+  return found;
+}
+
+// What a reader would see run together on a form and every control on it.
+std::vector<std::string> form_clashes(const ui::Form& form) {
+  std::vector<std::string> found;
+  const std::string where = form.caption + ": ";
+  if (form.client_width > Screen_Width * Twips_Per_Pixel || form.client_height > Screen_Height * Twips_Per_Pixel)
+    found.push_back(where + "the window is larger than the screen");
+  const bool has_scroll_bar = std::any_of(form.controls().begin(), form.controls().end(), [](const auto& control) {
+    return control->kind == ui::Control_Kind::Scroll_Bar && control->container == nullptr;
+  });
+  std::vector<const ui::Control*> shown;
+  for (const auto& control : form.controls())
+    if (control->visible && control->kind != ui::Control_Kind::Timer &&
+        control->kind != ui::Control_Kind::Line_Element &&
+        (control->container == nullptr || control->container->visible))
+      shown.push_back(control.get());
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const ui::Control& c = *shown[i];
+    const Box box{double(c.left), double(c.top), double(c.left + c.width), double(c.top + c.height), name_of(c)};
+    const double right = c.container ? c.container->width : form.client_width;
+    const double bottom = c.container ? c.container->height : form.client_height;
+    // A picture inside a picture, or beside a scroll bar, is a list or plot that scrolls there.
+    const bool scrolls = c.kind == ui::Control_Kind::Picture_Area && (c.container != nullptr || has_scroll_bar);
+    if (!scrolls && !inside(box, right, bottom)) found.push_back(where + box.what + " leaves its window");
+    const std::string caption = caption_of(c);
+    if (c.font_size * 10 * static_cast<double>(text::display_columns(caption)) > caption_room(c))
+      found.push_back(where + box.what + "'s caption \"" + caption + "\" is wider than it");
+    for (std::size_t j = i + 1; j < shown.size(); ++j) {
+      const ui::Control& d = *shown[j];
+      if (d.container != c.container) continue;
+      const Box other{double(d.left), double(d.top), double(d.left + d.width), double(d.top + d.height), name_of(d)};
+      // Cells of a grid of labels share their border: one pixel.
+      const Box inner{other.left + Twips_Per_Pixel, other.top + Twips_Per_Pixel, other.right - Twips_Per_Pixel,
+                      other.bottom - Twips_Per_Pixel, other.what};
+      // A text box may lie over the cell it edits.
+      const bool editor = (c.kind == ui::Control_Kind::Text_Box) != (d.kind == ui::Control_Kind::Text_Box) &&
+                          std::abs(c.top - d.top) <= Twips_Per_Pixel && std::abs(c.left - d.left) <= Twips_Per_Pixel;
+      if (!editor && cross(box, inner)) found.push_back(where + box.what + " crosses " + other.what);
+    }
+  }
+  return found;
+}
 
 // An assay of `standards` standards and `sera` control sera in triplicate and `samples` samples in
 // duplicate, counted on a smooth competitive curve with a little scatter; its two files in `folder`.
@@ -61,24 +253,12 @@ std::pair<std::string, std::string> write_assay(const testing::Scratch_Folder& f
 ui::Recording_Printer report_of(const std::string& crx, const std::string& txt, const testing::Scratch_Folder& folder,
                                 long first_page = 1, long last_page = 0) {
   batch::Batch_Options options;
-  options.conditions = crx;
-  options.counts = txt;
-  options.result = folder.file("result.txt");
-  options.pdf = folder.file("report.pdf");
-  options.first_page = first_page;
-  options.last_page = last_page;
-  ui::Recording_Printer printer;
-  std::ostringstream errors;
-  batch::Batch_Platform platform(printer, errors);
-  EXPECT_EQ(batch::run_batch(options, platform), batch::Exit_Done) << errors.str();
-  return printer;
-}
-
-// One finding a line, for a readable failure.
-std::string lines(const std::vector<std::string>& found) {
-  std::string joined;
-  for (const std::string& line : found) joined += line + "\n";
-  return joined;
+  options.conditions = crx, options.counts = txt;
+  options.result = folder.file("result.txt"), options.pdf = folder.file("report.pdf");
+  options.first_page = first_page, options.last_page = last_page;
+  testing::Batch_Outcome outcome = testing::run_in_process(options);
+  EXPECT_EQ(outcome.status, batch::Exit_Done) << outcome.errors;
+  return std::move(outcome.printed);
 }
 
 // The "n / N" of every page's foot, in order.
@@ -92,11 +272,8 @@ std::vector<std::string> page_numbers(const ui::Recording_Printer& printer) {
 
 // The screens from the start-up screen through the wizard on the two files.
 void run_wizard(Program& program, ui::Scripted_Platform& platform, const std::string& crx, const std::string& txt) {
-  program.start();
-  testing::click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
-  platform.file_answers = {crx, txt};
-  testing::click(program.screen_as<Work_Screen>(Screen::Conditions)->Command[target::Wizard]);
-  EXPECT_NE(program.screen(Screen::Result), nullptr) << lines(platform.messages);
+  testing::run_wizard(program, platform, crx, txt);
+  EXPECT_NE(program.screen(Screen::Result), nullptr) << lines_of(platform.messages);
 }
 
 TEST(Layout, EveryReportPageIsClearAndNamesItsPlaceInTheJob) {
@@ -105,7 +282,7 @@ TEST(Layout, EveryReportPageIsClearAndNamesItsPlaceInTheJob) {
   for (const auto& [conditions, counts] : {std::pair{Example_Conditions, Example_Counts}, std::pair{crx, txt}}) {
     SCOPED_TRACE(conditions);
     const ui::Recording_Printer printer = report_of(conditions, counts, folder);
-    EXPECT_EQ(lines(testing::page_clashes(printer.ops())), "");
+    EXPECT_EQ(lines_of(page_clashes(printer.ops())), "");
     const int pages = printer.documents();
     std::vector<std::string> expected;
     for (int n = 1; n <= pages; ++n) expected.push_back(std::to_string(n) + " / " + std::to_string(pages));
@@ -126,7 +303,7 @@ TEST(Layout, EveryScreenFitsAndNothingOnItRunsTogether) {
     auto look = [&] {
       for (int which = 1; which <= 9; ++which)
         if (const ui::Form* form = program.screen(static_cast<Screen>(which)))
-          for (std::string& clash : testing::form_clashes(*form)) clashes.push_back(std::move(clash));
+          for (std::string& clash : form_clashes(*form)) clashes.push_back(std::move(clash));
     };
     look();
     run_wizard(program, platform, conditions, counts);
@@ -145,7 +322,7 @@ TEST(Layout, EveryScreenFitsAndNothingOnItRunsTogether) {
     look();
     std::sort(clashes.begin(), clashes.end());
     clashes.erase(std::unique(clashes.begin(), clashes.end()), clashes.end());
-    EXPECT_EQ(lines(clashes), "");
+    EXPECT_EQ(lines_of(clashes), "");
   }
 }
 
@@ -164,7 +341,7 @@ TEST(Long_Report, AsksFirstOnTheScreensAndNeverInABatchRun) {
     platform.questions.clear();
     platform.choices = {choice};
     Report_PRT(program);
-    ASSERT_EQ(platform.questions.size(), 1u) << lines(platform.messages);
+    ASSERT_EQ(platform.questions.size(), 1u) << lines_of(platform.messages);
     const std::smatch asked = [&] {
       std::smatch m;
       std::regex_search(platform.questions[0], m, std::regex(R"(全部で (\d+) ページ)"));

@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "conditions/reg_set.h"
-#include "intro/reg_intro.h"
 #include "results/reg_result.h"
 #include "results/result_export.h"
 #include "state/program.h"
@@ -33,13 +31,7 @@ TEST(Whole_Road, FromTwoFilesToTheSavedResults) {
   testing::Scratch_Folder folder;
   ui::Scripted_Platform platform;
   Program program(platform);
-  program.start();
-  testing::click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
-  auto* conditions = program.screen_as<Reg_Set>(Screen::Conditions);
-  ASSERT_NE(conditions, nullptr);
-
-  platform.file_answers = {Data + "/assay.crx", Data + "/counts.txt"};
-  testing::click(conditions->Command[14]);
+  testing::run_wizard(program, platform, Data + "/assay.crx", Data + "/counts.txt");
   EXPECT_EQ(platform.messages,
             (std::vector<std::string>{"保存された条件設定を読み込みます", "データ表示画面を表示します",
                                       "保存されたデータを読み込みます", "ＳＴＤ　ＰＬＯＴを表示します",

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "conditions/reg_set.h"
-#include "intro/reg_intro.h"
 #include "navigation/navigation.h"
 #include "state/program.h"
 #include "state/work_screen.h"
@@ -30,9 +29,8 @@ using testing::assay_digest;
 using testing::read_bytes;
 using testing::write_bytes;
 
-const std::string Examples = std::string(QUORIN_SOURCE_DIR) + "/examples";
-const std::string Example_Conditions = Examples + "/cortisol.crx";
-const std::string Example_Counts = Examples + "/cortisol_counts.txt";
+using testing::Example_Conditions;
+using testing::Example_Counts;
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -41,10 +39,7 @@ class Loaded_Assay : public ::testing::Test {
   Loaded_Assay() : program(platform) {}
 
   void SetUp() override {
-    program.start();
-    testing::click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
-    platform.file_answers = {Example_Conditions, Example_Counts};
-    testing::click(program.screen_as<Reg_Set>(Screen::Conditions)->Command[target::Wizard]);
+    testing::run_wizard(program, platform, Example_Conditions, Example_Counts);
     ASSERT_NE(program.screen(Screen::Result), nullptr) << "the wizard reached the results";
     platform.messages.clear();
   }
@@ -137,13 +132,6 @@ TEST_F(Loaded_Assay, EverySaveThatFailsIsReportedAndChangesNothing) {
   }
 }
 
-// The first `lines` lines of a text.
-std::string first_lines(const std::string& text, int lines) {
-  std::size_t end = 0;
-  for (int line = 0; line < lines; ++line) end = text.find('\n', end) + 1;
-  return text.substr(0, end);
-}
-
 const std::string Elf_Header(
     "\x7f"
     "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0",
@@ -192,17 +180,6 @@ TEST_F(Loaded_Assay, AFileThatCannotBeLoadedIsRefusedAndNothingChanges) {
   EXPECT_TRUE(click_with_file(button(Screen::Data, target::Open_File), Example_Counts).empty());
   EXPECT_EQ(assay_digest(program.state), digest);
   EXPECT_TRUE(click_with_file(button(Screen::Conditions, target::Open_File), Example_Conditions).empty());
-}
-
-TEST_F(Loaded_Assay, ACountFileShorterThanTheConditionsLoadsWithTheRestEmptyAndSaysSo) {
-  const std::string path = folder.file("standards only.txt");  // no sera, no samples
-  write_bytes(path, first_lines(read_bytes(Example_Counts), 22));
-  const std::string warning =
-      "データファイルの測定値は 22 個で、条件の 128 個に足りません。\n残りの 106 本は空のチューブになりました";
-  EXPECT_EQ(click_with_file(button(Screen::Data, target::Open_File), path), std::vector<std::string>{warning});
-  EXPECT_EQ(program.state.Sample_Number, 50);
-  for (Long sample = 1; sample <= 50; ++sample) EXPECT_EQ(program.state.Sample_Count(sample, 2), 0) << sample;
-  EXPECT_EQ(program.state.Sera_Count(3, 1), 0);
 }
 
 }  // namespace

@@ -8,38 +8,26 @@ namespace quorin::testing {
 
 namespace {
 
-// Four chains over the 8-byte words, each step a bijection of the chain's value for a given word
-// and of the word for a given value, so that the reading of the large tables, not one chain of
-// multiplications, sets the pace.
+// One chain over the 8-byte words (the last one padded with zeros) and the size, each step a
+// bijection of the chain's value for a given word.
 class Fingerprint {
  public:
   template <typename T>
   void add(const T* first, std::size_t count) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(first);
     const std::size_t size = count * sizeof(T);
-    std::size_t at = 0;
-    for (; at + 32 <= size; at += 32)
-      for (std::size_t lane = 0; lane < 4; ++lane) mix(lanes_[lane], word(bytes + at + 8 * lane, 8));
-    for (; at < size; at += 8) mix(lanes_[0], word(bytes + at, std::min<std::size_t>(8, size - at)));
-    mix(lanes_[1], size);
+    for (std::size_t at = 0; at < size; at += 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, bytes + at, std::min<std::size_t>(8, size - at));
+      mix(word);
+    }
+    mix(size);
   }
-  std::uint64_t value() const {
-    std::uint64_t value = lanes_[0];
-    for (std::size_t lane = 1; lane < 4; ++lane) mix(value, lanes_[lane]);
-    return value;
-  }
+  std::uint64_t value() const { return value_; }
 
  private:
-  static void mix(std::uint64_t& value, std::uint64_t word) {
-    value = std::rotl(value ^ word, 29) * 0x9E3779B97F4A7C15ULL;
-  }
-  static std::uint64_t word(const unsigned char* bytes, std::size_t size) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes, size);
-    return word;
-  }
-  std::uint64_t lanes_[4] = {0x243F6A8885A308D3ULL, 0x13198A2E03707344ULL, 0xA4093822299F31D0ULL,
-                             0x082EFA98EC4E6C89ULL};
+  void mix(std::uint64_t word) { value_ = std::rotl(value_ ^ word, 29) * 0x9E3779B97F4A7C15ULL; }
+  std::uint64_t value_ = 0x243F6A8885A308D3ULL;
 };
 
 // The first `rows` rows of a table, all of them by default.

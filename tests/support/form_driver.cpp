@@ -3,6 +3,9 @@
 #include <cctype>
 #include <optional>
 
+#include "intro/reg_intro.h"
+#include "state/commands.h"
+#include "state/work_screen.h"
 #include "ui/desktop.h"
 
 namespace quorin::testing {
@@ -62,6 +65,14 @@ void paste_with_mouse(ui::Text_Box& box, const std::string& text) {
 void click(ui::Control& control) {
   if (control.takes_focus()) focus(control);
   if (control.on_click) as_event(control, [&] { control.on_click(); });
+}
+
+void run_wizard(Program& program, ui::Scripted_Platform& platform, const std::string& conditions,
+                const std::string& counts) {
+  program.start();
+  click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
+  platform.file_answers = {conditions, counts};
+  click(program.screen_as<Work_Screen>(Screen::Conditions)->Command[target::Wizard]);
 }
 
 }  // namespace quorin::testing

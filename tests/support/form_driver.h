@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "state/program.h"
 #include "ui/form.h"
+#include "ui/scripted_platform.h"
 
 namespace quorin::testing {
 
@@ -26,5 +28,9 @@ void paste_with_mouse(ui::Text_Box& box, const std::string& text);
 
 // Clicks a control (a button, a label, a text box).
 void click(ui::Control& control);
+
+// From the start-up screen through the wizard, its file dialogs answered with the two files.
+void run_wizard(Program& program, ui::Scripted_Platform& platform, const std::string& conditions,
+                const std::string& counts);
 
 }  // namespace quorin::testing

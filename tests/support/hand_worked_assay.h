@@ -2,12 +2,10 @@
 // The hand-worked assay the sheet, result and printout tests share: its figures are set directly,
 // as the curve would have left them, so that every text and byte can be worked out by hand.
 
-#include <string>
-#include <vector>
-
 #include "engine/assay_state.h"
 #include "engine/fit_choice.h"
 #include "state/basis.h"
+#include "support/test_support.h"
 
 namespace quorin::testing {
 
@@ -55,13 +53,6 @@ inline void hand_worked(Assay_State& s) {
   s.Sample_Count(3, 1) = 800, s.Sample_Conc(3, 1) = 1.0 / 3;
   s.Sample_Data(3, Sample_Column::Mean) = 1.0 / 3, s.Sample_Data(3, Sample_Column::Value) = 10.0 / 3;
   s.Dilution_Factor = 10;
-}
-
-// Joins texts one to a line, the form in which screens and printouts are recorded.
-inline std::string lines_of(const std::vector<std::string>& texts) {
-  std::string joined;
-  for (const std::string& text : texts) joined += text + '\n';
-  return joined;
 }
 
 }  // namespace quorin::testing

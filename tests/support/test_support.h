@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace quorin::testing {
 
@@ -36,11 +37,23 @@ void write_bytes(const std::string& path, const std::string& bytes);
 // beside the record as <name>.actual to review. QUORIN_UPDATE_GOLDEN=1 rewrites the records
 // instead (README, "Recorded outputs").
 void expect_golden_in(const std::string& folder, const std::string& name, const std::string& bytes);
+#ifdef QUORIN_SOURCE_DIR
+// The example assay's condition and count files.
+inline const std::string Example_Conditions = QUORIN_SOURCE_DIR "/examples/cortisol.crx";
+inline const std::string Example_Counts = QUORIN_SOURCE_DIR "/examples/cortisol_counts.txt";
+#endif
 #ifdef QUORIN_TEST_GOLDEN
 inline void expect_golden(const std::string& name, const std::string& bytes) {
   expect_golden_in(QUORIN_TEST_GOLDEN, name, bytes);
 }
 #endif
+
+// Joins texts one to a line, the form in which screens, printouts and findings are recorded.
+inline std::string lines_of(const std::vector<std::string>& texts) {
+  std::string joined;
+  for (const std::string& text : texts) joined += text + '\n';
+  return joined;
+}
 
 // A value to `digits` significant digits, as printf's %g writes it.
 std::string figures(double value, int digits);
