@@ -61,7 +61,7 @@ class Conditions : public testing::Program_Test {
     int shown = 0;
     for (int k = 1; k <= Max_Standards; ++k) {
       EXPECT_EQ(info(12 + k).visible, screen().Label1[12 + k].visible) << "standard " << k;
-      if (info(12 + k).visible) EXPECT_EQ(shown++, k - 1) << "standard " << k << " follows a hidden one";
+      if (info(12 + k).visible) { EXPECT_EQ(shown++, k - 1) << "standard " << k << " follows a hidden one"; }
     }
     return shown;
   }
@@ -103,7 +103,7 @@ TEST_F(Conditions, BoxesCommitWhatTheyShowWithinTheirLimits) {
       for (const std::string& message : platform.messages) seen += "| " + message;
       seen += "\n";
       EXPECT_EQ(text::Val(info(box).text), stored) << box << " " << typed << ": the box shows what is stored";
-      if (!platform.messages.empty()) EXPECT_EQ(testing::assay_digest(state), before) << box << " " << typed;
+      if (!platform.messages.empty()) { EXPECT_EQ(testing::assay_digest(state), before) << box << " " << typed; }
     }
   }
   testing::expect_golden("boxes.txt", seen);

@@ -87,7 +87,7 @@ TEST_F(Count_File, LinesFillTheTubesInOrder) {
     click(sheet().Command[target::Open_File]);
     EXPECT_EQ(state.Sample_Number, samples);
     EXPECT_EQ(platform.messages, messages);
-    if (!saved.empty()) EXPECT_EQ(save_counts(), saved);
+    if (!saved.empty()) { EXPECT_EQ(save_counts(), saved); }
   }
   EXPECT_EQ(state.Sample_Count(Max_Samples, 1), 4 + Max_Samples);
   EXPECT_EQ(sheet().caption, "データ入力　File名: " + folder.file("counts.txt"));
@@ -115,7 +115,7 @@ TEST_F(Count_File, RefusedFilesChangeNothingAndStopTheWizard) {
     state.Wizard_Mode = Wizard::Running;
     Data_Load(program);
     ASSERT_EQ(platform.messages.size(), message_part ? 1u : 0u);
-    if (message_part) EXPECT_NE(platform.messages[0].find(message_part), std::string::npos) << platform.messages[0];
+    if (message_part) { EXPECT_NE(platform.messages[0].find(message_part), std::string::npos) << platform.messages[0]; }
     EXPECT_EQ(state.Wizard_Mode, Wizard::Idle);
     EXPECT_EQ(assay_digest(state), before);
     EXPECT_EQ(sheet().caption, "データ入力");
@@ -189,7 +189,7 @@ TEST(Lab_Files, IdentifierListsAndCounterExports) {
   for (const auto& [what, text, samples, ids, refusal, note] : cases) {
     const Id_List list = read_id_list(text, samples);
     EXPECT_EQ(list.refusal + "|" + list.note, refusal + "|" + note) << what;
-    if (refusal.empty()) EXPECT_EQ(std::vector<std::string>(list.ids.begin() + 1, list.ids.end()), ids) << what;
+    if (refusal.empty()) { EXPECT_EQ(std::vector<std::string>(list.ids.begin() + 1, list.ids.end()), ids) << what; }
   }
   // Code page 932 is taken as well as UTF-8.
   EXPECT_EQ(text::any_text_to_utf8(cp932("検体１\r\n")), "検体１\r\n");

@@ -81,9 +81,10 @@ TEST_F(Help_Screen, TopicsAndTheReadmeAsShownAndTheScrollBarReachesTheLastKeywor
     const bool fits_unscrolled = top() + Reg_Help::Keyword_Height <= numbered.Picture1.height;
     numbered.VScroll1.set_value(numbered.VScroll1.max);
     EXPECT_TRUE(top() >= 0 && top() + Reg_Help::Keyword_Height <= numbered.Picture1.height) << "the last one in full";
-    if (!fits_unscrolled)
+    if (!fits_unscrolled) {
       EXPECT_LT(numbered.Picture1.height - top() - Reg_Help::Keyword_Height, Reg_Help::Keyword_Pitch)
           << "no empty rows";
+    }
     EXPECT_EQ(numbered.VScroll1.max == 0, fits_unscrolled);
   }
   EXPECT_EQ(reopen().Label1[24].fore_colour, ui::Blue) << "a heading";

@@ -88,7 +88,7 @@ TEST(SaveFile, EitherTemporaryWayReplacesOrLeavesNothingBehind) {
       meanwhile(file);
       EXPECT_EQ(file.commit().empty(), saved);
       EXPECT_EQ(leftover_temp_files(folder.path()), 0);
-      if (saved) EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, perms);
+      if (saved) { EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, perms); }
     }
     EXPECT_TRUE(fs::is_symlink(folder.file("link.txt")));
     EXPECT_EQ(read_bytes(target), "new");
