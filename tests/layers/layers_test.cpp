@@ -16,8 +16,8 @@ namespace {
 // of one layer include nothing of each other.
 const std::vector<std::vector<std::string>> Layers = {
     {"text"},                         // number and text forms
-    {"ui"},                           // the form model and the platform services
     {"engine"},                       // the reduction, with no screen in it
+    {"ui"},                           // the form model and the platform services
     {"state"},                        // the state in force and what was computed from it
     {"conditions", "help", "intro"},  // the screens, each above those it uses
     {"data"},                         // the data sheet
