@@ -270,32 +270,30 @@ std::vector<std::string> page_numbers(const ui::Recording_Printer& printer) {
   return numbers;
 }
 
+// "first / all" .. "last / all", the feet of pages first to last (none when first is 0).
+std::vector<std::string> numbered(int first, int last, const std::string& all) {
+  std::vector<std::string> feet;
+  for (int n = first; n <= last && n > 0; ++n) feet.push_back(std::to_string(n) + " / " + all);
+  return feet;
+}
+
 // The screens from the start-up screen through the wizard on the two files.
 void run_wizard(Program& program, ui::Scripted_Platform& platform, const std::string& crx, const std::string& txt) {
   testing::run_wizard(program, platform, crx, txt);
   EXPECT_NE(program.screen(Screen::Result), nullptr) << lines_of(platform.messages);
 }
 
-TEST(Layout, EveryReportPageIsClearAndNamesItsPlaceInTheJob) {
+// Every report page, and every screen the assays reach with each result table shown in turn, of
+// the example assay and the large one.
+TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
   testing::Scratch_Folder folder;
   const auto [crx, txt] = write_assay(folder, 20, 20, 30);
   for (const auto& [conditions, counts] : {std::pair{Example_Conditions, Example_Counts}, std::pair{crx, txt}}) {
     SCOPED_TRACE(conditions);
     const ui::Recording_Printer printer = report_of(conditions, counts, folder);
     EXPECT_EQ(lines_of(page_clashes(printer.ops())), "");
-    const int pages = printer.documents();
-    std::vector<std::string> expected;
-    for (int n = 1; n <= pages; ++n) expected.push_back(std::to_string(n) + " / " + std::to_string(pages));
-    EXPECT_EQ(page_numbers(printer), expected);
-  }
-}
+    EXPECT_EQ(page_numbers(printer), numbered(1, printer.documents(), std::to_string(printer.documents())));
 
-// Every screen the example assay and the large one reach, each result table shown in turn.
-TEST(Layout, EveryScreenFitsAndNothingOnItRunsTogether) {
-  testing::Scratch_Folder folder;
-  const auto [crx, txt] = write_assay(folder, 20, 20, 30);
-  for (const auto& [conditions, counts] : {std::pair{Example_Conditions, Example_Counts}, std::pair{crx, txt}}) {
-    SCOPED_TRACE(conditions);
     ui::Scripted_Platform platform;
     Program program(platform);
     program.start();
@@ -342,20 +340,14 @@ TEST(Long_Report, AsksFirstOnTheScreensAndNeverInABatchRun) {
     platform.choices = {choice};
     Report_PRT(program);
     ASSERT_EQ(platform.questions.size(), 1u) << lines_of(platform.messages);
-    const std::smatch asked = [&] {
-      std::smatch m;
-      std::regex_search(platform.questions[0], m, std::regex(R"(全部で (\d+) ページ)"));
-      return m;
-    }();
-    ASSERT_FALSE(asked.empty()) << platform.questions[0];
+    std::smatch asked;
+    ASSERT_TRUE(std::regex_search(platform.questions[0], asked, std::regex(R"(全部で (\d+) ページ)")))
+        << platform.questions[0];
     all = asked[1];
     EXPECT_GT(std::stol(all), 500);
-    std::vector<std::string> expected;
-    for (int n = first; n <= last && n > 0; ++n) expected.push_back(std::to_string(n) + " / " + all);
-    EXPECT_EQ(page_numbers(platform.recorder), expected);
+    EXPECT_EQ(page_numbers(platform.recorder), numbered(first, last, all));
   }
-  EXPECT_EQ(page_numbers(report_of(crx, txt, folder, 3, 5)),
-            (std::vector<std::string>{"3 / " + all, "4 / " + all, "5 / " + all}));
+  EXPECT_EQ(page_numbers(report_of(crx, txt, folder, 3, 5)), numbered(3, 5, all));
 }
 
 }  // namespace

@@ -35,15 +35,12 @@ namespace {
 // 2 sera of 2 tubes, samples of 3 tubes, without samples at the start of each run. Kept between
 // runs (it is large): storing writes every count that is read back.
 Assay_State& count_sheet() {
-  static const std::unique_ptr<Assay_State> state = [] {
-    auto made = std::make_unique<Assay_State>();
-    made->STD_Number = 3;
-    made->STD_Tubes = 2;
-    made->Sera_Number = 2;
-    made->Sera_Tubes = 2;
-    made->Sample_Tubes = 3;
-    return made;
-  }();
+  static const std::unique_ptr<Assay_State> state = std::make_unique<Assay_State>();
+  state->STD_Number = 3;
+  state->STD_Tubes = 2;
+  state->Sera_Number = 2;
+  state->Sera_Tubes = 2;
+  state->Sample_Tubes = 3;
   state->Sample_Number = 0;
   return *state;
 }

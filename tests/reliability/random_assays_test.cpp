@@ -49,14 +49,11 @@ void clear(Assay_State& s) {
   s.Sera_Tube_N.fill(0);
   s.Sera_Conc.fill(0);
   s.Sera_Data.fill(0);
-  for (Long i = 0; i <= Most_Random_Samples; ++i) {
-    s.Sample_Tube_N(i) = 0;
-    for (int j = 0; j <= Max_Tubes; ++j) {
-      s.Sample_Count(i, j) = 0;
-      s.Sample_Conc(i, j) = 0;
-      if (j <= 5) s.Sample_Data(i, j) = 0;
-    }
-  }
+  constexpr std::size_t rows = Most_Random_Samples + 1;  // of the samples' tables, the first ones
+  std::fill_n(&s.Sample_Tube_N(0), rows, 0);
+  std::fill_n(s.Sample_Count.row(0), rows * s.Sample_Count.columns, 0);
+  std::fill_n(s.Sample_Conc.row(0), rows * s.Sample_Conc.columns, 0.0);
+  std::fill_n(s.Sample_Data.row(0), rows * s.Sample_Data.columns, 0.0);
   s.Fit_Available.fill(false);
 }
 
