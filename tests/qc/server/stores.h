@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/batch_fixture.h"
 #include "qc/history_store.h"
 #include "support/test_support.h"
 
@@ -138,6 +139,24 @@ struct Server_Place {
         "INSERT INTO serum_results SELECT id, 1, 4.5, 2.0, 2 FROM runs;");
   }
   void make_foreign() const { sql("CREATE TABLE samples (x integer); INSERT INTO samples VALUES (7)"); }
+};
+
+// Batch runs of the example assay that keep their runs in a history.
+class History_Batch : public Batch_Test {
+ protected:
+  // A run with the history `qc`, one text of its conditions replaced when given.
+  Batch_Outcome save(const std::string& qc, const std::string& text = "", const std::string& by = "",
+                     bool report = false, int model = 0) const {
+    batch::Batch_Options options = example(0, 1, {}, {}, model);
+    std::string bytes = read_bytes(Example_Conditions);
+    if (!text.empty()) bytes.replace(bytes.find(text), text.size(), by);
+    write_bytes(options.conditions = folder.file("assay.crx"), bytes);
+    options.qc = qc;
+    if (report) options.pdf = folder.file("report.pdf");
+    const Batch_Outcome outcome = run_in_process(options);
+    EXPECT_EQ(outcome.status, batch::Exit_Done) << outcome.errors;
+    return outcome;
+  }
 };
 
 }  // namespace quorin::testing
