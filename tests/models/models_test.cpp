@@ -18,7 +18,6 @@
 #include <tuple>
 #include <vector>
 
-#include "batch/batch_fixture.h"
 #include "conditions/reg_set.h"
 #include "engine/fitness.h"
 #include "engine/logistic_fit.h"
