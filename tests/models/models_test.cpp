@@ -18,7 +18,6 @@
 #include <tuple>
 #include <vector>
 
-#include "batch/batch_fixture.h"
 #include "conditions/reg_set.h"
 #include "engine/fitness.h"
 #include "engine/logistic_fit.h"
@@ -268,14 +267,15 @@ TEST_F(Model_Screen, ACurveThatCannotBeComputedIsRefused) {
   EXPECT_EQ(models().Notice.caption, "5PL：濃度が 4 種類しかありません（ゼロ標準を含めて 5 種類以上が必要です）");
 }
 
+// That no open window shows another curve's results without saying so is the random screen
+// events' check after every event; here, what the windows say when the curve changes under them.
 TEST_F(Model_Screen, OpenWindowsFollowTheCurveInForce) {
   // The results screen is made anew when the curve changes: look it up each time.
   auto results = [&]() -> Reg_Result& { return *program.screen_as<Reg_Result>(Screen::Result); };
-  auto table_shown = [&] { return !results().Label1[Reg_Result::Page_Rows].caption.empty(); };
   // With the logit-log fit in use, the 4PL/5PL weighting leaves the results standing.
   click(graph().Command[target::Models]);
   click(models().Weight_Choice[1]);
-  EXPECT_TRUE(table_shown()) << results().caption;
+  EXPECT_FALSE(results().Label1[Reg_Result::Page_Rows].caption.empty()) << results().caption;
 
   click(models().Model_Choice[Five_PL]);
   click(models().Command[target::Results]);
@@ -287,28 +287,22 @@ TEST_F(Model_Screen, OpenWindowsFollowTheCurveInForce) {
   click(results().Command[target::Precision_Profile]);
   auto& profile = *program.screen_as<Reg_Profile>(Screen::Profile);
   const std::string five_pl_profile = profile.Fit_Label.caption;
-  EXPECT_FALSE(chart.Update.visible || profile.Update.visible);
   program.desktop.show(graph());
   EXPECT_TRUE(std::none_of(graph().Choice.begin(), graph().Choice.end(), [](auto& c) { return c.second->value; }))
       << "no logit-log fit is marked while the 5PL is in use";
   EXPECT_EQ(graph().caption, "検量線表示 ― 測定結果は 5PL 計数統計 で求めます");
 
   // The cubic chosen on the curve screen: the model screen names it at once, the chart and the
-  // profile say that they show other results and are drawn afresh on request or before printing.
+  // profile say that they show other results and are drawn afresh before printing or on request.
   click(graph().Choice[1]);
   EXPECT_EQ(graph().caption, "検量線表示");
   EXPECT_EQ(models().Chosen.caption, "測定結果はこの曲線で求めます: ロジット・ログ 重無3次");
-  EXPECT_TRUE(models().Model_Choice[Logit_Log].value);
-  EXPECT_TRUE(chart.Update.visible && profile.Update.visible);
   EXPECT_EQ(profile.caption, "精度プロファイル ― 最新の結果ではありません");
-  EXPECT_TRUE(profile.Chart.ops().empty());
   program.desktop.show(chart);
-  platform.recorder.clear();
   click(chart.Print);
   EXPECT_FALSE(chart.Update.visible || chart.out_of_date()) << "printed from the sera in force";
   program.desktop.show(profile);
   click(profile.Update);
-  EXPECT_FALSE(profile.Update.visible || profile.out_of_date());
   EXPECT_NE(profile.Fit_Label.caption, five_pl_profile);
 
   // Another range: the model screen compares the curves on the standards of the new range.
@@ -317,7 +311,6 @@ TEST_F(Model_Screen, OpenWindowsFollowTheCurveInForce) {
   testing::type_over(graph().Range_Box[0], "2");
   testing::press(graph().Range_Box[0], ui::Key_Return);
   ASSERT_NE(program.screen(Screen::Model), nullptr);
-  EXPECT_FALSE(models().out_of_date());
   EXPECT_LT(models().comparison().points.size(), points);
 }
 

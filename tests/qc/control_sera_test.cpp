@@ -24,7 +24,6 @@
 #include <utility>
 #include <vector>
 
-#include "batch/batch_fixture.h"
 #include "engine/precision_profile.h"
 #include "engine/westgard.h"
 #include "qc/history_store.h"
@@ -254,22 +253,8 @@ TEST(Profile_Page, ShadesManySamplesAndDrawsLimitAndCurveOverThem) {
   }
 }
 
-class Batch_History : public testing::Batch_Test {
+class Batch_History : public testing::History_Batch {
  protected:
-  // A batch run with the history of the example assay, one text of its conditions replaced when given.
-  testing::Batch_Outcome save(const std::string& text = "", const std::string& by = "", bool report = false,
-                              int model = 0) const {
-    batch::Batch_Options options = example(0, 1, {}, {}, model);
-    std::string bytes = testing::read_bytes(testing::Example_Conditions);
-    if (!text.empty()) bytes.replace(bytes.find(text), text.size(), by);
-    testing::write_bytes(options.conditions = folder.file("assay.crx"), bytes);
-    options.qc = history;
-    if (report) options.pdf = folder.file("report.pdf");
-    const testing::Batch_Outcome outcome = testing::run_in_process(options);
-    EXPECT_EQ(outcome.status, batch::Exit_Done) << outcome.errors;
-    return outcome;
-  }
-
   const std::string history = folder.file("qc.sqlite");
 };
 
@@ -279,7 +264,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   const std::string told = "精度管理の履歴ファイルを使えません: " + history +
                            " (SQLite のデータベースではありません: file is not a database)\n"
                            "以後、精度管理の履歴を使わずに続けます\n";
-  const std::string errors = save().errors;
+  const std::string errors = save(history).errors;
   EXPECT_NE(errors.find(told), std::string::npos) << errors;
   EXPECT_EQ(errors.find(told), errors.rfind("精度管理の履歴ファイルを使えません")) << "told once";
   EXPECT_TRUE(std::filesystem::exists(folder.file("result.txt")));
@@ -289,7 +274,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
 
   // The first run: judged without targets, yet drawn on each serum's chart, which says why.
   std::filesystem::remove(history);
-  const testing::Batch_Outcome first = save("", "", true);
+  const testing::Batch_Outcome first = save(history, "", "", true);
   EXPECT_NE(first.errors.find("精度管理 コルチゾール  アッセイＮｏ C-0142  実験日 2026/12/01\n判定: 目標値なし\n"
                               "検量線: ロジット・ログ 重無1次 (STD 1～8)\nSera 1: 3.087 μg/dL  目標値なし\n"),
             std::string::npos)
@@ -301,7 +286,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
       std::count_if(drawn.begin(), drawn.end(),
                     [](const std::string& op) { return op.find("\"目標値はまだありません") != std::string::npos; }),
       3);
-  save("2026/12/01", "2026/12/1");  // the same day
+  save(history, "2026/12/01", "2026/12/1");  // the same day
   // A target that puts serum 1 at +3.5 SD: both runs break 1-3s, the later in run order also 2-2s.
   // C-99 comes before C-0142, its number taken as a number.
   History_Store store;
@@ -310,7 +295,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   ASSERT_TRUE(store.runs_of("コルチゾール", runs));
   ASSERT_EQ(runs.size(), 1u) << "saved twice, one run";
   ASSERT_TRUE(store.keep_target("コルチゾール", 1, {*runs[0].sera[0].mean - 0.035, 0.01}));
-  const testing::Batch_Outcome second = save("C-0142", "C-99", true);
+  const testing::Batch_Outcome second = save(history, "C-0142", "C-99", true);
   const std::string verdict = "判定: 却下  1-2s (Sera 1), 1-3s (Sera 1)";
   EXPECT_NE(second.errors.find(verdict + "\n"), std::string::npos) << second.errors;
   // The report carries it under the control-serum table, and a chart for each serum.
@@ -328,7 +313,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   testing::expect_golden("history.csv", csv);
 
   // Read off a 4PL, a run is judged against targets that came from logit-log runs: it says so.
-  const std::string by_model = save("C-0142", "C-7", false, 1).errors;
+  const std::string by_model = save(history, "C-0142", "C-7", false, 1).errors;
   EXPECT_NE(
       by_model.find("\n検量線: 4PL 重み付け無し (STD 1～8)\n注意: この測定の検量線 (4PL 重み付け無し (STD 1～8)) は"
                     "目標値を決めた測定の検量線 (不明, 複数の検量線) と異なります\n"),

@@ -247,6 +247,8 @@ TEST(Result_Flags, SeraAndSamplesAtTheEdges) {
   }
 }
 
+// The samples' flags and their summary are the hand-worked tables'; a summary without flags is the
+// batch warnings' record.
 TEST(Result_Flags, RecoveryOfStandardsAndTheSummaryLine) {
   auto s = std::make_unique<Assay_State>();
   s->STD_Number = 4;
@@ -260,24 +262,6 @@ TEST(Result_Flags, RecoveryOfStandardsAndTheSummaryLine) {
   for (Long k = 1; k <= 4; ++k)
     EXPECT_EQ(flags_text(item_flags(*s, Result_Kind::Standard_Conc, k, limits)), expected[k - 1]) << back[k - 1];
   EXPECT_EQ(flag_summary(*s, Result_Kind::Standard_Conc, limits), "スタンダード 4 件中 2 件にフラグがあります (R 2)");
-
-  // Three samples of two tubes: one good, one read above the top standard from one usable tube
-  // (its second tube was counted but read no concentration), one never measured (not listed).
-  s->Sample_Number = 3;
-  s->Sample_Tubes = 2;
-  for (Long i : {1, 2}) {
-    s->Sample_Tube_N(i) = 2;
-    s->Sample_Count(i, 1) = s->Sample_Count(i, 2) = 1000;
-    s->Sample_Conc(i, 1) = i == 1 ? 99 : 150;
-    s->Sample_Conc(i, 2) = i == 1 ? 101 : 0;
-    s->Sample_Data(i, Sample_Column::Mean) = i == 1 ? 100 : 150;
-    s->Sample_Data(i, Sample_Column::Conc_CV) = i == 1 ? 1.4 : 0;
-  }
-  const Flag_Limits sample_limits = flag_limits(*s, nullptr);
-  EXPECT_EQ(flags_text(item_flags(*s, Result_Kind::Sample, 2, sample_limits)), "> 1");
-  EXPECT_EQ(flag_summary(*s, Result_Kind::Sample, sample_limits), "サンプル 2 件中 1 件にフラグがあります (> 1, 1 1)");
-  s->Sample_Number = 1;
-  EXPECT_EQ(flag_summary(*s, Result_Kind::Sample, sample_limits), "サンプル 1 件にフラグはありません");
 }
 
 // A large assay is shared among threads: the samples read and their lines written in parts must

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "batch/batch_fixture.h"
 #include "batch/batch_options.h"
 #include "batch/qc_tools.h"
 #include "qc/history_store.h"
@@ -118,7 +117,7 @@ TEST(Shared_History, RefusalsNameTheServersReasonAndTouchNothing) {
   EXPECT_EQ(line.error.find("secret"), std::string::npos) << line.error;
 }
 
-class Server_Down : public testing::Batch_Test {
+class Server_Down : public testing::History_Batch {
  protected:
   void SetUp() override {
     setenv("XDG_DATA_HOME", folder.path().c_str(), 1);  // the outbox goes beside the default history
@@ -129,17 +128,9 @@ class Server_Down : public testing::Batch_Test {
     ASSERT_EQ(std::system((QUORIN_SOURCE_DIR "/tests/support/pg_server.sh " + action + " " + note).c_str()), 0);
   }
   std::string uri() const {
-    return "postgresql:///quorin_test?host=" +
-           testing::read_bytes(note).substr(0, testing::read_bytes(note).find('\n')) + "&user=quorin_admin";
-  }
-  // The example assay as assay `assay_no` with the history `qc`.
-  testing::Batch_Outcome save(const std::string& assay_no, const std::string& qc) const {
-    batch::Batch_Options options = example();
-    std::string bytes = testing::read_bytes(testing::Example_Conditions);
-    bytes.replace(bytes.find("C-0142"), 6, assay_no);
-    testing::write_bytes(options.conditions = folder.file("assay.crx"), bytes);
-    options.qc = qc;
-    return testing::run_in_process(options);
+    const std::string folder_of_server = testing::read_bytes(note);
+    return "postgresql:///quorin_test?host=" + folder_of_server.substr(0, folder_of_server.find('\n')) +
+           "&user=quorin_admin";
   }
   int tool(std::vector<std::string> arguments, std::string& said) const {
     std::istringstream input("入力の誤り\n");
@@ -152,7 +143,7 @@ class Server_Down : public testing::Batch_Test {
 };
 
 TEST_F(Server_Down, TheRunWaitsAndArrivesOnceThenCopiesAddNothingTwice) {
-  ASSERT_EQ(save("C-1", uri()).status, batch::Exit_Done);
+  ASSERT_EQ(save(uri(), "C-0142", "C-1").status, batch::Exit_Done);
   // The server goes down in the middle of the next run: after its sera were judged against the
   // history, before the result is saved.
   struct Halting : batch::Batch_Platform {
@@ -188,8 +179,8 @@ TEST_F(Server_Down, TheRunWaitsAndArrivesOnceThenCopiesAddNothingTwice) {
   ASSERT_EQ(runs_in(uri()).size(), 3u);
 
   // A file history into the server, twice, and the server back into a file.
-  ASSERT_EQ(save("C-3", folder.file("qc.sqlite")).status, batch::Exit_Done);
-  ASSERT_EQ(save("C-1", folder.file("qc.sqlite")).status, batch::Exit_Done);  // a later save of C-1
+  ASSERT_EQ(save(folder.file("qc.sqlite"), "C-0142", "C-3").status, batch::Exit_Done);
+  ASSERT_EQ(save(folder.file("qc.sqlite"), "C-0142", "C-1").status, batch::Exit_Done);  // a later save of C-1
   EXPECT_EQ(tool({"--qc-copy", folder.file("qc.sqlite"), uri()}, said), batch::Exit_Done);
   EXPECT_NE(said.find("(全 2 回のうち 新しく 1 回、置き換え 1 回;"), std::string::npos) << said;
   EXPECT_EQ(tool({"--qc-copy", folder.file("qc.sqlite"), uri()}, said), batch::Exit_Done);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/batch_fixture.h"
 #include "qc/history_store.h"
 #include "support/test_support.h"
 
@@ -70,15 +71,19 @@ inline std::string new_server_database() {
 struct SQLite_Place {
   Scratch_Folder folder;
   const std::string where = folder.file("qc.sqlite");
-  std::string sql(const std::string& statement) const {
+  // Runs the statements; the first column of the first row, or "".
+  std::string sql(const std::string& statements) const {
     sqlite3* db = nullptr;
-    sqlite3_stmt* row = nullptr;
-    sqlite3_open(where.c_str(), &db);
-    sqlite3_prepare_v2(db, statement.c_str(), -1, &row, nullptr);
     std::string first;
-    if (sqlite3_step(row) == SQLITE_ROW && sqlite3_column_text(row, 0) != nullptr)
-      first = reinterpret_cast<const char*>(sqlite3_column_text(row, 0));
-    sqlite3_finalize(row);
+    sqlite3_open(where.c_str(), &db);
+    sqlite3_exec(
+        db, statements.c_str(),
+        [](void* out, int, char** values, char**) {
+          auto& text = *static_cast<std::string*>(out);
+          if (text.empty() && values[0] != nullptr) text = values[0];
+          return 0;
+        },
+        &first, nullptr);
     sqlite3_close(db);
     return first;
   }
@@ -87,24 +92,19 @@ struct SQLite_Place {
   void set_version(int version) const { sql("PRAGMA user_version = " + std::to_string(version)); }
   // The first schema with one run of one serum, as the first version of the program left it.
   void make_version_1() const {
-    sqlite3* db = nullptr;
-    sqlite3_open(where.c_str(), &db);
-    sqlite3_exec(db,
-                 "CREATE TABLE runs (id INTEGER PRIMARY KEY, substance TEXT NOT NULL, assay_no TEXT NOT NULL,"
-                 " date_key TEXT NOT NULL, assay_date TEXT NOT NULL, unit TEXT NOT NULL, operator TEXT NOT NULL,"
-                 " fit TEXT NOT NULL, result_file TEXT NOT NULL, saved_at TEXT NOT NULL,"
-                 " UNIQUE (substance, assay_no, date_key));"
-                 "CREATE TABLE serum_results (run_id INTEGER NOT NULL REFERENCES runs (id) ON DELETE CASCADE,"
-                 " serum INTEGER NOT NULL, mean REAL, cv REAL NOT NULL, tubes INTEGER NOT NULL,"
-                 " PRIMARY KEY (run_id, serum)) WITHOUT ROWID;"
-                 "CREATE TABLE targets (substance TEXT NOT NULL, serum INTEGER NOT NULL, mean REAL NOT NULL,"
-                 " sd REAL NOT NULL, entered_at TEXT NOT NULL, PRIMARY KEY (substance, serum)) WITHOUT ROWID;"
-                 "INSERT INTO runs VALUES (1, 'コルチゾール', 'C-1', '2026-01-05', '2026/1/5', '', '', '1次', '',"
-                 " '2026-01-05 09:00:00');"
-                 "INSERT INTO serum_results VALUES (1, 1, 4.5, 2.0, 2);"
-                 "PRAGMA application_id = 1364280113; PRAGMA user_version = 1;",
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    sql("CREATE TABLE runs (id INTEGER PRIMARY KEY, substance TEXT NOT NULL, assay_no TEXT NOT NULL,"
+        " date_key TEXT NOT NULL, assay_date TEXT NOT NULL, unit TEXT NOT NULL, operator TEXT NOT NULL,"
+        " fit TEXT NOT NULL, result_file TEXT NOT NULL, saved_at TEXT NOT NULL,"
+        " UNIQUE (substance, assay_no, date_key));"
+        "CREATE TABLE serum_results (run_id INTEGER NOT NULL REFERENCES runs (id) ON DELETE CASCADE,"
+        " serum INTEGER NOT NULL, mean REAL, cv REAL NOT NULL, tubes INTEGER NOT NULL,"
+        " PRIMARY KEY (run_id, serum)) WITHOUT ROWID;"
+        "CREATE TABLE targets (substance TEXT NOT NULL, serum INTEGER NOT NULL, mean REAL NOT NULL,"
+        " sd REAL NOT NULL, entered_at TEXT NOT NULL, PRIMARY KEY (substance, serum)) WITHOUT ROWID;"
+        "INSERT INTO runs VALUES (1, 'コルチゾール', 'C-1', '2026-01-05', '2026/1/5', '', '', '1次', '',"
+        " '2026-01-05 09:00:00');"
+        "INSERT INTO serum_results VALUES (1, 1, 4.5, 2.0, 2);"
+        "PRAGMA application_id = 1364280113; PRAGMA user_version = 1;");
   }
   void make_foreign() const { sql("CREATE TABLE samples (x)"); }
 };
@@ -139,6 +139,24 @@ struct Server_Place {
         "INSERT INTO serum_results SELECT id, 1, 4.5, 2.0, 2 FROM runs;");
   }
   void make_foreign() const { sql("CREATE TABLE samples (x integer); INSERT INTO samples VALUES (7)"); }
+};
+
+// Batch runs of the example assay that keep their runs in a history.
+class History_Batch : public Batch_Test {
+ protected:
+  // A run with the history `qc`, one text of its conditions replaced when given.
+  Batch_Outcome save(const std::string& qc, const std::string& text = "", const std::string& by = "",
+                     bool report = false, int model = 0) const {
+    batch::Batch_Options options = example(0, 1, {}, {}, model);
+    std::string bytes = read_bytes(Example_Conditions);
+    if (!text.empty()) bytes.replace(bytes.find(text), text.size(), by);
+    write_bytes(options.conditions = folder.file("assay.crx"), bytes);
+    options.qc = qc;
+    if (report) options.pdf = folder.file("report.pdf");
+    const Batch_Outcome outcome = run_in_process(options);
+    EXPECT_EQ(outcome.status, batch::Exit_Done) << outcome.errors;
+    return outcome;
+  }
 };
 
 }  // namespace quorin::testing
