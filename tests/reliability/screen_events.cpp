@@ -53,17 +53,19 @@ void write_file(const fs::path& path, std::string_view lines) {
   std::ofstream(path, std::ios::binary) << text::utf8_to_cp932(text).value_or(text);
 }
 
-// The folders of this process: the files the open dialogs offer and the scratch folder every save
-// goes to. Nothing but the saves may change, there or in the working directory.
+// The folders of this process: the files the open dialogs offer, the scratch folder every save
+// goes to and a working directory of its own (the suite's other programs write into the one they
+// share). Nothing but the saves may change, there or in the working directory.
 struct Folders {
-  fs::path cwd = fs::current_path(), files, saves;
+  fs::path started_in = fs::current_path(), cwd, files, saves;
   std::vector<std::string> offered = {""};  // open-dialog answers besides the saves: a cancel first
   Folders() {
     // In memory where there is such a folder: every save waits for its file to reach the disk.
     const fs::path base = (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
                           ("screen-events-" + std::to_string(::getpid()));
-    files = base / "files", saves = base / "saves";
-    for (const fs::path& folder : {files, saves}) fs::create_directories(folder);
+    cwd = base / "work", files = base / "files", saves = base / "saves";
+    for (const fs::path& folder : {cwd, files, saves}) fs::create_directories(folder);
+    fs::current_path(cwd);
     const std::string head = "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|";
     const std::pair<std::string, std::string> made[] = {
         // in the order the dialogs list them
@@ -81,6 +83,7 @@ struct Folders {
   }
   ~Folders() {
     std::error_code ignored;
+    fs::current_path(started_in, ignored);
     fs::remove_all(files.parent_path(), ignored);
   }
 };
