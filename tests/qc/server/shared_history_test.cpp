@@ -127,11 +127,7 @@ class Server_Down : public testing::History_Batch {
   void server(const std::string& action) const {
     ASSERT_EQ(std::system((QUORIN_SOURCE_DIR "/tests/support/pg_server.sh " + action + " " + note).c_str()), 0);
   }
-  std::string uri() const {
-    const std::string folder_of_server = testing::read_bytes(note);
-    return "postgresql:///quorin_test?host=" + folder_of_server.substr(0, folder_of_server.find('\n')) +
-           "&user=quorin_admin";
-  }
+  std::string uri() const { return testing::server_uri("quorin_test", note); }
   int tool(std::vector<std::string> arguments, std::string& said) const {
     std::istringstream input("入力の誤り\n");
     std::ostringstream errors;
