@@ -109,14 +109,6 @@ std::string caption_of(const ui::Control& control) {
   }
 }
 
-// The part of a control's width its caption may fill: a button keeps a margin at either side, an
-// option button its round mark.
-int caption_room(const ui::Control& control) {
-  if (control.kind == ui::Control_Kind::Command_Button) return control.width - 120;
-  if (control.kind == ui::Control_Kind::Option_Button) return control.width - 300;
-  return control.width;
-}
-
 // The recorded operations of a printer (pages ended by "end"), one finding per clash:
 // "page 3: \"100\" crosses \"log(標準品濃度)\"".
 std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
@@ -200,8 +192,13 @@ std::vector<std::string> form_clashes(const ui::Form& form) {
     // A picture inside a picture, or beside a scroll bar, is a list or plot that scrolls there.
     const bool scrolls = c.kind == ui::Control_Kind::Picture_Area && (c.container != nullptr || has_scroll_bar);
     if (!scrolls && !inside(box, right, bottom)) found.push_back(where + box.what + " leaves its window");
+    // The part of its width a caption may fill: a button keeps a margin at either side, an option
+    // button its round mark.
     const std::string caption = caption_of(c);
-    if (c.font_size * 10 * static_cast<double>(text::display_columns(caption)) > caption_room(c))
+    const int room = c.width - (c.kind == ui::Control_Kind::Command_Button  ? 120
+                                : c.kind == ui::Control_Kind::Option_Button ? 300
+                                                                            : 0);
+    if (c.font_size * 10 * static_cast<double>(text::display_columns(caption)) > room)
       found.push_back(where + box.what + "'s caption \"" + caption + "\" is wider than it");
     for (std::size_t j = i + 1; j < shown.size(); ++j) {
       const ui::Control& d = *shown[j];
