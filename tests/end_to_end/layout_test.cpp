@@ -274,12 +274,6 @@ std::vector<std::string> numbered(int first, int last, const std::string& all) {
   return feet;
 }
 
-// The screens from the start-up screen through the wizard on the two files.
-void run_wizard(Program& program, ui::Scripted_Platform& platform, const std::string& crx, const std::string& txt) {
-  testing::run_wizard(program, platform, crx, txt);
-  EXPECT_NE(program.screen(Screen::Result), nullptr) << lines_of(platform.messages);
-}
-
 // Every report page, and every screen the assays reach with each result table shown in turn, of
 // the example assay and the large one.
 TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
@@ -301,7 +295,8 @@ TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
           for (std::string& clash : form_clashes(*form)) clashes.push_back(std::move(clash));
     };
     look();
-    run_wizard(program, platform, conditions, counts);
+    testing::run_wizard(program, platform, conditions, counts);
+    ASSERT_NE(program.screen(Screen::Result), nullptr) << lines_of(platform.messages);
     const std::pair<Screen, int> steps[] = {{Screen::Graph, target::Switch_View},
                                             {Screen::Graph, target::Models},
                                             {Screen::Result, target::Standard_Table},
@@ -331,7 +326,7 @@ TEST(Long_Report, AsksFirstOnTheScreensAndNeverInABatchRun) {
   for (const auto& [choice, first, last] : {std::tuple{-1, 0, 0}, std::tuple{1, 1, 20}}) {
     ui::Scripted_Platform platform;
     Program program(platform);
-    run_wizard(program, platform, crx, txt);
+    testing::run_wizard(program, platform, crx, txt);
     platform.recorder.clear();
     platform.questions.clear();
     platform.choices = {choice};
