@@ -67,7 +67,6 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
       {"result over the counts through another spelling",
        [&](Options& o) { o.result = folder.file("x/../counts.txt"); }},
       {"report over the result", [&](Options& o) { o.pdf = o.result; }},
-      {"report over the history", [&](Options& o) { o.pdf = o.qc = history; }},
       {"history over the result through a symbolic link",
        [&](Options& o) { std::filesystem::create_symlink(o.result, o.qc = folder.file("link.sqlite")); }},
       {"report over the history through a hard link",
@@ -76,8 +75,6 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
        [&](Options& o) {
          std::filesystem::create_symlink(o.qc = folder.file("new.sqlite"), o.pdf = folder.file("new.pdf"));
        }},
-      {"history over the report through another spelling",
-       [&](Options& o) { o.qc = history, o.pdf = folder.file("x/../qc.sqlite"); }},
       {"report that cannot take its place after the save",
        [&](Options& o) { refused_place = "PDFファイルを作成できません: " + o.pdf + " (アクセスが拒否されました)"; }},
   };

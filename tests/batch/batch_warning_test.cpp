@@ -31,12 +31,11 @@ std::string line_of(const std::string& bytes, int line) {
 TEST_F(Batch_Test, SurprisingAssaysAreReportedAndReducedOrRefused) {
   const std::string counts = testing::read_bytes(testing::Example_Counts);
   const std::string conditions = testing::read_bytes(testing::Example_Conditions);
-  const std::string standards =
-      " 9334 \r\n 9336 \r\n 8865 \r\n 8672 \r\n 7910 \r\n 7832 \r\n 6088 \r\n 6038 \r\n 4392 \r\n 4411 \r\n 2812 \r\n"
-      " 2764 \r\n 1689 \r\n 1730 \r\n 1258 \r\n 1269 \r\n";
-  const std::string rising = replaced(counts, standards,
-                                      " 1258 \r\n 1269 \r\n 1689 \r\n 1730 \r\n 2812 \r\n 2764 \r\n 4392 \r\n 4411 \r\n"
-                                      " 6088 \r\n 6038 \r\n 7910 \r\n 7832 \r\n 8865 \r\n 8672 \r\n 9334 \r\n 9336 \r\n");
+  // The standards' pairs of tubes (lines 7 to 22) in the reverse order, so that the counts rise.
+  std::string rising = counts.substr(0, start_of_line(counts, 7));
+  for (int line = 21; line >= 7; line -= 2)
+    rising += counts.substr(start_of_line(counts, line), start_of_line(counts, line + 2) - start_of_line(counts, line));
+  rising += counts.substr(start_of_line(counts, 23));
   std::string more = counts;
   for (int tube = 0; tube < 20; ++tube) more += " 3000 \r\n";
   std::string marked = counts;

@@ -109,14 +109,6 @@ std::string caption_of(const ui::Control& control) {
   }
 }
 
-// The part of a control's width its caption may fill: a button keeps a margin at either side, an
-// option button its round mark.
-int caption_room(const ui::Control& control) {
-  if (control.kind == ui::Control_Kind::Command_Button) return control.width - 120;
-  if (control.kind == ui::Control_Kind::Option_Button) return control.width - 300;
-  return control.width;
-}
-
 // The recorded operations of a printer (pages ended by "end"), one finding per clash:
 // "page 3: \"100\" crosses \"log(標準品濃度)\"".
 std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
@@ -200,8 +192,13 @@ std::vector<std::string> form_clashes(const ui::Form& form) {
     // A picture inside a picture, or beside a scroll bar, is a list or plot that scrolls there.
     const bool scrolls = c.kind == ui::Control_Kind::Picture_Area && (c.container != nullptr || has_scroll_bar);
     if (!scrolls && !inside(box, right, bottom)) found.push_back(where + box.what + " leaves its window");
+    // The part of its width a caption may fill: a button keeps a margin at either side, an option
+    // button its round mark.
     const std::string caption = caption_of(c);
-    if (c.font_size * 10 * static_cast<double>(text::display_columns(caption)) > caption_room(c))
+    const int room = c.width - (c.kind == ui::Control_Kind::Command_Button  ? 120
+                                : c.kind == ui::Control_Kind::Option_Button ? 300
+                                                                            : 0);
+    if (c.font_size * 10 * static_cast<double>(text::display_columns(caption)) > room)
       found.push_back(where + box.what + "'s caption \"" + caption + "\" is wider than it");
     for (std::size_t j = i + 1; j < shown.size(); ++j) {
       const ui::Control& d = *shown[j];
@@ -277,12 +274,6 @@ std::vector<std::string> numbered(int first, int last, const std::string& all) {
   return feet;
 }
 
-// The screens from the start-up screen through the wizard on the two files.
-void run_wizard(Program& program, ui::Scripted_Platform& platform, const std::string& crx, const std::string& txt) {
-  testing::run_wizard(program, platform, crx, txt);
-  EXPECT_NE(program.screen(Screen::Result), nullptr) << lines_of(platform.messages);
-}
-
 // Every report page, and every screen the assays reach with each result table shown in turn, of
 // the example assay and the large one.
 TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
@@ -304,7 +295,8 @@ TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
           for (std::string& clash : form_clashes(*form)) clashes.push_back(std::move(clash));
     };
     look();
-    run_wizard(program, platform, conditions, counts);
+    testing::run_wizard(program, platform, conditions, counts);
+    ASSERT_NE(program.screen(Screen::Result), nullptr) << lines_of(platform.messages);
     const std::pair<Screen, int> steps[] = {{Screen::Graph, target::Switch_View},
                                             {Screen::Graph, target::Models},
                                             {Screen::Result, target::Standard_Table},
@@ -334,7 +326,7 @@ TEST(Long_Report, AsksFirstOnTheScreensAndNeverInABatchRun) {
   for (const auto& [choice, first, last] : {std::tuple{-1, 0, 0}, std::tuple{1, 1, 20}}) {
     ui::Scripted_Platform platform;
     Program program(platform);
-    run_wizard(program, platform, crx, txt);
+    testing::run_wizard(program, platform, crx, txt);
     platform.recorder.clear();
     platform.questions.clear();
     platform.choices = {choice};
