@@ -131,15 +131,6 @@ TEST(Cp932, TheClassicTrapsRoundTripAndWhatDoesNotComeBackIsRefused) {
   EXPECT_EQ(error.character, "\\xC3");
 }
 
-// The items of a text, each with the line it ends on ("item@line", joined by "|").
-std::string items(std::string_view text) {
-  std::string whole;
-  Item_Reader reader(text);
-  while (auto item = reader.next()) whole += std::string(*item) + "@" + std::to_string(reader.line_number()) + "|";
-  EXPECT_TRUE(reader.at_end());
-  return whole;
-}
-
 // An empty line is an empty item, and so is a line of blanks; a lone CR ends a line; a trailing
 // comma ends an empty item; what follows a closing quote is ignored.
 TEST(ItemReader, SplitsAtCommasAndLineEndsAndCountsLinesAndLineReaderGivesLines) {
@@ -152,7 +143,13 @@ TEST(ItemReader, SplitsAtCommasAndLineEndsAndCountsLinesAndLineReaderGivesLines)
       {"\"x\"junk,y", "x@1|y@1|"},                    {"\"\"", "@1|"},                    {"\"open, to the end", "open, to the end@1|"},
       {"\"two\r\nlines\",z\rf", "two\r\nlines@2|z@3|f@3|"}, {"1,\"ヘルプ,項目\",3", "1@1|ヘルプ,項目@1|3@1|"}};
   // clang-format on
-  for (const auto& [text, expected] : cases) EXPECT_EQ(items(text), expected) << text;
+  for (const auto& [text, expected] : cases) {
+    std::string items;  // each with the line it ends on ("item@line", joined by "|")
+    Item_Reader reader(text);
+    while (auto item = reader.next()) items += std::string(*item) + "@" + std::to_string(reader.line_number()) + "|";
+    EXPECT_TRUE(reader.at_end());
+    EXPECT_EQ(items, expected) << text;
+  }
   const std::string text = " 1500 \r\n";
   EXPECT_EQ(Item_Reader(text).next()->data(), text.data() + 1) << "views point into the text";
   // Lines alone, without items or quotes.
