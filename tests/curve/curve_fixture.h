@@ -23,10 +23,12 @@ inline std::unique_ptr<Assay_State> assay_with_means(int standards, double nsb, 
   return s;
 }
 
-// Counts of one standard-side row (1 NSB, 2 TOTAL, 3 zero standard, 3 + k standard k).
-inline void set_counts(Assay_State& s, int row, std::initializer_list<Long> counts) {
+// Counts of tubes 1, 2, ... of one row of a count table (of the standard side: 1 NSB, 2 TOTAL,
+// 3 zero standard, 3 + k standard k).
+template <typename Table, typename Counts = std::initializer_list<Long>>
+void set_counts(Table& table, int row, const Counts& counts) {
   int j = 0;
-  for (Long count : counts) s.STD_Count(row, ++j) = count;
+  for (Long count : counts) table(row, ++j) = count;
 }
 
 // A treated standard k as the regression reads it: concentration, mean B/B0 and its logit,
@@ -36,7 +38,7 @@ inline void set_treated_standard(Assay_State& s, int k, double concentration, do
   s.STD_Data(3 + k, STD_Column::Concentration) = concentration;
   s.STD_Data(3 + k, STD_Column::Logit) = logit_value;
   s.STD_Data(3 + k, STD_Column::Percent) = 100 / (1 + std::exp(-logit_value));
-  set_counts(s, 3 + k, counts);
+  set_counts(s.STD_Count, 3 + k, counts);
   s.STD_Tube_N(3 + k) = static_cast<Integer>(counts.size());
 }
 
@@ -54,33 +56,26 @@ inline void choose_line(Assay_State& s, int weight_type, double intercept, doubl
   s.Reg_Order = m > 0 ? 3 : 1;
 }
 
-template <typename Table>
-std::string first_non_finite_cell(const Table& table, const char* name) {
-  for (std::size_t r = 0; r <= Table::last_row; ++r)
-    for (std::size_t c = 0; c <= Table::last_column; ++c)
-      if (!std::isfinite(table(r, c)))
-        return std::string(name) + "(" + std::to_string(r) + ", " + std::to_string(c) + ")";
-  return "";
-}
-
-template <typename Array>
-std::string first_non_finite_item(const Array& array, const char* name) {
-  for (std::size_t i = 0; i <= Array::last; ++i)
-    if (!std::isfinite(array(i))) return std::string(name) + "(" + std::to_string(i) + ")";
-  return "";
-}
-
-// The name of the first NaN or infinite value among the curve's results; "" when there is none.
+// The name of the first NaN or infinite value among the curve's results, with its place in its
+// table (rows one after another); "" when there is none.
 inline std::string first_non_finite(const Assay_State& s) {
-  for (const std::string& found :
-       {first_non_finite_cell(s.STD_Data, "STD_Data"), first_non_finite_cell(s.STD_Conc, "STD_Conc"),
-        first_non_finite_cell(s.Reg_Coef, "Reg_Coef"), first_non_finite_cell(s.Sera_Conc, "Sera_Conc"),
-        first_non_finite_cell(s.Sera_Data, "Sera_Data"), first_non_finite_item(s.Reg_Work, "Reg_Work"),
-        first_non_finite_item(s.STD_Log_Conc, "STD_Log_Conc"), first_non_finite_item(s.Logit_Weight, "Logit_Weight"),
-        first_non_finite_item(s.Distance_Weight, "Distance_Weight"), first_non_finite_item(s.ED50_Value, "ED50_Value")})
-    if (!found.empty()) return found;
-  if (!std::isfinite(s.Weight_Sum)) return "Weight_Sum";
-  if (!std::isfinite(s.Target_Logit)) return "Target_Logit";
+  struct Values {
+    const char* name;
+    const double* first;
+    std::size_t count;
+  };
+  const auto table = [](const char* name, const auto& t) {
+    return Values{name, t.row(0), (t.last_row + 1) * t.columns};
+  };
+  const auto array = [](const char* name, const auto& a) { return Values{name, a.data(), a.last + 1}; };
+  for (const Values& v :
+       {table("STD_Data", s.STD_Data), table("STD_Conc", s.STD_Conc), table("Reg_Coef", s.Reg_Coef),
+        table("Sera_Conc", s.Sera_Conc), table("Sera_Data", s.Sera_Data), array("Reg_Work", s.Reg_Work),
+        array("STD_Log_Conc", s.STD_Log_Conc), array("Logit_Weight", s.Logit_Weight),
+        array("Distance_Weight", s.Distance_Weight), array("ED50_Value", s.ED50_Value),
+        Values{"Weight_Sum", &s.Weight_Sum, 1}, Values{"Target_Logit", &s.Target_Logit, 1}})
+    for (std::size_t i = 0; i < v.count; ++i)
+      if (!std::isfinite(v.first[i])) return std::string(v.name) + " item " + std::to_string(i);
   return "";
 }
 

@@ -24,9 +24,6 @@
 namespace quorin {
 namespace {
 
-using testing::new_state;
-using testing::set_counts;
-
 std::string number(double value) { return " " + testing::figures(value, 10); }
 
 template <typename Get>
@@ -42,18 +39,10 @@ std::string standard_row(const Assay_State& s, int g) {
                 [&](int c) { return c <= 8 ? s.STD_Data(g, c) : s.STD_Conc(g, c - 8); });
 }
 
-std::string fits(const Assay_State& s, const std::vector<std::string>& messages) {
-  std::string out = values("available", 0, 7, [&](int i) { return s.Fit_Available(i) ? 1 : 0; });
-  for (int w = 0; w < 4; ++w)
-    out += values("Reg_Coef " + std::to_string(w), 1, 6, [&](int m) { return s.Reg_Coef(w, m); });
-  for (const std::string& message : messages) out += "message: " + message + "\n";
-  return out + "\n";
-}
-
 TEST(Curve_Record, TreatmentOfTheStandards) {
   // NSB means 110, B0 5110: 2610 is 50 %. Standards at, above and below the bounds, one whose
   // second tube is empty, one whose first is (holding figures of an earlier file).
-  auto s = new_state();
+  auto s = testing::new_state();
   s->STD_Number = 9;
   s->STD_Tubes = 3;
   const std::vector<std::vector<Long>> counts = {{100, 110, 120},    {20000, 20000, 20000},
@@ -62,42 +51,20 @@ TEST(Curve_Record, TreatmentOfTheStandards) {
                                                  {110, 110},         {50, 60},
                                                  {5100, 5100},       {125, 125},
                                                  {1000, 0, 1200},    {0, 3000, 3000}};
-  for (int g = 1; g <= 12; ++g)
-    for (std::size_t j = 0; j < counts[g - 1].size(); ++j) s->STD_Count(g, j + 1) = counts[g - 1][j];
+  for (int g = 1; g <= 12; ++g) testing::set_counts(s->STD_Count, g, counts[g - 1]);
   for (int c = 1; c <= 3; ++c) s->STD_Data(12, c) = 40 + c;
   std::string out;
   Treatment_Standard(*s);
   for (int g = 1; g <= 12; ++g) out += standard_row(*s, g);
-  set_counts(*s, 3, {100, 110, 120});  // B0 at the NSB
+  testing::set_counts(s->STD_Count, 3, {100, 110, 120});  // B0 at the NSB
   Treatment_Standard(*s);
   out += "\nB0 at the NSB\n" + standard_row(*s, 3) + standard_row(*s, 4) + standard_row(*s, 7);
   EXPECT_EQ(testing::first_non_finite(*s), "");
   testing::expect_golden("treatment.txt", out);
 }
 
-// Mean logits exactly on y = 0.3 - 1.1 x + 0.05 x^2 - 0.02 x^3, replicate tubes scattered around
-// them so that every weight is positive.
-void fill_exact_cubic(Assay_State& s, const std::vector<double>& concentrations) {
-  const int n = static_cast<int>(concentrations.size());
-  s.STD_Number = static_cast<Integer>(n);
-  s.STD_Tubes = 3;
-  s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count) = 250;
-  s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = 10250;
-  for (int k = 1; k <= n; ++k) {
-    const double x = std::log(concentrations[k - 1]);
-    const double y = 0.3 - 1.1 * x + 0.05 * x * x - 0.02 * x * x * x;
-    const double bound = 250 + 10000 / (1 + std::exp(-y));
-    testing::set_treated_standard(s, k, concentrations[k - 1], y,
-                                  {Long(bound * 0.97), Long(bound * 1.01), Long(bound * 1.04)});
-  }
-  s.Fit_From = 1;
-  s.Fit_To = static_cast<Integer>(n);
-}
-
-struct Arrangement {
-  const char* name;
-  void (*arrange)(Assay_State&);
-};
+// What is changed, and the change.
+using Arrangement = std::pair<const char*, void (*)(Assay_State&)>;
 
 const Arrangement Regressions[] = {
     {"the whole range", [](Assay_State&) {}},
@@ -129,28 +96,43 @@ const Arrangement Regressions[] = {
      }},
 };
 
-// Earlier coefficients and the user's choice stand before each run: an unavailable fit must show
-// zeros, the choice stays.
+// Six standards whose mean logits lie exactly on y = 0.3 - 1.1 x + 0.05 x^2 - 0.02 x^3, replicate
+// tubes scattered around them so that every weight is positive. Earlier coefficients and the
+// user's choice stand before each run: an unavailable fit must show zeros, the choice stays.
 TEST(Curve_Record, RegressionOfEveryWeightingAndOrder) {
   std::string out;
-  for (const Arrangement& test : Regressions) {
-    auto s = new_state();
-    fill_exact_cubic(*s, {1, 2, 5, 10, 20, 50});
+  for (const auto& [name, arrange] : Regressions) {
+    auto s = testing::assay_with_means(6, 250, 10250);
+    s->STD_Tubes = 3;
+    const double concentrations[] = {1, 2, 5, 10, 20, 50};
+    for (int k = 1; k <= 6; ++k) {
+      const double x = std::log(concentrations[k - 1]);
+      const double y = 0.3 - 1.1 * x + 0.05 * x * x - 0.02 * x * x * x;
+      const double bound = 250 + 10000 / (1 + std::exp(-y));
+      testing::set_treated_standard(*s, k, concentrations[k - 1], y,
+                                    {Long(bound * 0.97), Long(bound * 1.01), Long(bound * 1.04)});
+    }
+    s->Fit_From = 1;
+    s->Fit_To = 6;
     s->Weight_Type = 1;
     s->Reg_Order = 3;
     s->Reg_Coef.fill(7);
     s->Fit_Available.fill(true);
-    test.arrange(*s);
+    arrange(*s);
     const auto result = Regression(*s);
-    out += std::string(test.name) + values(" / choice, stage", 0, 2, [&](int i) {
+    out += std::string(name) + values(" / choice, stage", 0, 2, [&](int i) {
              return i == 0 ? s->Weight_Type : i == 1 ? s->Reg_Order : static_cast<Integer>(s->Plot_Stage);
            });
     out += values("Reg_Work 29..34", 29, 34, [&](int m) { return s->Reg_Work(m); });
     out += values("Distance_Weight", 1, 6, [&](int i) { return s->Distance_Weight(i); });
     out += values("Logit_Weight", 1, 6, [&](int i) { return s->Logit_Weight(i); });
     out += values("STD_Log_Conc", 1, 6, [&](int i) { return s->STD_Log_Conc(i); });
-    out += fits(*s, result.messages);
-    EXPECT_EQ(testing::first_non_finite(*s), "") << test.name;
+    out += values("available", 0, 7, [&](int i) { return s->Fit_Available(i) ? 1 : 0; });
+    for (int w = 0; w < 4; ++w)
+      out += values("Reg_Coef " + std::to_string(w), 1, 6, [&](int m) { return s->Reg_Coef(w, m); });
+    for (const std::string& message : result.messages) out += "message: " + message + "\n";
+    out += "\n";
+    EXPECT_EQ(testing::first_non_finite(*s), "") << name;
   }
   testing::expect_golden("regression.txt", out);
 }
@@ -168,7 +150,7 @@ TEST(Curve_Record, SolutionOfEquations) {
       {3, 0, 0, 0, 0, 1, 1e-320, 0.5},
   };
   std::string out;
-  auto s = new_state();
+  auto s = testing::new_state();
   s->STD_Number = 2;
   s->STD_Data(4, STD_Column::Logit) = 2;
   s->STD_Data(5, STD_Column::Logit) = -2;
@@ -182,7 +164,6 @@ TEST(Curve_Record, SolutionOfEquations) {
     out += values("target" + number(c.target) + ", curve", 29, 34, [&](int m) { return s->Reg_Work(m); });
     out += values("  Reg_Work 0, 35..40", 34, 40, [&](int m) { return s->Reg_Work(m == 34 ? 0 : m); });
   }
-  EXPECT_EQ(testing::first_non_finite(*s), "");
   testing::expect_golden("solve.txt", out);
 }
 
@@ -200,39 +181,18 @@ std::unique_ptr<Assay_State> measured_assay() {
   const std::vector<std::vector<Long>> samples = {{2600, 2600, 2600}, {2600, 3600}, {5100, 1100, 2600}, {50, 100, 6000},
                                                   {1000, 0, 1200},    {3850, 3850}, {150, 0, 0, 4000}};
   for (int k = 1; k <= 4; ++k) {
-    for (std::size_t j = 0; j < standard[k - 1].size(); ++j) s->STD_Count(3 + k, j + 1) = standard[k - 1][j];
+    testing::set_counts(s->STD_Count, 3 + k, standard[k - 1]);
     s->STD_Tube_N(3 + k) = static_cast<Integer>(standard[k - 1].size());
     s->STD_Data(3 + k, STD_Column::Back_Mean) = 9;  // a figure of an earlier examination
   }
   s->Sera_Number = 4;
-  for (int i = 1; i <= 4; ++i)
-    for (std::size_t j = 0; j < sera[i - 1].size(); ++j) s->Sera_Count(i, j + 1) = sera[i - 1][j];
+  for (int i = 1; i <= 4; ++i) testing::set_counts(s->Sera_Count, i, sera[i - 1]);
   // A serum without counts keeps its tube values, and its figures of an earlier file are cleared.
   s->Sera_Conc(3, 1) = 77;
   for (int c = 1; c <= 5; ++c) s->Sera_Data(3, c) = 70 + c;
   s->Sample_Number = 7;
-  for (int i = 1; i <= 7; ++i)
-    for (std::size_t j = 0; j < samples[i - 1].size(); ++j) s->Sample_Count(i, j + 1) = samples[i - 1][j];
+  for (int i = 1; i <= 7; ++i) testing::set_counts(s->Sample_Count, i, samples[i - 1]);
   return s;
-}
-
-std::string read_back(Assay_State& s) {
-  for (int m = 29; m <= 34; ++m) s.Reg_Work(m) = 3;  // another fit's coefficients left current
-  const Curve_Outcome curve = make_curve_in_force(s);
-  std::string out = values("examined, sera, samples", 1, 3, [&](int i) {
-    if (!curve.curve) return false;
-    if (i == 1) Fitness_Examination(s, *curve.curve);
-    if (i == 2) Control_Sera(s, *curve.curve);
-    return i < 3 || Assay_Samples(s, *curve.curve);
-  });
-  for (int k = 1; k <= 4; ++k) out += standard_row(s, 3 + k);
-  for (int i = 1; i <= 4; ++i)
-    out += values("serum " + std::to_string(i) + " tubes " + std::to_string(s.Sera_Tube_N(i)), 1, 9,
-                  [&](int c) { return c <= 5 ? s.Sera_Data(i, c) : s.Sera_Conc(i, c - 5); });
-  for (Long i = 1; i <= 7; ++i)
-    out += values("sample " + std::to_string(i) + " tubes " + std::to_string(s.Sample_Tube_N(i)), 0, 9,
-                  [&](int c) { return c <= 5 ? s.Sample_Data(i, c) : s.Sample_Conc(i, c - 5); });
-  return out + "\n";
 }
 
 TEST(Curve_Record, ReadBackOfStandardsSeraAndSamples) {
@@ -247,11 +207,27 @@ TEST(Curve_Record, ReadBackOfStandardsSeraAndSamples) {
       {"the chosen cubic not available: nothing changes", [](Assay_State& s) { s.Reg_Order = 3; }},
   };
   std::string out;
-  for (const Arrangement& change : changes) {
-    auto s = measured_assay();
-    change.arrange(*s);
-    out += std::string(change.name) + "\n" + read_back(*s);
-    EXPECT_EQ(testing::first_non_finite(*s), "") << change.name;
+  for (const auto& [name, arrange] : changes) {
+    const auto state = measured_assay();
+    Assay_State& s = *state;
+    arrange(s);
+    for (int m = 29; m <= 34; ++m) s.Reg_Work(m) = 3;  // another fit's coefficients left current
+    const Curve_Outcome curve = make_curve_in_force(s);
+    out += std::string(name) + "\n" + values("examined, sera, samples", 1, 3, [&](int i) {
+             if (!curve.curve) return false;
+             if (i == 1) Fitness_Examination(s, *curve.curve);
+             if (i == 2) Control_Sera(s, *curve.curve);
+             return i < 3 || Assay_Samples(s, *curve.curve);
+           });
+    for (int k = 1; k <= 4; ++k) out += standard_row(s, 3 + k);
+    for (int i = 1; i <= 4; ++i)
+      out += values("serum " + std::to_string(i) + " tubes " + std::to_string(s.Sera_Tube_N(i)), 1, 9,
+                    [&](int c) { return c <= 5 ? s.Sera_Data(i, c) : s.Sera_Conc(i, c - 5); });
+    for (Long i = 1; i <= 7; ++i)
+      out += values("sample " + std::to_string(i) + " tubes " + std::to_string(s.Sample_Tube_N(i)), 0, 9,
+                    [&](int c) { return c <= 5 ? s.Sample_Data(i, c) : s.Sample_Conc(i, c - 5); });
+    out += "\n";
+    EXPECT_EQ(testing::first_non_finite(s), "") << name;
   }
   auto s = measured_assay();
   s->Reg_Order = 3;

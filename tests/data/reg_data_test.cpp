@@ -1,4 +1,4 @@
-// The data sheet: the hand-worked assay's rows, scratch file, printout and count file; the cell
+// The data sheet: the hand-worked assay's rows, printout and count file; the cell
 // editor's keys and paging; a scratch file that cannot be made or is lost; row editing: insertion
 // and deletion of counts, and the change of the number of samples.
 
@@ -14,8 +14,8 @@ namespace {
 using Sheet = Sheet_Test;
 using Texts = std::vector<std::string>;
 
-// The sheet of the hand-worked assay (21 rows: two pages), its scratch file, its printout and the
-// count file saved from it.
+// The sheet of the hand-worked assay (21 rows: two pages), its printout and the count file saved
+// from it. (The scratch file behind the sheet is seen through these.)
 TEST_F(Sheet, HandWorkedAssayShownPrintedAndSaved) {
   hand_worked(state);
   state.STD_Data(4, STD_Column::Concentration) = 1.5;
@@ -26,11 +26,7 @@ TEST_F(Sheet, HandWorkedAssayShownPrintedAndSaved) {
   ASSERT_NE(open_sheet(), nullptr);
   std::string record = page_text();
   sheet().VScroll1.set_value(1);
-  record += page_text() + "scratch file (count group tube):\n";
-  std::vector<Cell_Rec> scratch(static_cast<std::size_t>(sheet().layout().total()));
-  ASSERT_TRUE(sheet().scratch().read(1, sheet().layout().total(), scratch.data()));
-  for (const Cell_Rec& r : scratch)
-    record += std::to_string(r.count) + " " + std::to_string(r.group) + " " + std::to_string(r.tube) + "\n";
+  record += page_text();
   click(sheet().Command[target::Print]);
   record += "printout:\n" + lines_of(platform.recorder.ops());
   expect_golden("hand_worked_sheet.txt", record + "count file:\n" + save_counts());
@@ -52,8 +48,7 @@ TEST_F(Sheet, KeysMoveAcrossPagesStopAtTheEdgesAndWaitForEnter) {
   EXPECT_EQ(state.Sample_Count(5, 2), 77);
   EXPECT_EQ(s.VScroll1.value(), 1);
   EXPECT_EQ(column(0).front(), "21");
-  press(s.Text1, ui::Key_Down);
-  press(s.Text1, ui::Key_Down);
+  for (int k = 0; k < 2; ++k) press(s.Text1, ui::Key_Down);
   EXPECT_EQ(s.Text1.text, "321");
   for (int k = 0; k < 3; ++k) press(s.Text1, ui::Key_Up);
   EXPECT_EQ(std::pair(s.Sheet_Page, s.Sheet_Row), std::pair(0, 19));
@@ -64,12 +59,10 @@ TEST_F(Sheet, KeysMoveAcrossPagesStopAtTheEdgesAndWaitForEnter) {
 }
 
 TEST_F(Sheet, TypedTextIsStoredAsTheNearestWholeNumberOrRefusedOrKeptWithoutEnter) {
-  // Typed, stored, shown, refused.
-  // clang-format off
+  // Typed, stored, shown, refused. (Which texts are numbers and which fit in 32 bits is the number
+  // reading's test.)
   const std::tuple<const char*, Long, const char*, bool> cases[] = {
-      {"13.5", 14, "14", false}, {" -7 ", -7, "-7", false}, {"abc", 0, "", false},
-      {"2147483647", 2147483647, "2147483647", false}, {"2147483648", 555, "555", true}, {"-2147483649", 555, "555", true}};
-  // clang-format on
+      {"13.5", 14, "14", false}, {"abc", 0, "", false}, {"2147483648", 555, "555", true}};
   set_shape(Twelve_Rows);
   ASSERT_NE(open_sheet(), nullptr);
   for (const auto& [typed, stored, shown, refused] : cases) {
@@ -219,10 +212,8 @@ TEST_F(Sheet, SampleNumberChangeIsRefusedOrAddsAndDropsRowsKeepingTheTable) {
     EXPECT_EQ(platform.messages, std::vector<std::string>{"サンプルの点数は１０万までです"});
     EXPECT_TRUE(s.Change_Mode == 1 && state.Sample_Number == 10 && s.focused() == &s.Text2);
   }
-  click(s.Command2);  // cancelled
-  EXPECT_EQ(state.Sample_Number, 10);
-  EXPECT_EQ(s.Change_Mode, 0);
-  EXPECT_EQ(s.focused(), &s.Text1);
+  click(s.Command2);
+  EXPECT_TRUE(s.Change_Mode == 0 && state.Sample_Number == 10 && s.focused() == &s.Text1) << "cancelled";
   change("100000");
   EXPECT_EQ(state.Sample_Number, 100000);
   s.VScroll1.set_value(40004 / 20);

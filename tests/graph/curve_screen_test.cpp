@@ -12,8 +12,6 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/plot_axes.h"
-#include "graph/graph_prt.h"
 #include "graph/reg_graph.h"
 #include "navigation/navigation.h"
 #include "state/program_fixture.h"
@@ -22,10 +20,6 @@
 
 namespace quorin {
 namespace {
-
-using testing::click;
-using testing::press;
-using testing::type_over;
 
 // Mean counts of the NSB, TOTAL and zero-standard tubes of every assay built here.
 constexpr Long Nsb_Count = 150, Total_Count = 20000, B0_Count = 8571;
@@ -112,9 +106,9 @@ TEST_F(Curve_View, RangeBoxesTakeOnlyStandardNumbersOfTheAssay) {
     show_curves({1, 2, 5, 10, 20, 50, 100, 200});
     platform.messages.clear();
     Reg_Graph& g = graph();
-    if (*other) type_over(g.Range_Box[1 - box], other);
-    type_over(g.Range_Box[box], typed);
-    press(g.Range_Box[box], ui::Key_Return);
+    if (*other) testing::type_over(g.Range_Box[1 - box], other);
+    testing::type_over(g.Range_Box[box], typed);
+    testing::press(g.Range_Box[box], ui::Key_Return);
     seen += "box " + std::to_string(box) + " \"" + typed + "\" after \"" + other +
             "\": " + std::to_string(state.Fit_From) + "-" + std::to_string(state.Fit_To) + " " +
             g.Range_Label[0].caption + " boxes " + g.Range_Box[0].text + "," + g.Range_Box[1].text +
@@ -159,15 +153,13 @@ TEST_F(Graph_Printout, PagesOfThreeAndFourStandards) {
   enter_assay({1, 10, 100});
   state.STD_Count(4, 1) = state.STD_Count(4, 2) = B0_Count + 500;
   show_standard_plot();
-  print();
-  std::string printed = testing::ops_text(platform.recorder.ops());
+  std::string printed = testing::ops_text(print());
   for (const std::vector<double>& concentrations : {std::vector<double>{1, 3, 10, 30}, std::vector<double>{1, 3, 10}}) {
     program.close(Screen::Graph);
     enter_assay(concentrations);
     show_standard_plot();
     switch_view();
-    print();
-    printed += testing::ops_text(platform.recorder.ops());
+    printed += testing::ops_text(print());
   }
   EXPECT_EQ(platform.recorder.documents(), 1);
   testing::expect_golden("graph_pages.txt", printed);
@@ -194,10 +186,9 @@ TEST_F(Graph_Printout, CurvesStayInsideTheirFrame) {
   switch_view();
   const double polynomial[] = {10, -5, 0, 0, -5, 10};
   for (int m = 1; m <= 6; ++m) state.Reg_Coef(0, m) = polynomial[m - 1];
-  std::vector<double> current;
-  for (int slot = 29; slot <= 34; ++slot) current.push_back(state.Reg_Work(slot));
+  const auto current = state.Reg_Work;
   testing::expect_golden("clipped_curves.txt", testing::ops_text(print()));
-  for (int slot = 29; slot <= 34; ++slot) EXPECT_EQ(state.Reg_Work(slot), current[slot - 29]) << "the fit is kept";
+  for (int slot = 29; slot <= 34; ++slot) EXPECT_EQ(state.Reg_Work(slot), current(slot)) << "the fit is kept";
 }
 
 }  // namespace

@@ -6,10 +6,11 @@
 // and says why. That a fit the program calls available is the least-squares minimum of its
 // standards is checked on random assays.
 //
-// The model screen as a user meets it: reached from the fitted curves only, the curve chosen on it
-// is the one the result tables then name and use (results shown before are not left standing),
-// a curve that cannot be computed is refused, and its print button prints one page that fits.
-// Every open window follows the curve in force, or says that it no longer shows it.
+// The model screen as a user meets it: reached from the fitted curves only, choosing a curve on it
+// closes the results shown before (that the tables then name and use it is the screens-vs-command-
+// line comparison's, for every model and weighting), a curve that cannot be computed is refused,
+// and its print button prints one page that fits. Every open window follows the curve in force, or
+// says that it no longer shows it.
 
 #include <gtest/gtest.h>
 
@@ -63,8 +64,7 @@ TEST(Logistic_Fit, DataThatCannotGiveACurveGiveNone) {
   };
   for (const auto& [points, problem] : cases) {
     const Logistic_Fit fit = fit_logistic(points, {Four_PL, 100, 1, 5, 0, 1});
-    EXPECT_FALSE(fit.available) << problem;
-    EXPECT_EQ(fit.problem, problem);
+    EXPECT_TRUE(!fit.available && fit.problem == problem) << fit.problem;
   }
 }
 
@@ -137,7 +137,6 @@ TEST(Model_Results, EveryTubeIsReadOffTheModel) {
     ASSERT_TRUE(Assay_Samples(s, *curve.curve));
     Control_Sera(s, *curve.curve);
     Fitness_Examination(s, *curve.curve);
-    EXPECT_GT(curve.curve->model.D, 0.2) << "the count below the bottom lies below D";
     out += table_title(s, Result_Kind::Sera) + "\nstandards:";
     for (int k = 1; k <= 8; ++k) out += number(s.STD_Conc(3 + k, 1)) + number(s.STD_Conc(3 + k, 2));
     out += "\nserum:" + number(s.Sera_Conc(1, 1)) + number(s.Sera_Conc(1, 2));
@@ -206,15 +205,9 @@ TEST_F(Model_Screen, TheChosenCurveIsTheOneTheResultsUse) {
   click(graph().Command[target::Switch_View]);
   click(graph().Command[target::Models]);
   ASSERT_EQ(program.desktop.front(), &models());
-  click(models().Command[target::Results]);
-  program.desktop.show(models());
   click(models().Weight_Choice[2]);  // the logit-log fit's tables stand (the windows test sees to it)
   click(models().Model_Choice[Five_PL]);
   EXPECT_EQ(program.screen(Screen::Result), nullptr) << "the tables of the logit-log fit are gone";
-  click(models().Command[target::Results]);
-  auto& results = *program.screen_as<Reg_Result>(Screen::Result);
-  click(results.Command[target::Sera_Table]);
-  EXPECT_EQ(results.caption, "管理血清測定値( 5PL CV一定)");
 
   // Its print button prints one page, every mark inside it (golden/model_page.txt).
   program.desktop.show(models());
@@ -230,12 +223,6 @@ TEST_F(Model_Screen, TheChosenCurveIsTheOneTheResultsUse) {
   EXPECT_EQ(program.state.Model_Weight, 2);
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_NE(platform.messages[0].find("重み付け「計数統計」を使えません"), std::string::npos) << platform.messages[0];
-
-  // A logit-log fit chosen on the curve screen takes over again.
-  program.desktop.show(graph());
-  click(graph().Choice[5]);
-  EXPECT_EQ(program.state.Curve_Model, Logit_Log);
-  EXPECT_EQ(program.screen(Screen::Result), nullptr);
 }
 
 TEST_F(Model_Screen, ACurveThatCannotBeComputedIsRefused) {
@@ -244,12 +231,11 @@ TEST_F(Model_Screen, ACurveThatCannotBeComputedIsRefused) {
   click(graph().Command[target::Models]);
   platform.messages.clear();
   click(models().Model_Choice[Five_PL]);
-  EXPECT_EQ(platform.messages,
-            std::vector<std::string>{
-                "5PL は使えません\n5PL：濃度が 4 種類しかありません（ゼロ標準を含めて 5 種類以上が必要です）"});
+  const std::string why = "5PL：濃度が 4 種類しかありません（ゼロ標準を含めて 5 種類以上が必要です）";
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"5PL は使えません\n" + why});
   EXPECT_EQ(program.state.Curve_Model, Logit_Log);
   EXPECT_TRUE(models().Model_Choice[Logit_Log].value);
-  EXPECT_EQ(models().Notice.caption, "5PL：濃度が 4 種類しかありません（ゼロ標準を含めて 5 種類以上が必要です）");
+  EXPECT_EQ(models().Notice.caption, why);
 }
 
 // That no open window shows another curve's results without saying so is the random screen
@@ -272,14 +258,14 @@ TEST_F(Model_Screen, OpenWindowsFollowTheCurveInForce) {
   click(results().Command[target::Precision_Profile]);
   auto& profile = *program.screen_as<Reg_Profile>(Screen::Profile);
   const std::string five_pl_profile = profile.Fit_Label.caption;
-  program.desktop.show(graph());
-  EXPECT_TRUE(std::none_of(graph().Choice.begin(), graph().Choice.end(), [](auto& c) { return c.second->value; }))
-      << "no logit-log fit is marked while the 5PL is in use";
+  program.desktop.show(graph());  // no logit-log fit is marked there: the random screen events' check
   EXPECT_EQ(graph().caption, "検量線表示 ― 測定結果は 5PL 計数統計 で求めます");
 
-  // The cubic chosen on the curve screen: the model screen names it at once, the chart and the
-  // profile say that they show other results and are drawn afresh before printing or on request.
+  // The cubic chosen on the curve screen takes over: the results of the 5PL close, the model screen
+  // names it at once, the chart and the profile say that they show other results and are drawn
+  // afresh before printing or on request.
   click(graph().Choice[1]);
+  EXPECT_EQ(program.screen(Screen::Result), nullptr);
   EXPECT_EQ(graph().caption, "検量線表示");
   EXPECT_EQ(models().Chosen.caption, "測定結果はこの曲線で求めます: ロジット・ログ 重無3次");
   EXPECT_EQ(profile.caption, "精度プロファイル ― 最新の結果ではありません");
