@@ -11,7 +11,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <ranges>
 #include <string>
 #include <vector>
 
@@ -396,8 +395,9 @@ struct Session {
 
   std::string check_results(Reg_Result& screen) {
     const int rows = Reg_Result::Page_Rows;
-    const auto shows_row = [&](int i) { return !screen.Label1[rows + i].caption.empty(); };
-    if (std::ranges::none_of(std::views::iota(0, rows), shows_row)) return "";
+    bool shows_rows = false;
+    for (int i = 0; i < rows; ++i) shows_rows |= !screen.Label1[rows + i].caption.empty();
+    if (!shows_rows) return "";
     for (Result_Kind kind :
          {Result_Kind::Standard_Data, Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample}) {
       if (table_title(program_.state, kind) != screen.caption) continue;
