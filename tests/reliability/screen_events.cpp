@@ -339,20 +339,12 @@ struct Session {
 
   std::string check() {
     if (!fault_.empty()) return fault_;
-    for (ui::Form* form : program_.desktop.forms()) {
-      if (mentions_non_number(form->caption)) return "caption " + form->caption;
-      for (const auto& control : form->controls())
-        if (const std::string text = shown(*control); mentions_non_number(text))
-          return form->caption + ": " + control->name + std::to_string(control->index) + " " + text;
-    }
+    if (const std::string seen = what_the_user_sees(); mentions_non_number(seen)) return "shown:\n" + seen;
     const auto& printed = platform_.recorder.ops();
     for (; printed_ < printed.size(); ++printed_)
       if (mentions_non_number(printed[printed_])) return "printed: " + printed[printed_];
     for (const auto& entry : fs::directory_iterator(folders().saves)) {
       if (entry.path().filename().string().starts_with("history.db") || !entry.is_regular_file()) continue;
-      auto& seen = saved_[entry.path().string()];
-      if (seen == std::pair{entry.file_size(), entry.last_write_time()}) continue;
-      seen = {entry.file_size(), entry.last_write_time()};
       std::ifstream file(entry.path(), std::ios::binary);
       const std::string bytes{std::istreambuf_iterator<char>(file), {}};
       if (mentions_non_number(text::cp932_to_utf8(bytes).value_or(""))) return "saved: " + entry.path().string();
@@ -429,7 +421,7 @@ struct Session {
   Byte_Source in_;
   Fuzz_Platform platform_;
   Program program_;
-  Listing outside_, saved_;
+  Listing outside_;
   std::size_t printed_ = 0;
   std::string fault_;
 };
