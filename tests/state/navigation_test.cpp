@@ -60,12 +60,8 @@ TEST_F(Navigation, ButtonRuleFollowsWhatTheAssayHolds) {
 TEST_F(Navigation, CancelledConditionDialogChangesNothingAndInterruptsTheWizardThenCloseBoxesAct) {
   // From the start-up screen through the wizard on the example assay: the conditions, data sheet,
   // curve and result screens are open.
-  program.start();
-  testing::click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
+  testing::run_wizard(program, platform, testing::Example_Conditions, testing::Example_Counts);
   auto& conditions = *program.screen_as<Work_Screen>(Screen::Conditions);
-  platform.file_answers = {QUORIN_SOURCE_DIR "/examples/cortisol.crx",
-                           QUORIN_SOURCE_DIR "/examples/cortisol_counts.txt"};
-  testing::click(conditions.Command[target::Wizard]);
   ASSERT_NE(program.screen(Screen::Result), nullptr);
   auto seen = [&] {
     std::string text;

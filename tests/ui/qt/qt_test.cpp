@@ -19,8 +19,6 @@
 #include <QTest>
 #include <tuple>
 
-#include "conditions/reg_set.h"
-#include "intro/reg_intro.h"
 #include "navigation/navigation.h"
 #include "results/reg_result.h"
 #include "state/program.h"
@@ -140,8 +138,6 @@ TEST(Renderer, WidgetsStandAtTheirTwipsWireBothWaysAndLargeFormsScroll) {
   EXPECT_EQ(renderer.widget_of(corner)->parentWidget(), area->widget());
 }
 
-const std::string Examples = QUORIN_SOURCE_DIR "/examples";
-
 // A platform without a printer; each message notes whether the PDF file was complete then.
 class Pdf_Platform : public Scripted_Platform {
  public:
@@ -162,10 +158,7 @@ TEST(Report_Pdf, EndsWithTheFileCompleteOrTheEarlierFileUntouched) {
   platform.path = folder.file("report.pdf");
   platform.pdf.set_pdf_path(platform.path);
   Program program(platform);
-  program.start();
-  testing::click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
-  platform.file_answers = {Examples + "/cortisol.crx", Examples + "/cortisol_counts.txt"};
-  testing::click(program.screen_as<Reg_Set>(Screen::Conditions)->Command[target::Wizard]);
+  testing::run_wizard(program, platform, testing::Example_Conditions, testing::Example_Counts);
   auto& report_button = program.screen_as<Reg_Result>(Screen::Result)->Command[target::Whole_Report];
 
   const std::tuple<long, rlim_t, std::string> jobs[] = {
