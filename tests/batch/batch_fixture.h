@@ -21,17 +21,14 @@ struct Batch_Outcome {
   ui::Recording_Printer printed;
 };
 
-// The same on the caller's outcome, whose printer may be set up to fail.
-inline void run_in_process(const batch::Batch_Options& options, Batch_Outcome& outcome) {
+// A batch run in this process, its report refused its place with `refusal` when one is given.
+inline Batch_Outcome run_in_process(const batch::Batch_Options& options, const std::string& refusal = "") {
+  Batch_Outcome outcome;
+  outcome.printed.failing_commit_with = refusal;
   std::ostringstream errors;
   batch::Batch_Platform platform(outcome.printed, errors);
   outcome.status = batch::run_batch(options, platform);
   outcome.errors = errors.str();
-}
-
-inline Batch_Outcome run_in_process(const batch::Batch_Options& options) {
-  Batch_Outcome outcome;
-  run_in_process(options, outcome);
   return outcome;
 }
 

@@ -30,7 +30,6 @@ std::string line_of(const std::string& bytes, int line) {
 
 TEST_F(Batch_Test, SurprisingAssaysAreReportedAndReducedOrRefused) {
   const std::string counts = testing::read_bytes(testing::Example_Counts);
-  const std::string conditions = testing::read_bytes(testing::Example_Conditions);
   // The standards' pairs of tubes (lines 7 to 22) in the reverse order, so that the counts rise.
   std::string rising = counts.substr(0, start_of_line(counts, 7));
   for (int line = 21; line >= 7; line -= 2)
@@ -80,7 +79,6 @@ TEST_F(Batch_Test, SurprisingAssaysAreReportedAndReducedOrRefused) {
       EXPECT_EQ(result, plain[row.order]) << "a run without a warning reduces as the example";
     }
     EXPECT_EQ(testing::read_bytes(options.counts), row.counts);
-    EXPECT_EQ(testing::read_bytes(testing::Example_Conditions), conditions);
   }
   testing::expect_golden("warnings.txt", told);
 }

@@ -62,7 +62,6 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   const testing::Batch_Outcome run = testing::run_in_process(options);
   ASSERT_EQ(run.status, batch::Exit_Done) << run.errors;
   EXPECT_EQ(testing::read_bytes(options.result), testing::read_bytes(folder.file("result.txt")));
-  EXPECT_NE(run.errors.find("サンプル 50 件中 "), std::string::npos) << run.errors;
 
   // The identifiers stand beside the samples, "=1+2" quoted so that no formula is run.
   const std::string csv = testing::read_bytes(options.csv);
@@ -81,18 +80,16 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   const std::string mean = found(samples, "<c r=\"C" + flagged_row + "\"[^>]*><v>([^<]*)</v>");
   ASSERT_FALSE(mean.empty()) << "C" << flagged_row << " is no number cell";
   EXPECT_NEAR(std::stod(mean), std::stod(flagged[2]), 1e-12 * std::stod(flagged[2]));
+  // Its flags' style, that style's fill, and the colour of the fill.
   const std::string style = found(samples, "<c r=\"G" + flagged_row + "\" s=\"([0-9]+)\"");
   ASSERT_FALSE(style.empty());
   const std::string styles = unzipped(options.xlsx, "xl/styles.xml");
-  std::string xfs = found(styles, "<cellXfs[^>]*>(.*)</cellXfs>");
-  std::regex xf("<xf [^>]*fillId=\"([0-9]+)\"");
-  auto each = std::sregex_iterator(xfs.begin(), xfs.end(), xf);
-  std::advance(each, std::stoi(style));
-  const int fill = std::stoi((*each)[1].str());
-  const std::string fills = found(styles, "<fills[^>]*>(.*)</fills>");
-  std::size_t at = 0;
-  for (int f = 0; f < fill; ++f) at = fills.find("</fill>", at) + 7;
-  EXPECT_NE(fills.substr(at, fills.find("</fill>", at) - at).find("FFC7CE"), std::string::npos);
+  const std::string xfs = found(styles, "<cellXfs[^>]*>(.*)</cellXfs>");
+  const std::regex xf_fill("<xf [^>]*fillId=\"([0-9]+)\""), fill_element("<fill>(.*?)</fill>");
+  auto xf = std::sregex_iterator(xfs.begin(), xfs.end(), xf_fill);
+  auto fill = std::sregex_iterator(styles.begin(), styles.end(), fill_element);
+  std::advance(fill, std::stoi((*std::next(xf, std::stoi(style)))[1].str()));
+  EXPECT_NE((*fill)[1].str().find("FFC7CE"), std::string::npos);
 }
 
 }  // namespace
