@@ -32,10 +32,7 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
   const std::string history = folder.file("qc.sqlite");
   using Options = batch::Batch_Options;
   std::string refused_place;  // set by a row: why the printed report cannot take its place
-  const struct {
-    const char* what;
-    std::function<void(Options&)> change;
-  } cases[] = {
+  const std::pair<const char*, std::function<void(Options&)>> cases[] = {
       {"missing condition file", [&](Options& o) { o.conditions = folder.file("none.crx"); }},
       {"missing count file", [&](Options& o) { o.counts = folder.file("none.txt"); }},
       {"standards without counts",
@@ -73,17 +70,17 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
        [&](Options& o) { refused_place = "PDFファイルを作成できません: " + o.pdf + " (アクセスが拒否されました)"; }},
   };
   std::string told;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, change] : cases) {
+    SCOPED_TRACE(what);
     Options options = example();
     options.conditions = conditions, options.counts = counts, options.pdf = folder.file("report.pdf");
     testing::write_bytes(options.result, "earlier results\r\n");
     testing::write_bytes(folder.file("temp.dat"), "another run's sheet");
     testing::write_bytes(history, "earlier history");
     for (const char* link : {"link.sqlite", "hard.pdf", "new.pdf"}) std::filesystem::remove(folder.file(link));
-    c.change(options);
+    change(options);
     const testing::Batch_Outcome outcome = testing::run_in_process(options, std::exchange(refused_place, ""));
-    told += std::string("## ") + c.what + ": status " + std::to_string(outcome.status) + ", " +
+    told += std::string("## ") + what + ": status " + std::to_string(outcome.status) + ", " +
             std::to_string(outcome.printed.documents()) + " pages printed\n" + outcome.errors;
     const bool saved = outcome.status == batch::Exit_Saved_Without_Report;
     EXPECT_EQ(testing::read_bytes(folder.file("result.txt")) == "earlier results\r\n", !saved);

@@ -49,7 +49,8 @@ class Batch_Test : public ::testing::Test {
   batch::Batch_Options example(int weight = 0, int order = 1, std::optional<int> from = {}, std::optional<int> to = {},
                                int model = 0) const {
     batch::Batch_Options options;
-    options.conditions = Example_Conditions, options.counts = Example_Counts, options.result = folder.file("result.txt");
+    options.conditions = Example_Conditions, options.counts = Example_Counts,
+    options.result = folder.file("result.txt");
     options.weight = weight, options.order = order, options.from = from, options.to = to, options.model = model;
     return options;
   }

@@ -141,13 +141,10 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
                          "\"" + text.substr(first, last + 1 - first) + "\""});
     } else if (kind == "line" || kind == "rect") {
       in >> x1 >> comma >> y1 >> x2 >> comma >> y2;
-      if (kind == "line") {
-        marks.push_back({x1, y1, x2, y2, true});
-      } else {
-        for (const Mark& side : {Mark{x1, y1, x2, y1, true}, Mark{x2, y1, x2, y2, true}, Mark{x1, y2, x2, y2, true},
-                                 Mark{x1, y1, x1, y2, true}})
-          marks.push_back(side);
-      }
+      if (kind == "line") marks.push_back({x1, y1, x2, y2, true});
+      else  // a rectangle's four sides
+        marks.insert(marks.end(),
+                     {{x1, y1, x2, y1, true}, {x2, y1, x2, y2, true}, {x1, y2, x2, y2, true}, {x1, y1, x1, y2, true}});
     } else if (kind == "circle" || kind == "point") {
       std::string radius = "r1";  // a point's
       in >> x1 >> comma >> y1 >> radius;
@@ -219,11 +216,7 @@ std::pair<std::string, std::string> write_assay(const testing::Scratch_Folder& f
              << samples << "\r\n2\r\n1.0000\r\n";
   for (int k = 1; k <= 20; ++k)
     conditions << (k <= standards ? std::to_string(0.25 * std::pow(1.45, k)) : "") << "\r\n";
-  auto tubes = [&](double value, int n) {
-    for (int t = 0; t < n; ++t) counts << ' ' << value << " \r\n";
-  };
-  tubes(300, 3);
-  tubes(21000, 3);
+  counts << " 300 \r\n 300 \r\n 300 \r\n 21000 \r\n 21000 \r\n 21000 \r\n";  // the NSB and total tubes
   for (int t = 0; t < 3; ++t) counts << ' ' << bound(0, t) << " \r\n";
   for (int k = 1; k <= standards; ++k)
     for (int t = 0; t < 3; ++t) counts << ' ' << bound(0.25 * std::pow(1.45, k), t) << " \r\n";
@@ -318,8 +311,6 @@ TEST(Long_Report, AsksFirstOnTheScreensAndNeverInABatchRun) {
     ui::Scripted_Platform platform;
     Program program(platform);
     testing::run_wizard(program, platform, crx, txt);
-    platform.recorder.clear();
-    platform.questions.clear();
     platform.choices = {choice};
     Report_PRT(program);
     ASSERT_EQ(platform.questions.size(), 1u) << lines_of(platform.messages);

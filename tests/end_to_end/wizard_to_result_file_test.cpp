@@ -25,13 +25,11 @@
 namespace quorin {
 namespace {
 
-const std::string Data = QUORIN_TEST_DATA;
-
 TEST(Whole_Road, FromTwoFilesToTheSavedResults) {
   testing::Scratch_Folder folder;
   ui::Scripted_Platform platform;
   Program program(platform);
-  testing::run_wizard(program, platform, Data + "/assay.crx", Data + "/counts.txt");
+  testing::run_wizard(program, platform, QUORIN_TEST_DATA "/assay.crx", QUORIN_TEST_DATA "/counts.txt");
 
   auto* results = program.screen_as<Reg_Result>(Screen::Result);
   ASSERT_NE(results, nullptr);

