@@ -55,6 +55,7 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
        [&](Options& o) {
          o.conditions = copy(testing::Example_Conditions, "factor.crx", "1.0000\r\n.5", "x10\r\n.5");
        }},
+      {"result over the conditions", [&](Options& o) { o.result = conditions; }},
       {"result over the counts through another spelling",
        [&](Options& o) { o.result = folder.file("x/../counts.txt"); }},
       {"report over the result", [&](Options& o) { o.pdf = o.result; }},

@@ -132,9 +132,7 @@ TEST_F(Result_Screen, ScrollRangeAndPagesOfLongTables) {
 
 using Ops = std::vector<std::string>;
 
-using Result_Printout = Result_Screen;
-
-TEST_F(Result_Printout, TablesOfTheHandWorkedAssay) {
+TEST_F(Result_Screen, PrintedTablesOfTheHandWorkedAssay) {
   testing::hand_worked(s);  // serum 1 and sample 2 not measured: no rows, no tube numbers
   s.Reg_Order = 1;
   EXPECT_EQ(print_result_table(s, Result_Kind::Sera, printer), 1);
@@ -156,7 +154,7 @@ TEST_F(Result_Printout, TablesOfTheHandWorkedAssay) {
 // Measured tubes of samples 1, 2, ...: 47 rows and a summary on line 50 end a page; an item split
 // across pages goes on after the next header; 48 rows fill a page; the last items not measured.
 // Each page's first and last rows are recorded.
-TEST_F(Result_Printout, PagesBreakAfterRow47Or48AndEveryPageIsADocument) {
+TEST_F(Result_Screen, PrintedPagesBreakAfterRow47Or48AndEveryPageIsADocument) {
   std::vector<int> pairs(15, 2), split(13, 3);
   pairs.insert(pairs.end(), {1, 1});
   split[0] = 1;
