@@ -21,17 +21,14 @@ struct Batch_Outcome {
   ui::Recording_Printer printed;
 };
 
-// The same on the caller's outcome, whose printer may be set up to fail.
-inline void run_in_process(const batch::Batch_Options& options, Batch_Outcome& outcome) {
+// A batch run in this process, its report refused its place with `refusal` when one is given.
+inline Batch_Outcome run_in_process(const batch::Batch_Options& options, const std::string& refusal = "") {
+  Batch_Outcome outcome;
+  outcome.printed.failing_commit_with = refusal;
   std::ostringstream errors;
   batch::Batch_Platform platform(outcome.printed, errors);
   outcome.status = batch::run_batch(options, platform);
   outcome.errors = errors.str();
-}
-
-inline Batch_Outcome run_in_process(const batch::Batch_Options& options) {
-  Batch_Outcome outcome;
-  run_in_process(options, outcome);
   return outcome;
 }
 
@@ -52,7 +49,8 @@ class Batch_Test : public ::testing::Test {
   batch::Batch_Options example(int weight = 0, int order = 1, std::optional<int> from = {}, std::optional<int> to = {},
                                int model = 0) const {
     batch::Batch_Options options;
-    options.conditions = Example_Conditions, options.counts = Example_Counts, options.result = folder.file("result.txt");
+    options.conditions = Example_Conditions, options.counts = Example_Counts,
+    options.result = folder.file("result.txt");
     options.weight = weight, options.order = order, options.from = from, options.to = to, options.model = model;
     return options;
   }

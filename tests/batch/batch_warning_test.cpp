@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "batch_fixture.h"
 
@@ -30,7 +31,6 @@ std::string line_of(const std::string& bytes, int line) {
 
 TEST_F(Batch_Test, SurprisingAssaysAreReportedAndReducedOrRefused) {
   const std::string counts = testing::read_bytes(testing::Example_Counts);
-  const std::string conditions = testing::read_bytes(testing::Example_Conditions);
   // The standards' pairs of tubes (lines 7 to 22) in the reverse order, so that the counts rise.
   std::string rising = counts.substr(0, start_of_line(counts, 7));
   for (int line = 21; line >= 7; line -= 2)
@@ -40,11 +40,8 @@ TEST_F(Batch_Test, SurprisingAssaysAreReportedAndReducedOrRefused) {
   for (int tube = 0; tube < 20; ++tube) more += " 3000 \r\n";
   std::string marked = counts;
   marked.insert(start_of_line(marked, 49), "\x1A");  // before sample 11
-  const struct {
-    const char* what;
-    std::string counts;
-    int order;
-  } rows[] = {
+  // What a row is, the counts and the order of the fit.
+  const std::tuple<const char*, std::string, int> rows[] = {
       {"the example", counts, 3},
       {"rising standards, first order", rising, 1},
       {"rising standards, third order", rising, 3},
@@ -60,27 +57,27 @@ TEST_F(Batch_Test, SurprisingAssaysAreReportedAndReducedOrRefused) {
   };
   std::map<int, std::string> plain;  // the example's result file, by order
   std::string told;
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    batch::Batch_Options options = example(0, row.order);
-    if (!plain.contains(row.order)) {
+  for (const auto& [what, row_counts, order] : rows) {
+    SCOPED_TRACE(what);
+    batch::Batch_Options options = example(0, order);
+    if (!plain.contains(order)) {
       ASSERT_EQ(testing::run_in_process(options).status, batch::Exit_Done);
-      plain[row.order] = testing::read_bytes(options.result);
+      plain[order] = testing::read_bytes(options.result);
     }
-    testing::write_bytes(options.counts = folder.file("counts.txt"), row.counts);
+    testing::write_bytes(options.counts = folder.file("counts.txt"), row_counts);
     testing::write_bytes(options.result, "earlier results\r\n");
     const testing::Batch_Outcome outcome = testing::run_in_process(options);
     const std::string result = testing::read_bytes(options.result);
-    told += std::string("## ") + row.what + ": status " + std::to_string(outcome.status) + "\n" + outcome.errors +
+    told += std::string("## ") + what + ": status " + std::to_string(outcome.status) + "\n" + outcome.errors +
             (outcome.status == batch::Exit_Done ? "samples in the result file: " + line_of(result, 11)
-             : result == "earlier results\r\n" ? "the earlier result file as it was"
-                                               : "the earlier result file changed") +
+             : result == "earlier results\r\n"  ? "the earlier result file as it was"
+                                                : "the earlier result file changed") +
             "\n";
-    if (outcome.errors.find("おそれ") == std::string::npos && outcome.errors.find("データファイル") == std::string::npos) {
-      EXPECT_EQ(result, plain[row.order]) << "a run without a warning reduces as the example";
+    if (outcome.errors.find("おそれ") == std::string::npos &&
+        outcome.errors.find("データファイル") == std::string::npos) {
+      EXPECT_EQ(result, plain[order]) << "a run without a warning reduces as the example";
     }
-    EXPECT_EQ(testing::read_bytes(options.counts), row.counts);
-    EXPECT_EQ(testing::read_bytes(testing::Example_Conditions), conditions);
+    EXPECT_EQ(testing::read_bytes(options.counts), row_counts);
   }
   testing::expect_golden("warnings.txt", told);
 }

@@ -6,16 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <regex>
 #include <string>
-
-#include <functional>
+#include <tuple>
 
 #include "batch_fixture.h"
-#include "engine/condition_file.h"
 #include "conditions/reg_set.h"
 #include "data/count_file.h"
 #include "data/reg_data.h"
+#include "engine/condition_file.h"
 #include "engine/fit_choice.h"
 #include "graph/reg_graph.h"
 #include "intro/reg_intro.h"
@@ -181,30 +181,27 @@ TEST_F(Screens_And_Batch, ResultsFollowEveryChangeOrAreRefused) {
     u.sheet().VScroll1.set_value((row - 1) / Reg_Data::Page_Rows);
     click(u.sheet().Label1[3 * Reg_Data::Page_Rows + (row - 1) % Reg_Data::Page_Rows]);
   };
-  const struct {
-    const char* what;
-    std::function<void(User&)> change;
-    bool curve_outdated = false;
-  } cases[] = {
-      {"a sample count typed", [&](User& u) { on_row(u, 29), typed(u.sheet().Text1, "5000"); }},
+  // What the user changes, the change, and whether the curve was fitted to other standards then.
+  const std::tuple<const char*, std::function<void(User&)>, bool> cases[] = {
+      {"a sample count typed", [&](User& u) { on_row(u, 29), typed(u.sheet().Text1, "5000"); }, false},
       {"a count deleted among the standards", [&](User& u) { on_row(u, 8), click(u.sheet().Command2); }, true},
-      {"the tubes per sample", [](User& u) { typed(u.conditions().info[11], "1"); }},
-      {"another condition file", [&](User& u) { u.open(u.conditions(), crx); }},
-      {"the range of the fit", [](User& u) { typed(u.graph().Range_Box[0], "2"); }},
-      {"the choice of the fit", [](User& u) { click(u.graph().Choice[0]); }},
+      {"the tubes per sample", [](User& u) { typed(u.conditions().info[11], "1"); }, false},
+      {"another condition file", [&](User& u) { u.open(u.conditions(), crx); }, false},
+      {"the range of the fit", [](User& u) { typed(u.graph().Range_Box[0], "2"); }, false},
+      {"the choice of the fit", [](User& u) { click(u.graph().Choice[0]); }, false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, change, curve_outdated] : cases) {
+    SCOPED_TRACE(what);
     User user;
     user.reduce(example(3, 3));
-    c.change(user);
+    change(user);
     Reg_Result& results = user.results();
     EXPECT_NE(results.caption.find("計算し直してください"), std::string::npos) << results.caption;
     EXPECT_EQ(results.Label1[Reg_Result::Page_Rows].caption, "") << "no row of the earlier table";
     EXPECT_FALSE(results.Command[target::Print].enabled);
     user.platform.file_answers = {folder.file("screens.txt")};
     click(results.Command[target::Save]);
-    if (c.curve_outdated) {
+    if (curve_outdated) {
       EXPECT_TRUE(user.platform.messages.back().starts_with("検量線を計算した後に")) << user.platform.messages.back();
       EXPECT_FALSE(std::filesystem::exists(folder.file("screens.txt")));
       continue;

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <regex>
 #include <sstream>
 #include <tuple>
@@ -58,17 +57,6 @@ constexpr double Rounding = 0.5;  // of scaled pages' coordinates
 bool cross(const Box& a, const Box& b, double gap = 0) {
   return a.left - gap < b.right - Rounding && b.left - gap < a.right - Rounding && a.top < b.bottom - Rounding &&
          b.top < a.bottom - Rounding;
-}
-
-// The box of a printed text, from its first to its last non-blank character.
-std::optional<Box> text_box(double x, double y, double font, const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::nullopt;
-  const std::size_t last = text.find_last_not_of(' ');
-  const double column = font * 10;
-  return Box{x + column * static_cast<double>(first), y,
-             x + column * static_cast<double>(text::display_columns(text.substr(0, last + 1))), y + font * 20,
-             "\"" + text.substr(first, last + 1 - first) + "\""};
 }
 
 // A drawn mark as the box it covers; a line is kept as its end points.
@@ -143,25 +131,25 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
       in >> font;
     } else if (kind == "text") {
       in >> x1 >> comma >> y1;
-      const std::size_t open = op.find('"'), close = op.rfind('"');
-      if (auto box = text_box(x1, y1, font, op.substr(open + 1, close - open - 1))) texts.push_back(*box);
+      // The box of the text from its first to its last non-blank character.
+      const std::string text = op.substr(op.find('"') + 1, op.rfind('"') - op.find('"') - 1);
+      const std::size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
+      const double column = font * 10;
+      if (first != std::string::npos)
+        texts.push_back({x1 + column * double(first), y1,
+                         x1 + column * double(text::display_columns(text.substr(0, last + 1))), y1 + font * 20,
+                         "\"" + text.substr(first, last + 1 - first) + "\""});
     } else if (kind == "line" || kind == "rect") {
       in >> x1 >> comma >> y1 >> x2 >> comma >> y2;
-      if (kind == "line") {
-        marks.push_back({x1, y1, x2, y2, true});
-      } else {
-        for (const Mark& side : {Mark{x1, y1, x2, y1, true}, Mark{x2, y1, x2, y2, true}, Mark{x1, y2, x2, y2, true},
-                                 Mark{x1, y1, x1, y2, true}})
-          marks.push_back(side);
-      }
-    } else if (kind == "circle") {
-      std::string radius;
+      if (kind == "line") marks.push_back({x1, y1, x2, y2, true});
+      else  // a rectangle's four sides
+        marks.insert(marks.end(),
+                     {{x1, y1, x2, y1, true}, {x2, y1, x2, y2, true}, {x1, y2, x2, y2, true}, {x1, y1, x1, y2, true}});
+    } else if (kind == "circle" || kind == "point") {
+      std::string radius = "r1";  // a point's
       in >> x1 >> comma >> y1 >> radius;
       const double r = std::stod(radius.substr(1));
       marks.push_back({x1 - r, y1 - r, x1 + r, y1 + r, false});
-    } else if (kind == "point") {
-      in >> x1 >> comma >> y1;
-      marks.push_back({x1 - 1, y1 - 1, x1 + 1, y1 + 1, false});
     } else if (kind == "end") {
       close_page();
     }
@@ -228,11 +216,7 @@ std::pair<std::string, std::string> write_assay(const testing::Scratch_Folder& f
              << samples << "\r\n2\r\n1.0000\r\n";
   for (int k = 1; k <= 20; ++k)
     conditions << (k <= standards ? std::to_string(0.25 * std::pow(1.45, k)) : "") << "\r\n";
-  auto tubes = [&](double value, int n) {
-    for (int t = 0; t < n; ++t) counts << ' ' << value << " \r\n";
-  };
-  tubes(300, 3);
-  tubes(21000, 3);
+  counts << " 300 \r\n 300 \r\n 300 \r\n 21000 \r\n 21000 \r\n 21000 \r\n";  // the NSB and total tubes
   for (int t = 0; t < 3; ++t) counts << ' ' << bound(0, t) << " \r\n";
   for (int k = 1; k <= standards; ++k)
     for (int t = 0; t < 3; ++t) counts << ' ' << bound(0.25 * std::pow(1.45, k), t) << " \r\n";
@@ -327,8 +311,6 @@ TEST(Long_Report, AsksFirstOnTheScreensAndNeverInABatchRun) {
     ui::Scripted_Platform platform;
     Program program(platform);
     testing::run_wizard(program, platform, crx, txt);
-    platform.recorder.clear();
-    platform.questions.clear();
     platform.choices = {choice};
     Report_PRT(program);
     ASSERT_EQ(platform.questions.size(), 1u) << lines_of(platform.messages);
