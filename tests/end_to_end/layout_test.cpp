@@ -146,9 +146,9 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
         marks.insert(marks.end(),
                      {{x1, y1, x2, y1, true}, {x2, y1, x2, y2, true}, {x1, y2, x2, y2, true}, {x1, y1, x1, y2, true}});
     } else if (kind == "circle" || kind == "point") {
-      std::string radius = "r1";  // a point's
+      std::string radius;
       in >> x1 >> comma >> y1 >> radius;
-      const double r = std::stod(radius.substr(1));
+      const double r = kind == "point" ? 1 : std::stod(radius.substr(1));
       marks.push_back({x1 - r, y1 - r, x1 + r, y1 + r, false});
     } else if (kind == "end") {
       close_page();

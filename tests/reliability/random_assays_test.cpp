@@ -178,45 +178,50 @@ Model gradient(const std::vector<Model_Point>& points, const Model& q, int k) {
   return g;
 }
 
+// Newton's step -H^-1 g, the Hessian from central differences of the gradient, by elimination
+// with partial pivoting; nothing when the Hessian is singular.
+std::optional<Model> newton_step(const std::vector<Model_Point>& points, const Model& q, int k) {
+  long double h[5][6] = {};
+  const Model g = gradient(points, q, k);
+  for (int j = 0; j < k; ++j) {
+    const long double step = 1e-8L * std::max(1.0L, std::fabs(q[j]));
+    Model up = q, down = q;
+    up[j] += step, down[j] -= step;
+    const Model gu = gradient(points, up, k), gd = gradient(points, down, k);
+    for (int i = 0; i < k; ++i) h[i][j] = (gu[i] - gd[i]) / (2 * step);
+  }
+  for (int i = 0; i < k; ++i) h[i][k] = -g[i];
+  for (int c = 0; c < k; ++c) {
+    int pivot = c;
+    for (int i = c + 1; i < k; ++i)
+      if (std::fabs(h[i][c]) > std::fabs(h[pivot][c])) pivot = i;
+    if (h[pivot][c] == 0) return std::nullopt;
+    std::swap(h[c], h[pivot]);
+    for (int i = c + 1; i < k; ++i)
+      for (int j = k; j >= c; --j) h[i][j] -= h[i][c] / h[c][c] * h[c][j];
+  }
+  Model step{};
+  for (int i = k - 1; i >= 0; --i) {
+    long double sum = h[i][k];
+    for (int j = i + 1; j < k; ++j) sum -= h[i][j] * step[j];
+    step[i] = sum / h[i][i];
+  }
+  return step;
+}
+
 // The stationary point of the sum nearest the program's parameters, by Newton steps in long double
 // until a step is below 1e-17 relative or stops shrinking below 1e-13 (its rounding); nothing when
 // the steps stop shrinking before (a curve the points do not determine, which no solve can check).
 std::optional<Model> polished(const std::vector<Model_Point>& points, const Logistic& curve) {
   Model q = {curve.A, curve.B, curve.C, curve.D, curve.G};
   long double previous = HUGE_VALL;
-  const int k = curve.parameters();
   for (int iteration = 0; iteration < 30; ++iteration) {
-    // Newton's step -H^-1 g, the Hessian from central differences of the gradient, by elimination
-    // with partial pivoting; nothing when the Hessian is singular.
-    long double h[5][6] = {};
-    const Model g = gradient(points, q, k);
-    for (int j = 0; j < k; ++j) {
-      const long double step = 1e-8L * std::max(1.0L, std::fabs(q[j]));
-      Model up = q, down = q;
-      up[j] += step, down[j] -= step;
-      const Model gu = gradient(points, up, k), gd = gradient(points, down, k);
-      for (int i = 0; i < k; ++i) h[i][j] = (gu[i] - gd[i]) / (2 * step);
-    }
-    for (int i = 0; i < k; ++i) h[i][k] = -g[i];
-    for (int c = 0; c < k; ++c) {
-      int pivot = c;
-      for (int i = c + 1; i < k; ++i)
-        if (std::fabs(h[i][c]) > std::fabs(h[pivot][c])) pivot = i;
-      if (h[pivot][c] == 0) return std::nullopt;
-      std::swap(h[c], h[pivot]);
-      for (int i = c + 1; i < k; ++i)
-        for (int j = k; j >= c; --j) h[i][j] -= h[i][c] / h[c][c] * h[c][j];
-    }
-    Model step{};
+    const auto step = newton_step(points, q, curve.parameters());
+    if (!step) return std::nullopt;
     long double size = 0;
-    for (int i = k - 1; i >= 0; --i) {
-      long double sum = h[i][k];
-      for (int j = i + 1; j < k; ++j) sum -= h[i][j] * step[j];
-      step[i] = sum / h[i][i];
-    }
-    for (int j = 0; j < k; ++j) {
-      size = std::max(size, std::fabs(step[j]) / std::max(1.0L, std::fabs(q[j])));
-      q[j] += step[j];
+    for (int j = 0; j < curve.parameters(); ++j) {
+      size = std::max(size, std::fabs((*step)[j]) / std::max(1.0L, std::fabs(q[j])));
+      q[j] += (*step)[j];
     }
     if (size < 1e-17L) return q;
     if (!(size < previous / 2)) return size < 1e-13L ? std::optional(q) : std::nullopt;  // at its rounding
