@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +21,7 @@
 #include "qc/qc_export.h"
 #include "qc/qc_history.h"
 #include "state/program.h"
+#include "text/run_folder.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_printer.h"
@@ -66,27 +67,18 @@ int run_batch_without_report(const quorin::batch::Batch_Options& options) {
 }
 
 // Qt keeps files of its own in the user's runtime folder, and makes "runtime-<user>" in the
-// temporary folder where the session names none. A run with no such folder lends Qt a private one,
-// removed when the run ends.
+// temporary folder where the session names none. A run with no such folder lends Qt one of its own,
+// removed when the run ends (or by a later run, when this one is killed).
 class Runtime_Folder_Lent {
  public:
   Runtime_Folder_Lent() {
     if (const char* given = std::getenv("XDG_RUNTIME_DIR"); given != nullptr && *given != '\0') return;
-    std::error_code error;
-    std::string folder = (std::filesystem::temp_directory_path(error) / "quorin-run-XXXXXX").string();
-    if (error || ::mkdtemp(folder.data()) == nullptr) return;
-    folder_ = folder;
-    setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+    folder_.emplace("quorin-run");
+    if (!folder_->path().empty()) setenv("XDG_RUNTIME_DIR", folder_->path().c_str(), 1);
   }
-  ~Runtime_Folder_Lent() {
-    std::error_code ignored;
-    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-  }
-  Runtime_Folder_Lent(const Runtime_Folder_Lent&) = delete;
-  Runtime_Folder_Lent& operator=(const Runtime_Folder_Lent&) = delete;
 
  private:
-  std::string folder_;
+  std::optional<quorin::text::Run_Folder> folder_;
 };
 
 // The report is painted by Qt with the screens' font, which needs the application: always off

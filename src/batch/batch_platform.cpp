@@ -54,11 +54,4 @@ std::unique_ptr<ui::Progress> Batch_Platform::start_progress(const std::string& 
   return std::make_unique<Terminal_Progress>(out_, what, planned);
 }
 
-std::string Batch_Platform::next_answer() {
-  if (answers_.empty()) return "";
-  std::string answer = std::move(answers_.front());
-  answers_.pop_front();
-  return answer;
-}
-
 }  // namespace quorin::batch

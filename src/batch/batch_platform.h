@@ -1,10 +1,9 @@
 #pragma once
-// The platform of a batch run: no window system. File dialogs take their answers from a queue
-// (an empty queue cancels), questions are answered No, every message and question is written to
+// The platform of a batch run: no window system. A run names its files on the command line, so a
+// file dialog is cancelled; questions are answered No, every message and question is written to
 // a stream (standard error) and kept, printing goes to the printer given, and the progress of a
 // long print job is shown on the stream when it is a terminal.
 
-#include <deque>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,27 +20,21 @@ class Batch_Platform : public ui::Platform {
 
   void message(const std::string& text) override;
   bool ask_yes_no(const std::string& text) override;
-  std::string open_file(const ui::File_Dialog&) override { return next_answer(); }
-  std::string save_file(const ui::File_Dialog&) override { return next_answer(); }
+  std::string open_file(const ui::File_Dialog&) override { return ""; }
+  std::string save_file(const ui::File_Dialog&) override { return ""; }
   void printer_setup() override {}
   ui::Printer& printer() override { return printer_; }
   void process_events() override {}
   void quit() override {}
   std::unique_ptr<ui::Progress> start_progress(const std::string& what, long planned) override;
 
-  // The path the next file dialog answers with.
-  void answer_next_dialog(std::string path) { answers_.push_back(std::move(path)); }
-  // Drops answers no dialog asked for, so that they cannot answer a later one.
-  void forget_answers() { answers_.clear(); }
   // Every message shown so far, in order.
   const std::vector<std::string>& messages() const { return messages_; }
 
  private:
-  std::string next_answer();
   ui::Printer& printer_;
   std::ostream& out_;
   bool terminal_;
-  std::deque<std::string> answers_;
   std::vector<std::string> messages_;
 };
 

@@ -3,14 +3,25 @@
 # (initdb), starts it on a Unix socket there and writes the folder's name into the file DIR;
 # "stop DIR" stops it and removes the folder; "halt DIR" and "resume DIR" stop and start it again
 # with its data. As root, the server runs as the user nobody.
+# A server never outlives the suite that started it: "start" first stops one that an earlier run
+# left behind (ctest stopped before its clean-up: --stop-on-failure, Ctrl-C, a time-out), and a
+# watcher stops the new one when the process that started it (ctest) has gone.
 set -euo pipefail
 bin=/usr/lib/postgresql/15/bin
 action=$1 note=$2
 as_server=()
 [ "$(id -u)" -ne 0 ] || as_server=(runuser -u nobody --)
 
+# Stops the server of a folder and removes it, and the note when it still names that folder.
+stop_folder() {
+  "${as_server[@]}" "$bin/pg_ctl" --pgdata="$1/data" --mode=immediate stop >/dev/null 2>&1 || true
+  rm -rf "$1"
+  [ "$(cat "$note" 2>/dev/null)" != "$1" ] || rm -f "$note"
+}
+
 case "$action" in
   start)
+    [ ! -f "$note" ] || stop_folder "$(cat "$note")"
     folder=$(mktemp -d /tmp/quorin-pg.XXXXXX)
     chmod 755 "$folder"
     [ "$(id -u)" -ne 0 ] || chown nobody "$folder"
@@ -19,6 +30,12 @@ case "$action" in
     echo "$folder" >"$note"
     "$0" resume "$note"
     "$bin/psql" -h "$folder" -U quorin_admin -d postgres -q -c "CREATE DATABASE quorin_test" >/dev/null
+    suite=$PPID
+    setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done; "$2" stop-folder "$3" "$4"' \
+      watcher "$suite" "$0" "$note" "$folder" </dev/null >/dev/null 2>&1 &
+    ;;
+  stop-folder)
+    stop_folder "$3"
     ;;
   resume)
     folder=$(cat "$note")
@@ -30,10 +47,7 @@ case "$action" in
     "${as_server[@]}" "$bin/pg_ctl" --pgdata="$(cat "$note")/data" --mode=fast --wait stop >/dev/null
     ;;
   stop)
-    [ -f "$note" ] || exit 0
-    folder=$(cat "$note")
-    "${as_server[@]}" "$bin/pg_ctl" --pgdata="$folder/data" --mode=immediate stop >/dev/null 2>&1 || true
-    rm -rf "$folder" "$note"
+    [ ! -f "$note" ] || stop_folder "$(cat "$note")"
     ;;
   *) echo "usage: $0 start|stop|halt|resume NOTE_FILE" >&2; exit 2 ;;
 esac
