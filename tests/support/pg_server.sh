@@ -5,7 +5,7 @@
 # with its data. As root, the server runs as the user nobody.
 # A server never outlives the suite that started it: "start" first stops one that an earlier run
 # left behind (ctest stopped before its clean-up: --stop-on-failure, Ctrl-C, a time-out), and a
-# watcher stops the new one when the process that started it (ctest) has gone.
+# watcher stops the new one when the process that started it (ctest, or a test) has gone.
 set -euo pipefail
 bin=/usr/lib/postgresql/15/bin
 action=$1 note=$2
@@ -30,7 +30,11 @@ case "$action" in
     echo "$folder" >"$note"
     "$0" resume "$note"
     "$bin/psql" -h "$folder" -U quorin_admin -d postgres -q -c "CREATE DATABASE quorin_test" >/dev/null
+    # The suite: the first process above that is not a shell (a test may start one through system()).
     suite=$PPID
+    while [[ "$(cat "/proc/$suite/comm" 2>/dev/null)" =~ ^(sh|bash|dash)$ ]]; do
+      suite=$(cut -d' ' -f4 "/proc/$suite/stat")
+    done
     setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done; "$2" stop-folder "$3" "$4"' \
       watcher "$suite" "$0" "$note" "$folder" </dev/null >/dev/null 2>&1 &
     ;;
