@@ -87,8 +87,10 @@ while [ $((SECONDS - started)) -lt 900 ] && kill -0 "$program" 2>/dev/null; do
 done
 printf '   window open: %s after %d s; screenshot %s\n' "$([ $window = 1 ] && echo yes || echo NO)" \
   $((SECONDS - started)) "$root.png" | tee -a "$log"
-pkill -f "$root" 2>/dev/null || true
-chroot "$root" pkill -f build/release/quorin 2>/dev/null || true
+# Ends every process living in the root (the program and the shells that started it).
+for process in /proc/[0-9]*; do
+  [ "$(readlink "$process/root" 2>/dev/null)" != "$root" ] || kill "${process#/proc/}" 2>/dev/null || true
+done
 wait "$program" 2>/dev/null || true
 
 if [ "$suite" -ne 0 ] || [ "$window" -ne 1 ]; then
