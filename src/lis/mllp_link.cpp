@@ -162,7 +162,17 @@ void MLLP_Link::drop_stale_connection() {
 
 Exchange MLLP_Link::exchange(std::string_view message, std::string_view control_id) {
   drop_stale_connection();
+  const bool reused = fd_ >= 0;
   const Deadline until = deadline();
+  Exchange done = attempt(message, control_id, until);
+  // An LIS that closes its connection after each acknowledgement may close it just as the next
+  // message goes out on it, unread: that message goes once more, on a new connection, with its ID.
+  if (reused && closed_unanswered_) done = attempt(message, control_id, until);
+  return done;
+}
+
+Exchange MLLP_Link::attempt(std::string_view message, std::string_view control_id, Deadline until) {
+  closed_unanswered_ = false;
   if (fd_ < 0)
     if (std::string why = connect(until); !why.empty()) return fail(why);
 
@@ -174,8 +184,10 @@ Exchange MLLP_Link::exchange(std::string_view message, std::string_view control_
       return fail(name() + " が " + seconds() + " 秒以内にメッセージを受け取りません");
     const ssize_t n = ::send(fd_, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
     if (n >= 0) sent += static_cast<std::size_t>(n);
-    else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
+    else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+      closed_unanswered_ = true;
       return fail(name() + " がメッセージの送信中に接続を切りました (" + std::strerror(errno) + ")");
+    }
   }
 
   std::size_t end = std::string::npos;
@@ -188,9 +200,11 @@ Exchange MLLP_Link::exchange(std::string_view message, std::string_view control_
     char bytes[4096];
     const ssize_t n = ::recv(fd_, bytes, sizeof bytes, 0);
     if (n > 0) received_.append(bytes, static_cast<std::size_t>(n));
-    else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK))
+    else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+      closed_unanswered_ = received_.empty();
       return fail(started ? name() + " の受領確認 (ACK) が途中で切れました (接続が切れました)"
                           : name() + " が受領確認 (ACK) を返さずに接続を切りました");
+    }
   }
   // Bytes before the start of the frame (a line feed some senders put between frames) are not part of it.
   const std::size_t start = received_.rfind(Start_Block, end);

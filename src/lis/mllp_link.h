@@ -32,12 +32,13 @@ class MLLP_Link {
 
   // Sends the message and waits for its acknowledgement. Connects first when there is no
   // connection, or when the LIS has closed it since the last acknowledgement (as some close after
-  // each message). A failure closes the connection, so that a late answer is never read as the
-  // acknowledgement of the next message.
+  // each message; a message that meets such a connection closing goes once more). A failure closes the connection, so
+  // that a late answer is never read as the acknowledgement of the next message.
   Exchange exchange(std::string_view message, std::string_view control_id);
 
  private:
   using Deadline = std::chrono::steady_clock::time_point;
+  Exchange attempt(std::string_view message, std::string_view control_id, Deadline until);
   std::string connect(Deadline deadline);
   void drop_stale_connection();
   Exchange fail(std::string why);
@@ -48,7 +49,8 @@ class MLLP_Link {
 
   LIS_Link link_;
   int fd_ = -1;
-  std::string received_;  // bytes read and not yet taken as a frame
+  std::string received_;            // bytes read and not yet taken as a frame
+  bool closed_unanswered_ = false;  // the last attempt found the connection closed, nothing answered
 };
 
 }  // namespace quorin::lis

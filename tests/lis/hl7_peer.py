@@ -8,6 +8,7 @@ program's code): it reads the messages and answers as an LIS would.
       an MLLP listener on 127.0.0.1 (PORT, or a free one; the port is printed first). Each message
       received is read and its line appended to LOG; then it answers by MODE:
         AA CA AE AR   an acknowledgement with that code (AE and AR with a text of the LIS's own)
+        each          AA, then the connection closed a moment later (one message per connection)
         silent        no answer, the connection kept open
         half          the first bytes of an acknowledgement, then the connection closed
         close         the connection closed as soon as a message begins
@@ -21,6 +22,7 @@ reads and unescapes it, so that any text (line breaks, "|" or Japanese) arrives 
 
 import socket
 import sys
+import time
 
 import hl7
 
@@ -94,6 +96,11 @@ def listen(log_path, mode, port, count):
                     connection.sendall(ack(mode, control_id))
                 elif mode in ("AE", "AR"):
                     connection.sendall(ack(mode, control_id, "検体を受け付けられません \\F\\ 照合"))
+                elif mode == "each":
+                    connection.sendall(ack("AA", control_id))
+                    time.sleep(0.05)
+                    connection.close()
+                    break
                 elif mode == "half":
                     connection.sendall(ack("AA", control_id)[:20])
                     connection.close()

@@ -70,7 +70,7 @@ class Delivery : public ::testing::Test {
 
 TEST_F(Delivery, AcknowledgedOnceAndTheRestWaitInOrderUntilTheSync) {
   {
-    testing::Listener lis("AA", log("all.log"));
+    testing::Listener lis("each", log("all.log"));  // closing each connection after one message
     const Delivery_Report report = send_results(results(10), settings(lis.port()));
     EXPECT_EQ(report.accepted, 10);
     EXPECT_EQ(report.waiting, 0);
