@@ -78,7 +78,10 @@ addrinfo* look_up(const LIS_Link& link, Clock::time_point deadline, const std::s
     why = "LIS のホスト名 " + link.host + " を " + seconds + " 秒以内に解決できません";
     // A lookup that cannot be stopped still writes into its request when it ends: it is left to
     // it (a few hundred bytes, once per such failure).
-    if (::gai_cancel(&lookup->request) != EAI_NOTCANCELED) delete lookup;
+    const int cancelled = ::gai_cancel(&lookup->request);
+    if (cancelled == EAI_NOTCANCELED) return nullptr;
+    if (cancelled == EAI_ALLDONE && ::gai_error(&lookup->request) == 0) ::freeaddrinfo(lookup->request.ar_result);
+    delete lookup;
     return nullptr;
   }
   addrinfo* found = lookup->request.ar_result;
@@ -124,11 +127,11 @@ std::string MLLP_Link::connect(Deadline deadline) {
       continue;
     }
     int result = ::connect(fd, a->ai_addr, a->ai_addrlen) == 0 ? 0 : errno;
-    if (result == EINPROGRESS) {
-      socklen_t size = sizeof result;
-      result = !wait_for(fd, POLLOUT, deadline)                              ? ETIMEDOUT
-               : ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &size) != 0 ? errno
-                                                                             : result;
+    if (result == EINPROGRESS && !wait_for(fd, POLLOUT, deadline)) {
+      result = ETIMEDOUT;
+    } else if (result == EINPROGRESS) {
+      socklen_t size = sizeof result;  // the outcome of the connection, now that it is known
+      if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &size) != 0) result = errno;
     }
     if (result != 0) {
       ::close(fd);

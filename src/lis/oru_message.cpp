@@ -62,7 +62,9 @@ std::string nm_text(double value) {
 // The typed assay date as HL7's date "YYYYMMDD", "" when it is not a date of the calendar.
 std::string hl7_date(const std::string& typed) {
   const std::string key = qc::date_key(typed);  // "YYYY-MM-DD" when it reads as a date
-  if (key.size() != 10 || key[4] != '-' || key[7] != '-') return "";
+  // A text that does not read as a date stays as typed, and may look like one ("abcd-ef-gh").
+  for (std::size_t i = 0; i < 10; ++i)
+    if (key.size() != 10 || (i == 4 || i == 7 ? key[i] != '-' : key[i] < '0' || key[i] > '9')) return "";
   const std::chrono::year_month_day day{std::chrono::year(std::stoi(key.substr(0, 4))),
                                         std::chrono::month(static_cast<unsigned>(std::stoi(key.substr(5, 2)))),
                                         std::chrono::day(static_cast<unsigned>(std::stoi(key.substr(8, 2))))};

@@ -107,6 +107,7 @@ TEST(HL7Messages, AResultThatMakesNoMessageStopsTheFileAndKeepsTheEarlierOne) {
       {{7, "B-7", "TSH", "C-1", "R8.12.1", 1.0, "", "", "", {}},
        "実験日を年月日 (例 2026/12/01) として読めません: R8.12.1"},
       {{7, "B-7", "TSH", "C-1", "2026/02/30", 1.0, "", "", "", {}}, "として読めません: 2026/02/30"},
+      {{7, "B-7", "TSH", "C-1", "abcd-ef-gh", 1.0, "", "", "", {}}, "として読めません: abcd-ef-gh"},
   };
   for (const auto& [bad, why] : refusals) {
     const HL7_File_Report report = save_hl7_file(folder.file("out.hl7"), {result(1, "A", 1, ""), bad}, Settings);
