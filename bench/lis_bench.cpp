@@ -103,7 +103,7 @@ int main() {
   ::shutdown(server, SHUT_RDWR);
   ::close(server);
   listener.join();
-  std::printf("check: %ld acknowledged, %ld waiting, %ld answered by the listener; %.1f MB outbox folder\n",
+  std::printf("check: %ld acknowledged, %ld waiting, %ld answered by the listener; %.1f MB outbox file\n",
               report.accepted, report.waiting, answered,
               static_cast<double>(std::filesystem::file_size(
                   folder / "quorin" / "outbox" / ("lis-127.0.0.1-" + std::to_string(settings.link.port) + ".sqlite"))) /
