@@ -7,6 +7,7 @@
 #include <span>
 #include <string_view>
 
+#include "lis/link_address.h"
 #include "qc/history_store.h"
 #include "text/format.h"
 #include "text/number_text.h"
@@ -197,6 +198,23 @@ Command_Line qc_tool(const std::vector<std::string>& arguments) {
   return error(arguments.front() + " は最初の引数に指定してください");
 }
 
+// "--lis-sync HOST:PORT" and optionally "--lis-timeout SECONDS", and nothing else.
+Command_Line lis_sync(const std::vector<std::string>& arguments) {
+  Command_Line line{Command_Line::Kind::LIS_Sync, {}, ""};
+  std::set<std::string> seen;
+  for (std::size_t next = 0; next < arguments.size(); ++next) {
+    const std::string& argument = arguments[next];
+    if (argument != "--lis-sync" && argument != "--lis-timeout")
+      return error("--lis-sync には LIS の ホスト:ポート と --lis-timeout 秒 だけを指定できます: " + argument);
+    if (!seen.insert(argument).second) return error(argument + " が 2 回指定されています");
+    if (++next >= arguments.size() || arguments[next].empty()) return error(argument + " の値がありません");
+    const std::string wrong = argument == "--lis-sync" ? lis::read_link_address(arguments[next], line.lis_link)
+                                                       : lis::read_link_timeout(arguments[next], line.lis_link);
+    if (!wrong.empty()) return error(wrong);
+  }
+  return line;
+}
+
 // A history server's password never stands on a command line, where others can read it.
 Command_Line without_password(Command_Line line) {
   std::vector<std::string> histories = line.tool;
@@ -259,6 +277,7 @@ Command_Line parse_command_line(const std::vector<std::string>& arguments) {
   if (given({"--version"})) return {Command_Line::Kind::Version, {}, ""};
   if (given({"--qc-export"})) return qc_export(arguments);
   if (given({"--qc-delete", "--qc-sync", "--qc-copy"})) return without_password(qc_tool(arguments));
+  if (given({"--lis-sync"})) return lis_sync(arguments);
   if (given({"--batch"})) return without_password(batch_run(arguments));
   return without_password(screens(arguments));
 }
@@ -290,6 +309,9 @@ std::string usage_text() {
          "      履歴サーバーに送れなかった記録 (送信待ち) を送ります\n"
          "  quorin --qc-copy 写し元 写し先\n"
          "      履歴ファイルを履歴サーバーへ (またはその逆へ) 写します。2 度写しても重複しません\n"
+         "  quorin --lis-sync ホスト:ポート [--lis-timeout 秒]\n"
+         "      LIS に送れなかった検査結果のメッセージ (送信待ち) を送ります\n"
+         "      (受領確認を待つ時間は既定 30 秒)\n"
          "  quorin --qc 履歴ファイル.sqlite\n"
          "      既定とは別の精度管理の履歴ファイルを使って画面で操作します\n"
          "  quorin --help (-h)\n"
@@ -336,7 +358,8 @@ std::string usage_text() {
          "              --csv・--xlsx のファイルは結果ファイルの直前に書かれます)\n"
          "            2 コマンドラインの誤り (出力ファイルが入力ファイルや他の出力ファイルと同じときも)\n"
          "            3 結果ファイルは保存した (--qc では履歴にも記録した) が、PDF ファイルを\n"
-         "              置けなかった (以前の PDF ファイルはそのまま)\n";
+         "              置けなかった (以前の PDF ファイルはそのまま)\n"
+         "            5 LIS へのメッセージが送信待ちに残っている (--lis-sync で送ります)\n";
 }
 
 }  // namespace quorin::batch

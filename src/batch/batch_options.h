@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "lis/lis_result.h"
+
 namespace quorin::batch {
 
 // Exit statuses of the command line.
@@ -17,6 +19,8 @@ inline constexpr int Exit_Usage = 2;   // the command line itself is wrong
 // The result file was saved (and the run kept in the history), but the report could not take its
 // place: an earlier file of its name stays as it was.
 inline constexpr int Exit_Saved_Without_Report = 3;
+// Messages for the LIS were left waiting in its outbox (not acknowledged, or the LIS not reached).
+inline constexpr int Exit_LIS_Waiting = 5;
 
 struct Batch_Options {
   std::string conditions;   // condition file (.crx)
@@ -41,18 +45,20 @@ struct Batch_Options {
 };
 
 struct Command_Line {
-  enum class Kind { Screens, Help, Version, Batch, QC_Export, QC_Tool, Error };
+  enum class Kind { Screens, Help, Version, Batch, QC_Export, QC_Tool, LIS_Sync, Error };
   Kind kind = Kind::Screens;
   Batch_Options options;  // for Batch; for Screens its qc; for QC_Export its qc and export_csv
   std::string error;      // for Error: what is wrong, in Japanese
   std::vector<std::string> tool = {};  // for QC_Tool: the action ("--qc-delete", ...) and its arguments
+  lis::LIS_Link lis_link = {};         // for LIS_Sync: the LIS and its time-out
 };
 
 // Reads the arguments after the program's name. "--help", "-h" and "--version" are answered
 // wherever they stand. With "--batch" anywhere, the options may stand before or after it and
 // among the three files; each option takes the next argument as its value and may be given once.
 // Without it, "--qc FILE" opens the screens with that history; "--qc-export FILE.sqlite OUT.csv"
-// writes a history as CSV.
+// writes a history as CSV; "--lis-sync HOST:PORT [--lis-timeout SECONDS]" sends the messages
+// waiting for an LIS.
 Command_Line parse_command_line(const std::vector<std::string>& arguments);
 
 // The options with every path made absolute, so that they name the same files from any working

@@ -24,6 +24,7 @@ const std::vector<std::vector<std::string>> Layers = {
     {"graph"},                        // the standard-curve screen
     {"models"},                       // the model screen
     {"qc"},                           // the control chart and the precision profile
+    {"lis"},                          // results to the laboratory information system
     {"results"},                      // the result tables, the result file and their printout
     {"report"},                       // every printout as one job
     {"navigation"},                   // the dispatcher, the wizard and the program that makes the screens

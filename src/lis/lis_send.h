@@ -1,0 +1,38 @@
+#pragma once
+// Sending results to an LIS: every message goes through the LIS's outbox (lis_outbox.h) and is
+// taken out only when acknowledged. Those waiting from earlier go first, in order. A message the
+// LIS does not accept (AE, AR) stays waiting and the rest go on; a link that fails (refused,
+// timed out, closed, an answer for another message) stops the sending and leaves the rest
+// waiting.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "lis/lis_result.h"
+
+namespace quorin::lis {
+
+struct Delivery_Report {
+  long queued = 0;    // messages put in the outbox by this call
+  long accepted = 0;  // acknowledged by the LIS in this call
+  long waiting = 0;   // left in the outbox
+  // A message could not be kept as it should: the outbox could not be used (nothing was sent, the
+  // new messages are not kept), or a damaged one was set aside.
+  bool failed = false;
+  std::vector<std::string> lines;  // for the user, each naming the LIS or the file
+};
+
+// Told after each message with the messages done and the messages to do; returning false stops
+// the sending (the rest wait).
+using Progress = std::function<bool(long done, long total)>;
+
+// Makes one message per result (they are sent only when every one can be made: see oru_message)
+// and sends them after those waiting.
+Delivery_Report send_results(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
+                             const Progress& progress = {});
+
+// Sends the messages waiting for the LIS.
+Delivery_Report send_waiting(const LIS_Link& link, const Progress& progress = {});
+
+}  // namespace quorin::lis

@@ -1,0 +1,230 @@
+// Sending results to a real MLLP listener (hl7_peer.py): acknowledged messages leave the outbox
+// and never go again; whatever the LIS or the link does, the rest wait in order, keep their
+// control IDs and arrive once with --lis-sync, and no wait outlasts the time-out.
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+
+#include "batch/batch_options.h"
+#include "batch/lis_tools.h"
+#include "hl7_peer.h"
+#include "lis/lis_outbox.h"
+#include "lis/lis_send.h"
+#include "support/test_support.h"
+
+namespace quorin::lis {
+namespace {
+
+constexpr double Timeout_S = 0.4;
+constexpr double Slack_S = 1.5;  // a loaded machine's start-up of a connection, beyond the time-out
+
+// A port on which nothing listens (bound once, then let go).
+int closed_port() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+class Delivery : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("XDG_DATA_HOME", folder.path().c_str(), 1); }  // the outbox goes here
+
+  std::vector<LIS_Result> results(int count) const {
+    // Identifiers holding every HL7 encoding character and Japanese text.
+    const char* ids[] = {"A|1", "B^2", "C&3", "D~4", "E\\5", "検体　六", "7\\F\\", "八", "9", "10"};
+    std::vector<LIS_Result> made;
+    for (int i = 0; i < count; ++i)
+      made.push_back({i + 1, ids[i % 10], "TSH", "T-9", "2026/12/01", 0.5 * (i + 1), "", "μIU/mL", "", {}});
+    return made;
+  }
+  LIS_Settings settings(int port, const std::string& host = "127.0.0.1") const {
+    return {"LAB", "LIS", "HOSPITAL", {host, port, Timeout_S}};
+  }
+  std::string log(const std::string& name) const { return folder.file(name); }
+  // Runs --lis-sync to the port; returns its exit status and what it told.
+  std::pair<int, std::string> sync(int port) const {
+    std::ostringstream told;
+    const int status = batch::run_lis_sync({"127.0.0.1", port, Timeout_S}, told);
+    return {status, told.str()};
+  }
+  static std::vector<std::string> control_ids(const std::vector<testing::Read_Message>& messages) {
+    std::vector<std::string> ids;
+    for (const auto& m : messages) ids.push_back(m["control_id"]);
+    return ids;
+  }
+
+  testing::Scratch_Folder folder;
+};
+
+TEST_F(Delivery, AcknowledgedOnceAndTheRestWaitInOrderUntilTheSync) {
+  {
+    testing::Listener lis("each", log("all.log"));  // closing each connection after one message
+    const Delivery_Report report = send_results(results(10), settings(lis.port()));
+    EXPECT_EQ(report.accepted, 10);
+    EXPECT_EQ(report.waiting, 0);
+    EXPECT_FALSE(report.failed);
+    const auto arrived = testing::read_peer_log(log("all.log"));
+    ASSERT_EQ(arrived.size(), 10u);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(arrived[i]["patient_id"], results(10)[i].id);
+  }
+  // The listener stops after three messages; the seven others wait, and go when it is back.
+  testing::Listener first("stop", log("first.log"), 0, 3);
+  const int port = first.port();
+  const Delivery_Report report = send_results(results(10), settings(port));
+  EXPECT_EQ(report.accepted, 3);
+  EXPECT_EQ(report.waiting, 7);
+  EXPECT_NE(report.lines.back().find("LIS 127.0.0.1:" + std::to_string(port) + " への 7 件が送信待ちです"),
+            std::string::npos);
+  first.stop();
+  const auto [down, told_down] = sync(port);
+  EXPECT_EQ(down, batch::Exit_LIS_Waiting) << told_down;
+  EXPECT_NE(told_down.find("接続を拒否されました"), std::string::npos) << told_down;
+
+  testing::Listener again("AA", log("again.log"), port);
+  EXPECT_EQ(sync(port).first, batch::Exit_Done);
+  EXPECT_EQ(sync(port), std::make_pair(batch::Exit_Done, "LIS 127.0.0.1:" + std::to_string(port) +
+                                                             " へ 0 件を送りました (受領確認済み)\n"));
+  std::vector<std::string> ids = control_ids(testing::read_peer_log(log("first.log")));
+  const std::vector<std::string> later = control_ids(testing::read_peer_log(log("again.log")));
+  ids.insert(ids.end(), later.begin(), later.end());
+  ASSERT_EQ(ids.size(), 10u) << "each message exactly once";
+  EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end())) << "in the order they were made";
+  EXPECT_EQ(testing::read_peer_log(log("again.log"))[0]["patient_id"], "D~4");
+}
+
+TEST_F(Delivery, MessagesTheLisRejectsWaitWithItsOwnWords) {
+  testing::Listener lis("AE", log("ae.log"));
+  const Delivery_Report report = send_results(results(2), settings(lis.port()));
+  EXPECT_EQ(report.accepted, 0);
+  EXPECT_EQ(report.waiting, 2);
+  EXPECT_EQ(testing::read_peer_log(log("ae.log")).size(), 2u) << "a rejection does not stop the others";
+  ASSERT_GE(report.lines.size(), 2u);
+  EXPECT_NE(report.lines[0].find("サンプル 1 (ID A|1) (制御 ID "), std::string::npos) << report.lines[0];
+  EXPECT_NE(report.lines[0].find("が受け付けませんでした (AE: 検体を受け付けられません | 照合 / "
+                                 "患者IDが登録されていません|照合不可)"),
+            std::string::npos)
+      << report.lines[0];
+  EXPECT_EQ(sync(lis.port()).first, batch::Exit_LIS_Waiting);
+}
+
+// A message sent but never acknowledged goes again with the same control ID.
+TEST_F(Delivery, NoAnswerWaitsNoLongerThanTheTimeOutAndTheResendKeepsItsId) {
+  testing::Listener silent("silent", log("silent.log"));
+  const int port = silent.port();
+  const auto start = std::chrono::steady_clock::now();
+  const Delivery_Report report = send_results(results(3), settings(port));
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), Timeout_S + Slack_S);
+  EXPECT_EQ(report.waiting, 3);
+  EXPECT_EQ(report.lines[0], "LIS 127.0.0.1:" + std::to_string(port) + " から 0.4 秒以内に受領確認 (ACK) が届きません");
+  silent.stop();
+  testing::Listener lis("CA", log("ca.log"), port);
+  EXPECT_EQ(sync(port).first, batch::Exit_Done);
+  const auto resent = control_ids(testing::read_peer_log(log("ca.log")));
+  ASSERT_EQ(resent.size(), 3u);
+  EXPECT_EQ(resent[0], control_ids(testing::read_peer_log(log("silent.log")))[0]);
+}
+
+// Every way the link fails: told, naming the LIS, within the time-out, and the message kept.
+TEST_F(Delivery, EveryFailureOfTheLinkIsToldAndLosesNothing) {
+  const std::tuple<std::string, std::string, std::string> doors[] = {
+      {"half", "127.0.0.1", "の受領確認 (ACK) が途中で切れました"},
+      {"close", "127.0.0.1", "接続を切りました"},
+      {"other", "127.0.0.1", "の受領確認 (ACK) が別のメッセージ (制御 ID OTHER"},
+      {"garbage", "127.0.0.1", "の受領確認 (ACK) を読めません (HL7 のメッセージではありません)"},
+      {"", "127.0.0.1", "に接続できません (接続を拒否されました。LIS が動いていないか、ポートが違います)"},
+      {"", "no-such-host.invalid", "LIS のホスト名を解決できません: no-such-host.invalid"},
+  };
+  for (const auto& [mode, host, told] : doors) {
+    SCOPED_TRACE(mode + " " + host);
+    std::optional<testing::Listener> lis;
+    if (!mode.empty()) lis.emplace(mode, log(mode + ".log"));
+    const int port = lis ? lis->port() : closed_port();
+    const auto start = std::chrono::steady_clock::now();
+    const Delivery_Report report = send_results(results(2), settings(port, host));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), Timeout_S + Slack_S);
+    EXPECT_EQ(report.accepted, 0);
+    EXPECT_EQ(report.waiting, 2);
+    ASSERT_FALSE(report.lines.empty());
+    EXPECT_NE(report.lines[0].find(told), std::string::npos) << report.lines[0];
+    EXPECT_NE(report.lines[0].find(host), std::string::npos) << report.lines[0];
+  }
+}
+
+TEST_F(Delivery, AnOutboxThatIsNotOneIsSetAsideAndWhatItHoldsIsSent) {
+  const int port = closed_port();
+  ASSERT_EQ(send_results(results(3), settings(port)).waiting, 3);
+  const std::string path = lis_outbox_path({"127.0.0.1", port, 1});
+  {  // another program's database now, though its messages are still there
+    qc::Connection db;
+    ASSERT_TRUE(db.open(path, qc::Connection::Mode::Write, 1000));
+    ASSERT_TRUE(db.exec("PRAGMA application_id = 7"));
+  }
+  testing::Listener lis("AA", log("aa.log"), port);
+  const auto [status, told] = sync(port);
+  EXPECT_EQ(status, batch::Exit_Failed) << told;
+  EXPECT_NE(told.find("として残しました (読めたメッセージ 3 件は送信待ちに戻しました)"), std::string::npos) << told;
+  EXPECT_EQ(testing::read_peer_log(log("aa.log")).size(), 3u);
+  // A file that is no database at all: set aside as it was, nothing read from it.
+  testing::write_bytes(path, "not a database");
+  const auto [again, told_again] = sync(port);
+  EXPECT_EQ(again, batch::Exit_Failed);
+  int aside = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.find(".damaged-") == std::string::npos || name.ends_with("-wal") || name.ends_with("-shm")) continue;
+    ++aside;
+    if (testing::read_bytes(entry.path().string()) == "not a database") {
+      EXPECT_NE(told_again.find(name), std::string::npos);
+    }
+  }
+  EXPECT_EQ(aside, 2);
+}
+
+TEST_F(Delivery, OneProgramSendsFromAnOutboxAtATime) {
+  const int port = closed_port();
+  ASSERT_EQ(send_results(results(1), settings(port)).waiting, 1);
+  LIS_Outbox other;
+  std::string ignored;
+  ASSERT_TRUE(other.open({"127.0.0.1", port, 1}, ignored));
+  ASSERT_TRUE(other.lock_for_sending());
+  const auto [status, told] = sync(port);
+  EXPECT_EQ(status, batch::Exit_LIS_Waiting);
+  EXPECT_NE(told.find("別のプログラムが LIS 127.0.0.1:" + std::to_string(port) + " へ送信中です"), std::string::npos);
+}
+
+TEST(LisSyncCommandLine, TheLisAndItsTimeOutAreCheckedBeforeAnythingIsSent) {
+  const std::pair<std::vector<std::string>, std::string> lines[] = {
+      {{"--lis-sync", "lis:70000"}, "LIS のポートは 1～65535 の整数で指定してください: lis:70000"},
+      {{"--lis-sync", "lis:0"}, "LIS のポートは 1～65535"},
+      {{"--lis-sync", "lis"}, "LIS の宛先は ホスト:ポート (例 lis.lab.example:2575) の形で"},
+      {{"--lis-sync", "fd00::5:2575"}, "LIS の宛先は ホスト:ポート"},
+      {{"--lis-sync", "lis:2575", "--lis-timeout", "0"}, "LIS の待ち時間は 0 より大きく 3600 以下の秒数で"},
+      {{"--lis-sync", "lis:2575", "extra"}, "--lis-sync には LIS の ホスト:ポート と --lis-timeout 秒 だけを"},
+      {{"--lis-sync"}, "--lis-sync の値がありません"},
+  };
+  for (const auto& [arguments, error] : lines) {
+    const batch::Command_Line line = batch::parse_command_line(arguments);
+    EXPECT_EQ(line.kind, batch::Command_Line::Kind::Error) << arguments[1];
+    EXPECT_NE(line.error.find(error), std::string::npos) << line.error;
+  }
+  const batch::Command_Line line = batch::parse_command_line({"--lis-timeout", "2.5", "--lis-sync", "[fd00::5]:2575"});
+  ASSERT_EQ(line.kind, batch::Command_Line::Kind::LIS_Sync) << line.error;
+  EXPECT_EQ(line.lis_link.host, "fd00::5");
+  EXPECT_EQ(line.lis_link.port, 2575);
+  EXPECT_EQ(line.lis_link.timeout_s, 2.5);
+}
+
+}  // namespace
+}  // namespace quorin::lis
