@@ -3,13 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "batch_fixture.h"
+#include "results/result_export.h"
+#include "support/hand_worked_assay.h"
 
 namespace quorin {
 namespace {
@@ -85,6 +91,75 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   auto fill = std::sregex_iterator(styles.begin(), styles.end(), fill_element);
   std::advance(fill, std::stoi((*std::next(xf, std::stoi(style)))[1].str()));
   EXPECT_NE((*fill)[1].str().find("FFC7CE"), std::string::npos);
+}
+
+// The identifiers' doors of a batch run refuse what the screens refuse, naming the line or row,
+// and write nothing.
+TEST_F(Lab_Exports, BadIdentifiersOrRowsStopTheRunAndWriteNothing) {
+  testing::write_bytes(folder.file("ids.txt"), "A\n" + std::string(65, 'x') + "\n");
+  testing::write_bytes(folder.file("ragged.csv"), "Pos,CPM,Sample ID\r\n1,346,6,T1\r\n");
+  const std::tuple<const char*, std::function<void(batch::Batch_Options&)>, std::string> cases[] = {
+      {"an identifier of 65 characters", [&](auto& o) { o.ids = folder.file("ids.txt"); },
+       "(2 行目: ID が 65 文字あります (64 文字まで))"},
+      {"a row longer than its header", [&](auto& o) { o.counts = folder.file("ragged.csv"), o.count_column = "CPM"; },
+       "(2 行目のセルは 4 個です (見出しは 3 個))"},
+  };
+  for (const auto& [what, change, told] : cases) {
+    batch::Batch_Options options = example();
+    options.csv = folder.file("results.csv");
+    change(options);
+    const testing::Batch_Outcome run = testing::run_in_process(options);
+    EXPECT_EQ(run.status, batch::Exit_Failed) << what;
+    EXPECT_NE(run.errors.find(told), std::string::npos) << what << ": " << run.errors;
+    EXPECT_FALSE(std::filesystem::exists(options.result) || std::filesystem::exists(options.csv)) << what;
+  }
+}
+
+// A workbook the spreadsheet library refuses (a unit longer than a cell may hold) is not saved:
+// the earlier file stays, nothing is left beside it.
+TEST_F(Lab_Exports, WorkbookRefusedByTheLibraryLeavesTheFileAsItWas) {
+  const auto state = std::make_unique<Assay_State>();
+  testing::hand_worked(*state);
+  testing::as_computed(*state);
+  state->Unit_Name = std::string(40000, 'u');
+  const std::string path = folder.file("results.xlsx");
+  testing::write_bytes(path, "earlier");
+  EXPECT_EQ(save_results_xlsx(*state, path),
+            "ファイルを保存できません: " + path +
+                " (検体 シートの C1: Excel のセルに入る長さ (32767 文字) を超える文字列があります)");
+  EXPECT_EQ(testing::read_bytes(path), "earlier");
+  EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+}
+
+// A run of a large assay ended by a signal while it writes the workbook leaves nothing in the
+// temporary folder or beside the outputs, and every output either whole or as it was.
+TEST_F(Lab_Exports, SignalWhileTheWorkbookIsWrittenLeavesNothingBehind) {
+  namespace fs = std::filesystem;
+  const fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "quorin";
+  std::string counts = testing::read_bytes(testing::Example_Counts);
+  for (int tube = 0; tube < 60000; ++tube) counts += " " + std::to_string(2000 + tube % 4000) + " \r\n";
+  testing::write_bytes(folder.file("large.txt"), counts);
+  fs::create_directories(folder.file("tmp")), fs::create_directories(folder.file("out"));
+  const std::string run = "TMPDIR='" + folder.file("tmp") + "' '" + program.string() + "' --batch '" +
+                          testing::Example_Conditions + "' '" + folder.file("large.txt") + "' '" +
+                          folder.file("out/result.txt") + "' --xlsx '" + folder.file("out/results.xlsx") +
+                          "' 2>/dev/null";
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(std::system(run.c_str()), 0);
+  const double whole_run = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const std::string workbook = testing::read_bytes(folder.file("out/results.xlsx"));
+  // Late in the run, where the workbook is written (it takes most of it).
+  for (const auto& [signal, share] : {std::pair{"TERM", 0.5}, {"INT", 0.7}, {"HUP", 0.85}, {"TERM", 0.95}}) {
+    SCOPED_TRACE(signal);
+    testing::write_bytes(folder.file("out/results.xlsx"), "earlier");
+    std::system(
+        ("(" + run + ") & sleep " + std::to_string(share * whole_run) + "; kill -" + signal + " $! 2>/dev/null; wait")
+            .c_str());
+    EXPECT_TRUE(fs::is_empty(folder.file("tmp")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.file("out")), {}), 2);
+    const std::string now = testing::read_bytes(folder.file("out/results.xlsx"));
+    EXPECT_TRUE(now == "earlier" || now.size() == workbook.size()) << now.size();
+  }
 }
 
 }  // namespace
