@@ -12,6 +12,7 @@
 #include "engine/result_curve.h"
 #include "results/export_rows.h"
 #include "results/result_export.h"
+#include "results/workbook_check.h"
 #include "text/format.h"
 #include "text/text_clean.h"
 #include "text/text_file.h"
@@ -216,7 +217,9 @@ std::string save_results_xlsx(Assay_State& state, const std::string& path) {
   // name until it is complete (or holds the termination signals while it has one).
   text::Atomic_File file(path);
   if (const std::string failure = file.failure(); !failure.empty()) return failure;
-  if (const std::string reason = write_workbook(state, file.writer_path()); !reason.empty()) {
+  std::string reason = write_workbook(state, file.writer_path());
+  if (reason.empty()) reason = workbook_parts_whole(file.writer_path());
+  if (!reason.empty()) {
     file.discard();
     return "ファイルを保存できません: " + path + " (" + reason + ")";
   }

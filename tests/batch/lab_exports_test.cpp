@@ -115,20 +115,35 @@ TEST_F(Lab_Exports, BadIdentifiersOrRowsStopTheRunAndWriteNothing) {
   }
 }
 
-// A workbook the spreadsheet library refuses (a unit longer than a cell may hold) is not saved:
-// the earlier file stays, nothing is left beside it.
-TEST_F(Lab_Exports, WorkbookRefusedByTheLibraryLeavesTheFileAsItWas) {
+// A workbook the spreadsheet library refuses (a unit longer than a cell may hold), or whose
+// sheet the library cut short in its scratch file (a limit on the size of files, as a full
+// temporary folder does), is not saved: the earlier file stays, nothing is left beside it.
+TEST_F(Lab_Exports, WorkbookRefusedOrCutShortLeavesTheFileAsItWas) {
   const auto state = std::make_unique<Assay_State>();
   testing::hand_worked(*state);
   testing::as_computed(*state);
-  state->Unit_Name = std::string(40000, 'u');
+  state->Sample_Number = 3000;
+  for (Long i = 1; i <= 3000; ++i) {
+    state->Sample_Tube_N(i) = 1, state->Sample_Count(i, 1) = 1000, state->Sample_Conc(i, 1) = 1 + i / 7.0;
+    state->Sample_Data(i, Sample_Column::Mean) = 1 + i / 7.0;
+  }
   const std::string path = folder.file("results.xlsx");
-  testing::write_bytes(path, "earlier");
-  EXPECT_EQ(save_results_xlsx(*state, path),
-            "ファイルを保存できません: " + path +
-                " (検体 シートの C1: Excel のセルに入る長さ (32767 文字) を超える文字列があります)");
-  EXPECT_EQ(testing::read_bytes(path), "earlier");
-  EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+  const std::string cut =
+      " (Excel ファイルの「xl/worksheets/sheet1.xml」が途中で切れています (一時フォルダの空きを確かめてください))";
+  for (const bool long_unit : {true, false}) {
+    testing::write_bytes(path, "earlier");
+    state->Unit_Name = long_unit ? std::string(40000, 'u') : "ng/mL";
+    std::string told;
+    {
+      const testing::File_Size_Limit limit(long_unit ? RLIM_INFINITY : 100000);
+      told = save_results_xlsx(*state, path);
+    }
+    EXPECT_EQ(told, "ファイルを保存できません: " + path +
+                        (long_unit ? " (検体 シートの C1: Excel のセルに入る長さ (32767 文字) を超える文字列があります)"
+                                   : cut));
+    EXPECT_EQ(testing::read_bytes(path), "earlier");
+    EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+  }
 }
 
 // A run of a large assay ended by a signal while it writes the workbook leaves nothing in the
