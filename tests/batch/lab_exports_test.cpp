@@ -6,12 +6,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
-#include <tuple>
 
 #include "batch_fixture.h"
 #include "results/result_export.h"
@@ -93,28 +91,6 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   EXPECT_NE((*fill)[1].str().find("FFC7CE"), std::string::npos);
 }
 
-// The identifiers' doors of a batch run refuse what the screens refuse, naming the line or row,
-// and write nothing.
-TEST_F(Lab_Exports, BadIdentifiersOrRowsStopTheRunAndWriteNothing) {
-  testing::write_bytes(folder.file("ids.txt"), "A\n" + std::string(65, 'x') + "\n");
-  testing::write_bytes(folder.file("ragged.csv"), "Pos,CPM,Sample ID\r\n1,346,6,T1\r\n");
-  const std::tuple<const char*, std::function<void(batch::Batch_Options&)>, std::string> cases[] = {
-      {"an identifier of 65 characters", [&](auto& o) { o.ids = folder.file("ids.txt"); },
-       "(2 行目: ID が 65 文字あります (64 文字まで))"},
-      {"a row longer than its header", [&](auto& o) { o.counts = folder.file("ragged.csv"), o.count_column = "CPM"; },
-       "(2 行目のセルは 4 個です (見出しは 3 個))"},
-  };
-  for (const auto& [what, change, told] : cases) {
-    batch::Batch_Options options = example();
-    options.csv = folder.file("results.csv");
-    change(options);
-    const testing::Batch_Outcome run = testing::run_in_process(options);
-    EXPECT_EQ(run.status, batch::Exit_Failed) << what;
-    EXPECT_NE(run.errors.find(told), std::string::npos) << what << ": " << run.errors;
-    EXPECT_FALSE(std::filesystem::exists(options.result) || std::filesystem::exists(options.csv)) << what;
-  }
-}
-
 // A workbook the spreadsheet library refuses (a unit longer than a cell may hold), or whose
 // sheet the library cut short in its scratch file (a limit on the size of files, as a full
 // temporary folder does), is not saved: the earlier file stays, nothing is left beside it.
@@ -162,7 +138,6 @@ TEST_F(Lab_Exports, SignalWhileTheWorkbookIsWrittenLeavesNothingBehind) {
   const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(std::system(run.c_str()), 0);
   const double whole_run = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  const std::string workbook = testing::read_bytes(folder.file("out/results.xlsx"));
   // Late in the run, where the workbook is written (it takes most of it).
   for (const auto& [signal, share] : {std::pair{"TERM", 0.5}, {"INT", 0.7}, {"HUP", 0.85}, {"TERM", 0.95}}) {
     SCOPED_TRACE(signal);
@@ -172,8 +147,8 @@ TEST_F(Lab_Exports, SignalWhileTheWorkbookIsWrittenLeavesNothingBehind) {
             .c_str());
     EXPECT_TRUE(fs::is_empty(folder.file("tmp")));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.file("out")), {}), 2);
-    const std::string now = testing::read_bytes(folder.file("out/results.xlsx"));
-    EXPECT_TRUE(now == "earlier" || now.size() == workbook.size()) << now.size();
+    EXPECT_TRUE(testing::read_bytes(folder.file("out/results.xlsx")) == "earlier" ||
+                std::system(("unzip -tqq '" + folder.file("out/results.xlsx") + "'").c_str()) == 0);
   }
 }
 
