@@ -43,21 +43,25 @@ class Sample_Ids {
  public:
   explicit Sample_Ids(const Sheet_Layout& layout) : first_row_(layout.sera_end()), tubes_(layout.sample_tubes) {}
 
-  // The identifier cell of data row `row` (0-based); "" when it may be taken, else why not.
-  std::string take(std::size_t row, std::string_view cell, const std::string& where) {
+  // The identifier cell of data row `row` (0-based) of the file's row `at`; "" when it may be
+  // taken, else why not.
+  std::string take(std::size_t row, std::string_view cell, const text::Csv_Row& at) {
     if (tubes_ <= 0 || static_cast<long>(row) < first_row_) return "";
     const long sample = (static_cast<long>(row) - first_row_) / tubes_ + 1;
     if (sample > Max_Samples) return "";
     if (ids.size() <= static_cast<std::size_t>(sample)) ids.resize(static_cast<std::size_t>(sample) + 1);
-    const std::string id(text::trim_blanks(cell));
+    const std::string_view id = text::trim_blanks(cell);
     if (id.empty()) return "";
-    if (const std::string fault = identifier_fault(id); !fault.empty()) return where + ": " + fault;
     std::string& held = ids[static_cast<std::size_t>(sample)];
-    if (!held.empty() && held != id)
-      return where + "の ID「" + id + "」はサンプル " + text::bare_text(sample) + " の ID「" + held +
+    if (held == id) return "";
+    const std::string where = csv_row_text(at);
+    if (!held.empty()) {
+      return where + "の ID「" + std::string(id) + "」はサンプル " + text::bare_text(sample) + " の ID「" + held +
              "」と違います (計数器の並びとサンプルごとのチューブ数を確かめてください)";
-    if (const auto [owner, fresh] = owners_.emplace(id, sample); !fresh && owner->second != sample)
-      return where + "の ID「" + id + "」はサンプル " + text::bare_text(owner->second) + " にもあります";
+    }
+    if (const std::string fault = identifier_fault(id); !fault.empty()) return where + ": " + fault;
+    if (const auto [owner, fresh] = owners_.try_emplace(std::string(id), sample); !fresh)
+      return where + "の ID「" + std::string(id) + "」はサンプル " + text::bare_text(owner->second) + " にもあります";
     held = id;
     return "";
   }
@@ -129,23 +133,23 @@ Counter_Rows read_counter_export(std::string_view text, const Counter_Columns& c
       continue;
     }
     if (blank) return refuse(*blank + "が空です");
-    const std::string where = csv_row_text(*row);
     const std::size_t cells = row->cells.size();
     if (!trailing) trailing = cells == width + 1 && text::Text_Clean(row->cells.back()).empty();
     if (cells != width + (*trailing ? 1 : 0) || (*trailing && !text::Text_Clean(row->cells.back()).empty()))
-      return refuse(where + "のセルは " + number_text(cells) + " 個です (見出しは " + number_text(width) + " 個" +
-                    (*trailing ? "、ほかの行は末尾の区切りまで " + number_text(width + 1) + " 個)" : ")"));
+      return refuse(
+          csv_row_text(*row) + "のセルは " + number_text(cells) + " 個です (見出しは " + number_text(width) + " 個" +
+          (*trailing && cells != width + 1 ? "、ほかの行は末尾の区切りまで " + number_text(width + 1) + " 個)" : ")"));
     const std::string_view cell = row->cells[count_column];
     Long count = 0;
     const Count_Fault fault = read_count_item(cell, count);
-    if (fault == Count_Fault::Too_Large) return refuse(where + "の測定値が大きすぎます");
+    if (fault == Count_Fault::Too_Large) return refuse(csv_row_text(*row) + "の測定値が大きすぎます");
     if (fault != Count_Fault::None || text::Text_Clean(cell).empty())
-      return refuse(where + "の" + shown_cell(cell) + "は測定値ではありません" +
+      return refuse(csv_row_text(*row) + "の" + shown_cell(cell) + "は測定値ではありません" +
                     (cell.find(',') != std::string_view::npos ? " (「,」を含む数は読めません)" : ""));
     if (rows.items.total++ < room) {
       rows.items.counts.push_back(count);
       if (with_ids)
-        if (std::string wrong = samples.take(data_row, row->cells[id_column], where); !wrong.empty())
+        if (std::string wrong = samples.take(data_row, row->cells[id_column], *row); !wrong.empty())
           return refuse(wrong);
     }
     ++data_row;
