@@ -47,6 +47,8 @@ void Data_Load(Program& program) {
     state.Wizard_Mode = Wizard::Idle;  // the sheet could not be opened; the user has been told why
     return;
   }
+  // The wizard asked before it loaded the conditions.
+  if (state.Wizard_Mode != Wizard::Running && !May_Discard_Count_Edits(program)) return;
   const std::string path = program.platform.open_file(Open_Dialog);
   if (path.empty()) {
     state.Wizard_Mode = Wizard::Idle;
@@ -65,6 +67,7 @@ void Reg_Data::Data_Save() {
   if (path.empty()) return;
   if (Cell_Dirty == 1) Cell_Get();
   const std::string failure = text::save_file(path, count_file_bytes(program_.state));
+  if (failure.empty()) program_.state.Counts_Unsaved = false;
   program_.platform.message(failure.empty() ? "データ保存が終了しました" : failure);
 }
 

@@ -5,6 +5,7 @@
 
 #include "data/count_file_warnings.h"
 #include "data/counter_export.h"
+#include "data/sheet_layout.h"
 #include "engine/treatment_standard.h"
 #include "state/program.h"
 #include "text/cp932.h"
@@ -34,7 +35,8 @@ Loaded_Counts read_counter_file(const std::string& path, const Assay_State& stat
   if (!file.ok) return {{}, file.message, {}};
   const std::optional<std::string> utf8 = text::any_text_to_utf8(file.bytes);
   if (!utf8) return {{}, cannot_load(path, "UTF-8 でもシフトJIS でもありません"), {}};
-  Counter_Rows rows = read_counter_export(*utf8, {state.Count_Column, state.Count_Id_Column}, count_room(state));
+  Counter_Rows rows = read_counter_export(*utf8, {state.Count_Column, state.Count_Id_Column}, Sheet_Layout::of(state),
+                                          count_room(state));
   if (!rows.refusal.empty()) return {{}, cannot_load(path, rows.refusal), {}};
   return {std::move(rows.items), "", std::move(rows.ids)};
 }
@@ -79,7 +81,8 @@ void store_loaded_counts(Program& program, const Loaded_Counts& loaded, const st
   Assay_State& state = program.state;
   const Long samples_before = state.Sample_Number;
   const Stored_Counts stored = store_counts(state, loaded.items);
-  state.Sample_Id = loaded.row_ids.empty() ? std::vector<std::string>{} : sample_ids_of_rows(state, loaded.row_ids);
+  state.Sample_Id = loaded.sample_ids;
+  state.Counts_Unsaved = false;
   state.Data_File = path;
   Treatment_Standard(state);
   if (stored.left_over > 0) program.platform.message(not_loaded_message(state, stored.left_over));

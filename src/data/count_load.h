@@ -16,7 +16,7 @@ class Program;
 struct Loaded_Counts {
   Count_Items items;
   std::string message;
-  std::vector<std::string> row_ids;  // a counter's export's tube identifiers, when read
+  std::vector<std::string> sample_ids;  // a counter's export's sample identifiers (1..), when read
 };
 Loaded_Counts read_counts(const std::string& path, const Assay_State& state);
 // A counter's export read with the columns in force (Count_Column, Count_Id_Column).

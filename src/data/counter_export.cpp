@@ -1,119 +1,163 @@
 #include "data/counter_export.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
 
-#include "data/sheet_layout.h"
+#include "data/sample_ids.h"
+#include "text/csv_reader.h"
+#include "text/display_width.h"
 #include "text/format.h"
-#include "text/items.h"
 #include "text/text_clean.h"
 
 namespace quorin {
 
 namespace {
 
-// The cells of one row: tab-separated when the header row holds a tab, else comma-separated
-// with double-quoted cells as the program's item reader takes them.
-void split_row(std::string_view line, char separator, std::vector<std::string_view>& cells) {
-  cells.clear();
-  if (separator == '\t') {
-    for (std::size_t begin = 0;;) {
-      const std::size_t end = line.find('\t', begin);
-      cells.push_back(line.substr(begin, end == std::string_view::npos ? end : end - begin));
-      if (end == std::string_view::npos) return;
-      begin = end + 1;
-    }
-  }
-  for (text::Item_Reader items(line); auto item = items.next();) cells.push_back(*item);
+using text::csv_row_text;
+
+std::string number_text(std::size_t n) { return text::bare_text(static_cast<long long>(n)); }
+
+// A cell as a message quotes it: cleaned, and cut with "…" where it is long.
+std::string shown_cell(std::string_view cell) {
+  constexpr std::size_t Longest_Shown = 24;  // display columns
+  const std::string cleaned = text::Text_Clean(cell);
+  if (text::display_columns(cleaned) <= Longest_Shown) return "「" + cleaned + "」";
+  return "「" + text::clip_to_columns(cleaned, Longest_Shown - 1) + "…」";
 }
 
-char separator_of(std::string_view header) { return header.find('\t') != std::string_view::npos ? '\t' : ','; }
+bool blank_row(const text::Csv_Row& row) {
+  return std::all_of(row.cells.begin(), row.cells.end(),
+                     [](std::string_view cell) { return text::Text_Clean(cell).empty(); });
+}
 
-std::string row_text(std::size_t line) { return text::bare_text(static_cast<long long>(line)) + " 行目"; }
+std::string quote_fault(const text::Csv_Reader& reader) {
+  return csv_row_text(reader.fault_row(), reader.fault_line()) + (reader.fault() == text::Csv_Fault::Open_Quote
+                                                                      ? "の二重引用符が閉じられていません"
+                                                                      : "の二重引用符の後に文字があります");
+}
+
+// Gives each sample the identifier its tube rows name: the same on every row that names one,
+// and no other sample's.
+class Sample_Ids {
+ public:
+  explicit Sample_Ids(const Sheet_Layout& layout) : first_row_(layout.sera_end()), tubes_(layout.sample_tubes) {}
+
+  // The identifier cell of data row `row` (0-based) of the file's row `at`; "" when it may be
+  // taken, else why not.
+  std::string take(std::size_t row, std::string_view cell, const text::Csv_Row& at) {
+    if (tubes_ <= 0 || static_cast<long>(row) < first_row_) return "";
+    const long sample = (static_cast<long>(row) - first_row_) / tubes_ + 1;
+    if (sample > Max_Samples) return "";
+    if (ids.size() <= static_cast<std::size_t>(sample)) ids.resize(static_cast<std::size_t>(sample) + 1);
+    const std::string_view id = text::trim_blanks(cell);
+    if (id.empty()) return "";
+    std::string& held = ids[static_cast<std::size_t>(sample)];
+    if (held == id) return "";
+    const std::string where = csv_row_text(at);
+    if (!held.empty()) {
+      return where + "の ID「" + std::string(id) + "」はサンプル " + text::bare_text(sample) + " の ID「" + held +
+             "」と違います (計数器の並びとサンプルごとのチューブ数を確かめてください)";
+    }
+    if (const std::string fault = identifier_fault(id); !fault.empty()) return where + ": " + fault;
+    if (const auto [owner, fresh] = owners_.try_emplace(std::string(id), sample); !fresh)
+      return where + "の ID「" + std::string(id) + "」はサンプル " + text::bare_text(owner->second) + " にもあります";
+    held = id;
+    return "";
+  }
+
+  std::vector<std::string> ids;  // index 1..
+
+ private:
+  long first_row_;
+  long tubes_;
+  std::unordered_map<std::string, long> owners_;
+};
 
 }  // namespace
 
 std::vector<std::string> counter_headers(std::string_view text) {
-  text::Line_Reader lines(text);
-  const auto header = lines.next();
+  text::Csv_Reader reader(text, text::csv_separator(text));
   std::vector<std::string> names;
-  if (!header) return names;
-  std::vector<std::string_view> cells;
-  split_row(*header, separator_of(*header), cells);
-  for (std::string_view cell : cells) names.push_back(text::Text_Clean(cell));
+  if (const text::Csv_Row* header = reader.next())
+    for (std::string_view cell : header->cells) names.push_back(text::Text_Clean(cell));
   return names;
 }
 
-Counter_Rows read_counter_export(std::string_view text, const Counter_Columns& columns, std::size_t room) {
+Counter_Rows read_counter_export(std::string_view text, const Counter_Columns& columns, const Sheet_Layout& layout,
+                                 std::size_t room) {
   Counter_Rows rows;
-  const std::vector<std::string> headers = counter_headers(text);
-  if (headers.empty() || (headers.size() == 1 && headers[0].empty())) {
-    rows.refusal = "見出しの行がありません";
-    return rows;
-  }
-  auto column_of = [&](const std::string& name) -> std::ptrdiff_t {
-    const auto found = std::find(headers.begin(), headers.end(), text::Text_Clean(name));
-    return found == headers.end() ? -1 : found - headers.begin();
-  };
-  std::string listed;
-  for (const std::string& h : headers) listed += (listed.empty() ? "" : ", ") + h;
-  const std::ptrdiff_t count_column = column_of(columns.count);
-  const std::ptrdiff_t id_column = columns.id.empty() ? -2 : column_of(columns.id);
-  for (const auto& [column, name] : {std::pair{count_column, &columns.count}, std::pair{id_column, &columns.id}})
-    if (column == -1) {
-      rows.refusal = "列「" + *name + "」がありません (ファイルの列: " + listed + ")";
-      return rows;
-    }
-
-  const char separator = separator_of(text.substr(0, text.find('\n')));
-  text::Line_Reader lines(text);
-  lines.next();  // the header row
-  std::vector<std::string_view> cells;
-  std::size_t line = 1, last_row = 1;
   auto refuse = [&](std::string message) {
     rows.items = {};
     rows.ids.clear();
     rows.refusal = std::move(message);
     return rows;
   };
-  while (auto row = lines.next()) {
-    ++line;
-    if (text::Text_Clean(*row).empty()) continue;  // blank rows at the end hold no tube; inside, refused below
-    if (line != last_row + 1) return refuse(row_text(last_row + 1) + "が空です");
-    last_row = line;
-    split_row(*row, separator, cells);
-    const std::string_view cell =
-        static_cast<std::size_t>(count_column) < cells.size() ? cells[static_cast<std::size_t>(count_column)] : "";
+  text::Csv_Reader reader(text, text::csv_separator(text));
+  std::vector<std::string> headers;
+  if (const text::Csv_Row* header = reader.next())
+    for (std::string_view cell : header->cells) headers.push_back(text::Text_Clean(cell));
+  if (reader.fault() != text::Csv_Fault::None) return refuse(quote_fault(reader));
+  if (headers.empty() || (headers.size() == 1 && headers[0].empty())) return refuse("見出しの行がありません");
+
+  std::string listed;
+  for (const std::string& h : headers) listed += (listed.empty() ? "" : ", ") + h;
+  // The column of a header name: missing, or found twice, is a refusal.
+  std::string refusal;
+  auto column_of = [&](const std::string& name) -> std::size_t {
+    const std::string wanted = text::Text_Clean(name);
+    const auto first = std::find(headers.begin(), headers.end(), wanted);
+    if (first == headers.end()) {
+      refusal = "列「" + name + "」がありません (ファイルの列: " + listed + ")";
+    } else if (const auto second = std::find(first + 1, headers.end(), wanted); second != headers.end()) {
+      refusal = "列「" + name + "」が 2 つあります (" +
+                number_text(static_cast<std::size_t>(first - headers.begin()) + 1) + " 列目と " +
+                number_text(static_cast<std::size_t>(second - headers.begin()) + 1) + " 列目)";
+    }
+    return static_cast<std::size_t>(first - headers.begin());
+  };
+  const std::size_t count_column = column_of(columns.count);
+  if (!refusal.empty()) return refuse(refusal);
+  const bool with_ids = !columns.id.empty();
+  const std::size_t id_column = with_ids ? column_of(columns.id) : 0;
+  if (!refusal.empty()) return refuse(refusal);
+
+  const std::size_t width = headers.size();
+  std::optional<bool> trailing;      // every row ends with a separator: one empty cell more than the header
+  std::optional<std::string> blank;  // the first of the blank rows read last: refused if a tube row follows
+  Sample_Ids samples(layout);
+  std::size_t data_row = 0;
+  while (const text::Csv_Row* row = reader.next()) {
+    if (blank_row(*row)) {
+      if (!blank) blank = csv_row_text(*row);
+      continue;
+    }
+    if (blank) return refuse(*blank + "が空です");
+    const std::size_t cells = row->cells.size();
+    if (!trailing) trailing = cells == width + 1 && text::Text_Clean(row->cells.back()).empty();
+    if (cells != width + (*trailing ? 1 : 0) || (*trailing && !text::Text_Clean(row->cells.back()).empty()))
+      return refuse(
+          csv_row_text(*row) + "のセルは " + number_text(cells) + " 個です (見出しは " + number_text(width) + " 個" +
+          (*trailing && cells != width + 1 ? "、ほかの行は末尾の区切りまで " + number_text(width + 1) + " 個)" : ")"));
+    const std::string_view cell = row->cells[count_column];
     Long count = 0;
     const Count_Fault fault = read_count_item(cell, count);
-    if (fault == Count_Fault::Too_Large) return refuse(row_text(line) + "の測定値が大きすぎます");
+    if (fault == Count_Fault::Too_Large) return refuse(csv_row_text(*row) + "の測定値が大きすぎます");
     if (fault != Count_Fault::None || text::Text_Clean(cell).empty())
-      return refuse(row_text(line) + "の「" + text::Text_Clean(cell) + "」は測定値ではありません");
+      return refuse(csv_row_text(*row) + "の" + shown_cell(cell) + "は測定値ではありません" +
+                    (cell.find(',') != std::string_view::npos ? " (「,」を含む数は読めません)" : ""));
     if (rows.items.total++ < room) {
       rows.items.counts.push_back(count);
-      if (id_column >= 0)
-        rows.ids.push_back(static_cast<std::size_t>(id_column) < cells.size()
-                               ? text::Text_Clean(cells[static_cast<std::size_t>(id_column)])
-                               : std::string());
+      if (with_ids)
+        if (std::string wrong = samples.take(data_row, row->cells[id_column], *row); !wrong.empty())
+          return refuse(wrong);
     }
+    ++data_row;
   }
+  if (reader.fault() != text::Csv_Fault::None) return refuse(quote_fault(reader));
   if (rows.items.total == 0) return refuse("測定値の行がありません");
+  if (with_ids) rows.ids = std::move(samples.ids);
   return rows;
-}
-
-std::vector<std::string> sample_ids_of_rows(const Assay_State& state, const std::vector<std::string>& row_ids) {
-  const Sheet_Layout layout = Sheet_Layout::of(state);
-  const Long samples = std::clamp<Long>(state.Sample_Number, 0, Max_Samples);
-  std::vector<std::string> ids(static_cast<std::size_t>(samples) + 1);
-  if (layout.sample_tubes <= 0) return ids;
-  for (Long s = 1; s <= samples; ++s)
-    for (long t = 0; t < layout.sample_tubes; ++t) {
-      const auto row = static_cast<std::size_t>(layout.sera_end() + (s - 1) * layout.sample_tubes + t);
-      if (row < row_ids.size() && !row_ids[row].empty()) {
-        ids[static_cast<std::size_t>(s)] = row_ids[row];
-        break;
-      }
-    }
-  return ids;
 }
 
 }  // namespace quorin

@@ -1,15 +1,17 @@
 #pragma once
 // A gamma counter's own export as count data: a CSV or tab-separated text (UTF-8 or code page
-// 932) with one header row and one tube per row, in the order of the data sheet (NSB, TOTAL,
-// standards, control sera, then the samples). The counts come from the column the user names by
-// its header, read as the count data file reads an item (counts per minute rounded to the
-// nearest, halves to even); the tubes' identifiers, optionally, from another.
+// 932, read as text/csv_reader.h reads it) with one header row and one tube per row, in the
+// order of the data sheet (NSB, TOTAL, standards, control sera, then the samples). The counts
+// come from the column the user names by its header, read as the count data file reads an item
+// (counts per minute rounded to the nearest, halves to even); the samples' identifiers,
+// optionally, from another.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "data/count_file.h"
+#include "data/sheet_layout.h"
 
 namespace quorin {
 
@@ -24,16 +26,20 @@ std::vector<std::string> counter_headers(std::string_view text);
 
 struct Counter_Rows {
   Count_Items items;             // the counts in row order (at most `room` kept)
-  std::vector<std::string> ids;  // the identifier of each kept row, when an id column is named
+  std::vector<std::string> ids;  // the samples' identifiers, index 1.. the last sample kept, when
+                                 // an id column is named ("" for a sample without one)
   std::string refusal;           // why the export cannot be read as counts, or ""
 };
 
-// Reads the export (UTF-8). Refused: no header row, a named column missing (naming the columns
-// the file has), a count cell that is not one number (naming its row), no tube row.
-Counter_Rows read_counter_export(std::string_view text, const Counter_Columns& columns, std::size_t room);
-
-// The samples' identifiers from the rows' once the counts are stored in sheet order: each sample
-// takes the first identifier among its tubes' rows. Index 1..Sample_Number.
-std::vector<std::string> sample_ids_of_rows(const Assay_State& state, const std::vector<std::string>& row_ids);
+// Reads the export (UTF-8) for a sheet of the given shape (its samples as many as the rows
+// reach). Every row must be as wide as the header row (a trailing separator on every row is
+// taken), its count cell one number, and a sample's identifier an identifier
+// (data/sample_ids.h) that every tube row of the sample that names one gives alike and that no
+// other sample has. Refused, naming the row: a quote left open or text after one, a row of
+// another width, an empty row inside, a count cell that is not one number (a decimal comma or a
+// thousands separator included), an identifier that breaks the rules. Refused, naming the
+// columns: a named column missing or found twice, no tube row.
+Counter_Rows read_counter_export(std::string_view text, const Counter_Columns& columns, const Sheet_Layout& layout,
+                                 std::size_t room);
 
 }  // namespace quorin

@@ -14,4 +14,10 @@ void Cell_Set(Program& program) {
 
 void Run_Treatment_Standard(Program& program) { Treatment_Standard(program.state); }
 
+bool May_Discard_Count_Edits(Program& program) {
+  if (auto* sheet = program.screen_as<Reg_Data>(Screen::Data)) sheet->take_typed_count();
+  return !program.state.Counts_Unsaved ||
+         program.platform.ask_yes_no("保存されていない測定値の変更があります。破棄しますか");
+}
+
 }  // namespace quorin

@@ -26,6 +26,12 @@ void Counter_Open(Program& program);
 void Ids_Load(Program& program);
 void Data_PRT(Program& program);
 
+// Whether the counts of the sheet may be discarded: true when no count typed, inserted or deleted
+// on the data sheet waits unsaved (a count still in the sheet's editor is taken first), or when
+// the user agrees to discard them. Asked before anything replaces the counts or ends the program;
+// "いいえ" leaves everything as it was.
+bool May_Discard_Count_Edits(Program& program);
+
 // The standard treatment, run afresh before the standard plot and the fitted curves.
 void Run_Treatment_Standard(Program& program);
 

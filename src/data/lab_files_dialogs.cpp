@@ -13,23 +13,28 @@ namespace quorin {
 
 namespace {
 
-const ui::File_Dialog Export_Dialog{"計数器のファイルを開く", "CSV・タブ区切り(*.csv;*.tsv;*.txt)|*.csv;*.tsv;*.txt", "csv"};
+const ui::File_Dialog Export_Dialog{"計数器のファイルを開く", "CSV・タブ区切り(*.csv;*.tsv;*.txt)|*.csv;*.tsv;*.txt",
+                                    "csv"};
 const ui::File_Dialog Ids_Dialog{"ID ファイルを開く", "ﾃｷｽﾄ(*.txt;*.csv)|*.txt;*.csv", "txt"};
 
 }  // namespace
 
 void Counter_Open(Program& program) {
+  if (!May_Discard_Count_Edits(program)) return;
   const std::string path = program.platform.open_file(Export_Dialog);
   if (path.empty()) return;
   // Only the header row is needed to ask for the columns; the whole file is read on loading.
   text::File_Reader file(path);
-  std::string head(4096, '\0');
+  std::string head(std::size_t{64} << 10, '\0');
   head.resize(file.failure().empty() ? file.read(head.data(), head.size()) : 0);
   if (!file.failure().empty()) {
     program.platform.message(file.failure());
     return;
   }
-  const std::optional<std::string> utf8 = text::any_text_to_utf8(head.substr(0, head.find('\n')));
+  // Whole lines only, so that no character is cut; the header row may take several (a quoted
+  // line break).
+  if (const std::size_t last = head.rfind('\n'); last != std::string::npos) head.resize(last + 1);
+  const std::optional<std::string> utf8 = text::any_text_to_utf8(head);
   const std::vector<std::string> headers = utf8 ? counter_headers(*utf8) : std::vector<std::string>{};
   if (headers.empty() || (headers.size() == 1 && headers[0].empty())) {
     program.platform.message("データファイルを読み込めません: " + path + " (見出しの行がありません)");

@@ -25,6 +25,8 @@ constexpr Column Columns[] = {{"No.", 0, 855, ui::Align::Right},
                               {"濃　度", 2880, 1335, ui::Align::Right},
                               {"測定値", 4200, 1335, ui::Align::Right}};
 constexpr int Count_Column = 3;
+// The cells of the current row, beside the editor over its count.
+constexpr ui::Colour Current_Row{204, 228, 255};
 
 struct Button {
   int index;
@@ -59,7 +61,8 @@ Reg_Data::Reg_Data(Program& program)
       Command1(add<ui::Command_Button>("Command1", 3720, First_Row, 675, Button_Height)),
       Command2(add<ui::Command_Button>("Command2", 4440, First_Row, 675, Button_Height)),
       Command3(add<ui::Command_Button>("Command3", 3720, Second_Row, 1335, Button_Height)),
-      Text2(add<ui::Text_Box>("Text2", 2280, First_Row, 1332, 408)),
+      // Under "総ﾁｭｰﾌﾞ数変更", where no button covers it.
+      Text2(add<ui::Text_Box>("Text2", 3720, Third_Row, 1335, Button_Height)),
       program_(program) {
   build_controls();
 }
@@ -78,12 +81,12 @@ ui::Text_Box& Reg_Data::add_cells_then_editor() {
       cell.alignment = column.alignment;
       cell.border = true;
       cell.opaque = true;
-      if (c == Count_Column)
-        cell.on_click = [this, k] {
-          commit_edit();
-          Sheet_Row = k;
-          Cell_Focus();
-        };
+      // Any cell of a row makes it the current row.
+      cell.on_click = [this, k] {
+        commit_edit();
+        Sheet_Row = k;
+        Cell_Focus();
+      };
     }
   }
   return add<ui::Text_Box>("Text1", Columns[Count_Column].left, Row_Height, Columns[Count_Column].width, Row_Height);
@@ -199,9 +202,16 @@ void Reg_Data::Data_Disp() {
   Cell_Focus();
 }
 
+void Reg_Data::mark_current_row() {
+  for (int c = 0; c < Count_Column; ++c)
+    for (int k = 0; k < Page_Rows; ++k)
+      Label1[c * Page_Rows + k].back_colour = k == Sheet_Row ? Current_Row : ui::White;
+}
+
 void Reg_Data::Cell_Focus() {
   Text1.text.clear();
   Text1.top = Row_Height * (Sheet_Row + 1);
+  mark_current_row();
   if (current_row() <= layout_.total()) {
     Cell_Rec record;
     if (!scratch_.read(current_row(), 1, &record)) return scratch_failed(Scratch_Io_Failed);
@@ -277,10 +287,12 @@ bool Reg_Data::commit_edit() {
       Cell_Focus();
       return false;
     }
-    if (!scratch_.write_count(row, *count)) {
+    Cell_Rec before;
+    if (!scratch_.read(row, 1, &before) || !scratch_.write_count(row, *count)) {
       scratch_failed(Scratch_Io_Failed);
       return false;
     }
+    if (before.count != *count) program_.state.Counts_Unsaved = true;
     Cell_Dirty = 1;
   }
   Cell_Get();

@@ -50,6 +50,8 @@ class Reg_Data : public Work_Screen {
   void Cell_Get();
   void Cell_Focus();
   void Data_Save();
+  // Stores a count typed into the editor and not yet entered, as leaving the row would.
+  void take_typed_count() { commit_edit(); }
 
   // The rows as the sheet shows them, for the printout (no rows when it could not be built).
   const Sheet_Layout& layout() const { return layout_; }
@@ -63,6 +65,8 @@ class Reg_Data : public Work_Screen {
   void move_up();
   void move_down();
   void start_typing();
+  // Marks the current row's cells, so that the user sees the row that 挿入 and 削除 act on.
+  void mark_current_row();
   // Stores the editor's text as the current row's count when it was typed into, then refreshes
   // the tables, the page and the buttons. False, after a message, when the text is no count
   // (beyond the 32-bit range): the row keeps its count and the editor shows it again.

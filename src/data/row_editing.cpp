@@ -27,6 +27,7 @@ void Reg_Data::Row_Insert() {
   const long row = current_row();
   if (row > layout_.total()) return;
   if (!scratch_.insert_count(row, layout_.total())) return scratch_failed(Scratch_Io_Failed);
+  program_.state.Counts_Unsaved = true;
   Cell_Dirty = 1;
   Cell_Get();
   Data_Disp();
@@ -36,6 +37,7 @@ void Reg_Data::Row_Delete() {
   const long row = current_row();
   if (row > layout_.total()) return;
   if (!scratch_.delete_count(row, layout_.total())) return scratch_failed(Scratch_Io_Failed);
+  program_.state.Counts_Unsaved = true;
   Cell_Dirty = 1;
   Cell_Get();
   Data_Disp();

@@ -1,12 +1,13 @@
 #include "data/sample_ids.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "text/cp932.h"
+#include "text/csv_reader.h"
+#include "text/display_width.h"
 #include "text/format.h"
-#include "text/items.h"
-#include "text/number_text.h"
 #include "text/text_clean.h"
 #include "text/text_file.h"
 
@@ -16,53 +17,110 @@ namespace {
 
 std::string line_text(std::size_t line) { return text::bare_text(static_cast<long long>(line)) + " 行目"; }
 
-// An identifier as written: blanks around it and one pair of double quotes dropped.
-std::string identifier(std::string_view raw) {
-  std::string id = text::Text_Clean(raw);
-  if (id.size() >= 2 && id.front() == '"' && id.back() == '"') id = text::Text_Clean(id.substr(1, id.size() - 2));
-  return id;
+// Characters that print nothing: controls (C0, DEL, C1), the soft hyphen, zero-width and
+// direction marks, the separators of lines and paragraphs and the byte-order mark.
+bool unprinted(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xAD || (c >= 0x200B && c <= 0x200F) ||
+         (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB);
 }
 
-// The sample number of a "number,identifier" line, or 0 when the line is no such pair.
-Long pair_number(std::string_view line) {
-  const std::size_t comma = line.find(',');
-  if (comma == std::string_view::npos) return 0;
-  const std::string number = text::Text_Clean(line.substr(0, comma));
-  const auto value = text::to_long(text::Val(number));
-  return value && *value >= 1 && text::bare_text(*value) == number ? static_cast<Long>(*value) : 0;
+// The sample number of a pair's first cell: decimal digits with blanks around them, or nullopt
+// for anything else. A number beyond any sample is held at Max_Samples + 1.
+std::optional<Long> pair_number(std::string_view cell) {
+  const std::string_view digits = text::trim_blanks(cell);
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+  long long number = 0;
+  for (const char d : digits) number = std::min<long long>(number * 10 + (d - '0'), Max_Samples + 1LL);
+  return static_cast<Long>(number);
 }
+
+enum class Line_Form { Pair, Alone, Neither };
+
+Line_Form form_of(const text::Csv_Row& row) {
+  if (row.cells.size() == 1) return Line_Form::Alone;
+  if (row.cells.size() == 2 && pair_number(row.cells[0])) return Line_Form::Pair;
+  return Line_Form::Neither;
+}
+
+bool blank_line(const text::Csv_Row& row) { return row.cells.size() == 1 && text::trim_blanks(row.cells[0]).empty(); }
 
 }  // namespace
 
+std::string identifier_fault(std::string_view id) {
+  std::size_t characters = 0;
+  for (std::size_t at = 0; at < id.size(); ++characters)
+    if (const char32_t c = text::next_character(id, at); unprinted(c)) {
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+      return std::string("ID に表示できない文字 (") + code + ") があります";
+    }
+  if (characters > Longest_Identifier)
+    return "ID が " + text::bare_text(static_cast<long long>(characters)) + " 文字あります (" +
+           text::bare_text(static_cast<long long>(Longest_Identifier)) + " 文字まで)";
+  return "";
+}
+
 Id_List read_id_list(std::string_view text, Long samples) {
-  std::vector<std::string_view> lines;
-  for (text::Line_Reader reader(text); auto line = reader.next();) lines.push_back(*line);
-  while (!lines.empty() && text::Text_Clean(lines.back()).empty()) lines.pop_back();
+  // The lines, trailing empty lines left out: the form, the pair's number and the identifier.
+  struct Line {
+    std::size_t number;
+    Line_Form form;
+    Long sample;
+    std::string id;
+  };
+  std::vector<Line> lines;
+  std::size_t last_filled = 0;
+  text::Csv_Reader reader(text, ',');
+  while (const text::Csv_Row* row = reader.next()) {
+    const Line_Form form = form_of(*row);
+    lines.push_back({row->line, form, form == Line_Form::Pair ? *pair_number(row->cells[0]) : 0,
+                     std::string(text::trim_blanks(row->cells.back()))});
+    if (!blank_line(*row)) last_filled = lines.size();
+  }
+  if (reader.fault() != text::Csv_Fault::None)
+    return {{},
+            line_text(reader.fault_line()) + (reader.fault() == text::Csv_Fault::Open_Quote
+                                                  ? "の二重引用符が閉じられていません"
+                                                  : "の二重引用符の後に文字があります"),
+            ""};
+  lines.resize(last_filled, Line{});
 
   Id_List list;
   list.ids.assign(static_cast<std::size_t>(std::max<Long>(samples, 0)) + 1, "");
-  const bool pairs = !lines.empty() && pair_number(lines.front()) > 0;
+  const Line_Form form = lines.empty() ? Line_Form::Alone : lines.front().form;
   std::map<std::string, std::size_t> seen;  // identifier -> its line
   std::map<Long, std::size_t> numbered;     // sample -> its line
   Long given = 0;
   for (std::size_t n = 0; n < lines.size(); ++n) {
-    const std::size_t line = n + 1;
-    Long sample = static_cast<Long>(line);
-    std::string_view raw = lines[n];
-    if (pairs) {
-      sample = pair_number(raw);
-      if (sample == 0) return {{}, line_text(line) + "は「番号,ID」の形ではありません", ""};
-      raw.remove_prefix(raw.find(',') + 1);
+    const Line& line = lines[n];
+    const std::string at = line_text(line.number);
+    if (line.form == Line_Form::Neither || form == Line_Form::Neither)
+      return {{},
+              at + "は「番号,ID」の形でも ID だけの形でもありません (「,」や「\"」を含む ID は \"…\" で囲んでください)",
+              ""};
+    if (line.form != form)
+      return {{},
+              at + (form == Line_Form::Pair ? "は「番号,ID」の形ではありません (1 行目から「番号,ID」の一覧です)"
+                                            : "は ID だけの行ではありません (1 行目から ID だけの一覧です)"),
+              ""};
+    const Long sample = form == Line_Form::Pair ? line.sample : static_cast<Long>(n + 1);
+    const std::string& id = line.id;
+    if (id.empty()) return {{}, at + "の ID が空です", ""};
+    if (const std::string fault = identifier_fault(id); !fault.empty()) return {{}, at + ": " + fault, ""};
+    if (form == Line_Form::Pair && sample == 0) return {{}, at + ": サンプル番号は 1 からです", ""};
+    if (sample > samples) {
+      const std::string count = "サンプルは " + text::bare_text(samples) + " 件です";
+      return {
+          {},
+          at + ": " + count + (form == Line_Form::Pair ? " (この番号のサンプルはありません)" : " (ID が多すぎます)"),
+          ""};
     }
-    const std::string id = identifier(raw);
-    if (id.empty()) return {{}, line_text(line) + "の ID が空です", ""};
-    if (sample > samples)
-      return {{}, line_text(line) + ": サンプルは " + text::bare_text(samples) + " 件です (ID が多すぎます)", ""};
-    if (const auto [at, fresh] = numbered.emplace(sample, line); !fresh)
-      return {{}, line_text(line) + ": サンプル " + text::bare_text(sample) + " の ID は " + line_text(at->second) +
-                      "にもあります", ""};
-    if (const auto [at, fresh] = seen.emplace(id, line); !fresh)
-      return {{}, line_text(line) + "の ID「" + id + "」は " + line_text(at->second) + "と同じです", ""};
+    if (const auto [other, fresh] = numbered.emplace(sample, line.number); !fresh)
+      return {{},
+              at + ": サンプル " + text::bare_text(sample) + " の ID は " + line_text(other->second) + "にもあります",
+              ""};
+    if (const auto [other, fresh] = seen.emplace(id, line.number); !fresh)
+      return {{}, at + "の ID「" + id + "」は " + line_text(other->second) + "と同じです", ""};
     list.ids[static_cast<std::size_t>(sample)] = id;
     ++given;
   }

@@ -192,6 +192,9 @@ struct Assay_State {
   Integer Admin_Mode = 0;
   Long Total_Tubes = 0;
   Integer Edit_Flag = 0;
+  // Counts typed, inserted or deleted on the data sheet since the counts were last loaded or
+  // saved: the program asks before anything discards them.
+  bool Counts_Unsaved = false;
   Integer Focus_Field = 0;
   std::string Condition_File;
   std::string Data_File;

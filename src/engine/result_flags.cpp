@@ -20,8 +20,8 @@ constexpr double Recovery_High = 120;
 constexpr struct {
   unsigned flag;
   const char* text;
-} Flag_Texts[] = {{Flag::Above, ">"},     {Flag::Below, "<"},   {Flag::CV, "CV"},
-                  {Flag::One_Tube, "1"},  {Flag::No_Tube, "×"}, {Flag::Recovery, "R"}};
+} Flag_Texts[] = {{Flag::Above, ">"},    {Flag::Below, "<"},   {Flag::CV, "CV"},
+                  {Flag::One_Tube, "1"}, {Flag::No_Tube, "×"}, {Flag::Recovery, "R"}};
 
 const char* item_name(Result_Kind kind) {
   switch (kind) {
@@ -51,6 +51,7 @@ Flag_Limits flag_limits(const Assay_State& s, const Curve_In_Force* curve) {
     // The logit-log fit's limit as the curve screen gives it, from a response held to 1..99 %.
     limits.detection = sample_read_off(*curve)(curve->is_model() ? percent : clamp_percent(percent, 1, 99));
   }
+  if (curve != nullptr) limits.unread_side = [curve = *curve](double percent) { return unread_side(curve, percent); };
   return limits;
 }
 
@@ -85,15 +86,41 @@ int usable_tubes(const Assay_State& s, Result_Kind kind, Long item) {
   return usable;
 }
 
+unsigned unread_tube(const Assay_State& s, Result_Kind kind, Long item, int tube, const Flag_Limits& limits) {
+  const auto i = static_cast<std::size_t>(item);
+  const auto t = static_cast<std::size_t>(tube);
+  Long count = 0;
+  double concentration = 0;
+  if (kind == Result_Kind::Sera) {
+    count = s.Sera_Count(i, t);
+    concentration = s.Sera_Conc(i, t);
+  } else if (kind == Result_Kind::Sample) {
+    count = s.Sample_Count(i, t);
+    concentration = s.Sample_Conc(i, t);
+  }
+  if (count == 0 || concentration > 0) return 0;
+  const double percent = tube_percent(count, s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count),
+                                      s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count));
+  return limits.unread_side(percent) == Range_Side::Below ? Flag::Below : Flag::Above;
+}
+
+std::string side_text(unsigned flags) { return flags_text(flags & (Flag::Above | Flag::Below)); }
+
 unsigned item_flags(const Assay_State& s, Result_Kind kind, Long item, const Flag_Limits& limits) {
   const auto i = static_cast<std::size_t>(item);
+  const int usable = usable_tubes(s, kind, item);
+  if (usable == 0 && (kind == Result_Kind::Sera || kind == Result_Kind::Sample)) {
+    const int tubes = kind == Result_Kind::Sera ? s.Sera_Tube_N(i) : s.Sample_Tube_N(i);
+    unsigned sides = 0;
+    for (int t = 1; t <= std::clamp(tubes, 0, Max_Tubes); ++t) sides |= unread_tube(s, kind, item, t, limits);
+    return sides != 0 ? sides : Flag::No_Tube;
+  }
   switch (kind) {
     case Result_Kind::Sera:
-      return value_flags(s.Sera_Data(i, Sera_Column::Mean), s.Sera_Data(i, Sera_Column::Conc_CV),
-                         usable_tubes(s, kind, item), limits);
+      return value_flags(s.Sera_Data(i, Sera_Column::Mean), s.Sera_Data(i, Sera_Column::Conc_CV), usable, limits);
     case Result_Kind::Sample:
-      return value_flags(s.Sample_Data(i, Sample_Column::Mean), s.Sample_Data(i, Sample_Column::Conc_CV),
-                         usable_tubes(s, kind, item), limits);
+      return value_flags(s.Sample_Data(i, Sample_Column::Mean), s.Sample_Data(i, Sample_Column::Conc_CV), usable,
+                         limits);
     case Result_Kind::Standard_Conc: {
       const double nominal = s.STD_Data(i + 3, STD_Column::Concentration);
       const double recovery = nominal > 0 ? 100 * s.STD_Data(i + 3, STD_Column::Back_Mean) / nominal : 0;

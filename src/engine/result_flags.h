@@ -2,15 +2,18 @@
 // The flags of the results: what a reader of a value must know before trusting it. A control
 // serum or sample may be read above the highest standard (">"), below the lowest standard or the
 // curve's 2 SD detection limit ("<"), with replicates that disagree ("CV"), from one usable tube
-// ("1") or from none ("×"); a standard whose back-fitted mean recovers outside 80..120 % of its
-// concentration carries "R".
+// ("1"); one whose tubes were counted but none could be read off the curve carries the side of
+// the curve's range they lie beyond ("<" or ">"), and one without a counted tube "×". A standard
+// whose back-fitted mean recovers outside 80..120 % of its concentration carries "R".
 
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "engine/assay_state.h"
 #include "engine/result_curve.h"
 #include "engine/result_kind.h"
+#include "engine/samples.h"
 
 namespace quorin {
 
@@ -27,10 +30,13 @@ inline constexpr unsigned Recovery = 32;
 
 // What the flags of the sera and samples are judged against.
 struct Flag_Limits {
-  double lowest = 0;   // the lowest and highest standard concentration; without standards
-  double highest = 0;  // nothing is above or below them
+  double lowest = 0;                // the lowest and highest standard concentration; without standards
+  double highest = 0;               // nothing is above or below them
   std::optional<double> detection;  // 2 SD below the zero standard, read off the curve in use
   double cv_limit = Default_Flag_CV_Limit;
+  // The side of the curve's range a counted tube that gave no concentration lies beyond, by its
+  // B/B0 in percent; without a curve, by the B/B0 alone.
+  std::function<Range_Side(double percent)> unread_side = [](double percent) { return quorin::unread_side(percent); };
 };
 
 // The limits of the assay in force; without a curve there is no detection limit. The second
@@ -44,9 +50,18 @@ unsigned value_flags(double mean, double cv, int usable, const Flag_Limits& limi
 
 // The flags of item i of a table (a serum, a sample, or standard i of the standard
 // concentrations; the standard data carries none). A tube is usable when it was counted and read
-// a concentration above 0.
+// a concentration above 0. A serum or sample without a usable tube carries the sides its counted
+// tubes lie beyond (Flag::Below, Flag::Above), or Flag::No_Tube when none was counted.
 unsigned item_flags(const Assay_State& state, Result_Kind kind, Long item, const Flag_Limits& limits);
 int usable_tubes(const Assay_State& state, Result_Kind kind, Long item);
+
+// Flag::Below or Flag::Above for tube t of a serum or sample that was counted and gave no
+// concentration (its side of the curve's range); 0 for a tube that was read or not counted.
+unsigned unread_tube(const Assay_State& state, Result_Kind kind, Long item, int tube, const Flag_Limits& limits);
+
+// The side of an item without a usable tube, or of an unread tube, as shown in place of its
+// concentration: "<", ">", "< >" ("" when the flags hold neither).
+std::string side_text(unsigned flags);
 
 // The flags as shown: "> CV 1", "×", "R", "" for none.
 std::string flags_text(unsigned flags);

@@ -92,6 +92,15 @@ Tube_Read_Off serum_read_off(const Curve_In_Force& curve) {
   };
 }
 
+Range_Side unread_side(const Curve_In_Force& curve, double percent) {
+  if (!curve.is_model()) return unread_side(percent);
+  // The share of the way from D to A: 1 or more at the top, whichever way the curve runs.
+  const double share = (percent - curve.model.D) / (curve.model.A - curve.model.D);
+  return share >= 1 ? Range_Side::Below : Range_Side::Above;
+}
+
+Range_Side unread_side(double percent) { return percent >= 100 ? Range_Side::Below : Range_Side::Above; }
+
 bool dilution_factor_valid(const Assay_State& s) { return std::isfinite(s.Dilution_Factor) && s.Dilution_Factor > 0; }
 
 bool Assay_Samples(Assay_State& s, const Curve_In_Force& curve) {

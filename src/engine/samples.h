@@ -16,13 +16,23 @@ namespace quorin {
 // percent: the samples are read on several threads at once.
 using Tube_Read_Off = std::function<std::optional<double>(double percent)>;
 
-// The read-offs of the curve in force. For a sample tube on the logit-log fit: usable when its B/B0 lies strictly between 0 and 100 % and
-// the solver's answer is not above 700; on a 4PL or 5PL: when its response lies strictly between
-// the model's D and A. For a serum tube on the logit-log fit: its B/B0 clamped to 0.5..99.5 %,
-// usable when the answer is not above 700; on a 4PL or 5PL a response outside the range between
-// D and A has concentration 0 and is usable.
+// The read-offs of the curve in force. For a sample tube on the logit-log fit: usable when its B/B0 lies strictly
+// between 0 and 100 % and the solver's answer is not above 700; on a 4PL or 5PL: when its response lies strictly
+// between the model's D and A. For a serum tube on the logit-log fit: its B/B0 clamped to 0.5..99.5 %, usable when the
+// answer is not above 700; on a 4PL or 5PL a response outside the range between D and A has concentration 0 and is
+// usable.
 Tube_Read_Off sample_read_off(const Curve_In_Force& curve);
 Tube_Read_Off serum_read_off(const Curve_In_Force& curve);
+
+// The side of the curve's range that a counted tube the curve gives no concentration lies beyond,
+// by its B/B0 in percent: below the range for a response at or above the curve's top (counts at
+// or above the zero standard's on the logit-log fit, at or above A on a 4PL or 5PL), above it for
+// one at or below its bottom (at or below the NSB, at or below D) or whose concentration would be
+// beyond what the program can hold.
+enum class Range_Side { Below, Above };
+Range_Side unread_side(const Curve_In_Force& curve, double percent);
+// The same without a curve, by the B/B0 alone (100 % is the logit-log fit's top).
+Range_Side unread_side(double percent);
 
 // For samples 1..Sample_Number: Sample_Tube_N (highest tube with a nonzero count), Sample_Conc
 // of every tube 1..Sample_Tubes, and Sample_Data columns 0 (area code: the number of leading

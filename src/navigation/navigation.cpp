@@ -31,6 +31,7 @@ void print_for(Program& program) {
 }
 
 void exit_program(Program& program) {
+  if (!May_Discard_Count_Edits(program)) return;
   if (!program.platform.ask_yes_no("システムを終了します　よろしいですか？")) return;
   program.end();  // closing the screens closes every file they hold
 }
@@ -53,7 +54,7 @@ void Command_Exec(Program& program, int target) {
   switch (target) {
     case target::Open_File:
       if (state.Screen_No == screen_no(Screen::Conditions)) {
-        Condition_Load(program);
+        if (May_Discard_Count_Edits(program)) Condition_Load(program);
       } else if (state.Screen_No == screen_no(Screen::Data)) {
         Data_Load(program);
       }

@@ -20,6 +20,11 @@ void Run_Wizard(Program& program) {
   Assay_State& state = program.state;
   ui::Platform& platform = program.platform;
 
+  // The road replaces the conditions and the counts.
+  if (!May_Discard_Count_Edits(program)) {
+    state.Wizard_Mode = Wizard::Idle;
+    return interrupted(program);
+  }
   platform.message("保存された条件設定を読み込みます");
   Condition_Load(program);
   if (state.Wizard_Mode == Wizard::Idle) return interrupted(program);

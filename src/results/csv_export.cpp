@@ -10,7 +10,10 @@ namespace quorin {
 
 namespace {
 
-constexpr const char* Header = "種別,番号,ID,平均濃度,単位,希釈補正値,CV(%),有効チューブ数,フラグ,検量線";
+// The assay's substance, number and date stand on every row, so that a laboratory system can file
+// each row by itself.
+constexpr const char* Header =
+    "種別,番号,ID,平均濃度,単位,希釈補正値,CV(%),有効チューブ数,フラグ,検量線,測定物質,アッセイNo,測定日";
 
 // A number at full precision (up to 15 significant digits), "" for none.
 std::string number(const std::optional<double>& value) { return value ? text::Format(*value, "") : ""; }
@@ -20,12 +23,14 @@ std::string number(const std::optional<double>& value) { return value ? text::Fo
 std::string results_csv(const Assay_State& state) {
   const std::string unit = text::csv_text_field(text::Text_Clean(state.Unit_Name));
   const std::string curve = text::csv_text_field(result_curve_name(state));
+  std::string assay;
+  for (const std::string* field : {&state.Substance_Name, &state.Assay_No, &state.Assay_Date})
+    assay += "," + text::csv_text_field(text::Text_Clean(*field));
   std::string csv = "\xEF\xBB\xBF" + std::string(Header) + "\r\n";
   for_each_export_row(state, flag_limits(state), [&](const Export_Row& r) {
-    csv += std::string(export_kind_name(r.kind)) + "," + text::bare_text(r.number) + "," +
-           text::csv_text_field(r.id) + "," + number(r.mean) + "," + unit + "," + number(r.value) + "," +
-           number(r.cv) + "," + text::bare_text(r.usable) + "," + text::csv_text_field(flags_text(r.flags)) + "," +
-           curve + "\r\n";
+    csv += std::string(export_kind_name(r.kind)) + "," + text::bare_text(r.number) + "," + text::csv_text_field(r.id) +
+           "," + number(r.mean) + "," + unit + "," + number(r.value) + "," + number(r.cv) + "," +
+           text::bare_text(r.usable) + "," + text::csv_text_field(flags_text(r.flags)) + "," + curve + assay + "\r\n";
   });
   return csv;
 }

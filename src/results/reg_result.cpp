@@ -3,8 +3,8 @@
 #include "engine/precision_profile.h"
 #include "results/results_procedures.h"
 #include "state/basis.h"
-#include "state/current_curve.h"
 #include "state/commands.h"
+#include "state/current_curve.h"
 #include "state/program.h"
 #include "text/display_width.h"
 #include "text/format.h"
@@ -23,6 +23,8 @@ constexpr double Header_Font = 9, Small_Header_Font = 7;
 Basis basis_of(Result_Kind kind) { return kind == Result_Kind::Standard_Data ? Basis::Standards : Basis::Results; }
 constexpr int Body_Top = 480;
 constexpr int Row_Height = 360;
+// The cells of the row chosen.
+constexpr ui::Colour Chosen_Row{204, 228, 255};
 
 struct Column_Place {
   int left, width;
@@ -37,9 +39,11 @@ Column_Place column_place(int j) {
 }  // namespace
 
 Reg_Result::Reg_Result(Program& program)
-    : Work_Screen("測定結果", 12255, 9240),
+    : Work_Screen("測定結果", 12255, 9600),
       VScroll1(add<ui::Scroll_Bar>("VScroll1", 11520, Body_Top, 255, 7215, /*vertical=*/true)),
       Flag_Label(add<ui::Label>("Flag_Label", 120, 8760, 12000, 300)),
+      // Two lines: a whole identifier of 64 full-width characters takes more than one.
+      Id_Label(add<ui::Label>("Id_Label", 120, 9060, 12000, 480)),
       CV_Box(add<ui::Text_Box>("CV_Box", 4080, 8280, 720, 330)),
       program_(program) {
   add<ui::Label>("CV_Caption", 2760, 8310, 1300, 300).caption = "CV の上限 (%)";
@@ -66,6 +70,7 @@ Reg_Result::Reg_Result(Program& program)
       const int cell_width = j == 0 ? 1092 : place.width;
       ui::Label& cell = add(Label1, Page_Rows * j + i, place.left, Body_Top + Row_Height * i, cell_width, Row_Height);
       cell.border = true;
+      cell.on_click = [this, i] { choose_row(Page_Rows * Result_Page + i + 1); };
       cell.alignment = j <= 1 ? ui::Align::Center : ui::Align::Right;  // row and tube numbers, item names
     }
   }
@@ -131,6 +136,7 @@ void Reg_Result::show_table(Result_Kind kind) {
     Label[j].font_size = Header_Font * 10 * columns > Label[j].width ? Small_Header_Font : Header_Font;
   }
   table_ = Result_Index(state, kind);
+  chosen_row_ = 0;
   shown_basis_ = basis_digest(state, basis_of(kind));
   if (kind != Result_Kind::Standard_Data) {
     state.Result_Table = static_cast<Integer>(kind);  // 1 standard concentrations, 2 sera, 3 samples
@@ -152,6 +158,7 @@ void Reg_Result::check_table() {
   if (shown_basis_ == 0 || basis_digest(program_.state, basis_of(table_.kind())) == shown_basis_) return;
   shown_basis_ = 0;
   table_ = Result_Index();
+  chosen_row_ = 0;
   caption = "測定結果 ― 表の計算後に条件または測定値が変わりました。ボタンで計算し直してください";
   Flag_Label.caption = "";
   Command[target::Print].enabled = false;
@@ -195,7 +202,30 @@ void Reg_Result::Page_Disp() {
     const Long row = Page_Rows * Result_Page + i + 1;
     Label1[i].caption = text::bare_text(row);
     row_cells(program_.state, table_.kind(), table_.row(row), cells, &limits_);
-    for (int j = 1; j < Columns; ++j) Label1[Page_Rows * j + i].caption = cells[j];
+    for (int j = 0; j < Columns; ++j) {
+      ui::Label& cell = Label1[Page_Rows * j + i];
+      if (j > 0) cell.caption = cells[j];
+      cell.opaque = row == chosen_row_;
+      cell.back_colour = row == chosen_row_ ? Chosen_Row : ui::White;
+    }
+  }
+  show_chosen_identifier();
+}
+
+void Reg_Result::choose_row(Long row) {
+  chosen_row_ = table_.row(row).item != 0 ? row : 0;
+  Page_Disp();
+}
+
+void Reg_Result::show_chosen_identifier() {
+  const Row_Source chosen = table_.row(chosen_row_);
+  if (shown_basis_ == 0 || table_.kind() != Result_Kind::Sample) {
+    Id_Label.caption = "";
+  } else if (chosen.item == 0) {
+    Id_Label.caption = "行をクリックすると、そのサンプルの ID をここに省略せずに表示します";
+  } else {
+    const std::string& id = sample_id(program_.state, chosen.item);
+    Id_Label.caption = "Sample" + text::signed_text(chosen.item) + " の ID: " + (id.empty() ? "(なし)" : id);
   }
 }
 

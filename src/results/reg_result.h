@@ -36,10 +36,16 @@ class Reg_Result : public Work_Screen {
   ui::Scroll_Bar& VScroll1;
   // The flags: the one line over the table shown, and the CV limit they are judged with.
   ui::Label& Flag_Label;
+  // The whole identifier of the sample of the row chosen (clicked), which its cell may show cut.
+  ui::Label& Id_Label;
   ui::Text_Box& CV_Box;
   // 0 "CSV保存", 1 "Excel保存": the results of the three tables for a spreadsheet.
   ui::Control_Array<ui::Command_Button> Export{"Export"};
   Long Result_Page = 0;
+
+  // Chooses table row r (1-based; 0 for none): its cells are marked and, on the sample table,
+  // its sample's whole identifier is shown under the table.
+  void choose_row(Long row);
 
  private:
   Program& program_;
@@ -51,8 +57,11 @@ class Reg_Result : public Work_Screen {
   void commit_cv_limit();
   // The flags' limits and summary line of the table shown.
   void show_flags();
+  // The whole identifier of the chosen row's sample under the sample table.
+  void show_chosen_identifier();
 
   Result_Index table_;
+  Long chosen_row_ = 0;
   Flag_Limits limits_;
   // The digest (state/basis.h) of what the table shown was computed from; 0 while none is shown.
   std::uint64_t shown_basis_ = 0;

@@ -4,11 +4,12 @@
 #include <string_view>
 #include <vector>
 
-#include "state/page_identity.h"
 #include "qc/qc_procedures.h"
 #include "results/results_procedures.h"
 #include "state/current_results.h"
+#include "state/page_identity.h"
 #include "state/program.h"
+#include "text/display_width.h"
 #include "text/format.h"
 #include "ui/print_job.h"
 
@@ -62,7 +63,14 @@ std::string right_aligned(std::string formatted) {
   return formatted.substr(drop);
 }
 
-Row tube_row(const Assay_State& s, Result_Kind kind, Long item, int t, Long tube_number) {
+// The text that stands in place of a concentration that could not be read: the side of the
+// curve's range, in the field the concentration takes.
+std::string side_field(Result_Kind kind, unsigned flags) {
+  const std::string side = side_text(flags);
+  return kind == Result_Kind::Sample ? right_aligned(side) : "  " + side;
+}
+
+Row tube_row(const Assay_State& s, Result_Kind kind, Long item, int t, Long tube_number, const Flag_Limits& limits) {
   switch (kind) {
     case Result_Kind::Standard_Conc: {
       const auto k = static_cast<std::size_t>(item + 3);
@@ -71,14 +79,18 @@ Row tube_row(const Assay_State& s, Result_Kind kind, Long item, int t, Long tube
               {2400, Format(s.STD_Count(k, t), "     #####")},
               {6000, Format(s.STD_Conc(k, t), "   ###0.00")}};
     }
-    case Result_Kind::Sera:
+    case Result_Kind::Sera: {
+      const unsigned side = unread_tube(s, kind, item, t, limits);
       return {{0, general_number(tube_number)},
               {1200, Format(s.Sera_Count(item, t), "      #####")},
-              {2400, Format(s.Sera_Conc(item, t), "  ####0.000")}};
-    default:
+              {2400, side != 0 ? side_field(kind, side) : Format(s.Sera_Conc(item, t), "  ####0.000")}};
+    }
+    default: {
+      const unsigned side = unread_tube(s, kind, item, t, limits);
       return {{0, "  " + general_number(tube_number)},
               {1200, right_aligned(Format(s.Sample_Count(item, t), "     #####"))},
-              {2400, right_aligned(Format(s.Sample_Conc(item, t), "#####0.000"))}};
+              {2400, side != 0 ? side_field(kind, side) : right_aligned(Format(s.Sample_Conc(item, t), "#####0.000"))}};
+    }
   }
 }
 
@@ -109,15 +121,38 @@ Row summary_cells(const Assay_State& s, Result_Kind kind, Long item) {
   }
 }
 
-// The summary row with the item's flags under the calculated concentration, and a sample's
-// identifier under the counts.
+// The summary row with the item's flags under the calculated concentration. An item without a
+// usable tube shows its side in place of its mean (and value), and no statistics of concentrations.
 Row summary_row(const Assay_State& s, Result_Kind kind, Long item, const Flag_Limits& limits) {
   Row row = summary_cells(s, kind, item);
-  if (kind == Result_Kind::Sample && !sample_id(s, item).empty()) row.push_back({1200, " " + sample_id(s, item)});
+  const unsigned flags = item_flags(s, kind, item, limits);
+  if (kind != Result_Kind::Standard_Conc && usable_tubes(s, kind, item) == 0) {
+    // Keeps the count CV (x 3600) and the area; the others are concentrations.
+    std::erase_if(row, [](const Cell& cell) { return cell.x >= 4800 && cell.x <= 8400; });
+    row.push_back({4800, side_field(kind, flags)});
+    if (kind == Result_Kind::Sample) row.push_back({7200, side_field(kind, flags)});
+  }
   const int flag_x = kind == Result_Kind::Standard_Conc ? 6000 : 2400;
-  if (const std::string flags = flags_text(item_flags(s, kind, item, limits)); !flags.empty())
-    row.push_back({flag_x, " " + flags});
+  if (const std::string text = flags_text(flags); !text.empty()) row.push_back({flag_x, " " + text});
   return row;
+}
+
+// A sample's identifier in rows of its own under its summary row, across the whole table and
+// wrapped where it is longer than the table is wide, so that it never covers a flag or another
+// column; no rows for a sample without one.
+std::vector<std::string> identifier_lines(const Assay_State& s, Result_Kind kind, Long item, int table_width) {
+  std::vector<std::string> lines;
+  if (kind != Result_Kind::Sample) return lines;
+  std::string_view id = sample_id(s, item);
+  const std::string lead = "  ID: ";
+  // Columns of 100 twips (a half-width character at the rows' 10 points), one kept free at the right.
+  const auto columns = static_cast<std::size_t>(table_width / 100 - 1) - lead.size();
+  while (!id.empty()) {
+    std::string part = text::clip_to_columns(id, columns);
+    id.remove_prefix(part.size());
+    lines.push_back((lines.empty() ? lead : std::string(lead.size(), ' ')) + part);
+  }
+  return lines;
 }
 
 // The column headers at 8 points, or at 7 in a layout where one would fill its whole column
@@ -158,12 +193,18 @@ class Page_Writer {
     print_row(cells);
   }
   void summary_row(const Row& cells) { print_row(cells); }
+  // A row across the whole table: no inner rule runs through it.
+  void spanning_row(const std::string& text) {
+    print_row({{0, text}});
+    spanning_.push_back(line_);
+  }
 
   void finish_page() {
     ++line_;
     if (printer_ != nullptr) rule_and_end();
     line_ = 1;
     ++page_;
+    spanning_.clear();
   }
 
  private:
@@ -171,7 +212,15 @@ class Page_Writer {
     ui::Printer& printer = *printer_;
     const double bottom = Row_Step * line_;
     printer.rectangle(0, Header_Top, layout_.width, bottom);
-    for (int c = 1; c <= layout_.inner_rules; ++c) printer.line(Column_Step * c, Header_Top, Column_Step * c, bottom);
+    for (int c = 1; c <= layout_.inner_rules; ++c) {
+      // From the header down, broken by the rows that span the table.
+      double top = Header_Top;
+      for (const int span : spanning_) {
+        if (Row_Step * span > top) printer.line(Column_Step * c, top, Column_Step * c, Row_Step * span);
+        top = Row_Step * (span + 1);
+      }
+      if (bottom > top) printer.line(Column_Step * c, top, Column_Step * c, bottom);
+    }
     for (int r = 4; r < line_; ++r) printer.line(0, Row_Step * r, layout_.width, Row_Step * r);
     if (page_ == 1 && !note_.empty()) print_note(bottom);
     printer.end_document();
@@ -218,6 +267,7 @@ class Page_Writer {
   int first_last_row_ = Last_Row_Line;
   int line_ = 1;  // L: the line of the last row printed on the open page; 1 before its header
   int page_ = 1;
+  std::vector<int> spanning_;  // the lines of the open page's rows across the table
 };
 
 // Walks the table's rows through the pages; the rows' texts are made only when there is a
@@ -233,8 +283,12 @@ long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer, d
     const int tubes = measured_tubes(state, kind, item);
     for (int t = 1; t <= tubes; ++t) {
       ++tube_number;
-      pages.tube_row(printer != nullptr ? tube_row(state, kind, item, t, tube_number) : Row{});
-      if (t == tubes) pages.summary_row(printer != nullptr ? summary_row(state, kind, item, limits) : Row{});
+      pages.tube_row(printer != nullptr ? tube_row(state, kind, item, t, tube_number, limits) : Row{});
+      if (t == tubes) {
+        pages.summary_row(printer != nullptr ? summary_row(state, kind, item, limits) : Row{});
+        for (const std::string& line : identifier_lines(state, kind, item, layout_of(kind).width))
+          pages.spanning_row(line);
+      }
       if (pages.page_full()) {
         pages.finish_page();
         if (printer != nullptr && printer->stopped()) return pages.pages();

@@ -4,6 +4,7 @@
 
 #include "engine/result_curve.h"
 #include "engine/treatment_standard.h"
+#include "text/display_width.h"
 #include "text/format.h"
 
 namespace quorin {
@@ -157,6 +158,13 @@ void sample_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c) {
 
 }  // namespace
 
+std::string shown_identifier(std::string_view id) {
+  // The cell is 1095 twips wide, some 11.5 columns of 90 twips (half an em at 9 points) inside its
+  // frame; the widest half-width letters of the screen's proportional face take nearly two.
+  constexpr double Cell_Columns = 11.5, Widest_Half_Width = 1.85;
+  return text::elide_to_columns(id, Cell_Columns, Widest_Half_Width);
+}
+
 const std::string& sample_id(const Assay_State& s, Long sample) {
   static const std::string none;
   return sample >= 1 && static_cast<std::size_t>(sample) < s.Sample_Id.size() ? s.Sample_Id[sample] : none;
@@ -172,9 +180,34 @@ void row_cells(const Assay_State& s, Result_Kind kind, const Row_Source& source,
     case Result_Kind::Sera: sera_cells(s, source, cells); break;
     case Result_Kind::Sample: sample_cells(s, source, cells); break;
   }
-  if (source.tube != 0 || kind == Result_Kind::Standard_Data) return;
-  if (kind == Result_Kind::Sample) cells[2] = sample_id(s, source.item);
-  if (limits != nullptr) cells[kind == Result_Kind::Standard_Conc ? 6 : 3] = flags_text(item_flags(s, kind, source.item, *limits));
+  if (kind == Result_Kind::Standard_Data) return;
+  if (kind == Result_Kind::Standard_Conc) {
+    if (source.tube == 0 && limits != nullptr) cells[6] = flags_text(item_flags(s, kind, source.item, *limits));
+    return;
+  }
+  if (source.tube != 0) {
+    // A tube that could not be read shows the side it lies beyond instead of a concentration.
+    if (limits != nullptr)
+      if (const unsigned side = unread_tube(s, kind, source.item, source.tube, *limits); side != 0)
+        cells[3] = side_text(side);
+    return;
+  }
+  if (kind == Result_Kind::Sample) cells[2] = shown_identifier(sample_id(s, source.item));
+  if (limits == nullptr) return;
+  const unsigned flags = item_flags(s, kind, source.item, *limits);
+  cells[3] = flags_text(flags);
+  // Without a usable tube there is no concentration: the side stands where it would, and the
+  // statistics of concentrations are empty.
+  if (usable_tubes(s, kind, source.item) == 0) {
+    cells[5] = side_text(flags);
+    cells[6].clear();
+    if (kind == Result_Kind::Sample) {
+      cells[7] = side_text(flags);
+      cells[8].clear();
+    } else {
+      cells[7].clear();
+    }
+  }
 }
 
 int scroll_maximum(const Assay_State& s, Result_Kind kind, Long rows) {

@@ -70,15 +70,21 @@ class Result_Index {
   Long rows_ = 0;
 };
 
-// The texts of columns 1..9 of a row (column 0, the row number, is left as it is). With limits,
-// an item's summary row carries its flags under the calculated concentration, and a sample's its
-// identifier under the counts.
+// The texts of columns 1..9 of a row (column 0, the row number, is left as it is), as the screen
+// shows them. A sample's summary row carries its identifier under the counts (shown_identifier).
+// With limits, an item's summary row carries its flags under the calculated concentration, and a
+// tube or item that could not be read off the curve shows its side ("<", ">") in place of its
+// concentration, with no statistics of concentrations beside it.
 using Row_Cells = std::array<std::string, 10>;
 void row_cells(const Assay_State& state, Result_Kind kind, const Row_Source& source, Row_Cells& cells,
                const Flag_Limits* limits = nullptr);
 
 // A sample's identifier, "" when it has none.
 const std::string& sample_id(const Assay_State& state, Long sample);
+
+// An identifier as the sample table's cell shows it: whole when it fits, else its start ended by
+// "…" (the screen shows the whole of the row chosen under the table).
+std::string shown_identifier(std::string_view id);
 
 // The last page of the scroll bar: the larger of (n + 3)·m \ 20 + 1, with the table's items n
 // and tubes per item m, and (rows − 1) \ 20, so that the last filled row can be reached.

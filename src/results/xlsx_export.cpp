@@ -1,10 +1,8 @@
-// The results as an Excel workbook, written by libxlsxwriter into a scratch file and then saved
-// in one piece like every other file of the program.
-#include <unistd.h>
-
+// The results as an Excel workbook, written by libxlsxwriter and saved in one piece like every
+// other file of the program. Every call to the library is checked: a refusal is a refusal of the
+// save, and the file stays as it was.
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
+#include <optional>
 #include <vector>
 
 #include <xlsxwriter.h>
@@ -14,6 +12,7 @@
 #include "engine/result_curve.h"
 #include "results/export_rows.h"
 #include "results/result_export.h"
+#include "results/workbook_check.h"
 #include "text/format.h"
 #include "text/text_clean.h"
 #include "text/text_file.h"
@@ -25,26 +24,65 @@ namespace {
 // Light red, as spreadsheets mark a value to look at.
 constexpr lxw_color_t Flag_Shade = 0xFFC7CE;
 
+// The first refusal of the library in a workbook, with the cell it concerns: any refusal is a
+// refusal of the whole save.
+class Refusal {
+ public:
+  void note(lxw_error error, const std::string& where = "") {
+    if (error == LXW_NO_ERROR || error_ != LXW_NO_ERROR) return;
+    error_ = error;
+    where_ = where;
+  }
+  bool any() const { return error_ != LXW_NO_ERROR; }
+  std::string reason() const {
+    const std::string what = error_ == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED
+                                 ? "Excel のセルに入る長さ (32767 文字) を超える文字列があります"
+                                 : std::string("Excel ファイルを作れません: ") + lxw_strerror(error_);
+    return where_.empty() ? what : where_ + ": " + what;
+  }
+
+ private:
+  lxw_error error_ = LXW_NO_ERROR;
+  std::string where_;
+};
+
 class Sheet {
  public:
-  Sheet(lxw_workbook* book, const char* name, const std::vector<std::string>& headings, lxw_format* bold)
-      : sheet_(workbook_add_worksheet(book, name)) {
+  Sheet(lxw_workbook* book, const char* name, const std::vector<std::string>& headings, lxw_format* bold,
+        Refusal& refusal)
+      : sheet_(workbook_add_worksheet(book, name)), name_(name), refusal_(refusal) {
+    if (sheet_ == nullptr) {
+      refusal_.note(LXW_ERROR_CREATING_TMPFILE, std::string(name) + " シート");
+      return;
+    }
     for (std::size_t c = 0; c < headings.size(); ++c) text(0, c, headings[c], bold);
-    worksheet_set_column(sheet_, 0, static_cast<lxw_col_t>(headings.size() - 1), 16, nullptr);
+    refusal_.note(worksheet_set_column(sheet_, 0, static_cast<lxw_col_t>(headings.size() - 1), 16, nullptr));
   }
   void text(std::size_t row, std::size_t column, const std::string& value, lxw_format* format = nullptr) {
-    worksheet_write_string(sheet_, cell_row(row), cell_column(column), value.c_str(), format);
+    if (sheet_ != nullptr)
+      check(worksheet_write_string(sheet_, cell_row(row), cell_column(column), value.c_str(), format), row, column);
   }
   // A number as a number; nothing for none (or for what is no finite number).
   void number(std::size_t row, std::size_t column, const std::optional<double>& value, lxw_format* format = nullptr) {
-    if (value && std::isfinite(*value)) worksheet_write_number(sheet_, cell_row(row), cell_column(column), *value, format);
-    else if (format != nullptr) worksheet_write_blank(sheet_, cell_row(row), cell_column(column), format);
+    if (sheet_ == nullptr) return;
+    if (value && std::isfinite(*value))
+      check(worksheet_write_number(sheet_, cell_row(row), cell_column(column), *value, format), row, column);
+    else if (format != nullptr)
+      check(worksheet_write_blank(sheet_, cell_row(row), cell_column(column), format), row, column);
   }
 
  private:
   static lxw_row_t cell_row(std::size_t row) { return static_cast<lxw_row_t>(row); }
   static lxw_col_t cell_column(std::size_t column) { return static_cast<lxw_col_t>(column); }
+  void check(lxw_error error, std::size_t row, std::size_t column) {
+    if (error == LXW_NO_ERROR || refusal_.any()) return;
+    char cell[32];
+    lxw_rowcol_to_cell(cell, cell_row(row), cell_column(column));
+    refusal_.note(error, name_ + " シートの " + cell);
+  }
   lxw_worksheet* sheet_;
+  std::string name_;
+  Refusal& refusal_;
 };
 
 // "平均濃度 (ng/mL)", or the heading alone without a unit.
@@ -54,13 +92,14 @@ std::string with_unit(const char* heading, const std::string& unit) {
 
 // The curve in use as the model screen judges it: kind, weighting, parameters with their standard
 // errors (the 4PL and 5PL; the logit-log fit's coefficients have none), ED50, AIC, range.
-void curve_sheet(lxw_workbook* book, Assay_State& state, lxw_format* bold) {
-  Sheet sheet(book, "検量線", {"項目", "値", "標準誤差"}, bold);
+void curve_sheet(lxw_workbook* book, Assay_State& state, lxw_format* bold, Refusal& refusal) {
+  Sheet sheet(book, "検量線", {"項目", "値", "標準誤差"}, bold, refusal);
   const int kind = curve_in_use(state);
   const Model_Comparison comparison = compare_models(state, model_in_use(state) ? state.Model_Weight : 0);
   const Model_Column& column = comparison.columns[static_cast<std::size_t>(kind)];
   std::size_t row = 1;
-  auto line = [&](const std::string& name, const std::optional<double>& value, const std::optional<double>& error = {}) {
+  auto line = [&](const std::string& name, const std::optional<double>& value,
+                  const std::optional<double>& error = {}) {
     sheet.text(row, 0, name);
     sheet.number(row, 1, value);
     sheet.number(row++, 2, error);
@@ -70,7 +109,9 @@ void curve_sheet(lxw_workbook* book, Assay_State& state, lxw_format* bold) {
   sheet.text(row, 0, "モデル");
   sheet.text(row++, 1, model_name(kind));
   sheet.text(row, 0, "重み付け");
-  sheet.text(row++, 1, model_in_use(state) ? model_weight_name(state.Model_Weight) : fit_label(state.Weight_Type, state.Reg_Order));
+  sheet.text(
+      row++, 1,
+      model_in_use(state) ? model_weight_name(state.Model_Weight) : fit_label(state.Weight_Type, state.Reg_Order));
   if (!column.available) {
     sheet.text(row, 0, "計算できません");
     sheet.text(row++, 1, column.problem);
@@ -94,27 +135,38 @@ void curve_sheet(lxw_workbook* book, Assay_State& state, lxw_format* bold) {
       line(with_unit(name, unit), state.STD_Data(static_cast<std::size_t>(standard) + 3, STD_Column::Concentration));
 }
 
-// Writes the workbook into `file`; "" or why it could not.
+// Writes the workbook into `file`; "" or why it could not. The library keeps each sheet in a
+// scratch file of its own, made with a name that it removes at once, and assembles the workbook
+// through more of them when it is closed: the termination signals are held while it makes them
+// (adding the sheets, closing the book), so that none leaves one behind.
 std::string write_workbook(Assay_State& state, const std::string& file) {
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;  // rows go out as they are written: a large assay stays small
   lxw_workbook* book = workbook_new_opt(file.c_str(), &options);
   if (book == nullptr) return "作業ファイルを作れません";
+  Refusal refusal;
   lxw_format* bold = workbook_add_format(book);
-  format_set_bold(bold);
   lxw_format* shaded = workbook_add_format(book);
-  format_set_bg_color(shaded, Flag_Shade);
-  format_set_pattern(shaded, LXW_PATTERN_SOLID);
+  if (bold == nullptr || shaded == nullptr) refusal.note(LXW_ERROR_MEMORY_MALLOC_FAILED);
+  if (bold != nullptr) format_set_bold(bold);
+  if (shaded != nullptr) {
+    format_set_bg_color(shaded, Flag_Shade);
+    format_set_pattern(shaded, LXW_PATTERN_SOLID);
+  }
 
   const std::string unit = text::Text_Clean(state.Unit_Name);
-  Sheet samples(book, "検体",
-                {"番号", "ID", with_unit("平均濃度", unit), with_unit("希釈補正値", unit), "CV (%)", "有効チューブ数", "フラグ"},
-                bold);
-  Sheet sera(book, "管理血清", {"番号", with_unit("平均濃度", unit), "CV (%)", "有効チューブ数", "フラグ"}, bold);
+  std::optional<text::Termination_Held> held(std::in_place);
+  Sheet samples(
+      book, "検体",
+      {"番号", "ID", with_unit("平均濃度", unit), with_unit("希釈補正値", unit), "CV (%)", "有効チューブ数", "フラグ"},
+      bold, refusal);
+  Sheet sera(book, "管理血清", {"番号", with_unit("平均濃度", unit), "CV (%)", "有効チューブ数", "フラグ"}, bold,
+             refusal);
   Sheet standards(book, "スタンダード",
-                  {"番号", with_unit("濃度", unit), with_unit("逆算平均濃度", unit), "回収率 (%)", "CV (%)", "有効チューブ数",
-                   "フラグ"},
-                  bold);
+                  {"番号", with_unit("濃度", unit), with_unit("逆算平均濃度", unit), "回収率 (%)", "CV (%)",
+                   "有効チューブ数", "フラグ"},
+                  bold, refusal);
+  held.reset();
   std::size_t sample_row = 0, serum_row = 0, standard_row = 0;
   for_each_export_row(state, flag_limits(state), [&](const Export_Row& r) {
     lxw_format* mark = r.flags != 0 ? shaded : nullptr;
@@ -144,52 +196,34 @@ std::string write_workbook(Assay_State& state, const std::string& file) {
         standards.number(standard_row, 0, r.number);
         standards.number(standard_row, 1, nominal);
         standards.number(standard_row, 2, r.mean, mark);
-        standards.number(standard_row, 3, r.mean && nominal > 0 ? std::optional<double>(100 * *r.mean / nominal) : std::nullopt, mark);
+        standards.number(standard_row, 3,
+                         r.mean && nominal > 0 ? std::optional<double>(100 * *r.mean / nominal) : std::nullopt, mark);
         standards.number(standard_row, 4, r.cv);
         standards.number(standard_row, 5, r.usable);
         standards.text(standard_row, 6, flags, mark);
       }
     }
   });
-  curve_sheet(book, state, bold);
-  const lxw_error closed = workbook_close(book);
-  return closed == LXW_NO_ERROR ? "" : lxw_strerror(closed);
+  held.emplace();
+  curve_sheet(book, state, bold, refusal);
+  refusal.note(workbook_close(book));
+  return refusal.any() ? refusal.reason() : "";
 }
-
-// A scratch file of its own, removed when it goes.
-class Scratch_File {
- public:
-  Scratch_File() {
-    std::error_code error;
-    std::string pattern = (std::filesystem::temp_directory_path(error) / "quorin-xlsx-XXXXXX").string();
-    if (error) pattern = "/tmp/quorin-xlsx-XXXXXX";
-    if (const int fd = ::mkstemp(pattern.data()); fd >= 0) {
-      ::close(fd);
-      path_ = pattern;
-    }
-  }
-  ~Scratch_File() {
-    if (!path_.empty()) std::remove(path_.c_str());
-  }
-  Scratch_File(const Scratch_File&) = delete;
-  Scratch_File& operator=(const Scratch_File&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 }  // namespace
 
 std::string save_results_xlsx(Assay_State& state, const std::string& path) {
-  const Scratch_File scratch;
-  std::string reason = scratch.path().empty() ? "作業ファイルを作れません" : write_workbook(state, scratch.path());
-  if (reason.empty()) {
-    const text::File_Read written = text::read_file(scratch.path());
-    if (written.ok) return text::save_file(path, written.bytes);
-    reason = written.message;
+  // The library writes the workbook straight into the save's own temporary file, which has no
+  // name until it is complete (or holds the termination signals while it has one).
+  text::Atomic_File file(path);
+  if (const std::string failure = file.failure(); !failure.empty()) return failure;
+  std::string reason = write_workbook(state, file.writer_path());
+  if (reason.empty()) reason = workbook_parts_whole(file.writer_path());
+  if (!reason.empty()) {
+    file.discard();
+    return "ファイルを保存できません: " + path + " (" + reason + ")";
   }
-  return "ファイルを保存できません: " + path + " (" + reason + ")";
+  return file.commit();
 }
 
 }  // namespace quorin

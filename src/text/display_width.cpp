@@ -39,6 +39,15 @@ std::size_t display_columns(std::string_view text) {
   return columns;
 }
 
+char32_t next_character(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const std::size_t bytes = std::min(character_bytes(lead), text.size() - at);
+  char32_t code = bytes == 1 ? lead : lead & (0x7F >> bytes);
+  for (std::size_t k = 1; k < bytes; ++k) code = (code << 6) | (static_cast<unsigned char>(text[at + k]) & 0x3F);
+  at += bytes;
+  return code;
+}
+
 std::string clip_to_columns(std::string_view text, std::size_t columns) {
   std::size_t used = 0, i = 0;
   while (i < text.size()) {
@@ -48,6 +57,21 @@ std::string clip_to_columns(std::string_view text, std::size_t columns) {
     i += bytes;
   }
   return std::string(text.substr(0, i));
+}
+
+std::string elide_to_columns(std::string_view text, double columns, double half_width) {
+  constexpr std::string_view Ellipsis = "\u2026";
+  constexpr double Ellipsis_Columns = 2;
+  double used = 0;
+  std::size_t fits = 0;  // bytes of the start that fit beside the ellipsis
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t bytes = std::min(character_bytes(static_cast<unsigned char>(text[i])), text.size() - i);
+    used += character_columns(text.substr(i), bytes) == 1 ? half_width : 2;
+    if (used > columns) return std::string(text.substr(0, fits)) + std::string(Ellipsis);
+    i += bytes;
+    if (used + Ellipsis_Columns <= columns) fits = i;
+  }
+  return std::string(text);
 }
 
 }  // namespace quorin::text

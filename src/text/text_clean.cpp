@@ -4,6 +4,7 @@ namespace quorin::text {
 
 namespace {
 constexpr std::string_view Ideographic_Space = "\xE3\x80\x80";  // U+3000
+}  // namespace
 
 std::string_view trim_blanks(std::string_view text) {
   for (bool trimmed = true; trimmed && !text.empty();) {
@@ -28,7 +29,6 @@ std::string_view trim_blanks(std::string_view text) {
   }
   return text;
 }
-}  // namespace
 
 std::string Text_Clean(std::string_view text) {
   std::string cleaned;

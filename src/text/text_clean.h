@@ -10,4 +10,7 @@ namespace quorin::text {
 // carriage return, line feed or NUL character.
 std::string Text_Clean(std::string_view text);
 
+// The text without blanks (spaces, ideographic spaces) at either end, and nothing else changed.
+std::string_view trim_blanks(std::string_view text);
+
 }  // namespace quorin::text

@@ -93,33 +93,21 @@ mode_t default_file_mode() {
 
 }  // namespace
 
-// The signals that end a program from outside or on a failed write (hang-up, Ctrl-C, kill, a
-// closed pipe, a file beyond the size limit), held in this thread while a temporary file of a
-// save has a name, so that none leaves it behind: one that comes meanwhile takes effect once the
-// file has become the target or is gone. A SIGXFSZ raised by the save's own write is dropped: the
-// write's error reports it.
-class Termination_Held {
- public:
-  Termination_Held() {
-    sigset_t held;
-    ::sigemptyset(&held);
-    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGXFSZ}) ::sigaddset(&held, signal);
-    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
-  }
-  ~Termination_Held() {
-    sigset_t file_size;
-    ::sigemptyset(&file_size);
-    ::sigaddset(&file_size, SIGXFSZ);
-    const timespec no_wait{};
-    while (::sigtimedwait(&file_size, nullptr, &no_wait) == SIGXFSZ) {}
-    ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-  }
-  Termination_Held(const Termination_Held&) = delete;
-  Termination_Held& operator=(const Termination_Held&) = delete;
+Termination_Held::Termination_Held() {
+  sigset_t held;
+  ::sigemptyset(&held);
+  for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGXFSZ}) ::sigaddset(&held, signal);
+  ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
 
- private:
-  sigset_t previous_{};
-};
+Termination_Held::~Termination_Held() {
+  sigset_t file_size;
+  ::sigemptyset(&file_size);
+  ::sigaddset(&file_size, SIGXFSZ);
+  const timespec no_wait{};
+  while (::sigtimedwait(&file_size, nullptr, &no_wait) == SIGXFSZ) {}
+  ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
 
 File_Reader::File_Reader(const std::string& path, std::size_t max_bytes) : path_(path), max_bytes_(max_bytes) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -283,6 +271,8 @@ bool Atomic_File::write(std::string_view bytes) {
   }
   return true;
 }
+
+std::string Atomic_File::writer_path() const { return temp_.empty() ? "/proc/self/fd/" + std::to_string(fd_) : temp_; }
 
 void Atomic_File::discard() {
   if (fd_ >= 0) ::close(fd_);

@@ -2,6 +2,7 @@
 // Whole-file reading and safe saving of the program's text files, and the CR LF line writer.
 // Messages are the program's Japanese texts and name the file.
 
+#include <csignal>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,11 +60,26 @@ bool looks_binary(std::string_view bytes);
 // and left alone.
 std::string save_file(const std::string& path, std::string_view bytes);
 
+// The signals that end a program from outside or on a failed write (hang-up, Ctrl-C, kill, a
+// closed pipe, a file beyond the size limit), held in this thread for as long as the object
+// lives, so that none comes while a file that must not be left behind has a name: one that
+// comes meanwhile takes effect when the object goes. A SIGXFSZ raised meanwhile is dropped: the
+// write's error reports it.
+class Termination_Held {
+ public:
+  Termination_Held();
+  ~Termination_Held();
+  Termination_Held(const Termination_Held&) = delete;
+  Termination_Held& operator=(const Termination_Held&) = delete;
+
+ private:
+  sigset_t previous_{};
+};
+
 // The same safe save for a file written piece by piece (a PDF report): the pieces go to the
 // temporary file, and the target is replaced only by commit(), when every write, the flush and
 // the close succeeded. The first failure is kept and every later write is refused; a file that is
 // not committed is removed when the object goes, leaving the target as it was.
-class Termination_Held;
 
 class Atomic_File {
  public:
@@ -77,6 +93,9 @@ class Atomic_File {
   Atomic_File& operator=(const Atomic_File&) = delete;
 
   bool write(std::string_view bytes);
+  // A name through which a writer that takes a file name (a library) writes the file's bytes
+  // instead of write(): the unnamed file's entry in /proc, or the temporary file's name.
+  std::string writer_path() const;
   // Puts the file in place; "" on success, else the message (as save_file gives it).
   std::string commit();
   // Removes the temporary file; the target stays as it was.

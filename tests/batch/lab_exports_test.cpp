@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
 
 #include "batch_fixture.h"
+#include "results/result_export.h"
+#include "support/hand_worked_assay.h"
 
 namespace quorin {
 namespace {
@@ -85,6 +89,67 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   auto fill = std::sregex_iterator(styles.begin(), styles.end(), fill_element);
   std::advance(fill, std::stoi((*std::next(xf, std::stoi(style)))[1].str()));
   EXPECT_NE((*fill)[1].str().find("FFC7CE"), std::string::npos);
+}
+
+// A workbook the spreadsheet library refuses (a unit longer than a cell may hold), or whose
+// sheet the library cut short in its scratch file (a limit on the size of files, as a full
+// temporary folder does), is not saved: the earlier file stays, nothing is left beside it.
+TEST_F(Lab_Exports, WorkbookRefusedOrCutShortLeavesTheFileAsItWas) {
+  const auto state = std::make_unique<Assay_State>();
+  testing::hand_worked(*state);
+  testing::as_computed(*state);
+  state->Sample_Number = 3000;
+  for (Long i = 1; i <= 3000; ++i) {
+    state->Sample_Tube_N(i) = 1, state->Sample_Count(i, 1) = 1000, state->Sample_Conc(i, 1) = 1 + i / 7.0;
+    state->Sample_Data(i, Sample_Column::Mean) = 1 + i / 7.0;
+  }
+  const std::string path = folder.file("results.xlsx");
+  const std::string cut =
+      " (Excel ファイルの「xl/worksheets/sheet1.xml」が途中で切れています (一時フォルダの空きを確かめてください))";
+  for (const bool long_unit : {true, false}) {
+    testing::write_bytes(path, "earlier");
+    state->Unit_Name = long_unit ? std::string(40000, 'u') : "ng/mL";
+    std::string told;
+    {
+      const testing::File_Size_Limit limit(long_unit ? RLIM_INFINITY : 100000);
+      told = save_results_xlsx(*state, path);
+    }
+    EXPECT_EQ(told, "ファイルを保存できません: " + path +
+                        (long_unit ? " (検体 シートの C1: Excel のセルに入る長さ (32767 文字) を超える文字列があります)"
+                                   : cut));
+    EXPECT_EQ(testing::read_bytes(path), "earlier");
+    EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+  }
+}
+
+// A run of a large assay ended by a signal while it writes the workbook leaves nothing in the
+// temporary folder or beside the outputs, and every output either whole or as it was.
+TEST_F(Lab_Exports, SignalWhileTheWorkbookIsWrittenLeavesNothingBehind) {
+  namespace fs = std::filesystem;
+  const fs::path program = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "quorin";
+  std::string counts = testing::read_bytes(testing::Example_Counts);
+  for (int tube = 0; tube < 60000; ++tube) counts += " " + std::to_string(2000 + tube % 4000) + " \r\n";
+  testing::write_bytes(folder.file("large.txt"), counts);
+  fs::create_directories(folder.file("tmp")), fs::create_directories(folder.file("out"));
+  const std::string run = "TMPDIR='" + folder.file("tmp") + "' '" + program.string() + "' --batch '" +
+                          testing::Example_Conditions + "' '" + folder.file("large.txt") + "' '" +
+                          folder.file("out/result.txt") + "' --xlsx '" + folder.file("out/results.xlsx") +
+                          "' 2>/dev/null";
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(std::system(run.c_str()), 0);
+  const double whole_run = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  // Late in the run, where the workbook is written (it takes most of it).
+  for (const auto& [signal, share] : {std::pair{"TERM", 0.5}, {"INT", 0.7}, {"HUP", 0.85}, {"TERM", 0.95}}) {
+    SCOPED_TRACE(signal);
+    testing::write_bytes(folder.file("out/results.xlsx"), "earlier");
+    std::system(
+        ("(" + run + ") & sleep " + std::to_string(share * whole_run) + "; kill -" + signal + " $! 2>/dev/null; wait")
+            .c_str());
+    EXPECT_TRUE(fs::is_empty(folder.file("tmp")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.file("out")), {}), 2);
+    EXPECT_TRUE(testing::read_bytes(folder.file("out/results.xlsx")) == "earlier" ||
+                std::system(("unzip -tqq '" + folder.file("out/results.xlsx") + "'").c_str()) == 0);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // and deletion of counts, and the change of the number of samples.
 
 #include <filesystem>
+#include <functional>
 
 #include "data/data_procedures.h"
 #include "data/sheet_fixture.h"
@@ -141,7 +142,8 @@ TEST_F(Sheet, TwoProgramsInOneFolderKeepTheirOwnRowsAndTouchNoFileThere) {
   EXPECT_EQ(std::to_string(state.STD_Count(1, 1)) + " " + std::to_string(state.STD_Count(1, 2)) + " " + column(3)[0],
             "111 5 111");
   EXPECT_EQ(other.state.STD_Count(1, 1), 222);
-  platform.yes_no_answers = other_platform.yes_no_answers = {true};
+  platform.yes_no_answers = {true, true};  // the typed count discarded, then the end
+  other_platform.yes_no_answers = {true};
   for (Program* p : {&program, &other}) Command_Exec(*p, target::Exit);
   EXPECT_TRUE(program.ended() && other.ended());
   EXPECT_EQ(read_bytes(folder.file("temp.dat")), "the user's own file");
@@ -167,7 +169,8 @@ TEST_F(Sheet, InsertAndDeleteMoveOnlyTheCounts) {
                      &state.Sera_Count(1, 1)};
     for (int row = 0; row < 5; ++row) *cells[row] = std::get<3>(cases[4])[row];  // as before: unchanged
     ASSERT_NE(open_sheet(), nullptr);
-    click(sheet().Label1[60 + row_clicked - 1]);  // the count column of the row
+    click(sheet().Label1[20 + row_clicked - 1]);  // the REMARK cell of the row makes it the current row
+    EXPECT_EQ(sheet().Label1[row_clicked - 1].back_colour, (ui::Colour{204, 228, 255})) << "marked";
     click(insert ? sheet().Command1 : sheet().Command2);
     EXPECT_EQ(sheet().Cell_Dirty, 0);
     for (int row = 0; row < 5; ++row) {
@@ -176,6 +179,44 @@ TEST_F(Sheet, InsertAndDeleteMoveOnlyTheCounts) {
     }
     program.close(Screen::Data);
   }
+}
+
+// Counts typed and not saved are not discarded without the user's word: "いいえ" leaves everything
+// as it was, "はい" goes on to the file dialog or to the question of the end.
+TEST_F(Sheet, UnsavedCountEditsAreAskedAboutBeforeTheyAreDiscarded) {
+  const std::pair<const char*, std::function<void()>> discards[] = {
+      {"データ読込", [&] { click(sheet().Command[target::Open_File]); }},
+      {"計数器読込", [&] { click(sheet().Lab_File[0]); }},
+      {"条件読込",
+       [&] {
+         click(sheet().Command[target::Conditions]);
+         click(*program.screen(Screen::Conditions)->find("Command", target::Open_File));
+       }},
+      {"Ｗｉｚａｒｄ",
+       [&] {
+         click(sheet().Command[target::Conditions]);
+         click(*program.screen(Screen::Conditions)->find("Command", target::Wizard));
+       }},
+      {"the window's close box", [&] { sheet().close_box_clicked(); }},
+      {"終了", [&] { click(sheet().Command[target::Exit]); }},
+  };
+  const std::string question = "保存されていない測定値の変更があります。破棄しますか";
+  for (const auto& [what, discard] : discards) {
+    SCOPED_TRACE(what);
+    program.close(Screen::Data);
+    set_shape(Twelve_Rows);
+    state.STD_Count(1, 1) = 0;
+    ASSERT_NE(open_sheet(), nullptr);
+    type_over(sheet().Text1, "77");  // typed, not yet entered
+    platform.questions.clear(), platform.dialogs.clear();
+    discard();
+    EXPECT_EQ(platform.questions, Texts{question});
+    EXPECT_TRUE(platform.dialogs.empty() && !program.ended() && state.STD_Count(1, 1) == 77);
+    platform.yes_no_answers = {true, what == std::string("終了")};  // then no to the end, but at the last
+    discard();
+    EXPECT_EQ(platform.questions.size() + platform.dialogs.size(), 3u) << "on to a file dialog or the end's question";
+  }
+  EXPECT_TRUE(program.ended());
 }
 
 // Refused or cancelled numbers leave the samples; an accepted one adds or drops rows, the dropped
@@ -239,7 +280,6 @@ TEST_F(Sheet, SampleNumberChangeIsRefusedOrAddsAndDropsRowsKeepingTheTable) {
   EXPECT_EQ(state.Sera_Count(1, 2), 31) << "moved up by the deletion";
   EXPECT_EQ(state.Sample_Count(1, 1), 41);
 }
-
 
 }  // namespace
 }  // namespace quorin::testing

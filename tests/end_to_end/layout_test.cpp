@@ -294,6 +294,10 @@ TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
       program.command(target);
     }
     look();
+    // The data sheet changing the number of samples shows the box of the number.
+    ASSERT_NE(program.screen(Screen::Data), nullptr);
+    testing::click(*program.screen(Screen::Data)->find("Command3"));
+    look();
     std::sort(clashes.begin(), clashes.end());
     clashes.erase(std::unique(clashes.begin(), clashes.end()), clashes.end());
     EXPECT_EQ(lines_of(clashes), "");

@@ -9,10 +9,12 @@
 #include <optional>
 
 #include "data/count_file.h"
+#include "data/counter_export.h"
 #include "engine/condition_file.h"
 #include "help/help_file.h"
 #include "navigation/navigation.h"
 #include "text/cp932.h"
+#include "text/csv_field.h"
 #include "text/format.h"
 #include "text/items.h"
 #include "text/number_text.h"
@@ -67,6 +69,31 @@ std::string check_count_file(std::string_view bytes) {
   for (std::size_t i = 0; i < back.counts.size(); ++i)
     if (back.counts[i] != (i < stored ? items.counts[i] : 0))
       return "count " + std::to_string(i + 1) + " reads back changed";
+  return "";
+}
+
+std::string check_counter_export(std::string_view bytes) {
+  const std::optional<std::string> text = text::any_text_to_utf8(bytes);
+  if (!text) return "";
+  const std::vector<std::string> headers = counter_headers(*text);
+  const Counter_Columns columns{headers.empty() ? "" : headers[0], headers.size() > 1 ? headers[1] : ""};
+  const Sheet_Layout layout{1, 1, 0, 0, 0, 2};  // 4 standard rows, then samples of 2 tubes
+  constexpr std::size_t Room = 1000;
+  const Counter_Rows rows = read_counter_export(*text, columns, layout, Room);
+  if (!rows.refusal.empty())
+    return rows.items.counts.empty() && rows.ids.empty() ? "" : "counts or identifiers kept beside a refusal";
+  if (rows.items.counts.size() != std::min(rows.items.total, Room)) return "counts kept beyond the room";
+
+  std::string again = "CPM,ID\r\n";
+  for (std::size_t row = 0; row < rows.items.counts.size(); ++row) {
+    const std::size_t sample = row >= 4 ? (row - 4) / 2 + 1 : 0;
+    const std::string id = sample > 0 && sample < rows.ids.size() ? rows.ids[sample] : "";
+    again += std::to_string(rows.items.counts[row]) + "," + text::csv_field(id) + "\r\n";
+  }
+  const Counter_Rows back = read_counter_export(again, {"CPM", columns.id.empty() ? "" : "ID"}, layout, Room);
+  if (!back.refusal.empty()) return "rows written again are refused: " + back.refusal;
+  if (back.items.counts != rows.items.counts) return "counts read back changed";
+  if (back.ids != rows.ids) return "identifiers read back changed";
   return "";
 }
 
@@ -142,6 +169,7 @@ std::string check_cp932(std::string_view bytes) {
 Input_Check input_check(std::string_view target) {
   static const std::map<std::string_view, Input_Check> checks = {{"condition_file", check_condition_file},
                                                                  {"count_file", check_count_file},
+                                                                 {"counter_export", check_counter_export},
                                                                  {"help_files", check_help_files},
                                                                  {"leading_number", check_leading_number},
                                                                  {"format", check_format},

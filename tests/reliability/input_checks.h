@@ -17,6 +17,11 @@ std::string check_condition_file(std::string_view bytes);
 // back the same.
 std::string check_count_file(std::string_view bytes);
 
+// The counter's export reader, its counts from the first column and the samples' identifiers
+// from the second: a refusal keeps nothing; what it accepts, written again as a plain CSV file
+// (the identifiers quoted as spreadsheets quote them), reads back the same.
+std::string check_counter_export(std::string_view bytes);
+
 // The help and readme readers: at most the topics the screen lists, a message for what is left out.
 std::string check_help_files(std::string_view bytes);
 

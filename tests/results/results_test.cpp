@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -130,6 +132,59 @@ TEST_F(Result_Screen, ScrollRangeAndPagesOfLongTables) {
 }
 
 using Ops = std::vector<std::string>;
+
+// Samples whose counted tubes cannot be read off the curve carry the side they lie beyond, never
+// "×", in place of their concentrations; a long identifier is shown cut with "…" in its cell and
+// whole under the table, and printed whole in rows of its own that no rule or other text crosses.
+TEST_F(Result_Screen, UnreadSamplesAndLongIdentifiersAreShownForWhatTheyAre) {
+  s.STD_Number = 4, s.STD_Tubes = 2;
+  s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count) = 100, s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = 5100;
+  const double standards[] = {1, 2, 5, 10}, logits[] = {2, 0.7, -0.7, -2};
+  for (int k = 1; k <= 4; ++k) testing::set_treated_standard(s, k, standards[k - 1], logits[k - 1], {2600});
+  testing::choose_line(s, 0, std::log(3.0), -1);
+  // Above the zero standard's counts, below the NSB's, on the curve, one tube of each kind.
+  const Long counts[][2] = {{15000, 15000}, {50, 60}, {2600, 2600}, {5200, 2600}};
+  s.Sample_Number = 4, s.Sample_Tubes = 2, s.Dilution_Factor = 1;
+  for (Long i = 1; i <= 4; ++i) s.Sample_Count(i, 1) = counts[i - 1][0], s.Sample_Count(i, 2) = counts[i - 1][1];
+  const Curve_Outcome curve = make_curve_in_force(s);
+  ASSERT_TRUE(curve.curve && Assay_Samples(s, *curve.curve));
+  const std::string longest(64, 'W'),
+      japanese = "検体" + std::string("ａ") + "検体検体検体検体検体検体検体検体検体検体検体検体検体検";
+  std::string wide;  // 64 full-width characters: two printed rows
+  for (int k = 0; k < 32; ++k) wide += "検体";
+  s.Sample_Id = {"", longest, japanese, wide};
+  const Flag_Limits limits = flag_limits(s, &*curve.curve);
+  std::string flags;
+  for (Long i = 1; i <= 4; ++i) flags += flags_text(item_flags(s, Result_Kind::Sample, i, limits)) + "|";
+  EXPECT_EQ(flags, "<|>||1|");
+
+  screen.show_table(Result_Kind::Sample);
+  EXPECT_EQ(shown(2), "3|Sample 1|WWWWW…|<|0.00|<||<|||");
+  EXPECT_EQ(shown(5), "6|Sample 2|検体ａ検…|>|12.86|>||>|||");
+  EXPECT_EQ(shown(9), "10| 7|5200|<|||||||");  // sample 4's first tube
+  testing::click(screen.Label1[Reg_Result::Page_Rows + 5]);
+  EXPECT_EQ(screen.Id_Label.caption, "Sample 2 の ID: " + japanese);
+
+  print_result_table(s, Result_Kind::Sample, printer);
+  std::map<int, Ops> texts;                      // y -> the texts printed there
+  std::vector<std::tuple<int, int, int>> rules;  // the inner vertical rules: x, top, bottom
+  for (const std::string& op : printer.ops()) {
+    int x = 0, y = 0, x2 = 0, y2 = 0;
+    if (std::sscanf(op.c_str(), "text %d,%d", &x, &y) == 2) texts[y].push_back(op.substr(op.find('"')));
+    if (std::sscanf(op.c_str(), "line %d,%d %d,%d", &x, &y, &x2, &y2) == 4 && x == x2) rules.emplace_back(x, y, y2);
+  }
+  std::string ids;  // the identifiers' rows: "  ID: " and the identifier, its next part under it
+  for (const auto& [y, row] : texts) {
+    const std::string text = row.front().substr(1, row.front().size() - 2);
+    if (!text.starts_with("  ID: ") && !(row.size() == 1 && text.starts_with("      "))) continue;
+    EXPECT_EQ(row.size(), 1u) << "the identifier's row holds nothing else";
+    ids += text.substr(6);
+    for (const auto& [x, top, bottom] : rules) EXPECT_FALSE(top < y + 250 && bottom > y) << "a rule at " << x;
+  }
+  EXPECT_EQ(ids, longest + japanese + wide);
+  EXPECT_EQ(texts[250 * 6], (Ops{"\"  Sample 1\"", "\"       0.00\"", "\"           \"", "\"          <\"",
+                                 "\"          <\"", "\" <\""}));
+}
 
 TEST_F(Result_Screen, PrintedTablesOfTheHandWorkedAssay) {
   testing::hand_worked(s);  // serum 1 and sample 2 not measured: no rows, no tube numbers

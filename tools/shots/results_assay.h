@@ -24,6 +24,14 @@ inline void run_example_wizard(Program& program, ui::Scripted_Platform& platform
   program.state.Screen_No = 4;
 }
 
+// Samples a lab worker may bring: sample 1 with an identifier of 64 characters, sample 2 with a
+// Japanese one of 30, sample 3 counted above the zero standard (no concentration can be read).
+inline void hostile_samples(Program& program) {
+  program.state.Sample_Id = {"", "LAB-2026-12-01-CORTISOL-MORNING-SERUM-WARD7-BED-12-SAMPLE-000001",
+                             "内科外来午前採血コルチゾール検体番号第一二三四五六七八九〇号"};
+  program.state.Sample_Count(3, 1) = 15000, program.state.Sample_Count(3, 2) = 15100;
+}
+
 // Chooses the cubic without weighting on the curve screen, as a click on its choice does: the
 // windows drawn from the results before then are out of date.
 inline void choose_other_fit(Program& program) {
