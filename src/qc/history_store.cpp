@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "qc/audit.h"
+#include "qc/connection_string.h"
 #include "qc/pg_history.h"
 #include "qc/sqlite_history.h"
 #include "text/format.h"
@@ -16,23 +18,28 @@ const Db_Outcome Not_Open{Db_Failure::Other, "not open"};
 
 }  // namespace
 
-bool is_server_uri(const std::string& where) {
-  return where.starts_with("postgresql://") || where.starts_with("postgres://");
-}
+bool is_server_uri(const std::string& where) { return names_server(where); }
 
 std::string shown_uri(const std::string& uri) {
-  std::string shown = uri;
-  const auto scheme = shown.find("://");
-  const auto at = shown.find('@');
-  if (scheme != std::string::npos && at != std::string::npos && at > scheme) {
-    const auto colon = shown.find(':', scheme + 3);
-    if (colon != std::string::npos && colon < at) shown.replace(colon + 1, at - colon - 1, "****");
+  return read_history_name(uri).kind == History_Name::Kind::Server ? uri : "(使えない接続文字列)";
+}
+
+Store_Step store_step(const QC_Run& run, const QC_Run* stored, const std::string& deleted_at, Store_Kind kind) {
+  const std::string record = run_record(run);
+  if (stored != nullptr && run_record(*stored) == record) return Store_Step::Nothing;
+  if (kind == Store_Kind::Copy) {
+    if (!deleted_at.empty() && deleted_at >= run.saved_at) return Store_Step::Nothing;
+    // Two different saves at the same moment: the greater record wins, whichever way the copy goes.
+    if (stored != nullptr &&
+        (stored->saved_at > run.saved_at || (stored->saved_at == run.saved_at && run_record(*stored) > record)))
+      return Store_Step::Nothing;
   }
-  if (const auto password = shown.find("password="); password != std::string::npos) {
-    const auto end = shown.find('&', password);
-    shown.replace(password + 9, (end == std::string::npos ? shown.size() : end) - password - 9, "****");
-  }
-  return shown;
+  return stored != nullptr ? Store_Step::Replace : Store_Step::Insert;
+}
+
+bool later_target(const Kept_Target& a, const Kept_Target& b) {
+  if (a.entered_at != b.entered_at) return a.entered_at > b.entered_at;
+  return target_record(a) > target_record(b);
 }
 
 std::string shown_history(const std::string& where) { return is_server_uri(where) ? shown_uri(where) : where; }
@@ -67,7 +74,15 @@ Db_Outcome History_Store::store_run(const QC_Run& run) {
 }
 
 Db_Outcome History_Store::store_run(const QC_Run& run, Save_Receipt& receipt) {
-  return backend_ ? backend_->store_run(run, receipt) : Not_Open;
+  if (!backend_) return Not_Open;
+  if (!run.saved_at.empty()) return backend_->store_run(run, Store_Kind::Save, receipt);
+  QC_Run now = run;
+  now.saved_at = utc_now();
+  return backend_->store_run(now, Store_Kind::Save, receipt);
+}
+
+Db_Outcome History_Store::copy_run(const QC_Run& run, Save_Receipt& receipt) {
+  return backend_ ? backend_->store_run(run, Store_Kind::Copy, receipt) : Not_Open;
 }
 
 Db_Outcome History_Store::sorted(const std::string* substance, std::vector<QC_Run>& runs) {
@@ -105,24 +120,49 @@ Db_Outcome History_Store::deleted_runs(std::vector<Deleted_Run>& deleted) {
   return backend_ ? backend_->deleted_runs(deleted) : Not_Open;
 }
 
-Db_Outcome History_Store::keep_deletion(const Deleted_Run& deleted) {
-  return backend_ ? backend_->keep_deletion(deleted) : Not_Open;
+Db_Outcome History_Store::keep_deletion(const Deleted_Run& deleted, bool& changed) {
+  changed = false;
+  return backend_ ? backend_->keep_deletion(deleted, changed) : Not_Open;
 }
 
 Db_Outcome History_Store::kept_targets(const std::string& substance, std::map<int, Kept_Target>& targets) {
-  return backend_ ? backend_->kept_targets(substance, targets) : Not_Open;
+  targets.clear();
+  std::vector<Target_Entry> entries;
+  const Db_Outcome outcome = backend_ ? backend_->targets(&substance, entries) : Not_Open;
+  for (Target_Entry& entry : entries) targets[entry.serum] = std::move(entry.target);
+  return outcome;
+}
+
+Db_Outcome History_Store::all_targets(std::vector<Target_Entry>& targets) {
+  return backend_ ? backend_->targets(nullptr, targets) : Not_Open;
 }
 
 Db_Outcome History_Store::keep_target(const std::string& substance, int serum, const Kept_Target& target) {
-  return backend_ ? backend_->keep_target(substance, serum, target) : Not_Open;
+  bool changed = false;
+  Kept_Target now = target;
+  now.entered_at = utc_now();
+  return backend_ ? backend_->keep_target(substance, serum, now, Store_Kind::Save, changed) : Not_Open;
+}
+
+Db_Outcome History_Store::copy_target(const Target_Entry& entry, bool& changed) {
+  changed = false;
+  return backend_ ? backend_->keep_target(entry.substance, entry.serum, entry.target, Store_Kind::Copy, changed)
+                  : Not_Open;
+}
+
+Db_Outcome History_Store::audit_trail(std::vector<Audit_Row>& rows) {
+  return backend_ ? backend_->audit_trail(nullptr, rows) : Not_Open;
+}
+
+Db_Outcome History_Store::run_trail(const QC_Run& run, std::vector<Audit_Row>& rows) {
+  return backend_ ? backend_->audit_trail(&run, rows) : Not_Open;
 }
 
 Db_Outcome History_Store::clear_target(const std::string& substance, int serum) {
   return backend_ ? backend_->clear_target(substance, serum) : Not_Open;
 }
 
-std::string history_message(const std::string& path, const Db_Outcome& outcome) {
-  const bool server = is_server_uri(path);
+std::string failure_text(const Db_Outcome& outcome, bool server) {
   std::string why;
   switch (outcome.failure) {
     case Db_Failure::None: return "";
@@ -139,11 +179,18 @@ std::string history_message(const std::string& path, const Db_Outcome& outcome) 
       break;
     case Db_Failure::Unreachable: why = "サーバーに接続できません"; break;
     case Db_Failure::Refused: why = "サーバーが拒否しました"; break;
+    case Db_Failure::Bad_Name: return outcome.detail;  // says itself why, without the string
     case Db_Failure::Other: why = "読み書きに失敗しました"; break;
   }
   if (!outcome.detail.empty() && outcome.failure != Db_Failure::Corrupt) why += ": " + outcome.detail;
+  return why;
+}
+
+std::string history_message(const std::string& path, const Db_Outcome& outcome) {
+  if (outcome) return "";
+  const bool server = is_server_uri(path);
   return std::string(server ? "精度管理の履歴データベースを使えません: " : "精度管理の履歴ファイルを使えません: ") +
-         shown_history(path) + " (" + why + ")";
+         shown_history(path) + " (" + failure_text(outcome, server) + ")";
 }
 
 }  // namespace quorin::qc

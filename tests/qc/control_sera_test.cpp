@@ -81,7 +81,7 @@ TEST(Westgard, TargetsFromTheFirstTwentyRunsOrAsEntered) {
   EXPECT_DOUBLE_EQ(established.targets.at(1).mean, 10.0);
   EXPECT_NEAR(established.targets.at(1).sd, std::sqrt(20.0 / 19.0), 1e-12);
   EXPECT_NEAR(*established.z.back()[1], -5.0 / std::sqrt(20.0 / 19.0), 1e-12);
-  EXPECT_DOUBLE_EQ(*make_series(runs, {{1, {5.5, 0.25}}}).z.back()[1], -2.0) << "entered";
+  EXPECT_DOUBLE_EQ(*make_series(runs, {{1, {5.5, 0.25, 0, {}, "", ""}}}).z.back()[1], -2.0) << "entered";
 
   QC_Run again = run_of("2026/12/01", {5.6, 7.0});
   again.assay_no = "C-2026/12/1";
@@ -258,7 +258,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   };
   // A file that is no history: told once, the result saved all the same, the file untouched.
   testing::write_bytes(history, "not a database\r\n");
-  tell(save(history));
+  tell(save(history, "", "", false, 0, batch::Exit_Run_Not_Kept));
   EXPECT_EQ(export_history(history, folder.file("out.csv")).kind, Export_Result::Kind::Failed);
   EXPECT_EQ(export_history(history, history).kind, Export_Result::Kind::Refused);
   EXPECT_EQ(testing::read_bytes(history), "not a database\r\n");
@@ -272,7 +272,8 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   // The point on the mean line (z = 0 at y = 4200 twips) of the chart's one run.
   EXPECT_EQ(count(drawn, "circle 1950,4200 r50"), 3);
   EXPECT_EQ(count(drawn, "\"目標値はまだありません"), 3);
-  save(history, "2026/12/01", "2026/12/1");  // the same day
+  // The same day written otherwise: the run is replaced, and the command line says so.
+  EXPECT_NE(save(history, "2026/12/01", "2026/12/1").errors.find("同じ測定の記録を置き換えました"), std::string::npos);
   // A target that puts serum 1 at +3.5 SD: both runs break 1-3s, the later in run order also 2-2s.
   // C-99 comes before C-0142, its number taken as a number.
   History_Store store;
@@ -280,7 +281,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   ASSERT_TRUE(store.open(history, Connection::Mode::Write));
   ASSERT_TRUE(store.runs_of("コルチゾール", runs));
   ASSERT_EQ(runs.size(), 1u) << "saved twice, one run";
-  ASSERT_TRUE(store.keep_target("コルチゾール", 1, {*runs[0].sera[0].mean - 0.035, 0.01}));
+  ASSERT_TRUE(store.keep_target("コルチゾール", 1, {*runs[0].sera[0].mean - 0.035, 0.01, 0, {}, "", ""}));
   // The report carries the verdict under the control-serum table (its charts are the screens').
   EXPECT_EQ(count(tell(save(history, "C-0142", "C-99", true)), "\"判定: 却下  1-2s (Sera 1), 1-3s (Sera 1)\""), 1);
   const Export_Result written = export_history(history, folder.file("history.csv"));
