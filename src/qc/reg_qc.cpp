@@ -23,7 +23,7 @@ constexpr int Chart_Left = 1680, Chart_Top = 1080, Chart_Width = 10440, Chart_He
 // Under the chart: the dates in two rows, the scroll bar, the window's line, the rules, the deletion
 // and the bottom row.
 constexpr int Date_Top = Chart_Top + Chart_Height + 30, Date_Step = 210;
-constexpr int Scroll_Top = Date_Top + 2 * Date_Step + 30, Window_Top = Scroll_Top + 300, Rules_Top = Window_Top + 300;
+constexpr int Scroll_Top = Date_Top + 2 * Date_Step + 30, Window_Top = Scroll_Top + 300, Rules_Top = Window_Top + 360;
 constexpr int Delete_Row = Rules_Top + 1120, Bottom_Row = Delete_Row + 440;
 constexpr const char* Caption = "精度管理図 (Levey-Jennings)";
 constexpr double Slot = static_cast<double>(Chart_Width) / qc::Chart_Runs;
@@ -90,11 +90,10 @@ Reg_QC::Reg_QC(Program& program)
     tick.alignment = ui::Align::Right;
     tick.font_size = 8;
   }
-  // Each date has the width of two slots: the dates of neighbouring runs stand in different rows.
+  // Each date has nearly the width of two slots: the dates of neighbouring runs stand in different rows.
   for (int j = 0; j < qc::Chart_Runs; ++j) {
-    const int centre = Chart_Left + static_cast<int>(Slot * (j + 0.5));
-    ui::Label& date = add(Run_Date, j, centre - static_cast<int>(Slot), Date_Top + Date_Step * (j % 2),
-                          static_cast<int>(2 * Slot), Date_Step);
+    const int centre = Chart_Left + static_cast<int>(Slot * (j + 0.5)), width = static_cast<int>(2 * Slot) - 100;
+    ui::Label& date = add(Run_Date, j, centre - width / 2, Date_Top + Date_Step * (j % 2), width, Date_Step);
     date.alignment = ui::Align::Center;
     date.font_size = 8;
   }
