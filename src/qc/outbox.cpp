@@ -1,7 +1,11 @@
 #include "qc/outbox.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 
@@ -80,6 +84,11 @@ std::vector<std::string> set_aside_files(const std::string& path) {
 // be read from it go into a new one.
 Db_Outcome open_outbox(const std::string& path, SQLite_History& outbox, std::vector<std::string>& lines) {
   Db_Outcome outcome = outbox.open(path, Connection::Mode::Write, Default_Busy_Ms);
+  // SQLite opens a write-protected file for reading only and fails at the first write: a run sent
+  // from it could never be taken out, and would be sent again after the server had deleted it.
+  const std::string folder = fs::path(path).parent_path().string();
+  if (outcome && (::access(path.c_str(), W_OK) != 0 || ::access(folder.c_str(), W_OK) != 0))
+    return {Db_Failure::Read_Only, std::strerror(errno)};
   if (outcome || !damaged(outcome)) return outcome;
   const std::string aside = aside_path(path);
   std::error_code error;

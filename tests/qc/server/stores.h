@@ -73,10 +73,11 @@ struct SQLite_Place {
   Scratch_Folder folder;
   const std::string where = folder.file("qc.sqlite");
   // Runs the statements; the first column of the first row, or "".
-  std::string sql(const std::string& statements) const {
+  std::string sql(const std::string& statements) const { return sql_on(where, statements); }
+  static std::string sql_on(const std::string& file, const std::string& statements) {
     sqlite3* db = nullptr;
     std::string first;
-    sqlite3_open(where.c_str(), &db);
+    sqlite3_open(file.c_str(), &db);
     sqlite3_exec(
         db, statements.c_str(),
         [](void* out, int, char** values, char**) {
