@@ -55,6 +55,83 @@ std::string utc_now() {
   return text;
 }
 
+Deleted_Run deletion_of(const QC_Run& stored, const std::string& sera, const std::string& deleted_by,
+                        const std::string& reason) {
+  return {stored.substance, stored.assay_no, stored.date_key, stored.assay_date,
+          stored.fit,       stored.station,  stored.saved_at, sera,
+          deleted_by,       utc_now(),       reason};
+}
+
+Db_Outcome History_Backend::read_run(const QC_Run& assay, std::optional<QC_Run>& run) {
+  std::vector<QC_Run> runs;
+  const Db_Outcome outcome = read_runs(nullptr, &assay, runs);
+  run.reset();
+  if (!runs.empty()) run = std::move(runs.front());
+  return outcome;
+}
+
+Db_Outcome History_Backend::store_decision(const QC_Run& run, Store_Kind kind, Save_Receipt& receipt,
+                                           std::optional<QC_Run>& stored, bool& write) {
+  receipt = {};
+  write = false;
+  std::string deleted_at;
+  if (Db_Outcome outcome = read_run(run, stored); !outcome) return outcome;
+  if (kind == Store_Kind::Copy)
+    if (Db_Outcome outcome = latest_deletion(run, deleted_at); !outcome) return outcome;
+  write = store_step(run, stored ? &*stored : nullptr, deleted_at, kind) != Store_Step::Nothing;
+  if (!write) receipt.unchanged = true;
+  else if (stored) receipt = {true, false, stored->station, stored->saved_at};
+  return {};
+}
+
+Db_Outcome History_Backend::stored_row(const QC_Run& run, Store_Kind kind, const std::optional<QC_Run>& stored) {
+  const char* action = kind == Store_Kind::Copy ? Audit_Copy_Run : stored ? Audit_Replace : Audit_Save;
+  return append(
+      audit_row(action, run.substance, run.assay_no, run.date_key, stored ? run_record(*stored) : "", run_record(run)));
+}
+
+Db_Outcome History_Backend::change_target(const std::string& substance, int serum, const Kept_Target& target,
+                                          Store_Kind kind, bool& changed) {
+  changed = false;
+  std::vector<Target_Entry> there;
+  if (Db_Outcome outcome = read_targets(&substance, serum, there); !outcome) return outcome;
+  const Kept_Target* before = there.empty() ? nullptr : &there.front().target;
+  if (before != nullptr &&
+      (target_record(*before) == target_record(target) || (kind == Store_Kind::Copy && !later_target(target, *before))))
+    return {};
+  if (Db_Outcome outcome = write_target(substance, serum, target); !outcome) return outcome;
+  changed = true;
+  return append(audit_row(kind == Store_Kind::Copy ? Audit_Copy_Target : Audit_Target_Enter, substance, "", "",
+                          before != nullptr ? target_record(*before) : "", target_record(target), "", serum));
+}
+
+Db_Outcome History_Backend::keep_targets(const std::string& substance, const std::map<int, Kept_Target>& targets,
+                                         const std::string& reason) {
+  for (const auto& [serum, target] : targets) {
+    std::vector<Target_Entry> there;
+    if (Db_Outcome outcome = read_targets(&substance, serum, there); !outcome) return outcome;
+    if (Db_Outcome outcome = write_target(substance, serum, target); !outcome) return outcome;
+    if (Db_Outcome outcome = append(audit_row(Audit_Target_Keep, substance, "", "",
+                                              there.empty() ? "" : target_record(there.front().target),
+                                              target_record(target), reason, serum));
+        !outcome)
+      return outcome;
+  }
+  return {};
+}
+
+Db_Outcome History_Backend::record_existing(int version) {
+  std::vector<QC_Run> runs;
+  std::vector<Target_Entry> targets;
+  std::vector<Deleted_Run> deleted;
+  Db_Outcome outcome = read_runs(nullptr, nullptr, runs);
+  if (outcome) outcome = read_targets(nullptr, 0, targets);
+  if (outcome) outcome = read_deletions(deleted);
+  for (const Audit_Row& row : migration_rows(version, runs, targets, deleted))
+    if (outcome) outcome = append(row);
+  return outcome;
+}
+
 Db_Outcome History_Store::open(const std::string& where, Connection::Mode mode, int busy_ms) {
   backend_.reset();
   Db_Outcome outcome;

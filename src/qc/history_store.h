@@ -72,6 +72,10 @@ struct Deleted_Run {
   std::string reason;
 };
 
+// The deletion of a stored run, now, by `deleted_by`, with its sera as Deleted_Run keeps them.
+Deleted_Run deletion_of(const QC_Run& stored, const std::string& sera, const std::string& deleted_by,
+                        const std::string& reason);
+
 // What saving a run did to the history.
 struct Save_Receipt {
   bool replaced = false;          // a stored run of the same assay was replaced
@@ -125,6 +129,36 @@ class History_Backend {
   virtual Db_Outcome clear_target(const std::string& substance, int serum) = 0;
   // The audit trail, oldest row first: all of it, or the rows of one run (run nullptr: all).
   virtual Db_Outcome audit_trail(const QC_Run* run, std::vector<Audit_Row>& rows) = 0;
+
+ protected:
+  // What each store reads and writes inside a transaction of its caller.
+  // The runs of a substance, of one assay (`assay`: its substance, number and date) or all.
+  virtual Db_Outcome read_runs(const std::string* substance, const QC_Run* assay, std::vector<QC_Run>& runs) = 0;
+  // The targets of one serum (serum > 0), of one substance or all.
+  virtual Db_Outcome read_targets(const std::string* substance, int serum, std::vector<Target_Entry>& targets) = 0;
+  virtual Db_Outcome read_deletions(std::vector<Deleted_Run>& deleted) = 0;
+  // The time of the assay's latest deletion, "" for none.
+  virtual Db_Outcome latest_deletion(const QC_Run& assay, std::string& deleted_at) = 0;
+  virtual Db_Outcome write_target(const std::string& substance, int serum, const Kept_Target& target) = 0;
+  // Appends the row to the trail, chained to the last row.
+  virtual Db_Outcome append(Audit_Row row) = 0;
+
+  // The steps every store takes the same way, on the reads and writes above.
+  Db_Outcome read_run(const QC_Run& assay, std::optional<QC_Run>& run);
+  // Reads what storing `run` replaces into `stored`; false in `write` (receipt.unchanged set) when
+  // storing it changes nothing.
+  Db_Outcome store_decision(const QC_Run& run, Store_Kind kind, Save_Receipt& receipt, std::optional<QC_Run>& stored,
+                            bool& write);
+  // The trail's row of a run stored over `stored`.
+  Db_Outcome stored_row(const QC_Run& run, Store_Kind kind, const std::optional<QC_Run>& stored);
+  // A target entered or copied, when it changes the one there, with its row.
+  Db_Outcome change_target(const std::string& substance, int serum, const Kept_Target& target, Store_Kind kind,
+                           bool& changed);
+  // The targets a deletion keeps, each with its row.
+  Db_Outcome keep_targets(const std::string& substance, const std::map<int, Kept_Target>& targets,
+                          const std::string& reason);
+  // An older history's trail begins at its migration from `version`, with every record it held.
+  Db_Outcome record_existing(int version);
 };
 
 class History_Store {

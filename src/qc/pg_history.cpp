@@ -283,15 +283,7 @@ Db_Outcome PG_History::check_schema(bool writing) {
   empty_ = false;
   version_ = Schema_Version;
   if (Db_Outcome outcome = exec(marks.c_str()); !outcome || version == 0) return outcome;
-  std::vector<QC_Run> runs;
-  std::vector<Target_Entry> targets;
-  std::vector<Deleted_Run> deleted;
-  Db_Outcome outcome = read_runs(nullptr, nullptr, runs);
-  if (outcome) outcome = read_targets(nullptr, 0, targets);
-  if (outcome) outcome = read_deletions(deleted);
-  for (const Audit_Row& row : migration_rows(static_cast<int>(version), runs, targets, deleted))
-    if (outcome) outcome = append(row);
-  return outcome;
+  return record_existing(static_cast<int>(version));
 }
 
 Db_Outcome PG_History::read_runs(const std::string* substance, const QC_Run* assay, std::vector<QC_Run>& runs) {
@@ -341,14 +333,6 @@ Db_Outcome PG_History::read_runs(const std::string* substance, const QC_Run* ass
         {static_cast<int>(sera.integer(r, 1)), mean, sera.real(r, 3), static_cast<int>(sera.integer(r, 4))});
   }
   return {};
-}
-
-Db_Outcome PG_History::read_run(const QC_Run& assay, std::optional<QC_Run>& run) {
-  std::vector<QC_Run> runs;
-  const Db_Outcome outcome = read_runs(nullptr, &assay, runs);
-  run.reset();
-  if (!runs.empty()) run = std::move(runs.front());
-  return outcome;
 }
 
 Db_Outcome PG_History::read_targets(const std::string* substance, int serum, std::vector<Target_Entry>& targets) {
@@ -416,17 +400,9 @@ Db_Outcome PG_History::remove_run(const QC_Run& assay) {
 
 Db_Outcome PG_History::store_run(const QC_Run& run, Store_Kind kind, Save_Receipt& receipt) {
   return write([&]() -> Db_Outcome {
-    receipt = {};
     std::optional<QC_Run> stored;
-    std::string deleted_at;
-    if (Db_Outcome outcome = read_run(run, stored); !outcome) return outcome;
-    if (kind == Store_Kind::Copy)
-      if (Db_Outcome outcome = latest_deletion(run, deleted_at); !outcome) return outcome;
-    if (store_step(run, stored ? &*stored : nullptr, deleted_at, kind) == Store_Step::Nothing) {
-      receipt.unchanged = true;
-      return {};
-    }
-    if (stored) receipt = {true, false, stored->station, stored->saved_at};
+    bool write = false;
+    if (Db_Outcome outcome = store_decision(run, kind, receipt, stored, write); !outcome || !write) return outcome;
     std::vector<Parameter> values = {run.substance,     run.assay_no, run.date_key,    run.assay_date, run.unit,
                                      run.operator_name, run.fit,      run.result_file, run.saved_at};
     for (Parameter& curve : curve_parameters(run.curve)) values.push_back(std::move(curve));
@@ -454,9 +430,7 @@ Db_Outcome PG_History::store_run(const QC_Run& run, Store_Kind kind, Save_Receip
                    {run_id, number(value.serum), number(value.mean), number(value.cv), number(value.tubes)});
           !outcome)
         return outcome;
-    const char* action = kind == Store_Kind::Copy ? Audit_Copy_Run : stored ? Audit_Replace : Audit_Save;
-    return append(audit_row(action, run.substance, run.assay_no, run.date_key, stored ? run_record(*stored) : "",
-                            run_record(run)));
+    return stored_row(run, kind, stored);
   });
 }
 
@@ -500,19 +474,7 @@ Db_Outcome PG_History::write_target(const std::string& substance, int serum, con
 
 Db_Outcome PG_History::keep_target(const std::string& substance, int serum, const Kept_Target& target, Store_Kind kind,
                                    bool& changed) {
-  return write([&]() -> Db_Outcome {
-    changed = false;
-    std::vector<Target_Entry> there;
-    if (Db_Outcome outcome = read_targets(&substance, serum, there); !outcome) return outcome;
-    const Kept_Target* before = there.empty() ? nullptr : &there.front().target;
-    if (before != nullptr && (target_record(*before) == target_record(target) ||
-                              (kind == Store_Kind::Copy && !later_target(target, *before))))
-      return {};
-    if (Db_Outcome outcome = write_target(substance, serum, target); !outcome) return outcome;
-    changed = true;
-    return append(audit_row(kind == Store_Kind::Copy ? Audit_Copy_Target : Audit_Target_Enter, substance, "", "",
-                            before != nullptr ? target_record(*before) : "", target_record(target), "", serum));
-  });
+  return write([&] { return change_target(substance, serum, target, kind, changed); });
 }
 
 Db_Outcome PG_History::clear_target(const std::string& substance, int serum) {
@@ -536,17 +498,7 @@ Db_Outcome PG_History::delete_run(const QC_Run& run, const std::string& sera, co
     std::optional<QC_Run> stored;
     if (Db_Outcome outcome = read_run(run, stored); !outcome || !stored) return outcome;
     found = true;
-    const Deleted_Run deletion{stored->substance,
-                               stored->assay_no,
-                               stored->date_key,
-                               stored->assay_date,
-                               stored->fit,
-                               stored->station,
-                               stored->saved_at,
-                               sera,
-                               deleted_by,
-                               utc_now(),
-                               reason};
+    const Deleted_Run deletion = deletion_of(*stored, sera, deleted_by, reason);
     if (Db_Outcome outcome =
             exec("INSERT INTO deletions (substance, assay_no, date_key, assay_date, curve, station, saved_at, sera,"
                  " deleted_by, deleted_at, reason) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11)",
@@ -560,17 +512,7 @@ Db_Outcome PG_History::delete_run(const QC_Run& run, const std::string& sera, co
                                               run_record(*stored), deletion_record(deletion), reason));
         !outcome)
       return outcome;
-    for (const auto& [serum, target] : targets) {
-      std::vector<Target_Entry> there;
-      if (Db_Outcome outcome = read_targets(&run.substance, serum, there); !outcome) return outcome;
-      if (Db_Outcome outcome = write_target(run.substance, serum, target); !outcome) return outcome;
-      if (Db_Outcome outcome = append(audit_row(Audit_Target_Keep, run.substance, "", "",
-                                                there.empty() ? "" : target_record(there.front().target),
-                                                target_record(target), reason, serum));
-          !outcome)
-        return outcome;
-    }
-    return {};
+    return keep_targets(run.substance, targets, reason);
   });
 }
 

@@ -56,15 +56,13 @@ class PG_History : public History_Backend {
   template <typename Body>
   Db_Outcome write(Body&& body);
   Db_Outcome check_schema(bool writing);
-  // The reads and writes below run inside a transaction of the caller.
-  Db_Outcome read_runs(const std::string* substance, const QC_Run* assay, std::vector<QC_Run>& runs);
-  Db_Outcome read_run(const QC_Run& assay, std::optional<QC_Run>& run);
-  Db_Outcome read_targets(const std::string* substance, int serum, std::vector<Target_Entry>& targets);
-  Db_Outcome read_deletions(std::vector<Deleted_Run>& deleted);
-  Db_Outcome latest_deletion(const QC_Run& assay, std::string& deleted_at);
-  Db_Outcome write_target(const std::string& substance, int serum, const Kept_Target& target);
+  Db_Outcome read_runs(const std::string* substance, const QC_Run* assay, std::vector<QC_Run>& runs) override;
+  Db_Outcome read_targets(const std::string* substance, int serum, std::vector<Target_Entry>& targets) override;
+  Db_Outcome read_deletions(std::vector<Deleted_Run>& deleted) override;
+  Db_Outcome latest_deletion(const QC_Run& assay, std::string& deleted_at) override;
+  Db_Outcome write_target(const std::string& substance, int serum, const Kept_Target& target) override;
+  Db_Outcome append(Audit_Row row) override;
   Db_Outcome remove_run(const QC_Run& assay);
-  Db_Outcome append(Audit_Row row);
   Db_Outcome failure_of(const PG_Result* result) const;
 
   pg_conn* db_ = nullptr;

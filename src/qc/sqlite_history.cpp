@@ -205,15 +205,7 @@ Db_Outcome SQLite_History::bring_up_to_date() {
   empty_ = false;
   version_ = Schema_Version;
   if (Db_Outcome outcome = db_.exec(marks.c_str()); !outcome || version == 0) return outcome;
-  std::vector<QC_Run> runs;
-  std::vector<Target_Entry> targets;
-  std::vector<Deleted_Run> deleted;
-  Db_Outcome outcome = read_runs(nullptr, nullptr, runs);
-  if (outcome) outcome = read_targets(nullptr, 0, targets);
-  if (outcome) outcome = read_deletions(deleted);
-  for (const Audit_Row& row : migration_rows(static_cast<int>(version), runs, targets, deleted))
-    if (outcome) outcome = append(row);
-  return outcome;
+  return record_existing(static_cast<int>(version));
 }
 
 Db_Outcome SQLite_History::read_runs(const std::string* substance, const QC_Run* assay, std::vector<QC_Run>& runs) {
@@ -259,14 +251,6 @@ Db_Outcome SQLite_History::read_runs(const std::string* substance, const QC_Run*
   }
   if (outcome) outcome = sera.outcome();
   if (!outcome) runs.clear();
-  return outcome;
-}
-
-Db_Outcome SQLite_History::read_run(const QC_Run& assay, std::optional<QC_Run>& run) {
-  std::vector<QC_Run> runs;
-  const Db_Outcome outcome = read_runs(nullptr, &assay, runs);
-  run.reset();
-  if (!runs.empty()) run = std::move(runs.front());
   return outcome;
 }
 
@@ -341,17 +325,9 @@ Db_Outcome SQLite_History::remove_run(const QC_Run& assay) {
 
 Db_Outcome SQLite_History::store_run(const QC_Run& run, Store_Kind kind, Save_Receipt& receipt) {
   return transaction([&]() -> Db_Outcome {
-    receipt = {};
     std::optional<QC_Run> stored;
-    std::string deleted_at;
-    if (Db_Outcome outcome = read_run(run, stored); !outcome) return outcome;
-    if (kind == Store_Kind::Copy)
-      if (Db_Outcome outcome = latest_deletion(run, deleted_at); !outcome) return outcome;
-    if (store_step(run, stored ? &*stored : nullptr, deleted_at, kind) == Store_Step::Nothing) {
-      receipt.unchanged = true;
-      return {};
-    }
-    if (stored) receipt = {true, false, stored->station, stored->saved_at};
+    bool write = false;
+    if (Db_Outcome outcome = store_decision(run, kind, receipt, stored, write); !outcome || !write) return outcome;
     Db_Outcome outcome;
     Statement upsert = db_.prepare(
         "INSERT INTO runs (substance, assay_no, date_key, assay_date, unit, operator, fit, result_file, saved_at,"
@@ -385,9 +361,7 @@ Db_Outcome SQLite_History::store_run(const QC_Run& run, Store_Kind kind, Save_Re
       insert.bind(1, id).bind(2, value.serum).bind(3, value.mean).bind(4, value.cv).bind(5, value.tubes);
       if (Db_Outcome done = insert.run(); !done) return done;
     }
-    const char* action = kind == Store_Kind::Copy ? Audit_Copy_Run : stored ? Audit_Replace : Audit_Save;
-    return append(audit_row(action, run.substance, run.assay_no, run.date_key, stored ? run_record(*stored) : "",
-                            run_record(run)));
+    return stored_row(run, kind, stored);
   });
 }
 
@@ -413,19 +387,7 @@ Db_Outcome SQLite_History::targets(const std::string* substance, std::vector<Tar
 
 Db_Outcome SQLite_History::keep_target(const std::string& substance, int serum, const Kept_Target& target,
                                        Store_Kind kind, bool& changed) {
-  changed = false;
-  return transaction([&]() -> Db_Outcome {
-    std::vector<Target_Entry> there;
-    if (Db_Outcome outcome = read_targets(&substance, serum, there); !outcome) return outcome;
-    const Kept_Target* before = there.empty() ? nullptr : &there.front().target;
-    if (before != nullptr && (target_record(*before) == target_record(target) ||
-                              (kind == Store_Kind::Copy && !later_target(target, *before))))
-      return {};
-    if (Db_Outcome outcome = write_target(substance, serum, target); !outcome) return outcome;
-    changed = true;
-    return append(audit_row(kind == Store_Kind::Copy ? Audit_Copy_Target : Audit_Target_Enter, substance, "", "",
-                            before != nullptr ? target_record(*before) : "", target_record(target), "", serum));
-  });
+  return transaction([&] { return change_target(substance, serum, target, kind, changed); });
 }
 
 Db_Outcome SQLite_History::write_target(const std::string& substance, int serum, const Kept_Target& target) {
@@ -454,17 +416,7 @@ Db_Outcome SQLite_History::delete_run(const QC_Run& run, const std::string& sera
     std::optional<QC_Run> stored;
     if (Db_Outcome outcome = read_run(run, stored); !outcome || !stored) return outcome;
     found = true;
-    const Deleted_Run deletion{stored->substance,
-                               stored->assay_no,
-                               stored->date_key,
-                               stored->assay_date,
-                               stored->fit,
-                               stored->station,
-                               stored->saved_at,
-                               sera,
-                               deleted_by,
-                               utc_now(),
-                               reason};
+    const Deleted_Run deletion = deletion_of(*stored, sera, deleted_by, reason);
     Db_Outcome outcome;
     Statement keep = db_.prepare(
         "INSERT INTO deletions (substance, assay_no, date_key, assay_date, curve, station, saved_at, sera,"
@@ -481,17 +433,7 @@ Db_Outcome SQLite_History::delete_run(const QC_Run& run, const std::string& sera
                                            deletion_record(deletion), reason));
         !done)
       return done;
-    for (const auto& [serum, target] : targets) {
-      std::vector<Target_Entry> there;
-      if (Db_Outcome done = read_targets(&run.substance, serum, there); !done) return done;
-      if (Db_Outcome done = write_target(run.substance, serum, target); !done) return done;
-      if (Db_Outcome done = append(audit_row(Audit_Target_Keep, run.substance, "", "",
-                                             there.empty() ? "" : target_record(there.front().target),
-                                             target_record(target), reason, serum));
-          !done)
-        return done;
-    }
-    return {};
+    return keep_targets(run.substance, targets, reason);
   });
 }
 

@@ -38,17 +38,13 @@ class SQLite_History : public History_Backend {
  private:
   Db_Outcome check_file();
   Db_Outcome bring_up_to_date();
-  // The reads and writes below run inside a transaction of the caller.
-  // The runs of a substance, of one assay (`assay`: its substance, number and date) or all.
-  Db_Outcome read_runs(const std::string* substance, const QC_Run* assay, std::vector<QC_Run>& runs);
-  Db_Outcome read_run(const QC_Run& assay, std::optional<QC_Run>& run);
-  Db_Outcome read_targets(const std::string* substance, int serum, std::vector<Target_Entry>& targets);
-  Db_Outcome read_deletions(std::vector<Deleted_Run>& deleted);
-  Db_Outcome latest_deletion(const QC_Run& assay, std::string& deleted_at);
-  Db_Outcome write_target(const std::string& substance, int serum, const Kept_Target& target);
+  Db_Outcome read_runs(const std::string* substance, const QC_Run* assay, std::vector<QC_Run>& runs) override;
+  Db_Outcome read_targets(const std::string* substance, int serum, std::vector<Target_Entry>& targets) override;
+  Db_Outcome read_deletions(std::vector<Deleted_Run>& deleted) override;
+  Db_Outcome latest_deletion(const QC_Run& assay, std::string& deleted_at) override;
+  Db_Outcome write_target(const std::string& substance, int serum, const Kept_Target& target) override;
+  Db_Outcome append(Audit_Row row) override;
   Db_Outcome remove_run(const QC_Run& assay);
-  // Appends the row to the trail, chained to the last row.
-  Db_Outcome append(Audit_Row row);
   // Runs `body` inside BEGIN IMMEDIATE (or the `begin` given) ... COMMIT; rolls back when it or the
   // commit fails.
   template <typename Body>

@@ -108,9 +108,10 @@ TEST(Shared_History, StationsEndTheSameWhicheverOrderTheirHistoriesArrive) {
     const std::string reason = "station " + std::to_string(s) + " の誤登録";
     EXPECT_EQ(delete_stored_run(store, file, "TSH", "S" + std::to_string(s) + "-3", "2026/4/4", reason).kind,
               Delete_Result::Kind::Deleted);
-    if (s == 1)
+    if (s == 1) {
       EXPECT_EQ(delete_stored_run(store, file, "TSH", "SHARED", shared.assay_date, reason).kind,
                 Delete_Result::Kind::Deleted);
+    }
   }
   // What a history ends with: its runs, its deletions and the last trail row of each record.
   const auto end_of = [](const std::string& where) {
