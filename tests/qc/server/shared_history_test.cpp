@@ -382,10 +382,14 @@ TEST_F(Server_Down, NoRunIsLostThroughABadOutbox) {
     c.prepare(uri, outbox);
     const std::string before = fs::exists(outbox) ? testing::read_bytes(outbox) : "";
     if (!c.server_up) server("halt");
+    // The ordinary user reads the assay's files from the scratch folder, which becomes theirs.
+    fs::copy_file(testing::Example_Conditions, folder.file("assay.crx"), fs::copy_options::overwrite_existing);
+    fs::copy_file(testing::Example_Counts, folder.file("counts.txt"), fs::copy_options::overwrite_existing);
     if (geteuid() == 0) std::system(("chown -R 65534:65534 " + folder.path().string()).c_str());
     if (fork() == 0) {
       if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
       batch::Batch_Options options = example();
+      options.conditions = folder.file("assay.crx"), options.counts = folder.file("counts.txt");
       options.qc = uri;
       const testing::Batch_Outcome saved = testing::run_in_process(options);
       std::istringstream input;
