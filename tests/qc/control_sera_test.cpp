@@ -201,6 +201,10 @@ TEST(QC_Chart, DeletesThePickedRunOnlyWithAReasonAndAYes) {
       {1.5, "誤って保存", false, "", 3},
       {1.5, "誤って保存", true, "精度管理の履歴から測定を削除しました: TSH  アッセイＮｏ T-2  実験日 2026/5/2", 2},
   };
+  chart.Chart.on_mouse_down(1, 0, 0.5, 0);  // a run picked shows its trail
+  EXPECT_NE(chart.Rules.text.find("選択した測定の監査証跡:\r\n  "), std::string::npos) << chart.Rules.text;
+  EXPECT_NE(chart.Rules.text.find("@" + station_name() + "  測定を保存"), std::string::npos) << chart.Rules.text;
+  chart.Chart.on_mouse_down(1, 0, 29.5, 0);  // where no run stands: none picked
   for (const auto& step : steps) {
     SCOPED_TRACE(step.told);
     if (step.click_x >= 0) chart.Chart.on_mouse_down(1, 0, step.click_x, 0);
