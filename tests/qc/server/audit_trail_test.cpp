@@ -140,19 +140,6 @@ TEST(Audit_Trail_Grants, AStationsRoleOnlyAddsToTheTrail) {
   EXPECT_EQ(audit_tool(station).status, batch::Exit_Done);
 }
 
-// A trail begins at the migration of an older history, with the records it held.
-TYPED_TEST(Audit_Trail, AnOlderHistoryBeginsItsTrailAtTheMigration) {
-  this->place.make_version_1();
-  History_Store store;
-  ASSERT_TRUE(store.open(this->place.where, Connection::Mode::Write));
-  std::vector<Audit_Row> rows;
-  ASSERT_TRUE(store.audit_trail(rows));
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].action + " " + rows[0].before + " " + rows[0].after, "migrate version=1 version=3");
-  EXPECT_EQ(rows[1].action, Audit_Existing_Run);
-  EXPECT_EQ(audit_tool(this->place.where).status, batch::Exit_Done);
-}
-
 // Copies between a station's file and each store: every case starts from FROM and TO as given
 // and copies in the direction given; a second copy then changes nothing, in either direction.
 TYPED_TEST(Audit_Trail, CopiesKeepDeletionsAndTheLaterTarget) {

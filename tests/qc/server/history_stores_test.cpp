@@ -21,7 +21,9 @@
 #include <utility>
 
 #include "engine/logistic.h"
+#include "qc/audit.h"
 #include "qc/history_store.h"
+#include "qc/qc_audit.h"
 #include "qc/qc_delete.h"
 #include "qc/qc_export.h"
 #include "qc/qc_series.h"
@@ -128,6 +130,16 @@ TYPED_TEST(History_Stores, OlderSchemaReadAndBroughtForwardOthersLeftAsTheyWere)
     ASSERT_TRUE(store.store_run(run_of(6, 4.6)));
   }
   EXPECT_EQ(this->place.version(), "3");
+  // The trail begins at the migration, with the run the history held, and accounts for every record.
+  std::vector<Audit_Row> trail;
+  {
+    History_Store store;
+    ASSERT_TRUE(store.open(this->place.where, Connection::Mode::Read));
+    ASSERT_TRUE(store.audit_trail(trail));
+  }
+  ASSERT_EQ(trail.size(), 3u);
+  EXPECT_EQ(trail[0].action + " " + trail[0].before + " " + trail[1].action, "migrate version=1 existing-run");
+  EXPECT_EQ(audit_history(this->place.where).kind, Audit_Result::Kind::Holds);
   const std::vector<QC_Run> now = this->runs();
   ASSERT_EQ(now.size(), 2u);
   EXPECT_EQ(curve_text(now[0].curve), "不明");
