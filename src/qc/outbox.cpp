@@ -117,25 +117,28 @@ std::string outbox_path(const std::string& uri) {
   return (fs::path(history).parent_path() / "outbox" / (uri_hash(uri) + ".sqlite")).string();
 }
 
+namespace {
+
+// Puts the run in the outbox at `path`; `lines` receive what setting a damaged one aside tells.
+Db_Outcome put_in_outbox(const std::string& path, const QC_Run& run, std::vector<std::string>& lines) {
+  if (path.empty()) return {Db_Failure::Cannot_Open, "HOME が設定されていません"};
+  SQLite_History outbox;
+  Save_Receipt receipt;
+  const Db_Outcome outcome = open_outbox(path, outbox, lines);
+  return outcome ? outbox.store_run(run, Store_Kind::Save, receipt) : outcome;
+}
+
+}  // namespace
+
 Db_Outcome queue_run(const std::string& uri, QC_Run run) {
   std::vector<std::string> ignored;
-  const std::string path = outbox_path(uri);
-  if (path.empty()) return {Db_Failure::Cannot_Open, "HOME が設定されていません"};
   if (run.saved_at.empty()) run.saved_at = utc_now();
-  SQLite_History outbox;
-  Db_Outcome outcome = open_outbox(path, outbox, ignored);
-  Save_Receipt receipt;
-  return outcome ? outbox.store_run(run, Store_Kind::Save, receipt) : outcome;
+  return put_in_outbox(outbox_path(uri), run, ignored);
 }
 
 Delivery deliver_run(const std::string& uri, const QC_Run& run, bool confirmed, std::vector<std::string>& lines) {
   const std::string path = outbox_path(uri);
-  Db_Outcome queued{Db_Failure::Cannot_Open, "HOME が設定されていません"};
-  if (!path.empty()) {
-    SQLite_History outbox;
-    Save_Receipt receipt;
-    if (queued = open_outbox(path, outbox, lines); queued) queued = outbox.store_run(run, Store_Kind::Save, receipt);
-  }
+  const Db_Outcome queued = put_in_outbox(path, run, lines);
   if (queued) {
     Send_Report report = send_waiting(uri, confirmed ? &run : nullptr);
     lines.insert(lines.end(), report.lines.begin(), report.lines.end());
