@@ -1,10 +1,10 @@
 #pragma once
 // The control-serum history: every run saved, its control sera, the targets kept and the runs
 // deleted. It lives in an SQLite file (one station) or in a PostgreSQL database (a lab's shared
-// history, named by a "postgresql://" connection URI); both hold the same schema and are used
-// through History_Store, so everything above it is one code. Opening for writing brings an older
-// schema up to date step by step. Every write is one transaction, so a failure leaves the history
-// as it was. A history that is not a database of its kind, is damaged, belongs to another program
+// history, named by a libpq connection string, qc/connection_string.h); both hold the same schema
+// and are used through History_Store, so everything above it is one code. Opening for writing
+// brings an older schema up to date step by step. Every write is one transaction that also
+// appends its row to the audit trail (qc/audit.h), so a failure leaves the history as it was. A history that is not a database of its kind, is damaged, belongs to another program
 // or to a later version is refused and left untouched.
 //
 // Schema version 1:
