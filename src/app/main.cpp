@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
              : written.kind == Kind::Failed ? quorin::batch::Exit_Failed
                                             : quorin::batch::Exit_Usage;
     }
-    case Command_Line::Kind::QC_Tool: return quorin::batch::run_qc_tool(line.tool, std::cin, std::cerr);
+    case Command_Line::Kind::QC_Tool: return quorin::batch::run_qc_tool(line.tool, std::cin, std::cout, std::cerr);
     case Command_Line::Kind::LIS_Sync: return quorin::batch::run_lis_sync(line.lis_link, std::cerr);
     case Command_Line::Kind::Help: std::cout << quorin::batch::usage_text(); return quorin::batch::Exit_Done;
     case Command_Line::Kind::Version: std::cout << "quorin " QUORIN_VERSION "\n"; return quorin::batch::Exit_Done;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "lis/link_address.h"
+#include "qc/connection_string.h"
 #include "qc/history_store.h"
 #include "text/format.h"
 #include "text/number_text.h"
@@ -178,18 +179,25 @@ Command_Line qc_export(const std::vector<std::string>& arguments) {
   return line;
 }
 
-// "--qc-delete DB SUBSTANCE ASSAY_NO DATE", "--qc-sync URI" or "--qc-copy FROM TO", and nothing else.
+// The history tools and the values each takes, the histories among them first.
+struct QC_Tool_Rule {
+  const char* action;
+  std::size_t least, most;  // values
+  std::size_t histories;    // how many of the first values name histories
+  const char* wanted;
+};
+constexpr QC_Tool_Rule QC_Tools[] = {{"--qc-delete", 4, 4, 1, "履歴、測定物質名、アッセイＮｏ、実験日"},
+                                     {"--qc-sync", 1, 1, 1, "履歴サーバーの URI"},
+                                     {"--qc-copy", 2, 2, 2, "写し元と写し先の履歴"},
+                                     {"--qc-audit", 1, 2, 1, "履歴と (書き出すなら) CSV ファイル"}};
+
+// "--qc-delete DB SUBSTANCE ASSAY_NO DATE", "--qc-sync URI", "--qc-copy FROM TO" or
+// "--qc-audit DB [OUT.csv]", and nothing else.
 Command_Line qc_tool(const std::vector<std::string>& arguments) {
-  const struct {
-    const char* action;
-    std::size_t values;
-    const char* wanted;
-  } tools[] = {{"--qc-delete", 4, "履歴、測定物質名、アッセイＮｏ、実験日"},
-               {"--qc-sync", 1, "履歴サーバーの URI"},
-               {"--qc-copy", 2, "写し元と写し先の履歴"}};
-  for (const auto& tool : tools) {
+  for (const QC_Tool_Rule& tool : QC_Tools) {
     if (arguments.empty() || arguments[0] != tool.action) continue;
-    if (arguments.size() != tool.values + 1 || std::find(arguments.begin() + 1, arguments.end(), "") != arguments.end())
+    if (arguments.size() < tool.least + 1 || arguments.size() > tool.most + 1 ||
+        std::find(arguments.begin() + 1, arguments.end(), "") != arguments.end())
       return error(std::string(tool.action) + " の後に" + tool.wanted + "だけを指定してください");
     Command_Line line{Command_Line::Kind::QC_Tool, {}, ""};
     line.tool = arguments;
@@ -215,14 +223,17 @@ Command_Line lis_sync(const std::vector<std::string>& arguments) {
   return line;
 }
 
-// A history server's password never stands on a command line, where others can read it.
-Command_Line without_password(Command_Line line) {
-  std::vector<std::string> histories = line.tool;
-  histories.push_back(line.options.qc);
+// A history server's connection string is read as libpq reads it before anything is done: one
+// that libpq cannot read, or that carries a password (which would stand on a command line where
+// others can read it), is refused at once, never repeated in the message.
+Command_Line usable_histories(Command_Line line) {
+  std::vector<std::string> histories = {line.options.qc};
+  for (const QC_Tool_Rule& tool : QC_Tools)
+    if (!line.tool.empty() && line.tool[0] == tool.action)
+      histories.insert(histories.end(), line.tool.begin() + 1, line.tool.begin() + 1 + tool.histories);
   for (const std::string& where : histories)
-    if (qc::is_server_uri(where) && qc::shown_uri(where) != where)
-      return error("URI にパスワードを書かないでください。パスワードは ~/.pgpass (または PGPASSWORD) に置きます: " +
-                   qc::shown_uri(where));
+    if (const qc::History_Name name = qc::read_history_name(where); name.kind == qc::History_Name::Kind::Refused)
+      return error(name.problem);
   return line;
 }
 
@@ -275,18 +286,18 @@ Command_Line parse_command_line(const std::vector<std::string>& arguments) {
   };
   if (given({"--help", "-h"})) return {Command_Line::Kind::Help, {}, ""};
   if (given({"--version"})) return {Command_Line::Kind::Version, {}, ""};
-  if (given({"--qc-export"})) return qc_export(arguments);
-  if (given({"--qc-delete", "--qc-sync", "--qc-copy"})) return without_password(qc_tool(arguments));
+  if (given({"--qc-export"})) return usable_histories(qc_export(arguments));
+  if (given({"--qc-delete", "--qc-sync", "--qc-copy", "--qc-audit"})) return usable_histories(qc_tool(arguments));
   if (given({"--lis-sync"})) return lis_sync(arguments);
-  if (given({"--batch"})) return without_password(batch_run(arguments));
-  return without_password(screens(arguments));
+  if (given({"--batch"})) return usable_histories(batch_run(arguments));
+  return usable_histories(screens(arguments));
 }
 
 Batch_Options with_absolute_paths(Batch_Options options) {
-  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf, &options.qc, &options.ids,
-                              &options.csv, &options.xlsx}) {
+  for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf, &options.qc,
+                            &options.ids, &options.csv, &options.xlsx}) {
     if (qc::is_server_uri(*path)) continue;  // a history server, not a file
-    std::error_code error;  // no working folder: the path stays as given, and its file is not found
+    std::error_code error;                   // no working folder: the path stays as given, and its file is not found
     if (const auto absolute = std::filesystem::absolute(*path, error); !path->empty() && !error)
       *path = absolute.lexically_normal().string();
   }
@@ -306,9 +317,14 @@ std::string usage_text() {
          "  quorin --qc-delete 履歴ファイル.sqlite 測定物質名 アッセイNo 実験日\n"
          "      履歴から測定を 1 回分削除します (理由を標準入力から 1 行で入力します)\n"
          "  quorin --qc-sync postgresql://ホスト/データベース\n"
-         "      履歴サーバーに送れなかった記録 (送信待ち) を送ります\n"
+         "      履歴サーバーに送れなかった記録 (送信待ち) を送ります。送れない記録や読めない\n"
+         "      送信待ちファイルが残るときは終了コード 1 です\n"
          "  quorin --qc-copy 写し元 写し先\n"
-         "      履歴ファイルを履歴サーバーへ (またはその逆へ) 写します。2 度写しても重複しません\n"
+         "      履歴ファイルを履歴サーバーへ (またはその逆へ) 写します。削除の記録も写り、\n"
+         "      同じ測定・目標値は新しい方が残ります。2 度写しても何も変わりません\n"
+         "  quorin --qc-audit 履歴 [書き出し.csv]\n"
+         "      履歴の監査証跡 (すべての変更の記録) のハッシュの鎖と、記録が証跡と合うことを確かめ、\n"
+         "      証跡を CSV (UTF-8) で書き出します (ファイルを指定しないときは標準出力へ)\n"
          "  quorin --lis-sync ホスト:ポート [--lis-timeout 秒]\n"
          "      LIS に送れなかった検査結果のメッセージ (送信待ち) を送ります\n"
          "      (受領確認を待つ時間は既定 30 秒)\n"
@@ -335,8 +351,9 @@ std::string usage_text() {
          "               3 つの測定結果、4pl・5pl ではモデル比較のページも) を 1 つの PDF ファイルに\n"
          "               書きます (精度プロファイルと、--qc のときは管理血清ごとの精度管理図も)\n"
          "  --qc FILE    結果を精度管理の履歴ファイル (SQLite) に記録し、管理血清の判定を表示します\n"
-         "               postgresql://ホスト/データベース を指定すると共有の履歴サーバーに記録します\n"
-         "               (パスワードは ~/.pgpass か PGPASSWORD に置き、URI には書きません)\n"
+         "               postgresql://ホスト/データベース (または host=... dbname=...) を指定すると\n"
+         "               共有の履歴サーバーに記録します (パスワードは ~/.pgpass か PGPASSWORD に置き、\n"
+         "               接続文字列には書きません)。同じ測定の記録があれば置き換えて、そう表示します\n"
          "  --ids FILE   サンプルの ID の一覧 (1 行に 1 つ、または「番号,ID」) を読み込みます\n"
          "  --count-column NAME\n"
          "               データファイルを計数器の書き出し (見出し行のある CSV・タブ区切り) として読み、\n"
@@ -352,14 +369,16 @@ std::string usage_text() {
          "  --pages A-B  --pdf の A ページから B ページまでだけを書きます (既定 すべてのページ)\n"
          "\n"
          "画面が表示するメッセージは標準エラー出力に書かれます。印刷の進み具合は、標準エラー出力が\n"
-         "端末のときだけ表示されます。精度管理の判定と、履歴ファイルに記録できなかったことは、\n"
-         "終了コードを変えません。\n"
+         "端末のときだけ表示されます。精度管理の判定は終了コードを変えません。\n"
          "終了コード: 0 保存できた  1 処理できなかった (結果ファイルも PDF ファイルも書かれません。\n"
          "              --csv・--xlsx のファイルは結果ファイルの直前に書かれます)\n"
          "            2 コマンドラインの誤り (出力ファイルが入力ファイルや他の出力ファイルと同じときも)\n"
          "            3 結果ファイルは保存した (--qc では履歴にも記録した) が、PDF ファイルを\n"
          "              置けなかった (以前の PDF ファイルはそのまま)\n"
-         "            5 LIS へのメッセージが送信待ちに残っている (--lis-sync で送ります)\n";
+         "            4 結果ファイルは保存したが、--qc の測定の記録をどこにも保存できなかった\n"
+         "              (履歴ファイルが使用中のまま・書き込めない、サーバーにも送信待ちにも置けない)\n"
+         "            5 --qc-audit: 監査証跡の鎖が途切れている、または証跡と合わない記録がある\n"
+         "            6 LIS へのメッセージが送信待ちに残っている (--lis-sync で送ります)\n";
 }
 
 }  // namespace quorin::batch

@@ -5,8 +5,11 @@
 
 #include "batch/batch_options.h"
 #include "qc/outbox.h"
+#include "qc/qc_audit.h"
 #include "qc/qc_copy.h"
 #include "qc/qc_delete.h"
+#include "text/same_file.h"
+#include "text/text_file.h"
 
 namespace quorin::batch {
 
@@ -43,8 +46,12 @@ int sync(const std::vector<std::string>& tool, std::ostream& errors) {
   }
   const qc::Send_Report report = qc::send_waiting(uri);
   for (const std::string& line : report.lines) errors << line << '\n';
-  errors << "送信した記録: " << report.sent << " 回分、送信待ち: " << report.waiting << " 回分\n";
-  return report.waiting == 0 ? Exit_Done : Exit_Failed;
+  for (const std::string& aside : report.set_aside)
+    errors << "壊れた送信待ちファイルが残っています: " << aside
+           << " (読めなかった記録があるかもしれません。内容を確かめてから削除してください)\n";
+  errors << "送信した記録: " << report.sent << " 回分、送信待ち: " << report.waiting << " 回分"
+         << (report.outbox_failed ? " (送信待ちファイルを使えません)" : "") << '\n';
+  return report.complete() ? Exit_Done : Exit_Failed;
 }
 
 int copy(const std::vector<std::string>& tool, std::ostream& errors) {
@@ -53,11 +60,36 @@ int copy(const std::vector<std::string>& tool, std::ostream& errors) {
   return copied.done ? Exit_Done : Exit_Failed;
 }
 
+// The trail goes to its file (written whole, never over the history), else to the output; the
+// verdict to the errors.
+int audit(const std::vector<std::string>& tool, std::ostream& output, std::ostream& errors) {
+  if (tool.size() > 2 && !qc::is_server_uri(tool[1]) && text::same_file(tool[1], tool[2])) {
+    errors << "書き出し先が精度管理の履歴ファイルと同じです: " << tool[2] << '\n';
+    return Exit_Usage;
+  }
+  const qc::Audit_Result result = qc::audit_history(tool[1]);
+  if (result.kind == qc::Audit_Result::Kind::Failed) {
+    errors << result.message << '\n';
+    return Exit_Failed;
+  }
+  if (tool.size() > 2) {
+    if (const std::string failure = text::save_file(tool[2], result.csv); !failure.empty()) {
+      errors << failure << '\n' << result.message << '\n';
+      return Exit_Failed;
+    }
+  } else {
+    output << result.csv << std::flush;
+  }
+  errors << result.message << '\n';
+  return result.kind == qc::Audit_Result::Kind::Holds ? Exit_Done : Exit_Trail_Broken;
+}
+
 }  // namespace
 
-int run_qc_tool(const std::vector<std::string>& tool, std::istream& input, std::ostream& errors) {
+int run_qc_tool(const std::vector<std::string>& tool, std::istream& input, std::ostream& output, std::ostream& errors) {
   if (tool[0] == "--qc-sync") return sync(tool, errors);
   if (tool[0] == "--qc-copy") return copy(tool, errors);
+  if (tool[0] == "--qc-audit") return audit(tool, output, errors);
   return delete_run(tool, input, errors);
 }
 

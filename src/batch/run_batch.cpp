@@ -43,6 +43,7 @@ class Batch_Road {
   Batch_Road(const Batch_Options& options, Batch_Platform& platform)
       : options_(options), platform_(platform), program_(platform), state_(program_.state) {
     program_.qc_history.path = options.qc;
+    program_.qc_history.ask_before_replacing = false;  // a stored run is replaced and the user told
     name_weightings(state_);
     apply_result_options(options, program_);
   }
@@ -50,9 +51,9 @@ class Batch_Road {
   std::string run() {
     using Step = std::string (Batch_Road::*)();
     static constexpr Step steps[] = {
-        &Batch_Road::load_conditions, &Batch_Road::load_counts,    &Batch_Road::plot_standards,
-        &Batch_Road::fit_curve,       &Batch_Road::choose_model,   &Batch_Road::compute_results,
-        &Batch_Road::report_precision, &Batch_Road::print_report,  &Batch_Road::save_results};
+        &Batch_Road::load_conditions,  &Batch_Road::load_counts,  &Batch_Road::plot_standards,
+        &Batch_Road::fit_curve,        &Batch_Road::choose_model, &Batch_Road::compute_results,
+        &Batch_Road::report_precision, &Batch_Road::print_report, &Batch_Road::save_results};
     for (Step step : steps)
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
     return put_report_in_place();
@@ -60,6 +61,8 @@ class Batch_Road {
 
   // True once the result file is saved, even when the report could not take its place after it.
   bool results_saved() const { return results_saved_; }
+  // True when the history was to keep the run and it is kept nowhere.
+  bool run_kept_nowhere() const { return program_.qc_history.last_record == Program::QC_History::Record::Nowhere; }
 
  private:
   std::string load_conditions() {
@@ -78,7 +81,7 @@ class Batch_Road {
     if (assay_completeness(state_) == Completeness::Nothing_To_Enter)
       return "データ入力画面を開けませんでした" + incompleteness();
     const Loaded_Counts loaded = options_.count_column.empty() ? read_counts(options_.counts, state_)
-                                                                : read_counter_file(options_.counts, state_);
+                                                               : read_counter_file(options_.counts, state_);
     if (!loaded.message.empty()) {
       platform_.message(loaded.message);
       return "データファイルを読み込めませんでした: " + options_.counts;
@@ -185,7 +188,12 @@ class Batch_Road {
     job.keep_file_aside = true;
     job.first_page = options_.first_page;
     job.last_page = options_.last_page;
+    // Printed before the save, the charts show the assay's run as the save will keep it; should the
+    // save not keep it, the report is printed again (put_report_in_place).
+    program_.qc_history.report_as_kept = !options_.qc.empty() && !report_;
     const auto outcome = Print_Report(program_, job);
+    printed_as_kept_ = program_.qc_history.report_as_kept;
+    program_.qc_history.report_as_kept = false;
     if (outcome && outcome->status == ui::Job_Outcome::Status::Printed && outcome->pages == 0)
       return "--pages の範囲に印刷するページがありません: " + options_.pdf;
     if (!outcome || outcome->status != ui::Job_Outcome::Status::Printed)
@@ -204,6 +212,10 @@ class Batch_Road {
   std::string put_report_in_place() {
     results_saved_ = true;
     if (!report_) return "";
+    if (printed_as_kept_ && program_.qc_history.last_record != Program::QC_History::Record::Kept) {
+      platform_.printer().discard_file();
+      if (std::string failure = print_report(); !failure.empty()) return failure;
+    }
     if (std::string failure = platform_.printer().commit_file(); !failure.empty()) return failure;
     platform_.message(ui::job_outcome_text(*report_));
     return "";
@@ -251,6 +263,7 @@ class Batch_Road {
   Assay_State& state_;
   Fit_Report fit_report_;
   std::optional<ui::Job_Outcome> report_;  // printed, its file not yet in place
+  bool printed_as_kept_ = false;           // its charts show the assay's run as kept
   bool results_saved_ = false;             // the result file is saved (and the run kept in the history)
 };
 
@@ -281,7 +294,7 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
   }
   const File_Size_Signal_Ignored file_size_limit_reported;
   std::string failure;
-  bool results_saved = false;
+  bool results_saved = false, kept_nowhere = false;
   {
     Batch_Road road(options, platform);
     try {
@@ -290,13 +303,20 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
       failure = std::string("処理を中止しました: ") + error.what();
     }
     results_saved = road.results_saved();
+    kept_nowhere = results_saved && road.run_kept_nowhere();
   }
-  if (failure.empty()) return Exit_Done;
-  platform.printer().discard_file();  // a report printed before the failure never takes its place
-  platform.message(failure);
-  if (!results_saved) return Exit_Failed;
-  platform.message("結果ファイルは保存されています: " + options.result + " (PDF ファイルは書かれていません)");
-  return Exit_Saved_Without_Report;
+  if (!failure.empty()) {
+    platform.printer().discard_file();  // a report printed before the failure never takes its place
+    platform.message(failure);
+    if (!results_saved) return Exit_Failed;
+    platform.message("結果ファイルは保存されています: " + options.result + " (PDF ファイルは書かれていません)");
+  }
+  if (kept_nowhere) {
+    platform.message("結果ファイルは保存されています: " + options.result +
+                     " (この測定の精度管理の記録はどこにも保存されていません)");
+    return Exit_Run_Not_Kept;
+  }
+  return failure.empty() ? Exit_Done : Exit_Saved_Without_Report;
 }
 
 }  // namespace quorin::batch

@@ -19,6 +19,7 @@ enum class Db_Failure {
   Too_New,       // written by a later version of the program
   Unreachable,   // the database server cannot be reached
   Refused,       // the server answers but refuses: the role, its password or a privilege
+  Bad_Name,      // a connection string that libpq cannot read or that carries a password: never used
   Other          // anything else the database reports
 };
 

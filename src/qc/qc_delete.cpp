@@ -1,20 +1,14 @@
 #include "qc/qc_delete.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 
+#include "qc/audit.h"
 #include "qc/qc_series.h"
 #include "text/text_clean.h"
 
 namespace quorin::qc {
 
-std::string deleting_user() {
-  const passwd* user = getpwuid(geteuid());
-  const std::string name = user != nullptr && user->pw_name != nullptr ? user->pw_name : std::to_string(geteuid());
-  return name + "@" + station_name();
-}
+std::string deleting_user() { return os_user() + "@" + station_name(); }
 
 Delete_Result delete_stored_run(History_Store& store, const std::string& where, const std::string& substance,
                                 const std::string& assay_no, const std::string& date, const std::string& reason) {
@@ -38,11 +32,13 @@ Delete_Result delete_stored_run(History_Store& store, const std::string& where, 
   std::erase_if(after, [&run](const QC_Run& r) { return r.same_assay(run); });
   std::map<int, Kept_Target> keep;
   const Series before = make_series(runs, kept);
+  // (A provisional one moves with every run anyway.)
   for (const auto& [serum, target] : before.targets) {
-    if (target.entered || target.kept) continue;
+    if (target.entered || target.kept || target.provisional()) continue;
     const auto moved = established_target(after, serum);
     if (!moved || moved->mean != target.mean || moved->sd != target.sd)
-      keep[serum] = {target.mean, target.sd, target.runs, target.curve};
+      keep[serum] = {target.mean,  target.sd, target.runs,
+                     target.curve, utc_now(), target.through->first + "\t" + target.through->second};
   }
   // The run as stored, with its sera, goes into the deletions.
   const auto stored = std::find_if(runs.begin(), runs.end(), [&run](const QC_Run& r) { return r.same_assay(run); });

@@ -58,7 +58,7 @@ Export_Result export_history(const std::string& history_path, const std::string&
                                       has_target ? number(target->second.sd) : "",
                                       z ? text::Format(*z, "0.000") : "",
                                       csv_text_field(serum_rules_text(series.checks[r], value.serum, " ")),
-                                      csv_text_field(verdict_text(series.checks[r].verdict)),
+                                      csv_text_field(run_verdict_text(series, r)),
                                       csv_text_field(curve_name(run.curve)),
                                       csv_text_field(curve_range_text(run.curve)),
                                       has_target ? csv_text_field(curve_text(target->second.curve)) : "",

@@ -1,9 +1,12 @@
 #include "qc/qc_history.h"
 
+#include <algorithm>
 #include <cstdlib>
 
+#include "qc/lj_chart.h"
 #include "qc/outbox.h"
 #include "qc/qc_procedures.h"
+#include "qc/qc_record.h"
 #include "qc/reg_qc.h"
 #include "state/program.h"
 #include "text/format.h"
@@ -12,28 +15,16 @@ namespace quorin::qc {
 
 namespace {
 
-constexpr const char* Going_On = "以後、精度管理の履歴を使わずに続けます";
-constexpr const char* Server_Going_On = "以後、判定には履歴を使わずに続けます (記録は保存のときに送ります)";
+// The control-serum table's printout (10 points) holds lines of 108 half-width columns.
+constexpr std::size_t Judgement_Columns = 100;
+
+constexpr const char* Going_On = "以後、判定には履歴を使わずに続けます (測定の記録は保存のときにもう一度試みます)";
 
 }  // namespace
 
 void give_up_history(Program& program, const Db_Outcome& outcome) {
   program.qc_history.failure = history_message(program.qc_history.path, outcome);
-  program.platform.message(program.qc_history.failure + "\n" +
-                           (is_server_uri(program.qc_history.path) ? Server_Going_On : Going_On));
-}
-
-bool send_to_server(Program& program, const QC_Run& run) {
-  const std::string& uri = program.qc_history.path;
-  if (const Db_Outcome queued = queue_run(uri, run); !queued) {
-    program.platform.message("精度管理の記録を送信待ちにできません: " + history_message(outbox_path(uri), queued));
-    return false;
-  }
-  const Send_Report report = send_waiting(uri);
-  std::string text;
-  for (const std::string& line : report.lines) text += (text.empty() ? "" : "\n") + line;
-  if (!text.empty()) program.platform.warning(text);
-  return report.waiting == 0;
+  program.platform.message(program.qc_history.failure + "\n" + Going_On);
 }
 
 std::string default_history_path() {
@@ -70,8 +61,20 @@ std::optional<Judged_Runs> judged_runs(Program& program, const std::string& subs
     }
   }
   Judged_Runs judged;
-  if (extra) judged.place = merge_run(runs, *extra);
-  judged.series = make_series(std::move(runs), targets);
+  const std::vector<QC_Run> stored = runs;
+  if (extra) {
+    const auto same = std::find_if(runs.begin(), runs.end(), [&](const QC_Run& run) { return run.same_assay(*extra); });
+    judged.assay_saved = program.qc_history.report_as_kept || (same != runs.end() && same_values(*same, *extra));
+    if (same != runs.end() && same_values(*same, *extra)) {
+      judged.place = static_cast<std::size_t>(same - runs.begin());
+    } else {
+      if (same != runs.end() && !judged.assay_saved) judged.stored_twin = *same;
+      QC_Run assay = *extra;
+      assay.id = 0;  // not stored as it stands
+      judged.place = merge_run(runs, std::move(assay));
+    }
+  }
+  judged.series = make_series(std::move(runs), targets, &stored);
   return judged;
 }
 
@@ -100,11 +103,13 @@ std::vector<std::string> judgement_lines(const Assay_Judgement& judgement) {
   const Run_Check& check = series.checks[place];
   std::vector<std::string> lines;
   lines.push_back("精度管理 " + run.substance + "  アッセイＮｏ " + run.assay_no + "  実験日 " + run.assay_date);
-  std::string verdict = std::string("判定: ") + verdict_text(check.verdict);
+  std::string verdict = "判定: " + run_verdict_text(series, place);
   if (const std::string hits = hits_text(check); !hits.empty()) verdict += "  " + hits;
   lines.push_back(verdict);
   lines.push_back("検量線: " + curve_text(run.curve));
-  if (const std::string warning = curve_warning(series, place); !warning.empty()) lines.push_back(warning);
+  // The printout holds the lines under the control-serum table: a long warning is broken to fit.
+  if (const std::string warning = curve_warning(series, place); !warning.empty())
+    for (std::string& part : fit_to_columns(warning, Judgement_Columns)) lines.push_back(std::move(part));
   const std::string unit = run.unit.empty() ? "" : " " + run.unit;
   for (const Serum_Value& value : run.sera) {
     std::string line = "Sera " + text::bare_text(value.serum) + ": ";
@@ -131,22 +136,14 @@ std::vector<std::string> judgement_lines(const Assay_Judgement& judgement) {
 namespace quorin {
 
 void QC_Record_Run(Program& program, const std::string& result_file) {
-  // A history server that failed earlier is tried again: the run waits when it still fails.
-  const bool server = qc::is_server_uri(program.qc_history.path);
-  if (program.qc_history.path.empty() || (!program.qc_history.failure.empty() && !server)) return;
-  const qc::QC_Run run = qc::current_run(program.state, result_file);
-  if (const std::string problem = qc::identity_problem(run); !problem.empty()) {
-    program.platform.message("精度管理の履歴には記録しませんでした (" + problem + ")");
-    return;
-  }
-  if (server) {
-    if (!qc::send_to_server(program, run)) return;
-    program.qc_history.failure.clear();
-  } else {
-    qc::History_Store store;
-    if (qc::open_history(program, store, qc::Connection::Mode::Write) != qc::Access::Opened) return;
-    if (const qc::Db_Outcome outcome = store.store_run(run); !outcome) return qc::give_up_history(program, outcome);
-  }
+  auto& history = program.qc_history;
+  history.last_record = Program::QC_History::Record::None;
+  if (history.path.empty()) return;
+  qc::QC_Run run = qc::current_run(program.state, result_file);
+  run.saved_at = qc::utc_now();
+  history.last_record = qc::record_run(program, run);
+  if (history.last_record != Program::QC_History::Record::Kept) return;
+  history.failure.clear();  // a history that failed earlier works again
   // An open chart shows the run as it is now kept.
   if (auto* chart = program.screen_as<Reg_QC>(Screen::QC_Chart)) chart->refresh(chart->with_assay());
 }

@@ -30,19 +30,20 @@ enum class Access {
 // fact that the program goes on without the history, and the history is off from then on.
 Access open_history(Program& program, History_Store& store, Connection::Mode mode);
 
-// Saves the run in the history server the program uses: through the outbox, so that a server
-// that cannot be reached or refuses leaves the run waiting, and says so. True when it arrived.
-bool send_to_server(Program& program, const QC_Run& run);
-
 // Tells the user why the history failed and that the program goes on without it; the history is
 // off for the rest of the run (until another file is chosen).
 void give_up_history(Program& program, const Db_Outcome& outcome);
 
-// The stored runs of a substance and its entered targets as a judged series, with `extra` (the
-// assay being worked on) in the place of its stored run; `place` is then its index.
+// The stored runs of a substance and its targets as a judged series, with `extra` (the assay
+// being worked on) in the place of its stored run; `place` is then its index. The targets rest on
+// the stored runs only. The assay is saved when the history holds its run with the values shown
+// (or, for a report printed just before the save, will hold them); a stored run of the same assay
+// with other values is `stored_twin`, shown beside it as what it is.
 struct Judged_Runs {
   Series series;
   std::optional<std::size_t> place;
+  bool assay_saved = false;
+  std::optional<QC_Run> stored_twin;
 };
 std::optional<Judged_Runs> judged_runs(Program& program, const std::string& substance,
                                        const std::optional<QC_Run>& extra);

@@ -17,15 +17,7 @@ void QC_Report_Pages(Program& program, ui::Printer& printer) {
   if (!judgement || !judgement->problem.empty()) return;
   const Judged_Runs& runs = judgement->runs;
   const QC_Run& assay = runs.series.runs[*runs.place];
-  for (const Serum_Value& value : assay.sera) {
-    Chart_View view;
-    view.series = &runs.series;
-    view.substance = assay.substance;
-    view.serum = value.serum;
-    view.assay_place = runs.place;
-    view.first = window_ending_at(runs.series.runs.size(), runs.place);
-    QC_Chart_PRT(view, printer);
-  }
+  for (const Serum_Value& value : assay.sera) QC_Chart_PRT(chart_view(runs, assay.substance, value.serum), printer);
 }
 
 long QC_Report_Page_Count(Program& program) {

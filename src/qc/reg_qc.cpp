@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "qc/audit.h"
+#include "qc/connection_string.h"
 #include "qc/qc_delete.h"
 #include "qc/qc_print.h"
 #include "state/basis.h"
@@ -18,10 +20,13 @@ namespace {
 
 // Layout, in twips.
 constexpr int Chart_Left = 1680, Chart_Top = 1080, Chart_Width = 10440, Chart_Height = 4680;
-constexpr int Delete_Row = 7780, Bottom_Row = 8220;
+// Under the chart: the dates in two rows, the scroll bar, the window's line, the rules, the deletion
+// and the bottom row.
+constexpr int Date_Top = Chart_Top + Chart_Height + 30, Date_Step = 210;
+constexpr int Scroll_Top = Date_Top + 2 * Date_Step + 30, Window_Top = Scroll_Top + 300, Rules_Top = Window_Top + 360;
+constexpr int Delete_Row = Rules_Top + 1120, Bottom_Row = Delete_Row + 440;
 constexpr const char* Caption = "精度管理図 (Levey-Jennings)";
 constexpr double Slot = static_cast<double>(Chart_Width) / qc::Chart_Runs;
-constexpr int Date_Every = 5;  // a date under every fifth run
 
 constexpr ui::Colour Orange{255, 140, 0};
 constexpr ui::Colour Grey{128, 128, 128};
@@ -42,14 +47,14 @@ Reg_QC::Reg_QC(Program& program)
       Set_Target(add<ui::Command_Button>("Set_Target", 8520, 100, 1680, 375)),
       Clear_Target(add<ui::Command_Button>("Clear_Target", 10320, 100, 1800, 375)),
       Chart(add<ui::Picture_Area>("Chart", Chart_Left, Chart_Top, Chart_Width, Chart_Height)),
-      HScroll1(add<ui::Scroll_Bar>("HScroll1", Chart_Left, 6060, Chart_Width, 255, /*vertical=*/false)),
-      Window_Label(add<ui::Label>("Window_Label", 120, 6360, 9600, 300)),
-      Update(add<ui::Command_Button>("Update", 9840, 6330, 2280, 330)),
-      Rules(add<ui::Text_Box>("Rules", 120, 6660, 12000, 1020)),
+      HScroll1(add<ui::Scroll_Bar>("HScroll1", Chart_Left, Scroll_Top, Chart_Width, 255, /*vertical=*/false)),
+      Window_Label(add<ui::Label>("Window_Label", 120, Window_Top + 30, 9600, 300)),
+      Update(add<ui::Command_Button>("Update", 9840, Window_Top, 2280, 330)),
+      Rules(add<ui::Text_Box>("Rules", 120, Rules_Top, 12000, 1020)),
       Picked_Label(add<ui::Label>("Picked_Label", 120, Delete_Row + 30, 5400, 300)),
       Delete_Reason(add<ui::Text_Box>("Delete_Reason", 6600, Delete_Row, 3240, 330)),
       Delete_Run(add<ui::Command_Button>("Delete_Run", 9960, Delete_Row - 20, 2160, 375)),
-      History_Label(add<ui::Label>("History_Label", 120, Bottom_Row + 30, 3000, 300)),
+      History_Label(add<ui::Label>("History_Label", 120, Bottom_Row + 15, 3000, 345)),
       History_URI(add<ui::Text_Box>("History_URI", 4380, Bottom_Row + 15, 2460, 330)),
       // Wider than the buttons beside it, for its caption of six full-width characters.
       Choose_File(add<ui::Command_Button>("Choose_File", 6960, Bottom_Row, 1215, 375)),
@@ -85,9 +90,10 @@ Reg_QC::Reg_QC(Program& program)
     tick.alignment = ui::Align::Right;
     tick.font_size = 8;
   }
-  for (int j = 0; j < qc::Chart_Runs / Date_Every; ++j) {
-    const int centre = Chart_Left + static_cast<int>(Slot * (Date_Every * j + 0.5));
-    ui::Label& date = add(Run_Date, j, centre - 600, Chart_Top + Chart_Height + 30, 1200, 240);
+  // Each date has nearly the width of two slots: the dates of neighbouring runs stand in different rows.
+  for (int j = 0; j < qc::Chart_Runs; ++j) {
+    const int centre = Chart_Left + static_cast<int>(Slot * (j + 0.5)), width = static_cast<int>(2 * Slot) - 100;
+    ui::Label& date = add(Run_Date, j, centre - width / 2, Date_Top + Date_Step * (j % 2), width, Date_Step);
     date.alignment = ui::Align::Center;
     date.font_size = 8;
   }
@@ -103,6 +109,14 @@ Reg_QC::Reg_QC(Program& program)
   Help.caption = "Help";
   Close.caption = "閉じる";
   Choose_File.on_click = [this] { choose_file(); };
+  // The server box applies what was typed on Enter, or on leaving it, as the program's boxes do.
+  History_URI.on_change = [this] { uri_typed_ = true; };
+  History_URI.on_key_down = [this](int key, int) {
+    if (key == ui::Key_Return) apply_server();
+  };
+  History_URI.on_lost_focus = [this] {
+    if (uri_typed_) apply_server();
+  };
   Print.on_click = [this] { print(); };
   Help.on_click = [this] { program_.show(Screen::Help); };
   Close.on_click = [this] { program_.close(Screen::QC_Chart); };
@@ -135,6 +149,7 @@ void Reg_QC::load_runs() {
   const int shown_serum = serum_ < sera_.size() ? sera_[serum_] : 1;
   runs_.reset();
   picked_.reset();
+  picked_trail_.clear();
   sera_.clear();
   if (substance_ < substances_.size()) {
     const std::string& substance = substances_[substance_];
@@ -163,6 +178,8 @@ qc::Chart_View Reg_QC::view() const {
   view.serum = serum_ < sera_.size() ? sera_[serum_] : 0;
   view.first = static_cast<std::size_t>(HScroll1.value());
   view.assay_place = runs_->place;
+  view.assay_saved = runs_->assay_saved;
+  view.stored_twin = runs_->stored_twin ? &*runs_->stored_twin : nullptr;
   return view;
 }
 
@@ -193,9 +210,9 @@ void Reg_QC::draw() {
     Chart.line(0, sd, qc::Chart_Runs, sd, sd == 0 ? Mean_Green : size == 1 ? Grey : size == 2 ? Orange : ui::Red);
   }
   Chart.draw_style = ui::Draw_Style::Solid;
-  for (int j = 0; j < qc::Chart_Runs / Date_Every; ++j) {
-    const std::size_t r = v.first + static_cast<std::size_t>(Date_Every * j);
-    Run_Date[j].caption = r < v.first + v.shown() ? v.series->runs[r].assay_date : "";
+  for (int j = 0; j < qc::Chart_Runs; ++j) {
+    const std::size_t r = v.first + static_cast<std::size_t>(j);
+    Run_Date[j].caption = r < v.first + v.shown() ? qc::chart_date_text(v.series->runs[r]) : "";
   }
 
   constexpr double Radius = 0.15;  // of a point, in runs
@@ -206,6 +223,8 @@ void Reg_QC::draw() {
       Chart.draw_style = ui::Draw_Style::Dotted;
       Chart.line(x, qc::Chart_Z, x, -qc::Chart_Z, ui::Blue);
       Chart.draw_style = ui::Draw_Style::Solid;
+      if (const auto twin = v.twin_z())
+        Chart.circle(x, std::clamp(*twin, -qc::Chart_Edge, qc::Chart_Edge), Radius, Grey);
     }
     const auto z = v.z(r);
     if (!z) continue;
@@ -226,8 +245,12 @@ void Reg_QC::draw() {
   for (const std::string& line : qc::chart_rule_lines(v)) rules += (rules.empty() ? "" : "\r\n") + line;
   if (rules.empty())
     rules = v.serum != 0 && v.target() == nullptr ? "目標値がまだないため、規則による判定はしていません"
-                                                  : "表示中の測定に規則違反はありません";
+            : v.target() && v.target()->provisional() ? "目標値が暫定のため (20 回未満)、規則による判定はしていません"
+                                                      : "表示中の測定に規則違反はありません";
+  for (const std::string& line : {qc::chart_twin_line(v), qc::chart_dates_line(v)})
+    if (!line.empty()) rules += "\r\n" + line;
   for (const std::string& line : qc::chart_curve_lines(v)) rules += "\r\n" + line;
+  for (const std::string& line : picked_trail_) rules += "\r\n" + line;
   if (assay_changed_)
     rules =
         "描いた後に測定値、検量線または測定結果の曲線が変わりました。今回の測定は「最新の結果で描く」で加えます\r\n" +
@@ -263,7 +286,8 @@ void Reg_QC::enter_target() {
   }
   // The target belongs to the curve of the assay shown, else of the newest run.
   const qc::QC_Run& newest = v.series->runs[v.assay_place.value_or(v.runs() - 1)];
-  if (const qc::Db_Outcome outcome = store.keep_target(v.substance, v.serum, {mean, sd, 0, newest.curve}); !outcome)
+  if (const qc::Db_Outcome outcome = store.keep_target(v.substance, v.serum, {mean, sd, 0, newest.curve, "", ""});
+      !outcome)
     qc::give_up_history(program_, outcome);
   load_runs();
 }
@@ -283,7 +307,18 @@ void Reg_QC::pick_run(double x) {
   if (x < 0) return;
   const auto slot = static_cast<std::size_t>(x);
   picked_.reset();
+  picked_trail_.clear();
   if (slot < v.shown() && v.series->runs[v.first + slot].id != 0) picked_ = v.first + slot;
+  // The picked run's trail: every change the history recorded of it.
+  qc::History_Store store;
+  std::vector<qc::Audit_Row> trail;
+  if (picked_ && qc::open_history(program_, store, qc::Connection::Mode::Read) == qc::Access::Opened &&
+      store.run_trail(v.series->runs[*picked_], trail)) {
+    picked_trail_.push_back("選択した測定の監査証跡:");
+    for (const qc::Audit_Row& row : trail)
+      picked_trail_.push_back("  " + row.at + " UTC  " + row.user + "@" + row.station + "  " +
+                              qc::audit_action_text(row.action) + (row.reason.empty() ? "" : "  理由: " + row.reason));
+  }
   draw();
 }
 
@@ -294,8 +329,9 @@ void Reg_QC::delete_picked_run() {
   const std::string reason = text::Text_Clean(Delete_Reason.text);
   if (reason.empty()) return program_.platform.message("削除の理由を入力してください");
   const qc::QC_Run run = v.series->runs[*picked_];
-  if (!program_.platform.ask_yes_no("精度管理の履歴から次の測定を削除しますか？\n" + run.substance + "  アッセイＮｏ " +
-                                    run.assay_no + "  実験日 " + run.assay_date + "\n理由: " + reason))
+  if (!program_.platform.ask_yes_no_default_no("精度管理の履歴から次の測定を削除しますか？\n" + run.substance +
+                                               "  アッセイＮｏ " + run.assay_no + "  実験日 " + run.assay_date +
+                                               "\n理由: " + reason))
     return;
   qc::History_Store store;
   if (qc::open_history(program_, store, qc::Connection::Mode::Write) != qc::Access::Opened) return draw();
@@ -307,19 +343,37 @@ void Reg_QC::delete_picked_run() {
 }
 
 void Reg_QC::choose_file() {
-  // A server's URI typed beside the button is taken as it is; otherwise a file is chosen.
-  const std::string typed = text::Text_Clean(History_URI.text);
+  // A server typed beside the button is taken; otherwise a file is chosen.
+  if (qc::is_server_uri(text::Text_Clean(History_URI.text))) return apply_server();
   const std::string path =
-      qc::is_server_uri(typed)
-          ? typed
-          : program_.platform.save_file({"精度管理の履歴ファイル", "精度管理(*.sqlite)|*.sqlite", "sqlite", false});
-  if (path.empty()) return;
-  // A file that cannot serve as the history is refused; the history in use stays.
+      program_.platform.save_file({"精度管理の履歴ファイル", "精度管理(*.sqlite)|*.sqlite", "sqlite", false});
+  if (!path.empty()) use_history(path);
+}
+
+void Reg_QC::apply_server() {
+  uri_typed_ = false;
+  const std::string typed = text::Text_Clean(History_URI.text);
+  if (typed.empty()) return;
+  if (!qc::is_server_uri(typed))
+    return program_.platform.message(
+        "サーバー URI には postgresql:// で始まる接続文字列を入力してください (ファイルは「履歴ファイル」で選びます)");
+  if (const qc::History_Name name = qc::read_history_name(typed); name.kind == qc::History_Name::Kind::Refused)
+    return program_.platform.message(name.problem);
+  use_history(typed);
+}
+
+bool Reg_QC::use_history(const std::string& where) {
+  // A history that cannot serve is refused; the history in use stays.
   qc::History_Store store;
-  if (const qc::Db_Outcome outcome = store.open(path, qc::Connection::Mode::Write); !outcome)
-    return program_.platform.message(qc::history_message(path, outcome));
-  program_.qc_history = {path, "", ""};
+  if (const qc::Db_Outcome outcome = store.open(where, qc::Connection::Mode::Write); !outcome) {
+    program_.platform.message(qc::history_message(where, outcome));
+    return false;
+  }
+  program_.qc_history.path = where;
+  program_.qc_history.failure.clear();
+  program_.qc_history.last_verdict.clear();
   refresh(with_assay_);
+  return true;
 }
 
 bool Reg_QC::out_of_date() const {

@@ -43,16 +43,16 @@ class Reg_QC : public ui::Form {
   ui::Command_Button& Clear_Target;
   ui::Picture_Area& Chart;
   ui::Control_Array<ui::Label> Tick{"Tick"};          // y axis: Tick[sd + 3] for sd = -3 .. +3
-  ui::Control_Array<ui::Label> Run_Date{"Run_Date"};  // x axis: the date of every fifth run shown
+  ui::Control_Array<ui::Label> Run_Date{"Run_Date"};  // x axis: the date of every run shown, in two rows
   ui::Scroll_Bar& HScroll1;
   ui::Label& Window_Label;
   ui::Command_Button& Update;  // shown while out of date: draws the chart with the sera in force
   ui::Text_Box& Rules;
-  ui::Label& Picked_Label;     // the run picked on the chart for deletion
+  ui::Label& Picked_Label;  // the run picked on the chart for deletion
   ui::Text_Box& Delete_Reason;
   ui::Command_Button& Delete_Run;  // asks first, then moves the picked run to the deletions
   ui::Label& History_Label;
-  ui::Text_Box& History_URI;  // a history server's URI for Choose_File; empty: choose a file
+  ui::Text_Box& History_URI;  // a history server's connection string: Enter (or leaving it) applies it
   ui::Command_Button& Choose_File;
   ui::Command_Button& Print;
   ui::Command_Button& Help;
@@ -69,6 +69,10 @@ class Reg_QC : public ui::Form {
   void pick_run(double x);
   void delete_picked_run();
   void choose_file();
+  // Uses the server typed in History_URI, once it is read and refused or opened.
+  void apply_server();
+  // Starts using the history `where`, once it opens; false (told why) when it cannot serve.
+  bool use_history(const std::string& where);
   void print();
   // Computes the control sera in force and draws the chart with them; false, after the reason
   // was told, when they cannot be computed.
@@ -83,7 +87,9 @@ class Reg_QC : public ui::Form {
   std::vector<int> sera_;
   std::size_t serum_ = 0;
   std::optional<qc::Judged_Runs> runs_;
-  std::optional<std::size_t> picked_;  // index in the series of the run picked for deletion
+  std::optional<std::size_t> picked_;      // index in the series of the run picked for deletion
+  std::vector<std::string> picked_trail_;  // its audit trail, as shown
+  bool uri_typed_ = false;                 // History_URI changed since it was last applied
 };
 
 }  // namespace quorin

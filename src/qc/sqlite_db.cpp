@@ -53,12 +53,14 @@ Db_Outcome Connection::open(const std::string& path, Mode mode, int busy_ms) {
   const auto status = std::filesystem::status(path, error);
   if (std::filesystem::exists(status)) {
     if (!std::filesystem::is_regular_file(status)) return {Db_Failure::Cannot_Open, "通常のファイルではありません"};
-  } else if (mode == Mode::Read) {
+  } else if (mode != Mode::Write) {
     return {Db_Failure::Missing, ""};
   }
   // Reading opens for writing too where the file allows it, so that SQLite can roll back what a
   // program that stopped in the middle of a write left in its journal.
-  const int flags = mode == Mode::Read ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  const int flags = mode == Mode::Salvage ? SQLITE_OPEN_READONLY
+                    : mode == Mode::Read  ? SQLITE_OPEN_READWRITE
+                                          : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
   sqlite3* db = nullptr;
   const int code = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   if (code != SQLITE_OK) {

@@ -18,7 +18,7 @@ class Statement;
 
 class Connection {
  public:
-  enum class Mode { Read, Write };
+  enum class Mode { Read, Write, Salvage };
   Connection() = default;
   ~Connection();
   Connection(Connection&& other) noexcept : db_(other.db_) { other.db_ = nullptr; }
@@ -27,7 +27,8 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   // Opens the file: Read never creates it (Missing when it does not exist), Write creates an
-  // empty one when it does not exist. Another program's lock is waited for up to busy_ms.
+  // empty one when it does not exist, Salvage reads a damaged file and never writes to it. Another program's lock is
+  // waited for up to busy_ms.
   Db_Outcome open(const std::string& path, Mode mode, int busy_ms);
   bool is_open() const { return db_ != nullptr; }
 

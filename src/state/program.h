@@ -39,9 +39,13 @@ class Program {
 
   // The control-serum history this run of the program keeps.
   struct QC_History {
-    std::string path;          // its file; "" keeps no history
-    std::string failure;       // why it failed, once it has: the program then goes on without it
-    std::string last_verdict;  // the judgement last shown, so that the same one is not repeated
+    std::string path;                  // its file; "" keeps no history
+    std::string failure;               // why it failed, once it has: the program then goes on without it
+    std::string last_verdict;          // the judgement last shown, so that the same one is not repeated
+    bool ask_before_replacing = true;  // the screens ask before a stored run is replaced; the command line tells
+    bool report_as_kept = false;       // a report printed before the save shows the assay's run as kept
+    // Where the run of the last save went.
+    enum class Record { None, Kept, Waiting, Declined, Nowhere } last_record = Record::None;
   } qc_history;
 
   // Opens the start-up screen.

@@ -28,6 +28,8 @@ class Platform {
   virtual void warning(const std::string& text) { message(text); }
   // Question with Yes and No; true for Yes.
   virtual bool ask_yes_no(const std::string& text) = 0;
+  // The same question where Yes deletes or replaces a record: No is the answer that Enter gives.
+  virtual bool ask_yes_no_default_no(const std::string& text) { return ask_yes_no(text); }
   // Question with one button for each answer; the index of the answer chosen, or -1 when the
   // user closed the box. A platform with no such box asks Yes/No, Yes taking the first answer.
   virtual int choose(const std::string& text, const std::vector<std::string>& answers) {

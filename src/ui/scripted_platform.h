@@ -19,6 +19,8 @@ class Scripted_Platform : public Platform {
     message(text);
   }
   bool ask_yes_no(const std::string& text) override;
+  // Logged as the question followed by " [既定: いいえ]".
+  bool ask_yes_no_default_no(const std::string& text) override { return ask_yes_no(text + " [既定: いいえ]"); }
   int choose(const std::string& text, const std::vector<std::string>& answers) override;
   std::string open_file(const File_Dialog& dialog) override;
   std::string save_file(const File_Dialog& dialog) override;

@@ -163,7 +163,13 @@ TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
     options.qc = folder.file("batch.sqlite");
     const testing::Batch_Outcome batch = testing::run_in_process(options);
     ASSERT_EQ(batch.status, batch::Exit_Done) << batch.errors;
-    EXPECT_EQ(without_page_numbers(batch.printed.ops()), by_buttons);
+    // The screens print before the save; the batch run's charts say that its save keeps the run.
+    std::vector<std::string> printed = without_page_numbers(batch.printed.ops());
+    int kept = 0;
+    for (std::string& op : printed)
+      if (const auto at = op.find("(保存済み)"); at != std::string::npos) op.replace(at, 14, "(未保存)"), ++kept;
+    EXPECT_EQ(kept, 3) << "one chart for each serum";
+    EXPECT_EQ(printed, by_buttons);
     EXPECT_GT(batch.printed.documents(), options.model == 0 ? 7 : 8) << "a page at least for each printout";
     EXPECT_EQ(testing::read_bytes(options.result), testing::read_bytes(folder.file("screens.txt")));
   }

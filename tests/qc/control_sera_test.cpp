@@ -20,19 +20,26 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <utility>
 #include <vector>
 
+#include <sqlite3.h>
+
 #include "engine/precision_profile.h"
 #include "engine/westgard.h"
+#include "qc/audit.h"
 #include "qc/history_store.h"
+#include "qc/lj_chart.h"
 #include "qc/profile_plot.h"
+#include "qc/qc_delete.h"
 #include "qc/qc_export.h"
 #include "qc/qc_procedures.h"
 #include "qc/qc_series.h"
 #include "qc/reg_qc.h"
 #include "qc/server/stores.h"
+#include "results/results_procedures.h"
 #include "state/program.h"
 #include "support/form_driver.h"
 #include "ui/recording_printer.h"
@@ -81,13 +88,91 @@ TEST(Westgard, TargetsFromTheFirstTwentyRunsOrAsEntered) {
   EXPECT_DOUBLE_EQ(established.targets.at(1).mean, 10.0);
   EXPECT_NEAR(established.targets.at(1).sd, std::sqrt(20.0 / 19.0), 1e-12);
   EXPECT_NEAR(*established.z.back()[1], -5.0 / std::sqrt(20.0 / 19.0), 1e-12);
-  EXPECT_DOUBLE_EQ(*make_series(runs, {{1, {5.5, 0.25}}}).z.back()[1], -2.0) << "entered";
+  EXPECT_DOUBLE_EQ(*make_series(runs, {{1, {5.5, 0.25, 0, {}, "", ""}}}).z.back()[1], -2.0) << "entered";
 
   QC_Run again = run_of("2026/12/01", {5.6, 7.0});
   again.assay_no = "C-2026/12/1";
   EXPECT_EQ(merge_run(runs, again), 25u);
   EXPECT_EQ(runs.size(), 26u);
   EXPECT_EQ(runs.back().serum(1)->mean, 5.6);
+}
+
+// No run is judged against a target its own value helped to make. Stored runs on days 1..n with
+// values 9 and 11 by turns, and today's unsaved run of 13 after them: a target established from
+// fewer than 20 stored values is provisional (drawn against, never judged by); from 20, it judges
+// the runs after them and not the runs it came from; an entered one judges every run, a kept one
+// the runs after the last it came from.
+TEST(Westgard, NoRunIsJudgedAgainstATargetItHelpedToMake) {
+  const struct {
+    int stored;
+    std::map<int, Kept_Target> kept;
+    std::size_t run;  // the run looked at: a stored one by its day, 0 for today's
+    const char* verdict;
+    bool has_z;
+  } cases[] = {
+      {1, {}, 0, "目標値なし", false},
+      {2, {}, 0, "判定なし (暫定の目標値)", true},
+      {19, {}, 0, "判定なし (暫定の目標値)", true},
+      {20, {}, 0, "警告", true},  // z = 3 / sqrt(20/19) = +2.92
+      {20, {}, 20, "判定なし (目標値を決めた測定)", true},
+      {22, {}, 21, "受理", true},
+      {2, {{1, {10.0, 1.5, 0, {}, "", ""}}}, 1, "受理", true},
+      {20, {{1, {10.0, 1.5, 20, {}, "", "2026-11-05\tC-2026/11/5"}}}, 5, "判定なし (目標値を決めた測定)", true},
+      {20, {{1, {10.0, 1.5, 20, {}, "", "2026-11-05\tC-2026/11/5"}}}, 6, "受理", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.stored) + " stored, run " + std::to_string(c.run));
+    std::vector<QC_Run> stored;
+    for (int day = 1; day <= c.stored; ++day) {
+      stored.push_back(run_of("2026/11/" + std::to_string(day), {day % 2 ? 9.0 : 11.0}));
+      stored.back().id = day;
+    }
+    std::vector<QC_Run> runs = stored;
+    const std::size_t today = merge_run(runs, run_of("2026/11/30", {13.0}));
+    const Series series = make_series(runs, c.kept, &stored);
+    const std::size_t run = c.run == 0 ? today : c.run - 1;
+    EXPECT_EQ(run_verdict_text(series, run), c.verdict);
+    EXPECT_EQ(series.z[run][1].has_value(), c.has_z);
+  }
+}
+
+// The chart of a history of 21 runs with today's unsaved run dated before them: the target rests on
+// the stored runs only, so a deletion that keeps it keeps the values shown, now marked as kept. The
+// printed chart names the date of every run.
+TEST(QC_Chart, AKeptTargetIsTheTargetShownAndEveryRunHasItsDate) {
+  testing::Scratch_Folder folder;
+  ui::Scripted_Platform platform;
+  Program program(platform);
+  program.qc_history.path = folder.file("qc.sqlite");
+  {
+    History_Store store;
+    ASSERT_TRUE(store.open(program.qc_history.path, Connection::Mode::Write));
+    for (int day = 2; day <= 22; ++day)
+      ASSERT_TRUE(store.store_run(testing::qc_run("TSH", "T-" + std::to_string(day), "2026/5/" + std::to_string(day),
+                                                  {2.0 + (day % 3) * 0.1})));
+  }
+  const std::optional<QC_Run> today = testing::qc_run("TSH", "T-1", "2026/5/1", {9.0});
+  const auto target_shown = [&] {
+    const auto judged = judged_runs(program, "TSH", today);
+    return chart_target_text(chart_view(*judged, "TSH", 1));
+  };
+  const std::string before = target_shown();
+  History_Store store;
+  ASSERT_TRUE(store.open(program.qc_history.path, Connection::Mode::Write));
+  ASSERT_EQ(delete_stored_run(store, program.qc_history.path, "TSH", "T-3", "2026/5/3", "誤登録").kind,
+            Delete_Result::Kind::Deleted);
+  const std::string after = target_shown();
+  EXPECT_EQ(after.substr(0, after.find("  (")), before.substr(0, before.find("  (")));
+  EXPECT_EQ(before.find("削除前の値を保持"), std::string::npos);
+  EXPECT_NE(after.find("削除前の値を保持"), std::string::npos);
+
+  const auto judged = judged_runs(program, "TSH", today);
+  ui::Recording_Printer printer;
+  QC_Chart_PRT(chart_view(*judged, "TSH", 1), printer);
+  const std::regex date(R"re(^text \S+ "05/\d\d"$)re");
+  EXPECT_EQ(std::count_if(printer.ops().begin(), printer.ops().end(),
+                          [&](const std::string& op) { return std::regex_match(op, date); }),
+            21);
 }
 
 TEST(QC_Chart, DeletesThePickedRunOnlyWithAReasonAndAYes) {
@@ -116,6 +201,10 @@ TEST(QC_Chart, DeletesThePickedRunOnlyWithAReasonAndAYes) {
       {1.5, "誤って保存", false, "", 3},
       {1.5, "誤って保存", true, "精度管理の履歴から測定を削除しました: TSH  アッセイＮｏ T-2  実験日 2026/5/2", 2},
   };
+  chart.Chart.on_mouse_down(1, 0, 0.5, 0);  // a run picked shows its trail
+  EXPECT_NE(chart.Rules.text.find("選択した測定の監査証跡:\r\n  "), std::string::npos) << chart.Rules.text;
+  EXPECT_NE(chart.Rules.text.find("@" + station_name() + "  測定を保存"), std::string::npos) << chart.Rules.text;
+  chart.Chart.on_mouse_down(1, 0, 29.5, 0);  // where no run stands: none picked
   for (const auto& step : steps) {
     SCOPED_TRACE(step.told);
     if (step.click_x >= 0) chart.Chart.on_mouse_down(1, 0, step.click_x, 0);
@@ -127,6 +216,52 @@ TEST(QC_Chart, DeletesThePickedRunOnlyWithAReasonAndAYes) {
               step.told);
     EXPECT_EQ(chart.view().runs(), step.runs_left);
   }
+  EXPECT_TRUE(platform.questions.back().ends_with("[既定: いいえ]")) << "Enter answers No";
+}
+
+// Two windows of the program save the same assay, the second with other counts. The second's chart
+// shows its unsaved result beside the stored run as what each is; its save asks first, naming when,
+// where and to which file the stored run was saved, "いいえ" the default: No keeps the stored run,
+// Yes replaces it, the trail keeping the values replaced, and the chart then shows them as saved.
+TEST(QC_Chart, ASecondSaveOfAnAssayAsksAndTheChartTellsStoredFromUnsaved) {
+  testing::Scratch_Folder folder;
+  const std::string history = folder.file("qc.sqlite");
+  testing::write_bytes(folder.file("other.txt"),
+                       testing::replaced(testing::read_bytes(testing::Example_Counts), " 7084 \r\n", " 6500 \r\n"));
+  ui::Scripted_Platform first_platform, second_platform;
+  Program first(first_platform), second(second_platform);
+  first.qc_history.path = second.qc_history.path = history;
+  testing::run_wizard(first, first_platform, testing::Example_Conditions, testing::Example_Counts);
+  testing::run_wizard(second, second_platform, testing::Example_Conditions, folder.file("other.txt"));
+  ASSERT_TRUE(Save_Result_File(first, folder.file("first.txt")));
+  EXPECT_TRUE(first_platform.questions.empty()) << "nothing stored yet, nothing asked";
+
+  Show_QC_Chart(second, true);
+  Reg_QC& chart = *second.screen_as<Reg_QC>(Screen::QC_Chart);
+  EXPECT_NE(chart.Window_Label.caption.find("(未保存; 灰色の点は保存済みの記録)"), std::string::npos)
+      << chart.Window_Label.caption;
+  EXPECT_NE(chart.Rules.text.find("灰色の点: 今回の測定と同じ測定の保存済みの記録"), std::string::npos);
+  for (const bool yes : {false, true}) {
+    second_platform.yes_no_answers = {yes};
+    ASSERT_TRUE(Save_Result_File(second, folder.file("second.txt")));
+    ASSERT_FALSE(second_platform.questions.empty());
+    const std::string& asked = second_platform.questions.back();
+    EXPECT_NE(asked.find(" UTC に " + station_name() + " で保存 (結果ファイル " + folder.file("first.txt") + ")"),
+              std::string::npos)
+        << asked;
+    EXPECT_TRUE(asked.ends_with("[既定: いいえ]"));
+    const std::vector<QC_Run> runs = testing::runs_in(history);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].result_file, folder.file(yes ? "second.txt" : "first.txt"));
+  }
+  EXPECT_NE(chart.Window_Label.caption.find("(保存済み)"), std::string::npos) << chart.Window_Label.caption;
+  History_Store store;
+  std::vector<Audit_Row> trail;
+  ASSERT_TRUE(store.open(history, Connection::Mode::Read));
+  ASSERT_TRUE(store.audit_trail(trail));
+  ASSERT_EQ(trail.size(), 2u);
+  EXPECT_EQ(trail[1].action, Audit_Replace);
+  EXPECT_NE(trail[1].before.find("result_file=" + folder.file("first.txt")), std::string::npos);
 }
 
 using Points = std::vector<std::pair<double, double>>;  // (mean concentration, CV) of a sample
@@ -258,7 +393,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   };
   // A file that is no history: told once, the result saved all the same, the file untouched.
   testing::write_bytes(history, "not a database\r\n");
-  tell(save(history));
+  tell(save(history, "", "", false, 0, batch::Exit_Run_Not_Kept));
   EXPECT_EQ(export_history(history, folder.file("out.csv")).kind, Export_Result::Kind::Failed);
   EXPECT_EQ(export_history(history, history).kind, Export_Result::Kind::Refused);
   EXPECT_EQ(testing::read_bytes(history), "not a database\r\n");
@@ -272,7 +407,8 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   // The point on the mean line (z = 0 at y = 4200 twips) of the chart's one run.
   EXPECT_EQ(count(drawn, "circle 1950,4200 r50"), 3);
   EXPECT_EQ(count(drawn, "\"目標値はまだありません"), 3);
-  save(history, "2026/12/01", "2026/12/1");  // the same day
+  // The same day written otherwise: the run is replaced, and the command line says so.
+  EXPECT_NE(save(history, "2026/12/01", "2026/12/1").errors.find("同じ測定の記録を置き換えました"), std::string::npos);
   // A target that puts serum 1 at +3.5 SD: both runs break 1-3s, the later in run order also 2-2s.
   // C-99 comes before C-0142, its number taken as a number.
   History_Store store;
@@ -280,7 +416,7 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   ASSERT_TRUE(store.open(history, Connection::Mode::Write));
   ASSERT_TRUE(store.runs_of("コルチゾール", runs));
   ASSERT_EQ(runs.size(), 1u) << "saved twice, one run";
-  ASSERT_TRUE(store.keep_target("コルチゾール", 1, {*runs[0].sera[0].mean - 0.035, 0.01}));
+  ASSERT_TRUE(store.keep_target("コルチゾール", 1, {*runs[0].sera[0].mean - 0.035, 0.01, 0, {}, "", ""}));
   // The report carries the verdict under the control-serum table (its charts are the screens').
   EXPECT_EQ(count(tell(save(history, "C-0142", "C-99", true)), "\"判定: 却下  1-2s (Sera 1), 1-3s (Sera 1)\""), 1);
   const Export_Result written = export_history(history, folder.file("history.csv"));
@@ -295,6 +431,30 @@ TEST_F(Batch_History, OneRunPerAssayJudgedAndExported) {
   for (std::size_t at; (at = told.find(folder.path().string())) != std::string::npos;)
     told.replace(at, folder.path().string().size(), "<folder>");
   testing::expect_golden("batch_history.txt", told);
+}
+
+// A history that another program keeps locked past the wait: the result is saved, the run is kept
+// nowhere, which is told, and the status is 4. The report, printed before the save as the save would
+// keep the run, is printed again: its charts say the run is not saved.
+TEST_F(Batch_History, ARunKeptNowhereIsToldAndItsReportSaysSo) {
+  save(history);
+  sqlite3* other = nullptr;
+  sqlite3_open(history.c_str(), &other);
+  sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);  // readers go on, writers wait
+  const testing::Batch_Outcome outcome = save(history, "C-0142", "C-0143", true, 0, batch::Exit_Run_Not_Kept);
+  sqlite3_close(other);
+  EXPECT_NE(outcome.errors.find("qc.sqlite (他のプログラムが使用中です: database is locked)\n"
+                                "この測定の精度管理の記録はどこにも保存されていません"),
+            std::string::npos)
+      << outcome.errors;
+  std::vector<std::string> labels;
+  for (const std::string& op : outcome.printed.ops())
+    if (const auto at = op.find("点線: 今回の測定 "); at != std::string::npos) labels.push_back(op.substr(at));
+  ASSERT_EQ(labels.size(), 6u) << "three charts printed, and printed again";
+  for (std::size_t i = 0; i < 6; ++i)
+    EXPECT_TRUE(labels[i].starts_with(i < 3 ? "点線: 今回の測定 (保存済み)" : "点線: 今回の測定 (未保存)"))
+        << labels[i];
+  EXPECT_EQ(testing::runs_in(history).size(), 1u);
 }
 
 }  // namespace

@@ -40,6 +40,12 @@ bool Qt_Platform::ask_yes_no(const std::string& text) {
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool Qt_Platform::ask_yes_no_default_no(const std::string& text) {
+  draw_pending();
+  return QMessageBox::question(active_window(), Title, QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
 int Qt_Platform::choose(const std::string& text, const std::vector<std::string>& answers) {
   draw_pending();
   QMessageBox box(QMessageBox::Question, Title, QString::fromStdString(text), QMessageBox::NoButton, active_window());

@@ -13,6 +13,7 @@ class Qt_Platform : public Platform {
   void set_renderer(Renderer* renderer) { renderer_ = renderer; }
   void message(const std::string& text) override;
   bool ask_yes_no(const std::string& text) override;
+  bool ask_yes_no_default_no(const std::string& text) override;
   int choose(const std::string& text, const std::vector<std::string>& answers) override;
   std::string open_file(const File_Dialog& dialog) override;
   std::string save_file(const File_Dialog& dialog) override;

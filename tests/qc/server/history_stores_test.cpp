@@ -21,7 +21,9 @@
 #include <utility>
 
 #include "engine/logistic.h"
+#include "qc/audit.h"
 #include "qc/history_store.h"
+#include "qc/qc_audit.h"
 #include "qc/qc_delete.h"
 #include "qc/qc_export.h"
 #include "qc/qc_series.h"
@@ -105,7 +107,7 @@ TYPED_TEST(History_Stores, SaveReplaceDeleteTargetsRulesAndExport) {
 
   // An entered target of 10 ± 0.25 puts the last two runs at +2.4 SD: the export shows the last
   // breaking 2-2s across the two runs.
-  ASSERT_TRUE(store.keep_target("コルチゾール", 1, {10.0, 0.25, 0, {Logit_Log, 1, 3, 1, 8}}));
+  ASSERT_TRUE(store.keep_target("コルチゾール", 1, {10.0, 0.25, 0, {Logit_Log, 1, 3, 1, 8}, "", ""}));
 
   testing::Scratch_Folder folder;
   ASSERT_EQ(export_history(this->place.where, folder.file("out.csv")).kind, Export_Result::Kind::Written);
@@ -127,7 +129,17 @@ TYPED_TEST(History_Stores, OlderSchemaReadAndBroughtForwardOthersLeftAsTheyWere)
     ASSERT_TRUE(store.open(this->place.where, Connection::Mode::Write));
     ASSERT_TRUE(store.store_run(run_of(6, 4.6)));
   }
-  EXPECT_EQ(this->place.version(), "2");
+  EXPECT_EQ(this->place.version(), "3");
+  // The trail begins at the migration, with the run the history held, and accounts for every record.
+  std::vector<Audit_Row> trail;
+  {
+    History_Store store;
+    ASSERT_TRUE(store.open(this->place.where, Connection::Mode::Read));
+    ASSERT_TRUE(store.audit_trail(trail));
+  }
+  ASSERT_EQ(trail.size(), 3u);
+  EXPECT_EQ(trail[0].action + " " + trail[0].before + " " + trail[1].action, "migrate version=1 existing-run");
+  EXPECT_EQ(audit_history(this->place.where).kind, Audit_Result::Kind::Holds);
   const std::vector<QC_Run> now = this->runs();
   ASSERT_EQ(now.size(), 2u);
   EXPECT_EQ(curve_text(now[0].curve), "不明");
@@ -136,7 +148,7 @@ TYPED_TEST(History_Stores, OlderSchemaReadAndBroughtForwardOthersLeftAsTheyWere)
 
   for (const Db_Failure failure : {Db_Failure::Too_New, Db_Failure::Foreign}) {  // a later version, another program's
     const TypeParam other;
-    if (failure == Db_Failure::Too_New) other.make_version_1(), other.set_version(3);
+    if (failure == Db_Failure::Too_New) other.make_version_1(), other.set_version(Schema_Version + 1);
     else other.make_foreign();
     const std::string before = other.snapshot();
     ASSERT_FALSE(before.empty());
@@ -294,7 +306,7 @@ TEST_F(History_File, TheExportRunsNoFormulaAndKeepsNumbers) {
   }
   History_Store history;
   ASSERT_TRUE(history.open(path, Connection::Mode::Write));
-  ASSERT_TRUE(history.keep_target("C-0142", 1, {4.0, 0.5}));
+  ASSERT_TRUE(history.keep_target("C-0142", 1, {4.0, 0.5, 0, {}, "", ""}));
   ASSERT_EQ(export_history(path, folder.file("out.csv")).kind, Export_Result::Kind::Written);
   testing::expect_golden("formula_export.csv", testing::read_bytes(folder.file("out.csv")));
 }

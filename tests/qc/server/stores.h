@@ -73,10 +73,11 @@ struct SQLite_Place {
   Scratch_Folder folder;
   const std::string where = folder.file("qc.sqlite");
   // Runs the statements; the first column of the first row, or "".
-  std::string sql(const std::string& statements) const {
+  std::string sql(const std::string& statements) const { return sql_on(where, statements); }
+  static std::string sql_on(const std::string& file, const std::string& statements) {
     sqlite3* db = nullptr;
     std::string first;
-    sqlite3_open(where.c_str(), &db);
+    sqlite3_open(file.c_str(), &db);
     sqlite3_exec(
         db, statements.c_str(),
         [](void* out, int, char** values, char**) {
@@ -88,17 +89,37 @@ struct SQLite_Place {
     sqlite3_close(db);
     return first;
   }
+  // True when the statements ran without an error.
+  bool try_sql(const std::string& statements) const {
+    sqlite3* db = nullptr;
+    sqlite3_open(where.c_str(), &db);
+    const bool done = sqlite3_exec(db, statements.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return done;
+  }
   std::string snapshot() const { return read_bytes(where); }
   std::string version() const { return sql("PRAGMA user_version"); }
   void set_version(int version) const { sql("PRAGMA user_version = " + std::to_string(version)); }
   // The first schema with one run of one serum, as the first version of the program left it.
   void make_version_1() const { sql(read_bytes(QUORIN_TEST_DATA "/version_1.sqlite.sql")); }
   void make_foreign() const { sql("CREATE TABLE samples (x)"); }
+  // The statements with the triggers that keep the trail from changing dropped first.
+  std::string unguarded(const std::string& statements) const {
+    return "DROP TRIGGER audit_never_changes; DROP TRIGGER audit_never_shrinks; " + statements;
+  }
 };
 
 struct Server_Place {
   const std::string where = new_server_database();
   std::string sql(const std::string& statement) const { return server_sql(where, statement); }
+  bool try_sql(const std::string& statements) const {
+    PGconn* db = PQconnectdb(where.c_str());
+    PGresult* result = PQexec(db, statements.c_str());
+    const bool done = PQresultStatus(result) == PGRES_COMMAND_OK;
+    PQclear(result);
+    PQfinish(db);
+    return done;
+  }
   // Every table with every row, as text.
   std::string snapshot() const {
     return sql(
@@ -111,6 +132,9 @@ struct Server_Place {
   void set_version(int version) const { sql("UPDATE quorin_schema SET version = " + std::to_string(version)); }
   void make_version_1() const { sql(read_bytes(QUORIN_TEST_DATA "/version_1.postgresql.sql")); }
   void make_foreign() const { sql("CREATE TABLE samples (x integer); INSERT INTO samples VALUES (7)"); }
+  std::string unguarded(const std::string& statements) const {
+    return "ALTER TABLE audit DISABLE TRIGGER USER; " + statements;
+  }
 };
 
 // Batch runs of the example assay that keep their runs in a history.
@@ -118,7 +142,7 @@ class History_Batch : public Batch_Test {
  protected:
   // A run with the history `qc`, one text of its conditions replaced when given.
   Batch_Outcome save(const std::string& qc, const std::string& text = "", const std::string& by = "",
-                     bool report = false, int model = 0) const {
+                     bool report = false, int model = 0, int status = batch::Exit_Done) const {
     batch::Batch_Options options = example(0, 1, {}, {}, model);
     std::string bytes = read_bytes(Example_Conditions);
     if (!text.empty()) bytes.replace(bytes.find(text), text.size(), by);
@@ -126,7 +150,7 @@ class History_Batch : public Batch_Test {
     options.qc = qc;
     if (report) options.pdf = folder.file("report.pdf");
     const Batch_Outcome outcome = run_in_process(options);
-    EXPECT_EQ(outcome.status, batch::Exit_Done) << outcome.errors;
+    EXPECT_EQ(outcome.status, status) << outcome.errors;
     return outcome;
   }
 };
