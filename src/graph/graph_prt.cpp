@@ -10,10 +10,10 @@
 #include <string_view>
 
 #include "engine/fit_choice.h"
-#include "state/page_identity.h"
-#include "graph/graph_procedures.h"
 #include "engine/plot_axes.h"
+#include "graph/graph_procedures.h"
 #include "graph/reg_graph.h"
+#include "state/page_identity.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"
@@ -26,8 +26,8 @@ namespace {
 
 using ui::Scaled_Page;
 
-constexpr double Mark_Radius = 60;  // the circle of a standard
-constexpr double Dot_Radius = 4;    // the dots of the straight line
+constexpr double Mark_Radius = 60;       // the circle of a standard
+constexpr double Dot_Radius = 4;         // the dots of the straight line
 constexpr double Character_Width = 100;  // a half-width character at 10 points in the fixed-pitch face
 constexpr double Tick_Inset = 40;        // between a tick label and what it would touch
 
@@ -40,7 +40,7 @@ struct Paper_Standard_Plot {
   double zero_y, per_unit;
   double value_bottom, value_top;  // the values at the bottom and top edges of the frame
   double grid_from, grid_to, grid_step;
-  int column;  // of STD_Data
+  int column;                                           // of STD_Data
   double tick_x;                                        // the tick labels end here
   std::array<std::pair<const char*, double>, 3> ticks;  // text, y
 };
@@ -216,14 +216,14 @@ double page_scale(double printable_height, double layout_height) {
 
 long standard_page_count(const Program& program) { return plot_problem(program.state).empty() ? 1 : 0; }
 
+// The printout is always of the standards in force: a view out of date is drawn afresh first.
 void Graph_PRT(Program& program) {
-  const auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
-  if (program.state.Plot_Stage != Curve_Stage::Nothing && (screen == nullptr || !screen->drawing_in_force()))
-    return program.platform.message(
-        "グラフを描いた後に、スタンダードの測定値、濃度または回帰範囲が変わりました。"
-        "検量線表示で描き直してから印刷してください");
+  auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
+  if (screen != nullptr && program.state.Plot_Stage != Curve_Stage::Nothing && !screen->drawing_in_force() &&
+      !screen->Redraw_View())
+    return;
   const Curve_Stage stage = program.state.Plot_Stage;
-  if (stage == Curve_Stage::Nothing)
+  if (stage == Curve_Stage::Nothing || screen == nullptr)
     return program.platform.message("印刷するグラフがありません。検量線表示でグラフを描いてから印刷してください");
   const long pages = stage == Curve_Stage::Standard_Plot ? standard_page_count(program) : 1;
   const ui::Job_Outcome outcome = ui::run_print_job(

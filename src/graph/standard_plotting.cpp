@@ -2,8 +2,8 @@
 // as logit of B/B0 (plot 1) against ln(concentration), from standard 1 to the last standard.
 #include <cmath>
 
-#include "engine/treatment_standard.h"
 #include "engine/plot_axes.h"
+#include "engine/treatment_standard.h"
 #include "graph/reg_graph.h"
 #include "state/basis.h"
 #include "state/commands.h"
@@ -46,8 +46,9 @@ void plot_standards(ui::Picture_Area& plot, const Assay_State& state, const Stan
 
 void Reg_Graph::Standard_Plotting() {
   report_.forget();
-  caption = "スタンダード　プロット";
+  caption = Plot_Caption;
   Command[target::Switch_View].caption = "検量線表示";
+  show_drawing(true);
   show_curve_view(false);
   set_ticks({"100", "50", "0"}, {300, 2800, 5300});
   Title[0].caption = "log(標準品濃度)-Ｂ／Ｂo";

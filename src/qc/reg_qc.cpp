@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "help/help_procedures.h"
 #include "qc/qc_delete.h"
 #include "qc/qc_print.h"
 #include "state/basis.h"
@@ -104,7 +105,7 @@ Reg_QC::Reg_QC(Program& program)
   Close.caption = "閉じる";
   Choose_File.on_click = [this] { choose_file(); };
   Print.on_click = [this] { print(); };
-  Help.on_click = [this] { program_.show(Screen::Help); };
+  Help.on_click = [this] { Show_Help(program_, Screen::QC_Chart); };
   Close.on_click = [this] { program_.close(Screen::QC_Chart); };
   close_control = &Close;
 }

@@ -73,6 +73,9 @@ class Control {
   bool enabled = true;
   double font_size = 9;
   Colour fore_colour = Black;
+  // Shown when the pointer rests on the control, also while it is disabled: what would enable a
+  // greyed button.
+  std::string tip;
 
   void move(int new_left, int new_top, int new_width, int new_height) {
     left = new_left;
