@@ -257,6 +257,7 @@ void Reg_Graph::check_drawing() {
     if (!in_force) {
       caption = "検量線 ― 最新の測定値から描いたグラフではありません。「描き直す」で描き直してください";
       report_.forget();
+      HScroll1.set_value(0);  // the notice and its button in view
     } else if (state_.Plot_Stage == Curve_Stage::Standard_Plot) {
       caption = Plot_Caption;
     }

@@ -95,7 +95,7 @@ void Reg_Graph::draw_curves(int w) {
   for (int i = 1; i <= state_.STD_Number; ++i) {
     const double x = state_.STD_Log_Conc(i);
     plot.line(x, -0.1, x, 0.1, ui::Yellow);
-    plot.circle(x, -state_.STD_Data(3 + i, STD_Column::Logit), radius, ui::Yellow);
+    plot.circle_inside(x, -state_.STD_Data(3 + i, STD_Column::Logit), radius, ui::Yellow);
   }
 }
 

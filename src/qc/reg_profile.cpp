@@ -19,6 +19,10 @@ namespace {
 
 // Layout, in twips.
 constexpr int Chart_Left = 1080, Chart_Top = 720, Chart_Width = 10920, Chart_Height = 5040;
+// The CV of 0 stands this far above the chart's bottom edge, so that a sample's circle there is
+// drawn whole.
+constexpr int Zero_Above_Bottom = 120;
+constexpr int Value_Height = Chart_Height - Zero_Above_Bottom;
 constexpr int Bottom_Row = 7800;
 constexpr const char* Caption = "精度プロファイル";
 
@@ -58,7 +62,7 @@ Reg_Profile::Reg_Profile(Program& program)
   };
   Axis_Label.alignment = ui::Align::Center;
   for (int k = 0; k <= 4; ++k) {
-    ui::Label& tick = add(Tick, k, 0, Chart_Top + Chart_Height * (4 - k) / 4 - 120, Chart_Left - 60, 240);
+    ui::Label& tick = add(Tick, k, 0, Chart_Top + Value_Height * (4 - k) / 4 - 120, Chart_Left - 60, 240);
     tick.alignment = ui::Align::Right;
     tick.font_size = 8;
   }
@@ -144,7 +148,7 @@ void Reg_Profile::draw() {
 
   const double decades = axes.decade_high - axes.decade_low;
   Chart.clear();
-  Chart.scale(axes.decade_low, axes.cv_top, decades, -axes.cv_top);
+  Chart.scale(axes.decade_low, axes.cv_top, decades, -axes.cv_top * Chart_Height / Value_Height);
   Chart.draw_style = ui::Draw_Style::Dotted;
   for (int d = 0; d < Decade_Labels; ++d) {
     const int decade = axes.decade_low + d;
@@ -160,7 +164,7 @@ void Reg_Profile::draw() {
     Decade[d].left = first ? at : last ? at - Decade[d].width : at - Decade[d].width / 2;
     Chart.line(decade, 0, decade, axes.cv_top, ui::Light_Grey);
   }
-  for (int k = 1; k < 4; ++k)
+  for (int k = 0; k < 4; ++k)
     Chart.line(axes.decade_low, axes.cv_top * k / 4, axes.decade_high, axes.cv_top * k / 4, ui::Light_Grey);
   for (double c : {profile_.standard_low, profile_.standard_high})
     if (c > 0) Chart.line(std::log10(c), 0, std::log10(c), axes.cv_top, Grey);
@@ -183,7 +187,7 @@ void Reg_Profile::draw_samples(const qc::Profile_Axes& axes) {
   if (profile_.points.size() <= qc::Most_Points_Drawn) {
     const double radius = decades * 0.006;
     for (const qc::Profile_Point& point : profile_.points)
-      if (point.cv <= axes.cv_top) Chart.circle(std::log10(point.concentration), point.cv, radius, ui::Black);
+      if (point.cv <= axes.cv_top) Chart.circle_inside(std::log10(point.concentration), point.cv, radius, ui::Black);
     return;
   }
   const qc::Profile_Bins bins = qc::profile_bins(profile_, axes);
