@@ -51,8 +51,8 @@ Reg_Graph::Reg_Graph(Program& program)
       ED_Grid(add<ui::Grid>("ED_Grid", 14880, Plot_Top, 7932, 5004)),
       Limit_Grid(add<ui::Grid>("Limit_Grid", 14880, 5500, 7770, 1110)),
       HScroll1(add<ui::Scroll_Bar>("HScroll1", 0, Area_Height, 12240, 255, /*vertical=*/false)),
-      Stale_Label(add<ui::Label>("Stale_Label", Plot_Left[0], 2040, Plot_Left[1] + Plot_Width - Plot_Left[0], 600)),
-      Redraw(add<ui::Command_Button>("Redraw", Plot_Left[0] + 1890, 2760, 2000, 375)),
+      Stale_Label(add<ui::Label>("Stale_Label", Plot_Left[0], 2160, Plot_Left[3] + Plot_Width - Plot_Left[0], 600)),
+      Redraw(add<ui::Command_Button>("Redraw", (Plot_Left[0] + Plot_Left[3] + Plot_Width) / 2 - 1000, 2880, 2000, 375)),
       program_(program),
       state_(program.state) {
   Picture2.back_colour = ui::Button_Face;
@@ -266,8 +266,10 @@ void Reg_Graph::check_drawing() {
 }
 
 void Reg_Graph::show_drawing(bool shown) {
-  const bool curves = shown && state_.Plot_Stage == Curve_Stage::Curves;
-  show_curve_view(curves);
+  const bool curves = state_.Plot_Stage == Curve_Stage::Curves;
+  show_curve_view(shown && curves);
+  // The model screen stays within reach of curves put away: it says so itself, and draws them afresh.
+  if (Command.has(target::Models)) Command[target::Models].visible = curves;
   for (int w : {0, 1}) Picture1[w].visible = Title[w].visible = shown;
   for (auto& [t, tick] : Tick) tick->visible = shown;
   for (ui::Control* table : {static_cast<ui::Control*>(&Table_Title), static_cast<ui::Control*>(&ED_Grid),
