@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -41,6 +43,9 @@ namespace fs = std::filesystem;
 using ui::Control_Kind;
 
 constexpr int Max_Events = 32;
+
+// QUORIN_SCREENS_TRACE=1 writes each event and message on standard error, to follow an input.
+const bool Tracing = std::getenv("QUORIN_SCREENS_TRACE") != nullptr;
 
 // The size and time of each file of some folders, by path.
 using Listing = std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>>;
@@ -273,6 +278,9 @@ struct Session {
       ui::Desktop::Event_Scope scope(program_.desktop);
       action();
     }
+    if (Tracing)
+      for (std::size_t m = messages; m < platform_.messages.size(); ++m)
+        std::fprintf(stderr, "  message: %s\n", platform_.messages[m].c_str());
     const bool refused = platform_.messages.size() - messages > platform_.warnings - warnings;
     if (refusable && fault_.empty() && refused && platform_.dialogs.size() == dialogs &&
         assay_digest(program_.state) != before)
@@ -304,7 +312,9 @@ struct Session {
     ui::Form* form = which < 192 ? forms.back() : forms[which % forms.size()];
     if (form != forms.back()) dispatch([&] { program_.desktop.show(*form); });  // the user turns to it
     if (!program_.desktop.is_open(*form)) return;
-    switch (const unsigned kind = in_.next() % 9) {
+    const unsigned kind = in_.next() % 9;
+    if (Tracing) std::fprintf(stderr, "event %u on %s\n", kind, form->caption.c_str());
+    switch (kind) {
       case 0:
       case 1: {  // typing into a box one key at a time, or a paste with the mouse
         auto* box = static_cast<ui::Text_Box*>(pick_control(*form, {Control_Kind::Text_Box}));
@@ -338,8 +348,9 @@ struct Session {
         ui::Control* control = pick_control(*form, {Control_Kind::Command_Button, Control_Kind::Option_Button,
                                                     Control_Kind::Label, Control_Kind::Text_Box});
         if (control == nullptr) return;
-        const std::string name = control->name + std::to_string(control->index);
         const bool button = control->kind == Control_Kind::Command_Button;
+        const std::string name = form->caption + " " + control->name + std::to_string(control->index) +
+                                 (button ? " " + static_cast<ui::Command_Button*>(control)->caption : "");
         if (button && !control->on_click) return void(fault_ = "an enabled button without a handler: " + name);
         if (control->takes_focus()) focus(*control);
         if (!usable(*control)) return;
@@ -349,7 +360,8 @@ struct Session {
             if (control->kind == Control_Kind::Option_Button) static_cast<ui::Option_Button*>(control)->select();
             if (control->on_click) control->on_click();
           });
-        if (button && what_the_user_sees() == before) fault_ = "a button that does nothing and says nothing: " + name;
+        if (button && what_the_user_sees() == before && !moves_only_empty_rows(*control))
+          fault_ = "a button that does nothing and says nothing: " + name;
         return;
       }
       case 4:  // a double click
@@ -385,6 +397,19 @@ struct Session {
         return;
       }
     }
+  }
+
+  // 挿入 or 削除 on the data sheet where every row from the current one down is empty: the empty
+  // rows move, and the sheet looks as it did.
+  bool moves_only_empty_rows(const ui::Control& control) const {
+    auto* sheet = program_.screen_as<Reg_Data>(Screen::Data);
+    if (sheet == nullptr || (&control != &sheet->Command1 && &control != &sheet->Command2) || sheet->Change_Mode != 0)
+      return false;
+    bool empty = true;
+    long row = 0;
+    for_each_tube(program_.state, sheet->layout(),
+                  [&](Long count, long, long) { empty = empty && (++row < sheet->current_row() || count == 0); });
+    return empty;
   }
 
   // Every text, state and position of the open screens, the assay, and what the platform was
