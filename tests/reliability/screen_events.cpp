@@ -64,15 +64,17 @@ void write_file(const fs::path& path, std::string_view lines) {
 // The files the open dialogs offer, by name and lines: conditions, count files, identifier lists
 // and counters' exports, good and bad of each kind.
 const std::pair<const char*, std::string> Made_Files[] = {
+    // offered first, in this order, since the first inputs were kept
     {"assay.crx", "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|4|2|2|2|3|2|2.0|1|4|16|36"},
-    {"no_factor.crx", "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|2|1|1|1|2|1||5|50"},
-    {"too_many.crx", "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|4|2|2|11|3|2|2.0|1|4|16|36"},
     {"counts.txt",
      "195|205|20025|20075|10120|10280|8190|8210|5160|5240|2210|2190|1190|1210|4200|4200|3400||"
      "6600|6600|||4200|10300"},
     {"empty.txt", ""},
     {"flat.txt", "9000|9000|20000|20000|500|500|600|600|700"},
     {"letters.txt", "NSB,TOTAL|12x"},
+    {"no_factor.crx", "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|2|1|1|1|2|1||5|50"},
+    {"too_many.crx", "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|4|2|2|11|3|2|2.0|1|4|16|36"},
+    // the identifier lists and counters' exports
     {"ids.txt", "検体-001|検体-002|検体-003"},
     {"id_pairs.csv", "1,\"A,1\"|3,C-3"},
     {"ids_twice.txt", "X-1|X-1"},
@@ -83,6 +85,7 @@ const std::pair<const char*, std::string> Made_Files[] = {
      "|21,5100,\"S,2\"|22,5080,\"S,2\"|23,4200,S-3|24,10300,S-3"},
     {"counter_bad.csv", "Tube,CPM,Sample ID|1,195,|2,2O5,"},
     {"counter_no_header.tsv", ""}};
+constexpr std::size_t First_Lab_File = 7;
 
 // The folders of this process: the files the open dialogs offer, the scratch folder every save
 // goes to and a working directory of its own (the suite's other programs write into the one they
@@ -133,24 +136,13 @@ struct Byte_Source {
   unsigned next() { return empty() ? 0 : static_cast<unsigned char>(bytes[at++]); }
 };
 
-// The extensions a dialog's filter lists ("ﾃｷｽﾄ(*.txt;*.csv)|*.txt;*.csv": .txt and .csv).
-std::vector<std::string> filter_extensions(const std::string& filter) {
-  std::vector<std::string> extensions;
-  std::string_view patterns = std::string_view(filter).substr(filter.find('|') + 1);
-  while (!patterns.empty()) {
-    const std::string_view pattern = patterns.substr(0, patterns.find(';'));
-    if (pattern.starts_with("*.")) extensions.emplace_back(pattern.substr(1));
-    patterns.remove_prefix(std::min(patterns.size(), pattern.size() + 1));
-  }
-  return extensions;
-}
-
 // A file of the scratch folder that is no history at all, offered to the history's dialog.
 constexpr const char* Broken_History = "broken.sqlite";
 
 // Answers every question and file dialog from the input (the base class logs them): an open
-// dialog offers a cancel, the files of its kind (the saves among them), one of another kind and a
-// missing one; a save only ever goes into the scratch folder.
+// dialog offers a cancel, the condition and count files, a missing file, the saves, then the
+// identifier lists and counters' exports (in that order, so that the inputs kept before these
+// were offered still choose the same files); a save only ever goes into the scratch folder.
 struct Fuzz_Platform : ui::Scripted_Platform {
   explicit Fuzz_Platform(Byte_Source& in) : in_(in) {}
   bool ask_yes_no(const std::string& text) override {
@@ -159,24 +151,23 @@ struct Fuzz_Platform : ui::Scripted_Platform {
   }
   std::string open_file(const ui::File_Dialog& dialog) override {
     Scripted_Platform::open_file(dialog);
-    const std::vector<std::string> extensions = filter_extensions(dialog.filter);
-    auto of_its_kind = [&](const fs::path& path) {
-      return std::find(extensions.begin(), extensions.end(), path.extension().string()) != extensions.end();
-    };
+    if (Tracing) std::fprintf(stderr, "  open dialog %s\n", dialog.title.c_str());
     std::vector<std::string> choices = {""};
-    std::string other_kind;
-    for (const fs::path& folder : {folders().files, folders().saves})
-      for (const auto& entry : fs::directory_iterator(folder)) {
-        if (of_its_kind(entry.path())) choices.push_back(entry.path().string());
-        else if (other_kind.empty()) other_kind = entry.path().string();
-      }
-    std::sort(choices.begin() + 1, choices.end());  // as a dialog lists them, whatever the folder's order
-    choices.push_back(other_kind);
-    choices.push_back((folders().files / ("missing" + (extensions.empty() ? "" : extensions.front()))).string());
+    for (std::size_t f = 0; f < First_Lab_File; ++f)
+      choices.push_back((folders().files / Made_Files[f].first).string());
+    choices.push_back((folders().files / "missing.txt").string());
+    std::vector<std::string> saves;
+    for (const auto& entry : fs::directory_iterator(folders().saves))
+      if (entry.path().filename() != Broken_History) saves.push_back(entry.path().string());
+    std::sort(saves.begin(), saves.end());  // as a dialog lists them, whatever the folder's order
+    choices.insert(choices.end(), saves.begin(), saves.end());
+    for (std::size_t f = First_Lab_File; f < std::size(Made_Files); ++f)
+      choices.push_back((folders().files / Made_Files[f].first).string());
     return choices[in_.next() % choices.size()];
   }
   std::string save_file(const ui::File_Dialog& dialog) override {
     Scripted_Platform::save_file(dialog);
+    if (Tracing) std::fprintf(stderr, "  save dialog %s\n", dialog.filter.c_str());
     const std::string extension = dialog.default_extension.empty() ? "" : "." + dialog.default_extension;
     const std::string names[] = {"", "result" + extension, "other" + extension, "no_folder/x" + extension,
                                  Broken_History};
@@ -302,7 +293,14 @@ struct Session {
     for (const auto& control : form.controls())
       if (std::find(kinds.begin(), kinds.end(), control->kind) != kinds.end() && control->reachable())
         found.push_back(control.get());
-    return found.empty() ? nullptr : found[in_.next() % found.size()];
+    if (found.empty()) return nullptr;
+    ui::Control* picked = found[in_.next() % found.size()];
+    if (Tracing) std::fprintf(stderr, "  %s%d of %zu\n", picked->name.c_str(), picked->index, found.size());
+    if (Tracing && std::getenv("QUORIN_SCREENS_TRACE")[0] == '2')
+      for (std::size_t i = 0; i < found.size(); ++i)
+        if (found[i]->kind == Control_Kind::Command_Button || found[i]->kind == Control_Kind::Text_Box)
+          std::fprintf(stderr, "    %02zx %s%d\n", i, found[i]->name.c_str(), found[i]->index);
+    return picked;
   }
 
   void event() {
