@@ -25,6 +25,21 @@ if [ ${#targets[@]} -eq 0 ]; then
   done
 fi
 
+# The screens target's control chart reaches a history server of its own, as the test suite starts
+# one (tests/support/pg_server.sh); without PostgreSQL it offers one that is down.
+server_note=""
+stop_server() { if [ -n "$server_note" ]; then bash tests/support/pg_server.sh stop "$server_note"; fi; }
+trap stop_server EXIT
+if [[ " ${targets[*]} " == *" screens "* ]] && [ -x /usr/lib/postgresql/15/bin/initdb ]; then
+  server_note="$root/build/fuzz/pg_server"
+  if bash tests/support/pg_server.sh start "$server_note" >/dev/null 2>&1; then
+    export QUORIN_FUZZ_SERVER="postgresql:///quorin_test?host=$(cat "$server_note")&user=quorin_admin"
+  else
+    server_note=""
+    echo "no history server could be started: the screens target offers one that is down" >&2
+  fi
+fi
+
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 failed=0

@@ -296,10 +296,6 @@ struct Session {
     if (found.empty()) return nullptr;
     ui::Control* picked = found[in_.next() % found.size()];
     if (Tracing) std::fprintf(stderr, "  %s%d of %zu\n", picked->name.c_str(), picked->index, found.size());
-    if (Tracing && std::getenv("QUORIN_SCREENS_TRACE")[0] == '2')
-      for (std::size_t i = 0; i < found.size(); ++i)
-        if (found[i]->kind == Control_Kind::Command_Button || found[i]->kind == Control_Kind::Text_Box)
-          std::fprintf(stderr, "    %02zx %s%d\n", i, found[i]->name.c_str(), found[i]->index);
     return picked;
   }
 
