@@ -2,15 +2,16 @@
 // example assay after the wizard, then a scene whose buttons are pressed through their widgets,
 // so that the windows stand where the renderer places them.
 //
-//   DISPLAY=:37 ./build/release/desktop_shot out.png ids|stale|qc [HISTORY.sqlite]
+//   DISPLAY=:37 ./build/release/desktop_shot out.png ids|stale|qc|dialog [HISTORY.sqlite]
 //
 // "ids": the sample table right after ID読込 on the data sheet; "stale": the curve screen once a
 // standard's count was changed on the data sheet; "qc": the control chart opened from the results
-// screen, beside it.
+// screen, beside it; "dialog": the program's open dialog on the examples' folder.
 #include <QApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@
 #include "graph/reg_graph.h"
 #include "results/reg_result.h"
 #include "results_assay.h"
+#include "ui/qt/file_dialog.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/renderer.h"
 #include "ui/qt/translations.h"
@@ -38,7 +40,7 @@ void settle() {
 int main(int argc, char** argv) {
   using namespace quorin;
   if (argc < 3 || std::getenv("DISPLAY") == nullptr) {
-    std::fprintf(stderr, "usage: DISPLAY=:N %s OUT.png ids|stale|qc [HISTORY.sqlite]\n", argv[0]);
+    std::fprintf(stderr, "usage: DISPLAY=:N %s OUT.png ids|stale|qc|dialog [HISTORY.sqlite]\n", argv[0]);
     return 2;
   }
   const std::string scene = argv[2];
@@ -79,6 +81,15 @@ int main(int argc, char** argv) {
     renderer.dispatch([&] { program.desktop.show(*program.screen(Screen::Graph)); });
   } else if (scene == "qc") {
     press(results.Command[target::QC_Chart]);
+  } else if (scene == "dialog") {
+    QFileDialog dialog(nullptr, "データファイルを開く", QUORIN_SOURCE_DIR "/examples", "ﾃｷｽﾄ (*.txt)");
+    dialog.setViewMode(QFileDialog::Detail);
+    QTimer::singleShot(1500, [&] {
+      QGuiApplication::primaryScreen()->grabWindow(0).save(argv[1]);
+      dialog.reject();
+    });
+    ui::qt::run_file_dialog(dialog);
+    return 0;
   }
   settle();
   for (const auto& message : platform.messages) std::fprintf(stderr, "message: %s\n", message.c_str());

@@ -1,7 +1,9 @@
 #include "ui/qt/file_dialog.h"
 
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLocale>
+#include <QTreeView>
 
 namespace quorin::ui::qt {
 
@@ -25,6 +27,10 @@ std::string run_file_dialog(QFileDialog& dialog) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
   dialog.setProxyModel(new Japanese_File_Columns(&dialog));
+  // Each date and size whole ("2026/12/07 10:02" is wider than the column Qt gives it).
+  if (auto* list = dialog.findChild<QTreeView*>("treeView"))
+    for (int column : {Size_Column, Time_Column})
+      list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return "";
   return dialog.selectedFiles().first().toStdString();
 }
