@@ -163,8 +163,6 @@ void Reg_Graph::build_range_entry() {
     ui::Text_Box& box = add(Range_Box, b, b == 0 ? 1120 : 2260, Bottom_Row, 500, 330);
     box.alignment = ui::Align::Right;
     box.on_key_down = [this, b](int key_code, int) { range_key(b, key_code); };
-    // Only Enter takes a typed standard: a box left without it shows the standard in force again.
-    box.on_lost_focus = [this, b] { Range_Box[b].text = range_in_force(b); };
   }
 }
 
@@ -250,6 +248,10 @@ bool Reg_Graph::drawing_in_force() const {
 }
 
 void Reg_Graph::check_drawing() {
+  // Only Enter takes a typed standard: a box shows the range in force whenever it is not typed
+  // into, so that one left without Enter (or with fewer standards now) shows it again.
+  for (int b : {0, 1})
+    if (focused() != &Range_Box[b]) Range_Box[b].text = range_in_force(b);
   if (state_.Plot_Stage == Curve_Stage::Nothing || drawn_basis_ == 0) return;
   const bool in_force = drawing_in_force();
   if (in_force == marked_out_of_date()) {

@@ -45,7 +45,7 @@ class Reg_Graph : public Work_Screen {
   bool drawing_in_force() const;
   // Run after every event: a view drawn from anything else is put away, and the screen says so and
   // offers Redraw; once the state is back to what it was drawn from (an insertion undone), the
-  // view is shown again as it was.
+  // view is shown again as it was. The range boxes show the range in force.
   void check_drawing();
   // True while the view is put away as out of date.
   bool marked_out_of_date() const { return Redraw.visible; }
