@@ -90,7 +90,7 @@ Reg_Profile::Reg_Profile(Program& program)
 void Reg_Profile::refresh() {
   profile_ = qc::precision_profile(program_.state, program_.state.Flag_CV_Limit);
   drawn_revision_ = program_.state.Result_Basis(static_cast<std::size_t>(Result_Kind::Sample));
-  drawn_labels_ = basis_digest(program_.state, Basis::Shown);
+  drawn_labels_ = labels_digest(program_.state);
   caption = Caption;
   Update.visible = false;
   draw();
@@ -105,7 +105,7 @@ void Reg_Profile::check_revision() {
   }
   if (drawn_revision_ == 0) return;
   if (out_of_date()) clear_drawing();
-  else if (drawn_labels_ != basis_digest(program_.state, Basis::Shown)) refresh();
+  else if (drawn_labels_ != labels_digest(program_.state)) refresh();
 }
 
 void Reg_Profile::clear_drawing() {

@@ -52,7 +52,7 @@ class Reg_Profile : public ui::Form {
 
   Program& program_;
   std::uint64_t drawn_revision_ = 0;  // of the results the profile was drawn from, 0 for none
-  std::uint64_t drawn_labels_ = 0;    // of what it shows beside them (Basis::Shown)
+  std::uint64_t drawn_labels_ = 0;    // of what it shows beside them (labels_digest)
   double shown_limit_ = 0;            // the CV limit Limit_Box last showed
   qc::Precision_Profile profile_;
 };

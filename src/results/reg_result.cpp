@@ -128,7 +128,7 @@ void Reg_Result::show_table(Result_Kind kind) {
   table_ = Result_Index(state, kind);
   held_ = kind;
   shown_basis_ = basis_digest(state, basis_of(kind));
-  shown_labels_ = basis_digest(state, Basis::Shown);
+  shown_labels_ = labels_digest(state);
   if (kind != Result_Kind::Standard_Data)
     state.Result_Table = static_cast<Integer>(kind);  // 1 standard concentrations, 2 sera, 3 samples
   enable_table_buttons();
@@ -159,7 +159,7 @@ void Reg_Result::check_table() {
     Page_Disp();
     return;
   }
-  if (const std::uint64_t labels = basis_digest(program_.state, Basis::Shown); labels != shown_labels_) {
+  if (const std::uint64_t labels = labels_digest(program_.state); labels != shown_labels_) {
     shown_labels_ = labels;
     show_flags();
     Page_Disp();

@@ -58,7 +58,7 @@ class Reg_Result : public Work_Screen {
   Flag_Limits limits_;
   // The digest (state/basis.h) of what the table shown was computed from; 0 while none is shown.
   std::uint64_t shown_basis_ = 0;
-  // Of what it shows beside its numbers (Basis::Shown), and the table it holds, shown or emptied.
+  // Of what it shows beside its numbers (labels_digest), and the table it holds, shown or emptied.
   std::uint64_t shown_labels_ = 0;
   Result_Kind held_ = Result_Kind::Standard_Data;
   double shown_limit_ = 0;  // the CV limit CV_Box last showed

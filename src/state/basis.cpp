@@ -93,8 +93,11 @@ std::uint64_t basis_digest(const Assay_State& s, Basis scope) {
   add_counts(digest, s.Sample_Count, std::clamp<Long>(s.Sample_Number, 0, Max_Samples),
              std::clamp<int>(s.Sample_Tubes, 0, Max_Tubes));
   digest.add(s.Dilution_Factor);
-  if (scope == Basis::Results) return digest.value();
+  return digest.value();
+}
 
+std::uint64_t labels_digest(const Assay_State& s) {
+  Digest digest;
   digest.add(static_cast<long long>(s.Sample_Id.size()));
   for (const std::string& id : s.Sample_Id) digest.add(id);
   digest.add(s.Flag_CV_Limit);
