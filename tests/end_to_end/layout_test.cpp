@@ -217,7 +217,11 @@ std::vector<std::string> form_clashes(const ui::Form& form) {
     const int room = c.width - (c.kind == ui::Control_Kind::Command_Button  ? 120
                                 : c.kind == ui::Control_Kind::Option_Button ? 300
                                                                             : 0);
-    if (c.font_size * 10 * static_cast<double>(text::display_columns(caption)) > room)
+    // A caption of several lines (a line break in it) is as wide as its longest line.
+    std::size_t columns = 0;
+    std::istringstream lines(caption);
+    for (std::string line; std::getline(lines, line);) columns = std::max(columns, text::display_columns(line));
+    if (c.font_size * 10 * static_cast<double>(columns) > room)
       found.push_back(where + box.what + "'s caption \"" + caption + "\" is wider than it");
     if (c.kind == ui::Control_Kind::Picture_Area)
       for (std::string& cut : cut_marks(static_cast<const ui::Picture_Area&>(c))) found.push_back(where + cut);
@@ -325,6 +329,11 @@ TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
       look();
       program.state.Screen_No = screen_no(from);
       program.command(target);
+    }
+    look();
+    {  // a standard's count changed: the curve and model screens put their views away
+      ui::Desktop::Event_Scope event(program.desktop);
+      program.state.STD_Count(4, 1) += 1;
     }
     look();
     std::sort(clashes.begin(), clashes.end());
