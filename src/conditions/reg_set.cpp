@@ -129,7 +129,9 @@ void Reg_Set::load() {
   name_weightings(state);
   for (auto& [i, box] : info) box->text.clear();
   for (int k = 1; k <= Max_Standards; ++k) info[12 + k].visible = Label1[12 + k].visible = false;
-  for (int i : {2, 3, 4}) Command[i].enabled = false;
+  // Nothing is entered yet: the button-state rule greys what needs conditions, saying so.
+  state.Active_Screen = Screen::Conditions;
+  program_.enable_commands();
   set_focus(Command[target::Open_File]);
 }
 

@@ -17,15 +17,10 @@ void Standard_Plotting(Program& program) { graph_screen(program).Standard_Plotti
 
 void Show_Fitted_Curves(Program& program) { graph_screen(program).Fit_And_Draw(); }
 
+bool Draw_Fitted_Curves(Program& program) { return graph_screen(program).Draw_Curves(); }
+
 void Check_Graph(Program& program) {
-  auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
-  if (screen == nullptr || program.state.Plot_Stage == Curve_Stage::Nothing) return;
-  if (screen->drawing_in_force()) {
-    if (program.state.Plot_Stage == Curve_Stage::Curves) screen->select_chosen_fit();
-    return;
-  }
-  screen->clear_drawing();
-  program.close(Screen::Model);
+  if (auto* screen = program.screen_as<Reg_Graph>(Screen::Graph)) screen->check_drawing();
 }
 
 // The wizard goes on to the results only with the chosen fit drawn.

@@ -16,7 +16,10 @@ void Show_Fitted_Curves(Program& program);
 void Wizard_Show_Curves(Program& program);
 void Graph_PRT(Program& program);
 // Run after every event: a drawing made from other standards, concentrations or another range than
-// those in force is cleared, and the model screen, which compares the curves of that drawing, closed.
+// those in force is put away, the screen offering to draw it afresh (Reg_Graph::check_drawing).
 void Check_Graph(Program& program);
+// The fitted curves drawn afresh on the curve screen (loaded first when it is not), and the buttons
+// they make reachable enabled; false, after the user was told why, when they cannot be fitted.
+bool Draw_Fitted_Curves(Program& program);
 
 }  // namespace quorin

@@ -10,10 +10,10 @@
 #include <string_view>
 
 #include "engine/fit_choice.h"
-#include "state/page_identity.h"
-#include "graph/graph_procedures.h"
 #include "engine/plot_axes.h"
+#include "graph/graph_procedures.h"
 #include "graph/reg_graph.h"
+#include "state/page_identity.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/number_text.h"
@@ -26,43 +26,29 @@ namespace {
 
 using ui::Scaled_Page;
 
-constexpr double Mark_Radius = 60;  // the circle of a standard
-constexpr double Dot_Radius = 4;    // the dots of the straight line
+constexpr double Mark_Radius = 60;       // the circle of a standard
+constexpr double Dot_Radius = 4;         // the dots of the straight line
 constexpr double Character_Width = 100;  // a half-width character at 10 points in the fixed-pitch face
 constexpr double Tick_Inset = 40;        // between a tick label and what it would touch
 
-// One plot of the standard page: a 5000 x 5000 frame from x = 1000, the value v at
-// y = zero_y - per_unit * v, dashed grid lines at the values grid_from..grid_to.
+// One plot of the standard page: a 5000 x 5000 frame from x = 1000, the values value_bottom to
+// value_top from its bottom to its top, dashed grid lines at the values grid_from..grid_to.
 struct Paper_Standard_Plot {
   const char* title;
   double title_y;
   double frame_top;
-  double zero_y, per_unit;
-  double value_bottom, value_top;  // the values at the bottom and top edges of the frame
+  double value_bottom, value_top;
   double grid_from, grid_to, grid_step;
-  int column;  // of STD_Data
+  int column;                                           // of STD_Data
   double tick_x;                                        // the tick labels end here
-  std::array<std::pair<const char*, double>, 3> ticks;  // text, y
+  std::array<std::pair<const char*, double>, 3> ticks;  // text, value
 };
 
-constexpr Paper_Standard_Plot Percent_Plot{"log(標準品濃度)-Ｂ／Ｂo",
-                                           600,
-                                           1000,
-                                           6000,
-                                           50,
-                                           0,
-                                           100,
-                                           0,
-                                           100,
-                                           10,
-                                           3,
-                                           1000,
-                                           {{{"100", 800}, {"50", 3300}, {"0", 5800}}}};
+constexpr Paper_Standard_Plot Percent_Plot{
+    "log(標準品濃度)-Ｂ／Ｂo", 600, 1000, 0, 100, 0, 100, 10, 3, 1000, {{{"100", 100}, {"50", 50}, {"0", 0}}}};
 constexpr Paper_Standard_Plot Logit_Plot{"log(標準品濃度)-logit(Ｂ／Ｂo)",
                                          6600,
                                          7000,
-                                         9500,
-                                         5000.0 / 7,
                                          -Logit_Limit,
                                          Logit_Limit,
                                          -3,
@@ -70,14 +56,21 @@ constexpr Paper_Standard_Plot Logit_Plot{"log(標準品濃度)-logit(Ｂ／Ｂo)
                                          1,
                                          8,
                                          1000,
-                                         {{{"+3.5", 6800}, {"   0", 9300}, {"-3.5", 11800}}}};
+                                         {{{"+3.5", Logit_Limit}, {"   0", 0}, {"-3.5", -Logit_Limit}}}};
+
+// The standards and the values stand this far inside the frame, so that a circle at either end is
+// drawn whole, clear of the frame.
+constexpr double Frame_Inset = Mark_Radius + 40;
 
 void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_Standard_Plot& plot) {
   const int n = s.STD_Number;
   auto x_of = [&s](int i) { return std::log(s.STD_Data(3 + i, STD_Column::Concentration)); };
   const double x_first = x_of(1), x_last = x_of(n);
-  auto X = [&](double x) { return 1000 + 5000 * (x - x_first) / (x_last - x_first); };
-  auto Y = [&plot](double value) { return plot.zero_y - plot.per_unit * value; };
+  constexpr double Inner = 5000 - 2 * Frame_Inset;
+  auto X = [&](double x) { return 1000 + Frame_Inset + Inner * (x - x_first) / (x_last - x_first); };
+  auto Y = [&plot](double value) {
+    return plot.frame_top + Frame_Inset + Inner * (plot.value_top - value) / (plot.value_top - plot.value_bottom);
+  };
   const double frame_bottom = plot.frame_top + 5000;
 
   page.font(14);
@@ -95,8 +88,9 @@ void print_standard_plot(Scaled_Page& page, const Assay_State& s, const Paper_St
   }
   // The tick labels end just left of the frame (in the fixed-pitch face they would run into the
   // frame and the title).
-  for (const auto& [text, y] : plot.ticks)
-    page.text(plot.tick_x - Tick_Inset - Character_Width * static_cast<double>(std::string_view(text).size()), y, text);
+  for (const auto& [text, value] : plot.ticks)
+    page.text(plot.tick_x - Tick_Inset - Character_Width * static_cast<double>(std::string_view(text).size()),
+              Y(value) - 200, text);
   // The labels stand evenly along the axis, whatever the concentrations, below the circles of
   // standards on the bottom edge; where they are too close to stand side by side, every other one
   // stands a line lower.
@@ -163,11 +157,14 @@ void print_regression_block(Scaled_Page& page, const Assay_State& s, int w) {
       if (inside(logit_value)) page.circle(X(axis.at(step)), Y(logit_value), Dot_Radius);
     }
   }
+  // A standard near the top or bottom edge stands against it, its circle whole inside the frame.
+  constexpr double Edge = (Mark_Radius + 20) / (4000.0 / 7);
   for (int i = 1; i <= s.STD_Number; ++i) {
     const double x = X(s.STD_Log_Conc(i));
+    const double logit_value = s.STD_Data(3 + i, STD_Column::Logit);
     page.line(x, Y(0.1), x, Y(-0.1));
-    if (inside(s.STD_Data(3 + i, STD_Column::Logit)))
-      page.circle(x, Y(s.STD_Data(3 + i, STD_Column::Logit)), Mark_Radius);
+    if (inside(logit_value))
+      page.circle(x, Y(std::clamp(logit_value, -Logit_Limit + Edge, Logit_Limit - Edge)), Mark_Radius);
   }
 
   const auto& work = s.Reg_Work;
@@ -216,14 +213,14 @@ double page_scale(double printable_height, double layout_height) {
 
 long standard_page_count(const Program& program) { return plot_problem(program.state).empty() ? 1 : 0; }
 
+// The printout is always of the standards in force: a view out of date is drawn afresh first.
 void Graph_PRT(Program& program) {
-  const auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
-  if (program.state.Plot_Stage != Curve_Stage::Nothing && (screen == nullptr || !screen->drawing_in_force()))
-    return program.platform.message(
-        "グラフを描いた後に、スタンダードの測定値、濃度または回帰範囲が変わりました。"
-        "検量線表示で描き直してから印刷してください");
+  auto* screen = program.screen_as<Reg_Graph>(Screen::Graph);
+  if (screen != nullptr && program.state.Plot_Stage != Curve_Stage::Nothing && !screen->drawing_in_force() &&
+      !screen->Redraw_View())
+    return;
   const Curve_Stage stage = program.state.Plot_Stage;
-  if (stage == Curve_Stage::Nothing)
+  if (stage == Curve_Stage::Nothing || screen == nullptr)
     return program.platform.message("印刷するグラフがありません。検量線表示でグラフを描いてから印刷してください");
   const long pages = stage == Curve_Stage::Standard_Plot ? standard_page_count(program) : 1;
   const ui::Job_Outcome outcome = ui::run_print_job(

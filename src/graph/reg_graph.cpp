@@ -4,10 +4,10 @@
 
 #include "engine/curve_shape.h"
 #include "engine/fit_choice.h"
+#include "engine/plot_axes.h"
 #include "engine/regression.h"
 #include "engine/result_curve.h"
 #include "engine/treatment_standard.h"
-#include "engine/plot_axes.h"
 #include "state/basis.h"
 #include "state/commands.h"
 #include "state/program.h"
@@ -45,12 +45,14 @@ std::optional<Integer> range_value(const std::string& text, int standards) {
 }  // namespace
 
 Reg_Graph::Reg_Graph(Program& program)
-    : Work_Screen("スタンダード　プロット", Window_Width, Bottom_Row + 375 + 120),
+    : Work_Screen(Plot_Caption, Window_Width, Bottom_Row + 375 + 120),
       Picture2(add<ui::Picture_Area>("Picture2", 0, 0, Area_Width, Area_Height)),
       Table_Title(add<ui::Label>("Table_Title", 14880, 60, 4000, Label_Height)),
       ED_Grid(add<ui::Grid>("ED_Grid", 14880, Plot_Top, 7932, 5004)),
       Limit_Grid(add<ui::Grid>("Limit_Grid", 14880, 5500, 7770, 1110)),
       HScroll1(add<ui::Scroll_Bar>("HScroll1", 0, Area_Height, 12240, 255, /*vertical=*/false)),
+      Stale_Label(add<ui::Label>("Stale_Label", Plot_Left[0], 2160, Plot_Left[3] + Plot_Width - Plot_Left[0], 600)),
+      Redraw(add<ui::Command_Button>("Redraw", (Plot_Left[0] + Plot_Left[3] + Plot_Width) / 2 - 1000, 2880, 2000, 375)),
       program_(program),
       state_(program.state) {
   Picture2.back_colour = ui::Button_Face;
@@ -66,6 +68,18 @@ Reg_Graph::Reg_Graph(Program& program)
   HScroll1.large_change = 4;
   HScroll1.visible = false;
   HScroll1.on_change = [this] { Picture2.left = -Scroll_Step * HScroll1.value(); };
+
+  for (ui::Control* notice : {static_cast<ui::Control*>(&Stale_Label), static_cast<ui::Control*>(&Redraw)}) {
+    ui::put_inside(*notice, Picture2);
+    notice->visible = false;
+  }
+  Stale_Label.alignment = ui::Align::Center;
+  Stale_Label.font_size = 10;
+  Stale_Label.caption =
+      "描いた後にスタンダードの測定値、濃度または回帰範囲が変わったため、このグラフは表示していません。\n"
+      "「描き直す」で今の測定値と範囲から描き直します";
+  Redraw.caption = "描き直す";
+  Redraw.on_click = [this] { Redraw_View(); };
 
   build_plots();
   build_equations();
@@ -179,8 +193,8 @@ void Reg_Graph::build_buttons() {
 
 void Reg_Graph::load() {
   HScroll1.visible = state_.Admin_Mode == 1;
-  Range_Box[0].text = "1";
-  Range_Box[1].text = text::bare_text(state_.STD_Number);
+  // The range in force, the whole set of standards until one is fitted.
+  for (int b : {0, 1}) Range_Box[b].text = range_in_force(b);
   choose_first_fit(state_);
   Choice[0].select();
 }
@@ -233,16 +247,50 @@ bool Reg_Graph::drawing_in_force() const {
   return drawn_basis_ != 0 && drawn_basis_ == basis_digest(state_, Basis::Curve);
 }
 
-void Reg_Graph::clear_drawing() {
-  for (auto& [index, plot] : Picture1) plot->clear();
-  show_curve_view(false);
-  state_.Plot_Stage = Curve_Stage::Nothing;
-  drawn_basis_ = 0;
-  report_.forget();
-  Title[0].caption = "検量線を描き直してください";
-  Title[1].caption = "";
-  caption = "検量線 ― 描いた後にスタンダードの測定値、濃度または回帰範囲が変わりました。ボタンで描き直してください";
-  Command[target::Switch_View].caption = "PLOT表示";
+void Reg_Graph::check_drawing() {
+  // Only Enter takes a typed standard: a box shows the range in force whenever it is not typed
+  // into, so that one left without Enter (or with fewer standards now) shows it again.
+  for (int b : {0, 1})
+    if (focused() != &Range_Box[b]) Range_Box[b].text = range_in_force(b);
+  if (state_.Plot_Stage == Curve_Stage::Nothing || drawn_basis_ == 0) return;
+  const bool in_force = drawing_in_force();
+  if (in_force == marked_out_of_date()) {
+    show_drawing(in_force);
+    if (!in_force) {
+      caption = "検量線 ― 最新の測定値から描いたグラフではありません。「描き直す」で描き直してください";
+      report_.forget();
+      HScroll1.set_value(0);  // the notice and its button in view
+    } else if (state_.Plot_Stage == Curve_Stage::Standard_Plot) {
+      caption = Plot_Caption;
+    }
+  }
+  if (in_force && state_.Plot_Stage == Curve_Stage::Curves) select_chosen_fit();
+}
+
+void Reg_Graph::show_drawing(bool shown) {
+  const bool curves = state_.Plot_Stage == Curve_Stage::Curves;
+  show_curve_view(shown && curves);
+  // The model screen stays within reach of curves put away: it says so itself, and draws them afresh.
+  if (Command.has(target::Models)) Command[target::Models].visible = curves;
+  for (int w : {0, 1}) Picture1[w].visible = Title[w].visible = shown;
+  for (auto& [t, tick] : Tick) tick->visible = shown;
+  for (ui::Control* table : {static_cast<ui::Control*>(&Table_Title), static_cast<ui::Control*>(&ED_Grid),
+                             static_cast<ui::Control*>(&Limit_Grid)})
+    table->visible = shown;
+  Stale_Label.visible = Redraw.visible = !shown;
+}
+
+bool Reg_Graph::Draw_Curves() {
+  if (!Fit_And_Draw()) return false;
+  refresh_buttons();
+  return true;
+}
+
+bool Reg_Graph::Redraw_View() {
+  if (state_.Plot_Stage == Curve_Stage::Curves) return Draw_Curves();
+  Standard_Plotting();
+  refresh_buttons();
+  return state_.Plot_Stage != Curve_Stage::Nothing;
 }
 
 bool Reg_Graph::take_range() {
@@ -257,22 +305,25 @@ bool Reg_Graph::take_range() {
   return true;
 }
 
-// Both boxes show the range in force again; a range left from a larger assay gives way to the
-// whole set of standards.
-void Reg_Graph::refuse_range() {
-  program_.platform.message("値が範囲外です");
+std::string Reg_Graph::range_in_force(int box) const {
   const int n = state_.STD_Number;
-  auto in_force = [n](int value, int otherwise) { return value >= 1 && value <= n ? value : otherwise; };
-  Range_Box[0].text = text::bare_text(in_force(state_.Fit_From, 1));
-  Range_Box[1].text = text::bare_text(in_force(state_.Fit_To, n));
+  const int value = box == 0 ? state_.Fit_From : state_.Fit_To;
+  return text::bare_text(value >= 1 && value <= n ? value : box == 0 ? 1 : n);
 }
 
+void Reg_Graph::refuse_range() {
+  program_.platform.message("値が範囲外です");
+  for (int b : {0, 1}) Range_Box[b].text = range_in_force(b);
+}
+
+// The curves are fitted with the typed standard before the focus moves on, so that the box it
+// leaves shows the standard now in force.
 void Reg_Graph::range_key(int box, int key_code) {
   if (key_code != ui::Key_Return) return;
   if (!range_value(Range_Box[box].text, state_.STD_Number)) return refuse_range();
   Range_Box[box].text = text::Text_Clean(Range_Box[box].text);
+  Draw_Curves();
   set_focus(Range_Box[1 - box]);
-  if (Fit_And_Draw()) refresh_buttons();
 }
 
 void Reg_Graph::choose_fit(int choice) {
@@ -281,8 +332,8 @@ void Reg_Graph::choose_fit(int choice) {
   state_.Weight_Type = static_cast<Integer>(choice / 2);
   state_.Reg_Order = choice % 2 == 0 ? 1 : 3;
   if (Fit_And_Draw()) {
-    // A logit-log fit chosen here is what the results use from now on.
-    if (state_.Curve_Model != Logit_Log) program_.close(Screen::Result);
+    // A logit-log fit chosen here is what the results use from now on (an open result table
+    // empties itself).
     state_.Curve_Model = Logit_Log;
     refresh_buttons();
   } else {

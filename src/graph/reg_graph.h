@@ -20,8 +20,9 @@ namespace quorin {
 class Program;
 struct Assay_State;
 
-// The caption of the fitted-curve view.
+// The captions of the fitted-curve view and of the standard plot.
 inline constexpr const char* Curves_Caption = "検量線表示";
+inline constexpr const char* Plot_Caption = "スタンダード　プロット";
 
 class Reg_Graph : public Work_Screen {
  public:
@@ -38,10 +39,19 @@ class Reg_Graph : public Work_Screen {
   // when the range or the standards were refused (the user has been told why and nothing was
   // fitted).
   bool Fit_And_Draw();
+  // Fit_And_Draw, and the buttons the curves make reachable (the results) enabled.
+  bool Draw_Curves();
   // True while the view shown was drawn from the standards, concentrations and range in force.
   bool drawing_in_force() const;
-  // Empties the view (the caption says why); the buttons draw it again from the state in force.
-  void clear_drawing();
+  // Run after every event: a view drawn from anything else is put away, and the screen says so and
+  // offers Redraw; once the state is back to what it was drawn from (an insertion undone), the
+  // view is shown again as it was. The range boxes show the range in force.
+  void check_drawing();
+  // True while the view is put away as out of date.
+  bool marked_out_of_date() const { return Redraw.visible; }
+  // Draws the view shown (the standard plot or the fitted curves) afresh from the state in force;
+  // false, after the user was told why, when it cannot be drawn.
+  bool Redraw_View();
   // Marks the logit-log fit the results use, or none while they use a 4PL or 5PL, which the
   // caption of the fitted curves then names.
   void select_chosen_fit();
@@ -64,6 +74,8 @@ class Reg_Graph : public Work_Screen {
   ui::Grid& Limit_Grid;
   ui::Scroll_Bar& HScroll1;
   ui::Control_Array<ui::Text_Box> Range_Box{"Range_Box"};  // 0 first, 1 last standard of the fit
+  ui::Label& Stale_Label;                                  // over the plots put away: why
+  ui::Command_Button& Redraw;                              // beside it: Redraw_View
 
  private:
   void build_plots();
@@ -82,7 +94,12 @@ class Reg_Graph : public Work_Screen {
 
   bool take_range();
   void refuse_range();
+  // The range box's standard in force: Fit_From or Fit_To, or the whole set of standards where
+  // that is none of them (nothing fitted yet, or a range left from a larger assay).
+  std::string range_in_force(int box) const;
   void refresh_buttons();
+  // Shows the view drawn (true) or puts it away for the notice and Redraw (false).
+  void show_drawing(bool shown);
 
   Program& program_;
   Assay_State& state_;

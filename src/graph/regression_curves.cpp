@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "engine/fit_choice.h"
+#include "engine/plot_axes.h"
 #include "engine/response.h"
 #include "engine/solve.h"
 #include "engine/weight_table.h"
-#include "engine/plot_axes.h"
 #include "graph/reg_graph.h"
 #include "state/commands.h"
 #include "state/program.h"
@@ -47,6 +47,7 @@ void trace(ui::Picture_Area& plot, const Assay_State& state, const Curve_Axis& a
 void Reg_Graph::Regression_Curves(const Weight_Grids& grids) {
   caption = Curves_Caption;
   Command[target::Switch_View].caption = "PLOT表示";
+  show_drawing(true);
   show_curve_view(true);
   set_ticks({"3", "0", "-3"}, {660, 2760, 4860});
 
@@ -94,7 +95,7 @@ void Reg_Graph::draw_curves(int w) {
   for (int i = 1; i <= state_.STD_Number; ++i) {
     const double x = state_.STD_Log_Conc(i);
     plot.line(x, -0.1, x, 0.1, ui::Yellow);
-    plot.circle(x, -state_.STD_Data(3 + i, STD_Column::Logit), radius, ui::Yellow);
+    plot.circle_inside(x, -state_.STD_Data(3 + i, STD_Column::Logit), radius, ui::Yellow);
   }
 }
 

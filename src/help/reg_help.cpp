@@ -65,6 +65,34 @@ void Reg_Help::load() {
   VScroll1.set_range(0, std::max(0, n - rows_below_top));
 }
 
+namespace {
+
+// The keyword of each screen's topic in the help file.
+const char* screen_keyword(Screen screen) {
+  switch (screen) {
+    case Screen::Conditions: return "【条件設定画面】";
+    case Screen::Data: return "【データ入力画面】";
+    case Screen::Graph: return "【検量線表示画面】";
+    case Screen::Result: return "【測定結果画面】";
+    case Screen::Model: return "【モデル比較画面】";
+    case Screen::QC_Chart: return "精度管理図";
+    case Screen::Profile: return "精度ﾌﾟﾛﾌｧｲﾙ";
+    default: return "";
+  }
+}
+
+}  // namespace
+
+void Reg_Help::open_on(Screen from) {
+  const std::string keyword = screen_keyword(from);
+  for (int i = 1; i <= topic_count(); ++i) {
+    if (keyword.empty() || topic(i).Help_Title != keyword) continue;
+    VScroll1.set_value(std::min(i - 1, VScroll1.max));
+    show_topic(i);
+    return;
+  }
+}
+
 void Reg_Help::show_topic(int i) {
   if (i < 1 || i > topic_count()) return;  // hidden keywords hold no topic
   const help::Help_Topic& chosen = topic(i);

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "engine/assay_state.h"
 #include "help/help_file.h"
 #include "ui/form.h"
 
@@ -34,6 +35,10 @@ class Reg_Help : public ui::Form {
   ui::Text_Box& Text2;  // title
   ui::Text_Box& Text1;  // explanation or readme
   ui::Text_Box& Text3;  // section
+
+  // Shows the topic of a screen (its heading in the help file, or its own keyword), the keyword
+  // brought into view; the list as it stands when the file has no such topic.
+  void open_on(Screen from);
 
   // The topic of keyword i (1-based), as read at load.
   const help::Help_Topic& topic(int i) const { return topics_.at(static_cast<std::size_t>(i) - 1); }

@@ -8,8 +8,7 @@ namespace quorin {
 std::unique_ptr<ui::Form> Make_Reg_Model(Program& program) { return std::make_unique<Reg_Model>(program); }
 
 void Check_Model_Screen(Program& program) {
-  if (auto* screen = program.screen_as<Reg_Model>(Screen::Model); screen != nullptr && screen->out_of_date())
-    screen->Model_Disp();
+  if (auto* screen = program.screen_as<Reg_Model>(Screen::Model)) screen->check_revision();
 }
 
 void Model_Disp(Program& program) {

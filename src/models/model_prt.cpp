@@ -5,14 +5,16 @@
 #include <cmath>
 #include <sstream>
 
-#include "state/page_identity.h"
 #include "engine/result_curve.h"
 #include "graph/concentration_ticks.h"
+#include "graph/graph_procedures.h"
 #include "graph/graph_prt.h"
 #include "models/model_plot.h"
 #include "models/model_procedures.h"
 #include "models/model_prt.h"
 #include "models/model_table.h"
+#include "state/basis.h"
+#include "state/page_identity.h"
 #include "state/program.h"
 #include "text/format.h"
 #include "text/text_clean.h"
@@ -112,9 +114,11 @@ void print_model_page(Program& program, ui::Printer& printer) {
 
 long model_page_count(const Program& program) { return model_in_use(program.state) ? 1 : 0; }
 
+// The printout is always of the standards in force: curves fitted to others are drawn afresh first.
 void Model_PRT(Program& program) {
   if (program.state.Plot_Stage != Curve_Stage::Curves)
     return program.platform.message("検量線が描かれていないため、印刷できません");
+  if (program.state.Curve_Basis != basis_digest(program.state, Basis::Curve) && !Draw_Fitted_Curves(program)) return;
   const ui::Job_Outcome outcome = ui::run_print_job(
       program.platform, 1, [&](ui::Printer& printer) { print_model_page(program, printer); },
       screen_print_job(program.state));

@@ -6,6 +6,7 @@
 #include "engine/curve_shape.h"
 #include "engine/result_curve.h"
 #include "graph/concentration_ticks.h"
+#include "graph/graph_procedures.h"
 #include "models/model_plot.h"
 #include "models/model_table.h"
 #include "state/basis.h"
@@ -30,6 +31,7 @@ constexpr int Weight_Top = 5560, Model_Top = 6280;
 constexpr int Button_Row = 7800;
 constexpr int Label_Height = 240;
 
+constexpr const char* Caption = "検量線モデルの比較";
 constexpr ui::Colour Cyan{0, 255, 255};
 constexpr ui::Colour Curve_Colour[Model_Kinds] = {ui::Yellow, ui::Green, Cyan};
 
@@ -53,12 +55,13 @@ std::string legend_text(const Model_Column& column) {
 }  // namespace
 
 Reg_Model::Reg_Model(Program& program)
-    : Work_Screen("検量線モデルの比較", Table_Left + Table_Width + 120, Button_Row + 375 + 120),
+    : Work_Screen(Caption, Table_Left + Table_Width + 120, Button_Row + 375 + 120),
       Picture1(add<ui::Picture_Area>("Picture1", Plot_Left, Plot_Top, Plot_Width, Plot_Height)),
       Axis(add<ui::Label>("Axis", Plot_Left, Plot_Top + Plot_Height + 300, Plot_Width, Label_Height)),
       Table(add<ui::Grid>("Table", Table_Left, Table_Top, Table_Width, Table_Height)),
       Chosen(add<ui::Label>("Chosen", Plot_Left, Model_Top + 480, Plot_Width, Label_Height)),
       Notice(add<ui::Label>("Notice", Table_Left, Table_Top + Table_Height + 60, Table_Width, 1020)),
+      Redraw(add<ui::Command_Button>("Redraw", 5880, Button_Row, 1290, 375)),
       Close(add<ui::Command_Button>("Close", 4560, Button_Row, 1290, 375)),
       program_(program) {
   Picture1.back_colour = ui::Dark_Blue;
@@ -109,6 +112,11 @@ Reg_Model::Reg_Model(Program& program)
       program_.command(target);
     };
   }
+  Redraw.caption = "描き直す";
+  Redraw.visible = false;
+  Redraw.on_click = [this] {
+    if (Draw_Fitted_Curves(program_)) Model_Disp();
+  };
   Close.caption = "閉じる";
   Close.on_click = [this] { program_.close(Screen::Model); };
   close_control = &Close;
@@ -119,6 +127,11 @@ void Reg_Model::activate() { Model_Disp(); }
 void Reg_Model::Model_Disp() {
   Assay_State& state = program_.state;
   drawn_revision_ = basis_digest(state, Basis::Comparison);
+  if (curves_out_of_date()) return show_out_of_date();
+  Redraw.visible = false;
+  caption = Caption;
+  for (auto* choices : {&Weight_Choice, &Model_Choice})
+    for (auto& [k, choice] : *choices) choice->enabled = true;
   comparison_ = compare_models(state, state.Model_Weight);
 
   const std::vector<Model_Row> rows = model_table(comparison_, true);
@@ -137,6 +150,28 @@ void Reg_Model::Model_Disp() {
 
 bool Reg_Model::out_of_date() const { return drawn_revision_ != basis_digest(program_.state, Basis::Comparison); }
 
+bool Reg_Model::curves_out_of_date() const {
+  return program_.state.Curve_Basis != basis_digest(program_.state, Basis::Curve);
+}
+
+void Reg_Model::check_revision() {
+  if (out_of_date() || curves_out_of_date() != Redraw.visible) Model_Disp();
+}
+
+void Reg_Model::show_out_of_date() {
+  comparison_ = {};
+  Picture1.clear();
+  Table.resize(0, 0);
+  for (auto& [k, label] : Legend) label->caption = "";
+  for (auto& [t, label] : Conc_Tick) label->visible = false;
+  for (auto* choices : {&Weight_Choice, &Model_Choice})
+    for (auto& [k, choice] : *choices) choice->enabled = false;
+  Notice.caption =
+      "検量線を描いた後にスタンダードの測定値、濃度または回帰範囲が変わったため、比較を表示していません。"
+      "「描き直す」で検量線を描き直して比べます";
+  caption = std::string(Caption) + " ― 最新の測定値の比較ではありません";
+  Redraw.visible = true;
+}
 void Reg_Model::draw() {
   const Curve_Axis axis = curve_axis(program_.state);
   const double span = Plot_Top_Percent - Plot_Bottom_Percent;
@@ -218,7 +253,6 @@ void Reg_Model::choose_weighting(int weighting) {
     state.Model_Weight = previous;
     return select_choices();
   }
-  if (model_in_use(state)) results_changed();
   Model_Disp();
 }
 
@@ -231,12 +265,10 @@ void Reg_Model::choose_model(int kind) {
     program_.platform.message(column.heading + " は使えません\n" + column.problem);
     return select_choices();
   }
+  // The results are read off this curve from now on (an open result table empties itself).
   state.Curve_Model = static_cast<Integer>(kind);
   if (const std::string warning = chosen_fit_shape_warning(state); !warning.empty()) program_.platform.message(warning);
-  results_changed();
   select_choices();
 }
-
-void Reg_Model::results_changed() { program_.close(Screen::Result); }
 
 }  // namespace quorin

@@ -20,11 +20,19 @@ class Reg_Model : public Work_Screen {
   explicit Reg_Model(Program& program);
   void activate() override;
 
-  // Compares the models with the weighting Model_Weight and shows the comparison.
+  // Compares the models with the weighting Model_Weight and shows the comparison; while the
+  // fitted curves are of other standards or another range than those in force, shows instead that
+  // they must be drawn afresh (Redraw).
   void Model_Disp();
   // True when the standards, the range, a fit or a choice the comparison shows has changed since
   // it was computed.
   bool out_of_date() const;
+  // True while the logit-log fits were computed from other standards or another range than those
+  // in force: a comparison would set them against curves of other standards.
+  bool curves_out_of_date() const;
+  // Run after every event: the comparison follows every change of what it shows (computed afresh,
+  // or put away while the curves are out of date).
+  void check_revision();
 
   ui::Picture_Area& Picture1;                                           // the standards and the three curves
   ui::Label& Axis;                                                      // the concentrations the horizontal axis spans
@@ -36,6 +44,7 @@ class Reg_Model : public Work_Screen {
   ui::Control_Array<ui::Option_Button> Model_Choice{"Model_Choice"};    // the results' curve
   ui::Label& Chosen;                                                    // which curve the results use
   ui::Label& Notice;                                                    // why curves are not available
+  ui::Command_Button& Redraw;  // shown while the curves are out of date: draws them afresh, then compares
   ui::Command_Button& Close;
 
   const Model_Comparison& comparison() const { return comparison_; }
@@ -46,8 +55,8 @@ class Reg_Model : public Work_Screen {
   void choose_weighting(int weighting);
   void choose_model(int kind);
   void select_choices();
-  // The results were computed from another curve: their screen goes, to be built afresh.
-  void results_changed();
+  // Puts the comparison away while the curves are out of date; the choices wait for it.
+  void show_out_of_date();
 
   Program& program_;
   Model_Comparison comparison_;

@@ -1,10 +1,12 @@
 #include "navigation/navigation.h"
 
 #include "engine/completeness.h"
+#include "engine/result_curve.h"
 
 #include "conditions/conditions_procedures.h"
 #include "data/data_procedures.h"
 #include "graph/graph_procedures.h"
+#include "help/help_procedures.h"
 #include "models/model_procedures.h"
 #include "navigation/wizard.h"
 #include "qc/qc_procedures.h"
@@ -82,6 +84,15 @@ void Command_Exec(Program& program, int target) {
     case target::Standard_Curve:
       activate_screen(program, Screen::Graph);
       if (program.screen(Screen::Graph) == nullptr) break;
+      // From the results the screen shows the curves they are read off (out of date, it says so),
+      // and the model screen a 4PL or 5PL in use; from elsewhere the standard plot, drawn afresh.
+      if (state.Screen_No == screen_no(Screen::Result) && state.Plot_Stage != Curve_Stage::Nothing) {
+        if (state.Plot_Stage != Curve_Stage::Curves) Draw_Fitted_Curves(program);
+        program.show(Screen::Graph);
+        // Brought to the front after the curve screen, it shows its comparison afresh.
+        if (model_in_use(state) && state.Plot_Stage == Curve_Stage::Curves) program.show(Screen::Model);
+        break;
+      }
       Run_Treatment_Standard(program);
       Standard_Plotting(program);
       program.show(Screen::Graph);
@@ -116,7 +127,7 @@ void Command_Exec(Program& program, int target) {
     case target::Whole_Report:
       if (state.Screen_No == screen_no(Screen::Result)) Report_PRT(program);
       break;
-    case target::Help: program.show(Screen::Help); break;
+    case target::Help: Show_Help(program, static_cast<Screen>(state.Screen_No)); break;
     case target::QC_Chart:
       // Results screen only. The chart shows the stored runs even when this assay's sera cannot be computed.
       if (state.Screen_No == screen_no(Screen::Result)) Show_QC_Chart(program, Run_Control_Sera(program));
@@ -131,10 +142,14 @@ void Command_Exec(Program& program, int target) {
 void Command_Enable(Program& program) {
   Assay_State& state = program.state;
   auto* screen = program.screen_as<Work_Screen>(state.Active_Screen);
-  auto set_enabled = [screen](std::initializer_list<int> buttons, bool enabled) {
+  // A greyed button says, when the pointer rests on it, what would enable it.
+  auto set_enabled = [screen](std::initializer_list<int> buttons, bool enabled, const char* greyed_until = "") {
     if (screen == nullptr) return;
     for (int i : buttons)
-      if (screen->Command.has(i)) screen->Command[i].enabled = enabled;
+      if (screen->Command.has(i)) {
+        screen->Command[i].enabled = enabled;
+        screen->Command[i].tip = enabled ? "" : greyed_until;
+      }
   };
   using namespace target;
   set_enabled({Open_File, Conditions, Data_Sheet, Results, Standard_Curve, Print, Save, Exit, Switch_View,
@@ -143,7 +158,8 @@ void Command_Enable(Program& program) {
 
   switch (assay_completeness(state)) {
     case Completeness::Nothing_To_Enter:
-      set_enabled({Data_Sheet, Results, Standard_Curve, Switch_View, Standard_Table, Sera_Table, Sample_Table}, false);
+      set_enabled({Data_Sheet, Results, Standard_Curve, Switch_View, Standard_Table, Sera_Table, Sample_Table}, false,
+                  "条件設定でスタンダードの点数とチューブ数を入力すると使えます");
       program.close(Screen::Data);
       program.close(Screen::Graph);
       program.close(Screen::Model);
@@ -151,13 +167,16 @@ void Command_Enable(Program& program) {
       break;
     case Completeness::Conditions_Incomplete:
     case Completeness::Standard_Not_Measured:
-      set_enabled({Results, Standard_Curve, Switch_View, Standard_Table, Sera_Table, Sample_Table}, false);
+      set_enabled({Results, Standard_Curve, Switch_View, Standard_Table, Sera_Table, Sample_Table}, false,
+                  "すべてのスタンダードの濃度 (条件設定) と、ゼロ標準とすべてのスタンダードの測定値 (データ入力) "
+                  "がそろうと使えます");
       program.close(Screen::Graph);
       program.close(Screen::Model);
       program.close(Screen::Result);
       break;
     case Completeness::Complete:
-      if (state.Plot_Stage == Curve_Stage::Nothing) set_enabled({Results}, false);
+      if (state.Plot_Stage == Curve_Stage::Nothing)
+        set_enabled({Results}, false, "検量線表示でスタンダードプロットを表示すると使えます");
       break;
   }
 }

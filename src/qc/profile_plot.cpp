@@ -92,10 +92,12 @@ std::string points_text(const Precision_Profile& profile) {
 
 void Profile_PRT(const Assay_State& state, const Precision_Profile& profile, ui::Printer& printer) {
   constexpr double Left = 1500, Top = 1700, Width = 9000, Height = 6000, Mark = 50;
+  // A CV of 0 stands this far above the frame's bottom, so that a sample's circle there is whole.
+  constexpr double Value_Height = Height - 120;
   const Profile_Axes axes = profile_axes(profile);
   const double decades = axes.decade_high - axes.decade_low;
   auto X = [&](double log10_x) { return Left + Width * (log10_x - axes.decade_low) / decades; };
-  auto Y = [&](double cv) { return Top + Height * (1 - std::min(cv, axes.cv_top) / axes.cv_top); };
+  auto Y = [&](double cv) { return Top + Value_Height * (1 - std::min(cv, axes.cv_top) / axes.cv_top); };
   auto text_at = [&printer](double x, double y, const std::string& text) {
     printer.set_position(x, y);
     printer.print(text, false);
@@ -134,7 +136,7 @@ void Profile_PRT(const Assay_State& state, const Precision_Profile& profile, ui:
   if (profile.points.size() > Most_Points_Drawn) {
     // A cell is shaded with horizontal strokes 20 twips apart.
     const Profile_Bins bins = profile_bins(profile, axes);
-    constexpr double Cell_Width = Width / Bin_Columns, Cell_Height = Height / Bin_Rows;
+    constexpr double Cell_Width = Width / Bin_Columns, Cell_Height = Value_Height / Bin_Rows;
     for (int row = 0; row < Bin_Rows; ++row)
       for (int column = 0; column < Bin_Columns; ++column)
         if (const long count = bins.at(column, row); count > 0) {

@@ -9,7 +9,7 @@
 namespace quorin::qc {
 
 void Profile_Report_Page(Program& program, ui::Printer& printer) {
-  Profile_PRT(program.state, precision_profile(program.state, Default_CV_Limit), printer);
+  Profile_PRT(program.state, precision_profile(program.state, program.state.Flag_CV_Limit), printer);
 }
 
 void QC_Report_Pages(Program& program, ui::Printer& printer) {
@@ -27,7 +27,8 @@ long QC_Report_Page_Count(Program& program) {
 }
 
 std::string profile_line(const Program& program) {
-  return profile_summary(precision_profile(program.state, Default_CV_Limit), text::Text_Clean(program.state.Unit_Name));
+  return profile_summary(precision_profile(program.state, program.state.Flag_CV_Limit),
+                         text::Text_Clean(program.state.Unit_Name));
 }
 
 }  // namespace quorin::qc

@@ -3,13 +3,14 @@
 #include <cmath>
 
 #include "engine/result_kind.h"
+#include "help/help_procedures.h"
 #include "qc/profile_plot.h"
 #include "qc/qc_print.h"
 #include "state/basis.h"
 #include "state/current_results.h"
+#include "state/cv_limit.h"
 #include "state/program.h"
 #include "text/format.h"
-#include "text/number_text.h"
 #include "text/text_clean.h"
 
 namespace quorin {
@@ -18,6 +19,10 @@ namespace {
 
 // Layout, in twips.
 constexpr int Chart_Left = 1080, Chart_Top = 720, Chart_Width = 10920, Chart_Height = 5040;
+// The CV of 0 stands this far above the chart's bottom edge, so that a sample's circle there is
+// drawn whole.
+constexpr int Zero_Above_Bottom = 120;
+constexpr int Value_Height = Chart_Height - Zero_Above_Bottom;
 constexpr int Bottom_Row = 7800;
 constexpr const char* Caption = "精度プロファイル";
 
@@ -47,16 +52,17 @@ Reg_Profile::Reg_Profile(Program& program)
   add<ui::Label>("Legend", 120, 7380, 12000, 300).caption =
       "○ 検体   灰色の点線: 最低と最高の標準   赤線: CV の上限   緑: 測定範囲 (標準と検体の濃度の範囲内)";
   Limit_Box.alignment = ui::Align::Right;
-  Limit_Box.text = qc::limit_text(cv_limit_);
+  shown_limit_ = program_.state.Flag_CV_Limit;
+  Limit_Box.text = cv_limit_text(program_);
   Limit_Box.on_key_down = [this](int key_code, int) {
     if (key_code == ui::Key_Return) commit_limit();
   };
   Limit_Box.on_lost_focus = [this] {
-    if (Limit_Box.text != qc::limit_text(cv_limit_)) commit_limit();
+    if (Limit_Box.text != cv_limit_text(program_)) commit_limit();
   };
   Axis_Label.alignment = ui::Align::Center;
   for (int k = 0; k <= 4; ++k) {
-    ui::Label& tick = add(Tick, k, 0, Chart_Top + Chart_Height * (4 - k) / 4 - 120, Chart_Left - 60, 240);
+    ui::Label& tick = add(Tick, k, 0, Chart_Top + Value_Height * (4 - k) / 4 - 120, Chart_Left - 60, 240);
     tick.alignment = ui::Align::Right;
     tick.font_size = 8;
   }
@@ -76,14 +82,15 @@ Reg_Profile::Reg_Profile(Program& program)
     if (out_of_date() && !bring_up_to_date()) return;
     qc::print_one(program_, [this](ui::Printer& printer) { qc::Profile_PRT(program_.state, profile_, printer); });
   };
-  Help.on_click = [this] { program_.show(Screen::Help); };
+  Help.on_click = [this] { Show_Help(program_, Screen::Profile); };
   Close.on_click = [this] { program_.close(Screen::Profile); };
   close_control = &Close;
 }
 
 void Reg_Profile::refresh() {
-  profile_ = qc::precision_profile(program_.state, cv_limit_);
+  profile_ = qc::precision_profile(program_.state, program_.state.Flag_CV_Limit);
   drawn_revision_ = program_.state.Result_Basis(static_cast<std::size_t>(Result_Kind::Sample));
+  drawn_labels_ = labels_digest(program_.state);
   caption = Caption;
   Update.visible = false;
   draw();
@@ -92,7 +99,13 @@ void Reg_Profile::refresh() {
 bool Reg_Profile::out_of_date() const { return drawn_revision_ != basis_digest(program_.state, Basis::Results); }
 
 void Reg_Profile::check_revision() {
-  if (drawn_revision_ != 0 && out_of_date()) clear_drawing();
+  if (shown_limit_ != program_.state.Flag_CV_Limit) {
+    shown_limit_ = program_.state.Flag_CV_Limit;
+    Limit_Box.text = cv_limit_text(program_);
+  }
+  if (drawn_revision_ == 0) return;
+  if (out_of_date()) clear_drawing();
+  else if (drawn_labels_ != labels_digest(program_.state)) refresh();
 }
 
 void Reg_Profile::clear_drawing() {
@@ -113,16 +126,12 @@ bool Reg_Profile::bring_up_to_date() {
   return true;
 }
 
+// A limit that is taken is the one every window flags and draws by; a profile out of date is then
+// drawn with the samples in force.
 void Reg_Profile::commit_limit() {
-  const std::string typed = text::Text_Clean(Limit_Box.text);
-  const double limit = text::Val(typed);
-  if (!text::starts_with_number(typed) || !(limit > 0) || limit > 100) {
-    program_.platform.message("CV の上限は 0 より大きく 100 以下の数値で入力してください");
-    Limit_Box.text = qc::limit_text(cv_limit_);
-    return;
-  }
-  cv_limit_ = limit;
-  Limit_Box.text = qc::limit_text(cv_limit_);
+  const bool taken = Commit_CV_Limit(program_, Limit_Box.text);
+  Limit_Box.text = cv_limit_text(program_);
+  if (!taken) return;
   if (!out_of_date()) refresh();
   else bring_up_to_date();
 }
@@ -139,7 +148,7 @@ void Reg_Profile::draw() {
 
   const double decades = axes.decade_high - axes.decade_low;
   Chart.clear();
-  Chart.scale(axes.decade_low, axes.cv_top, decades, -axes.cv_top);
+  Chart.scale(axes.decade_low, axes.cv_top, decades, -axes.cv_top * Chart_Height / Value_Height);
   Chart.draw_style = ui::Draw_Style::Dotted;
   for (int d = 0; d < Decade_Labels; ++d) {
     const int decade = axes.decade_low + d;
@@ -155,7 +164,7 @@ void Reg_Profile::draw() {
     Decade[d].left = first ? at : last ? at - Decade[d].width : at - Decade[d].width / 2;
     Chart.line(decade, 0, decade, axes.cv_top, ui::Light_Grey);
   }
-  for (int k = 1; k < 4; ++k)
+  for (int k = 0; k < 4; ++k)
     Chart.line(axes.decade_low, axes.cv_top * k / 4, axes.decade_high, axes.cv_top * k / 4, ui::Light_Grey);
   for (double c : {profile_.standard_low, profile_.standard_high})
     if (c > 0) Chart.line(std::log10(c), 0, std::log10(c), axes.cv_top, Grey);
@@ -178,7 +187,7 @@ void Reg_Profile::draw_samples(const qc::Profile_Axes& axes) {
   if (profile_.points.size() <= qc::Most_Points_Drawn) {
     const double radius = decades * 0.006;
     for (const qc::Profile_Point& point : profile_.points)
-      if (point.cv <= axes.cv_top) Chart.circle(std::log10(point.concentration), point.cv, radius, ui::Black);
+      if (point.cv <= axes.cv_top) Chart.circle_inside(std::log10(point.concentration), point.cv, radius, ui::Black);
     return;
   }
   const qc::Profile_Bins bins = qc::profile_bins(profile_, axes);

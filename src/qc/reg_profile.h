@@ -23,7 +23,9 @@ class Reg_Profile : public ui::Form {
   const qc::Precision_Profile& profile() const { return profile_; }
   // True when the samples have changed, or been read off another curve, since it was drawn.
   bool out_of_date() const;
-  // Run after every event: an out-of-date profile is cleared, says so and offers Update.
+  // Run after every event: an out-of-date profile is cleared, says so and offers Update; one whose
+  // samples are in force is drawn afresh when the CV limit or the unit has changed, and the limit's
+  // box shows the limit in force.
   void check_revision();
 
   ui::Text_Box& Limit_Box;
@@ -49,8 +51,9 @@ class Reg_Profile : public ui::Form {
   bool bring_up_to_date();
 
   Program& program_;
-  double cv_limit_ = qc::Default_CV_Limit;
   std::uint64_t drawn_revision_ = 0;  // of the results the profile was drawn from, 0 for none
+  std::uint64_t drawn_labels_ = 0;    // of what it shows beside them (labels_digest)
+  double shown_limit_ = 0;            // the CV limit Limit_Box last showed
   qc::Precision_Profile profile_;
 };
 

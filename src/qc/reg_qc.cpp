@@ -5,6 +5,7 @@
 
 #include "qc/audit.h"
 #include "qc/connection_string.h"
+#include "help/help_procedures.h"
 #include "qc/qc_delete.h"
 #include "qc/qc_print.h"
 #include "state/basis.h"
@@ -118,7 +119,7 @@ Reg_QC::Reg_QC(Program& program)
     if (uri_typed_) apply_server();
   };
   Print.on_click = [this] { print(); };
-  Help.on_click = [this] { program_.show(Screen::Help); };
+  Help.on_click = [this] { Show_Help(program_, Screen::QC_Chart); };
   Close.on_click = [this] { program_.close(Screen::QC_Chart); };
   close_control = &Close;
 }

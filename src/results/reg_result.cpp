@@ -1,15 +1,13 @@
 #include "results/reg_result.h"
 
-#include "engine/precision_profile.h"
 #include "results/results_procedures.h"
 #include "state/basis.h"
 #include "state/commands.h"
 #include "state/current_curve.h"
+#include "state/cv_limit.h"
 #include "state/program.h"
 #include "text/display_width.h"
 #include "text/format.h"
-#include "text/number_text.h"
-#include "text/text_clean.h"
 
 namespace quorin {
 
@@ -48,12 +46,13 @@ Reg_Result::Reg_Result(Program& program)
       program_(program) {
   add<ui::Label>("CV_Caption", 2760, 8310, 1300, 300).caption = "CV の上限 (%)";
   CV_Box.alignment = ui::Align::Right;
-  CV_Box.text = qc::limit_text(program_.state.Flag_CV_Limit);
+  shown_limit_ = program_.state.Flag_CV_Limit;
+  CV_Box.text = cv_limit_text(program_);
   CV_Box.on_key_down = [this](int key_code, int) {
     if (key_code == ui::Key_Return) commit_cv_limit();
   };
   CV_Box.on_lost_focus = [this] {
-    if (CV_Box.text != qc::limit_text(program_.state.Flag_CV_Limit)) commit_cv_limit();
+    if (CV_Box.text != cv_limit_text(program_)) commit_cv_limit();
   };
   const char* export_captions[] = {"CSV保存", "Excel保存"};
   for (int e = 0; e < 2; ++e) {
@@ -118,10 +117,6 @@ void Reg_Result::activate() {
   Result_Page = 0;
   program_.state.Active_Screen = Screen::Result;
   program_.enable_commands();
-  // Printing waits until a printable table has been asked for, the precision profile until the samples.
-  Command[target::Print].enabled = false;
-  Command[target::Precision_Profile].enabled = false;
-  CV_Box.text = qc::limit_text(program_.state.Flag_CV_Limit);
   enable_table_buttons();
 }
 
@@ -137,12 +132,11 @@ void Reg_Result::show_table(Result_Kind kind) {
   }
   table_ = Result_Index(state, kind);
   chosen_row_ = 0;
+  held_ = kind;
   shown_basis_ = basis_digest(state, basis_of(kind));
-  if (kind != Result_Kind::Standard_Data) {
+  shown_labels_ = labels_digest(state);
+  if (kind != Result_Kind::Standard_Data)
     state.Result_Table = static_cast<Integer>(kind);  // 1 standard concentrations, 2 sera, 3 samples
-    Command[target::Print].enabled = true;
-  }
-  Command[target::Precision_Profile].enabled = kind == Result_Kind::Sample;
   enable_table_buttons();
   show_flags();
   // The bar is brought to the page (the first after an activation, else the one shown), and a
@@ -155,22 +149,44 @@ void Reg_Result::show_table(Result_Kind kind) {
 }
 
 void Reg_Result::check_table() {
-  if (shown_basis_ == 0 || basis_digest(program_.state, basis_of(table_.kind())) == shown_basis_) return;
-  shown_basis_ = 0;
-  table_ = Result_Index();
-  chosen_row_ = 0;
-  caption = "測定結果 ― 表の計算後に条件または測定値が変わりました。ボタンで計算し直してください";
-  Flag_Label.caption = "";
-  Command[target::Print].enabled = false;
+  if (shown_limit_ != program_.state.Flag_CV_Limit) {
+    shown_limit_ = program_.state.Flag_CV_Limit;
+    CV_Box.text = cv_limit_text(program_);
+  }
+  // The navigation's button rule may have enabled what this screen greys.
   enable_table_buttons();
-  Page_Disp();
+  if (shown_basis_ == 0) return;
+  if (basis_digest(program_.state, basis_of(table_.kind())) != shown_basis_) {
+    shown_basis_ = 0;
+    table_ = Result_Index();
+    chosen_row_ = 0;
+    caption = "測定結果 ― 表の計算後に条件または測定値が変わりました。ボタンで計算し直してください";
+    Flag_Label.caption = "";
+    enable_table_buttons();
+    Page_Disp();
+    return;
+  }
+  if (const std::uint64_t labels = labels_digest(program_.state); labels != shown_labels_) {
+    shown_labels_ = labels;
+    show_flags();
+    Page_Disp();
+  }
 }
 
 void Reg_Result::enable_table_buttons() {
   const std::pair<Result_Kind, int> buttons[] = {{Result_Kind::Standard_Conc, target::Standard_Table},
                                                  {Result_Kind::Sera, target::Sera_Table},
                                                  {Result_Kind::Sample, target::Sample_Table}};
-  for (const auto& [kind, button] : buttons) Command[button].enabled = shown_basis_ == 0 || table_.kind() != kind;
+  for (const auto& [kind, button] : buttons) {
+    Command[button].enabled = shown_basis_ == 0 || table_.kind() != kind;
+    Command[button].tip = Command[button].enabled ? "" : "この表を最新の結果で表示しています";
+  }
+  ui::Command_Button& print = Command[target::Print];
+  print.enabled = held_ != Result_Kind::Standard_Data;
+  print.tip = print.enabled ? "" : "標準液濃度・管理血清値・サンプル値のどれかの表を表示すると印刷できます";
+  ui::Command_Button& profile = Command[target::Precision_Profile];
+  profile.enabled = held_ == Result_Kind::Sample;
+  profile.tip = profile.enabled ? "" : "サンプル値の表を表示すると開けます";
 }
 
 void Reg_Result::show_flags() {
@@ -181,19 +197,9 @@ void Reg_Result::show_flags() {
 }
 
 void Reg_Result::commit_cv_limit() {
-  Assay_State& state = program_.state;
-  const std::string typed = text::Text_Clean(CV_Box.text);
-  const double limit = text::Val(typed);
-  if (!text::starts_with_number(typed) || !(limit > 0) || limit > 100) {
-    program_.platform.message("CV の上限は 0 より大きく 100 以下の数値で入力してください");
-    CV_Box.text = qc::limit_text(state.Flag_CV_Limit);
-    return;
-  }
-  state.Flag_CV_Limit = limit;
-  CV_Box.text = qc::limit_text(limit);
-  if (shown_basis_ == 0) return;
-  show_flags();
-  Page_Disp();
+  Commit_CV_Limit(program_, CV_Box.text);
+  CV_Box.text = cv_limit_text(program_);
+  check_table();
 }
 
 void Reg_Result::Page_Disp() {

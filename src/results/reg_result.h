@@ -28,7 +28,8 @@ class Reg_Result : public Work_Screen {
   // that hold data.
   void Page_Disp();
   // Empties the table shown when what it was computed from is no longer in force (the caption
-  // says so); the table's button computes and shows it again.
+  // says so); the table's button computes and shows it again. A table whose numbers are in force
+  // shows the identifiers and flags in force; the CV limit's box shows the limit in force.
   void check_table();
 
   ui::Control_Array<ui::Label> Label{"Label"};    // the column headers 0..9
@@ -51,9 +52,10 @@ class Reg_Result : public Work_Screen {
   Program& program_;
   // The button of the table shown is greyed out while the table is current: it would show the
   // same rows again. It comes back when another table is shown or this one goes out of date.
+  // Printing waits for one of the three printable tables, the precision profile for the samples'.
   void enable_table_buttons();
 
-  // A new CV limit typed into CV_Box: refused outside 0 < limit <= 100.
+  // A new CV limit typed into CV_Box (state/cv_limit.h); the box shows the limit in force after.
   void commit_cv_limit();
   // The flags' limits and summary line of the table shown.
   void show_flags();
@@ -65,6 +67,10 @@ class Reg_Result : public Work_Screen {
   Flag_Limits limits_;
   // The digest (state/basis.h) of what the table shown was computed from; 0 while none is shown.
   std::uint64_t shown_basis_ = 0;
+  // Of what it shows beside its numbers (labels_digest), and the table it holds, shown or emptied.
+  std::uint64_t shown_labels_ = 0;
+  Result_Kind held_ = Result_Kind::Standard_Data;
+  double shown_limit_ = 0;  // the CV limit CV_Box last showed
 };
 
 }  // namespace quorin

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <string_view>
 
 #include "engine/result_curve.h"
 
@@ -16,6 +17,16 @@ class Digest {
   void add(std::uint64_t word) { value_ = std::rotl(value_ ^ word, 29) * 0x9E3779B97F4A7C15ULL; }
   void add(double number) { add(std::bit_cast<std::uint64_t>(number)); }
   void add(long long number) { add(static_cast<std::uint64_t>(number)); }
+  // Its length first, so that no two lists of texts run together into the same words.
+  void add(std::string_view text) {
+    add(static_cast<long long>(text.size()));
+    for (std::size_t at = 0; at < text.size(); at += 8) {
+      std::uint64_t word = 0;
+      for (std::size_t i = at; i < std::min(at + 8, text.size()); ++i)
+        word = word << 8 | static_cast<unsigned char>(text[i]);
+      add(word);
+    }
+  }
   template <typename T>
   void add_all(const T* first, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) add(static_cast<long long>(first[i]));
@@ -61,6 +72,7 @@ std::uint64_t basis_digest(const Assay_State& s, Basis scope) {
     add_fits(digest, s);
     digest.add(static_cast<long long>(s.Model_Weight));
     digest.add(static_cast<long long>(curve_in_use(s)));
+    digest.add(s.Unit_Name);
     return digest.value();
   }
   const int kind = curve_in_use(s);
@@ -81,6 +93,16 @@ std::uint64_t basis_digest(const Assay_State& s, Basis scope) {
   add_counts(digest, s.Sample_Count, std::clamp<Long>(s.Sample_Number, 0, Max_Samples),
              std::clamp<int>(s.Sample_Tubes, 0, Max_Tubes));
   digest.add(s.Dilution_Factor);
+  return digest.value();
+}
+
+std::uint64_t labels_digest(const Assay_State& s) {
+  Digest digest;
+  digest.add(static_cast<long long>(s.Sample_Id.size()));
+  for (const std::string& id : s.Sample_Id) digest.add(id);
+  digest.add(s.Flag_CV_Limit);
+  for (const std::string* text : {&s.Operator_Name, &s.Assay_Date, &s.Substance_Name, &s.Unit_Name, &s.Assay_No})
+    digest.add(*text);
   return digest.value();
 }
 

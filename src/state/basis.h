@@ -23,10 +23,16 @@ enum class Basis {
               //   inputs); what the curve in force does not use is left out
   Results,    // + the control sera, the samples and the dilution factor
   Comparison  // Curve + every choice the model screen shows: the logit-log fit chosen and the
-              //   coefficients of the fits, the 4PL/5PL weighting and the kind in use
+              //   coefficients of the fits, the 4PL/5PL weighting and the kind in use, and the unit
 };
 
 // Never 0, which stands for "not computed".
 std::uint64_t basis_digest(const Assay_State& state, Basis scope);
+
+// What the result tables, the profile and the printouts show beside the numbers of the results,
+// no number of them depending on it: the samples' identifiers, the CV limit of the flags and the
+// assay's texts (operator, date, substance, unit, assay number). A window shows the revision in
+// force when both its basis and these are in force. Never 0.
+std::uint64_t labels_digest(const Assay_State& state);
 
 }  // namespace quorin

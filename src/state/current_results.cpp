@@ -30,7 +30,7 @@ std::string message_of(const Assay_State& s, Refusal refusal) {
     case Refusal::no_curve: return "検量線がまだ計算されていません。検量線表示で検量線を表示してください";
     case Refusal::curve_outdated:
       return "検量線を計算した後に、スタンダードの測定値、濃度または回帰範囲が変わりました。"
-             "検量線表示で検量線を表示し直してください";
+             "検量線の画面で検量線を描き直してください";
     case Refusal::fit_unavailable: return selected_fit_unavailable_message(s);
     case Refusal::no_dilution_factor:
       return "希釈係数が入力されていないため、サンプル値を計算できません。条件設定で０より大きい希釈係数を入力してくだ"

@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ui/form.h"
 
@@ -53,6 +54,20 @@ void Picture_Area::circle(double x, double y, double radius, Colour colour) {
   pen_x_ = x;
   pen_y_ = y;
   ++version_;
+}
+
+void Picture_Area::circle_inside(double x, double y, double radius, Colour colour) {
+  constexpr double Border = 30;  // twips kept clear of the area's edge: two pixels
+  const double across = std::abs(radius / (scale_width == 0 ? 1 : scale_width) * width) + Border;
+  // The centre in twips, held where the whole circle fits; moved back into user coordinates only
+  // when it was moved at all.
+  auto held = [across](double twips, int extent) {
+    return std::clamp(twips, across, std::max(across, extent - across));
+  };
+  const double tx = scale_width == 0 ? x : (x - scale_left) / scale_width * width;
+  const double ty = scale_height == 0 ? y : (y - scale_top) / scale_height * height;
+  circle(held(tx, width) == tx ? x : user_x(held(tx, width)), held(ty, height) == ty ? y : user_y(held(ty, height)),
+         radius, colour);
 }
 
 void Picture_Area::point(double x, double y, Colour colour) {

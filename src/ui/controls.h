@@ -73,6 +73,9 @@ class Control {
   bool enabled = true;
   double font_size = 9;
   Colour fore_colour = Black;
+  // Shown when the pointer rests on the control, also while it is disabled: what would enable a
+  // greyed button.
+  std::string tip;
 
   void move(int new_left, int new_top, int new_width, int new_height) {
     left = new_left;
@@ -192,6 +195,9 @@ class Picture_Area : public Control {
   }
   void line(double x1, double y1, double x2, double y2, Colour colour);
   void circle(double x, double y, double radius, Colour colour);
+  // The mark of a point: a circle drawn whole inside the area, clear of its border; a point
+  // beyond an edge (or too near it) stands against that edge.
+  void circle_inside(double x, double y, double radius, Colour colour);
   void point(double x, double y, Colour colour);
   // A line from the last point drawn (as a pen moving on) to (x, y).
   void line_to(double x, double y, Colour colour) { line(pen_x_, pen_y_, x, y, colour); }

@@ -97,16 +97,27 @@ std::string caption_of(const ui::Control& control) {
   }
 }
 
+// The least radius of a circle that marks a point on paper (smaller ones dot a curve).
+constexpr double Point_Radius = 20;
+
 // The recorded operations of a printer (pages ended by "end"), one finding per clash:
 // "page 3: \"100\" crosses \"log(標準品濃度)\"".
 std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
   std::vector<std::string> found;
   std::vector<Box> texts;
-  std::vector<Mark> marks;
+  std::vector<Mark> marks, frames;  // frames: the sides of rectangles
   double font = 10;
   int page = 1;
   auto close_page = [&] {
     const std::string where = "page " + std::to_string(page) + ": ";
+    // The mark of a point (not the dots of a dotted curve, which run to the frame as a line does).
+    for (const Mark& mark : marks)
+      if (!mark.is_line && mark.x2 - mark.x1 >= 2 * Point_Radius &&
+          std::any_of(frames.begin(), frames.end(), [&](const Mark& side) {
+            return passes_through(side, Box{mark.x1, mark.y1, mark.x2, mark.y2, ""});
+          }))
+        found.push_back(where + "a circle at " + testing::figures((mark.x1 + mark.x2) / 2, 6) + "," +
+                        testing::figures((mark.y1 + mark.y2) / 2, 6) + " is cut by a frame");
     for (std::size_t i = 0; i < texts.size(); ++i) {
       if (!inside(texts[i], Page_Width, Page_Height)) found.push_back(where + texts[i].what + " leaves the page");
       for (std::size_t j = i + 1; j < texts.size(); ++j)
@@ -119,6 +130,7 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
     }
     texts.clear();
     marks.clear();
+    frames.clear();
     ++page;
   };
   for (const std::string& op : ops) {
@@ -143,8 +155,10 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
       in >> x1 >> comma >> y1 >> x2 >> comma >> y2;
       if (kind == "line") marks.push_back({x1, y1, x2, y2, true});
       else  // a rectangle's four sides
-        marks.insert(marks.end(),
-                     {{x1, y1, x2, y1, true}, {x2, y1, x2, y2, true}, {x1, y2, x2, y2, true}, {x1, y1, x1, y2, true}});
+        for (auto* list : {&marks, &frames})
+          list->insert(
+              list->end(),
+              {{x1, y1, x2, y1, true}, {x2, y1, x2, y2, true}, {x1, y2, x2, y2, true}, {x1, y1, x1, y2, true}});
     } else if (kind == "circle" || kind == "point") {
       std::string radius;
       in >> x1 >> comma >> y1 >> radius;
@@ -153,6 +167,23 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
     } else if (kind == "end") {
       close_page();
     }
+  }
+  return found;
+}
+
+// The circles of a picture (the marks of its points) that its frame cuts: each must lie whole
+// inside, clear of the one-pixel border.
+std::vector<std::string> cut_marks(const ui::Picture_Area& area) {
+  std::vector<std::string> found;
+  if (area.scale_width == 0 || area.scale_height == 0) return found;
+  for (const ui::Draw_Op& op : area.ops()) {
+    if (op.type != ui::Draw_Op::Type::Circle) continue;
+    const double x = (op.x1 - area.scale_left) / area.scale_width * area.width;
+    const double y = (op.y1 - area.scale_top) / area.scale_height * area.height;
+    const double r = std::abs(op.x2 / area.scale_width * area.width) + Twips_Per_Pixel;
+    if (x - r < 0 || y - r < 0 || x + r > area.width || y + r > area.height)
+      found.push_back(name_of(area) + " cuts the circle at " + testing::figures(op.x1, 6) + "," +
+                      testing::figures(op.y1, 6));
   }
   return found;
 }
@@ -186,8 +217,14 @@ std::vector<std::string> form_clashes(const ui::Form& form) {
     const int room = c.width - (c.kind == ui::Control_Kind::Command_Button  ? 120
                                 : c.kind == ui::Control_Kind::Option_Button ? 300
                                                                             : 0);
-    if (c.font_size * 10 * static_cast<double>(text::display_columns(caption)) > room)
+    // A caption of several lines (a line break in it) is as wide as its longest line.
+    std::size_t columns = 0;
+    std::istringstream lines(caption);
+    for (std::string line; std::getline(lines, line);) columns = std::max(columns, text::display_columns(line));
+    if (c.font_size * 10 * static_cast<double>(columns) > room)
       found.push_back(where + box.what + "'s caption \"" + caption + "\" is wider than it");
+    if (c.kind == ui::Control_Kind::Picture_Area)
+      for (std::string& cut : cut_marks(static_cast<const ui::Picture_Area&>(c))) found.push_back(where + cut);
     for (std::size_t j = i + 1; j < shown.size(); ++j) {
       const ui::Control& d = *shown[j];
       if (d.container != c.container) continue;
@@ -297,6 +334,11 @@ TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
     // The data sheet changing the number of samples shows the box of the number.
     ASSERT_NE(program.screen(Screen::Data), nullptr);
     testing::click(*program.screen(Screen::Data)->find("Command3"));
+    look();
+    {  // a standard's count changed: the curve and model screens put their views away
+      ui::Desktop::Event_Scope event(program.desktop);
+      program.state.STD_Count(4, 1) += 1;
+    }
     look();
     std::sort(clashes.begin(), clashes.end());
     clashes.erase(std::unique(clashes.begin(), clashes.end()), clashes.end());

@@ -103,6 +103,7 @@ TEST_F(Curve_View, RangeBoxesTakeOnlyStandardNumbersOfTheAssay) {
   std::string seen;
   for (const auto& [box, typed, other] : rows) {
     program.close(Screen::Graph);
+    state.Fit_From = state.Fit_To = 0;  // no range fitted yet: the boxes offer every standard
     show_curves({1, 2, 5, 10, 20, 50, 100, 200});
     platform.messages.clear();
     Reg_Graph& g = graph();
@@ -173,7 +174,8 @@ TEST_F(Graph_Printout, NothingIsPrintedBeforeAPlotOrForStandardsThatCannotBePlot
   state.STD_Data(5, STD_Column::Concentration) = 2;  // the last standard now at the first one's concentration
   state.Plot_Stage = Curve_Stage::Standard_Plot;
   EXPECT_TRUE(print().empty());
-  // The print button says why it prints nothing: no plot, then a plot that is not of these standards.
+  // The print button says why it prints nothing: no plot, then standards that cannot be plotted (the
+  // plot of the earlier ones is drawn afresh first).
   testing::expect_golden("not_printed.txt", testing::lines_of(platform.messages));
 }
 

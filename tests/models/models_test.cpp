@@ -207,7 +207,10 @@ TEST_F(Model_Screen, TheChosenCurveIsTheOneTheResultsUse) {
   ASSERT_EQ(program.desktop.front(), &models());
   click(models().Weight_Choice[2]);  // the logit-log fit's tables stand (the windows test sees to it)
   click(models().Model_Choice[Five_PL]);
-  EXPECT_EQ(program.screen(Screen::Result), nullptr) << "the tables of the logit-log fit are gone";
+  // The table of the logit-log fit's sera stays where it was, emptied, and says why.
+  const auto& results = *program.screen_as<Reg_Result>(Screen::Result);
+  EXPECT_EQ(results.caption, "測定結果 ― 表の計算後に条件または測定値が変わりました。ボタンで計算し直してください");
+  EXPECT_EQ(results.Label1[Reg_Result::Page_Rows].caption, "");
 
   // Its print button prints one page, every mark inside it (golden/model_page.txt).
   program.desktop.show(models());
@@ -241,7 +244,6 @@ TEST_F(Model_Screen, ACurveThatCannotBeComputedIsRefused) {
 // That no open window shows another curve's results without saying so is the random screen
 // events' check after every event; here, what the windows say when the curve changes under them.
 TEST_F(Model_Screen, OpenWindowsFollowTheCurveInForce) {
-  // The results screen is made anew when the curve changes: look it up each time.
   auto results = [&]() -> Reg_Result& { return *program.screen_as<Reg_Result>(Screen::Result); };
   // With the logit-log fit in use, the 4PL/5PL weighting leaves the results standing.
   click(graph().Command[target::Models]);
@@ -261,11 +263,11 @@ TEST_F(Model_Screen, OpenWindowsFollowTheCurveInForce) {
   program.desktop.show(graph());  // no logit-log fit is marked there: the random screen events' check
   EXPECT_EQ(graph().caption, "検量線表示 ― 測定結果は 5PL 計数統計 で求めます");
 
-  // The cubic chosen on the curve screen takes over: the results of the 5PL close, the model screen
-  // names it at once, the chart and the profile say that they show other results and are drawn
-  // afresh before printing or on request.
+  // The cubic chosen on the curve screen takes over: the table of the 5PL empties itself, the model
+  // screen names it at once, the chart and the profile say that they show other results and are
+  // drawn afresh before printing or on request.
   click(graph().Choice[1]);
-  EXPECT_EQ(program.screen(Screen::Result), nullptr);
+  EXPECT_EQ(results().Label1[Reg_Result::Page_Rows].caption, "");
   EXPECT_EQ(graph().caption, "検量線表示");
   EXPECT_EQ(models().Chosen.caption, "測定結果はこの曲線で求めます: ロジット・ログ 重無3次");
   EXPECT_EQ(profile.caption, "精度プロファイル ― 最新の結果ではありません");

@@ -29,7 +29,10 @@ TEST(Fuzz_Corpus, EveryKeptInputPassesTheCheckOfItsTarget) {
     for (const char* kind : {"corpus", "regressions"}) {
       if (!fs::is_directory(Fuzz_Folder / kind / target)) continue;
       for (const auto& input : fs::directory_iterator(Fuzz_Folder / kind / target)) {
+        const fs::path working = fs::current_path();
         EXPECT_EQ(check(testing::read_bytes(input.path().string())), "") << input.path();
+        // libFuzzer reads the corpus, and writes what it finds, by the paths it was given.
+        EXPECT_EQ(fs::current_path(), working) << "the check of " << target << " moved the working directory";
         ++replayed;
       }
     }

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,10 +17,12 @@
 #include <vector>
 
 #include "data/reg_data.h"
+#include "engine/precision_profile.h"
 #include "engine/result_curve.h"
 #include "graph/reg_graph.h"
 #include "intro/reg_intro.h"
 #include "models/reg_model.h"
+#include "qc/history_store.h"
 #include "qc/reg_profile.h"
 #include "qc/reg_qc.h"
 #include "reliability/input_checks.h"
@@ -28,6 +32,7 @@
 #include "support/assay_digest.h"
 #include "support/form_driver.h"
 #include "text/cp932.h"
+#include "text/format.h"
 #include "ui/scripted_platform.h"
 
 namespace quorin::testing {
@@ -38,6 +43,9 @@ namespace fs = std::filesystem;
 using ui::Control_Kind;
 
 constexpr int Max_Events = 32;
+
+// QUORIN_SCREENS_TRACE=1 writes each event and message on standard error, to follow an input.
+const bool Tracing = std::getenv("QUORIN_SCREENS_TRACE") != nullptr;
 
 // The size and time of each file of some folders, by path.
 using Listing = std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>>;
@@ -53,39 +61,66 @@ void write_file(const fs::path& path, std::string_view lines) {
   std::ofstream(path, std::ios::binary) << text::utf8_to_cp932(text).value_or(text);
 }
 
+// The files the open dialogs offer, by name and lines: conditions, count files, identifier lists
+// and counters' exports, good and bad of each kind.
+const std::pair<const char*, std::string> Made_Files[] = {
+    // offered first, in this order, since the first inputs were kept
+    {"assay.crx", "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|4|2|2|2|3|2|2.0|1|4|16|36"},
+    {"counts.txt",
+     "195|205|20025|20075|10120|10280|8190|8210|5160|5240|2210|2190|1190|1210|4200|4200|3400||"
+     "6600|6600|||4200|10300"},
+    {"empty.txt", ""},
+    {"flat.txt", "9000|9000|20000|20000|500|500|600|600|700"},
+    {"letters.txt", "NSB,TOTAL|12x"},
+    {"no_factor.crx", "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|2|1|1|1|2|1||5|50"},
+    {"too_many.crx", "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|4|2|2|11|3|2|2.0|1|4|16|36"},
+    // the identifier lists and counters' exports
+    {"ids.txt", "検体-001|検体-002|検体-003"},
+    {"id_pairs.csv", "1,\"A,1\"|3,C-3"},
+    {"ids_twice.txt", "X-1|X-1"},
+    {"ids_too_many.txt", "a|b|c|d|e|f|g|h|i|j|k"},
+    {"counter.csv",
+     "Tube,CPM,Sample ID|1,195.4,|2,205,|3,20025,|4,20075,|5,10120,|6,10280,|7,8190,|8,8210,|9,5160,|10,5240,"
+     "|11,2210,|12,2190,|13,1190,|14,1210,|15,4200,|16,4190,|17,3400,|18,3390,|19,6600,S-1|20,6610,S-1"
+     "|21,5100,\"S,2\"|22,5080,\"S,2\"|23,4200,S-3|24,10300,S-3"},
+    {"counter_bad.csv", "Tube,CPM,Sample ID|1,195,|2,2O5,"},
+    {"counter_no_header.tsv", ""}};
+constexpr std::size_t First_Lab_File = 7;
+
 // The folders of this process: the files the open dialogs offer, the scratch folder every save
 // goes to and a working directory of its own (the suite's other programs write into the one they
-// share). Nothing but the saves may change, there or in the working directory.
+// share), worked in only while a session runs. Nothing but the saves may change, there or in the
+// working directory.
 struct Folders {
-  fs::path started_in = fs::current_path(), cwd, files, saves;
-  std::vector<std::string> offered = {""};  // open-dialog answers besides the saves: a cancel first
+  fs::path cwd, files, saves;
   Folders() {
     // In memory where there is such a folder: every save waits for its file to reach the disk.
     const fs::path base = (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()) /
                           ("screen-events-" + std::to_string(::getpid()));
     cwd = base / "work", files = base / "files", saves = base / "saves";
     for (const fs::path& folder : {cwd, files, saves}) fs::create_directories(folder);
-    fs::current_path(cwd);
-    const std::string head = "検査 花子|2026/12/06||エストラジオール|pg/mL|R-19|";
-    const std::pair<std::string, std::string> made[] = {
-        // in the order the dialogs list them
-        {"assay.crx", head + "4|2|2|2|3|2|2.0|1|4|16|36"},
-        {"counts.txt",
-         "195|205|20025|20075|10120|10280|8190|8210|5160|5240|2210|2190|1190|1210|4200|4200|3400||"
-         "6600|6600|||4200|10300"},
-        {"empty.txt", ""},
-        {"flat.txt", "9000|9000|20000|20000|500|500|600|600|700"},
-        {"letters.txt", "NSB,TOTAL|12x"},
-        {"no_factor.crx", head + "2|1|1|1|2|1||5|50"},
-        {"too_many.crx", head + "4|2|2|11|3|2|2.0|1|4|16|36"}};
-    for (const auto& [name, lines] : made) write_file(files / name, lines), offered.push_back(files / name);
-    offered.push_back(files / "missing.txt");
+    for (const auto& [name, lines] : Made_Files) write_file(files / name, lines);
   }
   ~Folders() {
     std::error_code ignored;
-    fs::current_path(started_in, ignored);
     fs::remove_all(files.parent_path(), ignored);
   }
+};
+
+// The session's working directory for as long as it lives; the caller's afterwards, so that a
+// fuzzer's paths given relative to it (its corpus, its crashes) still name the same files.
+class Working_Folder {
+ public:
+  explicit Working_Folder(const fs::path& folder) { fs::current_path(folder); }
+  ~Working_Folder() {
+    std::error_code ignored;
+    fs::current_path(caller_, ignored);
+  }
+  Working_Folder(const Working_Folder&) = delete;
+  Working_Folder& operator=(const Working_Folder&) = delete;
+
+ private:
+  fs::path caller_ = fs::current_path();
 };
 
 const Folders& folders() {
@@ -101,8 +136,13 @@ struct Byte_Source {
   unsigned next() { return empty() ? 0 : static_cast<unsigned char>(bytes[at++]); }
 };
 
-// Answers every question and file dialog from the input (the base class logs them); a save only
-// ever into the scratch folder.
+// A file of the scratch folder that is no history at all, offered to the history's dialog.
+constexpr const char* Broken_History = "broken.sqlite";
+
+// Answers every question and file dialog from the input (the base class logs them): an open
+// dialog offers a cancel, the condition and count files, a missing file, the saves, then the
+// identifier lists and counters' exports (in that order, so that the inputs kept before these
+// were offered still choose the same files); a save only ever goes into the scratch folder.
 struct Fuzz_Platform : ui::Scripted_Platform {
   explicit Fuzz_Platform(Byte_Source& in) : in_(in) {}
   bool ask_yes_no(const std::string& text) override {
@@ -111,19 +151,42 @@ struct Fuzz_Platform : ui::Scripted_Platform {
   }
   std::string open_file(const ui::File_Dialog& dialog) override {
     Scripted_Platform::open_file(dialog);
-    std::vector<std::string> choices = folders().offered;
-    for (const auto& entry : fs::directory_iterator(folders().saves)) choices.push_back(entry.path().string());
+    if (Tracing) std::fprintf(stderr, "  open dialog %s\n", dialog.title.c_str());
+    std::vector<std::string> choices = {""};
+    for (std::size_t f = 0; f < First_Lab_File; ++f)
+      choices.push_back((folders().files / Made_Files[f].first).string());
+    choices.push_back((folders().files / "missing.txt").string());
+    std::vector<std::string> saves;
+    for (const auto& entry : fs::directory_iterator(folders().saves))
+      if (entry.path().filename() != Broken_History) saves.push_back(entry.path().string());
+    std::sort(saves.begin(), saves.end());  // as a dialog lists them, whatever the folder's order
+    choices.insert(choices.end(), saves.begin(), saves.end());
+    for (std::size_t f = First_Lab_File; f < std::size(Made_Files); ++f)
+      choices.push_back((folders().files / Made_Files[f].first).string());
     return choices[in_.next() % choices.size()];
   }
   std::string save_file(const ui::File_Dialog& dialog) override {
     Scripted_Platform::save_file(dialog);
+    if (Tracing) std::fprintf(stderr, "  save dialog %s\n", dialog.filter.c_str());
     const std::string extension = dialog.default_extension.empty() ? "" : "." + dialog.default_extension;
-    const std::string names[] = {"", "result" + extension, "other" + extension, "no_folder/x" + extension};
-    const std::string& name = names[in_.next() % 4];
+    const std::string names[] = {"", "result" + extension, "other" + extension, "no_folder/x" + extension,
+                                 Broken_History};
+    const std::string& name = names[in_.next() % std::size(names)];
     return name.empty() ? "" : (folders().saves / name).string();
   }
   Byte_Source& in_;
 };
+
+// A history server for the control chart's box: the one a fuzz run started (QUORIN_FUZZ_SERVER),
+// else one that is down.
+const std::string& server_uri() {
+  static const std::string uri = [] {
+    const char* given = std::getenv("QUORIN_FUZZ_SERVER");
+    return given != nullptr && *given != '\0' ? std::string(given)
+                                              : std::string("postgresql:///quorin_fuzz?host=/nonexistent/quorin");
+  }();
+  return uri;
+}
 
 // A text a user may type: numbers of every form, blanks, letters (never an n, so that no typed
 // word reads as a non-number), Japanese and very long texts. Numbers stay small enough for short
@@ -141,7 +204,10 @@ std::string typed_text(Byte_Source& in) {
     for (unsigned length = in.next() % 12; length > 0; --length) text += keys[in.next() % keys.size()];
     return text;
   }
-  return std::string(300 + 40 * (kind - 248), kind % 2 == 0 ? '9' : 'x');
+  if (kind < 252) return std::string(300 + 80 * (kind - 248), kind % 2 == 0 ? '9' : 'x');
+  // The headers of a counter's export, a history server that answers (or is down), one never there.
+  const std::string lab_texts[] = {"CPM", "Sample ID", server_uri(), "postgresql:///nowhere?host=/nonexistent"};
+  return lab_texts[kind - 252];
 }
 
 constexpr int Keys[] = {ui::Key_Return, ui::Key_Tab,    ui::Key_Up,       ui::Key_Down,
@@ -172,6 +238,9 @@ std::string shown(const ui::Control& control) {
 struct Session {
   Session(std::string_view bytes, Assay_State& state) : in_{bytes}, platform_(in_), program_(platform_, state) {
     program_.qc_history.path = (folders().saves / "history.db").string();
+    std::ofstream(folders().saves / Broken_History) << "no history\n";
+    // The columns a lab's counter writes, as the dialog remembers them from the last export.
+    state.Count_Column = "CPM", state.Count_Id_Column = "Sample ID";
     outside_ = outside_listing();
   }
 
@@ -200,6 +269,9 @@ struct Session {
       ui::Desktop::Event_Scope scope(program_.desktop);
       action();
     }
+    if (Tracing)
+      for (std::size_t m = messages; m < platform_.messages.size(); ++m)
+        std::fprintf(stderr, "  message: %s\n", platform_.messages[m].c_str());
     const bool refused = platform_.messages.size() - messages > platform_.warnings - warnings;
     if (refusable && fault_.empty() && refused && platform_.dialogs.size() == dialogs &&
         assay_digest(program_.state) != before)
@@ -221,7 +293,10 @@ struct Session {
     for (const auto& control : form.controls())
       if (std::find(kinds.begin(), kinds.end(), control->kind) != kinds.end() && control->reachable())
         found.push_back(control.get());
-    return found.empty() ? nullptr : found[in_.next() % found.size()];
+    if (found.empty()) return nullptr;
+    ui::Control* picked = found[in_.next() % found.size()];
+    if (Tracing) std::fprintf(stderr, "  %s%d of %zu\n", picked->name.c_str(), picked->index, found.size());
+    return picked;
   }
 
   void event() {
@@ -231,7 +306,9 @@ struct Session {
     ui::Form* form = which < 192 ? forms.back() : forms[which % forms.size()];
     if (form != forms.back()) dispatch([&] { program_.desktop.show(*form); });  // the user turns to it
     if (!program_.desktop.is_open(*form)) return;
-    switch (const unsigned kind = in_.next() % 9) {
+    const unsigned kind = in_.next() % 9;
+    if (Tracing) std::fprintf(stderr, "event %u on %s\n", kind, form->caption.c_str());
+    switch (kind) {
       case 0:
       case 1: {  // typing into a box one key at a time, or a paste with the mouse
         auto* box = static_cast<ui::Text_Box*>(pick_control(*form, {Control_Kind::Text_Box}));
@@ -265,8 +342,9 @@ struct Session {
         ui::Control* control = pick_control(*form, {Control_Kind::Command_Button, Control_Kind::Option_Button,
                                                     Control_Kind::Label, Control_Kind::Text_Box});
         if (control == nullptr) return;
-        const std::string name = control->name + std::to_string(control->index);
         const bool button = control->kind == Control_Kind::Command_Button;
+        const std::string name = form->caption + " " + control->name + std::to_string(control->index) +
+                                 (button ? " " + static_cast<ui::Command_Button*>(control)->caption : "");
         if (button && !control->on_click) return void(fault_ = "an enabled button without a handler: " + name);
         if (control->takes_focus()) focus(*control);
         if (!usable(*control)) return;
@@ -276,7 +354,8 @@ struct Session {
             if (control->kind == Control_Kind::Option_Button) static_cast<ui::Option_Button*>(control)->select();
             if (control->on_click) control->on_click();
           });
-        if (button && what_the_user_sees() == before) fault_ = "a button that does nothing and says nothing: " + name;
+        if (button && what_the_user_sees() == before && !moves_only_empty_rows(*control))
+          fault_ = "a button that does nothing and says nothing: " + name;
         return;
       }
       case 4:  // a double click
@@ -314,6 +393,19 @@ struct Session {
     }
   }
 
+  // 挿入 or 削除 on the data sheet where every row from the current one down is empty: the empty
+  // rows move, and the sheet looks as it did.
+  bool moves_only_empty_rows(const ui::Control& control) const {
+    auto* sheet = program_.screen_as<Reg_Data>(Screen::Data);
+    if (sheet == nullptr || (&control != &sheet->Command1 && &control != &sheet->Command2) || sheet->Change_Mode != 0)
+      return false;
+    bool empty = true;
+    long row = 0;
+    for_each_tube(program_.state, sheet->layout(),
+                  [&](Long count, long, long) { empty = empty && (++row < sheet->current_row() || count == 0); });
+    return empty;
+  }
+
   // Every text, state and position of the open screens, the assay, and what the platform was
   // asked to do: what a button's click must change.
   std::string what_the_user_sees() const {
@@ -344,7 +436,10 @@ struct Session {
     for (; printed_ < printed.size(); ++printed_)
       if (mentions_non_number(printed[printed_])) return "printed: " + printed[printed_];
     for (const auto& entry : fs::directory_iterator(folders().saves)) {
-      if (entry.path().filename().string().starts_with("history.db") || !entry.is_regular_file()) continue;
+      // Histories are databases, not texts.
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with("history.db") || name.find(".sqlite") != std::string::npos || !entry.is_regular_file())
+        continue;
       std::ifstream file(entry.path(), std::ios::binary);
       const std::string bytes{std::istreambuf_iterator<char>(file), {}};
       if (mentions_non_number(text::cp932_to_utf8(bytes).value_or(""))) return "saved: " + entry.path().string();
@@ -352,30 +447,80 @@ struct Session {
     if (outside_listing() != outside_) return "a file outside the scratch folder changed";
     if (auto* sheet = program_.screen_as<Reg_Data>(Screen::Data))
       if (std::string fault = check_sheet(*sheet); !fault.empty()) return fault;
-    if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph);
-        graph != nullptr && program_.state.Plot_Stage != Curve_Stage::Nothing && !graph->drawing_in_force())
-      return "a standard curve drawn from other standards or another range than those in force";
     if (std::string fault = check_windows(); !fault.empty()) return fault;
+    if (std::string fault = check_greyed_buttons(); !fault.empty()) return fault;
     if (auto* results = program_.screen_as<Reg_Result>(Screen::Result)) return check_results(*results);
     return "";
   }
 
-  // Every open window shows the curve and the results in force, or says that it does not.
+  // A box that shows a value of the state in force shows it, unless the user is typing into it.
+  static bool shows(const ui::Text_Box& box, const std::string& in_force) {
+    return box.form->focused() == &box || box.text == in_force;
+  }
+
+  // Every open window shows the revision in force (the curve, the results, the identifiers, the CV
+  // limit, the history), or says that it does not and offers, on itself, what draws it afresh.
   std::string check_windows() {
     const Assay_State& s = program_.state;
-    if (auto* models = program_.screen_as<Reg_Model>(Screen::Model); models != nullptr && models->out_of_date())
-      return "a model screen showing a comparison of other standards, fits or choices than those in force";
-    if (auto* chart = program_.screen_as<Reg_QC>(Screen::QC_Chart);
-        chart != nullptr && chart->out_of_date() && !chart->Update.visible)
-      return "a control chart showing the assay's run of other results, without a word";
-    if (auto* profile = program_.screen_as<Reg_Profile>(Screen::Profile);
-        profile != nullptr && profile->out_of_date() && !profile->Update.visible)
-      return "a precision profile of other results, without a word";
-    if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph);
-        graph != nullptr && s.Plot_Stage == Curve_Stage::Curves)
-      for (const auto& [index, choice] : graph->Choice)
-        if (choice->value != (!model_in_use(s) && index == 2 * s.Weight_Type + (s.Reg_Order == 1 ? 0 : 1)))
-          return "the curve screen marks another fit than the one the results use";
+    const std::string limit = qc::limit_text(s.Flag_CV_Limit);
+    if (auto* models = program_.screen_as<Reg_Model>(Screen::Model)) {
+      if (models->curves_out_of_date() ? !models->Redraw.reachable() : models->out_of_date())
+        return "a model screen showing a comparison of other standards, fits or choices than those in force";
+    }
+    if (auto* chart = program_.screen_as<Reg_QC>(Screen::QC_Chart)) {
+      if (chart->out_of_date() && !chart->Update.reachable())
+        return "a control chart showing the assay's run of other results, without a word";
+      if (!program_.qc_history.path.empty() &&
+          chart->History_Label.caption.find(qc::shown_history(program_.qc_history.path)) == std::string::npos)
+        return "a control chart naming another history than the one in use: " + chart->History_Label.caption;
+    }
+    if (auto* profile = program_.screen_as<Reg_Profile>(Screen::Profile)) {
+      if (profile->out_of_date() && !profile->Update.reachable())
+        return "a precision profile of other results, without a word";
+      if (!profile->out_of_date() && profile->profile().cv_limit != s.Flag_CV_Limit)
+        return "a precision profile drawn with another CV limit than the one in force";
+      if (!shows(profile->Limit_Box, limit)) return "the profile's CV limit box shows " + profile->Limit_Box.text;
+    }
+    if (auto* results = program_.screen_as<Reg_Result>(Screen::Result); results && !shows(results->CV_Box, limit))
+      return "the results screen's CV limit box shows " + results->CV_Box.text;
+    if (auto* graph = program_.screen_as<Reg_Graph>(Screen::Graph)) return check_graph(*graph);
+    return "";
+  }
+
+  std::string check_graph(Reg_Graph& graph) {
+    const Assay_State& s = program_.state;
+    if (s.Plot_Stage == Curve_Stage::Nothing) return "";
+    if (!graph.drawing_in_force())
+      return graph.marked_out_of_date() && graph.Redraw.reachable()
+                 ? ""
+                 : "a standard curve drawn from other standards or another range than those in force, without a word";
+    if (graph.marked_out_of_date()) return "a standard curve in force put away as out of date";
+    for (int b : {0, 1}) {
+      const int n = s.STD_Number, value = b == 0 ? s.Fit_From : s.Fit_To;
+      if (!shows(graph.Range_Box[b], std::to_string(value >= 1 && value <= n ? value : b == 0 ? 1 : n)))
+        return "a range box shows " + graph.Range_Box[b].text + " beside the range in force";
+    }
+    if (s.Plot_Stage != Curve_Stage::Curves) return "";
+    if (graph.Range_Label[0].caption !=
+        "FROM ST " + text::signed_text(s.Fit_From) + " TO " + text::signed_text(s.Fit_To))
+      return "the curves name another range than the one in force: " + graph.Range_Label[0].caption;
+    for (const auto& [index, choice] : graph.Choice)
+      if (choice->value != (!model_in_use(s) && index == 2 * s.Weight_Type + (s.Reg_Order == 1 ? 0 : 1)))
+        return "the curve screen marks another fit than the one the results use";
+    return "";
+  }
+
+  // A greyed button says what would enable it, but where the screen shows why all the same: the
+  // start-up screen before its buttons appear, the data sheet while it takes a new number of samples.
+  std::string check_greyed_buttons() {
+    const auto* sheet = program_.screen_as<Reg_Data>(Screen::Data);
+    for (const ui::Form* form : program_.desktop.forms()) {
+      if (form == program_.screen(Screen::Intro) || (form == sheet && sheet->Change_Mode == 1)) continue;
+      for (const auto& c : form->controls())
+        if (c->kind == Control_Kind::Command_Button && c->visible && !c->enabled && c->tip.empty())
+          return "a greyed button that does not say what would enable it: " + form->caption + " " + c->name +
+                 std::to_string(c->index);
+    }
     return "";
   }
 
@@ -406,6 +551,10 @@ struct Session {
         return "a result table computed from other counts or conditions than those in force";
       const Result_Index index(program_.state, kind);
       const Flag_Limits limits = flag_limits(program_.state);  // the flags of the curve in force
+      if (const std::string summary =
+              kind == Result_Kind::Standard_Data ? "" : flag_summary(program_.state, kind, limits);
+          screen.Flag_Label.caption != summary)
+        return "the flags' line shows " + screen.Flag_Label.caption + " for " + summary;
       Row_Cells cells;
       for (int i = 0; i < rows; ++i) {
         row_cells(program_.state, kind, index.row(rows * screen.Result_Page + i + 1), cells, &limits);
@@ -429,11 +578,11 @@ struct Session {
 }  // namespace
 
 std::string check_screens(std::string_view bytes) {
-  folders();
   // One state for every session, made anew in place: its tables are too large to allocate each time.
   static const std::unique_ptr<Assay_State> state = std::make_unique<Assay_State>();
   std::destroy_at(state.get());
   std::construct_at(state.get());
+  const Working_Folder working(folders().cwd);
   return Session(bytes, *state).run();
 }
 

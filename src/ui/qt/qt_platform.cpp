@@ -1,13 +1,12 @@
 #include "ui/qt/qt_platform.h"
 
 #include <QApplication>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <algorithm>
 
+#include "ui/qt/file_dialog.h"
 #include "ui/qt/qt_progress.h"
 #include "ui/qt/renderer.h"
 
@@ -63,21 +62,18 @@ int Qt_Platform::choose(const std::string& text, const std::vector<std::string>&
 
 std::string Qt_Platform::open_file(const File_Dialog& dialog) {
   draw_pending();
-  const QString path =
-      QFileDialog::getOpenFileName(active_window(), QString::fromStdString(dialog.title), QString(),
-                                   qt_filter(dialog.filter), nullptr, QFileDialog::DontUseNativeDialog);
-  return path.toStdString();
+  QFileDialog chooser(active_window(), QString::fromStdString(dialog.title), QString(), qt_filter(dialog.filter));
+  chooser.setFileMode(QFileDialog::ExistingFile);
+  return run_file_dialog(chooser);
 }
 
 std::string Qt_Platform::save_file(const File_Dialog& dialog) {
   draw_pending();
   QFileDialog chooser(active_window(), QString::fromStdString(dialog.title), QString(), qt_filter(dialog.filter));
-  chooser.setOption(QFileDialog::DontUseNativeDialog);
   chooser.setAcceptMode(QFileDialog::AcceptSave);
   if (!dialog.confirm_overwrite) chooser.setOption(QFileDialog::DontConfirmOverwrite);
   chooser.setDefaultSuffix(QString::fromStdString(dialog.default_extension));
-  if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return "";
-  return chooser.selectedFiles().first().toStdString();
+  return run_file_dialog(chooser);
 }
 
 void Qt_Platform::printer_setup() {

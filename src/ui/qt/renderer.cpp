@@ -97,6 +97,28 @@ void keep_on_screen(QWidget& window) {
   window.move(window.pos() + QPoint(x - frame.left(), y - frame.top()));
 }
 
+// Moves a window that opened over the button pressed to open it, so that the button stays in
+// view: against the screen's right edge, else beside the button, else below or above it.
+void keep_clear_of(QWidget& window, const QRect& pressed) {
+  const QScreen* screen = window.screen();
+  const QRect frame = window.frameGeometry();
+  if (screen == nullptr || pressed.isEmpty() || !frame.intersects(pressed)) return;
+  const QRect room = screen->availableGeometry();
+  constexpr int Gap = 8;
+  const QPoint places[] = {{room.right() - frame.width() + 1, frame.top()},
+                           {pressed.right() + Gap, frame.top()},
+                           {pressed.left() - Gap - frame.width(), frame.top()},
+                           {frame.left(), pressed.bottom() + Gap},
+                           {frame.left(), pressed.top() - Gap - frame.height()}};
+  for (QPoint place : places) {
+    place.setX(std::clamp(place.x(), room.left(), std::max(room.left(), room.right() - frame.width() + 1)));
+    place.setY(std::clamp(place.y(), room.top(), std::max(room.top(), room.bottom() - frame.height() + 1)));
+    if (QRect(place, frame.size()).intersects(pressed)) continue;
+    window.move(window.pos() + place - frame.topLeft());
+    return;
+  }
+}
+
 }  // namespace
 
 // One form's window and the widgets of its controls.
@@ -121,6 +143,7 @@ class Form_Window : public QWidget {
   }
   Form& form;
   QWidget* client = nullptr;  // the parent of the form's controls
+  QRect opened_by;            // the button pressed to open it, on the screen; empty for none
   std::map<const Control*, QWidget*> widgets;
   std::map<const Control*, QTimer*> timers;
   std::map<const Control*, unsigned> grid_versions;
@@ -196,8 +219,14 @@ QWidget* Renderer::make_text_box(Text_Box& box, QWidget* parent) {
 
 QWidget* Renderer::make_command_button(Control& control, QWidget* parent) {
   auto* button = new QPushButton(parent);
-  connect(button, &QPushButton::clicked, this, [this, &control] { dispatch(control.on_click); });
+  connect(button, &QPushButton::clicked, this, [this, &control, button] { press(*button, control.on_click); });
   return button;
+}
+
+void Renderer::press(QWidget& button, const std::function<void()>& slot) {
+  pressed_ = QRect(button.mapToGlobal(QPoint(0, 0)), button.size());
+  dispatch(slot);
+  pressed_ = QRect();
 }
 
 QWidget* Renderer::make_option_button(Option_Button& option, QWidget* parent) {
@@ -263,6 +292,7 @@ QWidget* Renderer::make_widget(Form_Window& window, Control& control, QWidget* p
 void Renderer::form_opened(Form& form) {
   auto window = std::make_unique<Form_Window>(form, *this);
   Form_Window& w = *window;
+  w.opened_by = pressed_;
   windows_[&form] = std::move(window);
 
   // Containers come before what they contain, since controls are created in that order.
@@ -299,6 +329,7 @@ void sync_geometry(QWidget& widget, const Control& control) {
   if (widget.geometry() != rect) widget.setGeometry(rect);
   if (widget.isVisibleTo(widget.parentWidget()) != control.visible) widget.setVisible(control.visible);
   if (widget.isEnabled() != control.enabled) widget.setEnabled(control.enabled);
+  if (const QString tip = qs(control.tip); widget.toolTip() != tip) widget.setToolTip(tip);
   const QFont font = control_font(control);
   if (widget.font() != font) widget.setFont(font);
 }
@@ -417,6 +448,7 @@ void Renderer::sync() {
     if (!window->isVisible()) {
       window->show();
       keep_on_screen(*window);
+      keep_clear_of(*window, window->opened_by);
     }
   }
 
@@ -479,7 +511,7 @@ bool Renderer::eventFilter(QObject* watched, QEvent* event) {
       // Enter on a focused button presses it, as on the window system the screens were made for.
       if (code == Key_Return && control->kind == Control_Kind::Command_Button && control->on_click &&
           control->reachable()) {
-        dispatch(control->on_click);
+        press(*widget, control->on_click);
         return true;
       }
       // Enter in a one-line box has been handled by the key-down slot.

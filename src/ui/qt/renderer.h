@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -53,12 +54,16 @@ class Renderer : public QObject, public Desktop_Observer {
   QWidget* make_picture(Picture_Area& area, QWidget* parent);
   QWidget* make_grid(QWidget* parent);
   void add_timer(Form_Window& window, Timer& timer);
+  // Runs a button's slot as one event, remembering where the button is, so that a window it
+  // opens keeps clear of it.
+  void press(QWidget& button, const std::function<void()>& slot);
 
   Desktop& desktop_;
   std::function<void()> after_event_;
   std::map<const Form*, std::unique_ptr<Form_Window>> windows_;
   const Form* raised_ = nullptr;
   int depth_ = 0;
+  QRect pressed_;  // the button whose press is being handled, on the screen
 };
 
 }  // namespace quorin::ui::qt

@@ -1,5 +1,7 @@
 // The Qt layer on the offscreen platform: the renderer wires both ways (model properties reach
-// the widgets; key-down, typing, focus, clicks and the close box reach the model's slots), and the
+// the widgets; key-down, typing, focus, clicks and the close box reach the model's slots) and
+// places a new window clear of the button that opened it; the file dialogs' list speaks Japanese
+// forms; and the
 // whole report goes into a PDF file where no printer is installed: one page per document, written
 // beside its file and put in place only when complete, so that a cancelled or failed job leaves
 // the earlier file as it was and no temporary file, and "印刷が終了しました" is shown only once the
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -16,6 +19,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <tuple>
 
@@ -25,6 +29,7 @@
 #include "support/form_driver.h"
 #include "support/test_support.h"
 #include "ui/desktop.h"
+#include "ui/qt/file_dialog.h"
 #include "ui/qt/fonts.h"
 #include "ui/qt/qt_platform.h"
 #include "ui/qt/qt_printer.h"
@@ -136,6 +141,50 @@ TEST(Renderer, WidgetsStandAtTheirTwipsWireBothWaysAndLargeFormsScroll) {
   EXPECT_TRUE(room.contains(big->frameGeometry()));
   EXPECT_EQ(area->widget()->size(), QSize(to_pixels(large.client_width), to_pixels(large.client_height)));
   EXPECT_EQ(renderer.widget_of(corner)->parentWidget(), area->widget());
+}
+
+// A window opened by a button keeps clear of it; a greyed button says, in its tip, what would
+// enable it.
+TEST(Renderer, AWindowOpensClearOfItsButtonAndAGreyedButtonSaysWhy) {
+  test_application();
+  Desktop desktop;
+  Form opener("開く画面", 6000, 4000), opened("開かれた画面", 6000, 4000);
+  Command_Button& open = opener.add<Command_Button>("Command1", 120, 120, 1335, 375);
+  Command_Button& greyed = opener.add<Command_Button>("Command2", 120, 600, 1335, 375);
+  open.on_click = [&] { desktop.show(opened); };
+  greyed.enabled = false;
+  greyed.tip = "条件を入力すると使えます";
+  Renderer renderer(desktop, {});
+  renderer.dispatch([&] { desktop.show(opener); });
+  QApplication::processEvents();
+  auto* button = qobject_cast<QPushButton*>(renderer.widget_of(open));
+  QTest::mouseClick(button, Qt::LeftButton);
+  QApplication::processEvents();
+  ASSERT_NE(renderer.window_of(opened), nullptr);
+  EXPECT_FALSE(
+      renderer.window_of(opened)->frameGeometry().intersects(QRect(button->mapToGlobal(QPoint()), button->size())));
+  EXPECT_EQ(renderer.widget_of(greyed)->toolTip(), QString("条件を入力すると使えます"));
+}
+
+// The file dialogs' list gives a file's size and time in Japanese forms, whatever locale the run
+// started in (Qt's own list writes "173 bytes" and "7 Dec 2026" under LANG=C).
+TEST(File_Dialog, SizesAndTimesInJapaneseForms) {
+  test_application();
+  install_qt_translations();
+  testing::Scratch_Folder folder;
+  testing::write_bytes(folder.file("counts.txt"), std::string(173, '1'));
+  QFileSystemModel files;
+  QSignalSpy loaded(&files, &QFileSystemModel::directoryLoaded);
+  files.setRootPath(QString::fromStdString(folder.path().string()));
+  ASSERT_TRUE(loaded.wait(5000));
+  Japanese_File_Columns columns;
+  columns.setSourceModel(&files);
+  const QModelIndex file = columns.mapFromSource(files.index(QString::fromStdString(folder.file("counts.txt"))));
+  const QString size = columns.index(file.row(), 1, file.parent()).data().toString();
+  const QString time = columns.index(file.row(), 3, file.parent()).data().toString();
+  EXPECT_TRUE(size.startsWith("173") && size.contains(QRegularExpression("[\\x{30A0}-\\x{30FF}]")))
+      << size.toStdString();
+  EXPECT_TRUE(time.contains(QRegularExpression("^\\d{4}/\\d{2}/\\d{2}"))) << time.toStdString();
 }
 
 // A platform without a printer; each message notes whether the PDF file was complete then.
