@@ -6,6 +6,14 @@
 
 namespace quorin {
 
+namespace {
+
+double sigmoid(double t) { return t >= 0 ? 1 / (1 + std::exp(-t)) : std::exp(t) / (1 + std::exp(t)); }
+// ln(1 + e^t) without overflow.
+double softplus(double t) { return t > 0 ? t + std::log1p(std::exp(-t)) : std::log1p(std::exp(t)); }
+
+}  // namespace
+
 std::string model_name(int kind) {
   switch (kind) {
     case Logit_Log: return "ロジット・ログ";
@@ -28,6 +36,23 @@ double Logistic::response(double x) const {
   if (x == 0) return A;
   const double u = std::pow(x / C, B);
   return kind == Five_PL ? D + (A - D) / std::pow(1 + u, G) : D + (A - D) / (1 + u);
+}
+
+Logistic_Gradient Logistic::gradient(double x) const {
+  if (x == 0) return {A, {1, 0, 0, 0, 0}};
+  const double log_ratio = std::log(x) - std::log(C);
+  const double t = B * log_ratio;
+  const double span = A - D;
+  if (kind == Five_PL) {
+    const double soft = softplus(t);
+    const double share = std::exp(-G * soft);               // (1 + u)^-G
+    const double slope = std::exp(t - (G + 1) * soft) * G;  // G u (1 + u)^(-G-1)
+    return {D + span * share,
+            {share, -span * slope * log_ratio, span * slope * B, 1 - share, -span * G * share * soft}};
+  }
+  const double share = sigmoid(-t);               // 1 / (1 + u)
+  const double slope = sigmoid(t) * sigmoid(-t);  // u / (1 + u)^2
+  return {D + span * share, {share, -span * slope * log_ratio, span * slope * B, 1 - share, 0}};
 }
 
 std::optional<double> Logistic::concentration(double p) const {

@@ -1,0 +1,175 @@
+// The 95 % intervals of a small assay worked out independently: the logit-log line weighted by
+// the logit-transform correction and the 4PL weighted by counting statistics, each fitted, its
+// covariance inverted and Student's t found in 40-digit arithmetic from the formula (curve's
+// covariance, mean response over the usable tubes, delta method on ln concentration). Then where
+// no interval may be given, and what is marked as resting on an assumption.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "curve/curve_fixture.h"
+#include "engine/concentration_interval.h"
+#include "engine/fitness.h"
+#include "engine/regression.h"
+#include "engine/result_flags.h"
+#include "engine/samples.h"
+#include "engine/treatment_standard.h"
+#include "support/test_support.h"
+
+namespace quorin {
+namespace {
+
+using testing::figures;
+
+// NSB 200, 210; B0 10000, 10100; four standards in duplicate on a competitive curve. Samples:
+// 1 in triplicate, 2 above the zero standard, 3 below the lowest standard, 4 above the highest, 5
+// one tube at sample 1's mean count, 6 not counted. Serum 1 in duplicate.
+std::unique_ptr<Assay_State> small_assay() {
+  auto s = testing::new_state();
+  s->STD_Number = 4;
+  s->STD_Tubes = 2;
+  const Long standard_counts[7][2] = {{200, 210},   {20000, 20000}, {10000, 10100}, {8450, 8390},
+                                      {6300, 6420}, {3500, 3440},   {1630, 1580}};
+  for (int g = 1; g <= 7; ++g) testing::set_counts(s->STD_Count, g, standard_counts[g - 1]);
+  const double concentrations[4] = {1, 3, 10, 30};
+  for (int k = 1; k <= 4; ++k) s->STD_Data(3 + k, STD_Column::Concentration) = concentrations[k - 1];
+  s->Sera_Number = 1;
+  s->Sera_Tubes = 2;
+  testing::set_counts(s->Sera_Count, 1, {6000, 6100});
+  s->Sample_Number = 6;
+  s->Sample_Tubes = 3;
+  const Long sample_counts[6][3] = {{4100, 4180, 4050}, {10500, 10600}, {9950, 9960}, {700, 690}, {4110}, {}};
+  for (int i = 1; i <= 6; ++i) testing::set_counts(s->Sample_Count, i, sample_counts[i - 1]);
+  s->Dilution_Factor = 10;
+  s->Fit_From = 1;
+  s->Fit_To = 4;
+  Treatment_Standard(*s);
+  Regression(*s);
+  return s;
+}
+
+// The results of the curve chosen in `s` read off it, with the basis of their intervals.
+Interval_Basis reduce(Assay_State& s) {
+  const Curve_Outcome outcome = make_curve_in_force(s);
+  EXPECT_TRUE(outcome.curve) << outcome.refusal;
+  Fitness_Examination(s, *outcome.curve);
+  Control_Sera(s, *outcome.curve);
+  EXPECT_TRUE(Assay_Samples(s, *outcome.curve));
+  return interval_basis(s, *outcome.curve);
+}
+
+std::optional<Concentration_Interval> interval_of(const Assay_State& s, const Interval_Basis& basis, Result_Kind kind,
+                                                  Long item) {
+  return item_interval(s, basis, kind, item, item_flags(s, kind, item, flag_limits(s)));
+}
+
+// "lower upper" to 10 significant digits, "none" without an interval.
+std::string bounds(const std::optional<Concentration_Interval>& interval) {
+  if (!interval) return "none";
+  return figures(interval->lower, 10) + " " + figures(interval->upper, 10) + (interval->assumed ? " assumed" : "");
+}
+
+struct Expected_Item {
+  Result_Kind kind;
+  Long item;
+  const char* interval;
+};
+
+TEST(Concentration_Interval, MatchesTheFormulaWorkedOutIndependently) {
+  struct Curve_Case {
+    const char* curve;
+    void (*choose)(Assay_State&);
+    std::vector<Expected_Item> items;
+  };
+  const Curve_Case cases[] = {
+      {"logit-log line, logit-transform correction",
+       [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 1; },
+       {{Result_Kind::Sample, 1, "7.487068521 7.666863943"},
+        {Result_Kind::Sample, 5, "7.445476568 7.709692611"},
+        {Result_Kind::Sera, 1, "3.376439313 3.468091793"},
+        {Result_Kind::Standard_Conc, 3, "9.877268165 10.17301946"}}},
+      {"4PL, counting statistics",
+       [](Assay_State& s) { s.Curve_Model = Four_PL, s.Model_Weight = 1; },
+       {{Result_Kind::Sample, 1, "7.256184047 7.875255884"},
+        {Result_Kind::Sample, 5, "7.143091422 7.999940464"},
+        {Result_Kind::Sera, 1, "3.250228858 3.595220432"},
+        {Result_Kind::Standard_Conc, 3, "9.553550899 10.47428839"}}},
+  };
+  for (const Curve_Case& c : cases) {
+    SCOPED_TRACE(c.curve);
+    auto s = small_assay();
+    c.choose(*s);
+    const Interval_Basis basis = reduce(*s);
+    EXPECT_EQ(basis.problem, "");
+    for (const Expected_Item& e : c.items)
+      EXPECT_EQ(bounds(interval_of(*s, basis, e.kind, e.item)), e.interval) << "item " << e.item;
+  }
+}
+
+TEST(Concentration_Interval, DilutedBoundsAreTheBoundsTimesTheFactor) {
+  auto s = small_assay();
+  s->Weight_Type = 2, s->Reg_Order = 1;
+  const Interval_Basis basis = reduce(*s);
+  const auto interval = interval_of(*s, basis, Result_Kind::Sample, 1);
+  ASSERT_TRUE(interval);
+  EXPECT_EQ(bounds(diluted(*interval, s->Dilution_Factor)), "74.87068521 76.66863943");
+}
+
+// Where there is no interval, and where it is marked as resting on an assumption.
+TEST(Concentration_Interval, NoneWhereItHasNoMeaning) {
+  struct Case {
+    const char* what;
+    void (*arrange)(Assay_State&);
+    void (*bend)(Curve_In_Force&);  // the curve changed after it was made, before its basis
+    Result_Kind kind;
+    Long item;
+    // "none", "none (curve)" (no item has one on this curve), "assumed" (an interval so marked) or
+    // "given"
+    const char* interval;
+  };
+  const auto line = [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 1; };
+  const auto four_pl = [](Assay_State& s) { s.Curve_Model = Four_PL, s.Model_Weight = 1; };
+  const auto as_made = [](Curve_In_Force&) {};
+  const Case cases[] = {
+      {"counts above the zero standard's", line, as_made, Result_Kind::Sample, 2, "none"},
+      {"below the lowest standard", line, as_made, Result_Kind::Sample, 3, "none"},
+      {"above the highest standard", line, as_made, Result_Kind::Sample, 4, "none"},
+      {"not counted", line, as_made, Result_Kind::Sample, 6, "none"},
+      {"no such sample", line, as_made, Result_Kind::Sample, 7, "none"},
+      {"a single tube", line, as_made, Result_Kind::Sample, 5, "given"},
+      {"4PL: above the curve's top", four_pl, as_made, Result_Kind::Sample, 2, "none"},
+      {"4PL: a single tube", four_pl, as_made, Result_Kind::Sample, 5, "given"},
+      {"a zero slope", line, [](Curve_In_Force& c) { c.line.slope = 0; }, Result_Kind::Sample, 1, "none"},
+      {"a cubic through four standards: no residual freedom",
+       [](Assay_State& s) { s.Weight_Type = 0, s.Reg_Order = 3; }, as_made, Result_Kind::Sample, 1, "none (curve)"},
+      {"a 4PL through as many points as parameters", four_pl,
+       [](Curve_In_Force& c) { c.model_uncertainty.degrees_of_freedom = 0; }, Result_Kind::Sample, 1, "none (curve)"},
+      {"distance to the standard points", [](Assay_State& s) { s.Weight_Type = 1, s.Reg_Order = 1; }, as_made,
+       Result_Kind::Sample, 1, "assumed"},
+      {"distance and logit-transform correction", [](Assay_State& s) { s.Weight_Type = 3, s.Reg_Order = 1; }, as_made,
+       Result_Kind::Sample, 1, "assumed"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto s = small_assay();
+    c.arrange(*s);
+    Interval_Basis basis = reduce(*s);
+    c.bend(basis.curve);
+    basis = interval_basis(*s, basis.curve);
+    const auto interval = interval_of(*s, basis, c.kind, c.item);
+    const std::string found = !basis.problem.empty() ? "none (curve)"
+                              : !interval            ? "none"
+                              : interval->assumed    ? "assumed"
+                                                     : "given";
+    EXPECT_EQ(found, c.interval);
+    if (interval) {
+      EXPECT_LT(0, interval->lower);
+      EXPECT_LT(interval->lower, interval->upper);
+    }
+    EXPECT_TRUE(basis.problem.empty() || !interval);
+  }
+}
+
+}  // namespace
+}  // namespace quorin
