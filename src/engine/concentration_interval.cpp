@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "engine/least_squares.h"
+#include "engine/parallel.h"
 #include "engine/regression.h"
 #include "engine/response.h"
-#include "engine/result_flags.h"
 #include "engine/solve.h"
 
 namespace quorin {
@@ -19,6 +19,8 @@ namespace {
 constexpr unsigned No_Interval_Flags = Flag::Above | Flag::Below | Flag::No_Tube;
 // The largest ln(concentration) the program represents (engine/response.h).
 constexpr double Largest_Log = 700;
+// Items a part of a table has at the least: fewer are computed faster than a thread is started.
+constexpr long Least_Items_Per_Part = 5000;
 
 double t_quantile(int degrees_of_freedom) {
   return gsl_cdf_tdist_Pinv(0.5 + Interval_Level / 2, static_cast<double>(degrees_of_freedom));
@@ -120,12 +122,10 @@ std::optional<Read_Point> read_logit_log(const Interval_Basis& basis, double per
 }
 
 std::optional<Read_Point> read_model(const Interval_Basis& basis, double percent) {
-  const Logistic& model = basis.curve.model;
-  const std::optional<double> x = model.concentration(percent);
-  if (!x) return std::nullopt;
-  const Logistic_Gradient g = model.gradient(*x);
+  const auto read = basis.curve.model.read_off(percent);
+  if (!read) return std::nullopt;
   // f depends on x through ln x - ln C.
-  return Read_Point{std::log(*x), -g.d[2], g.d, &basis.spread};
+  return Read_Point{read->log_x, -read->gradient.d[2], read->gradient.d, &basis.spread};
 }
 
 // The mean count of the item's usable tubes (counted, and read a concentration above 0, as
@@ -156,14 +156,15 @@ Item_Tubes item_tubes(const Assay_State& s, Result_Kind kind, Long item) {
   return {};
 }
 
-bool item_in_table(const Assay_State& s, Result_Kind kind, Long item) {
+// The items of a table that can have an interval: 1..this.
+Long table_items(const Assay_State& s, Result_Kind kind) {
   switch (kind) {
-    case Result_Kind::Sample: return item >= 1 && item <= std::min(s.Sample_Number, Max_Samples);
-    case Result_Kind::Sera: return item >= 1 && item <= std::min<int>(s.Sera_Number, Max_Sera);
-    case Result_Kind::Standard_Conc: return item >= 1 && item <= std::min<int>(s.STD_Number, Max_Standards);
+    case Result_Kind::Sample: return std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
+    case Result_Kind::Sera: return std::clamp<int>(s.Sera_Number, 0, Max_Sera);
+    case Result_Kind::Standard_Conc: return std::clamp<int>(s.STD_Number, 0, Max_Standards);
     case Result_Kind::Standard_Data: break;
   }
-  return false;
+  return 0;
 }
 
 // v(r) of the header: the variance of one tube's response at the mean response, over s^2.
@@ -201,7 +202,7 @@ Interval_Basis interval_basis(const Assay_State& state) {
 
 std::optional<Concentration_Interval> item_interval(const Assay_State& state, const Interval_Basis& basis,
                                                     Result_Kind kind, Long item, unsigned flags) {
-  if (!basis.problem.empty() || (flags & No_Interval_Flags) != 0 || !item_in_table(state, kind, item))
+  if (!basis.problem.empty() || (flags & No_Interval_Flags) != 0 || item < 1 || item > table_items(state, kind))
     return std::nullopt;
   const Item_Tubes tubes = item_tubes(state, kind, item);
   if (tubes.usable == 0) return std::nullopt;
@@ -225,6 +226,20 @@ std::optional<Concentration_Interval> item_interval(const Assay_State& state, co
   const double half_width = spread.quantile * std::sqrt(log_variance);
   if (!(point->u + half_width <= Largest_Log)) return std::nullopt;
   return Concentration_Interval{std::exp(point->u - half_width), std::exp(point->u + half_width), basis.assumed};
+}
+
+std::vector<std::optional<Concentration_Interval>> table_intervals(const Assay_State& state,
+                                                                   const Interval_Basis& basis, Result_Kind kind,
+                                                                   const Flag_Limits& limits) {
+  const Long items = table_items(state, kind);
+  std::vector<std::optional<Concentration_Interval>> intervals(static_cast<std::size_t>(items) + 1);
+  // Each part writes the entries of its own items only.
+  for_each_part(1, items, part_count(items, Least_Items_Per_Part), [&](int, long first, long last) {
+    for (long i = first; i <= last; ++i)
+      intervals[static_cast<std::size_t>(i)] = item_interval(state, basis, kind, static_cast<Long>(i),
+                                                             item_flags(state, kind, static_cast<Long>(i), limits));
+  });
+  return intervals;
 }
 
 }  // namespace quorin

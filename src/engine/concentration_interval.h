@@ -33,9 +33,11 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/assay_state.h"
 #include "engine/result_curve.h"
+#include "engine/result_flags.h"
 #include "engine/result_kind.h"
 
 namespace quorin {
@@ -94,5 +96,12 @@ Interval_Basis interval_basis(const Assay_State& state);
 // be computed on several threads at once.
 std::optional<Concentration_Interval> item_interval(const Assay_State& state, const Interval_Basis& basis,
                                                     Result_Kind kind, Long item, unsigned flags);
+
+// The intervals of every item of a table at once, item i at index i (index 0 unused), each
+// judged by its flags against `limits`: for an export that writes every row. A large table is
+// shared among the machine's cores.
+std::vector<std::optional<Concentration_Interval>> table_intervals(const Assay_State& state,
+                                                                   const Interval_Basis& basis, Result_Kind kind,
+                                                                   const Flag_Limits& limits);
 
 }  // namespace quorin

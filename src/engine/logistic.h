@@ -33,6 +33,13 @@ struct Logistic_Gradient {
   std::array<double, 5> d{};
 };
 
+// A response read off the curve with the curve's derivatives there: ln x, of the concentration
+// that concentration(p) gives, and what gradient(x) gives.
+struct Logistic_Read_Off {
+  double log_x = 0;
+  Logistic_Gradient gradient;
+};
+
 struct Logistic {
   int kind = Four_PL;
   double A = 100, B = 1, C = 1, D = 0, G = 1;
@@ -50,6 +57,9 @@ struct Logistic {
   // The concentration whose response is p, for p strictly between D and A; nullopt outside, and
   // where the answer is beyond e^700 (no representable concentration).
   std::optional<double> concentration(double p) const;
+  // The same read-off with the derivatives at it, worked out from the (x/C)^B the read-off finds
+  // rather than from x again (some ten fewer exponentials and logarithms per read-off).
+  std::optional<Logistic_Read_Off> read_off(double p) const;
   // The concentration halfway between A and D: C for the 4PL, C (2^(1/G) - 1)^(1/B) for the 5PL.
   double ed50() const;
 };

@@ -118,13 +118,19 @@ void tally_samples(Assay_State& s, const Curve_Case& c, Tally& tally) {
   const Flag_Limits limits = flag_limits(s, &*outcome.curve);
   const Interval_Basis basis = interval_basis(s, *outcome.curve);
   ASSERT_EQ(basis.problem, "") << c.name;
+  // The table's intervals at once are those of its rows one by one.
+  const auto table = table_intervals(s, basis, Result_Kind::Sample, limits);
+  ASSERT_EQ(table.size(), Samples + 1u);
   for (int i = 1; i <= Samples; ++i) {
-    const auto interval =
-        item_interval(s, basis, Result_Kind::Sample, i, item_flags(s, Result_Kind::Sample, i, limits));
+    const auto& interval = table[i];
+    const auto row = item_interval(s, basis, Result_Kind::Sample, i, item_flags(s, Result_Kind::Sample, i, limits));
+    ASSERT_EQ(interval.has_value(), row.has_value());
     if (!interval) {
       ++tally.none;
       continue;
     }
+    ASSERT_EQ(interval->lower, row->lower);
+    ASSERT_EQ(interval->upper, row->upper);
     const double truth = sample_concentration(i);
     const int third = (i - 1) * 3 / Samples;
     ++tally.given[third];

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "curve/curve_fixture.h"
 #include "engine/concentration_interval.h"
 #include "engine/fitness.h"
+#include "engine/logistic.h"
 #include "engine/regression.h"
 #include "engine/result_flags.h"
 #include "engine/samples.h"
@@ -104,6 +106,25 @@ TEST(Concentration_Interval, MatchesTheFormulaWorkedOutIndependently) {
     EXPECT_EQ(basis.problem, "");
     for (const Expected_Item& e : c.items)
       EXPECT_EQ(bounds(interval_of(*s, basis, e.kind, e.item)), e.interval) << "item " << e.item;
+  }
+}
+
+// The derivatives at a read-off, worked out from (x/C)^B, are those of the fit's own gradient at
+// the concentration read, from one asymptote to the other.
+TEST(Concentration_Interval, ReadOffCarriesTheFitsGradient) {
+  for (const Logistic curve : {Logistic{Four_PL, 98, 1.3, 4, 1.5, 1}, Logistic{Five_PL, 101, 0.8, 6, -2, 0.4}}) {
+    for (const double fraction : {1e-6, 0.01, 0.3, 0.5, 0.9, 0.999999}) {
+      const double p = curve.D + fraction * (curve.A - curve.D);
+      SCOPED_TRACE(model_name(curve.kind) + " at " + figures(p, 8));
+      const auto read = curve.read_off(p);
+      ASSERT_TRUE(read);
+      EXPECT_DOUBLE_EQ(std::exp(read->log_x), *curve.concentration(p));
+      const Logistic_Gradient expected = curve.gradient(std::exp(read->log_x));
+      EXPECT_NEAR(read->gradient.f, p, 1e-12 * curve.A);
+      for (int k = 0; k < curve.parameters(); ++k)
+        EXPECT_NEAR(read->gradient.d[k], expected.d[k], 1e-9 * std::fabs(expected.d[k]) + 1e-14)
+            << "by parameter " << k;
+    }
   }
 }
 
