@@ -3,27 +3,29 @@
 // control serum and sample, from the curve's parameter covariance and the item's own mean
 // response, by the delta method on ln(concentration).
 //
-// With u = ln x the concentration read at the item's mean response r (over its m usable tubes)
-// on the curve f(u; theta):
+// The item's mean response r is the B/B0 of the mean count of its m usable tubes (for the
+// logit-log fits its logit), and u = ln x the concentration read at r on the curve f(u; theta):
 //   var(u) = (s^2 v(r) / m + g' C g) / f'(u)^2,   g = df/dtheta at u,   f'(u) = df/du at u,
 //   bounds = exp(u -/+ t(0.975, n - k) sqrt(var(u))),
 // where C = s^2 (J'WJ)^-1 is the fit's parameter covariance, s^2 its residual variance (weighted
 // residual sum of squares over n - k), and s^2 v(r) the variance of one tube's response that the
 // fit's weighting stands for at r (its weight at r being 1 / v(r)):
 // - 4PL and 5PL, response B/B0 in percent, one point per standard tube:
-//     no weighting v = 1; counting statistics v = the mean count at r (Poisson: a count's variance
-//     is the count); constant CV v = r^2.
+//     no weighting v = 1; counting statistics v = the mean count (Poisson: a count's variance is
+//     the count); constant CV v = r^2.
 // - Logit-log fits, response the logit of B/B0, one point per standard (the logit of its mean
 //   B/B0): a point's variance is that of one tube over the standard's tubes, so v carries the
-//   harmonic mean h of the standards' tube numbers:
+//   harmonic mean h of the standards' tube numbers. With p the item's mean B/B0 as a fraction:
 //     no weighting v = h (a constant variance in logit);
-//     logit-transform correction v = h / (p (1 - p))^2, p = r as a fraction: a constant variance
-//     of B/B0, which the logit divides by (p (1 - p))^2;
+//     logit-transform correction v = h / (p (1 - p))^2: a constant variance of B/B0, which the
+//     logit divides by (p (1 - p))^2;
 //     distance to the standard points: no variance model, only each standard's own scatter. The
 //     interval assumes that the item's tubes scatter as the standards' tubes do on average about
 //     the curve: v = h mean(1 / D_i) over the standards of the fit (D_i their distance factors);
 //     with the logit-transform correction as well, v = h mean(1 / D_i) / (p (1 - p))^2. Such
 //     intervals are marked `assumed`.
+//   A cubic answers only within its window (engine/solve.h); an item read on its weighting's line
+//   takes the line's fit (C, s^2, n - 2).
 // For the unweighted fits s^2 is the residual variance of the fit in its own scale (B/B0 percent
 // for the 4PL and 5PL, logit for the logit-log fits). The NSB and zero-standard means that define
 // B/B0 are taken as exact: standards and items share them, and the curve absorbs their error.

@@ -22,18 +22,18 @@ namespace {
 
 using testing::figures;
 
-// NSB 200, 210; B0 10000, 10100; four standards in duplicate on a competitive curve. Samples:
+// NSB 200, 210; B0 10000, 10100; five standards in duplicate on a competitive curve. Samples:
 // 1 in triplicate, 2 above the zero standard, 3 below the lowest standard, 4 above the highest, 5
 // one tube at sample 1's mean count, 6 not counted. Serum 1 in duplicate.
 std::unique_ptr<Assay_State> small_assay() {
   auto s = testing::new_state();
-  s->STD_Number = 4;
+  s->STD_Number = 5;
   s->STD_Tubes = 2;
-  const Long standard_counts[7][2] = {{200, 210},   {20000, 20000}, {10000, 10100}, {8450, 8390},
-                                      {6300, 6420}, {3500, 3440},   {1630, 1580}};
-  for (int g = 1; g <= 7; ++g) testing::set_counts(s->STD_Count, g, standard_counts[g - 1]);
-  const double concentrations[4] = {1, 3, 10, 30};
-  for (int k = 1; k <= 4; ++k) s->STD_Data(3 + k, STD_Column::Concentration) = concentrations[k - 1];
+  const Long standard_counts[8][2] = {{200, 210},   {20000, 20000}, {10000, 10100}, {8450, 8390},
+                                      {6300, 6420}, {3500, 3440},   {1630, 1580},   {980, 950}};
+  for (int g = 1; g <= 8; ++g) testing::set_counts(s->STD_Count, g, standard_counts[g - 1]);
+  const double concentrations[5] = {1, 3, 10, 30, 60};
+  for (int k = 1; k <= 5; ++k) s->STD_Data(3 + k, STD_Column::Concentration) = concentrations[k - 1];
   s->Sera_Number = 1;
   s->Sera_Tubes = 2;
   testing::set_counts(s->Sera_Count, 1, {6000, 6100});
@@ -43,16 +43,19 @@ std::unique_ptr<Assay_State> small_assay() {
   for (int i = 1; i <= 6; ++i) testing::set_counts(s->Sample_Count, i, sample_counts[i - 1]);
   s->Dilution_Factor = 10;
   s->Fit_From = 1;
-  s->Fit_To = 4;
+  s->Fit_To = 5;
   Treatment_Standard(*s);
   Regression(*s);
   return s;
 }
 
-// The results of the curve chosen in `s` read off it, with the basis of their intervals.
-Interval_Basis reduce(Assay_State& s) {
-  const Curve_Outcome outcome = make_curve_in_force(s);
+// The results of the curve chosen in `s` read off it, once `bend` has changed it, with the basis of
+// their intervals.
+Interval_Basis reduce(
+    Assay_State& s, void (*bend)(Curve_In_Force&) = [](Curve_In_Force&) {}) {
+  Curve_Outcome outcome = make_curve_in_force(s);
   EXPECT_TRUE(outcome.curve) << outcome.refusal;
+  bend(*outcome.curve);
   Fitness_Examination(s, *outcome.curve);
   Control_Sera(s, *outcome.curve);
   EXPECT_TRUE(Assay_Samples(s, *outcome.curve));
@@ -71,23 +74,30 @@ std::string bounds(const std::optional<Concentration_Interval>& interval) {
 }
 
 TEST(Concentration_Interval, MatchesTheFormulaWorkedOutIndependently) {
+  const char* const line_intervals =
+      "7.497718739 7.671942991, 7.455913668 7.714959332, 3.376943045 3.467600813, 9.896407118 10.18196693, "
+      "74.97718739 76.71942991";
   const struct {
     const char* curve;
     void (*choose)(Assay_State&);
+    void (*bend)(Curve_In_Force&);
     const char* intervals;  // samples 1 and 5, serum 1, standard 3, sample 1 diluted
   } cases[] = {
       {"logit-log line, logit-transform correction", [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 1; },
-       "7.487068521 7.666863943, 7.445476568 7.709692611, 3.376439313 3.468091793, 9.877268165 10.17301946, "
-       "74.87068521 76.66863943"},
+       [](Curve_In_Force&) {}, line_intervals},
+      // Outside its window a cubic is read on its weighting's line, and so is its interval.
+      {"its cubic with the window closed", [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 3; },
+       [](Curve_In_Force& c) { c.line.below = c.line.above; }, line_intervals},
       {"4PL, counting statistics", [](Assay_State& s) { s.Curve_Model = Four_PL, s.Model_Weight = 1; },
-       "7.256184047 7.875255884, 7.143091422 7.999940464, 3.250228858 3.595220432, 9.553550899 10.47428839, "
-       "72.56184047 78.75255884"},
+       [](Curve_In_Force&) {},
+       "7.315740591 7.815370276, 7.210062413 7.929920477, 3.271575082 3.572294187, 9.634736549 10.39162064, "
+       "73.15740591 78.15370276"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.curve);
     auto s = small_assay();
     c.choose(*s);
-    const Interval_Basis basis = reduce(*s);
+    const Interval_Basis basis = reduce(*s, c.bend);
     const auto first = interval_of(*s, basis, Result_Kind::Sample, 1);
     ASSERT_TRUE(first);
     EXPECT_EQ(bounds(first) + ", " + bounds(interval_of(*s, basis, Result_Kind::Sample, 5)) + ", " +
@@ -103,7 +113,7 @@ TEST(Concentration_Interval, NoneWhereItHasNoMeaning) {
   struct Case {
     const char* what;
     void (*arrange)(Assay_State&);
-    void (*bend)(Curve_In_Force&);  // the curve changed after it was made, before its basis
+    void (*bend)(Curve_In_Force&);  // the curve changed after it was made
     Long sample;
     // "none", "none (curve)" (no item has one on this curve), "assumed" (an interval so marked) or
     // "given"
@@ -119,7 +129,8 @@ TEST(Concentration_Interval, NoneWhereItHasNoMeaning) {
       {"4PL: counts above the zero standard's, beyond the curve's top", four_pl, as_made, 2, "none"},
       {"a zero slope", line, [](Curve_In_Force& c) { c.line.slope = 0; }, 1, "none"},
       {"a cubic through four standards: no residual freedom",
-       [](Assay_State& s) { s.Weight_Type = 0, s.Reg_Order = 3; }, as_made, 1, "none (curve)"},
+       [](Assay_State& s) { s.Fit_From = 2, Regression(s), s.Weight_Type = 0, s.Reg_Order = 3; }, as_made, 1,
+       "none (curve)"},
       {"a 4PL through as many points as parameters", four_pl,
        [](Curve_In_Force& c) { c.model_uncertainty.degrees_of_freedom = 0; }, 1, "none (curve)"},
       {"distance to the standard points", [](Assay_State& s) { s.Weight_Type = 1, s.Reg_Order = 1; }, as_made, 1,
@@ -129,9 +140,7 @@ TEST(Concentration_Interval, NoneWhereItHasNoMeaning) {
     SCOPED_TRACE(c.what);
     auto s = small_assay();
     c.arrange(*s);
-    Interval_Basis basis = reduce(*s);
-    c.bend(basis.curve);
-    basis = interval_basis(*s, basis.curve);
+    const Interval_Basis basis = reduce(*s, c.bend);
     const auto interval = interval_of(*s, basis, Result_Kind::Sample, c.sample);
     const std::string found = !basis.problem.empty() ? "none (curve)"
                               : !interval            ? "none"
