@@ -1,15 +1,20 @@
 #include "engine/least_squares.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 namespace quorin {
 
-std::optional<std::array<double, 4>> weighted_polynomial_fit(std::span<const double> x, std::span<const double> y,
-                                                             std::span<const double> w, int degree) {
-  using Real = long double;
+namespace {
+
+using Real = long double;
+
+// The triangle R of the QR of the rows sqrt(w) (1, x, .., x^degree | y) of the points that carry
+// weight, with Q'y beside it in column degree + 1; nullopt when R is singular.
+std::optional<std::vector<std::array<Real, 5>>> triangle(std::span<const double> x, std::span<const double> y,
+                                                         std::span<const double> w, int degree) {
   const int columns = degree + 1;
-  // Rows [sqrt(w) x^0 .. sqrt(w) x^degree | sqrt(w) y] of the points that carry weight.
   std::vector<std::array<Real, 5>> rows;
   rows.reserve(x.size());
   for (std::size_t i = 0; i < x.size(); ++i) {
@@ -18,7 +23,7 @@ std::optional<std::array<double, 4>> weighted_polynomial_fit(std::span<const dou
     std::array<Real, 5> row{};
     Real power = 1;
     for (int k = 0; k < columns; ++k, power *= x[i]) row[k] = root_w * power;
-    row[columns] = root_w * y[i];
+    row[columns] = y.empty() ? 0 : root_w * y[i];
     rows.push_back(row);
   }
   const std::size_t m = rows.size();
@@ -44,14 +49,25 @@ std::optional<std::array<double, 4>> weighted_polynomial_fit(std::span<const dou
       for (std::size_t i = k; i < m; ++i) rows[i][j] -= factor * v[i];
     }
   }
+  for (int k = 0; k < columns; ++k)
+    if (rows[k][k] == 0) return std::nullopt;
+  rows.resize(static_cast<std::size_t>(columns));
+  return rows;
+}
 
+}  // namespace
+
+std::optional<std::array<double, 4>> weighted_polynomial_fit(std::span<const double> x, std::span<const double> y,
+                                                             std::span<const double> w, int degree) {
+  const auto r = triangle(x, y, w, degree);
+  if (!r) return std::nullopt;
   // Back substitution on the triangle R c = Q^T y.
+  const int columns = degree + 1;
   std::array<Real, 4> c{};
   for (int k = columns - 1; k >= 0; --k) {
-    if (rows[k][k] == 0) return std::nullopt;
-    Real value = rows[k][columns];
-    for (int j = k + 1; j < columns; ++j) value -= rows[k][j] * c[j];
-    c[k] = value / rows[k][k];
+    Real value = (*r)[k][columns];
+    for (int j = k + 1; j < columns; ++j) value -= (*r)[k][j] * c[j];
+    c[k] = value / (*r)[k][k];
   }
   std::array<double, 4> result{};
   for (int k = 0; k < columns; ++k) {
@@ -59,6 +75,32 @@ std::optional<std::array<double, 4>> weighted_polynomial_fit(std::span<const dou
     if (!std::isfinite(result[k])) return std::nullopt;
   }
   return result;
+}
+
+std::optional<std::array<double, 16>> weighted_polynomial_inverse(std::span<const double> x, std::span<const double> w,
+                                                                  int degree) {
+  const auto r = triangle(x, {}, w, degree);
+  if (!r) return std::nullopt;
+  // S = R^-1, upper triangular, column by column; then (X'WX)^-1 = S S'.
+  const int columns = degree + 1;
+  Real s[4][4] = {};
+  for (int j = 0; j < columns; ++j) {
+    s[j][j] = 1 / (*r)[j][j];
+    for (int i = j - 1; i >= 0; --i) {
+      Real sum = 0;
+      for (int k = i + 1; k <= j; ++k) sum += (*r)[i][k] * s[k][j];
+      s[i][j] = -sum / (*r)[i][i];
+    }
+  }
+  std::array<double, 16> inverse{};
+  for (int i = 0; i < columns; ++i)
+    for (int j = 0; j < columns; ++j) {
+      Real sum = 0;
+      for (int k = std::max(i, j); k < columns; ++k) sum += s[i][k] * s[j][k];
+      inverse[static_cast<std::size_t>(i * columns + j)] = static_cast<double>(sum);
+      if (!std::isfinite(inverse[static_cast<std::size_t>(i * columns + j)])) return std::nullopt;
+    }
+  return inverse;
 }
 
 }  // namespace quorin

@@ -15,4 +15,10 @@ namespace quorin {
 std::optional<std::array<double, 4>> weighted_polynomial_fit(std::span<const double> x, std::span<const double> y,
                                                              std::span<const double> w, int degree);
 
+// (X'WX)^-1 of the same problem, X the rows (1, x_i, .., x_i^degree): row-major, (degree + 1)^2
+// entries (the rest 0). From the same QR as R^-1 R^-T, which keeps the digits that forming X'WX
+// would lose; nullopt where the fit is.
+std::optional<std::array<double, 16>> weighted_polynomial_inverse(std::span<const double> x, std::span<const double> w,
+                                                                  int degree);
+
 }  // namespace quorin

@@ -38,10 +38,6 @@ bool at_minimum(gsl_multifit_nlinear_workspace* work) {
 
 std::string number_text(long long value) { return text::bare_text(value); }
 
-double sigmoid(double t) { return t >= 0 ? 1 / (1 + std::exp(-t)) : std::exp(t) / (1 + std::exp(t)); }
-// ln(1 + e^t) without overflow.
-double softplus(double t) { return t > 0 ? t + std::log1p(std::exp(-t)) : std::log1p(std::exp(t)); }
-
 // The parameters as the solver sees them: A, B, ln C, D and, for the 5PL, ln G.
 struct Problem {
   const std::vector<Model_Point>& points;
@@ -59,35 +55,11 @@ Logistic curve_of(const gsl_vector* theta, int kind) {
   return curve;
 }
 
-// f(x) and its derivatives by A, B, ln C, D, ln G, in forms that neither overflow nor cancel
-// where (x/C)^B is huge or tiny.
-struct Evaluation {
-  double f;
-  std::array<double, 5> d;
-};
-
-Evaluation evaluate(const Logistic& c, double x) {
-  if (x == 0) return {c.A, {1, 0, 0, 0, 0}};
-  const double log_ratio = std::log(x) - std::log(c.C);
-  const double t = c.B * log_ratio;
-  const double span = c.A - c.D;
-  if (c.kind == Five_PL) {
-    const double soft = softplus(t);
-    const double share = std::exp(-c.G * soft);                 // (1 + u)^-G
-    const double slope = std::exp(t - (c.G + 1) * soft) * c.G;  // G u (1 + u)^(-G-1)
-    return {c.D + span * share,
-            {share, -span * slope * log_ratio, span * slope * c.B, 1 - share, -span * c.G * share * soft}};
-  }
-  const double share = sigmoid(-t);               // 1 / (1 + u)
-  const double slope = sigmoid(t) * sigmoid(-t);  // u / (1 + u)^2
-  return {c.D + span * share, {share, -span * slope * log_ratio, span * slope * c.B, 1 - share, 0}};
-}
-
 int residuals(const gsl_vector* theta, void* data, gsl_vector* f) {
   const auto& problem = *static_cast<const Problem*>(data);
   const Logistic curve = curve_of(theta, problem.kind);
   for (std::size_t i = 0; i < problem.points.size(); ++i)
-    gsl_vector_set(f, i, evaluate(curve, problem.points[i].x).f - problem.points[i].p);
+    gsl_vector_set(f, i, curve.gradient(problem.points[i].x).f - problem.points[i].p);
   return GSL_SUCCESS;
 }
 
@@ -95,7 +67,7 @@ int jacobian(const gsl_vector* theta, void* data, gsl_matrix* J) {
   const auto& problem = *static_cast<const Problem*>(data);
   const Logistic curve = curve_of(theta, problem.kind);
   for (std::size_t i = 0; i < problem.points.size(); ++i) {
-    const Evaluation e = evaluate(curve, problem.points[i].x);
+    const Logistic_Gradient e = curve.gradient(problem.points[i].x);
     for (std::size_t k = 0; k < J->size2; ++k) gsl_matrix_set(J, i, k, e.d[k]);
   }
   return GSL_SUCCESS;
@@ -184,6 +156,12 @@ Logistic_Fit fit_logistic(const std::vector<Model_Point>& points, const Logistic
   fit.aic = fit.rss > 0 ? n * std::log(fit.rss / n) + 2 * k : -std::numeric_limits<double>::infinity();
 
   gsl_multifit_nlinear_covar(gsl_multifit_nlinear_jac(work.get()), 0.0, covariance.get());
+  fit.uncertainty.variance = fit.s * fit.s;
+  fit.uncertainty.degrees_of_freedom = n - k;
+  for (int i = 0; i < k; ++i)
+    for (int j = 0; j < k; ++j)
+      fit.uncertainty.covariance[static_cast<std::size_t>(5 * i + j)] =
+          fit.uncertainty.variance * gsl_matrix_get(covariance.get(), i, j);
   // The solver's parameters are ln C and ln G: their errors scale by C and G.
   const double scale[5] = {1, 1, fit.curve.C, 1, fit.curve.G};
   bool determined = true;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/logistic.h"
 #include "engine/assay_state.h"
+#include "engine/logistic.h"
 
 namespace quorin {
 
@@ -40,6 +40,7 @@ struct Logistic_Fit {
   double rss = 0;                 // sum of w (p - f(x))^2
   double s = 0;                   // sqrt(rss / (n - k))
   double aic = 0;                 // n ln(rss / n) + 2 k; -infinity for a curve through every point
+  Logistic_Uncertainty uncertainty;
 };
 
 // Minimises sum w (p - f(x))^2 over the parameters of start.kind, starting from `start`, until a

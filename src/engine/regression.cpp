@@ -88,18 +88,20 @@ void report_distance_weighting(Message_List& messages, const std::string& reason
     for (int order : {1, 3}) messages.add_for_fit(reason, weight_type, order);
 }
 
-// Distance_Weight of the range from the unweighted cubic in slots 29..32. Returns the reasons
-// a factor is undefined, naming the standard; nothing is written then.
-std::vector<std::string> set_distance_factors(Assay_State& s, Range range) {
+struct Distance_Factors {
+  std::array<double, Max_Standards + 1> factor{};
+  std::vector<std::string> reasons;  // why a factor is undefined, naming the standard
+};
+
+// D_i = (tubes - 1) / sum (y_ij - cubic(x_i))^2 / 100 of the range about the unweighted cubic
+// a0..a3; 0 for a single tube, which has no scatter to weigh by and so leaves the fit.
+Distance_Factors distance_factors(const Assay_State& s, Range range, const Coefficients& cubic) {
   const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count);
   const double b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
-  const double a0 = s.Reg_Work(Reg_Slot::A0), a1 = s.Reg_Work(Reg_Slot::A1), a2 = s.Reg_Work(Reg_Slot::A2),
-               a3 = s.Reg_Work(Reg_Slot::A3);
-  std::array<double, Max_Standards + 1> factor{};
-  std::vector<std::string> reasons;
+  Distance_Factors d;
   for (int i = range.first; i <= range.last; ++i) {
     const double x = s.STD_Log_Conc(i);
-    const double fitted = a0 + a1 * x + a2 * std::pow(x, 2) + a3 * std::pow(x, 3);
+    const double fitted = cubic[0] + cubic[1] * x + cubic[2] * std::pow(x, 2) + cubic[3] * std::pow(x, 3);
     const int tubes = std::clamp<int>(s.STD_Tube_N(3 + i), 0, Max_Tubes);
     double ss = 0;
     for (int j = 1; j <= tubes; ++j) {
@@ -108,18 +110,25 @@ std::vector<std::string> set_distance_factors(Assay_State& s, Range range) {
     }
     const std::string standard = "スタンダード " + number_text(i);
     if (tubes == 0) {
-      reasons.push_back(standard + " に測定されたチューブがないため、距離の重みが決まりません");
-    } else if (tubes == 1) {
-      factor[i] = 0;  // a single tube has no scatter to weigh by: it leaves the fit
-    } else {
-      factor[i] = (tubes - 1) / ss / 100;
-      if (!std::isfinite(factor[i]))
-        reasons.push_back(standard + " のチューブがすべて重み付け無しの3次式の上にあり、距離の重みが決まりません");
+      d.reasons.push_back(standard + " に測定されたチューブがないため、距離の重みが決まりません");
+    } else if (tubes > 1) {
+      d.factor[i] = (tubes - 1) / ss / 100;
+      if (!std::isfinite(d.factor[i]))
+        d.reasons.push_back(standard + " のチューブがすべて重み付け無しの3次式の上にあり、距離の重みが決まりません");
     }
   }
-  if (reasons.empty())
-    for (int i = range.first; i <= range.last; ++i) s.Distance_Weight(i) = factor[i];
-  return reasons;
+  return d;
+}
+
+// Distance_Weight of the range from the unweighted cubic in slots 29..32. Returns the reasons
+// a factor is undefined; nothing is written then.
+std::vector<std::string> set_distance_factors(Assay_State& s, Range range) {
+  const Distance_Factors d = distance_factors(
+      s, range,
+      {s.Reg_Work(Reg_Slot::A0), s.Reg_Work(Reg_Slot::A1), s.Reg_Work(Reg_Slot::A2), s.Reg_Work(Reg_Slot::A3)});
+  if (d.reasons.empty())
+    for (int i = range.first; i <= range.last; ++i) s.Distance_Weight(i) = d.factor[i];
+  return d.reasons;
 }
 
 // Why no curve can be fitted to the standards of the range, whatever the weighting: B/B0 not
@@ -317,6 +326,27 @@ Fit_Outcome Fit_Weighted(Assay_State& s) {
   return outcome;
 }
 
+double logit_correction(double percent) { return std::pow(percent * (100 - percent), 2) / 1e8; }
+
+std::vector<Fit_Point> fit_points(const Assay_State& s, int weight_type) {
+  const auto range = fit_range(s);
+  if (!range || weight_type < 0 || weight_type >= Weight_Count) return {};
+  Distance_Factors distance;
+  const bool by_distance = weight_type == 1 || weight_type == 3;
+  if (by_distance) {
+    distance = distance_factors(s, *range, {s.Reg_Coef(0, 1), s.Reg_Coef(0, 2), s.Reg_Coef(0, 3), s.Reg_Coef(0, 4)});
+    if (!distance.reasons.empty()) return {};
+  }
+  std::vector<Fit_Point> points;
+  for (int i = range->first; i <= range->last; ++i) {
+    const double d = by_distance ? distance.factor[i] : 1;
+    const double g = weight_type >= 2 ? logit_correction(s.STD_Data(3 + i, STD_Column::Percent)) : 1;
+    points.push_back({s.STD_Log_Conc(i), s.STD_Data(3 + i, STD_Column::Logit), d * g, d,
+                      std::clamp<int>(s.STD_Tube_N(3 + i), 0, Max_Tubes)});
+  }
+  return points;
+}
+
 Regression_Result Regression(Assay_State& s) {
   Message_List messages;
   s.Plot_Stage = Curve_Stage::Curves;
@@ -366,10 +396,8 @@ Regression_Result Regression(Assay_State& s) {
   if (distance_problems.empty()) report(messages, Fit_Weighted(s), 1);
 
   s.Weight_Type = 3;
-  for (int i = range->first; i <= range->last; ++i) {
-    const double p = s.STD_Data(3 + i, STD_Column::Percent);
-    s.Logit_Weight(i) = std::pow(p * (100 - p), 2) / 1e8;
-  }
+  for (int i = range->first; i <= range->last; ++i)
+    s.Logit_Weight(i) = logit_correction(s.STD_Data(3 + i, STD_Column::Percent));
   if (distance_problems.empty()) report(messages, Fit_Weighted(s), 3);
 
   s.Weight_Type = 2;

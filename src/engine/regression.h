@@ -63,4 +63,24 @@ struct Fit_Outcome {
 // concentration 1), the QR solution is taken instead.
 Fit_Outcome Fit_Weighted(Assay_State& state);
 
+// The logit-transform correction factor G of a standard whose mean B/B0 is `percent`:
+// (P (100 - P))^2 / 1e8, that is (p (1 - p))^2 for the fraction p = P / 100. The variance of a
+// logit is about that of p divided by it.
+double logit_correction(double percent);
+
+// One standard of a logit-log fit: x = ln(concentration), y = the logit of its mean B/B0, its
+// weight under the fit's weighting, the distance factor in that weight (1 where the weighting has
+// none) and its counted tubes.
+struct Fit_Point {
+  double x = 0, y = 0, w = 0;
+  double distance = 1;
+  int tubes = 0;
+};
+
+// The standards Fit_From..Fit_To with the weights the last Regression gave them under weighting
+// `weight_type` (0..3): the distance factors from the unweighted cubic (Reg_Coef(0, 1..4)), the
+// logit-transform correction from each standard's B/B0. Empty when the range or the weighting is
+// not valid or a distance factor is not defined (weightings 1 and 3 are then unavailable).
+std::vector<Fit_Point> fit_points(const Assay_State& state, int weight_type);
+
 }  // namespace quorin

@@ -26,6 +26,7 @@ Curve_Outcome make_curve_in_force(const Assay_State& state) {
                               model_weight_name(state.Model_Weight) + "）は使えません\n" + fit.problem +
                               "\nモデル比較の画面で使えるモデルを選んでください"};
   curve.model = fit.curve;
+  curve.model_uncertainty = fit.uncertainty;
   return {curve, ""};
 }
 

@@ -29,8 +29,9 @@ struct Curve_In_Force {
   int order = 1;         // Reg_Order of the logit-log fit
   int fit_from = 0;      // the standards it was fitted to
   int fit_to = 0;
-  Logit_Log_Curve line;  // the logit-log fit as the solver reads it
-  Logistic model;        // the 4PL or 5PL
+  Logit_Log_Curve line;                    // the logit-log fit as the solver reads it
+  Logistic model;                          // the 4PL or 5PL
+  Logistic_Uncertainty model_uncertainty;  // of the 4PL or 5PL fit (engine/concentration_interval.h)
   bool is_model() const { return kind == Four_PL || kind == Five_PL; }
 };
 

@@ -60,6 +60,7 @@ Curve_Solution solve_curve(const Logit_Log_Curve& c, double target) {
     r.relative = x == 0 ? 0 : std::fabs(change / x);
     if (r.relative < Relative_Step) {
       r.x = next;
+      r.on_cubic = true;
       return r;
     }
     x = next;

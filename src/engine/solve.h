@@ -26,6 +26,7 @@ struct Curve_Solution {
   double x_lin = 0;                                     // the straight line's answer (slot 0)
   double point = 0;                                     // the last Newton point (slot 35)
   bool stepped = false;                                 // a Newton step was taken: the four values below are its own
+  bool on_cubic = false;                                // x is the cubic's (a step met the tolerance), not x_lin
   double f = 0, slope_f = 0, change = 0, relative = 0;  // slots 36, 37, 39 and 40
 };
 

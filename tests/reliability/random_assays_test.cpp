@@ -1,6 +1,7 @@
 // Thousands of random assays, ordinary and degenerate, through every computation, table, file and
 // printout of the results. Nothing shown, written or printed may be NaN or infinite or come from
-// an undefined B/B0 or a flat curve, no sample value exists without a dilution factor, and every
+// an undefined B/B0 or a flat curve, no 95 % interval is anything but two bounds 0 <= lower <=
+// upper or stands beside a flagged value, no sample value exists without a dilution factor, and every
 // fit the program calls available, logit-log, 4PL or 5PL, must be a weighted least-squares
 // solution of its standards.
 
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "curve/curve_fixture.h"
+#include "engine/concentration_interval.h"
 #include "engine/fitness.h"
 #include "engine/logistic_fit.h"
 #include "engine/regression.h"
@@ -353,6 +355,25 @@ std::string shown_non_number(const Assay_State& s) {
   return "";
 }
 
+// The first 95 % interval of the results read off `curve` that is not two finite bounds
+// 0 <= lower <= upper, or that is given to an item flagged ">", "<" or "×"; "" when there is none.
+std::string interval_shortfall(const Assay_State& s, const Curve_In_Force& curve) {
+  const Interval_Basis basis = interval_basis(s, curve);
+  const Flag_Limits limits = flag_limits(s, &curve);
+  for (const Result_Kind kind : {Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample}) {
+    for (Long i = 1; i <= item_count(s, kind); ++i) {
+      const unsigned flags = item_flags(s, kind, i, limits);
+      const auto interval = item_interval(s, basis, kind, i, flags);
+      if (!interval) continue;
+      if ((flags & (Flag::Above | Flag::Below | Flag::No_Tube)) != 0 || !(0 <= interval->lower) ||
+          !(interval->lower <= interval->upper) || !std::isfinite(interval->upper))
+        return table_title(s, kind) + " " + std::to_string(i) + " flags \"" + flags_text(flags) +
+               "\": " + figures(interval->lower, 6) + " .. " + figures(interval->upper, 6);
+    }
+  }
+  return "";
+}
+
 TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquares) {
   auto state = testing::new_state();
   Assay_State& s = *state;
@@ -408,7 +429,20 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
             ASSERT_TRUE(std::isfinite(s.Sample_Conc(p, j)) && (j > 5 || std::isfinite(s.Sample_Data(p, j))))
                 << fit << ", sample " << p;
         ASSERT_EQ(shown_non_number(s), "") << fit;
+        ASSERT_EQ(interval_shortfall(s, *curve.curve), "") << fit;
       }
+    }
+    // The intervals of the 4PL or 5PL fitted above, as the curve in force.
+    Curve_In_Force model;
+    model.kind = assay % 2 == 0 ? Four_PL : Five_PL;
+    model.weighting = assay % Model_Weightings;
+    model.model = models.of(model.kind).curve;
+    model.model_uncertainty = models.of(model.kind).uncertainty;
+    if (models.of(model.kind).available && dilution_factor_valid(s)) {
+      Fitness_Examination(s, model);
+      Control_Sera(s, model);
+      Assay_Samples(s, model);
+      ASSERT_EQ(interval_shortfall(s, model), "") << where << ", " << model_name(model.kind);
     }
   }
   // The random assays must mostly be usable, or the test checks little.

@@ -1,0 +1,153 @@
+// The 95 % intervals of a small assay worked out independently: the logit-log line weighted by
+// the logit-transform correction and the 4PL weighted by counting statistics, each fitted, its
+// covariance inverted and Student's t found in 40-digit arithmetic from the formula (curve's
+// covariance, mean response over the usable tubes, delta method on ln concentration), and the line
+// weighted by the distance to the standard points, whose intervals are marked as resting on an
+// assumption. Then where no interval may be given.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "curve/curve_fixture.h"
+#include "engine/concentration_interval.h"
+#include "engine/fitness.h"
+#include "engine/regression.h"
+#include "engine/result_flags.h"
+#include "engine/samples.h"
+#include "engine/treatment_standard.h"
+#include "support/test_support.h"
+
+namespace quorin {
+namespace {
+
+using testing::figures;
+
+// NSB 200, 210; B0 10000, 10100; five standards in duplicate on a competitive curve. Samples:
+// 1 in triplicate, 2 above the zero standard, 3 below the lowest standard, 4 above the highest, 5
+// one tube at sample 1's mean count, 6 not counted. Serum 1 in duplicate.
+std::unique_ptr<Assay_State> small_assay() {
+  auto s = testing::new_state();
+  s->STD_Number = 5;
+  s->STD_Tubes = 2;
+  const Long standard_counts[8][2] = {{200, 210},   {20000, 20000}, {10000, 10100}, {8450, 8390},
+                                      {6300, 6420}, {3500, 3440},   {1630, 1580},   {980, 950}};
+  for (int g = 1; g <= 8; ++g) testing::set_counts(s->STD_Count, g, standard_counts[g - 1]);
+  const double concentrations[5] = {1, 3, 10, 30, 60};
+  for (int k = 1; k <= 5; ++k) s->STD_Data(3 + k, STD_Column::Concentration) = concentrations[k - 1];
+  s->Sera_Number = 1;
+  s->Sera_Tubes = 2;
+  testing::set_counts(s->Sera_Count, 1, {6000, 6100});
+  s->Sample_Number = 6;
+  s->Sample_Tubes = 3;
+  const Long sample_counts[6][3] = {{4100, 4180, 4050}, {10500, 10600}, {9950, 9960}, {700, 690}, {4110}, {}};
+  for (int i = 1; i <= 6; ++i) testing::set_counts(s->Sample_Count, i, sample_counts[i - 1]);
+  s->Dilution_Factor = 10;
+  s->Fit_From = 1;
+  s->Fit_To = 5;
+  Treatment_Standard(*s);
+  Regression(*s);
+  return s;
+}
+
+// The results of the curve chosen in `s` read off it, once `bend` has changed it, with the basis of
+// their intervals.
+Interval_Basis reduce(
+    Assay_State& s, void (*bend)(Curve_In_Force&) = [](Curve_In_Force&) {}) {
+  Curve_Outcome outcome = make_curve_in_force(s);
+  EXPECT_TRUE(outcome.curve) << outcome.refusal;
+  bend(*outcome.curve);
+  Fitness_Examination(s, *outcome.curve);
+  Control_Sera(s, *outcome.curve);
+  EXPECT_TRUE(Assay_Samples(s, *outcome.curve));
+  return interval_basis(s, *outcome.curve);
+}
+
+std::optional<Concentration_Interval> interval_of(const Assay_State& s, const Interval_Basis& basis, Result_Kind kind,
+                                                  Long item) {
+  return item_interval(s, basis, kind, item, item_flags(s, kind, item, flag_limits(s)));
+}
+
+// "lower upper" to 10 significant digits, "none" without an interval.
+std::string bounds(const std::optional<Concentration_Interval>& interval) {
+  if (!interval) return "none";
+  return figures(interval->lower, 10) + " " + figures(interval->upper, 10) + (interval->assumed ? " assumed" : "");
+}
+
+TEST(Concentration_Interval, MatchesTheFormulaWorkedOutIndependently) {
+  const char* const line_intervals =
+      "7.497718739 7.671942991, 7.455913668 7.714959332, 3.376943045 3.467600813, 9.896407118 10.18196693, "
+      "74.97718739 76.71942991";
+  const struct {
+    const char* curve;
+    void (*choose)(Assay_State&);
+    void (*bend)(Curve_In_Force&);
+    const char* intervals;  // samples 1 and 5, serum 1, standard 3, sample 1 diluted
+  } cases[] = {
+      {"logit-log line, logit-transform correction", [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 1; },
+       [](Curve_In_Force&) {}, line_intervals},
+      // Outside its window a cubic is read on its weighting's line, and so is its interval.
+      {"its cubic with the window closed", [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 3; },
+       [](Curve_In_Force& c) { c.line.below = c.line.above; }, line_intervals},
+      {"logit-log line, distance to the standard points", [](Assay_State& s) { s.Weight_Type = 1, s.Reg_Order = 1; },
+       [](Curve_In_Force&) {},
+       "7.420232473 7.771350002 assumed, 7.316705677 7.88130973 assumed, 3.324758133 3.519782609 assumed, "
+       "9.786026102 10.33380043 assumed, 74.20232473 77.71350002 assumed"},
+      {"4PL, counting statistics", [](Assay_State& s) { s.Curve_Model = Four_PL, s.Model_Weight = 1; },
+       [](Curve_In_Force&) {},
+       "7.315740591 7.815370276, 7.210062413 7.929920477, 3.271575082 3.572294187, 9.634736549 10.39162064, "
+       "73.15740591 78.15370276"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.curve);
+    auto s = small_assay();
+    c.choose(*s);
+    const Interval_Basis basis = reduce(*s, c.bend);
+    const auto first = interval_of(*s, basis, Result_Kind::Sample, 1);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(bounds(first) + ", " + bounds(interval_of(*s, basis, Result_Kind::Sample, 5)) + ", " +
+                  bounds(interval_of(*s, basis, Result_Kind::Sera, 1)) + ", " +
+                  bounds(interval_of(*s, basis, Result_Kind::Standard_Conc, 3)) + ", " +
+                  bounds(diluted(*first, s->Dilution_Factor)),
+              c.intervals);
+  }
+}
+
+// Where there is no interval.
+TEST(Concentration_Interval, NoneWhereItHasNoMeaning) {
+  struct Case {
+    const char* what;
+    void (*arrange)(Assay_State&);
+    void (*bend)(Curve_In_Force&);  // the curve changed after it was made
+    Long sample;
+    // "none", "none (curve)" (no item has one on this curve) or "given"
+    const char* interval;
+  };
+  const auto line = [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 1; };
+  const auto four_pl = [](Assay_State& s) { s.Curve_Model = Four_PL, s.Model_Weight = 1; };
+  const auto as_made = [](Curve_In_Force&) {};
+  const Case cases[] = {
+      {"below the lowest standard", line, as_made, 3, "none"},
+      {"above the highest standard", line, as_made, 4, "none"},
+      {"not counted", line, as_made, 6, "none"},
+      {"4PL: counts above the zero standard's, beyond the curve's top", four_pl, as_made, 2, "none"},
+      {"a zero slope", line, [](Curve_In_Force& c) { c.line.slope = 0; }, 1, "none"},
+      {"a cubic through four standards: no residual freedom",
+       [](Assay_State& s) { s.Fit_From = 2, Regression(s), s.Weight_Type = 0, s.Reg_Order = 3; }, as_made, 1,
+       "none (curve)"},
+      {"a 4PL through as many points as parameters", four_pl,
+       [](Curve_In_Force& c) { c.model_uncertainty.degrees_of_freedom = 0; }, 1, "none (curve)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto s = small_assay();
+    c.arrange(*s);
+    const Interval_Basis basis = reduce(*s, c.bend);
+    const auto interval = interval_of(*s, basis, Result_Kind::Sample, c.sample);
+    const std::string found = !basis.problem.empty() ? "none (curve)" : !interval ? "none" : "given";
+    EXPECT_EQ(found, c.interval);
+  }
+}
+
+}  // namespace
+}  // namespace quorin
