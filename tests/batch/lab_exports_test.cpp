@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <regex>
 #include <sstream>
 #include <string>
 
 #include "batch_fixture.h"
 #include "results/result_export.h"
 #include "support/hand_worked_assay.h"
+#include "support/text_search.h"
 
 namespace quorin {
 namespace {
@@ -26,12 +26,6 @@ std::string unzipped(const std::string& archive, const std::string& member) {
   char buffer[4096];
   for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) bytes.append(buffer, n);
   return bytes;
-}
-
-// The first match of `pattern`'s group 1 in `text`, "" for none.
-std::string found(const std::string& text, const std::string& pattern) {
-  std::smatch match;
-  return std::regex_search(text, match, std::regex(pattern)) ? match[1].str() : "";
 }
 
 using Lab_Exports = testing::Batch_Test;
@@ -65,9 +59,13 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   const std::string csv = testing::read_bytes(options.csv);
   testing::expect_golden("results.csv", csv);
   // The first sample whose CV is above the limit: its flags and mean as the CSV gives them.
-  std::smatch flagged;
-  ASSERT_TRUE(std::regex_search(
-      csv, flagged, std::regex("\r\nサンプル,([0-9]+),[^,]*,([^,]+),[^,]*,[^,]*,[^,]*,[^,]*,([^,]*CV[^,]*),")));
+  std::vector<std::string> flagged;  // its cells: kind, number, identifier, mean, ..., flags at 8
+  for (std::size_t line = csv.find("\r\nサンプル,"); line != std::string::npos && flagged.empty();
+       line = csv.find("\r\nサンプル,", line + 2))
+    if (auto cells = testing::cells_of(csv.substr(line + 2, csv.find("\r\n", line + 2) - line - 2));
+        cells.size() > 8 && cells[8].find("CV") != std::string::npos)
+      flagged = std::move(cells);
+  ASSERT_FALSE(flagged.empty()) << "no sample flagged CV";
   const std::string flagged_row = std::to_string(std::stol(flagged[1]) + 1);
 
   const std::string workbook = unzipped(options.xlsx, "xl/workbook.xml");
@@ -76,19 +74,25 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   const std::string samples = unzipped(options.xlsx, "xl/worksheets/sheet1.xml");
   EXPECT_NE(samples.find("<t>検体-1</t>"), std::string::npos);
   // The flagged sample's mean is a number cell holding the CSV's value, and its flags are shaded.
-  const std::string mean = found(samples, "<c r=\"C" + flagged_row + "\"[^>]*><v>([^<]*)</v>");
-  ASSERT_FALSE(mean.empty()) << "C" << flagged_row << " is no number cell";
-  EXPECT_NEAR(std::stod(mean), std::stod(flagged[2]), 1e-12 * std::stod(flagged[2]));
+  const auto cell = testing::between(samples, "<c r=\"C" + flagged_row + "\"", "</c>");
+  const auto mean = cell ? testing::between(*cell, "><v>", "</v>") : std::nullopt;
+  ASSERT_TRUE(mean && !mean->empty()) << "C" << flagged_row << " is no number cell";
+  EXPECT_NEAR(std::stod(*mean), std::stod(flagged[3]), 1e-12 * std::stod(flagged[3]));
   // Its flags' style, that style's fill, and the colour of the fill.
-  const std::string style = found(samples, "<c r=\"G" + flagged_row + "\" s=\"([0-9]+)\"");
-  ASSERT_FALSE(style.empty());
+  const auto style = testing::between(samples, "<c r=\"G" + flagged_row + "\" s=\"", "\"");
+  ASSERT_TRUE(style && testing::is_digits(*style));
   const std::string styles = unzipped(options.xlsx, "xl/styles.xml");
-  const std::string xfs = found(styles, "<cellXfs[^>]*>(.*)</cellXfs>");
-  const std::regex xf_fill("<xf [^>]*fillId=\"([0-9]+)\""), fill_element("<fill>(.*?)</fill>");
-  auto xf = std::sregex_iterator(xfs.begin(), xfs.end(), xf_fill);
-  auto fill = std::sregex_iterator(styles.begin(), styles.end(), fill_element);
-  std::advance(fill, std::stoi((*std::next(xf, std::stoi(style)))[1].str()));
-  EXPECT_NE((*fill)[1].str().find("FFC7CE"), std::string::npos);
+  const auto xfs = testing::between(styles, "<cellXfs", "</cellXfs>");
+  ASSERT_TRUE(xfs);
+  const std::vector<std::string> xf = testing::openings(*xfs, "xf");
+  ASSERT_LT(std::stoul(*style), xf.size());
+  const auto fill_id = testing::between(xf[std::stoul(*style)], "fillId=\"", "\"");
+  ASSERT_TRUE(fill_id && testing::is_digits(*fill_id)) << xf[std::stoul(*style)];
+  std::size_t fill_at = styles.find("<fill>");
+  for (int n = std::stoi(*fill_id); n > 0 && fill_at != std::string::npos; --n) fill_at = styles.find("<fill>", fill_at + 1);
+  const auto fill = testing::between(styles, "<fill>", "</fill>", fill_at);
+  ASSERT_TRUE(fill) << "no fill " << *fill_id;
+  EXPECT_NE(fill->find("FFC7CE"), std::string::npos);
 }
 
 // A workbook the spreadsheet library refuses (a unit longer than a cell may hold), or whose

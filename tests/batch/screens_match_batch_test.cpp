@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <regex>
 #include <string>
 #include <tuple>
 
@@ -26,6 +25,7 @@
 #include "results/reg_result.h"
 #include "state/program.h"
 #include "support/form_driver.h"
+#include "support/text_search.h"
 #include "text/format.h"
 #include "ui/scripted_platform.h"
 
@@ -123,8 +123,10 @@ using Screens_And_Batch = testing::Batch_Test;
 
 // The recorded operations without the "n / N" at the pages' foot.
 std::vector<std::string> without_page_numbers(std::vector<std::string> ops) {
-  const std::regex page_number(R"re(^text \S+ "\d+ / \d+"$)re");
-  std::erase_if(ops, [&](const std::string& op) { return std::regex_match(op, page_number); });
+  std::erase_if(ops, [](const std::string& op) {
+    const auto printed = testing::printed_text(op);
+    return printed && testing::is_page_number(printed->text);
+  });
   return ops;
 }
 

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <regex>
 #include <sstream>
 #include <tuple>
 
@@ -15,6 +14,7 @@
 #include "state/commands.h"
 #include "state/program.h"
 #include "support/form_driver.h"
+#include "support/text_search.h"
 #include "support/test_support.h"
 #include "text/cp932.h"
 #include "text/display_width.h"
@@ -282,9 +282,10 @@ ui::Recording_Printer report_of(const std::string& crx, const std::string& txt, 
 // The "n / N" of every page's foot, in order.
 std::vector<std::string> page_numbers(const ui::Recording_Printer& printer) {
   std::vector<std::string> numbers;
-  const std::regex foot(R"re(^text 9200,\S+ "(\d+ / \d+)"$)re");
   for (const std::string& op : printer.ops())
-    if (std::smatch m; std::regex_match(op, m, foot)) numbers.push_back(m[1]);
+    if (const auto printed = testing::printed_text(op);
+        printed && printed->position.starts_with("9200,") && testing::is_page_number(printed->text))
+      numbers.push_back(printed->text);
   return numbers;
 }
 
@@ -360,10 +361,9 @@ TEST(Long_Report, AsksFirstOnTheScreensAndNeverInABatchRun) {
     platform.choices = {choice};
     Report_PRT(program);
     ASSERT_EQ(platform.questions.size(), 1u) << lines_of(platform.messages);
-    std::smatch asked;
-    ASSERT_TRUE(std::regex_search(platform.questions[0], asked, std::regex(R"(全部で (\d+) ページ)")))
-        << platform.questions[0];
-    all = asked[1];
+    const auto asked = testing::between(platform.questions[0], "全部で ", " ページ");
+    ASSERT_TRUE(asked && testing::is_digits(*asked)) << platform.questions[0];
+    all = *asked;
     EXPECT_GT(std::stol(all), 500);
     EXPECT_EQ(page_numbers(platform.recorder), numbered(first, last, all));
   }
