@@ -16,12 +16,15 @@ const char* export_kind_name(Result_Kind kind) {
 
 void for_each_export_row(const Assay_State& s, const Flag_Limits& limits,
                          const std::function<void(const Export_Row&)>& row) {
+  const Interval_Basis basis = interval_basis(s);
   for (const Result_Kind kind : {Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample}) {
     const Long items = item_count(s, kind);
+    const std::vector<std::optional<Concentration_Interval>> intervals = table_intervals(s, basis, kind, limits);
     for (Long i = 1; i <= items; ++i) {
       const auto n = static_cast<std::size_t>(i);
       Export_Row r{kind, i, kind == Result_Kind::Sample ? sample_id(s, i) : "", {}, {}, {},
-                   usable_tubes(s, kind, i), item_flags(s, kind, i, limits)};
+                   usable_tubes(s, kind, i), item_flags(s, kind, i, limits), intervals[n], {}};
+      if (kind == Result_Kind::Sample && r.interval) r.value_interval = diluted(*r.interval, s.Dilution_Factor);
       if (r.usable > 0) {
         switch (kind) {
           case Result_Kind::Standard_Conc:

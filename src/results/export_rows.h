@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/assay_state.h"
+#include "engine/concentration_interval.h"
 #include "engine/result_flags.h"
 
 namespace quorin {
@@ -20,12 +21,15 @@ struct Export_Row {
   std::optional<double> cv;      // the concentration CV in percent
   int usable = 0;                // tubes that gave a concentration
   unsigned flags = 0;
+  std::optional<Concentration_Interval> interval;        // the mean's 95 % interval, none where it has no meaning
+  std::optional<Concentration_Interval> value_interval;  // a sample's: the mean's times the dilution factor
 };
 
 // "スタンダード", "管理血清", "サンプル".
 const char* export_kind_name(Result_Kind kind);
 
-// Calls `row` for every standard, then every serum, then every sample, in number order.
+// Calls `row` for every standard, then every serum, then every sample, in number order. The
+// intervals are those of the curve the state holds in force.
 void for_each_export_row(const Assay_State& state, const Flag_Limits& limits,
                          const std::function<void(const Export_Row&)>& row);
 
