@@ -214,6 +214,13 @@ Db_Outcome History_Store::all_targets(std::vector<Target_Entry>& targets) {
   return backend_ ? backend_->targets(nullptr, targets) : Not_Open;
 }
 
+Db_Outcome History_Store::all_records(History_Records& records) {
+  Db_Outcome outcome = all_runs(records.runs);
+  if (outcome) outcome = deleted_runs(records.deleted);
+  if (outcome) outcome = all_targets(records.targets);
+  return outcome;
+}
+
 Db_Outcome History_Store::keep_target(const std::string& substance, int serum, const Kept_Target& target) {
   bool changed = false;
   Kept_Target now = target;

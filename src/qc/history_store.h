@@ -4,8 +4,9 @@
 // history, named by a libpq connection string, qc/connection_string.h); both hold the same schema
 // and are used through History_Store, so everything above it is one code. Opening for writing
 // brings an older schema up to date step by step. Every write is one transaction that also
-// appends its row to the audit trail (qc/audit.h), so a failure leaves the history as it was. A history that is not a database of its kind, is damaged, belongs to another program
-// or to a later version is refused and left untouched.
+// appends its row to the audit trail (qc/audit.h), so a failure leaves the history as it was. A
+// history that is not a database of its kind, is damaged, belongs to another program or to a later
+// version is refused and left untouched.
 //
 // Schema version 1:
 //   runs (id INTEGER PRIMARY KEY, substance, assay_no, date_key, assay_date, unit, operator,
@@ -99,6 +100,13 @@ Store_Step store_step(const QC_Run& run, const QC_Run* stored, const std::string
 bool later_target(const Kept_Target& a, const Kept_Target& b);
 
 struct Audit_Row;
+
+// Every record of a history: what a copy carries and what its trail must account for.
+struct History_Records {
+  std::vector<QC_Run> runs;          // by substance, then in run order
+  std::vector<Deleted_Run> deleted;  // oldest deletion first
+  std::vector<Target_Entry> targets;
+};
 
 inline constexpr int Schema_Version = 3;
 inline constexpr int Application_Id = 0x51514331;  // marks a database as this program's history
@@ -194,6 +202,8 @@ class History_Store {
   // The targets kept for a substance, by serum; every target of the history.
   Db_Outcome kept_targets(const std::string& substance, std::map<int, Kept_Target>& targets);
   Db_Outcome all_targets(std::vector<Target_Entry>& targets);
+  // Every run, deletion and target.
+  Db_Outcome all_records(History_Records& records);
   // A target entered now; a target from another history (taken when later, `changed` says so).
   Db_Outcome keep_target(const std::string& substance, int serum, const Kept_Target& target);
   Db_Outcome copy_target(const Target_Entry& entry, bool& changed);

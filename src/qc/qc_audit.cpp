@@ -106,16 +106,13 @@ std::string unaccounted(const std::vector<Audit_Row>& rows, const std::vector<QC
 Audit_Result audit_history(const std::string& where) {
   History_Store store;
   std::vector<Audit_Row> rows;
-  std::vector<QC_Run> runs;
-  std::vector<Target_Entry> targets;
-  std::vector<Deleted_Run> deleted;
+  History_Records records;
   Db_Outcome outcome = store.open(where, Connection::Mode::Read);
   if (outcome) outcome = store.audit_trail(rows);
-  if (outcome) outcome = store.all_runs(runs);
-  if (outcome) outcome = store.all_targets(targets);
-  if (outcome) outcome = store.deleted_runs(deleted);
+  if (outcome) outcome = store.all_records(records);
   if (!outcome) return {Audit_Result::Kind::Failed, history_message(where, outcome), ""};
   const std::string named = shown_history(where);
+  const auto& [runs, deleted, targets] = records;
   if (rows.empty() && (!runs.empty() || !targets.empty() || !deleted.empty()))
     return {Audit_Result::Kind::Failed,
             "この履歴には監査証跡がありません (前の版の履歴です。次に書き込むときに証跡が始まります): " + named, ""};

@@ -10,14 +10,11 @@ Copy_Result copy_history(const std::string& from, const std::string& to) {
   if (from == to || (!is_server_uri(from) && !is_server_uri(to) && text::same_file(from, to)))
     return {false, "写し元と写し先が同じです: " + shown_history(to)};
   History_Store source, target;
-  std::vector<QC_Run> runs;
-  std::vector<Deleted_Run> deleted;
-  std::vector<Target_Entry> targets;
+  History_Records records;
   Db_Outcome outcome = source.open(from, Connection::Mode::Read);
-  if (outcome) outcome = source.all_runs(runs);
-  if (outcome) outcome = source.deleted_runs(deleted);
-  if (outcome) outcome = source.all_targets(targets);
+  if (outcome) outcome = source.all_records(records);
   if (!outcome) return {false, history_message(from, outcome)};
+  const auto& [runs, deleted, targets] = records;
   if (outcome = target.open(to, Connection::Mode::Write); !outcome) return {false, history_message(to, outcome)};
 
   // Each record goes by the latest event of its assay (store_step): the order of the steps and
