@@ -97,7 +97,7 @@ TEST_F(LIS_Batch, EachDoorRefusesItsMistakesWithTheirStatusAndSavesNothing) {
     int status;
     const char* told;
   } cases[] = {
-      {testing::Example_Counts, "", true, batch::Exit_Usage, "HL7 ファイルが入力ファイルと同じです"},
+      {folder.file("ids.txt"), "", true, batch::Exit_Usage, "HL7 ファイルが入力ファイルと同じです"},
       {folder.file("results.csv"), "", true, batch::Exit_Usage, "CSV ファイルとHL7 ファイルが同じファイルです"},
       {folder.file("none/r.hl7"), "", true, batch::Exit_Failed, "ファイルを保存できません"},
       {"", "", false, batch::Exit_Usage, "送信元施設 (MSH-4)が設定されていません: --sending-facility"},

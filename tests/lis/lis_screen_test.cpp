@@ -67,7 +67,9 @@ TEST_F(LIS_Screen, TheButtonSendsWhatTheBatchRunWritesAndTellsWhyWhenItCannot) {
   EXPECT_FALSE(std::filesystem::exists(lis::lis_settings_path()));
   ASSERT_TRUE(save_settings({address, "2", "RIA|LAB", "LIS", "病院"}));
   platform.yes_no_answers = {true};
+  const std::size_t asked = platform.questions.size();
   testing::click(send);
+  ASSERT_EQ(platform.questions.size(), asked + 1);
   EXPECT_NE(platform.questions.back().find("サンプル 4 件の結果を LIS " + address + " へ送ります"), std::string::npos);
   EXPECT_EQ(platform.messages.back(),
             "LIS " + address + " へ 4 件を送りました (受領確認済み)\nID のないサンプル 46 件は LIS に送りません");
@@ -104,9 +106,11 @@ TEST_F(LIS_Screen, ADamagedSettingsFileIsToldAndReplacedOnlyWhenTheUserAgrees) {
   testing::click(results().Command[target::Sera_Table]);
   EXPECT_NE(results().LIS[0].tip.find("3 行目: lis が 2 回あります"), std::string::npos) << results().LIS[0].tip;
   EXPECT_FALSE(results().LIS[0].enabled);
+  const std::size_t asked = platform.questions.size();
   for (const bool agree : {false, true}) {
     platform.yes_no_answers = {agree};
     EXPECT_EQ(save_settings({"lis.lab.example:2575", "2", "LAB", "LIS", "HOSP"}), agree);
+    ASSERT_EQ(platform.questions.size(), asked + (agree ? 2 : 1));
     EXPECT_NE(platform.questions.back().find("読めなかった LIS の設定ファイルを置き換えますか"), std::string::npos);
     EXPECT_EQ(lis::read_lis_settings(lis::lis_settings_path()).kind == lis::Settings_Read::Kind::Read, agree);
   }
