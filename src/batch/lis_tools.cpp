@@ -11,17 +11,6 @@
 
 namespace quorin::batch {
 
-namespace {
-
-// Every line of a delivery as one message.
-std::string joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
-  return text;
-}
-
-}  // namespace
-
 int run_lis_sync(const lis::LIS_Link& link, std::ostream& errors) {
   const lis::Delivery_Report report = lis::send_waiting(link);
   for (const std::string& line : report.lines) errors << line << '\n';
@@ -64,7 +53,7 @@ std::string prepare_lis_outputs(const Batch_Options& options, const lis::LIS_Set
 
 bool send_lis_option(const lis::LIS_Settings& settings, const LIS_Rows& rows, Batch_Platform& platform) {
   const lis::Delivery_Report report = lis::send_results_shown(rows.results, settings, platform);
-  platform.message(joined(report.lines));
+  platform.message(lis::report_text(report));
   return report.failed || report.waiting > 0;
 }
 

@@ -126,6 +126,12 @@ Delivery_Report send_results(const std::vector<LIS_Result>& results, const LIS_S
   return send_through_outbox(made.messages, settings.link, progress);
 }
 
+std::string report_text(const Delivery_Report& report) {
+  std::string text;
+  for (const std::string& line : report.lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
 Delivery_Report send_results_shown(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
                                    ui::Platform& platform) {
   std::unique_ptr<ui::Progress> shown;

@@ -24,6 +24,9 @@ struct Delivery_Report {
   std::vector<std::string> lines;  // for the user, each naming the LIS or the file
 };
 
+// The report's lines as one text, a line each.
+std::string report_text(const Delivery_Report& report);
+
 // Told after each message with the messages done and the messages to do; returning false stops
 // the sending (the rest wait).
 using Progress = std::function<bool(long done, long total)>;

@@ -52,10 +52,7 @@ void Result_LIS_Send(Program& program) {
                            where + " へ送ります。よろしいですか" + (left_out.empty() ? "" : "\n(" + left_out + ")")))
     return;
   const lis::Delivery_Report report = lis::send_results_shown(rows.results, settings, platform);
-  std::string told;
-  for (const std::string& line : report.lines) told += line + "\n";
-  told += left_out;
-  if (!told.empty() && told.back() == '\n') told.pop_back();
+  const std::string told = lis::report_text(report) + (left_out.empty() ? "" : "\n" + left_out);
   if (report.failed || report.waiting > 0) platform.warning(told);
   else platform.message(told);
 }
