@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "lis/link_address.h"
+#include "lis/lis_settings_file.h"
 #include "qc/connection_string.h"
 #include "qc/history_store.h"
 #include "text/format.h"
@@ -34,6 +35,13 @@ bool take_page_range(const std::string& value, long& first, long& last) {
   first = *a;
   last = *b;
   return true;
+}
+
+// A lab's name for the LIS messages, as the settings take it.
+const char* lab_name(const std::string& value, std::optional<std::string>& name) {
+  if (value.size() > lis::Longest_Lab_Name) return "180 バイト以内で";
+  name = value;
+  return nullptr;
 }
 
 // An option of a batch run: its name and how its value is taken into the options. `take` returns
@@ -118,6 +126,30 @@ constexpr Option_Rule Option_Rules[] = {
        options.cv_limit = *limit;
        return nullptr;
      }},
+    {"--hl7",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       options.hl7 = value;
+       return nullptr;
+     }},
+    {"--lis",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       lis::LIS_Link link;
+       options.lis = value;
+       return lis::read_link_address(value, link).empty() ? nullptr : "ホスト:ポート (ポートは 1～65535) の形で";
+     }},
+    {"--lis-timeout",
+     [](const std::string& value, Batch_Options& options) -> const char* {
+       lis::LIS_Link link;
+       if (!lis::read_link_timeout(value, link).empty()) return "0 より大きく 3600 以下の秒数で";
+       options.lis_timeout = link.timeout_s;
+       return nullptr;
+     }},
+    {"--sending-facility",
+     [](const std::string& value, Batch_Options& options) { return lab_name(value, options.sending_facility); }},
+    {"--receiving-application",
+     [](const std::string& value, Batch_Options& options) { return lab_name(value, options.receiving_application); }},
+    {"--receiving-facility",
+     [](const std::string& value, Batch_Options& options) { return lab_name(value, options.receiving_facility); }},
     {"--pages",
      [](const std::string& value, Batch_Options& options) -> const char* {
        return take_page_range(value, options.first_page, options.last_page) ? nullptr : "A-B (1 <= A <= B) の形で";
@@ -272,6 +304,10 @@ Command_Line batch_run(const std::vector<std::string>& arguments) {
   if (options.model != 0 && seen.count("--order") != 0) return error("--order は --model logit のときだけ指定できます");
   if (options.model != 0 && options.weight > 2)
     return error("--weight は --model 4pl・5pl では 0～2 の整数で指定してください: " + text::bare_text(options.weight));
+  if (options.lis_timeout && options.lis.empty()) return error("--lis-timeout は --lis と一緒に指定してください");
+  for (const char* name : {"--sending-facility", "--receiving-application", "--receiving-facility"})
+    if (seen.count(name) != 0 && options.hl7.empty() && options.lis.empty())
+      return error(std::string(name) + " は --hl7 か --lis と一緒に指定してください");
   options.conditions = files[0];
   options.counts = files[1];
   options.result = files[2];
@@ -295,7 +331,7 @@ Command_Line parse_command_line(const std::vector<std::string>& arguments) {
 
 Batch_Options with_absolute_paths(Batch_Options options) {
   for (std::string* path : {&options.conditions, &options.counts, &options.result, &options.pdf, &options.qc,
-                            &options.ids, &options.csv, &options.xlsx}) {
+                            &options.ids, &options.csv, &options.xlsx, &options.hl7}) {
     if (qc::is_server_uri(*path)) continue;  // a history server, not a file
     std::error_code error;                   // no working folder: the path stays as given, and its file is not found
     if (const auto absolute = std::filesystem::absolute(*path, error); !path->empty() && !error)
@@ -367,6 +403,17 @@ std::string usage_text() {
          "  --csv FILE   測定結果を CSV (UTF-8、BOM 付き) に書きます\n"
          "  --xlsx FILE  測定結果を Excel ファイル (検体・管理血清・スタンダード・検量線) に書きます\n"
          "  --pages A-B  --pdf の A ページから B ページまでだけを書きます (既定 すべてのページ)\n"
+         "  --hl7 FILE   ID のあるサンプルの結果を HL7 v2.5.1 の ORU^R01 メッセージ (1 サンプル 1 件) で\n"
+         "               ファイルに書きます (結果ファイルの直前に書かれます)\n"
+         "  --lis ホスト:ポート\n"
+         "               同じメッセージを結果ファイルの保存後に MLLP で LIS へ送り、1 件ずつ受領確認を\n"
+         "               待ちます。届かなかったものは送信待ちに残ります (--lis-sync で送ります)\n"
+         "  --lis-timeout 秒\n"
+         "               --lis で接続と受領確認を待つ時間 (既定 設定の値、なければ 30 秒)\n"
+         "  --sending-facility 名前  --receiving-application 名前  --receiving-facility 名前\n"
+         "               メッセージの送信元施設 (MSH-4)・受信アプリケーション (MSH-5)・受信施設 (MSH-6)。\n"
+         "               指定しないものは画面の「LIS設定」で保存した値を使い、どこにもなければ\n"
+         "               --hl7・--lis は処理を始めずに終了コード 2 で終わります\n"
          "\n"
          "画面が表示するメッセージは標準エラー出力に書かれます。印刷の進み具合は、標準エラー出力が\n"
          "端末のときだけ表示されます。精度管理の判定は終了コードを変えません。\n"
@@ -378,7 +425,9 @@ std::string usage_text() {
          "            4 結果ファイルは保存したが、--qc の測定の記録をどこにも保存できなかった\n"
          "              (履歴ファイルが使用中のまま・書き込めない、サーバーにも送信待ちにも置けない)\n"
          "            5 --qc-audit: 監査証跡の鎖が途切れている、または証跡と合わない記録がある\n"
-         "            6 LIS へのメッセージが送信待ちに残っている (--lis-sync で送ります)\n";
+         "            6 LIS へのメッセージが送信待ちに残っている (--lis-sync で送ります)、または送信待ちに\n"
+         "              置けなかった (表示に従い送り直します)。--batch では結果ファイルは保存してあります\n"
+         "            1 つの実行に当てはまるものが複数あるときは 4、3、6 の順に先のものです\n";
 }
 
 }  // namespace quorin::batch

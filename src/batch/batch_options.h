@@ -25,7 +25,8 @@ inline constexpr int Exit_Run_Not_Kept = 4;
 // --qc-audit: the trail does not hold (a row changed, removed or slipped in), or the history holds
 // records that its trail does not account for.
 inline constexpr int Exit_Trail_Broken = 5;
-// Messages for the LIS were left waiting in its outbox (not acknowledged, or the LIS not reached).
+// Messages for the LIS were left waiting in its outbox (not acknowledged, or the LIS not reached),
+// or could not be kept there to wait. In a batch run the result file was saved; 4 and 3 come first.
 inline constexpr int Exit_LIS_Waiting = 6;
 
 struct Batch_Options {
@@ -48,6 +49,11 @@ struct Batch_Options {
   std::optional<double> cv_limit;  // --cv-limit: the concentration CV (%) above which a value is flagged
   long first_page = 1;             // --pages A-B: the report's pages printed (last 0: to the end)
   long last_page = 0;
+  std::string hl7;                    // --hl7: the samples' HL7 result messages in a file, "" for none
+  std::string lis;                    // --lis: HOST:PORT of the LIS the messages are sent to, "" for none
+  std::optional<double> lis_timeout;  // --lis-timeout: seconds to wait for the LIS
+  // The lab's names in the messages (MSH-4, MSH-5, MSH-6); those not given come from the settings.
+  std::optional<std::string> sending_facility, receiving_application, receiving_facility;
 };
 
 struct Command_Line {

@@ -10,9 +10,9 @@ std::string output_clash(const Batch_Options& options) {
   const struct {
     const std::string& path;
     const char* what;
-  } outputs[] = {
-      {options.result, "結果ファイル"}, {options.pdf, "PDF ファイル"}, {options.qc, "精度管理の履歴ファイル"},
-      {options.csv, "CSV ファイル"},    {options.xlsx, "Excel ファイル"}};
+  } outputs[] = {{options.result, "結果ファイル"},       {options.pdf, "PDF ファイル"},
+                 {options.qc, "精度管理の履歴ファイル"}, {options.csv, "CSV ファイル"},
+                 {options.xlsx, "Excel ファイル"},       {options.hl7, "HL7 ファイル"}};
   for (auto output = std::begin(outputs); output != std::end(outputs); ++output) {
     if (output->path.empty()) continue;
     for (const std::string* input : {&options.conditions, &options.counts, &options.ids})

@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 
+#include "batch/lis_tools.h"
 #include "batch/output_paths.h"
 #include "batch/result_outputs.h"
 #include "data/count_load.h"
@@ -40,8 +41,12 @@ constexpr Result_Kind Result_Tables[] = {Result_Kind::Standard_Conc, Result_Kind
 // through, else what could not be done.
 class Batch_Road {
  public:
-  Batch_Road(const Batch_Options& options, Batch_Platform& platform)
-      : options_(options), platform_(platform), program_(platform), state_(program_.state) {
+  Batch_Road(const Batch_Options& options, const lis::LIS_Settings& lis_settings, Batch_Platform& platform)
+      : options_(options),
+        lis_settings_(lis_settings),
+        platform_(platform),
+        program_(platform),
+        state_(program_.state) {
     program_.qc_history.path = options.qc;
     program_.qc_history.ask_before_replacing = false;  // a stored run is replaced and the user told
     name_weightings(state_);
@@ -56,8 +61,14 @@ class Batch_Road {
         &Batch_Road::report_precision, &Batch_Road::print_report, &Batch_Road::save_results};
     for (Step step : steps)
       if (std::string failure = (this->*step)(); !failure.empty()) return failure;
-    return put_report_in_place();
+    std::string failure = put_report_in_place();
+    // The LIS gets the results saved, whatever became of the report.
+    if (!options_.lis.empty()) lis_left_waiting_ = send_lis_option(lis_settings_, lis_rows_, platform_);
+    return failure;
   }
+
+  // True when messages for the LIS of --lis were left undelivered.
+  bool lis_left_waiting() const { return lis_left_waiting_; }
 
   // True once the result file is saved, even when the report could not take its place after it.
   bool results_saved() const { return results_saved_; }
@@ -205,6 +216,11 @@ class Batch_Road {
 
   std::string save_results() {
     if (std::string failure = write_result_exports(options_, program_); !failure.empty()) return failure;
+    if (!options_.hl7.empty() || !options_.lis.empty()) {
+      lis_rows_ = lis_rows(state_);
+      if (std::string failure = prepare_lis_outputs(options_, lis_settings_, lis_rows_, platform_); !failure.empty())
+        return failure;
+    }
     return Save_Result_File(program_, options_.result) ? "" : "結果ファイルを保存できませんでした: " + options_.result;
   }
 
@@ -258,6 +274,7 @@ class Batch_Road {
   }
 
   const Batch_Options& options_;
+  const lis::LIS_Settings& lis_settings_;
   Batch_Platform& platform_;
   Program program_;
   Assay_State& state_;
@@ -265,6 +282,8 @@ class Batch_Road {
   std::optional<ui::Job_Outcome> report_;  // printed, its file not yet in place
   bool printed_as_kept_ = false;           // its charts show the assay's run as kept
   bool results_saved_ = false;             // the result file is saved (and the run kept in the history)
+  LIS_Rows lis_rows_;                      // the samples' results for --hl7 and --lis
+  bool lis_left_waiting_ = false;
 };
 
 // While a run lasts, a write beyond the file size limit fails with its reason, as on a full disk,
@@ -292,11 +311,17 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
     platform.message(problem);
     return Exit_Usage;
   }
+  lis::LIS_Settings lis_settings;
+  if (!options.hl7.empty() || !options.lis.empty())
+    if (const std::string problem = batch_lis_settings(options, lis_settings); !problem.empty()) {
+      platform.message(problem);
+      return Exit_Usage;
+    }
   const File_Size_Signal_Ignored file_size_limit_reported;
   std::string failure;
-  bool results_saved = false, kept_nowhere = false;
+  bool results_saved = false, kept_nowhere = false, lis_waiting = false;
   {
-    Batch_Road road(options, platform);
+    Batch_Road road(options, lis_settings, platform);
     try {
       failure = road.run();
     } catch (const std::exception& error) {  // out of memory, say: stop as at any failure
@@ -304,6 +329,7 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
     }
     results_saved = road.results_saved();
     kept_nowhere = results_saved && road.run_kept_nowhere();
+    lis_waiting = road.lis_left_waiting();
   }
   if (!failure.empty()) {
     platform.printer().discard_file();  // a report printed before the failure never takes its place
@@ -316,7 +342,8 @@ int run_batch(const Batch_Options& given, Batch_Platform& platform) {
                      " (この測定の精度管理の記録はどこにも保存されていません)");
     return Exit_Run_Not_Kept;
   }
-  return failure.empty() ? Exit_Done : Exit_Saved_Without_Report;
+  if (!failure.empty()) return Exit_Saved_Without_Report;
+  return lis_waiting ? Exit_LIS_Waiting : Exit_Done;
 }
 
 }  // namespace quorin::batch

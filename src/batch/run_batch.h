@@ -16,7 +16,9 @@
 namespace quorin::batch {
 
 // Exit_Done, Exit_Failed, Exit_Saved_Without_Report when the report could not take its place after
-// the result file was saved, or Exit_Usage when an output would overwrite an input or another output.
+// the result file was saved, Exit_LIS_Waiting when the result file and the report were saved but
+// messages for --lis were left undelivered, or Exit_Usage when an output would overwrite an input
+// or another output, or the LIS messages lack a lab's name.
 int run_batch(const Batch_Options& options, Batch_Platform& platform);
 
 }  // namespace quorin::batch

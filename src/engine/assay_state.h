@@ -95,7 +95,8 @@ enum class Screen {
   Model = 7,
   QC_Chart = 8,
   Profile = 9,
-  Columns = 10  // the columns of a counter's export to read
+  Columns = 10,  // the columns of a counter's export to read
+  LIS = 11       // the lab's LIS settings
 };
 
 // The Screen_No of a work screen.

@@ -23,7 +23,7 @@ class Reg_Help : public ui::Form {
   static constexpr int Keyword_Pitch = 300;
   static constexpr int Keyword_Height = 255;
   // Keywords that stand at these places are the section headings of the help file.
-  static constexpr int Heading_Positions[] = {1, 24, 43, 60, 76, 86};
+  static constexpr int Heading_Positions[] = {1, 23, 42, 59, 76, 86};
 
   ui::Label& Label2;
   ui::Command_Button& Command1;  // close

@@ -126,6 +126,21 @@ Delivery_Report send_results(const std::vector<LIS_Result>& results, const LIS_S
   return send_through_outbox(made.messages, settings.link, progress);
 }
 
+std::string report_text(const Delivery_Report& report) {
+  std::string text;
+  for (const std::string& line : report.lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+Delivery_Report send_results_shown(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
+                                   ui::Platform& platform) {
+  std::unique_ptr<ui::Progress> shown;
+  return send_results(results, settings, [&](long done, long total) {
+    if (!shown) shown = platform.start_progress("LIS " + link_name(settings.link) + " へ送信", total);
+    return !shown || shown->advance(done);
+  });
+}
+
 Delivery_Report send_waiting(const LIS_Link& link, const Progress& progress) {
   std::error_code error;
   if (const std::string path = lis_outbox_path(link); !path.empty() && !std::filesystem::exists(path, error) && !error)

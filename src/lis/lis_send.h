@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lis/lis_result.h"
+#include "ui/platform.h"
 
 namespace quorin::lis {
 
@@ -23,6 +24,9 @@ struct Delivery_Report {
   std::vector<std::string> lines;  // for the user, each naming the LIS or the file
 };
 
+// The report's lines as one text, a line each.
+std::string report_text(const Delivery_Report& report);
+
 // Told after each message with the messages done and the messages to do; returning false stops
 // the sending (the rest wait).
 using Progress = std::function<bool(long done, long total)>;
@@ -31,6 +35,11 @@ using Progress = std::function<bool(long done, long total)>;
 // and sends them after those waiting.
 Delivery_Report send_results(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
                              const Progress& progress = {});
+
+// send_results with its progress followed on the platform (shown once it has taken about a
+// second), whose cancel stops the sending: the rest wait.
+Delivery_Report send_results_shown(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
+                                   ui::Platform& platform);
 
 // Sends the messages waiting for the LIS.
 Delivery_Report send_waiting(const LIS_Link& link, const Progress& progress = {});

@@ -7,6 +7,7 @@
 #include "graph/graph_procedures.h"
 #include "help/help_procedures.h"
 #include "intro/reg_intro.h"
+#include "lis/reg_lis.h"
 #include "models/model_procedures.h"
 #include "qc/qc_procedures.h"
 #include "results/results_procedures.h"
@@ -57,6 +58,7 @@ static std::unique_ptr<ui::Form> make_screen(Program& program, Screen which) {
     case Screen::QC_Chart: return Make_Reg_QC(program);
     case Screen::Profile: return Make_Reg_Profile(program);
     case Screen::Columns: return Make_Reg_Columns(program);
+    case Screen::LIS: return std::make_unique<Reg_LIS>(program);
     case Screen::None: break;
   }
   return nullptr;
@@ -85,8 +87,8 @@ void Program::close(Screen which) {
 }
 
 void Program::end() {
-  for (Screen which : {Screen::Columns, Screen::Help, Screen::Model, Screen::QC_Chart, Screen::Profile, Screen::Result, Screen::Graph,
-                       Screen::Data, Screen::Conditions, Screen::Intro})
+  for (Screen which : {Screen::LIS, Screen::Columns, Screen::Help, Screen::Model, Screen::QC_Chart, Screen::Profile,
+                       Screen::Result, Screen::Graph, Screen::Data, Screen::Conditions, Screen::Intro})
     close(which);
   ended_ = true;
   platform.quit();

@@ -1,5 +1,6 @@
 #include "results/reg_result.h"
 
+#include "results/lis_send_button.h"
 #include "results/results_procedures.h"
 #include "state/basis.h"
 #include "state/commands.h"
@@ -59,6 +60,12 @@ Reg_Result::Reg_Result(Program& program)
     ui::Command_Button& button = add(Export, e, 5640 + 1320 * e, 8280, 1215, 375);
     button.caption = export_captions[e];
     button.on_click = [this, e] { e == 0 ? Result_Export_CSV(program_) : Result_Export_XLSX(program_); };
+  }
+  const char* lis_captions[] = {"LIS送信", "LIS設定"};
+  for (int e = 0; e < 2; ++e) {
+    ui::Command_Button& button = add(LIS, e, 9600 + 1320 * e, 8280, 1215, 375);
+    button.caption = lis_captions[e];
+    button.on_click = [this, e] { e == 0 ? Result_LIS_Send(program_) : void(program_.show(Screen::LIS)); };
   }
   for (int j = 0; j < Columns; ++j) {
     const Column_Place place = column_place(j);
@@ -187,6 +194,8 @@ void Reg_Result::enable_table_buttons() {
   ui::Command_Button& profile = Command[target::Precision_Profile];
   profile.enabled = held_ == Result_Kind::Sample;
   profile.tip = profile.enabled ? "" : "サンプル値の表を表示すると開けます";
+  LIS[0].tip = lis_send_blocker(program_);
+  LIS[0].enabled = LIS[0].tip.empty();
 }
 
 void Reg_Result::show_flags() {

@@ -42,6 +42,8 @@ class Reg_Result : public Work_Screen {
   ui::Text_Box& CV_Box;
   // 0 "CSV保存", 1 "Excel保存": the results of the three tables for a spreadsheet.
   ui::Control_Array<ui::Command_Button> Export{"Export"};
+  // 0 "LIS送信" (greyed, with a tip saying why, when it has nothing to send), 1 "LIS設定".
+  ui::Control_Array<ui::Command_Button> LIS{"LIS"};
   Long Result_Page = 0;
 
   // Chooses table row r (1-based; 0 for none): its cells are marked and, on the sample table,

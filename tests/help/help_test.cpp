@@ -87,7 +87,7 @@ TEST_F(Help_Screen, TopicsAndTheReadmeAsShownAndTheScrollBarReachesTheLastKeywor
     }
     EXPECT_EQ(numbered.VScroll1.max == 0, fits_unscrolled);
   }
-  EXPECT_EQ(reopen().Label1[24].fore_colour, ui::Blue) << "a heading";
+  EXPECT_EQ(reopen().Label1[23].fore_colour, ui::Blue) << "a heading";
 }
 
 // What the user is told about each file, and how many of its topics are listed.

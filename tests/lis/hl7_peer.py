@@ -20,6 +20,9 @@ A message's line holds "name=HEX" items, HEX the UTF-8 bytes of the field's valu
 reads and unescapes it, so that any text (line breaks, "|" or Japanese) arrives as it is.
 """
 
+import ctypes
+import os
+import signal
 import socket
 import sys
 import time
@@ -68,7 +71,15 @@ def ack(code, control_id, text=""):
     return b"\x0b" + message.encode("utf-8") + b"\x1c\x0d"
 
 
+def end_with_parent():
+    """Ends the listener with the test that started it, even when the test crashes."""
+    ctypes.CDLL(None).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    if os.getppid() == 1:
+        sys.exit(0)
+
+
 def listen(log_path, mode, port, count):
+    end_with_parent()
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     server.bind(("127.0.0.1", port))

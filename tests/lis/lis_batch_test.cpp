@@ -1,0 +1,179 @@
+// The batch run's --hl7 and --lis against the CSV export of the same run, read by python-hl7 (not
+// by the program's code): every message carries the CSV's values, identifiers with HL7's own
+// characters and Japanese arrive whole, and each door's mistakes get their message and status.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "batch/batch_fixture.h"
+#include "batch/lis_tools.h"
+#include "hl7_peer.h"
+#include "lis/link_address.h"
+#include "lis/lis_settings_file.h"
+
+namespace quorin {
+namespace {
+
+// Every HL7 encoding character and Japanese; sample 40 is flagged CV; the other samples have none.
+const std::map<long, std::string> Ids = {{1, "A|1"}, {2, "B^2"},  {3, "C&3"},
+                                         {4, "D~4"}, {5, "E\\5"}, {40, "検体　四十"}};
+
+// The CSV's sample rows by identifier, their columns as written (no identifier here holds a comma).
+std::map<std::string, std::vector<std::string>> csv_samples(const std::string& csv) {
+  std::map<std::string, std::vector<std::string>> rows;
+  std::istringstream lines(csv);
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> columns;
+    std::istringstream cells(line.substr(0, line.size() - 1));  // without its CR
+    for (std::string cell; std::getline(cells, cell, ',');) columns.push_back(cell);
+    if (columns.size() > 2 && columns[0] == "サンプル" && !columns[2].empty()) rows[columns[2]] = columns;
+  }
+  return rows;
+}
+
+class LIS_Batch : public testing::Batch_Test {
+ protected:
+  void SetUp() override {
+    setenv("XDG_DATA_HOME", folder.path().c_str(), 1);  // the outbox and the settings go here
+    std::string ids;
+    for (const auto& [sample, id] : Ids) ids += std::to_string(sample) + "," + id + "\n";
+    testing::write_bytes(folder.file("ids.txt"), ids);
+    // A dilution factor of 2, so that the value sent differs from the mean.
+    const std::string crx = testing::read_bytes(testing::Example_Conditions);
+    testing::write_bytes(folder.file("x2.crx"), testing::replaced(crx, "\r\n1.0000\r\n.5000", "\r\n2.0000\r\n.5000"));
+  }
+  batch::Batch_Options lis_run(int port = 0) const {
+    batch::Batch_Options options = example();
+    options.conditions = folder.file("x2.crx"), options.ids = folder.file("ids.txt");
+    options.hl7 = folder.file("results.hl7"), options.csv = folder.file("results.csv");
+    if (port != 0) options.lis = "127.0.0.1:" + std::to_string(port), options.lis_timeout = 2;
+    options.sending_facility = "RIA|LAB", options.receiving_application = "LIS^1", options.receiving_facility = "病院";
+    return options;
+  }
+};
+
+TEST_F(LIS_Batch, EveryMessageInTheFileAndAtTheListenerCarriesTheCsvValues) {
+  testing::Listener listener("AA", folder.file("peer.log"));
+  const testing::Batch_Outcome run = testing::run_in_process(lis_run(listener.port()));
+  ASSERT_EQ(run.status, batch::Exit_Done) << run.errors;
+  EXPECT_NE(run.errors.find("ID のないサンプル 44 件は LIS に送りません"), std::string::npos) << run.errors;
+
+  const auto csv = csv_samples(testing::read_bytes(folder.file("results.csv")));
+  const auto in_file = testing::read_hl7_file(folder.file("results.hl7"));
+  const auto arrived = testing::read_peer_log(folder.file("peer.log"));
+  ASSERT_EQ(in_file.size(), Ids.size());
+  ASSERT_EQ(arrived.size(), Ids.size());
+  auto id = Ids.begin();
+  for (std::size_t m = 0; m < Ids.size(); ++m, ++id) {
+    const testing::Read_Message& message = arrived[m];
+    const std::vector<std::string>& row = csv.at(id->second);
+    EXPECT_EQ(message["patient_id"], id->second);  // whole, in sample order
+    EXPECT_EQ(message["value"], row[5]);           // the dilution-corrected value's digits, not the mean's
+    EXPECT_NE(row[5], row[3]);
+    EXPECT_EQ(message["unit"] + message["service"] + message["assay_no"], row[4] + row[10] + row[11]);
+    EXPECT_EQ(message["sending_facility"] + message["receiving_application"] + message["receiving_facility"],
+              "RIA|LABLIS^1病院");
+    std::string notes;  // CV has no HL7 flag and stands in a note; the interval holds the value
+    for (const std::string& note : message.notes) notes += note + "\n";
+    EXPECT_EQ(notes.find("CV: ") != std::string::npos, row[8] == "CV") << notes;
+    const std::string bounds = notes.substr(notes.find("95%区間: ") + std::string("95%区間: ").size());
+    EXPECT_LT(std::stod(bounds), std::stod(row[5])) << notes;
+    EXPECT_GT(std::stod(bounds.substr(bounds.find("～") + 3)), std::stod(row[5])) << notes;
+    auto sent = message.fields, written = in_file[m].fields;
+    sent.erase("control_id"), written.erase("control_id");
+    EXPECT_EQ(sent, written);  // the file holds the messages sent
+  }
+}
+
+TEST_F(LIS_Batch, EachDoorRefusesItsMistakesWithTheirStatusAndSavesNothing) {
+  const std::string undated = folder.file("undated.crx");
+  testing::write_bytes(undated, testing::replaced(testing::read_bytes(folder.file("x2.crx")), "2026/12/01", "来週"));
+  const struct {
+    std::string hl7, conditions;
+    bool names;
+    int status;
+    const char* told;
+  } cases[] = {
+      {folder.file("ids.txt"), "", true, batch::Exit_Usage, "HL7 ファイルが入力ファイルと同じです"},
+      {folder.file("results.csv"), "", true, batch::Exit_Usage, "CSV ファイルとHL7 ファイルが同じファイルです"},
+      {folder.file("none/r.hl7"), "", true, batch::Exit_Failed, "ファイルを保存できません"},
+      {"", "", false, batch::Exit_Usage, "送信元施設 (MSH-4)が設定されていません: --sending-facility"},
+      {"", undated, true, batch::Exit_Failed, "実験日を年月日"},
+  };
+  for (const auto& c : cases) {
+    batch::Batch_Options options = lis_run();
+    if (!c.hl7.empty()) options.hl7 = c.hl7;
+    if (!c.conditions.empty()) options.conditions = c.conditions;
+    if (!c.names) options.sending_facility.reset();
+    const testing::Batch_Outcome run = testing::run_in_process(options);
+    EXPECT_EQ(run.status, c.status) << c.told;
+    EXPECT_NE(run.errors.find(c.told), std::string::npos) << run.errors;
+    EXPECT_FALSE(std::filesystem::exists(options.result));
+  }
+  const std::string long_name(181, 'x');
+  const struct {
+    std::vector<std::string> extra;
+    const char* told;
+  } lines[] = {
+      {{"--lis"}, "--lis の値がありません"},
+      {{"--hl7", "x", "--hl7", "y"}, "--hl7 が 2 回指定されています"},
+      {{"--lis", "lis:70000"}, "--lis は ホスト:ポート (ポートは 1～65535) の形で指定してください: lis:70000"},
+      {{"--lis", "lis"}, "--lis は ホスト:ポート"},
+      {{"--lis", "lis:1", "--lis-timeout", "0"}, "0 より大きく 3600 以下の秒数で"},
+      {{"--lis-timeout", "5"}, "--lis-timeout は --lis と一緒に指定してください"},
+      {{"--sending-facility", "LAB"}, "--sending-facility は --hl7 か --lis と一緒に指定してください"},
+      {{"--hl7", "x", "--receiving-facility", long_name}, "180 バイト以内で"},
+  };
+  for (const auto& c : lines) {
+    std::vector<std::string> arguments = {"--batch", "a.crx", "b.txt", "c.txt"};
+    arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+    EXPECT_NE(batch::parse_command_line(arguments).error.find(c.told), std::string::npos) << c.told;
+  }
+}
+
+TEST_F(LIS_Batch, AnLISDownLeavesTheMessagesWaitingAfterTheResultFileAndTheSyncDeliversEachOnce) {
+  int port = testing::Listener("AA", folder.file("probe.log")).port();  // nothing listens there now
+  batch::Batch_Options options = lis_run(port);
+  const testing::Batch_Outcome down = testing::run_in_process(options);
+  EXPECT_EQ(down.status, batch::Exit_LIS_Waiting);
+  EXPECT_TRUE(std::filesystem::exists(options.result));
+  EXPECT_NE(down.errors.find("への 6 件が送信待ちです"), std::string::npos) << down.errors;
+  options.pdf = folder.file("report.pdf");  // the report refused its place: 3 comes before 6
+  EXPECT_EQ(testing::run_in_process(options, "置けません").status, batch::Exit_Saved_Without_Report);
+
+  testing::Listener listener("AA", folder.file("peer.log"), port);
+  std::ostringstream told;
+  EXPECT_EQ(batch::run_lis_sync({"127.0.0.1", port, 2}, told), batch::Exit_Done) << told.str();
+  const auto arrived = testing::read_peer_log(folder.file("peer.log"));
+  ASSERT_EQ(arrived.size(), 2 * Ids.size());  // both runs, each message once
+  EXPECT_EQ(arrived.back()["patient_id"], "検体　四十");
+}
+
+TEST(LIS_Settings_File, ReadBackWholeAndDamageToldWithItsLine) {
+  testing::Scratch_Folder folder;
+  const std::string path = folder.file("lis-settings.txt");
+  ASSERT_EQ(lis::save_lis_settings(path, {"RIA=LAB", "LIS", "病院", {"fd00::5", 2575, 2.5}}), "");
+  const lis::Settings_Read read = lis::read_lis_settings(path);
+  EXPECT_EQ(read.settings.sending_facility + read.settings.receiving_facility + lis::link_name(read.settings.link),
+            "RIA=LAB病院[fd00::5]:2575");
+  EXPECT_EQ(read.settings.link.timeout_s, 2.5);
+  const std::string good = testing::read_bytes(path);
+  const std::pair<std::string, const char*> damaged[] = {
+      {"lis=a:1\n" + good, "LIS の設定ファイルではありません"},
+      {good + "lis=a:1\n", "7 行目: lis が 2 回あります"},
+      {testing::replaced(good, ":2575", ":99999"), "2 行目: LIS のポートは 1～65535"},
+      {testing::replaced(good, "病院", "\x95\x61\x89\x40"), "UTF-8 ではありません"},
+  };
+  for (const auto& [bytes, told] : damaged) {
+    testing::write_bytes(path, bytes);
+    const lis::Settings_Read bad = lis::read_lis_settings(path);
+    EXPECT_EQ(bad.settings.sending_facility, "");  // nothing half-read is used
+    EXPECT_NE(bad.message.find(told), std::string::npos) << bad.message;
+  }
+}
+
+}  // namespace
+}  // namespace quorin
