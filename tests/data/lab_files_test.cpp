@@ -5,12 +5,10 @@
 
 #include "data/count_file.h"
 #include "data/counter_export.h"
-#include "data/data_procedures.h"
 #include "data/reg_columns.h"
 #include "data/sample_ids.h"
 #include "data/sheet_fixture.h"
 #include "data/sheet_layout.h"
-#include "support/assay_digest.h"
 #include "text/cp932.h"
 
 namespace quorin::testing {
@@ -84,31 +82,6 @@ TEST_F(Count_File, LinesFillTheTubesInOrder) {
   EXPECT_EQ(state.Sample_Count(Max_Samples, 1), 4 + Max_Samples);
   // The sheet names the file (that the assay keeps its name is the columns dialog's test below).
   EXPECT_EQ(sheet().caption, "データ入力　File名: " + folder.file("counts.txt"));
-}
-
-// The dialog cancelled (nothing is said), then a file that is not there (the message names it).
-// A file that is read and refused takes the same way; what each refusal says is the count items'
-// test and the file failures' test.
-TEST_F(Count_File, RefusedFilesChangeNothingAndStopTheWizard) {
-  set_shape(Twelve_Rows);
-  state.STD_Count(1, 1) = 41;
-  state.Sample_Number = 4;
-  ASSERT_NE(open_sheet(), nullptr);
-  const std::uint64_t before = assay_digest(state);
-  for (const bool answered : {false, true}) {
-    SCOPED_TRACE(answered ? "no such file" : "the dialog cancelled");
-    platform.messages.clear();
-    if (answered) platform.file_answers.push_back(folder.file("counts.txt"));
-    state.Wizard_Mode = Wizard::Running;
-    Data_Load(program);
-    ASSERT_EQ(platform.messages.size(), answered ? 1u : 0u);
-    if (answered) {
-      EXPECT_NE(platform.messages[0].find(folder.file("counts.txt")), std::string::npos);
-    }
-    EXPECT_EQ(state.Wizard_Mode, Wizard::Idle);
-    EXPECT_EQ(assay_digest(state), before);
-    EXPECT_EQ(sheet().caption, "データ入力");
-  }
 }
 
 TEST_F(Count_File, CounterExportThroughItsColumnsThenIdentifiers) {

@@ -16,19 +16,15 @@
 
 #include "results/reg_result.h"
 #include "results/result_export.h"
-#include "state/program.h"
-#include "support/form_driver.h"
+#include "state/program_fixture.h"
 #include "support/screen_text.h"
-#include "support/test_support.h"
-#include "ui/scripted_platform.h"
 
 namespace quorin {
 namespace {
 
-TEST(Whole_Road, FromTwoFilesToTheSavedResults) {
-  testing::Scratch_Folder folder;
-  ui::Scripted_Platform platform;
-  Program program(platform);
+using Whole_Road = testing::Program_Test;
+
+TEST_F(Whole_Road, FromTwoFilesToTheSavedResults) {
   testing::run_wizard(program, platform, QUORIN_TEST_DATA "/assay.crx", QUORIN_TEST_DATA "/counts.txt");
 
   auto* results = program.screen_as<Reg_Result>(Screen::Result);

@@ -19,7 +19,6 @@
 #include <tuple>
 #include <vector>
 
-#include "conditions/reg_set.h"
 #include "engine/fitness.h"
 #include "engine/logistic_fit.h"
 #include "engine/result_curve.h"
@@ -32,11 +31,8 @@
 #include "qc/reg_qc.h"
 #include "results/reg_result.h"
 #include "results/result_table.h"
-#include "state/program.h"
-#include "support/form_driver.h"
+#include "state/program_fixture.h"
 #include "support/screen_text.h"
-#include "support/test_support.h"
-#include "ui/scripted_platform.h"
 
 namespace quorin {
 namespace {
@@ -125,8 +121,9 @@ std::unique_ptr<Assay_State> model_assay() {
 
 // Every standard, serum and sample tube read off each model, recorded (golden/read_off.txt): the
 // sample tube below the curve's bottom is left out (0, not averaged), the serum tube above its top
-// counts as 0.
-TEST(Model_Results, EveryTubeIsReadOffTheModel) {
+// counts as 0. Then the fitted parameters, their standard errors, s and AIC of both models under
+// each weighting (golden/fits.txt).
+TEST(Model_Results, EveryTubeIsReadOffTheModelAndTheFitsOfEveryWeightingAreRecorded) {
   std::string out;
   for (int kind : {Four_PL, Five_PL}) {
     const auto state = model_assay();
@@ -148,11 +145,7 @@ TEST(Model_Results, EveryTubeIsReadOffTheModel) {
     out += "\n";
   }
   testing::expect_golden("read_off.txt", out);
-}
-
-// The fitted parameters, their standard errors, s and AIC of both models under each weighting.
-TEST(Model_Results, FitsOfEveryModelAndWeighting) {
-  std::string out;
+  out.clear();
   for (int weighting = 0; weighting < 3; ++weighting) {
     const Model_Fits fits = fit_models(*model_assay(), weighting);
     for (int kind : {Four_PL, Five_PL}) {
@@ -182,20 +175,11 @@ TEST(Model_Results, AnAssayThatCannotGiveTheModelIsRefusedWithItsReason) {
 
 using testing::click;
 
-class Model_Screen : public ::testing::Test {
+// The example assay through the wizard: its tables shown, the fitted curves behind them.
+class Model_Screen : public testing::Example_Assay_Test {
  protected:
-  // The example assay through the wizard: its tables shown, the fitted curves behind them.
-  Model_Screen() : program(platform) {
-    program.show(Screen::Conditions);
-    platform.file_answers = {testing::Example_Conditions, testing::Example_Counts};
-    click(program.screen_as<Reg_Set>(Screen::Conditions)->Command[target::Wizard]);
-  }
   Reg_Graph& graph() { return *program.screen_as<Reg_Graph>(Screen::Graph); }
   Reg_Model& models() { return *program.screen_as<Reg_Model>(Screen::Model); }
-
-  testing::Scratch_Folder folder;
-  ui::Scripted_Platform platform;
-  Program program;
 };
 
 TEST_F(Model_Screen, TheChosenCurveIsTheOneTheResultsUse) {

@@ -39,7 +39,7 @@
 #include "qc/reg_qc.h"
 #include "qc/server/stores.h"
 #include "results/results_procedures.h"
-#include "state/program.h"
+#include "state/program_fixture.h"
 #include "support/form_driver.h"
 #include "support/text_search.h"
 #include "ui/recording_printer.h"
@@ -139,18 +139,21 @@ TEST(Westgard, NoRunIsJudgedAgainstATargetItHelpedToMake) {
 // The chart of a history of 21 runs with today's unsaved run dated before them: the target rests on
 // the stored runs only, so a deletion that keeps it keeps the values shown, now marked as kept. The
 // printed chart names the date of every run.
-TEST(QC_Chart, AKeptTargetIsTheTargetShownAndEveryRunHasItsDate) {
-  testing::Scratch_Folder folder;
-  ui::Scripted_Platform platform;
-  Program program(platform);
-  program.qc_history.path = folder.file("qc.sqlite");
-  {
+class QC_Chart : public testing::Program_Test {
+ protected:
+  QC_Chart() { program.qc_history.path = folder.file("qc.sqlite"); }
+  // Runs of TSH on days first..last of May 2026, assay T-<day>, serum 1 at `value` of the day.
+  void store_runs(int first, int last, double (*value)(int)) {
     History_Store store;
     ASSERT_TRUE(store.open(program.qc_history.path, Connection::Mode::Write));
-    for (int day = 2; day <= 22; ++day)
-      ASSERT_TRUE(store.store_run(testing::qc_run("TSH", "T-" + std::to_string(day), "2026/5/" + std::to_string(day),
-                                                  {2.0 + (day % 3) * 0.1})));
+    for (int day = first; day <= last; ++day)
+      ASSERT_TRUE(store.store_run(
+          testing::qc_run("TSH", "T-" + std::to_string(day), "2026/5/" + std::to_string(day), {value(day)})));
   }
+};
+
+TEST_F(QC_Chart, AKeptTargetIsTheTargetShownAndEveryRunHasItsDate) {
+  store_runs(2, 22, [](int day) { return 2.0 + (day % 3) * 0.1; });
   const std::optional<QC_Run> today = testing::qc_run("TSH", "T-1", "2026/5/1", {9.0});
   const auto target_shown = [&] {
     const auto judged = judged_runs(program, "TSH", today);
@@ -179,18 +182,8 @@ TEST(QC_Chart, AKeptTargetIsTheTargetShownAndEveryRunHasItsDate) {
             21);
 }
 
-TEST(QC_Chart, DeletesThePickedRunOnlyWithAReasonAndAYes) {
-  testing::Scratch_Folder folder;
-  ui::Scripted_Platform platform;
-  Program program(platform);
-  program.qc_history.path = folder.file("qc.sqlite");
-  {
-    qc::History_Store store;
-    ASSERT_TRUE(store.open(program.qc_history.path, qc::Connection::Mode::Write));
-    for (int day = 1; day <= 3; ++day)
-      ASSERT_TRUE(store.store_run(
-          testing::qc_run("TSH", "T-" + std::to_string(day), "2026/5/" + std::to_string(day), {2.0 + day * 0.1})));
-  }
+TEST_F(QC_Chart, DeletesThePickedRunOnlyWithAReasonAndAYes) {
+  store_runs(1, 3, [](int day) { return 2.0 + day * 0.1; });
   Show_QC_Chart(program, false);
   Reg_QC& chart = *program.screen_as<Reg_QC>(Screen::QC_Chart);
   const struct {
@@ -227,18 +220,17 @@ TEST(QC_Chart, DeletesThePickedRunOnlyWithAReasonAndAYes) {
 // shows its unsaved result beside the stored run as what each is; its save asks first, naming when,
 // where and to which file the stored run was saved, "いいえ" the default: No keeps the stored run,
 // Yes replaces it, the trail keeping the values replaced, and the chart then shows them as saved.
-TEST(QC_Chart, ASecondSaveOfAnAssayAsksAndTheChartTellsStoredFromUnsaved) {
-  testing::Scratch_Folder folder;
-  const std::string history = folder.file("qc.sqlite");
+TEST_F(QC_Chart, ASecondSaveOfAnAssayAsksAndTheChartTellsStoredFromUnsaved) {
+  const std::string history = program.qc_history.path;
   testing::write_bytes(folder.file("other.txt"),
                        testing::replaced(testing::read_bytes(testing::Example_Counts), " 7084 \r\n", " 6500 \r\n"));
-  ui::Scripted_Platform first_platform, second_platform;
-  Program first(first_platform), second(second_platform);
-  first.qc_history.path = second.qc_history.path = history;
-  testing::run_wizard(first, first_platform, testing::Example_Conditions, testing::Example_Counts);
+  ui::Scripted_Platform second_platform;
+  Program second(second_platform);
+  second.qc_history.path = history;
+  testing::run_wizard(program, platform, testing::Example_Conditions, testing::Example_Counts);
   testing::run_wizard(second, second_platform, testing::Example_Conditions, folder.file("other.txt"));
-  ASSERT_TRUE(Save_Result_File(first, folder.file("first.txt")));
-  EXPECT_TRUE(first_platform.questions.empty()) << "nothing stored yet, nothing asked";
+  ASSERT_TRUE(Save_Result_File(program, folder.file("first.txt")));
+  EXPECT_TRUE(platform.questions.empty()) << "nothing stored yet, nothing asked";
 
   Show_QC_Chart(second, true);
   Reg_QC& chart = *second.screen_as<Reg_QC>(Screen::QC_Chart);
@@ -259,10 +251,7 @@ TEST(QC_Chart, ASecondSaveOfAnAssayAsksAndTheChartTellsStoredFromUnsaved) {
     EXPECT_EQ(runs[0].result_file, folder.file(yes ? "second.txt" : "first.txt"));
   }
   EXPECT_NE(chart.Window_Label.caption.find("(保存済み)"), std::string::npos) << chart.Window_Label.caption;
-  History_Store store;
-  std::vector<Audit_Row> trail;
-  ASSERT_TRUE(store.open(history, Connection::Mode::Read));
-  ASSERT_TRUE(store.audit_trail(trail));
+  const std::vector<Audit_Row> trail = testing::read_history(history, &History_Store::audit_trail);
   ASSERT_EQ(trail.size(), 2u);
   EXPECT_EQ(trail[1].action, Audit_Replace);
   EXPECT_NE(trail[1].before.find("result_file=" + folder.file("first.txt")), std::string::npos);
@@ -382,10 +371,7 @@ TEST(Profile_Page, ShadesManySamplesAndDrawsLimitAndCurveOverThem) {
   }
 }
 
-class Batch_History : public testing::History_Batch {
- protected:
-  const std::string history = folder.file("qc.sqlite");
-};
+using Batch_History = testing::History_Batch;
 
 // What each run tells on standard error is recorded in golden/batch_history.txt, the scratch
 // folder written <folder>.

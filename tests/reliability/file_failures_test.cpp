@@ -8,27 +8,25 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "batch/batch_fixture.h"
+#include "data/data_procedures.h"
 #include "navigation/navigation.h"
-#include "state/program.h"
+#include "state/program_fixture.h"
 #include "state/work_screen.h"
 #include "support/assay_digest.h"
-#include "support/form_driver.h"
-#include "support/test_support.h"
-#include "ui/scripted_platform.h"
 
 namespace quorin {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Loaded_Assay : public ::testing::Test {
+class Loaded_Assay : public testing::Example_Assay_Test {
  protected:
   void SetUp() override {
-    testing::run_wizard(program, platform, testing::Example_Conditions, testing::Example_Counts);
     ASSERT_NE(program.screen(Screen::Result), nullptr) << "the wizard reached the results";
     platform.messages.clear();
   }
@@ -44,10 +42,6 @@ class Loaded_Assay : public ::testing::Test {
 
   // The messages of each refusal, recorded in golden/refusals.txt: one naming the path and why.
   std::string refusals;
-
-  testing::Scratch_Folder folder;
-  ui::Scripted_Platform platform;
-  Program program{platform};
 };
 
 const struct {
@@ -114,17 +108,19 @@ const std::string Long_Line(10u << 20, '7');
 const std::string Cut_Character =
     testing::cp932("山田\r\n2024/01/15\r\nコルチゾール\r\nμg/dL\r\n1\r\n4\r\n") + "2\r\n2\r\n2\r\n2\r\n1\r\n1\r\n\x8e";
 
-// A file either loader cannot use is refused with one message naming it and why; the assay
-// stays. (Opening a condition file closes the sheet, so the count files come first. The condition
-// file's other refusals, and its boxes after a refusal, are the condition screen's own tests.)
+// A file either loader cannot use is refused with one message naming it and why; the assay and
+// the screen's caption stay. (Opening a condition file closes the sheet, so the count files come first.
+// The condition file's other refusals, and its boxes after a refusal, are the condition screen's
+// own tests.)
 TEST_F(Loaded_Assay, AFileThatCannotBeLoadedIsRefusedAndNothingChanges) {
   const std::string example = testing::read_bytes(testing::Example_Counts);
   const struct {
     Screen screen;
-    std::string name;  // "" for the folder itself
-    std::string bytes;
+    std::string name;                  // "" for the folder itself
+    std::optional<std::string> bytes;  // none: no such file
   } cases[] = {
       {Screen::Data, "binary.txt", std::string("\177ELF\2\1\1\0\0\0\0\0\0\0\0\0\3\0", 18)},
+      {Screen::Data, "missing.txt", std::nullopt},
       {Screen::Data, "huge number.txt", Long_Line},
       {Screen::Data, "", ""},
       {Screen::Data, "empty.txt", ""},
@@ -135,12 +131,23 @@ TEST_F(Loaded_Assay, AFileThatCannotBeLoadedIsRefusedAndNothingChanges) {
       {Screen::Conditions, "", ""},
   };
   const std::uint64_t digest = testing::assay_digest(program.state);
+  // A count file refused, or its dialog cancelled (which says nothing), stops a running wizard.
+  for (const std::string& path : {folder.file("missing.txt"), std::string()}) {
+    platform.messages.clear();
+    platform.file_answers = {path};
+    state.Wizard_Mode = Wizard::Running;
+    Data_Load(program);
+    EXPECT_EQ(platform.messages.size(), path.empty() ? 0u : 1u);
+    EXPECT_EQ(state.Wizard_Mode, Wizard::Idle);
+  }
   for (const auto& c : cases) {
     const std::string path = c.name.empty() ? folder.path().string() : folder.file(c.name);
     SCOPED_TRACE(path);
-    if (!c.name.empty()) testing::write_bytes(path, c.bytes);
+    if (!c.name.empty() && c.bytes) testing::write_bytes(path, *c.bytes);
+    const std::string caption = program.screen(c.screen)->caption;
     refusals += testing::lines_of(click_with_file(c.screen, target::Open_File, path));
     EXPECT_EQ(testing::assay_digest(program.state), digest);
+    EXPECT_EQ(program.screen(c.screen)->caption, caption);
   }
   // The program goes on: the examples load again, the counts leaving the same assay.
   program.show(Screen::Data);

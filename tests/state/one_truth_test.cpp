@@ -20,10 +20,8 @@ namespace {
 
 using testing::click;
 
-class One_Truth : public testing::Program_Test {
+class One_Truth : public testing::Example_Assay_Test {
  protected:
-  One_Truth() { testing::run_wizard(program, platform, testing::Example_Conditions, testing::Example_Counts); }
-
   Reg_Result& results() { return *program.screen_as<Reg_Result>(Screen::Result); }
   Reg_Graph& graph() { return *program.screen_as<Reg_Graph>(Screen::Graph); }
   Reg_Data& sheet() { return *program.screen_as<Reg_Data>(Screen::Data); }

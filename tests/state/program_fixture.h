@@ -1,5 +1,5 @@
 #pragma once
-// A program on the scripted platform, run in a fresh working folder: the fixture the screens'
+// A program on the scripted platform, run in a fresh working folder: the fixtures the screens'
 // tests share.
 
 #include <gtest/gtest.h>
@@ -19,6 +19,12 @@ class Program_Test : public ::testing::Test {
   ui::Scripted_Platform platform;
   Program program;
   Assay_State& state = program.state;
+};
+
+// The example assay through the wizard from the start-up screen: its tables shown.
+class Example_Assay_Test : public Program_Test {
+ protected:
+  Example_Assay_Test() { run_wizard(program, platform, Example_Conditions, Example_Counts); }
 };
 
 }  // namespace quorin::testing

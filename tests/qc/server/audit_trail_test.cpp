@@ -62,10 +62,7 @@ TYPED_TEST(Audit_Trail, HoldsForEveryChangeAndNamesTheFirstBrokenRow) {
   one_run_saved_replaced_and_deleted(this->place.where);
   const Audit_Run clean = audit_tool(this->place.where);
   EXPECT_EQ(clean.status, batch::Exit_Done) << clean.verdict;
-  History_Store store;
-  std::vector<Audit_Row> rows;
-  ASSERT_TRUE(store.open(this->place.where, Connection::Mode::Read));
-  ASSERT_TRUE(store.audit_trail(rows));
+  const std::vector<Audit_Row> rows = testing::read_history(this->place.where, &History_Store::audit_trail);
   ASSERT_EQ(rows.size(), 5u);
   const char* actions[] = {Audit_Save, Audit_Replace, Audit_Delete, Audit_Save, Audit_Target_Enter};
   for (std::size_t r = 0; r < rows.size(); ++r) EXPECT_EQ(rows[r].action, actions[r]) << r;
@@ -179,10 +176,7 @@ TYPED_TEST(Audit_Trail, CopiesKeepDeletionsAndTheLaterTarget) {
   for (const auto& [source, target] : {std::pair{from, to}, std::pair{to, from}})
     ASSERT_TRUE(copy_history(source, target).done);
   for (const std::string& where : {from, to}) {
-    History_Store store;
-    std::map<int, Kept_Target> targets;
-    ASSERT_TRUE(store.open(where, Connection::Mode::Read));
-    ASSERT_TRUE(store.kept_targets("TSH", targets));
+    const std::map<int, Kept_Target> targets = testing::targets_in(where, "TSH");
     EXPECT_EQ(targets.at(1).mean, 3.1) << where;
     EXPECT_EQ(targets.at(1).entered_at, "2026-12-05 09:30:00.000") << where;
   }

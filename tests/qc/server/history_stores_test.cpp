@@ -44,13 +44,7 @@ template <typename Place>
 class History_Stores : public ::testing::Test {
  protected:
   std::vector<QC_Run> runs() { return testing::runs_in(place.where); }
-  Series series() {
-    History_Store store;
-    std::map<int, Kept_Target> kept;
-    EXPECT_TRUE(store.open(place.where, Connection::Mode::Read));
-    EXPECT_TRUE(store.kept_targets("コルチゾール", kept));
-    return make_series(runs(), kept);
-  }
+  Series series() { return make_series(runs(), testing::targets_in(place.where, "コルチゾール")); }
   Place place;
 };
 
@@ -92,8 +86,7 @@ TYPED_TEST(History_Stores, SaveReplaceDeleteTargetsRulesAndExport) {
         deletion.kind);
   }
   EXPECT_EQ(this->runs().size(), 21u);
-  std::vector<Deleted_Run> deleted;
-  ASSERT_TRUE(store.deleted_runs(deleted));
+  const std::vector<Deleted_Run> deleted = testing::read_history(this->place.where, &History_Store::deleted_runs);
   ASSERT_EQ(deleted.size(), 1u);
   EXPECT_EQ(deleted[0].reason, "別の検量線で保存した");
   EXPECT_EQ(deleted[0].deleted_by, deleting_user());
@@ -131,12 +124,7 @@ TYPED_TEST(History_Stores, OlderSchemaReadAndBroughtForwardOthersLeftAsTheyWere)
   }
   EXPECT_EQ(this->place.version(), "3");
   // The trail begins at the migration, with the run the history held, and accounts for every record.
-  std::vector<Audit_Row> trail;
-  {
-    History_Store store;
-    ASSERT_TRUE(store.open(this->place.where, Connection::Mode::Read));
-    ASSERT_TRUE(store.audit_trail(trail));
-  }
+  const std::vector<Audit_Row> trail = testing::read_history(this->place.where, &History_Store::audit_trail);
   ASSERT_EQ(trail.size(), 3u);
   EXPECT_EQ(trail[0].action + " " + trail[0].before + " " + trail[1].action, "migrate version=1 existing-run");
   EXPECT_EQ(audit_history(this->place.where).kind, Audit_Result::Kind::Holds);

@@ -115,18 +115,12 @@ TEST(Shared_History, StationsEndTheSameWhicheverOrderTheirHistoriesArrive) {
   }
   // What a history ends with: its runs, its deletions and the last trail row of each record.
   const auto end_of = [](const std::string& where) {
-    History_Store store;
-    std::vector<QC_Run> runs;
-    std::vector<Deleted_Run> deleted;
-    std::vector<Audit_Row> trail;
-    EXPECT_TRUE(store.open(where, Connection::Mode::Read));
-    EXPECT_TRUE(store.all_runs(runs) && store.deleted_runs(deleted) && store.audit_trail(trail));
     std::map<std::string, std::string> last;  // by record
-    for (const Audit_Row& row : trail)
+    for (const Audit_Row& row : testing::read_history(where, &History_Store::audit_trail))
       last[row.substance + "|" + row.assay_no + "|" + std::to_string(row.serum)] = row.after;
     std::vector<std::string> lines;
-    for (const QC_Run& run : runs) lines.push_back("run " + run.assay_no + " " + run_record(run));
-    for (const Deleted_Run& deletion : deleted)
+    for (const QC_Run& run : runs_in(where)) lines.push_back("run " + run.assay_no + " " + run_record(run));
+    for (const Deleted_Run& deletion : testing::read_history(where, &History_Store::deleted_runs))
       lines.push_back("deleted " + deletion.assay_no + " " + deletion_record(deletion));
     for (const auto& [record, after] : last) lines.push_back("trail " + record + " " + after);
     std::sort(lines.begin(), lines.end());
@@ -314,10 +308,10 @@ TEST_F(Server_Down, TheRunWaitsAndArrivesOnceThenCopiesAddNothingTwice) {
   ASSERT_EQ(runs_in(uri()).size(), 3u);
 
   // A file history into the server, twice.
-  ASSERT_EQ(save(folder.file("qc.sqlite"), "C-0142", "C-3").status, batch::Exit_Done);
-  ASSERT_EQ(save(folder.file("qc.sqlite"), "C-0142", "C-1").status, batch::Exit_Done);  // a later save of C-1
-  tool({"--qc-copy", folder.file("qc.sqlite"), uri()}, "(全 2 回のうち 新しく 1 回、置き換え 1 回;");
-  tool({"--qc-copy", folder.file("qc.sqlite"), uri()}, "新しく 0 回、置き換え 0 回");
+  ASSERT_EQ(save(history, "C-0142", "C-3").status, batch::Exit_Done);
+  ASSERT_EQ(save(history, "C-0142", "C-1").status, batch::Exit_Done);  // a later save of C-1
+  tool({"--qc-copy", history, uri()}, "(全 2 回のうち 新しく 1 回、置き換え 1 回;");
+  tool({"--qc-copy", history, uri()}, "新しく 0 回、置き換え 0 回");
 
   // Deleting from the server: the reason is read from the input.
   tool({"--qc-delete", uri(), "コルチゾール", "C-3", "2026/12/01"});
@@ -325,10 +319,8 @@ TEST_F(Server_Down, TheRunWaitsAndArrivesOnceThenCopiesAddNothingTwice) {
   // The server back into a file: the record of the deletion goes with it, once however often it is copied.
   for (int twice = 0; twice < 2; ++twice) tool({"--qc-copy", uri(), folder.file("back.sqlite")});
   EXPECT_EQ(runs_in(folder.file("back.sqlite")).size(), 3u);
-  History_Store back;
-  std::vector<Deleted_Run> deleted;
-  ASSERT_TRUE(back.open(folder.file("back.sqlite"), Connection::Mode::Read));
-  ASSERT_TRUE(back.deleted_runs(deleted));
+  const std::vector<Deleted_Run> deleted =
+      testing::read_history(folder.file("back.sqlite"), &History_Store::deleted_runs);
   ASSERT_EQ(deleted.size(), 1u);
   EXPECT_EQ(deleted[0].reason, "入力の誤り");
 }

@@ -10,11 +10,13 @@
 #include <unistd.h>
 #include <atomic>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "batch/batch_fixture.h"
+#include "qc/audit.h"
 #include "qc/history_store.h"
 #include "support/test_support.h"
 
@@ -29,14 +31,29 @@ inline qc::QC_Run qc_run(const std::string& substance, const std::string& no, co
   return run;
 }
 
-// Every run of the history at `where`, oldest first; a failure when it cannot be read.
-inline std::vector<qc::QC_Run> runs_in(const std::string& where) {
+// What a reader of History_Store (all_runs, audit_trail, deleted_runs) gives of the history at
+// `where`, opened for reading; a failure when it cannot be read.
+template <typename Value>
+Value read_history(const std::string& where, qc::Db_Outcome (qc::History_Store::*read)(Value&)) {
   qc::History_Store store;
-  std::vector<qc::QC_Run> runs;
+  Value value{};
   qc::Db_Outcome outcome = store.open(where, qc::Connection::Mode::Read);
-  if (outcome) outcome = store.all_runs(runs);
+  if (outcome) outcome = (store.*read)(value);
   EXPECT_TRUE(outcome) << qc::history_message(where, outcome);
-  return runs;
+  return value;
+}
+
+// Every run of the history at `where`, oldest first.
+inline std::vector<qc::QC_Run> runs_in(const std::string& where) {
+  return read_history(where, &qc::History_Store::all_runs);
+}
+
+// The targets kept for `substance` in the history at `where`.
+inline std::map<int, qc::Kept_Target> targets_in(const std::string& where, const std::string& substance) {
+  qc::History_Store store;
+  std::map<int, qc::Kept_Target> targets;
+  EXPECT_TRUE(store.open(where, qc::Connection::Mode::Read) && store.kept_targets(substance, targets)) << where;
+  return targets;
 }
 
 // The suite's server (tests/support/pg_server.sh), or the one whose folder `note` names, as the
@@ -140,6 +157,7 @@ struct Server_Place {
 // Batch runs of the example assay that keep their runs in a history.
 class History_Batch : public Batch_Test {
  protected:
+  const std::string history = folder.file("qc.sqlite");  // a file history
   // A run with the history `qc`, one text of its conditions replaced when given.
   Batch_Outcome save(const std::string& qc, const std::string& text = "", const std::string& by = "",
                      bool report = false, int model = 0, int status = batch::Exit_Done) const {

@@ -1,11 +1,10 @@
 // The Qt layer on the offscreen platform: the renderer wires both ways (model properties reach
 // the widgets; key-down, typing, focus, clicks and the close box reach the model's slots) and
 // places a new window clear of the button that opened it; the file dialogs' list speaks Japanese
-// forms; and the
-// whole report goes into a PDF file where no printer is installed: one page per document, written
-// beside its file and put in place only when complete, so that a cancelled or failed job leaves
-// the earlier file as it was and no temporary file, and "印刷が終了しました" is shown only once the
-// file is complete.
+// forms; Enter answers a question with its default; and the whole report goes into a PDF file
+// where no printer is installed: one page per document, written beside its file and put in place
+// only when complete, so that a cancelled or failed job leaves the earlier file as it was and no
+// temporary file, and "印刷が終了しました" is shown only once the file is complete.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +20,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <tuple>
 
 #include "navigation/navigation.h"
@@ -69,7 +69,7 @@ TEST(Renderer, WidgetsStandAtTheirTwipsWireBothWaysAndLargeFormsScroll) {
   const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
   Desktop desktop;
   Form form("テスト画面", 4500, 3000), without_close("閉じる操作のない画面", 1500, 1000),
-      large("大きな画面", (room.width() + 200) * 15, (room.height() + 200) * 15);
+      opened("開かれた画面", 6000, 4000), large("大きな画面", (room.width() + 200) * 15, (room.height() + 200) * 15);
   Control_Array<Text_Box> boxes{"box"};
   std::vector<std::string> log;
   for (int i = 0; i < 2; ++i) {
@@ -83,6 +83,11 @@ TEST(Renderer, WidgetsStandAtTheirTwipsWireBothWaysAndLargeFormsScroll) {
   Command_Button& button_model = form.add<Command_Button>("Command1", 120, 1200, 1335, 375);
   Label& label = form.add<Label>("Label1", 120, 1800, 3000, 300);
   Scroll_Bar& bar = form.add<Scroll_Bar>("VScroll1", 4000, 0, 255, 2000, true);
+  Command_Button& open = form.add<Command_Button>("Command2", 2500, 1200, 1335, 375);
+  Command_Button& greyed = form.add<Command_Button>("Command3", 120, 2300, 1335, 375);
+  open.on_click = [&] { desktop.show(opened); };
+  greyed.enabled = false;
+  greyed.tip = "条件を入力すると使えます";
   button_model.caption = "実　行";
   int clicks = 0;
   button_model.on_click = [&] { label.caption = "押されました " + std::to_string(++clicks); };
@@ -129,6 +134,17 @@ TEST(Renderer, WidgetsStandAtTheirTwipsWireBothWaysAndLargeFormsScroll) {
   EXPECT_TRUE(offers_close_box(window) && !offers_close_box(renderer.window_of(without_close)));
   EXPECT_EQ(qt_filter("条件(*.crx)|*.crx"), QString("条件(*.crx) (*.crx)"));
 
+  // A window opened by a button keeps clear of it; a greyed button says, in its tip, what would
+  // enable it.
+  renderer.dispatch([&] { desktop.show(form); });
+  auto* opener = qobject_cast<QPushButton*>(renderer.widget_of(open));
+  QTest::mouseClick(opener, Qt::LeftButton);
+  QApplication::processEvents();
+  ASSERT_NE(renderer.window_of(opened), nullptr);
+  EXPECT_FALSE(
+      renderer.window_of(opened)->frameGeometry().intersects(QRect(opener->mapToGlobal(QPoint()), opener->size())));
+  EXPECT_EQ(renderer.widget_of(greyed)->toolTip(), QString("条件を入力すると使えます"));
+
   // A form larger than the screen opens in a window that keeps to the screen's free area and
   // scrolls; the controls keep their places on a client of the form's full size.
   Command_Button& corner =
@@ -141,29 +157,6 @@ TEST(Renderer, WidgetsStandAtTheirTwipsWireBothWaysAndLargeFormsScroll) {
   EXPECT_TRUE(room.contains(big->frameGeometry()));
   EXPECT_EQ(area->widget()->size(), QSize(to_pixels(large.client_width), to_pixels(large.client_height)));
   EXPECT_EQ(renderer.widget_of(corner)->parentWidget(), area->widget());
-}
-
-// A window opened by a button keeps clear of it; a greyed button says, in its tip, what would
-// enable it.
-TEST(Renderer, AWindowOpensClearOfItsButtonAndAGreyedButtonSaysWhy) {
-  test_application();
-  Desktop desktop;
-  Form opener("開く画面", 6000, 4000), opened("開かれた画面", 6000, 4000);
-  Command_Button& open = opener.add<Command_Button>("Command1", 120, 120, 1335, 375);
-  Command_Button& greyed = opener.add<Command_Button>("Command2", 120, 600, 1335, 375);
-  open.on_click = [&] { desktop.show(opened); };
-  greyed.enabled = false;
-  greyed.tip = "条件を入力すると使えます";
-  Renderer renderer(desktop, {});
-  renderer.dispatch([&] { desktop.show(opener); });
-  QApplication::processEvents();
-  auto* button = qobject_cast<QPushButton*>(renderer.widget_of(open));
-  QTest::mouseClick(button, Qt::LeftButton);
-  QApplication::processEvents();
-  ASSERT_NE(renderer.window_of(opened), nullptr);
-  EXPECT_FALSE(
-      renderer.window_of(opened)->frameGeometry().intersects(QRect(button->mapToGlobal(QPoint()), button->size())));
-  EXPECT_EQ(renderer.widget_of(greyed)->toolTip(), QString("条件を入力すると使えます"));
 }
 
 // The file dialogs' list gives a file's size and time in Japanese forms, whatever locale the run
@@ -185,6 +178,19 @@ TEST(File_Dialog, SizesAndTimesInJapaneseForms) {
   EXPECT_TRUE(size.startsWith("173") && size.contains(QRegularExpression("[\\x{30A0}-\\x{30FF}]")))
       << size.toStdString();
   EXPECT_TRUE(time.contains(QRegularExpression("^\\d{4}/\\d{2}/\\d{2}"))) << time.toStdString();
+}
+
+// The answer Enter gives in the real message box: Yes for a question such as the exit's, No for a
+// question whose Yes deletes or replaces a record.
+TEST(Qt_Questions, EnterAnswersNoWhereYesDeletesOrReplaces) {
+  test_application();
+  Qt_Platform platform;
+  for (const bool deletes : {false, true}) {
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    const bool yes = deletes ? platform.ask_yes_no_default_no("精度管理の履歴から次の測定を削除しますか？")
+                             : platform.ask_yes_no("システムを終了します　よろしいですか？");
+    EXPECT_EQ(yes, !deletes);
+  }
 }
 
 // A platform without a printer; each message notes whether the PDF file was complete then.
