@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <tuple>
 
@@ -14,8 +16,10 @@
 #include "conditions/reg_set.h"
 #include "data/count_file.h"
 #include "data/reg_data.h"
+#include "engine/concentration_interval.h"
 #include "engine/condition_file.h"
 #include "engine/fit_choice.h"
+#include "engine/result_curve.h"
 #include "graph/reg_graph.h"
 #include "intro/reg_intro.h"
 #include "models/reg_model.h"
@@ -23,6 +27,7 @@
 #include "qc/reg_profile.h"
 #include "qc/reg_qc.h"
 #include "results/reg_result.h"
+#include "results/result_table.h"
 #include "state/program.h"
 #include "support/form_driver.h"
 #include "support/text_search.h"
@@ -130,6 +135,116 @@ std::vector<std::string> without_page_numbers(std::vector<std::string> ops) {
   return ops;
 }
 
+// The rows of a CSV file as Python's csv module reads them (not the program's own reader).
+std::vector<std::vector<std::string>> csv_rows(const std::string& path) {
+  const std::string command =
+      "python3 -c 'import csv, sys\nfor row in csv.reader(open(sys.argv[1], encoding=\"utf-8-sig\", newline=\"\")): "
+      "print(\"\\x1f\".join(row))' '" +
+      path + "'";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::string text;
+  char buffer[4096];
+  for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> cells(1);
+  for (const char c : text) {
+    if (c == '\n') rows.push_back(std::move(cells)), cells.assign(1, "");
+    else if (c == '\x1f') cells.emplace_back();
+    else cells.back().push_back(c);
+  }
+  return rows;
+}
+
+// A member of the workbook as unzip extracts it.
+std::string unzipped(const std::string& archive, const std::string& member) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("unzip -p '" + archive + "' '" + member + "'").c_str(), "r"),
+                                             ::pclose);
+  std::string bytes;
+  char buffer[4096];
+  for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) bytes.append(buffer, n);
+  return bytes;
+}
+
+// Every bound of the CSV and the workbook is the engine's interval of its row on the curve in
+// force of the screens, empty where the engine gives none; it rests on the assumption exactly for
+// the logit-log fits weighted by the distance to the standard points. The screen's line under
+// the table shows the chosen row's interval, or nothing.
+void expect_intervals_of_the_engine(const std::string& csv, const std::string& workbook, Program& program,
+                                    Reg_Result& results) {
+  const Assay_State& s = program.state;
+  const Interval_Basis basis = interval_basis(s);
+  ASSERT_EQ(basis.problem, "");
+  const Flag_Limits limits = flag_limits(s);
+  const bool assumed = !model_in_use(s) && (s.Weight_Type == 1 || s.Weight_Type == 3);
+  const std::vector<std::vector<std::string>> rows = csv_rows(csv);
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(s.STD_Number + s.Sera_Number + s.Sample_Number + 1));
+  ASSERT_EQ(rows[0][4] + "," + rows[0][5] + "," + rows[0][8] + "," + rows[0][9] + "," + rows[0][10],
+            "95%下限,95%上限,サンプル値95%下限,サンプル値95%上限,95%区間の根拠");
+  const std::string sheets[] = {unzipped(workbook, "xl/worksheets/sheet3.xml"),
+                                unzipped(workbook, "xl/worksheets/sheet2.xml"),
+                                unzipped(workbook, "xl/worksheets/sheet1.xml")};
+  const char* lower_column[] = {"D", "C", "D"};  // standards, sera, samples; the upper bound beside it
+  int with_interval[3] = {0, 0, 0};
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const std::vector<std::string>& cells = rows[r];
+    ASSERT_EQ(cells.size(), 18u) << r;
+    const Result_Kind kind = cells[0] == "スタンダード" ? Result_Kind::Standard_Conc
+                             : cells[0] == "管理血清"   ? Result_Kind::Sera
+                                                        : Result_Kind::Sample;
+    const Long item = std::stol(cells[1]);
+    SCOPED_TRACE(cells[0] + " " + cells[1]);
+    const auto expected = item_interval(s, basis, kind, item, item_flags(s, kind, item, limits));
+    const double factor = kind == Result_Kind::Sample ? s.Dilution_Factor : 0;
+    const std::size_t table = static_cast<std::size_t>(kind) - 1;
+    const std::string sheet_row = std::to_string(item + 1);
+    std::string upper_column = lower_column[table];
+    ++upper_column[0];
+    if (!expected) {
+      EXPECT_EQ(cells[4] + cells[5] + cells[8] + cells[9] + cells[10], "");
+      EXPECT_EQ(
+          testing::between(sheets[table], "<c r=\"" + std::string(lower_column[table]) + sheet_row + "\"", "</c>"),
+          std::nullopt);
+      continue;
+    }
+    ++with_interval[table];
+    EXPECT_EQ(expected->assumed, assumed);
+    EXPECT_EQ(cells[10], assumed ? "仮定: 標準点の散らばり" : "重み付けの分散モデル");
+    // Up to 15 significant digits in the CSV, 17 in the workbook.
+    EXPECT_NEAR(std::stod(cells[4]), expected->lower, 1e-14 * expected->lower);
+    EXPECT_NEAR(std::stod(cells[5]), expected->upper, 1e-14 * expected->upper);
+    EXPECT_EQ(cells[8].empty(), kind != Result_Kind::Sample);
+    if (kind == Result_Kind::Sample) {
+      EXPECT_NEAR(std::stod(cells[8]), expected->lower * factor, 1e-14 * expected->lower * factor);
+      EXPECT_NEAR(std::stod(cells[9]), expected->upper * factor, 1e-14 * expected->upper * factor);
+    }
+    for (const auto& [column, bound] :
+         {std::pair{std::string(lower_column[table]), expected->lower}, std::pair{upper_column, expected->upper}}) {
+      const auto cell = testing::between(sheets[table], "<c r=\"" + column + sheet_row + "\"", "</c>");
+      const auto value = cell ? testing::between(*cell, "<v>", "</v>") : std::nullopt;
+      ASSERT_TRUE(value) << column << sheet_row << " is no number cell";
+      EXPECT_NEAR(std::stod(*value), bound, 1e-15 * bound) << column << sheet_row;
+    }
+  }
+  EXPECT_GT(with_interval[0] * with_interval[1] * with_interval[2], 0) << "an interval in every table";
+
+  // The sample table is shown last: each row chosen shows its item's interval under the table.
+  const Result_Index index(s, Result_Kind::Sample);
+  for (Long row = 1; row <= std::min<Long>(index.rows(), 60); ++row) {
+    results.choose_row(row);
+    const Long item = index.row(row).item;
+    const auto expected =
+        item_interval(s, basis, Result_Kind::Sample, item, item_flags(s, Result_Kind::Sample, item, limits));
+    const std::string& shown = results.Interval_Label.caption;
+    if (!expected) {
+      EXPECT_EQ(shown, "") << "row " << row;
+      continue;
+    }
+    const std::string bounds = text::Format(expected->lower, "0.000") + " ～ " + text::Format(expected->upper, "0.000");
+    EXPECT_TRUE(shown.starts_with("Sample" + text::signed_text(item) + " の 95%区間 " + bounds)) << shown;
+    EXPECT_EQ(shown.find("仮定") != std::string::npos, assumed) << shown;
+  }
+}
+
 TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
   std::vector<batch::Batch_Options> fits{example(1, 1, 2, 7), example(2, 3, 1, 6), example(1, 1, 2, 8, 1)};
   for (int weight = 0; weight < Weight_Count; ++weight)
@@ -160,8 +275,11 @@ TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
     }
     user.platform.file_answers = {folder.file("screens.txt")};
     click(user.results().Command[target::Save]);
+    user.platform.file_answers = {folder.file("screens.csv")};
+    click(user.results().Export[0]);
 
     options.pdf = folder.file("report.pdf");
+    options.csv = folder.file("batch.csv"), options.xlsx = folder.file("batch.xlsx");
     options.qc = folder.file("batch.sqlite");
     const testing::Batch_Outcome batch = testing::run_in_process(options);
     ASSERT_EQ(batch.status, batch::Exit_Done) << batch.errors;
@@ -174,6 +292,8 @@ TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
     EXPECT_EQ(printed, by_buttons);
     EXPECT_GT(batch.printed.documents(), options.model == 0 ? 7 : 8) << "a page at least for each printout";
     EXPECT_EQ(testing::read_bytes(options.result), testing::read_bytes(folder.file("screens.txt")));
+    EXPECT_EQ(testing::read_bytes(options.csv), testing::read_bytes(folder.file("screens.csv")));
+    expect_intervals_of_the_engine(options.csv, options.xlsx, user.program, user.results());
   }
 }
 
