@@ -15,9 +15,8 @@ const char* export_kind_name(Result_Kind kind) {
   }
 }
 
-const char* interval_ground(const std::optional<Concentration_Interval>& interval) {
-  if (!interval) return "";
-  return interval->assumed ? "仮定: 標準点の散らばり" : "重み付けの分散モデル";
+const char* interval_premise(const std::optional<Concentration_Interval>& interval) {
+  return interval && interval->assumed ? "仮定" : "";
 }
 
 std::string export_refusal(const Assay_State& s) {

@@ -28,10 +28,10 @@ struct Export_Row {
 // "スタンダード", "管理血清", "サンプル".
 const char* export_kind_name(Result_Kind kind);
 
-// What an interval rests on, as the exports name it in their column "95%区間の根拠": "" for none,
-// "重み付けの分散モデル" for the variance model of the weighting, "仮定: 標準点の散らばり" for
-// one that assumes the items scatter as the standards do (Concentration_Interval::assumed).
-const char* interval_ground(const std::optional<Concentration_Interval>& interval);
+// The mark of an interval in the exports' column "95%区間の前提": "仮定" for one that assumes the
+// items scatter about the curve as the standards do (Concentration_Interval::assumed), "" for one
+// of the variance model of the weighting and for none.
+const char* interval_premise(const std::optional<Concentration_Interval>& interval);
 
 // "" when the three tables were computed from the state in force, else why an export of them
 // cannot be written: their intervals are read off the curve in force, which must be the curve

@@ -1,6 +1,5 @@
 #include "results/interval_text.h"
 
-#include "results/export_rows.h"
 #include "text/format.h"
 
 namespace quorin {
@@ -23,7 +22,7 @@ std::string interval_text(Result_Kind kind, const std::optional<Concentration_In
   std::string shown = "95%区間 " + bounds_text(*interval, pattern);
   if (kind == Result_Kind::Sample)
     shown += " (サンプル値 " + bounds_text(diluted(*interval, dilution_factor), pattern) + ")";
-  if (interval->assumed) shown += std::string("  ") + interval_ground(interval);
+  if (interval->assumed) shown += "  仮定: 標準点の散らばり";
   return shown;
 }
 

@@ -156,19 +156,19 @@ std::string write_workbook(Assay_State& state, const std::string& file) {
 
   const std::string unit = text::Text_Clean(state.Unit_Name);
   std::optional<text::Termination_Held> held(std::in_place);
-  // The 95 % interval beside each mean and value, and what it rests on after them.
+  // The 95 % interval beside each mean and value, and after them "仮定" where it rests on an assumption.
   Sheet samples(book, "検体",
                 {"番号", "ID", with_unit("平均濃度", unit), with_unit("95%下限", unit), with_unit("95%上限", unit),
                  with_unit("希釈補正値", unit), with_unit("サンプル値95%下限", unit),
-                 with_unit("サンプル値95%上限", unit), "95%区間の根拠", "CV (%)", "有効チューブ数", "フラグ"},
+                 with_unit("サンプル値95%上限", unit), "95%区間の前提", "CV (%)", "有効チューブ数", "フラグ"},
                 bold, refusal);
   Sheet sera(book, "管理血清",
              {"番号", with_unit("平均濃度", unit), with_unit("95%下限", unit), with_unit("95%上限", unit),
-              "95%区間の根拠", "CV (%)", "有効チューブ数", "フラグ"},
+              "95%区間の前提", "CV (%)", "有効チューブ数", "フラグ"},
              bold, refusal);
   Sheet standards(book, "スタンダード",
                   {"番号", with_unit("濃度", unit), with_unit("逆算平均濃度", unit), with_unit("95%下限", unit),
-                   with_unit("95%上限", unit), "95%区間の根拠", "回収率 (%)", "CV (%)", "有効チューブ数", "フラグ"},
+                   with_unit("95%上限", unit), "95%区間の前提", "回収率 (%)", "CV (%)", "有効チューブ数", "フラグ"},
                   bold, refusal);
   held.reset();
   std::size_t sample_row = 0, serum_row = 0, standard_row = 0;
@@ -200,7 +200,7 @@ std::string write_workbook(Assay_State& state, const std::string& file) {
         interval(samples, sample_row, r.interval);
         number(samples, sample_row, r.value, mark);
         interval(samples, sample_row, r.value_interval);
-        text(samples, sample_row, interval_ground(r.interval));
+        text(samples, sample_row, interval_premise(r.interval));
         tail(samples, sample_row);
         break;
       case Result_Kind::Sera:
@@ -208,7 +208,7 @@ std::string write_workbook(Assay_State& state, const std::string& file) {
         number(sera, serum_row, r.number);
         number(sera, serum_row, r.mean, mark);
         interval(sera, serum_row, r.interval);
-        text(sera, serum_row, interval_ground(r.interval));
+        text(sera, serum_row, interval_premise(r.interval));
         tail(sera, serum_row);
         break;
       default: {
@@ -218,7 +218,7 @@ std::string write_workbook(Assay_State& state, const std::string& file) {
         number(standards, standard_row, nominal);
         number(standards, standard_row, r.mean, mark);
         interval(standards, standard_row, r.interval);
-        text(standards, standard_row, interval_ground(r.interval));
+        text(standards, standard_row, interval_premise(r.interval));
         number(standards, standard_row,
                r.mean && nominal > 0 ? std::optional<double>(100 * *r.mean / nominal) : std::nullopt, mark);
         tail(standards, standard_row);
