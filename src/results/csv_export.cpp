@@ -22,8 +22,8 @@ constexpr const char* Header =
 // A number at full precision (up to 15 significant digits), "" for none.
 std::string number(const std::optional<double>& value) { return value ? text::Format(*value, "") : ""; }
 
-// ",lower,upper" at full precision, ",," for none: written straight into the file's text, as
-// they stand on every row of the largest assays.
+// ",lower,upper" at full precision (up to 15 significant digits), ",," for none: written straight
+// into the file's text, as they stand on every row of the largest assays.
 void append_bounds(std::string& csv, const std::optional<Concentration_Interval>& interval) {
   char cells[2 * text::General_Number_Size + 2];
   char* end = cells;
@@ -43,8 +43,8 @@ std::string results_csv(const Assay_State& state, bool intervals) {
   for (const std::string* field : {&state.Substance_Name, &state.Assay_No, &state.Assay_Date})
     assay += "," + text::csv_text_field(text::Text_Clean(*field));
   std::string csv = "\xEF\xBB\xBF" + std::string(Header) + "\r\n";
-  // About 150 bytes a row: the text grows once rather than a dozen times.
-  csv.reserve(160 * static_cast<std::size_t>(std::max<Long>(0, state.Sample_Number) + Max_Sera + Max_Standards));
+  // Under 200 bytes a row with its intervals: the text is made in one piece, never moved as it grows.
+  csv.reserve(200 * static_cast<std::size_t>(std::max<Long>(0, state.Sample_Number) + Max_Sera + Max_Standards));
   for_each_export_row(
       state, flag_limits(state),
       [&](const Export_Row& r) {
