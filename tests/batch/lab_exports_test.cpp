@@ -18,15 +18,7 @@
 namespace quorin {
 namespace {
 
-// A member of a zip archive as unzip extracts it.
-std::string unzipped(const std::string& archive, const std::string& member) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("unzip -p '" + archive + "' '" + member + "'").c_str(), "r"),
-                                             ::pclose);
-  std::string bytes;
-  char buffer[4096];
-  for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) bytes.append(buffer, n);
-  return bytes;
-}
+using testing::unzipped;
 
 using Lab_Exports = testing::Batch_Test;
 
