@@ -1,6 +1,7 @@
 #include "results/reg_result.h"
 
 #include "results/lis_send_button.h"
+#include "results/interval_text.h"
 #include "results/results_procedures.h"
 #include "state/basis.h"
 #include "state/commands.h"
@@ -38,11 +39,12 @@ Column_Place column_place(int j) {
 }  // namespace
 
 Reg_Result::Reg_Result(Program& program)
-    : Work_Screen("測定結果", 12255, 9600),
+    : Work_Screen("測定結果", 12255, 9900),
       VScroll1(add<ui::Scroll_Bar>("VScroll1", 11520, Body_Top, 255, 7215, /*vertical=*/true)),
       Flag_Label(add<ui::Label>("Flag_Label", 120, 8760, 12000, 300)),
       // Two lines: a whole identifier of 64 full-width characters takes more than one.
       Id_Label(add<ui::Label>("Id_Label", 120, 9060, 12000, 480)),
+      Interval_Label(add<ui::Label>("Interval_Label", 120, 9540, 12000, 300)),
       CV_Box(add<ui::Text_Box>("CV_Box", 4080, 8280, 720, 330)),
       program_(program) {
   add<ui::Label>("CV_Caption", 2760, 8310, 1300, 300).caption = "CV の上限 (%)";
@@ -225,6 +227,7 @@ void Reg_Result::Page_Disp() {
     }
   }
   show_chosen_identifier();
+  show_chosen_interval();
 }
 
 void Reg_Result::choose_row(Long row) {
@@ -242,6 +245,22 @@ void Reg_Result::show_chosen_identifier() {
     const std::string& id = sample_id(program_.state, chosen.item);
     Id_Label.caption = "Sample" + text::signed_text(chosen.item) + " の ID: " + (id.empty() ? "(なし)" : id);
   }
+}
+
+void Reg_Result::show_chosen_interval() {
+  const Row_Source chosen = table_.row(chosen_row_);
+  const Result_Kind kind = table_.kind();
+  Interval_Label.caption = "";
+  if (shown_basis_ == 0 || chosen.item == 0 || kind == Result_Kind::Standard_Data) return;
+  const Assay_State& state = program_.state;
+  const Curve_Outcome& curve = Current_Curve(program_);
+  if (!curve.curve) return;
+  const auto interval = item_interval(state, interval_basis(state, *curve.curve), kind, chosen.item,
+                                      item_flags(state, kind, chosen.item, limits_));
+  if (!interval) return;
+  const char* name = kind == Result_Kind::Standard_Conc ? "STD" : kind == Result_Kind::Sera ? "Sera" : "Sample";
+  Interval_Label.caption =
+      name + text::signed_text(chosen.item) + " の " + interval_text(kind, interval, state.Dilution_Factor);
 }
 
 }  // namespace quorin

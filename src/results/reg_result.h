@@ -39,6 +39,8 @@ class Reg_Result : public Work_Screen {
   ui::Label& Flag_Label;
   // The whole identifier of the sample of the row chosen (clicked), which its cell may show cut.
   ui::Label& Id_Label;
+  // The 95 % interval of the item of the row chosen, "" when it has none.
+  ui::Label& Interval_Label;
   ui::Text_Box& CV_Box;
   // 0 "CSV保存", 1 "Excel保存": the results of the three tables for a spreadsheet.
   ui::Control_Array<ui::Command_Button> Export{"Export"};
@@ -47,7 +49,7 @@ class Reg_Result : public Work_Screen {
   Long Result_Page = 0;
 
   // Chooses table row r (1-based; 0 for none): its cells are marked and, on the sample table,
-  // its sample's whole identifier is shown under the table.
+  // its sample's whole identifier is shown under the table, with the item's interval under it.
   void choose_row(Long row);
 
  private:
@@ -63,6 +65,8 @@ class Reg_Result : public Work_Screen {
   void show_flags();
   // The whole identifier of the chosen row's sample under the sample table.
   void show_chosen_identifier();
+  // The 95 % interval of the chosen row's item, off the curve the table was read off.
+  void show_chosen_interval();
 
   Result_Index table_;
   Long chosen_row_ = 0;

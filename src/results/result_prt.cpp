@@ -4,7 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/concentration_interval.h"
 #include "qc/qc_procedures.h"
+#include "results/interval_text.h"
 #include "results/results_procedures.h"
 #include "state/current_results.h"
 #include "state/page_identity.h"
@@ -277,7 +279,10 @@ long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer, d
   Page_Writer pages(printer, printable_height, layout_of(kind), printer != nullptr ? table_title(state, kind) : "",
                     note);
   const Long items = item_count(state, kind);
-  const Flag_Limits limits = printer != nullptr ? flag_limits(state) : Flag_Limits{};
+  const Flag_Limits limits = flag_limits(state);
+  // The intervals decide which items take a row of their own, so the pages are counted with them.
+  const std::vector<std::optional<Concentration_Interval>> intervals =
+      table_intervals(state, interval_basis(state), kind, limits);
   Long tube_number = 0;
   for (Long item = 1; item <= items; ++item) {
     const int tubes = measured_tubes(state, kind, item);
@@ -286,6 +291,8 @@ long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer, d
       pages.tube_row(printer != nullptr ? tube_row(state, kind, item, t, tube_number, limits) : Row{});
       if (t == tubes) {
         pages.summary_row(printer != nullptr ? summary_row(state, kind, item, limits) : Row{});
+        if (const auto& interval = intervals[static_cast<std::size_t>(item)])
+          pages.spanning_row(printer != nullptr ? "  " + interval_text(kind, interval, state.Dilution_Factor) : "");
         for (const std::string& line : identifier_lines(state, kind, item, layout_of(kind).width))
           pages.spanning_row(line);
       }

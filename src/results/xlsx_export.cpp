@@ -156,51 +156,72 @@ std::string write_workbook(Assay_State& state, const std::string& file) {
 
   const std::string unit = text::Text_Clean(state.Unit_Name);
   std::optional<text::Termination_Held> held(std::in_place);
-  Sheet samples(
-      book, "検体",
-      {"番号", "ID", with_unit("平均濃度", unit), with_unit("希釈補正値", unit), "CV (%)", "有効チューブ数", "フラグ"},
-      bold, refusal);
-  Sheet sera(book, "管理血清", {"番号", with_unit("平均濃度", unit), "CV (%)", "有効チューブ数", "フラグ"}, bold,
-             refusal);
+  // The 95 % interval beside each mean and value, and after them "仮定" where it rests on an assumption.
+  Sheet samples(book, "検体",
+                {"番号", "ID", with_unit("平均濃度", unit), with_unit("95%下限", unit), with_unit("95%上限", unit),
+                 with_unit("希釈補正値", unit), with_unit("サンプル値95%下限", unit),
+                 with_unit("サンプル値95%上限", unit), "95%区間の前提", "CV (%)", "有効チューブ数", "フラグ"},
+                bold, refusal);
+  Sheet sera(book, "管理血清",
+             {"番号", with_unit("平均濃度", unit), with_unit("95%下限", unit), with_unit("95%上限", unit),
+              "95%区間の前提", "CV (%)", "有効チューブ数", "フラグ"},
+             bold, refusal);
   Sheet standards(book, "スタンダード",
-                  {"番号", with_unit("濃度", unit), with_unit("逆算平均濃度", unit), "回収率 (%)", "CV (%)",
-                   "有効チューブ数", "フラグ"},
+                  {"番号", with_unit("濃度", unit), with_unit("逆算平均濃度", unit), with_unit("95%下限", unit),
+                   with_unit("95%上限", unit), "95%区間の前提", "回収率 (%)", "CV (%)", "有効チューブ数", "フラグ"},
                   bold, refusal);
   held.reset();
   std::size_t sample_row = 0, serum_row = 0, standard_row = 0;
   for_each_export_row(state, flag_limits(state), [&](const Export_Row& r) {
     lxw_format* mark = r.flags != 0 ? shaded : nullptr;
-    const std::string flags = flags_text(r.flags);
+    // Cells from the left, each after the one before.
+    std::size_t column = 0;
+    auto number = [&](Sheet& sheet, std::size_t row, const std::optional<double>& value, lxw_format* format = nullptr) {
+      sheet.number(row, column++, value, format);
+    };
+    auto text = [&](Sheet& sheet, std::size_t row, const std::string& value, lxw_format* format = nullptr) {
+      sheet.text(row, column++, value, format);
+    };
+    auto interval = [&](Sheet& sheet, std::size_t row, const std::optional<Concentration_Interval>& bounds) {
+      number(sheet, row, bounds ? std::optional<double>(bounds->lower) : std::nullopt);
+      number(sheet, row, bounds ? std::optional<double>(bounds->upper) : std::nullopt);
+    };
+    auto tail = [&](Sheet& sheet, std::size_t row) {
+      number(sheet, row, r.cv);
+      number(sheet, row, r.usable);
+      text(sheet, row, flags_text(r.flags), mark);
+    };
     switch (r.kind) {
       case Result_Kind::Sample:
         ++sample_row;
-        samples.number(sample_row, 0, r.number);
-        samples.text(sample_row, 1, r.id);
-        samples.number(sample_row, 2, r.mean, mark);
-        samples.number(sample_row, 3, r.value, mark);
-        samples.number(sample_row, 4, r.cv);
-        samples.number(sample_row, 5, r.usable);
-        samples.text(sample_row, 6, flags, mark);
+        number(samples, sample_row, r.number);
+        text(samples, sample_row, r.id);
+        number(samples, sample_row, r.mean, mark);
+        interval(samples, sample_row, r.interval);
+        number(samples, sample_row, r.value, mark);
+        interval(samples, sample_row, r.value_interval);
+        text(samples, sample_row, interval_premise(r.interval));
+        tail(samples, sample_row);
         break;
       case Result_Kind::Sera:
         ++serum_row;
-        sera.number(serum_row, 0, r.number);
-        sera.number(serum_row, 1, r.mean, mark);
-        sera.number(serum_row, 2, r.cv);
-        sera.number(serum_row, 3, r.usable);
-        sera.text(serum_row, 4, flags, mark);
+        number(sera, serum_row, r.number);
+        number(sera, serum_row, r.mean, mark);
+        interval(sera, serum_row, r.interval);
+        text(sera, serum_row, interval_premise(r.interval));
+        tail(sera, serum_row);
         break;
       default: {
         ++standard_row;
         const double nominal = state.STD_Data(static_cast<std::size_t>(r.number) + 3, STD_Column::Concentration);
-        standards.number(standard_row, 0, r.number);
-        standards.number(standard_row, 1, nominal);
-        standards.number(standard_row, 2, r.mean, mark);
-        standards.number(standard_row, 3,
-                         r.mean && nominal > 0 ? std::optional<double>(100 * *r.mean / nominal) : std::nullopt, mark);
-        standards.number(standard_row, 4, r.cv);
-        standards.number(standard_row, 5, r.usable);
-        standards.text(standard_row, 6, flags, mark);
+        number(standards, standard_row, r.number);
+        number(standards, standard_row, nominal);
+        number(standards, standard_row, r.mean, mark);
+        interval(standards, standard_row, r.interval);
+        text(standards, standard_row, interval_premise(r.interval));
+        number(standards, standard_row,
+               r.mean && nominal > 0 ? std::optional<double>(100 * *r.mean / nominal) : std::nullopt, mark);
+        tail(standards, standard_row);
       }
     }
   });
@@ -215,6 +236,7 @@ std::string write_workbook(Assay_State& state, const std::string& file) {
 std::string save_results_xlsx(Assay_State& state, const std::string& path) {
   // The library writes the workbook straight into the save's own temporary file, which has no
   // name until it is complete (or holds the termination signals while it has one).
+  if (std::string refusal = export_refusal(state); !refusal.empty()) return refusal;
   text::Atomic_File file(path);
   if (const std::string failure = file.failure(); !failure.empty()) return failure;
   std::string reason = write_workbook(state, file.writer_path());

@@ -214,14 +214,21 @@ char* shortest_text(double magnitude, char* out, Shortest_Style style) {
 
 }  // namespace
 
+char* shortest_number_to(char* out, double value) {
+  if (!std::isfinite(value)) return out;
+  if (value == 0.0) {
+    *out = '0';
+    return out + 1;
+  }
+  if (value < 0) *out++ = '-';
+  return shortest_text(std::fabs(value), out, {true, 'e'});
+}
+
 std::string Format(double value, std::string_view pattern) {
   if (!std::isfinite(value)) return {};
   if (pattern.empty()) {
-    if (value == 0.0) return "0";
     char buffer[General_Number_Size];
-    char* start = buffer;
-    if (value < 0) *start++ = '-';
-    return std::string(buffer, shortest_text(std::fabs(value), start, {true, 'e'}));
+    return std::string(buffer, shortest_number_to(buffer, value));
   }
   const Pattern p = parse(pattern);
   const Scaled n = scale(std::fabs(value), p.decimals);

@@ -40,6 +40,10 @@ constexpr std::size_t General_Number_Size = 32;
 // For building large files without a string per number.
 char* general_number_to(char* out, double value);
 
+// Format(value, "") written at out, which has room for General_Number_Size bytes; returns the
+// end (nothing written for a NaN or infinity). For building large files without a string per number.
+char* shortest_number_to(char* out, double value);
+
 // A value to `digits` significant digits, as the model comparison shows fitted parameters:
 // "99.8734", "0.0123457", "1234.57"; exponent form ("1.23457e-07") below 1e-4 and from 10^digits
 // up. A NaN or infinity gives "".

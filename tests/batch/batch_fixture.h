@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -30,6 +32,20 @@ inline Batch_Outcome run_in_process(const batch::Batch_Options& options, const s
   outcome.status = batch::run_batch(options, platform);
   outcome.errors = errors.str();
   return outcome;
+}
+
+// What a shell command writes to its standard output.
+inline std::string piped(const std::string& command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::string bytes;
+  char buffer[4096];
+  for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) bytes.append(buffer, n);
+  return bytes;
+}
+
+// A member of a zip archive as unzip extracts it.
+inline std::string unzipped(const std::string& archive, const std::string& member) {
+  return piped("unzip -p '" + archive + "' '" + member + "'");
 }
 
 // Every `what` in the text replaced by `by`.

@@ -18,15 +18,7 @@
 namespace quorin {
 namespace {
 
-// A member of a zip archive as unzip extracts it.
-std::string unzipped(const std::string& archive, const std::string& member) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("unzip -p '" + archive + "' '" + member + "'").c_str(), "r"),
-                                             ::pclose);
-  std::string bytes;
-  char buffer[4096];
-  for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) bytes.append(buffer, n);
-  return bytes;
-}
+using testing::unzipped;
 
 using Lab_Exports = testing::Batch_Test;
 
@@ -59,11 +51,11 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   const std::string csv = testing::read_bytes(options.csv);
   testing::expect_golden("results.csv", csv);
   // The first sample whose CV is above the limit: its flags and mean as the CSV gives them.
-  std::vector<std::string> flagged;  // its cells: kind, number, identifier, mean, ..., flags at 8
+  std::vector<std::string> flagged;  // its cells: kind, number, identifier, mean, ..., flags at 13
   for (std::size_t line = csv.find("\r\nサンプル,"); line != std::string::npos && flagged.empty();
        line = csv.find("\r\nサンプル,", line + 2))
     if (auto cells = testing::cells_of(csv.substr(line + 2, csv.find("\r\n", line + 2) - line - 2));
-        cells.size() > 8 && cells[8].find("CV") != std::string::npos)
+        cells.size() > 13 && cells[13].find("CV") != std::string::npos)
       flagged = std::move(cells);
   ASSERT_FALSE(flagged.empty()) << "no sample flagged CV";
   const std::string flagged_row = std::to_string(std::stol(flagged[1]) + 1);
@@ -79,7 +71,7 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   ASSERT_TRUE(mean && !mean->empty()) << "C" << flagged_row << " is no number cell";
   EXPECT_NEAR(std::stod(*mean), std::stod(flagged[3]), 1e-12 * std::stod(flagged[3]));
   // Its flags' style, that style's fill, and the colour of the fill.
-  const auto style = testing::between(samples, "<c r=\"G" + flagged_row + "\" s=\"", "\"");
+  const auto style = testing::between(samples, "<c r=\"L" + flagged_row + "\" s=\"", "\"");
   ASSERT_TRUE(style && testing::is_digits(*style));
   const std::string styles = unzipped(options.xlsx, "xl/styles.xml");
   const auto xfs = testing::between(styles, "<cellXfs", "</cellXfs>");
@@ -89,7 +81,8 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   const auto fill_id = testing::between(xf[std::stoul(*style)], "fillId=\"", "\"");
   ASSERT_TRUE(fill_id && testing::is_digits(*fill_id)) << xf[std::stoul(*style)];
   std::size_t fill_at = styles.find("<fill>");
-  for (int n = std::stoi(*fill_id); n > 0 && fill_at != std::string::npos; --n) fill_at = styles.find("<fill>", fill_at + 1);
+  for (int n = std::stoi(*fill_id); n > 0 && fill_at != std::string::npos; --n)
+    fill_at = styles.find("<fill>", fill_at + 1);
   const auto fill = testing::between(styles, "<fill>", "</fill>", fill_at);
   ASSERT_TRUE(fill) << "no fill " << *fill_id;
   EXPECT_NE(fill->find("FFC7CE"), std::string::npos);
@@ -97,16 +90,17 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
 
 // A workbook the spreadsheet library refuses (a unit longer than a cell may hold), or whose
 // sheet the library cut short in its scratch file (a limit on the size of files, as a full
-// temporary folder does), is not saved: the earlier file stays, nothing is left beside it.
+// temporary folder does), is not saved: the earlier file stays, nothing is left beside it. Nor is
+// either file saved from tables that are no longer those of the state in force.
 TEST_F(Lab_Exports, WorkbookRefusedOrCutShortLeavesTheFileAsItWas) {
   const auto state = std::make_unique<Assay_State>();
   testing::hand_worked(*state);
-  testing::as_computed(*state);
   state->Sample_Number = 3000;
   for (Long i = 1; i <= 3000; ++i) {
     state->Sample_Tube_N(i) = 1, state->Sample_Count(i, 1) = 1000, state->Sample_Conc(i, 1) = 1 + i / 7.0;
     state->Sample_Data(i, Sample_Column::Mean) = 1 + i / 7.0;
   }
+  testing::as_computed(*state);
   const std::string path = folder.file("results.xlsx");
   const std::string cut =
       " (Excel ファイルの「xl/worksheets/sheet1.xml」が途中で切れています (一時フォルダの空きを確かめてください))";
@@ -123,6 +117,16 @@ TEST_F(Lab_Exports, WorkbookRefusedOrCutShortLeavesTheFileAsItWas) {
                                    : cut));
     EXPECT_EQ(testing::read_bytes(path), "earlier");
     EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+  }
+  // Tables computed before a count changed: their intervals would be read off another curve than
+  // their concentrations, so neither file is written from them.
+  state->Sample_Count(2, 1) = 1001;
+  for (const bool workbook : {false, true}) {
+    testing::write_bytes(path, "earlier");
+    EXPECT_EQ(workbook ? save_results_xlsx(*state, path) : save_results_csv(*state, path),
+              "結果の表を計算した後に、条件、測定値または検量線が変わりました。"
+              "標準液濃度・管理血清値・サンプル値の表を計算し直してから保存してください");
+    EXPECT_EQ(testing::read_bytes(path), "earlier");
   }
 }
 

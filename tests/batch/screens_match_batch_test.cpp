@@ -14,8 +14,10 @@
 #include "conditions/reg_set.h"
 #include "data/count_file.h"
 #include "data/reg_data.h"
+#include "engine/concentration_interval.h"
 #include "engine/condition_file.h"
 #include "engine/fit_choice.h"
+#include "engine/result_curve.h"
 #include "graph/reg_graph.h"
 #include "intro/reg_intro.h"
 #include "models/reg_model.h"
@@ -23,6 +25,7 @@
 #include "qc/reg_profile.h"
 #include "qc/reg_qc.h"
 #include "results/reg_result.h"
+#include "results/result_table.h"
 #include "state/program.h"
 #include "support/form_driver.h"
 #include "support/text_search.h"
@@ -43,6 +46,7 @@ void typed(ui::Text_Box& box, const std::string& text) {
 class User {
  public:
   User() : program(platform) {}
+  std::string counts = testing::Example_Counts;
 
   // From the start-up screen to the three result tables, the fit chosen as a batch run's options
   // ask (with a 4PL or 5PL, `weight` is its weighting and the logit-log fit stays 重無1次).
@@ -51,7 +55,7 @@ class User {
     click(program.screen_as<Reg_Intro>(Screen::Intro)->Command1);
     open(conditions(), testing::Example_Conditions);
     click(conditions().Command[target::Data_Sheet]);
-    open(sheet(), testing::Example_Counts);
+    open(sheet(), counts);
     click(sheet().Command[target::Standard_Curve]);
     click(graph().Command[target::Switch_View]);
     typed(graph().Range_Box[0], text::bare_text(fit.from.value_or(1)));
@@ -130,6 +134,99 @@ std::vector<std::string> without_page_numbers(std::vector<std::string> ops) {
   return ops;
 }
 
+// The rows of a CSV file as Python's csv module reads them (not the program's own reader).
+std::vector<std::vector<std::string>> csv_rows(const std::string& path) {
+  const std::string text = testing::piped(
+      "python3 -c 'import csv, sys\nfor row in csv.reader(open(sys.argv[1], encoding=\"utf-8-sig\", newline=\"\")): "
+      "print(\"\\x1f\".join(row))' '" +
+      path + "'");
+  std::vector<std::vector<std::string>> rows;
+  std::vector<std::string> cells(1);
+  for (const char c : text) {
+    if (c == '\n') rows.push_back(std::move(cells)), cells.assign(1, "");
+    else if (c == '\x1f') cells.emplace_back();
+    else cells.back().push_back(c);
+  }
+  return rows;
+}
+
+// Every bound of the CSV and the workbook is the engine's interval of its row on the curve in
+// force of the screens, empty where the engine gives none; it rests on the assumption exactly for
+// the logit-log fits weighted by the distance to the standard points. The screen's line under
+// the table shows the chosen row's interval, or nothing.
+void expect_intervals_of_the_engine(const std::string& csv, const std::string& workbook, Program& program,
+                                    Reg_Result& results) {
+  const Assay_State& s = program.state;
+  const Interval_Basis basis = interval_basis(s);
+  ASSERT_EQ(basis.problem, "");
+  const Flag_Limits limits = flag_limits(s);
+  const bool assumed = !model_in_use(s) && (s.Weight_Type == 1 || s.Weight_Type == 3);
+  const std::vector<std::vector<std::string>> rows = csv_rows(csv);
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(s.STD_Number + s.Sera_Number + s.Sample_Number + 1));
+  ASSERT_EQ(rows[0][4] + "," + rows[0][5] + "," + rows[0][8] + "," + rows[0][9] + "," + rows[0][10],
+            "95%下限,95%上限,サンプル値95%下限,サンプル値95%上限,95%区間の前提");
+  const std::string sheets[] = {testing::unzipped(workbook, "xl/worksheets/sheet3.xml"),
+                                testing::unzipped(workbook, "xl/worksheets/sheet2.xml"),
+                                testing::unzipped(workbook, "xl/worksheets/sheet1.xml")};
+  const char* lower_column[] = {"D", "C", "D"};  // standards, sera, samples; the upper bound beside it
+  int with_interval[3] = {0, 0, 0};
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const std::vector<std::string>& cells = rows[r];
+    ASSERT_EQ(cells.size(), 18u) << r;
+    const Result_Kind kind = cells[0] == "スタンダード" ? Result_Kind::Standard_Conc
+                             : cells[0] == "管理血清"   ? Result_Kind::Sera
+                                                        : Result_Kind::Sample;
+    const Long item = std::stol(cells[1]);
+    SCOPED_TRACE(cells[0] + " " + cells[1]);
+    const auto expected = item_interval(s, basis, kind, item, item_flags(s, kind, item, limits));
+    const double factor = kind == Result_Kind::Sample ? s.Dilution_Factor : 0;
+    const std::size_t table = static_cast<std::size_t>(kind) - 1;
+    const std::string sheet_row = std::to_string(item + 1);
+    std::string upper_column = lower_column[table];
+    ++upper_column[0];
+    if (!expected) {
+      EXPECT_EQ(cells[4] + cells[5] + cells[8] + cells[9] + cells[10], "");
+      EXPECT_EQ(
+          testing::between(sheets[table], "<c r=\"" + std::string(lower_column[table]) + sheet_row + "\"", "</c>"),
+          std::nullopt);
+      continue;
+    }
+    ++with_interval[table];
+    EXPECT_EQ(expected->assumed, assumed);
+    EXPECT_EQ(cells[10], assumed ? "仮定" : "");
+    // Up to 15 significant digits in the CSV, 17 in the workbook.
+    const double csv_bounds[] = {expected->lower, expected->upper, expected->lower * factor, expected->upper * factor};
+    for (std::size_t c = 0; c < 4; ++c)
+      if (csv_bounds[c] > 0) EXPECT_NEAR(std::stod(cells[c < 2 ? 4 + c : 6 + c]), csv_bounds[c], 1e-14 * csv_bounds[c]);
+    EXPECT_EQ(cells[8].empty(), kind != Result_Kind::Sample);
+    for (const auto& [column, bound] :
+         {std::pair{std::string(lower_column[table]), expected->lower}, std::pair{upper_column, expected->upper}}) {
+      const auto cell = testing::between(sheets[table], "<c r=\"" + column + sheet_row + "\"", "</c>");
+      const auto value = cell ? testing::between(*cell, "<v>", "</v>") : std::nullopt;
+      ASSERT_TRUE(value) << column << sheet_row << " is no number cell";
+      EXPECT_NEAR(std::stod(*value), bound, 1e-15 * bound) << column << sheet_row;
+    }
+  }
+  EXPECT_GT(with_interval[0] * with_interval[1] * with_interval[2], 0) << "an interval in every table";
+
+  // The sample table is shown last: each row chosen shows its item's interval under the table.
+  const Result_Index index(s, Result_Kind::Sample);
+  for (Long row = 1; row <= index.rows(); ++row) {
+    results.choose_row(row);
+    const Long item = index.row(row).item;
+    const auto expected =
+        item_interval(s, basis, Result_Kind::Sample, item, item_flags(s, Result_Kind::Sample, item, limits));
+    const std::string& shown = results.Interval_Label.caption;
+    if (!expected) {
+      EXPECT_EQ(shown, "") << "row " << row;
+      continue;
+    }
+    const std::string bounds = text::Format(expected->lower, "0.000") + " ～ " + text::Format(expected->upper, "0.000");
+    EXPECT_TRUE(shown.starts_with("Sample" + text::signed_text(item) + " の 95%区間 " + bounds)) << shown;
+    EXPECT_EQ(shown.find("仮定") != std::string::npos, assumed) << shown;
+  }
+}
+
 TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
   std::vector<batch::Batch_Options> fits{example(1, 1, 2, 7), example(2, 3, 1, 6), example(1, 1, 2, 8, 1)};
   for (int weight = 0; weight < Weight_Count; ++weight)
@@ -137,11 +234,20 @@ TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
   for (int weight = 0; weight < 3; ++weight)
     fits.push_back(example(weight, 1, {}, {}, 1)), fits.push_back(example(weight, 1, {}, {}, 2));
 
+  // Sample 1 read beyond the highest standard (flagged ">", on a line still readable), sample 2
+  // above the zero standard (unreadable, "<"): rows whose cells must stay empty.
+  std::string counts = testing::read_bytes(testing::Example_Counts);
+  for (const auto& [was, now] :
+       {std::pair{" 2179 \r\n 2153 ", " 900 \r\n 910 "}, {" 1810 \r\n 1747 ", " 15000 \r\n 15100 "}})
+    counts = testing::replaced(counts, was, now);
+  testing::write_bytes(folder.file("counts.txt"), counts);
   for (batch::Batch_Options& options : fits) {
+    options.counts = folder.file("counts.txt");
     SCOPED_TRACE(fit_label(options.weight, options.order) + " STD " + std::to_string(options.from.value_or(1)) +
                  ".. model " + std::to_string(options.model));
     std::filesystem::remove(folder.file("screens.sqlite")), std::filesystem::remove(folder.file("batch.sqlite"));
     User user;
+    user.counts = options.counts;
     user.program.qc_history.path = folder.file("screens.sqlite");
     user.reduce(options);
     user.print_everything();
@@ -160,8 +266,11 @@ TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
     }
     user.platform.file_answers = {folder.file("screens.txt")};
     click(user.results().Command[target::Save]);
+    user.platform.file_answers = {folder.file("screens.csv")};
+    click(user.results().Export[0]);
 
     options.pdf = folder.file("report.pdf");
+    options.csv = folder.file("batch.csv"), options.xlsx = folder.file("batch.xlsx");
     options.qc = folder.file("batch.sqlite");
     const testing::Batch_Outcome batch = testing::run_in_process(options);
     ASSERT_EQ(batch.status, batch::Exit_Done) << batch.errors;
@@ -174,6 +283,8 @@ TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
     EXPECT_EQ(printed, by_buttons);
     EXPECT_GT(batch.printed.documents(), options.model == 0 ? 7 : 8) << "a page at least for each printout";
     EXPECT_EQ(testing::read_bytes(options.result), testing::read_bytes(folder.file("screens.txt")));
+    EXPECT_EQ(testing::read_bytes(options.csv), testing::read_bytes(folder.file("screens.csv")));
+    expect_intervals_of_the_engine(options.csv, options.xlsx, user.program, user.results());
   }
 }
 
