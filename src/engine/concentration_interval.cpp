@@ -16,6 +16,9 @@ namespace quorin {
 
 namespace {
 
+// The residual variance below which a fit counts as exact (responses are logits or B/B0 in percent).
+constexpr double Exact_Fit_Variance = 1e-20;
+
 constexpr unsigned No_Interval_Flags = Flag::Above | Flag::Below | Flag::No_Tube;
 // The largest ln(concentration) the program represents (engine/response.h).
 constexpr double Largest_Log = 700;
@@ -212,6 +215,9 @@ std::optional<Concentration_Interval> item_interval(const Assay_State& state, co
     return std::nullopt;
 
   const Curve_Spread& spread = *point->spread;
+  // A curve through its points exactly (s^2 zero but for rounding; a real assay's counts leave
+  // far more) has no estimate of its error: no interval, rather than one of no width.
+  if (!(spread.variance > Exact_Fit_Variance)) return std::nullopt;
   const double response_variance =
       spread.variance * tube_variance_factor(basis, percent, tubes.mean_count) / tubes.usable;
   double curve_variance = 0;

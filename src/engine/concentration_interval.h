@@ -93,7 +93,8 @@ Interval_Basis interval_basis(const Assay_State& state);
 // The interval of item `item` of a result table (standard i of the standard concentrations, a
 // serum, a sample), whose flags (engine/result_flags.h, item_flags) are `flags`. None for an item
 // flagged ">", "<" or "×", without a usable tube (counted and read above 0), whose mean response
-// the curve cannot read, where the curve's slope there is zero, or whose upper bound lies beyond
+// the curve cannot read, where the curve's slope there is zero, where the curve passes through its
+// points exactly (no variance left to estimate its error), or whose upper bound lies beyond
 // e^700; none for every item when the basis has a problem. A pure function of the state: rows may
 // be computed on several threads at once.
 std::optional<Concentration_Interval> item_interval(const Assay_State& state, const Interval_Basis& basis,

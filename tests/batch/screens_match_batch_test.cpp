@@ -24,6 +24,7 @@
 #include "navigation/navigation.h"
 #include "qc/reg_profile.h"
 #include "qc/reg_qc.h"
+#include "results/interval_text.h"
 #include "results/reg_result.h"
 #include "results/result_table.h"
 #include "state/program.h"
@@ -153,9 +154,10 @@ std::vector<std::vector<std::string>> csv_rows(const std::string& path) {
 // Every bound of the CSV and the workbook is the engine's interval of its row on the curve in
 // force of the screens, empty where the engine gives none; it rests on the assumption exactly for
 // the logit-log fits weighted by the distance to the standard points. The screen's line under
-// the table shows the chosen row's interval, or nothing.
+// the table shows the chosen row's interval, or nothing; the printouts give each item's interval
+// in a line of its own.
 void expect_intervals_of_the_engine(const std::string& csv, const std::string& workbook, Program& program,
-                                    Reg_Result& results) {
+                                    Reg_Result& results, const std::vector<std::string>& printed_ops) {
   const Assay_State& s = program.state;
   const Interval_Basis basis = interval_basis(s);
   ASSERT_EQ(basis.problem, "");
@@ -170,6 +172,10 @@ void expect_intervals_of_the_engine(const std::string& csv, const std::string& w
                                 testing::unzipped(workbook, "xl/worksheets/sheet1.xml")};
   const char* lower_column[] = {"D", "C", "D"};  // standards, sera, samples; the upper bound beside it
   int with_interval[3] = {0, 0, 0};
+  std::vector<std::string> printed_lines, expected_lines;
+  for (const std::string& op : printed_ops)
+    if (const auto printed = testing::printed_text(op); printed && printed->text.starts_with("  95%区間"))
+      printed_lines.push_back(printed->text);
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const std::vector<std::string>& cells = rows[r];
     ASSERT_EQ(cells.size(), 18u) << r;
@@ -192,6 +198,7 @@ void expect_intervals_of_the_engine(const std::string& csv, const std::string& w
       continue;
     }
     ++with_interval[table];
+    expected_lines.push_back("  " + interval_text(kind, expected, s.Dilution_Factor));
     EXPECT_EQ(expected->assumed, assumed);
     EXPECT_EQ(cells[10], assumed ? "仮定" : "");
     // Up to 15 significant digits in the CSV, 17 in the workbook.
@@ -208,6 +215,8 @@ void expect_intervals_of_the_engine(const std::string& csv, const std::string& w
     }
   }
   EXPECT_GT(with_interval[0] * with_interval[1] * with_interval[2], 0) << "an interval in every table";
+  std::sort(printed_lines.begin(), printed_lines.end()), std::sort(expected_lines.begin(), expected_lines.end());
+  EXPECT_EQ(printed_lines, expected_lines) << "each item's interval printed once, under its own row";
 
   // The sample table is shown last: each row chosen shows its item's interval under the table.
   const Result_Index index(s, Result_Kind::Sample);
@@ -284,7 +293,7 @@ TEST_F(Screens_And_Batch, EveryFitSavesAndPrintsWhatTheScreensDo) {
     EXPECT_GT(batch.printed.documents(), options.model == 0 ? 7 : 8) << "a page at least for each printout";
     EXPECT_EQ(testing::read_bytes(options.result), testing::read_bytes(folder.file("screens.txt")));
     EXPECT_EQ(testing::read_bytes(options.csv), testing::read_bytes(folder.file("screens.csv")));
-    expect_intervals_of_the_engine(options.csv, options.xlsx, user.program, user.results());
+    expect_intervals_of_the_engine(options.csv, options.xlsx, user.program, user.results(), by_buttons);
   }
 }
 

@@ -71,17 +71,17 @@ TEST_F(LIS_Batch, EveryMessageInTheFileAndAtTheListenerCarriesTheCsvValues) {
     const testing::Read_Message& message = arrived[m];
     const std::vector<std::string>& row = csv.at(id->second);
     EXPECT_EQ(message["patient_id"], id->second);  // whole, in sample order
-    EXPECT_EQ(message["value"], row[5]);           // the dilution-corrected value's digits, not the mean's
-    EXPECT_NE(row[5], row[3]);
-    EXPECT_EQ(message["unit"] + message["service"] + message["assay_no"], row[4] + row[10] + row[11]);
+    // The CSV's columns: 3 mean, 6 unit, 7 dilution-corrected value, 8 and 9 its interval, 13 flags,
+    // 15 substance, 16 assay number.
+    EXPECT_EQ(message["value"], row[7]);  // the dilution-corrected value's digits, not the mean's
+    EXPECT_NE(row[7], row[3]);
+    EXPECT_EQ(message["unit"] + message["service"] + message["assay_no"], row[6] + row[15] + row[16]);
     EXPECT_EQ(message["sending_facility"] + message["receiving_application"] + message["receiving_facility"],
               "RIA|LABLIS^1病院");
-    std::string notes;  // CV has no HL7 flag and stands in a note; the interval holds the value
+    std::string notes;  // CV has no HL7 flag and stands in a note; so does the value's interval
     for (const std::string& note : message.notes) notes += note + "\n";
-    EXPECT_EQ(notes.find("CV: ") != std::string::npos, row[8] == "CV") << notes;
-    const std::string bounds = notes.substr(notes.find("95%区間: ") + std::string("95%区間: ").size());
-    EXPECT_LT(std::stod(bounds), std::stod(row[5])) << notes;
-    EXPECT_GT(std::stod(bounds.substr(bounds.find("～") + 3)), std::stod(row[5])) << notes;
+    EXPECT_EQ(notes.find("CV: ") != std::string::npos, row[13] == "CV") << notes;
+    EXPECT_NE(notes.find("95%区間: " + row[8] + "～" + row[9] + " " + row[6] + "\n"), std::string::npos) << notes;
     auto sent = message.fields, written = in_file[m].fields;
     sent.erase("control_id"), written.erase("control_id");
     EXPECT_EQ(sent, written);  // the file holds the messages sent

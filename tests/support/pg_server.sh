@@ -30,10 +30,13 @@ case "$action" in
     echo "$folder" >"$note"
     "$0" resume "$note"
     "$bin/psql" -h "$folder" -U quorin_admin -d postgres -q -c "CREATE DATABASE quorin_test" >/dev/null
-    # The suite: the first process above that is not a shell (a test may start one through system()).
+    # The suite: the first process above that is not a shell (a test may start one through system()),
+    # or the outermost shell when only shells stand above (a script run from a terminal's shell).
     suite=$PPID
     while [[ "$(cat "/proc/$suite/comm" 2>/dev/null)" =~ ^(sh|bash|dash)$ ]]; do
-      suite=$(cut -d' ' -f4 "/proc/$suite/stat")
+      parent=$(cut -d' ' -f4 "/proc/$suite/stat")
+      [ "$parent" -gt 1 ] || break
+      suite=$parent
     done
     setsid bash -c 'while kill -0 "$1" 2>/dev/null; do sleep 1; done; "$2" stop-folder "$3" "$4"' \
       watcher "$suite" "$0" "$note" "$folder" </dev/null >/dev/null 2>&1 &
