@@ -44,6 +44,13 @@ const char* lab_name(const std::string& value, std::optional<std::string>& name)
   return nullptr;
 }
 
+// An option whose value is a path or a history, taken as it stands.
+template <std::string Batch_Options::*field>
+const char* take_text(const std::string& value, Batch_Options& options) {
+  options.*field = value;
+  return nullptr;
+}
+
 // An option of a batch run: its name and how its value is taken into the options. `take` returns
 // nullptr, or how the value must be given when it cannot be taken ("0～3 の整数で").
 struct Option_Rule {
@@ -84,41 +91,13 @@ constexpr Option_Rule Option_Rules[] = {
        options.model = static_cast<int>(found - std::begin(names));
        return nullptr;
      }},
-    {"--pdf",
-     [](const std::string& value, Batch_Options& options) -> const char* {
-       options.pdf = value;
-       return nullptr;
-     }},
-    {"--qc",
-     [](const std::string& value, Batch_Options& options) -> const char* {
-       options.qc = value;
-       return nullptr;
-     }},
-    {"--ids",
-     [](const std::string& value, Batch_Options& options) -> const char* {
-       options.ids = value;
-       return nullptr;
-     }},
-    {"--count-column",
-     [](const std::string& value, Batch_Options& options) -> const char* {
-       options.count_column = value;
-       return nullptr;
-     }},
-    {"--id-column",
-     [](const std::string& value, Batch_Options& options) -> const char* {
-       options.id_column = value;
-       return nullptr;
-     }},
-    {"--csv",
-     [](const std::string& value, Batch_Options& options) -> const char* {
-       options.csv = value;
-       return nullptr;
-     }},
-    {"--xlsx",
-     [](const std::string& value, Batch_Options& options) -> const char* {
-       options.xlsx = value;
-       return nullptr;
-     }},
+    {"--pdf", take_text<&Batch_Options::pdf>},
+    {"--qc", take_text<&Batch_Options::qc>},
+    {"--ids", take_text<&Batch_Options::ids>},
+    {"--count-column", take_text<&Batch_Options::count_column>},
+    {"--id-column", take_text<&Batch_Options::id_column>},
+    {"--csv", take_text<&Batch_Options::csv>},
+    {"--xlsx", take_text<&Batch_Options::xlsx>},
     {"--cv-limit",
      [](const std::string& value, Batch_Options& options) -> const char* {
        const auto limit = text::sole_number(value);
@@ -126,11 +105,7 @@ constexpr Option_Rule Option_Rules[] = {
        options.cv_limit = *limit;
        return nullptr;
      }},
-    {"--hl7",
-     [](const std::string& value, Batch_Options& options) -> const char* {
-       options.hl7 = value;
-       return nullptr;
-     }},
+    {"--hl7", take_text<&Batch_Options::hl7>},
     {"--lis",
      [](const std::string& value, Batch_Options& options) -> const char* {
        lis::LIS_Link link;
