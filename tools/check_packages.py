@@ -165,9 +165,9 @@ def used_files(build, missing):
             for line in listed:
                 note(line.strip(), "program the suite or the Debian package runs")
     for module, script in python_modules():
-        spec = importlib.util.find_spec(module)
-        origin = spec.origin if spec else None
-        if spec is None:
+        where = importlib.util.find_spec(module)
+        origin = where.origin if where else None
+        if where is None:
             missing.append(f"the Python module {module} of {os.path.relpath(script, SOURCE)} is not on this machine")
         elif origin and origin not in ("built-in", "frozen"):
             note(origin, f"Python module of {os.path.relpath(script, SOURCE)}")
