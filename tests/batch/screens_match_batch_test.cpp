@@ -204,7 +204,9 @@ void expect_intervals_of_the_engine(const std::string& csv, const std::string& w
     // Up to 15 significant digits in the CSV, 17 in the workbook.
     const double csv_bounds[] = {expected->lower, expected->upper, expected->lower * factor, expected->upper * factor};
     for (std::size_t c = 0; c < 4; ++c)
-      if (csv_bounds[c] > 0) EXPECT_NEAR(std::stod(cells[c < 2 ? 4 + c : 6 + c]), csv_bounds[c], 1e-14 * csv_bounds[c]);
+      if (csv_bounds[c] > 0) {
+        EXPECT_NEAR(std::stod(cells[c < 2 ? 4 + c : 6 + c]), csv_bounds[c], 1e-14 * csv_bounds[c]);
+      }
     EXPECT_EQ(cells[8].empty(), kind != Result_Kind::Sample);
     for (const auto& [column, bound] :
          {std::pair{std::string(lower_column[table]), expected->lower}, std::pair{upper_column, expected->upper}}) {
