@@ -66,6 +66,13 @@ TEST_F(One_Truth, IdentifiersReachTheOpenTableAndItsPrintButtonStaysPressable) {
   platform.recorder.clear();
   press(results().Command[target::Print]);
   EXPECT_GT(platform.recorder.documents(), 0) << "the sample pages";
+
+  // Another list of as many identifiers replaces them on the open table too.
+  testing::write_bytes(folder.file("ids.txt"), "再検" + ids.substr(std::string("検体").size()));
+  turn_to(sheet());
+  platform.file_answers = {folder.file("ids.txt")};
+  press(sheet().Lab_File[1]);
+  EXPECT_EQ(first_sample(2), "再検-1");
 }
 
 // The CV limit typed into the profile is the results screen's: its box and flags follow, and its
