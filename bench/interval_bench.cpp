@@ -99,7 +99,7 @@ int main() {
     // the same export with those cells left empty.
     for (const Result_Kind kind : {Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample})
       s.Result_Basis(static_cast<std::size_t>(kind)) = basis_digest(s, Basis::Results);
-    const double without_ms = bench::median_ms(7, [&] { text::save_file(path, results_csv(s, false)); });
+    const double without_ms = bench::median_ms(7, [&] { save_results_csv(s, path, false); });
     bench::report("  CSV export without the intervals (build and save)", without_ms, 5000);
     std::string told;
     const double with_ms = bench::median_ms(7, [&] { told = save_results_csv(s, path); });

@@ -195,8 +195,9 @@ Interval_Basis interval_basis(const Assay_State& state, const Curve_In_Force& cu
   return curve.is_model() ? model_basis(basis) : logit_log_basis(state, basis);
 }
 
-Interval_Basis interval_basis(const Assay_State& state) {
-  const Curve_Outcome outcome = make_curve_in_force(state);
+Interval_Basis interval_basis(const Assay_State& state) { return interval_basis(state, make_curve_in_force(state)); }
+
+Interval_Basis interval_basis(const Assay_State& state, const Curve_Outcome& outcome) {
   if (outcome.curve) return interval_basis(state, *outcome.curve);
   Interval_Basis basis;
   basis.problem = outcome.refusal;

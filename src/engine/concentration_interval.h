@@ -86,9 +86,10 @@ struct Interval_Basis {
 
 // The basis of the curve in force, made from the state the curve was made from. The second form
 // makes the curve in force from the state itself (a 4PL or 5PL is fitted afresh); without a curve
-// its problem is the curve's refusal.
+// its problem is the curve's refusal; the third takes the curve (or its refusal) made already.
 Interval_Basis interval_basis(const Assay_State& state, const Curve_In_Force& curve);
 Interval_Basis interval_basis(const Assay_State& state);
+Interval_Basis interval_basis(const Assay_State& state, const Curve_Outcome& outcome);
 
 // The interval of item `item` of a result table (standard i of the standard concentrations, a
 // serum, a sample), whose flags (engine/result_flags.h, item_flags) are `flags`. None for an item

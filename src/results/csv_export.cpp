@@ -1,7 +1,10 @@
-#include <algorithm>
+#include <functional>
+#include <optional>
+#include <string_view>
 
 #include "engine/result_curve.h"
 #include "results/export_rows.h"
+#include "results/interval_cells.h"
 #include "results/result_export.h"
 #include "text/csv_field.h"
 #include "text/format.h"
@@ -22,47 +25,56 @@ constexpr const char* Header =
 // A number at full precision (up to 15 significant digits), "" for none.
 std::string number(const std::optional<double>& value) { return value ? text::Format(*value, "") : ""; }
 
-// ",lower,upper" at full precision (up to 15 significant digits), ",," for none: written straight
-// into the file's text, as they stand on every row of the largest assays.
-void append_bounds(std::string& csv, const std::optional<Concentration_Interval>& interval) {
-  char cells[2 * text::General_Number_Size + 2];
-  char* end = cells;
-  *end++ = ',';
-  if (interval) end = text::shortest_number_to(end, interval->lower);
-  *end++ = ',';
-  if (interval) end = text::shortest_number_to(end, interval->upper);
-  csv.append(cells, end);
-}
-
-}  // namespace
-
-std::string results_csv(const Assay_State& state, bool intervals) {
+// The CSV in pieces of about a megabyte, each handed to `write` once complete: a large export goes
+// to the disk while its later rows are being made. Without `intervals` their cells stay empty.
+void write_results_csv(const Assay_State& state, bool intervals, const std::function<void(std::string_view)>& write) {
+  constexpr std::size_t Piece = std::size_t{1} << 20;
   const std::string unit = text::csv_text_field(text::Text_Clean(state.Unit_Name));
   const std::string curve = text::csv_text_field(result_curve_name(state));
   std::string assay;
   for (const std::string* field : {&state.Substance_Name, &state.Assay_No, &state.Assay_Date})
     assay += "," + text::csv_text_field(text::Text_Clean(*field));
   std::string csv = "\xEF\xBB\xBF" + std::string(Header) + "\r\n";
-  // Under 200 bytes a row with its intervals: the text is made in one piece, never moved as it grows.
-  csv.reserve(200 * static_cast<std::size_t>(std::max<Long>(0, state.Sample_Number) + Max_Sera + Max_Standards));
+  csv.reserve(Piece + 4096);
+  // The curve in force made once, for the flags and the intervals (a 4PL or 5PL is fitted afresh).
+  const Curve_Outcome outcome = make_curve_in_force(state);
+  const Flag_Limits limits = flag_limits(state, outcome.curve ? &*outcome.curve : nullptr);
+  std::optional<Interval_Cells> cells;
+  if (intervals) cells.emplace(state, limits, interval_basis(state, outcome));
+  std::size_t row = 0;
   for_each_export_row(
-      state, flag_limits(state),
+      state, limits,
       [&](const Export_Row& r) {
         csv += std::string(export_kind_name(r.kind)) + "," + text::bare_text(r.number) + "," +
                text::csv_text_field(r.id) + "," + number(r.mean);
-        append_bounds(csv, r.interval);
+        csv += cells ? cells->mean_cells(row) : ",,";
         csv += "," + unit + "," + number(r.value);
-        append_bounds(csv, r.value_interval);
-        csv += std::string(",") + interval_premise(r.interval) + "," + number(r.cv) + "," + text::bare_text(r.usable) +
-               "," + text::csv_text_field(flags_text(r.flags)) + "," + curve + assay + "\r\n";
+        csv += cells ? cells->value_cells(row) : ",,,";
+        csv += "," + number(r.cv) + "," + text::bare_text(r.usable) + "," + text::csv_text_field(flags_text(r.flags)) +
+               "," + curve + assay + "\r\n";
+        ++row;
+        if (csv.size() >= Piece) {
+          write(csv);
+          csv.clear();
+        }
       },
-      intervals);
+      false);
+  write(csv);
+}
+
+}  // namespace
+
+std::string results_csv(const Assay_State& state) {
+  std::string csv;
+  write_results_csv(state, true, [&](std::string_view piece) { csv += piece; });
   return csv;
 }
 
-std::string save_results_csv(const Assay_State& state, const std::string& path) {
+std::string save_results_csv(const Assay_State& state, const std::string& path, bool intervals) {
   if (std::string refusal = export_refusal(state); !refusal.empty()) return refusal;
-  return text::save_file(path, results_csv(state));
+  text::Atomic_File file(path);
+  write_results_csv(state, intervals, [&](std::string_view piece) { file.write(piece); });
+  return file.commit();
 }
 
 }  // namespace quorin

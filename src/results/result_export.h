@@ -13,12 +13,12 @@
 namespace quorin {
 
 // The CSV file's bytes. Texts a spreadsheet would run as a formula get a leading apostrophe.
-// Without `intervals` their cells stay empty (what the export costs without them).
-std::string results_csv(const Assay_State& state, bool intervals = true);
+std::string results_csv(const Assay_State& state);
 
 // Save the CSV or the workbook; "" when saved, else the message why not. The workbook's curve
-// sheet is judged as the model screen judges the curve (the state is left as it was).
-std::string save_results_csv(const Assay_State& state, const std::string& path);
+// sheet is judged as the model screen judges the curve (the state is left as it was). Without
+// `intervals` the CSV's interval cells stay empty (what the export costs without them).
+std::string save_results_csv(const Assay_State& state, const std::string& path, bool intervals = true);
 std::string save_results_xlsx(Assay_State& state, const std::string& path);
 
 }  // namespace quorin

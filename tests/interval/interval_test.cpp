@@ -3,10 +3,12 @@
 // covariance inverted and Student's t found in 40-digit arithmetic from the formula (curve's
 // covariance, mean response over the usable tubes, delta method on ln concentration), and the line
 // weighted by the distance to the standard points, whose intervals are marked as resting on an
-// assumption. Then where no interval may be given.
+// assumption. Then where no interval may be given, and the CSV of a large assay, whose interval
+// cells are made apart from its rows.
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include "curve/curve_fixture.h"
@@ -16,7 +18,10 @@
 #include "engine/result_flags.h"
 #include "engine/samples.h"
 #include "engine/treatment_standard.h"
+#include "results/result_export.h"
 #include "support/test_support.h"
+#include "support/text_search.h"
+#include "text/format.h"
 
 namespace quorin {
 namespace {
@@ -146,6 +151,51 @@ TEST(Concentration_Interval, NoneWhereItHasNoMeaning) {
     const auto interval = interval_of(*s, basis, Result_Kind::Sample, c.sample);
     const std::string found = !basis.problem.empty() ? "none (curve)" : !interval ? "none" : "given";
     EXPECT_EQ(found, c.interval);
+  }
+}
+
+// Thousands of samples, their interval cells made on other cores in parts of some thousand rows:
+// every row of the CSV carries its own item's interval, to the digit, on either side of every
+// part's edge, sample values by the dilution factor and the premise where the curve assumes it.
+TEST(Concentration_Interval, EveryRowOfALargeCsvCarriesItsOwnInterval) {
+  for (const int weighting : {1, 2}) {  // the distance to the standard points (assumed), the logit correction
+    SCOPED_TRACE(weighting);
+    auto s = small_assay();
+    s->Sample_Number = 7000;
+    for (Long i = 7; i <= s->Sample_Number; ++i)  // counts from below the NSB to above B0, some tubes missing
+      for (int j = 1; j <= 3; ++j) s->Sample_Count(i, j) = (i * 37 + j * 101) % 11 == 0 ? 0 : 100 + (i * 53 + j) % 10500;
+    s->Weight_Type = weighting;
+    const Interval_Basis basis = reduce(*s);
+    const Flag_Limits limits = flag_limits(*s);
+    std::vector<std::string> expected = {""};  // the header
+    int given = 0;
+    for (const Result_Kind kind : {Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample}) {
+      const Long items = kind == Result_Kind::Standard_Conc ? s->STD_Number
+                         : kind == Result_Kind::Sera        ? s->Sera_Number
+                                                            : s->Sample_Number;
+      for (Long i = 1; i <= items; ++i) {
+        const auto interval = item_interval(*s, basis, kind, i, item_flags(*s, kind, i, limits));
+        const auto bound = [&](double value) { return interval ? text::Format(value, "") : ""; };
+        const double factor = kind == Result_Kind::Sample ? s->Dilution_Factor : 0;
+        given += interval.has_value();
+        expected.push_back(bound(interval ? interval->lower : 0) + "," + bound(interval ? interval->upper : 0) + "|" +
+                           (factor > 0 ? bound(interval ? interval->lower * factor : 0) + "," +
+                                             bound(interval ? interval->upper * factor : 0)
+                                       : ",") +
+                           "," + (interval && interval->assumed ? "仮定" : ""));
+      }
+    }
+    EXPECT_GT(given, 4000) << "most samples have an interval";
+    std::vector<std::string> found;
+    std::istringstream csv(results_csv(*s));
+    for (std::string line; std::getline(csv, line);) {
+      line.pop_back();  // the CR
+      const std::vector<std::string> cells = testing::cells_of(line);
+      ASSERT_EQ(cells.size(), 18u) << line;
+      found.push_back(found.empty() ? "" : cells[4] + "," + cells[5] + "|" + cells[8] + "," + cells[9] + "," + cells[10]);
+    }
+    ASSERT_EQ(found.size(), expected.size());
+    for (std::size_t r = 1; r < found.size(); ++r) ASSERT_EQ(found[r], expected[r]) << "row " << r;
   }
 }
 
