@@ -259,8 +259,12 @@ void Reg_Result::show_chosen_interval() {
                                       item_flags(state, kind, chosen.item, limits_));
   if (!interval) return;
   const char* name = kind == Result_Kind::Standard_Conc ? "STD" : kind == Result_Kind::Sera ? "Sera" : "Sample";
-  Interval_Label.caption =
-      name + text::signed_text(chosen.item) + " の " + interval_text(kind, interval, state.Dilution_Factor);
+  // Bounds of many digits end in "…" rather than run past the line (the printout and the exports
+  // hold them whole).
+  constexpr double Label_Columns = 133;  // 12000 twips
+  Interval_Label.caption = text::elide_to_columns(
+      name + text::signed_text(chosen.item) + " の " + interval_text(kind, interval, state.Dilution_Factor),
+      Label_Columns, Screen_Widest_Half_Width);
 }
 
 }  // namespace quorin

@@ -157,6 +157,17 @@ std::vector<std::string> identifier_lines(const Assay_State& s, Result_Kind kind
   return lines;
 }
 
+// The item's 95 % interval in lines of the table's width, broken at blanks and continued lines
+// indented, so that bounds of many digits never run past the table's edge; none without one.
+std::vector<std::string> interval_lines(const Assay_State& s, Result_Kind kind,
+                                        const std::optional<Concentration_Interval>& interval, int table_width) {
+  std::vector<std::string> lines;
+  const auto columns = static_cast<std::size_t>(table_width / 100 - 1) - 4;  // as the identifier's lines
+  for (const std::string& part : text::wrap_at_blanks(interval_text(kind, interval, s.Dilution_Factor), columns))
+    lines.push_back((lines.empty() ? "  " : "    ") + part);
+  return lines;
+}
+
 // The column headers at 8 points, or at 7 in a layout where one would fill its whole column
 // ("Mean Calc Conc.") and so run into the rule and the next header in the fixed-pitch face.
 double header_font(const Layout& layout) {
@@ -291,8 +302,9 @@ long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer, d
       pages.tube_row(printer != nullptr ? tube_row(state, kind, item, t, tube_number, limits) : Row{});
       if (t == tubes) {
         pages.summary_row(printer != nullptr ? summary_row(state, kind, item, limits) : Row{});
-        if (const auto& interval = intervals[static_cast<std::size_t>(item)])
-          pages.spanning_row(printer != nullptr ? "  " + interval_text(kind, interval, state.Dilution_Factor) : "");
+        for (const std::string& line :
+             interval_lines(state, kind, intervals[static_cast<std::size_t>(item)], layout_of(kind).width))
+          pages.spanning_row(line);
         for (const std::string& line : identifier_lines(state, kind, item, layout_of(kind).width))
           pages.spanning_row(line);
       }

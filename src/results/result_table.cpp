@@ -159,10 +159,9 @@ void sample_cells(const Assay_State& s, const Row_Source& r, Row_Cells& c) {
 }  // namespace
 
 std::string shown_identifier(std::string_view id) {
-  // The cell is 1095 twips wide, some 11.5 columns of 90 twips (half an em at 9 points) inside its
-  // frame; the widest half-width letters of the screen's proportional face take nearly two.
-  constexpr double Cell_Columns = 11.5, Widest_Half_Width = 1.85;
-  return text::elide_to_columns(id, Cell_Columns, Widest_Half_Width);
+  // The cell is 1095 twips wide, some 11.5 columns inside its frame.
+  constexpr double Cell_Columns = 11.5;
+  return text::elide_to_columns(id, Cell_Columns, Screen_Widest_Half_Width);
 }
 
 const std::string& sample_id(const Assay_State& s, Long sample) {

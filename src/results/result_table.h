@@ -82,6 +82,10 @@ void row_cells(const Assay_State& state, Result_Kind kind, const Row_Source& sou
 // A sample's identifier, "" when it has none.
 const std::string& sample_id(const Assay_State& state, Long sample);
 
+// Columns of 90 twips (half an em at the screens' 9 points): the widest half-width letters of the
+// screens' proportional face take nearly two.
+inline constexpr double Screen_Widest_Half_Width = 1.85;
+
 // An identifier as the sample table's cell shows it: whole when it fits, else its start ended by
 // "…" (the screen shows the whole of the row chosen under the table).
 std::string shown_identifier(std::string_view id);

@@ -59,6 +59,25 @@ std::string clip_to_columns(std::string_view text, std::size_t columns) {
   return std::string(text.substr(0, i));
 }
 
+std::vector<std::string> wrap_at_blanks(std::string_view text, std::size_t columns) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    std::string line = clip_to_columns(text, columns);
+    if (line.empty()) {  // a character wider than the line stands alone
+      std::size_t at = 0;
+      next_character(text, at);
+      line = text.substr(0, at);
+    }
+    const std::size_t blank = line.size() < text.size() && text[line.size()] != ' ' ? line.rfind(' ') : line.npos;
+    if (blank != line.npos && line.find_first_not_of(' ') < blank) line.resize(blank);
+    text.remove_prefix(line.size());
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    line.erase(line.find_last_not_of(' ') + 1);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
 std::string elide_to_columns(std::string_view text, double columns, double half_width) {
   constexpr std::string_view Ellipsis = "\u2026";
   constexpr double Ellipsis_Columns = 2;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorin::text {
 
@@ -15,6 +16,10 @@ char32_t next_character(std::string_view text, std::size_t& at);
 
 // The text cut after the last whole character that ends within `columns` columns.
 std::string clip_to_columns(std::string_view text, std::size_t columns);
+
+// The text in lines of at most `columns` columns, each broken after its last blank that fits, or
+// within a word longer than a line; the blanks at a break are dropped. An empty text gives none.
+std::vector<std::string> wrap_at_blanks(std::string_view text, std::size_t columns);
 
 // The text as it fits `columns` columns when a half-width character may take up to
 // `half_width` of them (1 in a fixed-pitch face, nearly 2 for the widest letters of a

@@ -3,8 +3,8 @@
 // covariance inverted and Student's t found in 40-digit arithmetic from the formula (curve's
 // covariance, mean response over the usable tubes, delta method on ln concentration), and the line
 // weighted by the distance to the standard points, whose intervals are marked as resting on an
-// assumption. Then where no interval may be given, and the CSV of a large assay, whose interval
-// cells are made apart from its rows.
+// assumption. Then where no interval may be given, the CSV of a large assay, whose interval
+// cells are made apart from its rows, and the printout of an interval of many digits.
 
 #include <gtest/gtest.h>
 
@@ -18,10 +18,14 @@
 #include "engine/result_flags.h"
 #include "engine/samples.h"
 #include "engine/treatment_standard.h"
+#include "results/interval_text.h"
 #include "results/result_export.h"
+#include "results/result_prt.h"
 #include "support/test_support.h"
 #include "support/text_search.h"
+#include "text/display_width.h"
 #include "text/format.h"
+#include "ui/recording_printer.h"
 
 namespace quorin {
 namespace {
@@ -196,6 +200,38 @@ TEST(Concentration_Interval, EveryRowOfALargeCsvCarriesItsOwnInterval) {
     }
     ASSERT_EQ(found.size(), expected.size());
     for (std::size_t r = 1; r < found.size(); ++r) ASSERT_EQ(found[r], expected[r]) << "row " << r;
+  }
+}
+
+// Sample values of some thirty digits (a dilution factor of 1e30): the printout breaks the
+// interval's line at blanks into lines within the sample table's 107 columns, and together they
+// say all the screen says. Blanks and a word longer than a line break the same way in any text.
+TEST(Concentration_Interval, APrintedIntervalOfManyDigitsStaysWithinTheTable) {
+  auto s = small_assay();
+  s->Dilution_Factor = 1e30;
+  const Interval_Basis basis = reduce(*s);
+  const std::string whole = interval_text(Result_Kind::Sample, interval_of(*s, basis, Result_Kind::Sample, 1), 1e30);
+  ASSERT_GT(text::display_columns(whole), 107u);
+  ui::Recording_Printer printer;
+  print_result_table(*s, Result_Kind::Sample, printer);
+  std::vector<std::string> lines;
+  for (const std::string& op : printer.ops())
+    if (const auto printed = testing::printed_text(op);
+        printed && lines.size() < 3 && (!lines.empty() || printed->text.starts_with("  95%区間 7.")))
+      lines.push_back(printed->text);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(lines[1].starts_with("    ") && lines[1][4] != ' ') << "continued, indented: " << lines[1];
+  EXPECT_FALSE(lines[2].starts_with("    ")) << "the next line is no part of it: " << lines[2];
+  for (const std::string& line : {lines[0], lines[1]}) EXPECT_LE(text::display_columns(line), 106u) << line;
+  EXPECT_EQ(lines[0].substr(2) + " " + lines[1].substr(4), whole);
+
+  const std::pair<const char*, const char*> wraps[] = {
+      {"ab cd ef", "ab cd|ef"},  {"abcdefgh ij", "abcde|fgh|ij"}, {"ab   cd", "ab|cd"},
+      {"区間 区間区間", "区間|区間|区間"}, {"abcde fg", "abcde|fg"},     {"", ""}};
+  for (const auto& [text_in, expected] : wraps) {
+    std::string found;
+    for (const std::string& line : text::wrap_at_blanks(text_in, 5)) found += (found.empty() ? "" : "|") + line;
+    EXPECT_EQ(found, expected) << text_in;
   }
 }
 
