@@ -19,13 +19,18 @@
 #include "engine/samples.h"
 #include "engine/treatment_standard.h"
 #include "results/interval_text.h"
+#include "results/reg_result.h"
 #include "results/result_export.h"
 #include "results/result_prt.h"
+#include "state/commands.h"
+#include "state/program.h"
+#include "support/form_driver.h"
 #include "support/test_support.h"
 #include "support/text_search.h"
 #include "text/display_width.h"
 #include "text/format.h"
 #include "ui/recording_printer.h"
+#include "ui/scripted_platform.h"
 
 namespace quorin {
 namespace {
@@ -224,6 +229,23 @@ TEST(Concentration_Interval, APrintedIntervalOfManyDigitsStaysWithinTheTable) {
   EXPECT_FALSE(lines[2].starts_with("    ")) << "the next line is no part of it: " << lines[2];
   for (const std::string& line : {lines[0], lines[1]}) EXPECT_LE(text::display_columns(line), 106u) << line;
   EXPECT_EQ(lines[0].substr(2) + " " + lines[1].substr(4), whole);
+
+  // On the results screen such a line ends in "…" within the 133 columns of its label.
+  testing::Scratch_Folder folder;
+  std::string conditions = testing::read_bytes(testing::Example_Conditions);
+  conditions.replace(conditions.find("1.0000\r\n.5"), 6, "1E+30");
+  testing::write_bytes(folder.file("wide.crx"), conditions);
+  ui::Scripted_Platform platform;
+  Program program(platform);
+  program.start();
+  testing::run_wizard(program, platform, folder.file("wide.crx"), testing::Example_Counts);
+  program.state.Screen_No = screen_no(Screen::Result);
+  program.command(target::Sample_Table);
+  auto& results = *program.screen_as<Reg_Result>(Screen::Result);
+  results.choose_row(3);  // sample 1's summary row
+  const std::string& shown = results.Interval_Label.caption;
+  EXPECT_TRUE(shown.starts_with("Sample 1 の 95%区間 ") && shown.ends_with("…")) << shown;
+  EXPECT_EQ(shown, text::elide_to_columns(shown, 133, Screen_Widest_Half_Width)) << "it fits";
 
   const std::pair<const char*, const char*> wraps[] = {
       {"ab cd ef", "ab cd|ef"},  {"abcdefgh ij", "abcde|fgh|ij"}, {"ab   cd", "ab|cd"},
