@@ -84,7 +84,8 @@ Interval_Basis logit_log_basis(const Assay_State& state, Interval_Basis basis) {
   basis.line_spread = polynomial_spread(points, 1, {line.intercept, line.slope, 0, 0});
   basis.spread = line.cubic ? polynomial_spread(points, 3, {line.a0, line.a1, line.a2, line.a3}) : basis.line_spread;
   if (basis.spread.parameters == 0)
-    basis.problem = "回帰に使うスタンダードが検量線の係数の数より多くないため（残差の自由度が 0）、95%区間を求められません";
+    basis.problem =
+        "回帰に使うスタンダードが検量線の係数の数より多くないため（残差の自由度が 0）、95%区間を求められません";
   logit_log_variance(basis, points, basis.curve.weighting);
   return basis;
 }
@@ -93,7 +94,8 @@ Interval_Basis model_basis(Interval_Basis basis) {
   const Logistic_Uncertainty& u = basis.curve.model_uncertainty;
   Curve_Spread& spread = basis.spread;
   if (u.degrees_of_freedom < 1) {
-    basis.problem = "当てはめに使うチューブが検量線のパラメータの数より多くないため（残差の自由度が 0）、95%区間を求められません";
+    basis.problem =
+        "当てはめに使うチューブが検量線のパラメータの数より多くないため（残差の自由度が 0）、95%区間を求められません";
     return basis;
   }
   spread.parameters = basis.curve.model.parameters();

@@ -94,10 +94,8 @@ const Interval_Cells::Chunk& Interval_Cells::chunk_of(std::size_t row) {
   Chunk& chunk = chunks_[row / static_cast<std::size_t>(Chunk_Rows)];
   while (!chunk.ready.load(std::memory_order_acquire)) {
     // Rather than wait idle, take a chunk nobody has: with no worker, this makes them all in turn.
-    if (const std::size_t free = next_++; free < chunks_.size())
-      make(free);
-    else
-      chunk.ready.wait(false, std::memory_order_acquire);
+    if (const std::size_t free = next_++; free < chunks_.size()) make(free);
+    else chunk.ready.wait(false, std::memory_order_acquire);
   }
   if (chunk.failure) std::rethrow_exception(chunk.failure);
   return chunk;

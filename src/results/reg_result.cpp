@@ -1,7 +1,7 @@
 #include "results/reg_result.h"
 
-#include "results/lis_send_button.h"
 #include "results/interval_text.h"
+#include "results/lis_send_button.h"
 #include "results/results_procedures.h"
 #include "state/basis.h"
 #include "state/commands.h"

@@ -159,12 +159,19 @@ std::vector<std::string> identifier_lines(const Assay_State& s, Result_Kind kind
 
 // The item's 95 % interval in lines of the table's width, broken at blanks and continued lines
 // indented, so that bounds of many digits never run past the table's edge; none without one.
+// Without `texts` (pages only counted) the lines are left empty, and a line whose bounds are all
+// below 1e7 is not made at all: at most eleven characters each, they fit every table's line.
 std::vector<std::string> interval_lines(const Assay_State& s, Result_Kind kind,
-                                        const std::optional<Concentration_Interval>& interval, int table_width) {
+                                        const std::optional<Concentration_Interval>& interval, int table_width,
+                                        bool texts) {
+  constexpr double One_Line_Bounds = 1e7;
   std::vector<std::string> lines;
+  if (!interval) return lines;
+  const double factor = kind == Result_Kind::Sample ? s.Dilution_Factor : 1;
+  if (!texts && interval->upper < One_Line_Bounds && interval->upper * factor < One_Line_Bounds) return {""};
   const auto columns = static_cast<std::size_t>(table_width / 100 - 1) - 4;  // as the identifier's lines
   for (const std::string& part : text::wrap_at_blanks(interval_text(kind, interval, s.Dilution_Factor), columns))
-    lines.push_back((lines.empty() ? "  " : "    ") + part);
+    lines.push_back(texts ? (lines.empty() ? "  " : "    ") + part : "");
   return lines;
 }
 
@@ -302,8 +309,8 @@ long lay_out(const Assay_State& state, Result_Kind kind, ui::Printer* printer, d
       pages.tube_row(printer != nullptr ? tube_row(state, kind, item, t, tube_number, limits) : Row{});
       if (t == tubes) {
         pages.summary_row(printer != nullptr ? summary_row(state, kind, item, limits) : Row{});
-        for (const std::string& line :
-             interval_lines(state, kind, intervals[static_cast<std::size_t>(item)], layout_of(kind).width))
+        for (const std::string& line : interval_lines(state, kind, intervals[static_cast<std::size_t>(item)],
+                                                      layout_of(kind).width, printer != nullptr))
           pages.spanning_row(line);
         for (const std::string& line : identifier_lines(state, kind, item, layout_of(kind).width))
           pages.spanning_row(line);

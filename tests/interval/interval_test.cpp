@@ -172,7 +172,8 @@ TEST(Concentration_Interval, EveryRowOfALargeCsvCarriesItsOwnInterval) {
     auto s = small_assay();
     s->Sample_Number = 7000;
     for (Long i = 7; i <= s->Sample_Number; ++i)  // counts from below the NSB to above B0, some tubes missing
-      for (int j = 1; j <= 3; ++j) s->Sample_Count(i, j) = (i * 37 + j * 101) % 11 == 0 ? 0 : 100 + (i * 53 + j) % 10500;
+      for (int j = 1; j <= 3; ++j)
+        s->Sample_Count(i, j) = (i * 37 + j * 101) % 11 == 0 ? 0 : 100 + (i * 53 + j) % 10500;
     s->Weight_Type = weighting;
     const Interval_Basis basis = reduce(*s);
     const Flag_Limits limits = flag_limits(*s);
@@ -201,7 +202,8 @@ TEST(Concentration_Interval, EveryRowOfALargeCsvCarriesItsOwnInterval) {
       line.pop_back();  // the CR
       const std::vector<std::string> cells = testing::cells_of(line);
       ASSERT_EQ(cells.size(), 18u) << line;
-      found.push_back(found.empty() ? "" : cells[4] + "," + cells[5] + "|" + cells[8] + "," + cells[9] + "," + cells[10]);
+      found.push_back(found.empty() ? ""
+                                    : cells[4] + "," + cells[5] + "|" + cells[8] + "," + cells[9] + "," + cells[10]);
     }
     ASSERT_EQ(found.size(), expected.size());
     for (std::size_t r = 1; r < found.size(); ++r) ASSERT_EQ(found[r], expected[r]) << "row " << r;
@@ -218,7 +220,9 @@ TEST(Concentration_Interval, APrintedIntervalOfManyDigitsStaysWithinTheTable) {
   const std::string whole = interval_text(Result_Kind::Sample, interval_of(*s, basis, Result_Kind::Sample, 1), 1e30);
   ASSERT_GT(text::display_columns(whole), 107u);
   ui::Recording_Printer printer;
-  print_result_table(*s, Result_Kind::Sample, printer);
+  EXPECT_EQ(print_result_table(*s, Result_Kind::Sample, printer),
+            result_table_pages(*s, Result_Kind::Sample, printer.printable_height()))
+      << "the pages counted before printing";
   std::vector<std::string> lines;
   for (const std::string& op : printer.ops())
     if (const auto printed = testing::printed_text(op);
@@ -247,9 +251,9 @@ TEST(Concentration_Interval, APrintedIntervalOfManyDigitsStaysWithinTheTable) {
   EXPECT_TRUE(shown.starts_with("Sample 1 の 95%区間 ") && shown.ends_with("…")) << shown;
   EXPECT_EQ(shown, text::elide_to_columns(shown, 133, Screen_Widest_Half_Width)) << "it fits";
 
-  const std::pair<const char*, const char*> wraps[] = {
-      {"ab cd ef", "ab cd|ef"},  {"abcdefgh ij", "abcde|fgh|ij"}, {"ab   cd", "ab|cd"},
-      {"区間 区間区間", "区間|区間|区間"}, {"abcde fg", "abcde|fg"},     {"", ""}};
+  const std::pair<const char*, const char*> wraps[] = {{"ab cd ef", "ab cd|ef"}, {"abcdefgh ij", "abcde|fgh|ij"},
+                                                       {"ab   cd", "ab|cd"},     {"区間 区間区間", "区間|区間|区間"},
+                                                       {"abcde fg", "abcde|fg"}, {"", ""}};
   for (const auto& [text_in, expected] : wraps) {
     std::string found;
     for (const std::string& line : text::wrap_at_blanks(text_in, 5)) found += (found.empty() ? "" : "|") + line;
