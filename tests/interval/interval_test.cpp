@@ -216,13 +216,15 @@ TEST(Concentration_Interval, EveryRowOfALargeCsvCarriesItsOwnInterval) {
 TEST(Concentration_Interval, APrintedIntervalOfManyDigitsStaysWithinTheTable) {
   auto s = small_assay();
   s->Dilution_Factor = 1e30;
+  s->Sample_Number = 60;  // pages of them, each sample's interval on two lines
+  for (Long i = 7; i <= 60; ++i) testing::set_counts(s->Sample_Count, i, {4100, 4180, 4050});
   const Interval_Basis basis = reduce(*s);
   const std::string whole = interval_text(Result_Kind::Sample, interval_of(*s, basis, Result_Kind::Sample, 1), 1e30);
   ASSERT_GT(text::display_columns(whole), 107u);
   ui::Recording_Printer printer;
-  EXPECT_EQ(print_result_table(*s, Result_Kind::Sample, printer),
-            result_table_pages(*s, Result_Kind::Sample, printer.printable_height()))
-      << "the pages counted before printing";
+  const long pages = print_result_table(*s, Result_Kind::Sample, printer);
+  EXPECT_GT(pages, 2);
+  EXPECT_EQ(pages, result_table_pages(*s, Result_Kind::Sample, printer.printable_height())) << "as counted before";
   std::vector<std::string> lines;
   for (const std::string& op : printer.ops())
     if (const auto printed = testing::printed_text(op);
