@@ -71,20 +71,12 @@ TYPED_TEST(History_Stores, SaveReplaceDeleteTargetsRulesAndExport) {
   const Target before = this->series().targets.at(1);
   EXPECT_NE(curve_warning(this->series(), 1).find("複数の検量線"), std::string::npos);
 
-  const struct {
-    const char* assay_no;
-    const char* reason;
-    Delete_Result::Kind kind;
-  } deletions[] = {{"C-3", "  ", Delete_Result::Kind::Refused},
-                   {"C-99", "誤登録", Delete_Result::Kind::Not_Found},
-                   {"C-3", "別の検量線で保存した", Delete_Result::Kind::Deleted}};
-  for (const auto& deletion : deletions) {
-    SCOPED_TRACE(std::string(deletion.assay_no) + " " + deletion.reason);
-    EXPECT_EQ(
-        delete_stored_run(store, this->place.where, "コルチゾール", deletion.assay_no, "2026/03/03", deletion.reason)
-            .kind,
-        deletion.kind);
-  }
+  const auto delete_run = [&](const char* assay_no, const char* reason) {
+    return delete_stored_run(store, this->place.where, "コルチゾール", assay_no, "2026/03/03", reason).kind;
+  };
+  EXPECT_EQ(delete_run("C-3", "  "), Delete_Result::Kind::Refused);
+  EXPECT_EQ(delete_run("C-99", "誤登録"), Delete_Result::Kind::Not_Found);
+  EXPECT_EQ(delete_run("C-3", "別の検量線で保存した"), Delete_Result::Kind::Deleted);
   EXPECT_EQ(this->runs().size(), 21u);
   const std::vector<Deleted_Run> deleted = testing::read_history(this->place.where, &History_Store::deleted_runs);
   ASSERT_EQ(deleted.size(), 1u);
