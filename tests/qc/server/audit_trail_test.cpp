@@ -128,11 +128,7 @@ TYPED_TEST(Audit_Trail, CopiesKeepDeletionsAndTheLaterTarget) {
   const auto count = [](const std::string& where) { return testing::runs_in(where).size(); };
   QC_Run run = testing::qc_run("TSH", "T-1", "2026/12/01", {2.5});
   run.station = "counter-1";
-  {
-    History_Store a;
-    ASSERT_TRUE(a.open(from, Connection::Mode::Write));
-    ASSERT_TRUE(a.store_run(run));
-  }
+  ASSERT_TRUE(testing::store_in(from, run));
   ASSERT_TRUE(copy_history(from, to).done);
   ASSERT_EQ(count(to), 1u);
 

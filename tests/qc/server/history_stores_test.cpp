@@ -142,17 +142,12 @@ TYPED_TEST(History_Stores, OlderSchemaReadAndBroughtForwardOthersLeftAsTheyWere)
 }
 
 namespace fs = std::filesystem;
+using testing::store_in;
 
 QC_Run file_run(const std::string& no, const std::string& date, std::vector<std::optional<double>> means) {
   QC_Run run = testing::qc_run("コルチゾール", no, date, means);
   run.result_file = std::string(64, 'r');
   return run;
-}
-
-Db_Outcome store_in(const std::string& path, const QC_Run& run) {
-  History_Store history;
-  Db_Outcome outcome = history.open(path, Connection::Mode::Write, 100);  // a short wait for a lock
-  return outcome ? history.store_run(run) : outcome;
 }
 
 class History_File : public ::testing::Test {

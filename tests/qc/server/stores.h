@@ -34,6 +34,13 @@ inline qc::QC_Run qc_run(const std::string& substance, const std::string& no, co
   return run;
 }
 
+// The run saved in the history at `where`, made when there is none; a short wait for a lock.
+inline qc::Db_Outcome store_in(const std::string& where, const qc::QC_Run& run) {
+  qc::History_Store history;
+  qc::Db_Outcome outcome = history.open(where, qc::Connection::Mode::Write, 100);
+  return outcome ? history.store_run(run) : outcome;
+}
+
 // What a reader of History_Store (all_runs, audit_trail, deleted_runs) gives of the history at
 // `where`, opened for reading; a failure when it cannot be read.
 template <typename Value>
