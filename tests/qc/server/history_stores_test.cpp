@@ -109,11 +109,7 @@ TYPED_TEST(History_Stores, OlderSchemaReadAndBroughtForwardOthersLeftAsTheyWere)
   ASSERT_EQ(old.size(), 1u);
   EXPECT_FALSE(old[0].curve.known());
   EXPECT_EQ(this->place.version(), "1") << "reading changes nothing";
-  {
-    History_Store store;
-    ASSERT_TRUE(store.open(this->place.where, Connection::Mode::Write));
-    ASSERT_TRUE(store.store_run(run_of(6, 4.6)));
-  }
+  ASSERT_TRUE(testing::store_in(this->place.where, run_of(6, 4.6)));
   EXPECT_EQ(this->place.version(), "3");
   // The trail begins at the migration, with the run the history held, and accounts for every record.
   const std::vector<Audit_Row> trail = testing::read_history(this->place.where, &History_Store::audit_trail);

@@ -76,9 +76,7 @@ TEST(Shared_History, TwoStationsAtOnceEndWithEveryRunJudgedAsIfSavedOneByOne) {
 
   // Exported with their judgement, the runs are byte for byte those of a file they are saved into one by one.
   testing::Scratch_Folder folder;
-  History_Store file;
-  ASSERT_TRUE(file.open(folder.file("one.sqlite"), Connection::Mode::Write));
-  for (const QC_Run& run : shared) ASSERT_TRUE(file.store_run(run));
+  for (const QC_Run& run : shared) ASSERT_TRUE(testing::store_in(folder.file("one.sqlite"), run));
   ASSERT_EQ(export_history(server.where, folder.file("shared.csv")).kind, Export_Result::Kind::Written);
   ASSERT_EQ(export_history(folder.file("one.sqlite"), folder.file("one.csv")).kind, Export_Result::Kind::Written);
   const std::string together = testing::read_bytes(folder.file("shared.csv"));
