@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ class Listener {
   void stop();
 
  private:
+  FILE* out_ = nullptr;  // its standard output, which first tells its port and process ID
   pid_t pid_ = -1;
   int port_ = 0;
 };

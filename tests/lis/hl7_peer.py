@@ -5,8 +5,9 @@ program's code): it reads the messages and answers as an LIS would.
   hl7_peer.py read FILE
       reads the messages of an HL7 file (one after another) and prints one line per message
   hl7_peer.py listen LOG MODE [PORT [COUNT]]
-      an MLLP listener on 127.0.0.1 (PORT, or a free one; the port is printed first). Each message
-      received is read and its line appended to LOG; then it answers by MODE:
+      an MLLP listener on 127.0.0.1 (PORT, or a free one; the port and the listener's process ID
+      are printed first). Each message received is read and its line appended to LOG; then it
+      answers by MODE:
         AA CA AE AR   an acknowledgement with that code (AE and AR with a text of the LIS's own)
         each          AA, then the connection closed a moment later (one message per connection)
         silent        no answer, the connection kept open
@@ -84,7 +85,7 @@ def listen(log_path, mode, port, count):
     server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     server.bind(("127.0.0.1", port))
     server.listen(8)
-    print(server.getsockname()[1], flush=True)
+    print(server.getsockname()[1], os.getpid(), flush=True)
     log = open(log_path, "a", encoding="ascii")
     answered = 0
     while True:

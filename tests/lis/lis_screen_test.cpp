@@ -19,7 +19,7 @@
 namespace quorin {
 namespace {
 
-class LIS_Screen : public ::testing::Test {
+class LIS_Screen : public testing::Batch_Test {
  protected:
   void SetUp() override {
     setenv("XDG_DATA_HOME", folder.path().c_str(), 1);
@@ -41,7 +41,6 @@ class LIS_Screen : public ::testing::Test {
     testing::click(results().Command[target::Sample_Table]);  // an event: the screen checks its buttons
   }
 
-  testing::Scratch_Folder folder;
   ui::Scripted_Platform platform;
   Program program{platform};
 };
@@ -76,9 +75,8 @@ TEST_F(LIS_Screen, TheButtonSendsWhatTheBatchRunWritesAndTellsWhyWhenItCannot) {
   EXPECT_EQ(platform.progresses.back().done, 4);
 
   // The batch run's file of the same assay, with the names saved: the same messages but for their IDs.
-  batch::Batch_Options options;
-  options.conditions = testing::Example_Conditions, options.counts = testing::Example_Counts;
-  options.result = folder.file("r.txt"), options.ids = folder.file("ids.txt"), options.hl7 = folder.file("r.hl7");
+  batch::Batch_Options options = example();
+  options.ids = folder.file("ids.txt"), options.hl7 = folder.file("r.hl7");
   ASSERT_EQ(testing::run_in_process(options).status, batch::Exit_Done);
   const auto written = testing::read_hl7_file(options.hl7);
   const auto arrived = testing::read_peer_log(folder.file("peer.log"));

@@ -144,10 +144,9 @@ class QC_Chart : public testing::Program_Test {
   QC_Chart() { program.qc_history.path = folder.file("qc.sqlite"); }
   // Runs of TSH on days first..last of May 2026, assay T-<day>, serum 1 at `value` of the day.
   void store_runs(int first, int last, double (*value)(int)) {
-    History_Store store;
-    ASSERT_TRUE(store.open(program.qc_history.path, Connection::Mode::Write));
     for (int day = first; day <= last; ++day)
-      ASSERT_TRUE(store.store_run(
+      ASSERT_TRUE(testing::store_in(
+          program.qc_history.path,
           testing::qc_run("TSH", "T-" + std::to_string(day), "2026/5/" + std::to_string(day), {value(day)})));
   }
 };

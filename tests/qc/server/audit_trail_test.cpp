@@ -8,10 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "batch/batch_options.h"
-#include "batch/qc_tools.h"
 #include "qc/audit.h"
 #include "qc/qc_audit.h"
 #include "qc/qc_copy.h"
@@ -21,17 +18,8 @@
 namespace quorin::qc {
 namespace {
 
-// The audit tool as the command line runs it: its exit status, the trail and the verdict.
-struct Audit_Run {
-  int status;
-  std::string trail, verdict;
-};
-Audit_Run audit_tool(const std::string& where) {
-  std::istringstream input;
-  std::ostringstream trail, verdict;
-  const int status = batch::run_qc_tool({"--qc-audit", where}, input, trail, verdict);
-  return {status, trail.str(), verdict.str()};
-}
+// The audit tool as the command line runs it: its exit status, the trail (out) and the verdict (errors).
+testing::Tool_Run audit_tool(const std::string& where) { return testing::run_tool({"--qc-audit", where}); }
 
 // One run saved (Sera 1 3.087), saved again with other counts (3.557) and deleted; another run saved
 // and a target entered: the trail's rows 1 to 5.
@@ -60,8 +48,8 @@ TYPED_TEST_SUITE(Audit_Trail, Places);
 
 TYPED_TEST(Audit_Trail, HoldsForEveryChangeAndNamesTheFirstBrokenRow) {
   one_run_saved_replaced_and_deleted(this->place.where);
-  const Audit_Run clean = audit_tool(this->place.where);
-  EXPECT_EQ(clean.status, batch::Exit_Done) << clean.verdict;
+  const testing::Tool_Run clean = audit_tool(this->place.where);
+  EXPECT_EQ(clean.status, batch::Exit_Done) << clean.errors;
   const std::vector<Audit_Row> rows = testing::read_history(this->place.where, &History_Store::audit_trail);
   ASSERT_EQ(rows.size(), 5u);
   const char* actions[] = {Audit_Save, Audit_Replace, Audit_Delete, Audit_Save, Audit_Target_Enter};
@@ -77,7 +65,7 @@ TYPED_TEST(Audit_Trail, HoldsForEveryChangeAndNamesTheFirstBrokenRow) {
   // The database itself refuses to change the trail.
   EXPECT_FALSE(this->place.try_sql("UPDATE audit SET reason = 'x' WHERE id = 3"));
   EXPECT_FALSE(this->place.try_sql("DELETE FROM audit WHERE id = 3"));
-  EXPECT_EQ(audit_tool(this->place.where).trail, clean.trail);
+  EXPECT_EQ(audit_tool(this->place.where).out, clean.out);
 
   const struct {
     const char* name;
@@ -100,9 +88,9 @@ TYPED_TEST(Audit_Trail, HoldsForEveryChangeAndNamesTheFirstBrokenRow) {
     const TypeParam fresh;
     one_run_saved_replaced_and_deleted(fresh.where);
     fresh.sql(fresh.unguarded(tampering.sql));
-    const Audit_Run broken = audit_tool(fresh.where);
+    const testing::Tool_Run broken = audit_tool(fresh.where);
     EXPECT_EQ(broken.status, batch::Exit_Trail_Broken);
-    EXPECT_NE(broken.verdict.find(tampering.told), std::string::npos) << broken.verdict;
+    EXPECT_NE(broken.errors.find(tampering.told), std::string::npos) << broken.errors;
   }
 }
 
@@ -126,14 +114,9 @@ TEST(Audit_Trail_Grants, AStationsRoleOnlyAddsToTheTrail) {
   const std::string station = base + "&user=station_role";
   one_run_saved_replaced_and_deleted(station);
   EXPECT_EQ(audit_tool(station).status, batch::Exit_Done);
-  PGconn* db = PQconnectdb(station.c_str());
   for (const char* change :
-       {"DELETE FROM audit", "UPDATE audit SET reason = ''", "ALTER TABLE audit DISABLE TRIGGER USER"}) {
-    PGresult* refused = PQexec(db, change);
-    EXPECT_EQ(PQresultStatus(refused), PGRES_FATAL_ERROR) << change;
-    PQclear(refused);
-  }
-  PQfinish(db);
+       {"DELETE FROM audit", "UPDATE audit SET reason = ''", "ALTER TABLE audit DISABLE TRIGGER USER"})
+    EXPECT_FALSE(testing::try_server_sql(station, change).first) << change;
   EXPECT_EQ(audit_tool(station).status, batch::Exit_Done);
 }
 
@@ -145,11 +128,7 @@ TYPED_TEST(Audit_Trail, CopiesKeepDeletionsAndTheLaterTarget) {
   const auto count = [](const std::string& where) { return testing::runs_in(where).size(); };
   QC_Run run = testing::qc_run("TSH", "T-1", "2026/12/01", {2.5});
   run.station = "counter-1";
-  {
-    History_Store a;
-    ASSERT_TRUE(a.open(from, Connection::Mode::Write));
-    ASSERT_TRUE(a.store_run(run));
-  }
+  ASSERT_TRUE(testing::store_in(from, run));
   ASSERT_TRUE(copy_history(from, to).done);
   ASSERT_EQ(count(to), 1u);
 
@@ -182,14 +161,13 @@ TYPED_TEST(Audit_Trail, CopiesKeepDeletionsAndTheLaterTarget) {
   }
 
   // Nothing changes the second time, whichever way; both trails account for their records.
-  const std::string trail_from = audit_tool(from).trail, trail_to = audit_tool(to).trail;
+  const auto trails = [&] { return audit_tool(from).out + audit_tool(to).out; };
+  const std::string before = trails();
   for (const auto& [source, target] : {std::pair{from, to}, std::pair{to, from}})
     EXPECT_NE(copy_history(source, target).message.find("新しく 0 回、置き換え 0 回; 目標値 0 件; 削除の記録 0 件"),
               std::string::npos);
-  EXPECT_EQ(audit_tool(from).trail, trail_from);
-  EXPECT_EQ(audit_tool(to).trail, trail_to);
-  EXPECT_EQ(audit_tool(from).status, batch::Exit_Done);
-  EXPECT_EQ(audit_tool(to).status, batch::Exit_Done);
+  EXPECT_EQ(trails(), before);
+  for (const std::string& where : {from, to}) EXPECT_EQ(audit_tool(where).status, batch::Exit_Done) << where;
 }
 
 }  // namespace

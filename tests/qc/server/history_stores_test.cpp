@@ -71,20 +71,12 @@ TYPED_TEST(History_Stores, SaveReplaceDeleteTargetsRulesAndExport) {
   const Target before = this->series().targets.at(1);
   EXPECT_NE(curve_warning(this->series(), 1).find("複数の検量線"), std::string::npos);
 
-  const struct {
-    const char* assay_no;
-    const char* reason;
-    Delete_Result::Kind kind;
-  } deletions[] = {{"C-3", "  ", Delete_Result::Kind::Refused},
-                   {"C-99", "誤登録", Delete_Result::Kind::Not_Found},
-                   {"C-3", "別の検量線で保存した", Delete_Result::Kind::Deleted}};
-  for (const auto& deletion : deletions) {
-    SCOPED_TRACE(std::string(deletion.assay_no) + " " + deletion.reason);
-    EXPECT_EQ(
-        delete_stored_run(store, this->place.where, "コルチゾール", deletion.assay_no, "2026/03/03", deletion.reason)
-            .kind,
-        deletion.kind);
-  }
+  const auto delete_run = [&](const char* assay_no, const char* reason) {
+    return delete_stored_run(store, this->place.where, "コルチゾール", assay_no, "2026/03/03", reason).kind;
+  };
+  EXPECT_EQ(delete_run("C-3", "  "), Delete_Result::Kind::Refused);
+  EXPECT_EQ(delete_run("C-99", "誤登録"), Delete_Result::Kind::Not_Found);
+  EXPECT_EQ(delete_run("C-3", "別の検量線で保存した"), Delete_Result::Kind::Deleted);
   EXPECT_EQ(this->runs().size(), 21u);
   const std::vector<Deleted_Run> deleted = testing::read_history(this->place.where, &History_Store::deleted_runs);
   ASSERT_EQ(deleted.size(), 1u);
@@ -117,11 +109,7 @@ TYPED_TEST(History_Stores, OlderSchemaReadAndBroughtForwardOthersLeftAsTheyWere)
   ASSERT_EQ(old.size(), 1u);
   EXPECT_FALSE(old[0].curve.known());
   EXPECT_EQ(this->place.version(), "1") << "reading changes nothing";
-  {
-    History_Store store;
-    ASSERT_TRUE(store.open(this->place.where, Connection::Mode::Write));
-    ASSERT_TRUE(store.store_run(run_of(6, 4.6)));
-  }
+  ASSERT_TRUE(testing::store_in(this->place.where, run_of(6, 4.6)));
   EXPECT_EQ(this->place.version(), "3");
   // The trail begins at the migration, with the run the history held, and accounts for every record.
   const std::vector<Audit_Row> trail = testing::read_history(this->place.where, &History_Store::audit_trail);
@@ -150,17 +138,12 @@ TYPED_TEST(History_Stores, OlderSchemaReadAndBroughtForwardOthersLeftAsTheyWere)
 }
 
 namespace fs = std::filesystem;
+using testing::store_in;
 
 QC_Run file_run(const std::string& no, const std::string& date, std::vector<std::optional<double>> means) {
   QC_Run run = testing::qc_run("コルチゾール", no, date, means);
   run.result_file = std::string(64, 'r');
   return run;
-}
-
-Db_Outcome store_in(const std::string& path, const QC_Run& run) {
-  History_Store history;
-  Db_Outcome outcome = history.open(path, Connection::Mode::Write, 100);  // a short wait for a lock
-  return outcome ? history.store_run(run) : outcome;
 }
 
 class History_File : public ::testing::Test {

@@ -12,10 +12,13 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/batch_fixture.h"
+#include "batch/qc_tools.h"
 #include "qc/audit.h"
 #include "qc/history_store.h"
 #include "support/test_support.h"
@@ -29,6 +32,13 @@ inline qc::QC_Run qc_run(const std::string& substance, const std::string& no, co
   run.substance = substance, run.assay_no = no, run.assay_date = date, run.date_key = qc::date_key(date);
   for (std::size_t s = 0; s < means.size(); ++s) run.sera.push_back({static_cast<int>(s + 1), means[s], 2.5, 2});
   return run;
+}
+
+// The run saved in the history at `where`, made when there is none; a short wait for a lock.
+inline qc::Db_Outcome store_in(const std::string& where, const qc::QC_Run& run) {
+  qc::History_Store history;
+  qc::Db_Outcome outcome = history.open(where, qc::Connection::Mode::Write, 100);
+  return outcome ? history.store_run(run) : outcome;
 }
 
 // What a reader of History_Store (all_runs, audit_trail, deleted_runs) gives of the history at
@@ -56,6 +66,19 @@ inline std::map<int, qc::Kept_Target> targets_in(const std::string& where, const
   return targets;
 }
 
+// A history tool as the command line runs it, `input` its standard input: its exit status and what
+// it wrote to standard output and to standard error.
+struct Tool_Run {
+  int status;
+  std::string out, errors;
+};
+inline Tool_Run run_tool(const std::vector<std::string>& arguments, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, errors;
+  const int status = batch::run_qc_tool(arguments, in, out, errors);
+  return {status, out.str(), errors.str()};
+}
+
 // The suite's server (tests/support/pg_server.sh), or the one whose folder `note` names, as the
 // superuser, on database `database`.
 inline std::string server_uri(const std::string& database, const std::string& note_file = QUORIN_PG_NOTE) {
@@ -66,54 +89,54 @@ inline std::string server_uri(const std::string& database, const std::string& no
   return "postgresql:///" + database + "?host=" + folder + "&user=quorin_admin";
 }
 
-// Runs SQL on the server; the first column of the first row, or "" (and a failure) when none.
-inline std::string server_sql(const std::string& uri, const std::string& sql) {
+// Runs SQL on the server: whether it ran, and the first column of the first row ("" when none) or
+// the server's error.
+inline std::pair<bool, std::string> try_server_sql(const std::string& uri, const std::string& sql) {
   PGconn* db = PQconnectdb(uri.c_str());
   PGresult* result = PQexec(db, sql.c_str());
   const ExecStatusType status = PQresultStatus(result);
-  EXPECT_TRUE(status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) << sql << ": " << PQerrorMessage(db);
-  std::string first = status == PGRES_TUPLES_OK && PQntuples(result) > 0 ? PQgetvalue(result, 0, 0) : "";
+  std::pair<bool, std::string> done{status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK, ""};
+  if (!done.first) done.second = PQerrorMessage(db);
+  else if (PQntuples(result) > 0) done.second = PQgetvalue(result, 0, 0);
   PQclear(result);
   PQfinish(db);
-  return first;
+  return done;
 }
 
-// A new, empty database on the suite's server.
-inline std::string new_server_database() {
+// The same, which must run.
+inline std::string server_sql(const std::string& uri, const std::string& sql) {
+  const auto [ran, first] = try_server_sql(uri, sql);
+  EXPECT_TRUE(ran) << sql << ": " << first;
+  return ran ? first : "";
+}
+
+// A new, empty database on the suite's server, or the one whose folder `note` names.
+inline std::string new_server_database(const std::string& note = QUORIN_PG_NOTE) {
   static std::atomic<int> made{0};
   const std::string name = "h" + std::to_string(getpid()) + "_" + std::to_string(made++);
-  server_sql(server_uri("postgres"), "CREATE DATABASE " + name);
-  return server_uri(name);
+  server_sql(server_uri("postgres", note), "CREATE DATABASE " + name);
+  return server_uri(name, note);
 }
 
 struct SQLite_Place {
   Scratch_Folder folder;
   const std::string where = folder.file("qc.sqlite");
-  // Runs the statements; the first column of the first row, or "".
-  std::string sql(const std::string& statements) const { return sql_on(where, statements); }
-  static std::string sql_on(const std::string& file, const std::string& statements) {
+  // Runs the statements: whether they ran without an error, and the first column of the first row, or "".
+  static std::pair<bool, std::string> sql_on(const std::string& file, const std::string& statements) {
     sqlite3* db = nullptr;
-    std::string first;
+    std::pair<bool, std::string> done;
     sqlite3_open(file.c_str(), &db);
-    sqlite3_exec(
-        db, statements.c_str(),
-        [](void* out, int, char** values, char**) {
-          auto& text = *static_cast<std::string*>(out);
-          if (text.empty() && values[0] != nullptr) text = values[0];
-          return 0;
-        },
-        &first, nullptr);
-    sqlite3_close(db);
-    return first;
-  }
-  // True when the statements ran without an error.
-  bool try_sql(const std::string& statements) const {
-    sqlite3* db = nullptr;
-    sqlite3_open(where.c_str(), &db);
-    const bool done = sqlite3_exec(db, statements.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    const auto keep_first = [](void* out, int, char** values, char**) {
+      auto& text = *static_cast<std::string*>(out);
+      if (text.empty() && values[0] != nullptr) text = values[0];
+      return 0;
+    };
+    done.first = sqlite3_exec(db, statements.c_str(), keep_first, &done.second, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return done;
   }
+  std::string sql(const std::string& statements) const { return sql_on(where, statements).second; }
+  bool try_sql(const std::string& statements) const { return sql_on(where, statements).first; }
   std::string snapshot() const { return read_bytes(where); }
   std::string version() const { return sql("PRAGMA user_version"); }
   void set_version(int version) const { sql("PRAGMA user_version = " + std::to_string(version)); }
@@ -129,14 +152,7 @@ struct SQLite_Place {
 struct Server_Place {
   const std::string where = new_server_database();
   std::string sql(const std::string& statement) const { return server_sql(where, statement); }
-  bool try_sql(const std::string& statements) const {
-    PGconn* db = PQconnectdb(where.c_str());
-    PGresult* result = PQexec(db, statements.c_str());
-    const bool done = PQresultStatus(result) == PGRES_COMMAND_OK;
-    PQclear(result);
-    PQfinish(db);
-    return done;
-  }
+  bool try_sql(const std::string& statements) const { return try_server_sql(where, statements).first; }
   // Every table with every row, as text.
   std::string snapshot() const {
     return sql(
