@@ -65,7 +65,7 @@ TEST_F(Count_File, LinesFillTheTubesInOrder) {
     SCOPED_TRACE(what);
     program.close(Screen::Data);
     platform.messages.clear();
-    set_shape(shape);
+    set_shape(state, shape);
     state.Sample_Number = 5;
     state.Sample_Count(2, 2) = 999;
     ASSERT_NE(open_sheet(), nullptr);
@@ -85,7 +85,7 @@ TEST_F(Count_File, LinesFillTheTubesInOrder) {
 }
 
 TEST_F(Count_File, CounterExportThroughItsColumnsThenIdentifiers) {
-  set_shape({1, 2, 1, 2, 2, 2});  // 8 standard rows, 2 serum tubes, 2 samples of 2 tubes
+  set_shape(state, {1, 2, 1, 2, 2, 2});  // 8 standard rows, 2 serum tubes, 2 samples of 2 tubes
   ASSERT_NE(open_sheet(), nullptr);
   std::string exported = "Pos\tID\tCPM\r\n";
   for (int row = 1; row <= 14; ++row)
@@ -131,11 +131,9 @@ TEST_F(Count_File, CounterExportThroughItsColumnsThenIdentifiers) {
 // Identifier lists: one form for the whole file, sample numbers in decimal, identifiers of 64
 // printed characters at most.
 TEST(Lab_Files, IdentifierListsTakeOneFormAndWholeIdentifiers) {
-  const std::string longest(64, 'x'), japanese_64 = [] {
-    std::string t;
-    for (int k = 0; k < 64; ++k) t += "検";
-    return t;
-  }();
+  const std::string longest(64, 'x');
+  std::string japanese_64;
+  for (int k = 0; k < 64; ++k) japanese_64 += "検";
   // What, the text, the samples, the identifiers 1.. (index 0 left out), the refusal and the note.
   // clang-format off
   const std::tuple<const char*, std::string, Long, std::vector<std::string>, std::string, std::string> cases[] = {

@@ -35,8 +35,8 @@ TEST_F(Sheet, HandWorkedAssayShownPrintedAndSaved) {
 }
 
 TEST_F(Sheet, KeysMoveAcrossPagesStopAtTheEdgesAndWaitForEnter) {
-  set_shape({1, 2, 1, 2, 10, 2});  // 30 rows: pages 0 and 1
-  state.Sample_Count(7, 1) = 321;  // row 8 + 2 + 12 + 1 = 23: page 1, row 2
+  set_shape(state, {1, 2, 1, 2, 10, 2});  // 30 rows: pages 0 and 1
+  state.Sample_Count(7, 1) = 321;         // row 8 + 2 + 12 + 1 = 23: page 1, row 2
   ASSERT_NE(open_sheet(), nullptr);
   Reg_Data& s = sheet();
   press(s.Text1, ui::Key_Up);
@@ -64,7 +64,7 @@ TEST_F(Sheet, TypedTextIsStoredAsTheNearestWholeNumberOrRefusedOrKeptWithoutEnte
   // reading's test.)
   const std::tuple<const char*, Long, const char*, bool> cases[] = {
       {"13.5", 14, "14", false}, {"abc", 0, "", false}, {"2147483648", 555, "555", true}};
-  set_shape(Twelve_Rows);
+  set_shape(state, Twelve_Rows);
   ASSERT_NE(open_sheet(), nullptr);
   for (const auto& [typed, stored, shown, refused] : cases) {
     SCOPED_TRACE(typed);
@@ -89,7 +89,7 @@ TEST_F(Sheet, TypedTextIsStoredAsTheNearestWholeNumberOrRefusedOrKeptWithoutEnte
 }
 
 TEST_F(Sheet, ScratchFileThatCannotBeMadeOrWrittenChangesNothing) {
-  set_shape(Twelve_Rows);
+  set_shape(state, Twelve_Rows);
   state.STD_Count(1, 1) = 7;
   // The sanitizers need files of their own to check the type of an object, so under them a
   // program left without any cannot be run: there the sheet is only refused its room below.
@@ -128,8 +128,8 @@ TEST_F(Sheet, TwoProgramsInOneFolderKeepTheirOwnRowsAndTouchNoFileThere) {
   write_bytes(folder.file("temp.dat"), "the user's own file");
   ui::Scripted_Platform other_platform;
   Program other(other_platform);
-  set_shape(Twelve_Rows);
-  set_shape_of(other.state, Twelve_Rows);
+  set_shape(state, Twelve_Rows);
+  set_shape(other.state, Twelve_Rows);
   state.STD_Count(1, 1) = 111;
   other.state.STD_Count(1, 1) = 222;
   ASSERT_NE(open_sheet(), nullptr);
@@ -164,7 +164,7 @@ TEST_F(Sheet, InsertAndDeleteMoveOnlyTheCounts) {
   };
   for (const auto& [what, row_clicked, insert, after] : cases) {
     SCOPED_TRACE(what);
-    set_shape({1, 1, 1, 1, 0, 0});
+    set_shape(state, {1, 1, 1, 1, 0, 0});
     Long* cells[] = {&state.STD_Count(1, 1), &state.STD_Count(2, 1), &state.STD_Count(3, 1), &state.STD_Count(4, 1),
                      &state.Sera_Count(1, 1)};
     for (int row = 0; row < 5; ++row) *cells[row] = std::get<3>(cases[4])[row];  // as before: unchanged
@@ -184,19 +184,17 @@ TEST_F(Sheet, InsertAndDeleteMoveOnlyTheCounts) {
 // Counts typed and not saved are not discarded without the user's word: "いいえ" leaves everything
 // as it was, "はい" goes on to the file dialog or to the question of the end.
 TEST_F(Sheet, UnsavedCountEditsAreAskedAboutBeforeTheyAreDiscarded) {
+  const auto on_conditions = [&](int command) {  // the conditions screen's button, reached from the sheet
+    return [&, command] {
+      click(sheet().Command[target::Conditions]);
+      click(*program.screen(Screen::Conditions)->find("Command", command));
+    };
+  };
   const std::pair<const char*, std::function<void()>> discards[] = {
       {"データ読込", [&] { click(sheet().Command[target::Open_File]); }},
       {"計数器読込", [&] { click(sheet().Lab_File[0]); }},
-      {"条件読込",
-       [&] {
-         click(sheet().Command[target::Conditions]);
-         click(*program.screen(Screen::Conditions)->find("Command", target::Open_File));
-       }},
-      {"Ｗｉｚａｒｄ",
-       [&] {
-         click(sheet().Command[target::Conditions]);
-         click(*program.screen(Screen::Conditions)->find("Command", target::Wizard));
-       }},
+      {"条件読込", on_conditions(target::Open_File)},
+      {"Ｗｉｚａｒｄ", on_conditions(target::Wizard)},
       {"the window's close box", [&] { sheet().close_box_clicked(); }},
       {"終了", [&] { click(sheet().Command[target::Exit]); }},
   };
@@ -204,7 +202,7 @@ TEST_F(Sheet, UnsavedCountEditsAreAskedAboutBeforeTheyAreDiscarded) {
   for (const auto& [what, discard] : discards) {
     SCOPED_TRACE(what);
     program.close(Screen::Data);
-    set_shape(Twelve_Rows);
+    set_shape(state, Twelve_Rows);
     state.STD_Count(1, 1) = 0;
     ASSERT_NE(open_sheet(), nullptr);
     type_over(sheet().Text1, "77");  // typed, not yet entered
@@ -222,15 +220,15 @@ TEST_F(Sheet, UnsavedCountEditsAreAskedAboutBeforeTheyAreDiscarded) {
 // Refused or cancelled numbers leave the samples; an accepted one adds or drops rows, the dropped
 // rows keeping their counts in the table. Sample numbers beyond 16 bits show in their REMARK.
 TEST_F(Sheet, SampleNumberChangeIsRefusedOrAddsAndDropsRowsKeepingTheTable) {
-  set_shape({1, 1, 0, 0, 10, 1});  // 4 standard rows + 10 samples: sample k on row 4 + k
+  set_shape(state, {1, 1, 0, 0, 10, 1});  // 4 standard rows + 10 samples: sample k on row 4 + k
   state.Sample_Count(11, 1) = 1100;
   state.Sample_Count(40000, 1) = 12;
   ASSERT_NE(open_sheet(), nullptr);
   Reg_Data& s = sheet();
-  auto change = [&](const std::string& typed) {
-    click(s.Command3);
-    type_over(s.Text2, typed);
-    click(s.Command1);
+  auto change = [&](const std::string& typed) {  // on the sheet open then
+    click(sheet().Command3);
+    type_over(sheet().Text2, typed);
+    click(sheet().Command1);
   };
   // The tubes, row 15 (sample 11) as shown and whether a count file may be loaded.
   auto seen = [&] {
@@ -264,14 +262,12 @@ TEST_F(Sheet, SampleNumberChangeIsRefusedOrAddsAndDropsRowsKeepingTheTable) {
   // A pending deletion, and a count typed after the conditions changed under the open sheet, go to
   // their own cells.
   program.close(Screen::Data);
-  set_shape({1, 1, 1, 2, 2, 1});
+  set_shape(state, {1, 1, 1, 2, 2, 1});
   state.STD_Count(1, 1) = 10, state.STD_Count(2, 1) = 20;
   state.Sera_Count(1, 2) = 22, state.Sample_Count(1, 1) = 31, state.Sample_Count(2, 1) = 41;
   ASSERT_NE(open_sheet(), nullptr);
   click(sheet().Command2);  // delete row 1
-  click(sheet().Command3);
-  type_over(sheet().Text2, "3");
-  click(sheet().Command1);
+  change("3");
   EXPECT_EQ(state.STD_Count(1, 1), 20);
   EXPECT_EQ(column(3)[0], "20");
   state.Sera_Tubes = 1;  // committed on the conditions screen while the sheet stays open

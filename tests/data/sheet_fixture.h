@@ -20,8 +20,7 @@ using Shape = std::tuple<Integer, Integer, Integer, Integer, Long, Integer>;
 class Sheet_Test : public Program_Test {
  protected:
   // Sets the conditions; every standard gets a concentration (k + 0.5) so the sheet can open.
-  void set_shape(const Shape& shape) { set_shape_of(state, shape); }
-  static void set_shape_of(Assay_State& s, const Shape& shape) {
+  static void set_shape(Assay_State& s, const Shape& shape) {
     std::tie(s.STD_Number, s.STD_Tubes, s.Sera_Number, s.Sera_Tubes, s.Sample_Number, s.Sample_Tubes) = shape;
     for (int k = 1; k <= s.STD_Number; ++k) s.STD_Data(3 + k, STD_Column::Concentration) = k + 0.5;
   }
