@@ -151,12 +151,9 @@ TEST_F(Result_Screen, UnreadSamplesAndLongIdentifiersAreShownForWhatTheyAre) {
   std::string wide;  // 64 full-width characters: two printed rows
   for (int k = 0; k < 32; ++k) wide += "検体";
   s.Sample_Id = {"", longest, japanese, wide};
-  const Flag_Limits limits = flag_limits(s, &*curve.curve);
-  std::string flags;
-  for (Long i = 1; i <= 4; ++i) flags += flags_text(item_flags(s, Result_Kind::Sample, i, limits)) + "|";
-  EXPECT_EQ(flags, "<|>||1|");
 
-  screen.show_table(Result_Kind::Sample);
+  screen.show_table(Result_Kind::Sample);  // sample 4 has one usable tube
+  EXPECT_EQ(screen.Flag_Label.caption, "サンプル 4 件中 3 件にフラグがあります (> 1, < 1, 1 1)");
   EXPECT_EQ(shown(2), "3|Sample 1|WWWWW…|<|0.00|<||<|||");
   EXPECT_EQ(shown(5), "6|Sample 2|検体ａ検…|>|12.86|>||>|||");
   EXPECT_EQ(shown(9), "10| 7|5200|<|||||||");  // sample 4's first tube
@@ -184,7 +181,15 @@ TEST_F(Result_Screen, UnreadSamplesAndLongIdentifiersAreShownForWhatTheyAre) {
                                  "\"          <\"", "\" <\""}));
 }
 
-TEST_F(Result_Screen, PrintedTablesOfTheHandWorkedAssay) {
+// Result_PRT prints the table last asked for (the whole road and the screens-vs-batch tests see
+// what); a table without measured items it refuses, printing nothing.
+TEST_F(Result_Screen, PrintedTablesOfTheHandWorkedAssayOrNothingToPrint) {
+  s.Result_Table = 2;  // the sera, not measured
+  s.Sera_Number = 3;
+  testing::as_computed(s);
+  Result_PRT(program);
+  EXPECT_EQ(platform.recorder.documents(), 0);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷する測定結果がありません"});
   testing::hand_worked(s);  // serum 1 and sample 2 not measured: no rows, no tube numbers
   s.Reg_Order = 1;
   EXPECT_EQ(print_result_table(s, Result_Kind::Sera, printer), 1);
@@ -238,17 +243,6 @@ TEST_F(Result_Screen, PrintedPagesBreakAfterRow47Or48AndEveryPageIsADocument) {
     }
   }
   testing::expect_golden("page_breaks.txt", record);
-}
-
-// Result_PRT prints the table last asked for (the whole road and the screens-vs-batch tests see
-// what); a table without measured items it refuses, printing nothing.
-TEST_F(Result_Screen, PrintSaysWhenItHasNothingToPrint) {
-  s.Result_Table = 2;  // the sera, not measured
-  s.Sera_Number = 3;
-  testing::as_computed(s);
-  Result_PRT(program);
-  EXPECT_EQ(platform.recorder.documents(), 0);
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷する測定結果がありません"});
 }
 
 // Sera and samples, then the recovery of standards and the summary line. (The samples' flags and
