@@ -5,6 +5,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "engine/assay_state.h"
@@ -59,23 +60,19 @@ inline void choose_line(Assay_State& s, int weight_type, double intercept, doubl
 // The name of the first NaN or infinite value among the curve's results, with its place in its
 // table (rows one after another); "" when there is none.
 inline std::string first_non_finite(const Assay_State& s) {
-  struct Values {
-    const char* name;
-    const double* first;
-    std::size_t count;
-  };
+  using Values = std::pair<const char*, std::span<const double>>;
   const auto table = [](const char* name, const auto& t) {
-    return Values{name, t.row(0), (t.last_row + 1) * t.columns};
+    return Values{name, {t.row(0), (t.last_row + 1) * t.columns}};
   };
-  const auto array = [](const char* name, const auto& a) { return Values{name, a.data(), a.last + 1}; };
-  for (const Values& v :
+  const auto array = [](const char* name, const auto& a) { return Values{name, {a.data(), a.last + 1}}; };
+  for (const auto& [name, values] :
        {table("STD_Data", s.STD_Data), table("STD_Conc", s.STD_Conc), table("Reg_Coef", s.Reg_Coef),
         table("Sera_Conc", s.Sera_Conc), table("Sera_Data", s.Sera_Data), array("Reg_Work", s.Reg_Work),
         array("STD_Log_Conc", s.STD_Log_Conc), array("Logit_Weight", s.Logit_Weight),
         array("Distance_Weight", s.Distance_Weight), array("ED50_Value", s.ED50_Value),
-        Values{"Weight_Sum", &s.Weight_Sum, 1}, Values{"Target_Logit", &s.Target_Logit, 1}})
-    for (std::size_t i = 0; i < v.count; ++i)
-      if (!std::isfinite(v.first[i])) return std::string(v.name) + " item " + std::to_string(i);
+        Values{"Weight_Sum", {&s.Weight_Sum, 1}}, Values{"Target_Logit", {&s.Target_Logit, 1}}})
+    for (std::size_t i = 0; i < values.size(); ++i)
+      if (!std::isfinite(values[i])) return std::string(name) + " item " + std::to_string(i);
   return "";
 }
 

@@ -2,7 +2,8 @@
 // standards' means, CVs and B/B0 at and beyond the bounds, the eight fits with their weights and
 // the reasons a fit is not available, the solver's window and Newton steps, the read-back of the
 // standards, sera and samples (empty, clamped and unusable tubes, the 700 limit, the area code,
-// the dilution factor) and the weighting comparison's grids. Values to 10 significant digits;
+// the dilution factor) and the weighting comparison's grids (that no value anywhere in the state is
+// NaN or infinite is the random assays' check). Values to 10 significant digits;
 // after a deliberate change, rewrite the records with QUORIN_UPDATE_GOLDEN=1 ctest --preset
 // release -R Curve_Record and review every changed figure.
 
@@ -59,7 +60,6 @@ TEST(Curve_Record, TreatmentOfTheStandards) {
   testing::set_counts(s->STD_Count, 3, {100, 110, 120});  // B0 at the NSB
   Treatment_Standard(*s);
   out += "\nB0 at the NSB\n" + standard_row(*s, 3) + standard_row(*s, 4) + standard_row(*s, 7);
-  EXPECT_EQ(testing::first_non_finite(*s), "");
   testing::expect_golden("treatment.txt", out);
 }
 
@@ -132,7 +132,6 @@ TEST(Curve_Record, RegressionOfEveryWeightingAndOrder) {
       out += values("Reg_Coef " + std::to_string(w), 1, 6, [&](int m) { return s->Reg_Coef(w, m); });
     for (const std::string& message : result.messages) out += "message: " + message + "\n";
     out += "\n";
-    EXPECT_EQ(testing::first_non_finite(*s), "") << name;
   }
   testing::expect_golden("regression.txt", out);
 }
@@ -227,11 +226,7 @@ TEST(Curve_Record, ReadBackOfStandardsSeraAndSamples) {
       out += values("sample " + std::to_string(i) + " tubes " + std::to_string(s.Sample_Tube_N(i)), 0, 9,
                     [&](int c) { return c <= 5 ? s.Sample_Data(i, c) : s.Sample_Conc(i, c - 5); });
     out += "\n";
-    EXPECT_EQ(testing::first_non_finite(s), "") << name;
   }
-  auto s = measured_assay();
-  s->Reg_Order = 3;
-  out += selected_fit_unavailable_message(*s) + "\n";
   testing::expect_golden("read_back.txt", out);
 }
 
@@ -272,7 +267,6 @@ TEST(Curve_Record, WeightingComparison) {
   for (int row = 1; row <= 101; ++row)
     for (int c = 1; c <= 8; ++c) filled += grids.ed(row, c).empty() ? 0 : 1;
   EXPECT_EQ(filled, 5 * 101) << "weighting 3 answers beyond 700 with its line, also outside the cubic's window";
-  EXPECT_EQ(testing::first_non_finite(*s), "");
   testing::expect_golden("weight_table.txt", out);
 }
 

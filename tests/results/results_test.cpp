@@ -27,23 +27,26 @@
 #include "results/result_file.h"
 #include "results/result_prt.h"
 #include "results/results_procedures.h"
-#include "state/program.h"
-#include "support/form_driver.h"
+#include "state/program_fixture.h"
 #include "support/hand_worked_assay.h"
-#include "support/test_support.h"
 #include "ui/recording_printer.h"
-#include "ui/scripted_platform.h"
 
 namespace quorin {
 namespace {
 
-class Result_Screen : public ::testing::Test {
+// Four standards of 1, 2, 5 and 10 with one tube of 2600 counts each on NSB 100 and B0 5100, and
+// the line y = ln 3 - x (or its cubic) of `weight_type` chosen.
+void four_standards(Assay_State& s, int weight_type, std::initializer_list<double> cubic = {}) {
+  s.STD_Number = 4;
+  s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count) = 100, s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = 5100;
+  const double standards[] = {1, 2, 5, 10}, logits[] = {2, 0.7, -0.7, -2};
+  for (int k = 1; k <= 4; ++k) testing::set_treated_standard(s, k, standards[k - 1], logits[k - 1], {2600});
+  testing::choose_line(s, weight_type, std::log(3.0), -1, cubic);
+}
+
+class Result_Screen : public testing::Program_Test {
  protected:
-  Result_Screen() : program(platform), screen(program) {
-    s.Weight_Name(0) = "重み付け無し";
-    s.Weight_Name(1) = "標準点との距離";
-    s.Weight_Name(3) = "標準点との距離+Logit変換補正";
-  }
+  Result_Screen() : screen(program) { name_weightings(s); }
 
   // Body row i (0..19) as shown, its ten texts each followed by '|'.
   std::string shown(int i) const {
@@ -62,9 +65,7 @@ class Result_Screen : public ::testing::Test {
     }
     return text + "\n";
   }
-  ui::Scripted_Platform platform;
-  Program program;
-  Assay_State& s = program.state;
+  Assay_State& s = state;
   Reg_Result screen;
   ui::Recording_Printer printer;
 };
@@ -137,11 +138,8 @@ using Ops = std::vector<std::string>;
 // "×", in place of their concentrations; a long identifier is shown cut with "…" in its cell and
 // whole under the table, and printed whole in rows of its own that no rule or other text crosses.
 TEST_F(Result_Screen, UnreadSamplesAndLongIdentifiersAreShownForWhatTheyAre) {
-  s.STD_Number = 4, s.STD_Tubes = 2;
-  s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count) = 100, s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = 5100;
-  const double standards[] = {1, 2, 5, 10}, logits[] = {2, 0.7, -0.7, -2};
-  for (int k = 1; k <= 4; ++k) testing::set_treated_standard(s, k, standards[k - 1], logits[k - 1], {2600});
-  testing::choose_line(s, 0, std::log(3.0), -1);
+  four_standards(s, 0);
+  s.STD_Tubes = 2;
   // Above the zero standard's counts, below the NSB's, on the curve, one tube of each kind.
   const Long counts[][2] = {{15000, 15000}, {50, 60}, {2600, 2600}, {5200, 2600}};
   s.Sample_Number = 4, s.Sample_Tubes = 2, s.Dilution_Factor = 1;
@@ -153,12 +151,9 @@ TEST_F(Result_Screen, UnreadSamplesAndLongIdentifiersAreShownForWhatTheyAre) {
   std::string wide;  // 64 full-width characters: two printed rows
   for (int k = 0; k < 32; ++k) wide += "検体";
   s.Sample_Id = {"", longest, japanese, wide};
-  const Flag_Limits limits = flag_limits(s, &*curve.curve);
-  std::string flags;
-  for (Long i = 1; i <= 4; ++i) flags += flags_text(item_flags(s, Result_Kind::Sample, i, limits)) + "|";
-  EXPECT_EQ(flags, "<|>||1|");
 
-  screen.show_table(Result_Kind::Sample);
+  screen.show_table(Result_Kind::Sample);  // sample 4 has one usable tube
+  EXPECT_EQ(screen.Flag_Label.caption, "サンプル 4 件中 3 件にフラグがあります (> 1, < 1, 1 1)");
   EXPECT_EQ(shown(2), "3|Sample 1|WWWWW…|<|0.00|<||<|||");
   EXPECT_EQ(shown(5), "6|Sample 2|検体ａ検…|>|12.86|>||>|||");
   EXPECT_EQ(shown(9), "10| 7|5200|<|||||||");  // sample 4's first tube
@@ -186,7 +181,15 @@ TEST_F(Result_Screen, UnreadSamplesAndLongIdentifiersAreShownForWhatTheyAre) {
                                  "\"          <\"", "\" <\""}));
 }
 
-TEST_F(Result_Screen, PrintedTablesOfTheHandWorkedAssay) {
+// Result_PRT prints the table last asked for (the whole road and the screens-vs-batch tests see
+// what); a table without measured items it refuses, printing nothing.
+TEST_F(Result_Screen, PrintedTablesOfTheHandWorkedAssayOrNothingToPrint) {
+  s.Result_Table = 2;  // the sera, not measured
+  s.Sera_Number = 3;
+  testing::as_computed(s);
+  Result_PRT(program);
+  EXPECT_EQ(platform.recorder.documents(), 0);
+  EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷する測定結果がありません"});
   testing::hand_worked(s);  // serum 1 and sample 2 not measured: no rows, no tube numbers
   s.Reg_Order = 1;
   EXPECT_EQ(print_result_table(s, Result_Kind::Sera, printer), 1);
@@ -242,18 +245,9 @@ TEST_F(Result_Screen, PrintedPagesBreakAfterRow47Or48AndEveryPageIsADocument) {
   testing::expect_golden("page_breaks.txt", record);
 }
 
-// Result_PRT prints the table last asked for (the whole road and the screens-vs-batch tests see
-// what); a table without measured items it refuses, printing nothing.
-TEST_F(Result_Screen, PrintSaysWhenItHasNothingToPrint) {
-  s.Result_Table = 2;  // the sera, not measured
-  s.Sera_Number = 3;
-  testing::as_computed(s);
-  Result_PRT(program);
-  EXPECT_EQ(platform.recorder.documents(), 0);
-  EXPECT_EQ(platform.messages, std::vector<std::string>{"印刷する測定結果がありません"});
-}
-
-TEST(Result_Flags, SeraAndSamplesAtTheEdges) {
+// Sera and samples, then the recovery of standards and the summary line. (The samples' flags and
+// their summary are the hand-worked tables'; a summary without flags is the batch warnings' record.)
+TEST(Result_Flags, EveryFlagAtItsEdges) {
   // What a row is, the mean, the CV, the usable tubes, the detection limit and the flags.
   const std::tuple<const char*, double, double, int, std::optional<double>, const char*> cases[] = {
       {"exactly the top standard", 40, 5, 2, {}, ""},
@@ -273,12 +267,8 @@ TEST(Result_Flags, SeraAndSamplesAtTheEdges) {
     limits.lowest = 1, limits.highest = 40, limits.cv_limit = 10, limits.detection = detection;
     EXPECT_EQ(flags_text(value_flags(mean, cv, usable, limits)), flags) << what;
   }
-}
-
-// The samples' flags and their summary are the hand-worked tables'; a summary without flags is the
-// batch warnings' record.
-TEST(Result_Flags, RecoveryOfStandardsAndTheSummaryLine) {
-  auto s = std::make_unique<Assay_State>();
+  // Standards read back at 80 % and 120 % of their concentration pass; beyond either, they carry R.
+  auto s = testing::new_state();
   s->STD_Number = 4;
   const double nominal = 100, back[] = {80, 79.9, 120, 120.1};
   for (std::size_t k = 1; k <= 4; ++k) {
@@ -295,10 +285,8 @@ TEST(Result_Flags, RecoveryOfStandardsAndTheSummaryLine) {
 // A large assay is shared among threads: the samples read and their lines written in parts must
 // be exactly what one thread makes, and each count read once for its tubes as if read alone.
 TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
-  auto s = testing::assay_with_means(4, 100, 5100);
-  const double standards[] = {1, 2, 5, 10}, logits[] = {2, 0.7, -0.7, -2};
-  for (int k = 1; k <= 4; ++k) testing::set_treated_standard(*s, k, standards[k - 1], logits[k - 1], {2600});
-  testing::choose_line(*s, 2, std::log(3.0), -1, {std::log(3.0), -1, 0.01, -0.002});
+  auto s = testing::new_state();
+  four_standards(*s, 2, {std::log(3.0), -1, 0.01, -0.002});
   const Curve_Outcome curve = make_curve_in_force(*s);
   ASSERT_TRUE(curve.curve);
   s->Dilution_Factor = 2;
@@ -330,15 +318,12 @@ TEST(Result_File, SamplesAndTheirLinesMadeInPartsAreWhatOneThreadMakes) {
 
 // Result_Output through the program: the conditions as shown, the dialog, the messages. Saved,
 // then saved again with a text it cannot hold: the file saved stays as it was.
-TEST(Result_Output, WritesTheConditionLinesThenTheResultsOrLeavesTheFileAsItWas) {
-  testing::Scratch_Folder folder;
-  ui::Scripted_Platform platform;
-  Program program(platform);
+TEST_F(Result_Screen, OutputWritesTheConditionLinesThenTheResultsOrLeavesTheFileAsItWas) {
   const std::pair<int, const char*> fields[] = {{0, "山田　花子"}, {3, "コルチゾール"}, {4, "μg/dl"}, {6, "1"},
                                                 {7, "2"},          {13, "0.5"}};
-  for (const auto& [field, text] : fields) program.state.Condition_Texts[field] = text;
-  testing::hand_worked(program.state);
-  testing::as_computed(program.state);
+  for (const auto& [field, text] : fields) s.Condition_Texts[field] = text;
+  testing::hand_worked(s);
+  testing::as_computed(s);
   Result_Output(program);  // the dialog cancelled: nothing written, nothing said
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
@@ -352,7 +337,7 @@ TEST(Result_Output, WritesTheConditionLinesThenTheResultsOrLeavesTheFileAsItWas)
 
   // A condition text code page 932 cannot hold: refused, the file saved before kept. (Paths that
   // cannot be written are the file failures test's, for every save.)
-  program.state.Condition_Texts[0] = "Señor";
+  s.Condition_Texts[0] = "Señor";
   platform.messages.clear();
   platform.file_answers.push_back(path);
   Result_Output(program);
