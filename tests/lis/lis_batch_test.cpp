@@ -87,6 +87,20 @@ TEST_F(LIS_Batch, EveryMessageInTheFileAndAtTheListenerCarriesTheCsvValues) {
   }
 }
 
+// A sample with no value says why: counts beyond the curve's range (its flag in OBX-8), or no tube counted.
+TEST_F(LIS_Batch, ASampleWithoutAValueIsSentWithItsReason) {
+  batch::Batch_Options options = lis_run();
+  options.counts = folder.file("unread.txt");
+  testing::write_bytes(options.counts, testing::replaced(testing::read_bytes(testing::Example_Counts),
+                                                         " 2179 \r\n 2153 \r\n 1810 \r\n 1747 ",
+                                                         " 30000 \r\n 30000 \r\n 0 \r\n 0 "));
+  ASSERT_EQ(testing::run_in_process(options).status, batch::Exit_Done);
+  const auto sent = testing::read_hl7_file(folder.file("results.hl7"));
+  ASSERT_GE(sent.size(), 2u);
+  EXPECT_EQ(sent[0]["value"] + sent[0]["abnormal"] + sent[0].notes.at(0), "<値なし: 検量線の範囲外で濃度を読めません");
+  EXPECT_EQ(sent[1]["value"] + sent[1].notes.at(0), "値なし: 使えたチューブがありません");
+}
+
 TEST_F(LIS_Batch, EachDoorRefusesItsMistakesWithTheirStatusAndSavesNothing) {
   const std::string undated = folder.file("undated.crx");
   testing::write_bytes(undated, testing::replaced(testing::read_bytes(folder.file("x2.crx")), "2026/12/01", "来週"));
