@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <sstream>
 #include <tuple>
 
@@ -14,8 +15,8 @@
 #include "state/commands.h"
 #include "state/program.h"
 #include "support/form_driver.h"
-#include "support/text_search.h"
 #include "support/test_support.h"
+#include "support/text_search.h"
 #include "text/cp932.h"
 #include "text/display_width.h"
 #include "ui/scripted_platform.h"
@@ -73,13 +74,9 @@ bool passes_through(const Mark& mark, const Box& box) {
   const double p[] = {-dx, dx, -dy, dy};
   const double q[] = {mark.x1 - box.left, box.right - mark.x1, mark.y1 - box.top, box.bottom - mark.y1};
   for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] <= 0) return false;
-      continue;
-    }
-    const double t = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, t);
-    else t1 = std::min(t1, t);
+    if (p[i] == 0 && q[i] <= 0) return false;  // parallel to the side, outside it
+    if (p[i] < 0) t0 = std::max(t0, q[i] / p[i]);
+    if (p[i] > 0) t1 = std::min(t1, q[i] / p[i]);
   }
   return t0 < t1;
 }
@@ -88,13 +85,13 @@ std::string name_of(const ui::Control& control) {
   return control.name + (control.index >= 0 ? "(" + std::to_string(control.index) + ")" : "");
 }
 
-std::string caption_of(const ui::Control& control) {
-  switch (control.kind) {
-    case ui::Control_Kind::Label: return static_cast<const ui::Label&>(control).caption;
-    case ui::Control_Kind::Command_Button: return static_cast<const ui::Command_Button&>(control).caption;
-    case ui::Control_Kind::Option_Button: return static_cast<const ui::Option_Button&>(control).caption;
-    default: return "";
-  }
+// A control's caption, and the part of its width the caption may not fill: a button keeps a margin
+// at either side, an option button its round mark.
+std::pair<std::string, int> caption_of(const ui::Control& control) {
+  if (const auto* label = dynamic_cast<const ui::Label*>(&control)) return {label->caption, 0};
+  if (const auto* button = dynamic_cast<const ui::Command_Button*>(&control)) return {button->caption, 120};
+  if (const auto* option = dynamic_cast<const ui::Option_Button*>(&control)) return {option->caption, 300};
+  return {"", 0};
 }
 
 // The least radius of a circle that marks a point on paper (smaller ones dot a curve).
@@ -122,11 +119,8 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
       if (!inside(texts[i], Page_Width, Page_Height)) found.push_back(where + texts[i].what + " leaves the page");
       for (std::size_t j = i + 1; j < texts.size(); ++j)
         if (cross(texts[i], texts[j], Gap)) found.push_back(where + texts[i].what + " crosses " + texts[j].what);
-      for (const Mark& mark : marks)
-        if (passes_through(mark, texts[i])) {
-          found.push_back(where + texts[i].what + " is crossed by a drawing");
-          break;
-        }
+      if (std::any_of(marks.begin(), marks.end(), [&](const Mark& mark) { return passes_through(mark, texts[i]); }))
+        found.push_back(where + texts[i].what + " is crossed by a drawing");
     }
     texts.clear();
     marks.clear();
@@ -135,7 +129,7 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
   };
   for (const std::string& op : ops) {
     std::istringstream in(op);
-    std::string kind;
+    std::string kind, radius;
     in >> kind;
     char comma = 0;
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
@@ -146,10 +140,9 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
       // The box of the text from its first to its last non-blank character.
       const std::string text = op.substr(op.find('"') + 1, op.rfind('"') - op.find('"') - 1);
       const std::size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
-      const double column = font * 10;
-      if (first != std::string::npos)
-        texts.push_back({x1 + column * double(first), y1,
-                         x1 + column * double(text::display_columns(text.substr(0, last + 1))), y1 + font * 20,
+      if (first != std::string::npos)  // a column is font * 10 wide
+        texts.push_back({x1 + font * 10 * double(first), y1,
+                         x1 + font * 10 * double(text::display_columns(text.substr(0, last + 1))), y1 + font * 20,
                          "\"" + text.substr(first, last + 1 - first) + "\""});
     } else if (kind == "line" || kind == "rect") {
       in >> x1 >> comma >> y1 >> x2 >> comma >> y2;
@@ -160,30 +153,12 @@ std::vector<std::string> page_clashes(const std::vector<std::string>& ops) {
               list->end(),
               {{x1, y1, x2, y1, true}, {x2, y1, x2, y2, true}, {x1, y2, x2, y2, true}, {x1, y1, x1, y2, true}});
     } else if (kind == "circle" || kind == "point") {
-      std::string radius;
       in >> x1 >> comma >> y1 >> radius;
       const double r = kind == "point" ? 1 : std::stod(radius.substr(1));
       marks.push_back({x1 - r, y1 - r, x1 + r, y1 + r, false});
     } else if (kind == "end") {
       close_page();
     }
-  }
-  return found;
-}
-
-// The circles of a picture (the marks of its points) that its frame cuts: each must lie whole
-// inside, clear of the one-pixel border.
-std::vector<std::string> cut_marks(const ui::Picture_Area& area) {
-  std::vector<std::string> found;
-  if (area.scale_width == 0 || area.scale_height == 0) return found;
-  for (const ui::Draw_Op& op : area.ops()) {
-    if (op.type != ui::Draw_Op::Type::Circle) continue;
-    const double x = (op.x1 - area.scale_left) / area.scale_width * area.width;
-    const double y = (op.y1 - area.scale_top) / area.scale_height * area.height;
-    const double r = std::abs(op.x2 / area.scale_width * area.width) + Twips_Per_Pixel;
-    if (x - r < 0 || y - r < 0 || x + r > area.width || y + r > area.height)
-      found.push_back(name_of(area) + " cuts the circle at " + testing::figures(op.x1, 6) + "," +
-                      testing::figures(op.y1, 6));
   }
   return found;
 }
@@ -211,20 +186,24 @@ std::vector<std::string> form_clashes(const ui::Form& form) {
     // A picture inside a picture, or beside a scroll bar, is a list or plot that scrolls there.
     const bool scrolls = c.kind == ui::Control_Kind::Picture_Area && (c.container != nullptr || has_scroll_bar);
     if (!scrolls && !inside(box, right, bottom)) found.push_back(where + box.what + " leaves its window");
-    // The part of its width a caption may fill: a button keeps a margin at either side, an option
-    // button its round mark.
-    const std::string caption = caption_of(c);
-    const int room = c.width - (c.kind == ui::Control_Kind::Command_Button  ? 120
-                                : c.kind == ui::Control_Kind::Option_Button ? 300
-                                                                            : 0);
+    const auto [caption, margin] = caption_of(c);
     // A caption of several lines (a line break in it) is as wide as its longest line.
     std::size_t columns = 0;
     std::istringstream lines(caption);
     for (std::string line; std::getline(lines, line);) columns = std::max(columns, text::display_columns(line));
-    if (c.font_size * 10 * static_cast<double>(columns) > room)
+    if (c.font_size * 10 * static_cast<double>(columns) > c.width - margin)
       found.push_back(where + box.what + "'s caption \"" + caption + "\" is wider than it");
-    if (c.kind == ui::Control_Kind::Picture_Area)
-      for (std::string& cut : cut_marks(static_cast<const ui::Picture_Area&>(c))) found.push_back(where + cut);
+    // The circles of a picture (the marks of its points) lie whole inside, clear of its one-pixel border.
+    if (const auto* area = dynamic_cast<const ui::Picture_Area*>(&c); area && area->scale_width && area->scale_height)
+      for (const ui::Draw_Op& op : area->ops()) {
+        const double x = (op.x1 - area->scale_left) / area->scale_width * area->width;
+        const double y = (op.y1 - area->scale_top) / area->scale_height * area->height;
+        const double r = std::abs(op.x2 / area->scale_width * area->width) + Twips_Per_Pixel;
+        if (op.type == ui::Draw_Op::Type::Circle &&
+            (x - r < 0 || y - r < 0 || x + r > area->width || y + r > area->height))
+          found.push_back(where + box.what + " cuts the circle at " + testing::figures(op.x1, 6) + "," +
+                          testing::figures(op.y1, 6));
+      }
     for (std::size_t j = i + 1; j < shown.size(); ++j) {
       const ui::Control& d = *shown[j];
       if (d.container != c.container) continue;
@@ -245,7 +224,6 @@ std::vector<std::string> form_clashes(const ui::Form& form) {
 // duplicate, counted on a smooth competitive curve with a little scatter; its two files in `folder`.
 std::pair<std::string, std::string> write_assay(const testing::Scratch_Folder& folder, int standards, int sera,
                                                 int samples) {
-  auto bound = [](double conc, int tube) { return std::round(300 + 9700 / (1 + conc / 8.0) + 37 * (tube % 3)); };
   std::ostringstream conditions, counts;
   conditions << "検査 太郎\r\n2026年12月01日\r\n\r\nテストステロン（遊離型）\r\nng/mL\r\nLARGE-2020-007\r\n"
              << standards << "\r\n3\r\n"
@@ -254,13 +232,14 @@ std::pair<std::string, std::string> write_assay(const testing::Scratch_Folder& f
   for (int k = 1; k <= 20; ++k)
     conditions << (k <= standards ? std::to_string(0.25 * std::pow(1.45, k)) : "") << "\r\n";
   counts << " 300 \r\n 300 \r\n 300 \r\n 21000 \r\n 21000 \r\n 21000 \r\n";  // the NSB and total tubes
-  for (int t = 0; t < 3; ++t) counts << ' ' << bound(0, t) << " \r\n";
-  for (int k = 1; k <= standards; ++k)
-    for (int t = 0; t < 3; ++t) counts << ' ' << bound(0.25 * std::pow(1.45, k), t) << " \r\n";
-  for (int k = 1; k <= sera; ++k)
-    for (int t = 0; t < 3; ++t) counts << ' ' << bound(0.3 * k, t) << " \r\n";
-  for (int k = 1; k <= samples; ++k)
-    for (int t = 0; t < 2; ++t) counts << ' ' << bound(0.5 + (k % 97), t) << " \r\n";
+  // n tubes of an item of concentration conc, on the curve.
+  auto tubes = [&](double conc, int n) {
+    for (int t = 0; t < n; ++t) counts << ' ' << std::round(300 + 9700 / (1 + conc / 8.0) + 37 * (t % 3)) << " \r\n";
+  };
+  tubes(0, 3);
+  for (int k = 1; k <= standards; ++k) tubes(0.25 * std::pow(1.45, k), 3);
+  for (int k = 1; k <= sera; ++k) tubes(0.3 * k, 3);
+  for (int k = 1; k <= samples; ++k) tubes(0.5 + (k % 97), 2);
   const auto crx = folder.file("large.crx"), txt = folder.file("large.txt");
   testing::write_bytes(crx, *text::utf8_to_cp932(conditions.str()));
   testing::write_bytes(txt, counts.str());
@@ -310,26 +289,22 @@ TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
     ui::Scripted_Platform platform;
     Program program(platform);
     program.start();
-    std::vector<std::string> clashes;
+    std::set<std::string> clashes;
     auto look = [&] {
       for (int which = 1; which <= 9; ++which)
         if (const ui::Form* form = program.screen(static_cast<Screen>(which)))
-          for (std::string& clash : form_clashes(*form)) clashes.push_back(std::move(clash));
+          for (std::string& clash : form_clashes(*form)) clashes.insert(std::move(clash));
     };
     look();
     testing::run_wizard(program, platform, conditions, counts);
     ASSERT_NE(program.screen(Screen::Result), nullptr) << lines_of(platform.messages);
-    const std::pair<Screen, int> steps[] = {{Screen::Graph, target::Switch_View},
-                                            {Screen::Graph, target::Models},
-                                            {Screen::Result, target::Standard_Table},
-                                            {Screen::Result, target::Sample_Table},
-                                            {Screen::Result, target::QC_Chart},
-                                            {Screen::Result, target::Precision_Profile},
-                                            {Screen::Result, target::Help}};
-    for (const auto& [from, target] : steps) {
+    // Each request made on the screen that offers it: the curve screen's two, then the results'.
+    for (const int request : {target::Switch_View, target::Models, target::Standard_Table, target::Sample_Table,
+                              target::QC_Chart, target::Precision_Profile, target::Help}) {
       look();
-      program.state.Screen_No = screen_no(from);
-      program.command(target);
+      const bool on_curve = request == target::Switch_View || request == target::Models;
+      program.state.Screen_No = screen_no(on_curve ? Screen::Graph : Screen::Result);
+      program.command(request);
     }
     look();
     // The data sheet changing the number of samples shows the box of the number.
@@ -341,9 +316,7 @@ TEST(Layout, EveryReportPageAndScreenIsClearAndEveryPageNamesItsPlaceInTheJob) {
       program.state.STD_Count(4, 1) += 1;
     }
     look();
-    std::sort(clashes.begin(), clashes.end());
-    clashes.erase(std::unique(clashes.begin(), clashes.end()), clashes.end());
-    EXPECT_EQ(lines_of(clashes), "");
+    EXPECT_EQ(lines_of({clashes.begin(), clashes.end()}), "");
   }
 }
 

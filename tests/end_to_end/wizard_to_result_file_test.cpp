@@ -28,8 +28,7 @@ TEST_F(Whole_Road, FromTwoFilesToTheSavedResults) {
   testing::run_wizard(program, platform, QUORIN_TEST_DATA "/assay.crx", QUORIN_TEST_DATA "/counts.txt");
 
   auto* results = program.screen_as<Reg_Result>(Screen::Result);
-  ASSERT_NE(results, nullptr);
-  EXPECT_EQ(program.desktop.front(), results);
+  ASSERT_TRUE(results != nullptr && program.desktop.front() == results) << "the results screen, in front";
   // The control sera first: 4200 counts (B/B0 40 %) read 6, 3400 (32 %) 8.5. Then the samples:
   // sample 3's counts 4200 and 10300 (beyond the zero standard: 0) have a mean of 7250 and an SD
   // of √18605000 = 4313.35...: count CV 59.49 %. Then the standards read back: standard 2's tubes

@@ -24,16 +24,9 @@ void as_event(const ui::Control& control, Action action) {
 }  // namespace
 
 int key_code_of(char character) {
-  if (std::isdigit(static_cast<unsigned char>(character)) || std::isupper(static_cast<unsigned char>(character)))
-    return character;
-  if (std::islower(static_cast<unsigned char>(character))) return std::toupper(static_cast<unsigned char>(character));
-  switch (character) {
-    case '.': return 190;
-    case '-': return 189;
-    case ',': return 188;
-    case ' ': return 32;
-    default: return 0;
-  }
+  const auto c = static_cast<unsigned char>(character);
+  if (std::isalnum(c)) return std::toupper(c);
+  return c == '.' ? 190 : c == '-' ? 189 : c == ',' ? 188 : c == ' ' ? 32 : 0;
 }
 
 void focus(ui::Control& control) {

@@ -23,17 +23,15 @@ inline void as_computed(Assay_State& s) {
 inline void hand_worked(Assay_State& s) {
   s.STD_Number = 1;
   s.STD_Tubes = 2;
+  // NSB, TOTAL, the zero standard and standard 1: counts, then mean count, count CV and B/B0 %.
   const Long counts[4][2] = {{152, 148}, {20110, 20090}, {9012, 8989}, {4000, 0}};
+  const double data[4][3] = {{150, 1.88}, {20100, 0.0703}, {9000.5, 0.7, 100}, {4000, 0, 44.456}};
   for (int k = 1; k <= 4; ++k) {
     s.STD_Tube_N(k) = k == 4 ? 1 : 2;
     for (int t = 1; t <= 2; ++t) s.STD_Count(k, t) = counts[k - 1][t - 1];
+    s.STD_Data(k, STD_Column::Mean_Count) = data[k - 1][0], s.STD_Data(k, STD_Column::Count_CV) = data[k - 1][1];
+    if (k >= 3) s.STD_Data(k, STD_Column::Percent) = data[k - 1][2];  // none for NSB and TOTAL
   }
-  s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count) = 150, s.STD_Data(STD_Row::NSB, STD_Column::Count_CV) = 1.88;
-  s.STD_Data(STD_Row::Total, STD_Column::Mean_Count) = 20100, s.STD_Data(STD_Row::Total, STD_Column::Count_CV) = 0.0703;
-  s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count) = 9000.5, s.STD_Data(STD_Row::Zero, STD_Column::Count_CV) = 0.7,
-                            s.STD_Data(STD_Row::Zero, STD_Column::Percent) = 100;
-  s.STD_Data(4, STD_Column::Mean_Count) = 4000, s.STD_Data(4, STD_Column::Count_CV) = 0,
-                s.STD_Data(4, STD_Column::Percent) = 44.456;
 
   s.Sera_Number = 2;
   s.Sera_Tubes = 2;

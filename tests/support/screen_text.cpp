@@ -16,16 +16,17 @@ std::string op_text(const ui::Draw_Op& op) {
          std::to_string(c.b) + (op.style == ui::Draw_Style::Solid ? "" : " style " + std::to_string(int(op.style)));
 }
 
-// Runs of more than eight alike operations as their count, first, middle and last.
-template <typename Op, typename Alike, typename Text>
-void shortened(std::string& out, const std::vector<Op>& ops, Alike alike, Text text) {
+// Runs of more than eight operations of one kind as their count, first, middle and last; an
+// operation of no kind ("") is alike no other.
+void shortened(std::string& out, const std::vector<std::string>& ops, std::string (*kind)(const std::string&)) {
   for (std::size_t first = 0, end; first < ops.size(); first = end) {
-    for (end = first + 1; end < ops.size() && alike(ops[first], ops[end]);) ++end;
+    const std::string first_kind = kind(ops[first]);
+    for (end = first + 1; end < ops.size() && !first_kind.empty() && kind(ops[end]) == first_kind;) ++end;
     if (end - first <= 8) {
-      for (std::size_t k = first; k < end; ++k) out += "  " + text(ops[k]) + "\n";
+      for (std::size_t k = first; k < end; ++k) out += "  " + ops[k] + "\n";
     } else {
-      out += "  " + std::to_string(end - first) + " alike: " + text(ops[first]) + "\n  ... " +
-             text(ops[(first + end) / 2]) + "\n  ... " + text(ops[end - 1]) + "\n";
+      out += "  " + std::to_string(end - first) + " alike: " + ops[first] + "\n  ... " + ops[(first + end) / 2] +
+             "\n  ... " + ops[end - 1] + "\n";
     }
   }
 }
@@ -33,22 +34,20 @@ void shortened(std::string& out, const std::vector<Op>& ops, Alike alike, Text t
 void picture_text(std::string& out, const ui::Picture_Area& picture) {
   out += " scale " + number(picture.scale_left) + "," + number(picture.scale_top) + " " + number(picture.scale_width) +
          "," + number(picture.scale_height) + "\n";
-  shortened(
-      out, picture.ops(),
-      [](const ui::Draw_Op& a, const ui::Draw_Op& b) {
-        return a.type == b.type && a.colour == b.colour && a.style == b.style;
-      },
-      op_text);
+  std::vector<std::string> ops;
+  for (const ui::Draw_Op& op : picture.ops()) ops.push_back(op_text(op));
+  // Alike: of one type, colour and style.
+  shortened(out, ops, [](const std::string& op) { return op.substr(0, op.find(' ')) + op.substr(op.find(" rgb")); });
 }
 
 }  // namespace
 
 std::string ops_text(const std::vector<std::string>& ops) {
   std::string out;
-  auto kind = [](const std::string& op) { return op.substr(0, op.find(' ')); };
-  shortened(
-      out, ops, [&](const std::string& a, const std::string& b) { return kind(a) != "text" && kind(a) == kind(b); },
-      [](const std::string& op) { return op; });
+  shortened(out, ops, [](const std::string& op) {
+    const std::string kind = op.substr(0, op.find(' '));
+    return kind == "text" ? std::string() : kind;
+  });
   return out;
 }
 

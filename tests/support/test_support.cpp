@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "text/cp932.h"
 
@@ -20,8 +21,7 @@ Scratch_Folder::Scratch_Folder() : previous_(fs::current_path()) {
   static std::atomic<int> counter{0};
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "quorin";
-  for (char& c : name)
-    if (c == '/') c = '_';
+  std::replace(name.begin(), name.end(), '/', '_');
   path_ = fs::temp_directory_path() /
           ("quorin-" + name + "-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
   fs::remove_all(path_);
@@ -39,7 +39,7 @@ Scratch_Folder::~Scratch_Folder() {
   fs::remove_all(path_, ignored);
 }
 
-void expect_golden_in(const std::string& folder, const std::string& name, const std::string& bytes) {
+void expect_golden(const std::string& name, const std::string& bytes, const std::string& folder) {
   const fs::path record = fs::path(folder) / name;
   if (const char* update = std::getenv("QUORIN_UPDATE_GOLDEN"); update && std::string(update) == "1") {
     fs::create_directories(record.parent_path());
@@ -53,23 +53,17 @@ void expect_golden_in(const std::string& folder, const std::string& name, const 
 }
 
 int leftover_temp_files(const fs::path& folder) {
-  int n = 0;
-  for (const auto& entry : fs::directory_iterator(folder))
-    if (entry.path().filename().string().find(".quorin-tmp-") != std::string::npos) ++n;
-  return n;
+  return static_cast<int>(std::count_if(
+      fs::directory_iterator(folder), fs::directory_iterator(),
+      [](const auto& entry) { return entry.path().filename().string().find(".quorin-tmp-") != std::string::npos; }));
 }
 
 std::string read_bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void write_bytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+void write_bytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string figures(double value, int digits) {
   char text[40];
@@ -85,8 +79,7 @@ std::string cp932(const std::string& utf8) {
 
 File_Size_Limit::File_Size_Limit(rlim_t bytes) : old_handler_(std::signal(SIGXFSZ, SIG_IGN)) {
   getrlimit(RLIMIT_FSIZE, &old_);
-  rlimit limited = old_;
-  limited.rlim_cur = bytes;
+  const rlimit limited{bytes, old_.rlim_max};
   setrlimit(RLIMIT_FSIZE, &limited);
 }
 

@@ -32,20 +32,17 @@ int leftover_temp_files(const std::filesystem::path& folder);
 std::string read_bytes(const std::string& path);
 void write_bytes(const std::string& path, const std::string& bytes);
 
-// Compares bytes with the recorded file tests/<folder>/golden/<name> (bytes as written, CP932
-// included). A difference fails the test showing the lines that differ and leaves the new bytes
-// beside the record as <name>.actual to review. QUORIN_UPDATE_GOLDEN=1 rewrites the records
-// instead (README, "Recorded outputs").
-void expect_golden_in(const std::string& folder, const std::string& name, const std::string& bytes);
 #ifdef QUORIN_SOURCE_DIR
 // The example assay's condition and count files.
 inline const std::string Example_Conditions = QUORIN_SOURCE_DIR "/examples/cortisol.crx";
 inline const std::string Example_Counts = QUORIN_SOURCE_DIR "/examples/cortisol_counts.txt";
 #endif
 #ifdef QUORIN_TEST_GOLDEN
-inline void expect_golden(const std::string& name, const std::string& bytes) {
-  expect_golden_in(QUORIN_TEST_GOLDEN, name, bytes);
-}
+// Compares bytes with the recorded file <folder>/<name>, by default tests/<test folder>/golden/<name>
+// (bytes as written, CP932 included). A difference fails the test showing the lines that differ
+// and leaves the new bytes beside the record as <name>.actual to review. QUORIN_UPDATE_GOLDEN=1
+// rewrites the records instead (README, "Recorded outputs").
+void expect_golden(const std::string& name, const std::string& bytes, const std::string& folder = QUORIN_TEST_GOLDEN);
 #endif
 
 // Joins texts one to a line, the form in which screens, printouts and findings are recorded.
