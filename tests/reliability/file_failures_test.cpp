@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,21 +25,21 @@ namespace fs = std::filesystem;
 
 class Loaded_Assay : public testing::Example_Assay_Test {
  protected:
-  void SetUp() override {
-    ASSERT_NE(program.screen(Screen::Result), nullptr) << "the wizard reached the results";
-    platform.messages.clear();
-  }
+  void SetUp() override { ASSERT_NE(program.screen(Screen::Result), nullptr) << "the wizard reached the results"; }
 
-  // Answers the next file dialog with `path`, clicks the screen's command button and returns the
-  // messages shown.
-  std::vector<std::string> click_with_file(Screen screen, int command, const std::string& path) {
+  // Answers the next file dialog with `path`, clicks the screen's command button with the size of
+  // any file written limited to `size_limit` and returns the messages shown.
+  std::vector<std::string> click_with_file(Screen screen, int command, const std::string& path,
+                                           rlim_t size_limit = RLIM_INFINITY) {
+    const testing::File_Size_Limit limit(size_limit);
     platform.messages.clear();
     platform.file_answers = {path};
     testing::click(program.screen_as<Work_Screen>(screen)->Command[command]);
     return platform.messages;
   }
 
-  // The messages of each refusal, recorded in golden/refusals.txt: one naming the path and why.
+  // The messages of each refusal, recorded in golden/save_refusals.txt and golden/load_refusals.txt:
+  // one naming the path and why.
   std::string refusals;
 };
 
@@ -55,40 +54,27 @@ const struct {
     {"results", Screen::Result, target::Save, {"データ保存が終了しました"}},
 };
 
-// Each prepares the place and returns the path the dialog answers with.
-const std::vector<std::function<std::string(const testing::Scratch_Folder&)>> Refusing_Places = {
-    [](const auto& f) { return f.file("no such folder/saved.txt"); },
-    [](const auto& f) {
-      fs::create_directory(f.file("folder.txt"));
-      testing::write_bytes(f.file("folder.txt/inside.txt"), "kept");
-      return f.file("folder.txt");
-    },
-    [](const auto& f) {
-      testing::write_bytes(f.file("plain"), "kept");
-      return f.file("plain/saved.txt");
-    },
-    [](const auto&) { return std::string("/dev/full"); },
-    [](const auto& f) { return f.file("earlier.txt"); },  // under a size limit
-};
-
 // A failed save gives one message naming the path and the reason; the assay, what stood in the
 // way and the folder are as they were; the next save gives the same bytes as before.
 TEST_F(Loaded_Assay, EverySaveThatFailsIsReportedAndChangesNothing) {
+  // What stands in the way: a folder of the name, a file where a folder must be, a device, a
+  // file the save may not finish under a size limit.
+  fs::create_directory(folder.file("folder.txt"));
+  testing::write_bytes(folder.file("folder.txt/inside.txt"), "kept");
+  testing::write_bytes(folder.file("plain"), "kept");
+  testing::write_bytes(folder.file("earlier.txt"), "the earlier file\r\n");
   for (const auto& save : Saves) {
     ASSERT_EQ(click_with_file(save.screen, save.command, folder.file("good.txt")), save.success) << save.name;
     const std::string good_bytes = testing::read_bytes(folder.file("good.txt"));
     ASSERT_FALSE(good_bytes.empty()) << save.name;
-    testing::write_bytes(folder.file("earlier.txt"), "the earlier file\r\n");
-    for (const auto& place : Refusing_Places) {
-      const std::string path = place(folder);
+    for (const std::string& path :
+         {folder.file("no such folder/saved.txt"), folder.file("folder.txt"), folder.file("plain/saved.txt"),
+          std::string("/dev/full"), folder.file("earlier.txt")}) {
       SCOPED_TRACE(std::string(save.name) + ": " + path);
       const std::uint64_t digest = testing::assay_digest(program.state);
-      std::vector<std::string> messages;
-      {
-        const testing::File_Size_Limit limit(path.ends_with("earlier.txt") ? 8 : 1 << 30);
-        messages = click_with_file(save.screen, save.command, path);
-      }
-      refusals += std::string("## ") + save.name + "\n" + testing::lines_of(messages);
+      refusals += std::string("## ") + save.name + "\n" +
+                  testing::lines_of(click_with_file(save.screen, save.command, path,
+                                                    path.ends_with("earlier.txt") ? 8 : RLIM_INFINITY));
       EXPECT_EQ(testing::assay_digest(program.state), digest);
       EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
       EXPECT_EQ(click_with_file(save.screen, save.command, folder.file("after.txt")), save.success);

@@ -29,6 +29,10 @@ bool mentions_non_number(std::string_view text) {
   return lower.find("nan") != std::string::npos || lower.find("inf") != std::string::npos;
 }
 
+namespace {
+
+// The condition file reader: a refusal names the file; an accepted file has as many
+// concentrations as its line 7 says, none of them blank, and every line can be saved again.
 std::string check_condition_file(std::string_view bytes) {
   const Condition_Read read = parse_condition_file(bytes, "input.crx");
   const bool named = read.message.starts_with("条件ファイルを読み込めません: input.crx\n");
@@ -43,6 +47,8 @@ std::string check_condition_file(std::string_view bytes) {
   return "";
 }
 
+// The count data file reader: counts stored into a sheet and written as a count data file read
+// back the same.
 std::string check_count_file(std::string_view bytes) {
   if (text::looks_binary(bytes)) return "";  // refused before any count is read
   const Count_Items items = read_count_items(bytes);
@@ -72,6 +78,9 @@ std::string check_count_file(std::string_view bytes) {
   return "";
 }
 
+// The counter's export reader, its counts from the first column and the samples' identifiers
+// from the second: a refusal keeps nothing; what it accepts, written again as a plain CSV file
+// (the identifiers quoted as spreadsheets quote them), reads back the same.
 std::string check_counter_export(std::string_view bytes) {
   const std::optional<std::string> text = text::any_text_to_utf8(bytes);
   if (!text) return "";
@@ -97,6 +106,7 @@ std::string check_counter_export(std::string_view bytes) {
   return "";
 }
 
+// The help and readme readers: at most the topics the screen lists, a message for what is left out.
 std::string check_help_files(std::string_view bytes) {
   const help::Help_Read topics = help::parse_help_file(bytes, "help.csv");
   if (topics.topics.size() > static_cast<std::size_t>(help::Max_Topics)) return "more topics than the screen lists";
@@ -107,6 +117,8 @@ std::string check_help_files(std::string_view bytes) {
   return "";
 }
 
+// The leading-number reader: a finite number, 0 for a text that does not begin with one, and
+// the whole-number conversions and the general number form agreeing with it.
 std::string check_leading_number(std::string_view bytes) {
   const double value = text::Val(bytes);
   if (!std::isfinite(value)) return "Val is not finite";
@@ -127,6 +139,8 @@ std::string check_leading_number(std::string_view bytes) {
   return "";
 }
 
+// The format patterns: the first 8 bytes are a double, the rest the pattern. A finite value under
+// a pattern of digit places reads back as itself rounded to the pattern's decimals.
 std::string check_format(std::string_view bytes) {
   double value = 0;
   if (bytes.size() < sizeof value) return "";
@@ -150,6 +164,8 @@ std::string check_format(std::string_view bytes) {
   return "";
 }
 
+// The code page 932 decoder and encoder: what decodes encodes again to bytes that decode the
+// same; UTF-8 that encodes decodes back unchanged.
 std::string check_cp932(std::string_view bytes) {
   text::Cp932_Error error;
   if (const std::optional<std::string> decoded = text::cp932_to_utf8(bytes, &error)) {
@@ -165,6 +181,8 @@ std::string check_cp932(std::string_view bytes) {
   }
   return "";
 }
+
+}  // namespace
 
 Input_Check input_check(std::string_view target) {
   static const std::map<std::string_view, Input_Check> checks = {{"condition_file", check_condition_file},

@@ -9,34 +9,6 @@
 
 namespace quorin::testing {
 
-// The condition file reader: a refusal names the file; an accepted file has as many
-// concentrations as its line 7 says, none of them blank, and every line can be saved again.
-std::string check_condition_file(std::string_view bytes);
-
-// The count data file reader: counts stored into a sheet and written as a count data file read
-// back the same.
-std::string check_count_file(std::string_view bytes);
-
-// The counter's export reader, its counts from the first column and the samples' identifiers
-// from the second: a refusal keeps nothing; what it accepts, written again as a plain CSV file
-// (the identifiers quoted as spreadsheets quote them), reads back the same.
-std::string check_counter_export(std::string_view bytes);
-
-// The help and readme readers: at most the topics the screen lists, a message for what is left out.
-std::string check_help_files(std::string_view bytes);
-
-// The leading-number reader: a finite number, 0 for a text that does not begin with one, and
-// the whole-number conversions and the general number form agreeing with it.
-std::string check_leading_number(std::string_view bytes);
-
-// The format patterns: the first 8 bytes are a double, the rest the pattern. A finite value under
-// a pattern of digit places reads back as itself rounded to the pattern's decimals.
-std::string check_format(std::string_view bytes);
-
-// The code page 932 decoder and encoder: what decodes encodes again to bytes that decode the
-// same; UTF-8 that encodes decodes back unchanged.
-std::string check_cp932(std::string_view bytes);
-
 // The screens driven by a user's events made of the bytes (tests/reliability/screen_events.cpp):
 // nothing shown, saved or printed is not a number, the data sheet and the result table show the
 // counts and conditions in force, nothing is written outside the scratch folder, an action

@@ -4,12 +4,18 @@
 // upper or stands beside a flagged value, no sample value exists without a dilution factor, and every
 // fit the program calls available, logit-log, 4PL or 5PL, must be a weighted least-squares
 // solution of its standards.
+//
+// And every input kept for the fuzz targets, the seeds of fuzz/corpus/<target>/ and the inputs of
+// faults found and fixed in fuzz/regressions/<target>/, replayed through the same checks with
+// the program as it is built for use. Every fuzz target has a check of its name, so that its
+// inputs are replayed here too.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <random>
@@ -34,6 +40,7 @@
 namespace quorin {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::figures;
 
 // Random assays: mostly competitive curves with replicate scatter, and sometimes what a
@@ -58,10 +65,9 @@ void fill_random_assay(Assay_State& s, std::mt19937& random) {
   zero(s.STD_Count, s.Sera_Count, s.STD_Tube_N, s.STD_Data, s.STD_Conc, s.Sera_Tube_N, s.Sera_Conc, s.Sera_Data,
        s.Fit_Available);
   constexpr std::size_t rows = Most_Random_Samples + 1;  // of the samples' tables, the first ones
+  const auto zero_rows = [](auto&... tables) { (std::fill_n(tables.row(0), rows * tables.columns, 0), ...); };
+  zero_rows(s.Sample_Count, s.Sample_Conc, s.Sample_Data);
   std::fill_n(&s.Sample_Tube_N(0), rows, 0);
-  std::fill_n(s.Sample_Count.row(0), rows * s.Sample_Count.columns, 0);
-  std::fill_n(s.Sample_Conc.row(0), rows * s.Sample_Conc.columns, 0.0);
-  std::fill_n(s.Sample_Data.row(0), rows * s.Sample_Data.columns, 0.0);
   std::uniform_real_distribution<double> unit(0, 1);
   auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
   s.STD_Number = static_cast<Integer>(pick(1, 8));
@@ -79,17 +85,13 @@ void fill_random_assay(Assay_State& s, std::mt19937& random) {
   auto response = [&](double c) { return nsb + (b0 - nsb) / (1 + std::pow(c / ed50, hill)); };
 
   const bool all_at_or_above_b0 = pick(0, 14) == 0;
-  const int tubes = s.STD_Tubes;
-  for (int j = 1; j <= tubes; ++j) {
-    s.STD_Count(1, j) = random_count(random, nsb);
-    s.STD_Count(2, j) = random_count(random, 30000);
-    s.STD_Count(3, j) = random_count(random, b0);
-  }
+  for (int j = 1; j <= s.STD_Tubes; ++j)
+    for (const int row : {1, 2, 3}) s.STD_Count(row, j) = random_count(random, row == 1 ? nsb : row == 2 ? 30000 : b0);
   double c = std::exp(3 * unit(random) - 3);
   for (int k = 1; k <= s.STD_Number; ++k) {
     if (pick(0, 5) != 0) c *= 1.5 + 3 * unit(random);  // otherwise equal to the one before
     s.STD_Data(3 + k, STD_Column::Concentration) = pick(0, 40) == 0 ? -unit(random) : c;
-    const int measured = pick(0, 8) == 0 ? 1 : tubes;
+    const int measured = pick(0, 8) == 0 ? 1 : s.STD_Tubes;
     for (int j = 1; j <= measured; ++j)
       s.STD_Count(3 + k, j) = random_count(random, all_at_or_above_b0 ? std::max(nsb, b0) * 1.2 : response(c));
   }
@@ -101,29 +103,23 @@ void fill_random_assay(Assay_State& s, std::mt19937& random) {
 }
 
 // The curve's fits checked against a weighted least-squares solve written independently of the
-// program: Givens rotations of the rows sqrt(w)·(1, x, x², x³ | y) in long double, then back
+// program: Givens rotations of the rows sqrt(w)·(1, x, x², x³, 0 | y) in long double, then back
 // substitution. The standards Fit_From..Fit_To are the points (ln concentration, logit) under
 // each of the four weightings, the weights worked out here: 1; the distance factor (tubes − 1) /
 // Σ(y_j − cubic)² / 100 about the unweighted cubic in Reg_Coef(0, 1..4), 0 for a single tube;
 // the logit correction (P (100 − P))² / 1e8; and their product. Points of weight 0 are left out.
-// The points are the program's Model_Point with the logit in p.
-using Polynomial = std::array<long double, 4>;  // c0..c3
+// Up to 5 coefficients or parameters, or a row of them with its right-hand side last.
+using Values = std::array<long double, 6>;
 
-// The polynomial of `degree` (1 or 3) of least weighted sum of squares; nothing when the points
-// cannot determine it.
-std::optional<Polynomial> reference_fit(const std::vector<Model_Point>& points, int degree) {
-  const int m = degree + 1;
-  long double r[4][5] = {};  // the triangle and the rotated right-hand side
-  for (const Model_Point& p : points) {
-    long double row[5] = {};
-    const long double root = std::sqrt(static_cast<long double>(p.w));
-    long double power = 1;
-    for (int k = 0; k < m; ++k, power *= p.x) row[k] = root * power;
-    row[m] = root * p.p;
+// The first m values of least sum of squares of the rows, by Givens rotations and back
+// substitution; nothing when a pivot is at most `singular` of the largest.
+std::optional<Values> least_squares(std::vector<Values> rows, int m, long double singular) {
+  Values r[5] = {};  // the triangle and the rotated right-hand side
+  for (Values& row : rows) {
     for (int k = 0; k < m; ++k) {
       if (row[k] == 0) continue;
       const long double h = std::hypot(r[k][k], row[k]), c = r[k][k] / h, sn = row[k] / h;
-      for (int j = k; j <= m; ++j) {
+      for (int j = k; j < 6; ++j) {
         const long double top = r[k][j], bottom = row[j];
         r[k][j] = c * top + sn * bottom;
         row[j] = -sn * top + c * bottom;
@@ -132,24 +128,25 @@ std::optional<Polynomial> reference_fit(const std::vector<Model_Point>& points, 
   }
   long double largest = 0;
   for (int k = 0; k < m; ++k) largest = std::max(largest, std::fabs(r[k][k]));
-  Polynomial c{};
+  Values x{};
   for (int k = m - 1; k >= 0; --k) {
-    if (std::fabs(r[k][k]) <= 1e-15L * largest) return std::nullopt;
-    long double sum = r[k][m];
-    for (int j = k + 1; j < m; ++j) sum -= r[k][j] * c[j];
-    c[k] = sum / r[k][k];
+    if (std::fabs(r[k][k]) <= singular * largest) return std::nullopt;
+    long double sum = r[k][5];
+    for (int j = k + 1; j < m; ++j) sum -= r[k][j] * x[j];
+    x[k] = sum / r[k][k];
   }
-  return c;
+  return x;
 }
 
-long double weighted_ss(const std::vector<Model_Point>& points, const Polynomial& c) {
+// The weighted sum of squares about the polynomial c0..c3 of the rows sqrt(w)·(1, x, x², x³, 0 | y).
+long double weighted_ss(const std::vector<Values>& rows, const Values& c) {
   long double ss = 0;
-  for (const Model_Point& p : points) ss += p.w * std::pow(p.p - (c[0] + p.x * (c[1] + p.x * (c[2] + p.x * c[3]))), 2);
+  for (const Values& r : rows) ss += std::pow(r[5] - (r[0] * c[0] + r[1] * c[1] + r[2] * c[2] + r[3] * c[3]), 2);
   return ss;
 }
 
 // The model's parameters A, B, C, D, G (G stays 1 for the 4PL).
-using Model = std::array<long double, 5>;
+using Model = Values;
 
 // f(x) and its derivatives in A, B, C, D, G.
 long double model_value(const Model& q, long double x, long double* d) {
@@ -180,48 +177,29 @@ Model gradient(const std::vector<Model_Point>& points, const Model& q, int k) {
   return g;
 }
 
-// Newton's step -H^-1 g, the Hessian from central differences of the gradient, by elimination
-// with partial pivoting; nothing when the Hessian is singular.
-std::optional<Model> newton_step(const std::vector<Model_Point>& points, const Model& q, int k) {
-  long double h[5][6] = {};
-  const Model g = gradient(points, q, k);
-  for (int j = 0; j < k; ++j) {
-    const long double step = 1e-8L * std::max(1.0L, std::fabs(q[j]));
-    Model up = q, down = q;
-    up[j] += step, down[j] -= step;
-    const Model gu = gradient(points, up, k), gd = gradient(points, down, k);
-    for (int i = 0; i < k; ++i) h[i][j] = (gu[i] - gd[i]) / (2 * step);
-  }
-  for (int i = 0; i < k; ++i) h[i][k] = -g[i];
-  for (int c = 0; c < k; ++c) {
-    int pivot = c;
-    for (int i = c + 1; i < k; ++i)
-      if (std::fabs(h[i][c]) > std::fabs(h[pivot][c])) pivot = i;
-    if (h[pivot][c] == 0) return std::nullopt;
-    std::swap(h[c], h[pivot]);
-    for (int i = c + 1; i < k; ++i)
-      for (int j = k; j >= c; --j) h[i][j] -= h[i][c] / h[c][c] * h[c][j];
-  }
-  Model step{};
-  for (int i = k - 1; i >= 0; --i) {
-    long double sum = h[i][k];
-    for (int j = i + 1; j < k; ++j) sum -= h[i][j] * step[j];
-    step[i] = sum / h[i][i];
-  }
-  return step;
-}
-
-// The stationary point of the sum nearest the program's parameters, by Newton steps in long double
-// until a step is below 1e-17 relative or stops shrinking below 1e-13 (its rounding); nothing when
+// The stationary point of the sum nearest the program's parameters, by Newton steps -H^-1 g in
+// long double (the Hessian from central differences of the gradient) until a step is below 1e-17
+// relative or stops shrinking below 1e-13 (its rounding); nothing when the Hessian is singular or
 // the steps stop shrinking before (a curve the points do not determine, which no solve can check).
 std::optional<Model> polished(const std::vector<Model_Point>& points, const Logistic& curve) {
   Model q = {curve.A, curve.B, curve.C, curve.D, curve.G};
+  const int k = curve.parameters();
   long double previous = HUGE_VALL;
   for (int iteration = 0; iteration < 30; ++iteration) {
-    const auto step = newton_step(points, q, curve.parameters());
+    std::vector<Values> h(k);
+    for (int j = 0; j < k; ++j) {
+      const long double step = 1e-8L * std::max(1.0L, std::fabs(q[j]));
+      Model up = q, down = q;
+      up[j] += step, down[j] -= step;
+      const Model gu = gradient(points, up, k), gd = gradient(points, down, k);
+      for (int i = 0; i < k; ++i) h[i][j] = (gu[i] - gd[i]) / (2 * step);
+    }
+    const Model g = gradient(points, q, k);
+    for (int i = 0; i < k; ++i) h[i][5] = -g[i];
+    const auto step = least_squares(h, k, 0);
     if (!step) return std::nullopt;
     long double size = 0;
-    for (int j = 0; j < curve.parameters(); ++j) {
+    for (int j = 0; j < k; ++j) {
       size = std::max(size, std::fabs((*step)[j]) / std::max(1.0L, std::fabs(q[j])));
       q[j] += (*step)[j];
     }
@@ -273,9 +251,9 @@ std::string least_squares_shortfall(const Assay_State& s) {
   // keeps some 1e-12 of the sums; weights further apart come from a distance factor of rounding
   // noise (identical tubes on a cubic through their mean), which no second solve reproduces.
   constexpr long double Fit_Slack = 1e-8L;
-  constexpr double Rounding_Noise_Weight = 1e6;
-  // The standards' points under each weighting, the weights worked out as said above.
-  std::array<std::vector<Model_Point>, 4> points;
+  constexpr long double Rounding_Noise_Weight = 1e6;
+  // The standards' rows under each weighting, the weights worked out as said above.
+  std::array<std::vector<Values>, 4> rows;
   const double nsb = s.STD_Data(STD_Row::NSB, STD_Column::Mean_Count),
                b0 = s.STD_Data(STD_Row::Zero, STD_Column::Mean_Count);
   for (int i = s.Fit_From; i <= s.Fit_To; ++i) {
@@ -293,24 +271,24 @@ std::string least_squares_shortfall(const Assay_State& s) {
     const double correction = std::pow(p * (100 - p), 2) / 1e8;
     const double weights[] = {1, distance, correction, distance * correction};
     for (int w = 0; w < 4; ++w)
-      if (weights[w] > 0) points[w].push_back({x, y, weights[w]});
+      if (const long double root = std::sqrt(static_cast<long double>(weights[w])); weights[w] > 0)
+        rows[w].push_back({root, root * x, root * x * x, root * x * x * x, 0, root * y});
   }
   for (int weighting = 0; weighting < 4; ++weighting) {
-    const std::vector<Model_Point>& weighted = points[weighting];
-    double lightest = HUGE_VAL, heaviest = 0;
-    long double total = 0;
-    for (const auto& p : weighted) {
-      lightest = std::min(lightest, p.w);
-      heaviest = std::max(heaviest, p.w);
-      total += p.w * p.p * p.p;
+    const std::vector<Values>& weighted = rows[weighting];
+    long double lightest = HUGE_VALL, heaviest = 0, total = 0;
+    for (const Values& r : weighted) {
+      lightest = std::min(lightest, r[0] * r[0]);
+      heaviest = std::max(heaviest, r[0] * r[0]);
+      total += r[5] * r[5];
     }
     if (!std::isfinite(heaviest) || heaviest > Rounding_Noise_Weight * lightest) continue;
     for (const int degree : {1, 3}) {
       if (!s.Fit_Available(weighting + (degree == 1 ? 0 : 4))) continue;
       const std::string fit = "weighting " + std::to_string(weighting) + " degree " + std::to_string(degree);
-      Polynomial program{};
+      Values program{};
       for (int k = 0; k <= degree; ++k) program[k] = s.Reg_Coef(weighting, degree == 1 ? 6 - k : 1 + k);
-      const auto independent = reference_fit(weighted, degree);
+      const auto independent = least_squares(weighted, degree + 1, 1e-15L);
       if (!independent) return fit + ": available, but its normal equations are singular";
       const long double best = weighted_ss(weighted, *independent), found = weighted_ss(weighted, program);
       if (!(found <= best + Fit_Slack * (best + total)))
@@ -350,9 +328,8 @@ std::string shown_non_number(const Assay_State& s) {
   text::Line_Writer file;
   write_result_sections(s, file);
   texts.push_back(file.bytes());
-  for (const std::string& text : texts)
-    if (testing::mentions_non_number(text)) return text;
-  return "";
+  const auto found = std::ranges::find_if(texts, testing::mentions_non_number);
+  return found == texts.end() ? "" : *found;
 }
 
 // The first 95 % interval of the results read off `curve` that is not two finite bounds
@@ -364,9 +341,8 @@ std::string interval_shortfall(const Assay_State& s, const Curve_In_Force& curve
     for (Long i = 1; i <= item_count(s, kind); ++i) {
       const unsigned flags = item_flags(s, kind, i, limits);
       const auto interval = item_interval(s, basis, kind, i, flags);
-      if (!interval) continue;
-      if ((flags & (Flag::Above | Flag::Below | Flag::No_Tube)) != 0 || !(0 <= interval->lower) ||
-          !(interval->lower <= interval->upper) || !std::isfinite(interval->upper))
+      if (interval && ((flags & (Flag::Above | Flag::Below | Flag::No_Tube)) != 0 || !(0 <= interval->lower) ||
+                       !(interval->lower <= interval->upper) || !std::isfinite(interval->upper)))
         return table_title(s, kind) + " " + std::to_string(i) + " flags \"" + flags_text(flags) +
                "\": " + figures(interval->lower, 6) + " .. " + figures(interval->upper, 6);
     }
@@ -385,13 +361,11 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
     Treatment_Standard(s);
     for (int from = 1; from <= s.STD_Number; ++from) {
       for (int to = from; to <= s.STD_Number; ++to) {
-        const std::string where =
-            "assay " + std::to_string(assay) + ", standards " + std::to_string(from) + ".." + std::to_string(to);
         s.Fit_From = static_cast<Integer>(from);
         s.Fit_To = static_cast<Integer>(to);
         Regression(s);
-        ASSERT_EQ(testing::first_non_finite(s), "") << where;
-        ASSERT_EQ(least_squares_shortfall(s), "") << where;
+        ASSERT_EQ(testing::first_non_finite(s) + least_squares_shortfall(s), "")
+            << "assay " << assay << ", standards " << from << ".." << to;
       }
     }
     // The results come from the whole range, as the curve screen starts.
@@ -408,45 +382,57 @@ TEST(Random_Assays, NoNonNumberReachesAnyOutputAndEveryAvailableFitIsLeastSquare
         ASSERT_FALSE(testing::mentions_non_number(grids->ed(r, c)) ||
                      (r <= 3 && testing::mentions_non_number(grids->detection(r, c))))
             << where;
-    for (int weighting = 0; weighting < 4; ++weighting) {
-      for (const int order : {1, 3}) {
-        s.Weight_Type = static_cast<Integer>(weighting);
-        s.Reg_Order = static_cast<Integer>(order);
-        const bool available = s.Fit_Available(weighting + (order == 1 ? 0 : 4));
-        const Curve_Outcome curve = make_curve_in_force(s);
-        ASSERT_EQ(curve.curve.has_value(), available) << where;
-        if (!available) continue;
-        Fitness_Examination(s, *curve.curve);
-        Control_Sera(s, *curve.curve);
-        const bool samples_valued = s.Sample_Number == 0 || dilution_factor_valid(s);
-        ASSERT_EQ(Assay_Samples(s, *curve.curve), samples_valued) << where;
-        ++fitted;
-        const std::string fit = where + ", weighting " + std::to_string(weighting) + " order " + std::to_string(order);
-        ASSERT_EQ(testing::first_non_finite(s), "") << fit;
-        if (!samples_valued) continue;
-        for (Long p = 1; p <= s.Sample_Number; ++p)
-          for (int j = 0; j <= Max_Tubes; ++j)
-            ASSERT_TRUE(std::isfinite(s.Sample_Conc(p, j)) && (j > 5 || std::isfinite(s.Sample_Data(p, j))))
-                << fit << ", sample " << p;
-        ASSERT_EQ(shown_non_number(s), "") << fit;
-        ASSERT_EQ(interval_shortfall(s, *curve.curve), "") << fit;
-      }
-    }
-    // The intervals of the 4PL or 5PL fitted above, as the curve in force.
-    Curve_In_Force model;
-    model.kind = assay % 2 == 0 ? Four_PL : Five_PL;
-    model.weighting = assay % Model_Weightings;
-    model.model = models.of(model.kind).curve;
-    model.model_uncertainty = models.of(model.kind).uncertainty;
-    if (models.of(model.kind).available && dilution_factor_valid(s)) {
-      Fitness_Examination(s, model);
-      Control_Sera(s, model);
-      Assay_Samples(s, model);
-      ASSERT_EQ(interval_shortfall(s, model), "") << where << ", " << model_name(model.kind);
+    // The eight logit-log fits, then the 4PL or 5PL fitted above, as the curve in force.
+    for (int choice = 0; choice < 9; ++choice) {
+      s.Weight_Type = static_cast<Integer>(choice % 4);
+      s.Reg_Order = choice < 4 ? 1 : 3;
+      s.Curve_Model = static_cast<Integer>(choice < 8 ? Logit_Log : assay % 2 == 0 ? Four_PL : Five_PL);
+      s.Model_Weight = static_cast<Integer>(assay % Model_Weightings);
+      const bool available = choice < 8 ? s.Fit_Available(choice) : models.of(s.Curve_Model).available;
+      const Curve_Outcome curve = make_curve_in_force(s);
+      ASSERT_EQ(curve.curve.has_value(), available) << where;
+      if (!available) continue;
+      Fitness_Examination(s, *curve.curve);
+      Control_Sera(s, *curve.curve);
+      const bool samples_valued = s.Sample_Number == 0 || dilution_factor_valid(s);
+      ASSERT_EQ(Assay_Samples(s, *curve.curve), samples_valued) << where;
+      ++fitted;
+      const std::string fit = where + ", " + result_curve_name(s);
+      ASSERT_EQ(testing::first_non_finite(s), "") << fit;
+      if (!samples_valued) continue;
+      for (Long p = 1; p <= s.Sample_Number; ++p)
+        for (int j = 0; j <= Max_Tubes; ++j)
+          ASSERT_TRUE(std::isfinite(s.Sample_Conc(p, j)) && (j > 5 || std::isfinite(s.Sample_Data(p, j))))
+              << fit << ", sample " << p;
+      ASSERT_EQ(shown_non_number(s) + interval_shortfall(s, *curve.curve), "") << fit;
     }
   }
   // The random assays must mostly be usable, or the test checks little.
   EXPECT_GT(fitted, Assays * 2) << "available fits over all assays";
+}
+
+const fs::path Fuzz_Folder = fs::path(QUORIN_SOURCE_DIR) / "fuzz";
+
+TEST(Fuzz_Corpus, EveryKeptInputPassesTheCheckOfItsTarget) {
+  int replayed = 0;
+  for (const auto& source : fs::directory_iterator(Fuzz_Folder)) {
+    const std::string file = source.path().filename().string();
+    if (!file.ends_with("_fuzz.cpp")) continue;
+    const std::string target = file.substr(0, file.size() - 9);
+    const testing::Input_Check check = testing::input_check(target);
+    ASSERT_NE(check, nullptr) << "no check for " << file;
+    for (const char* kind : {"corpus", "regressions"}) {
+      if (!fs::is_directory(Fuzz_Folder / kind / target)) continue;
+      for (const auto& input : fs::directory_iterator(Fuzz_Folder / kind / target)) {
+        const fs::path working = fs::current_path();
+        EXPECT_EQ(check(testing::read_bytes(input.path().string())), "") << input.path();
+        // libFuzzer reads the corpus, and writes what it finds, by the paths it was given.
+        EXPECT_EQ(fs::current_path(), working) << "the check of " << target << " moved the working directory";
+        ++replayed;
+      }
+    }
+  }
+  EXPECT_GT(replayed, 6) << "the seed corpora are missing";
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -43,9 +42,6 @@ namespace fs = std::filesystem;
 using ui::Control_Kind;
 
 constexpr int Max_Events = 32;
-
-// QUORIN_SCREENS_TRACE=1 writes each event and message on standard error, to follow an input.
-const bool Tracing = std::getenv("QUORIN_SCREENS_TRACE") != nullptr;
 
 // The size and time of each file of some folders, by path.
 using Listing = std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>>;
@@ -107,22 +103,6 @@ struct Folders {
   }
 };
 
-// The session's working directory for as long as it lives; the caller's afterwards, so that a
-// fuzzer's paths given relative to it (its corpus, its crashes) still name the same files.
-class Working_Folder {
- public:
-  explicit Working_Folder(const fs::path& folder) { fs::current_path(folder); }
-  ~Working_Folder() {
-    std::error_code ignored;
-    fs::current_path(caller_, ignored);
-  }
-  Working_Folder(const Working_Folder&) = delete;
-  Working_Folder& operator=(const Working_Folder&) = delete;
-
- private:
-  fs::path caller_ = fs::current_path();
-};
-
 const Folders& folders() {
   static const Folders made;
   return made;
@@ -151,23 +131,20 @@ struct Fuzz_Platform : ui::Scripted_Platform {
   }
   std::string open_file(const ui::File_Dialog& dialog) override {
     Scripted_Platform::open_file(dialog);
-    if (Tracing) std::fprintf(stderr, "  open dialog %s\n", dialog.title.c_str());
     std::vector<std::string> choices = {""};
     for (std::size_t f = 0; f < First_Lab_File; ++f)
       choices.push_back((folders().files / Made_Files[f].first).string());
     choices.push_back((folders().files / "missing.txt").string());
-    std::vector<std::string> saves;
+    const std::size_t saves = choices.size();
     for (const auto& entry : fs::directory_iterator(folders().saves))
-      if (entry.path().filename() != Broken_History) saves.push_back(entry.path().string());
-    std::sort(saves.begin(), saves.end());  // as a dialog lists them, whatever the folder's order
-    choices.insert(choices.end(), saves.begin(), saves.end());
+      if (entry.path().filename() != Broken_History) choices.push_back(entry.path().string());
+    std::sort(choices.begin() + saves, choices.end());  // as a dialog lists them, whatever the folder's order
     for (std::size_t f = First_Lab_File; f < std::size(Made_Files); ++f)
       choices.push_back((folders().files / Made_Files[f].first).string());
     return choices[in_.next() % choices.size()];
   }
   std::string save_file(const ui::File_Dialog& dialog) override {
     Scripted_Platform::save_file(dialog);
-    if (Tracing) std::fprintf(stderr, "  save dialog %s\n", dialog.filter.c_str());
     const std::string extension = dialog.default_extension.empty() ? "" : "." + dialog.default_extension;
     const std::string names[] = {"", "result" + extension, "other" + extension, "no_folder/x" + extension,
                                  Broken_History};
@@ -179,14 +156,10 @@ struct Fuzz_Platform : ui::Scripted_Platform {
 
 // A history server for the control chart's box: the one a fuzz run started (QUORIN_FUZZ_SERVER),
 // else one that is down.
-const std::string& server_uri() {
-  static const std::string uri = [] {
-    const char* given = std::getenv("QUORIN_FUZZ_SERVER");
-    return given != nullptr && *given != '\0' ? std::string(given)
-                                              : std::string("postgresql:///quorin_fuzz?host=/nonexistent/quorin");
-  }();
-  return uri;
-}
+const char* const Given_Server = std::getenv("QUORIN_FUZZ_SERVER");
+const std::string Server_Uri = Given_Server != nullptr && *Given_Server != '\0'
+                                   ? Given_Server
+                                   : "postgresql:///quorin_fuzz?host=/nonexistent/quorin";
 
 // A text a user may type: numbers of every form, blanks, letters (never an n, so that no typed
 // word reads as a non-number), Japanese and very long texts. Numbers stay small enough for short
@@ -206,7 +179,7 @@ std::string typed_text(Byte_Source& in) {
   }
   if (kind < 252) return std::string(300 + 80 * (kind - 248), kind % 2 == 0 ? '9' : 'x');
   // The headers of a counter's export, a history server that answers (or is down), one never there.
-  const std::string lab_texts[] = {"CPM", "Sample ID", server_uri(), "postgresql:///nowhere?host=/nonexistent"};
+  const std::string lab_texts[] = {"CPM", "Sample ID", Server_Uri, "postgresql:///nowhere?host=/nonexistent"};
   return lab_texts[kind - 252];
 }
 
@@ -241,7 +214,6 @@ struct Session {
     std::ofstream(folders().saves / Broken_History) << "no history\n";
     // The columns a lab's counter writes, as the dialog remembers them from the last export.
     state.Count_Column = "CPM", state.Count_Id_Column = "Sample ID";
-    outside_ = outside_listing();
   }
 
   std::string run() {
@@ -269,9 +241,6 @@ struct Session {
       ui::Desktop::Event_Scope scope(program_.desktop);
       action();
     }
-    if (Tracing)
-      for (std::size_t m = messages; m < platform_.messages.size(); ++m)
-        std::fprintf(stderr, "  message: %s\n", platform_.messages[m].c_str());
     const bool refused = platform_.messages.size() - messages > platform_.warnings - warnings;
     if (refusable && fault_.empty() && refused && platform_.dialogs.size() == dialogs &&
         assay_digest(program_.state) != before)
@@ -293,10 +262,7 @@ struct Session {
     for (const auto& control : form.controls())
       if (std::find(kinds.begin(), kinds.end(), control->kind) != kinds.end() && control->reachable())
         found.push_back(control.get());
-    if (found.empty()) return nullptr;
-    ui::Control* picked = found[in_.next() % found.size()];
-    if (Tracing) std::fprintf(stderr, "  %s%d of %zu\n", picked->name.c_str(), picked->index, found.size());
-    return picked;
+    return found.empty() ? nullptr : found[in_.next() % found.size()];
   }
 
   void event() {
@@ -307,7 +273,6 @@ struct Session {
     if (form != forms.back()) dispatch([&] { program_.desktop.show(*form); });  // the user turns to it
     if (!program_.desktop.is_open(*form)) return;
     const unsigned kind = in_.next() % 9;
-    if (Tracing) std::fprintf(stderr, "event %u on %s\n", kind, form->caption.c_str());
     switch (kind) {
       case 0:
       case 1: {  // typing into a box one key at a time, or a paste with the mouse
@@ -445,12 +410,10 @@ struct Session {
       if (mentions_non_number(text::cp932_to_utf8(bytes).value_or(""))) return "saved: " + entry.path().string();
     }
     if (outside_listing() != outside_) return "a file outside the scratch folder changed";
-    if (auto* sheet = program_.screen_as<Reg_Data>(Screen::Data))
-      if (std::string fault = check_sheet(*sheet); !fault.empty()) return fault;
-    if (std::string fault = check_windows(); !fault.empty()) return fault;
-    if (std::string fault = check_greyed_buttons(); !fault.empty()) return fault;
-    if (auto* results = program_.screen_as<Reg_Result>(Screen::Result)) return check_results(*results);
-    return "";
+    auto* sheet = program_.screen_as<Reg_Data>(Screen::Data);
+    auto* results = program_.screen_as<Reg_Result>(Screen::Result);
+    return (sheet ? check_sheet(*sheet) : "") + check_windows() + check_greyed_buttons() +
+           (results ? check_results(*results) : "");
   }
 
   // A box that shows a value of the state in force shows it, unless the user is typing into it.
@@ -463,10 +426,9 @@ struct Session {
   std::string check_windows() {
     const Assay_State& s = program_.state;
     const std::string limit = qc::limit_text(s.Flag_CV_Limit);
-    if (auto* models = program_.screen_as<Reg_Model>(Screen::Model)) {
-      if (models->curves_out_of_date() ? !models->Redraw.reachable() : models->out_of_date())
-        return "a model screen showing a comparison of other standards, fits or choices than those in force";
-    }
+    if (auto* models = program_.screen_as<Reg_Model>(Screen::Model);
+        models && (models->curves_out_of_date() ? !models->Redraw.reachable() : models->out_of_date()))
+      return "a model screen showing a comparison of other standards, fits or choices than those in force";
     if (auto* chart = program_.screen_as<Reg_QC>(Screen::QC_Chart)) {
       if (chart->out_of_date() && !chart->Update.reachable())
         return "a control chart showing the assay's run of other results, without a word";
@@ -570,7 +532,7 @@ struct Session {
   Byte_Source in_;
   Fuzz_Platform platform_;
   Program program_;
-  Listing outside_;
+  Listing outside_ = outside_listing();
   std::size_t printed_ = 0;
   std::string fault_;
 };
@@ -582,8 +544,13 @@ std::string check_screens(std::string_view bytes) {
   static const std::unique_ptr<Assay_State> state = std::make_unique<Assay_State>();
   std::destroy_at(state.get());
   std::construct_at(state.get());
-  const Working_Folder working(folders().cwd);
-  return Session(bytes, *state).run();
+  // The session works in its own folder; the caller's is restored, so that a fuzzer's paths given
+  // relative to it (its corpus, its crashes) still name the same files.
+  const fs::path caller = fs::current_path();
+  fs::current_path(folders().cwd);
+  const std::string fault = Session(bytes, *state).run();
+  fs::current_path(caller);
+  return fault;
 }
 
 }  // namespace quorin::testing
