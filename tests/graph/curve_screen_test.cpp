@@ -121,18 +121,24 @@ TEST_F(Curve_View, RangeBoxesTakeOnlyStandardNumbersOfTheAssay) {
 }
 
 // A good plot first: the refusal must not leave it standing. Nothing is drawn, so the results stay
-// out of reach; recorded: what the user is told.
-TEST_F(Curve_View, StandardsThatCannotBePlottedAreRefusedWithTheReason) {
+// out of reach; recorded: what the user is told, and what the print button says when it prints
+// nothing: before a plot (the good one set aside), then with the refused standards taken for a plot,
+// which it draws afresh first.
+TEST_F(Curve_View, StandardsThatCannotBePlottedAreRefusedWithTheReasonAndNotPrinted) {
   // The concentrations, then that of standard 2 changed.
   const std::pair<std::vector<double>, double> cases[] = {{{5, 10, 5}, 10}, {{1, 2, 10}, -2}, {{7}, 0}};
   for (const auto& [concentrations, second] : cases) {
     enter_assay({1, 3, 10, 30});
     show_standard_plot();
+    state.Plot_Stage = Curve_Stage::Nothing;
+    EXPECT_TRUE(print().empty());
     enter_assay(concentrations);
     state.STD_Data(5, STD_Column::Concentration) = second;
     show_standard_plot();
     EXPECT_TRUE(graph().Picture1[0].ops().empty() && graph().Picture1[1].ops().empty());
     EXPECT_EQ(state.Plot_Stage, Curve_Stage::Nothing);
+    state.Plot_Stage = Curve_Stage::Standard_Plot;
+    EXPECT_TRUE(print().empty());
   }
   testing::expect_golden("cannot_plot.txt", testing::lines_of(platform.messages));
 }
@@ -157,35 +163,18 @@ TEST_F(Graph_Printout, PagesOfThreeAndFourStandards) {
   std::string printed = testing::ops_text(print());
   for (const std::vector<double>& concentrations : {std::vector<double>{1, 3, 10, 30}, std::vector<double>{1, 3, 10}}) {
     program.close(Screen::Graph);
-    enter_assay(concentrations);
-    show_standard_plot();
-    switch_view();
+    show_curves(concentrations);
     printed += testing::ops_text(print());
   }
   EXPECT_EQ(platform.recorder.documents(), 1);
   testing::expect_golden("graph_pages.txt", printed);
 }
 
-TEST_F(Graph_Printout, NothingIsPrintedBeforeAPlotOrForStandardsThatCannotBePlotted) {
-  enter_assay({2, 20});
-  show_standard_plot();
-  state.Plot_Stage = Curve_Stage::Nothing;
-  EXPECT_TRUE(print().empty());
-  state.STD_Data(5, STD_Column::Concentration) = 2;  // the last standard now at the first one's concentration
-  state.Plot_Stage = Curve_Stage::Standard_Plot;
-  EXPECT_TRUE(print().empty());
-  // The print button says why it prints nothing: no plot, then standards that cannot be plotted (the
-  // plot of the earlier ones is drawn afresh first).
-  testing::expect_golden("not_printed.txt", testing::lines_of(platform.messages));
-}
-
 // Weighting 0 replaced by y = 10 - 5x, as line and as cubic, leaves the logit range at both ends
 // of the axis: the curves run along the frame and the dotted line has dots only inside it
 // (golden/clipped_curves.txt); the fit itself is kept.
 TEST_F(Graph_Printout, CurvesStayInsideTheirFrame) {
-  enter_assay({1, 3, 10, 30});
-  show_standard_plot();
-  switch_view();
+  show_curves({1, 3, 10, 30});
   const double polynomial[] = {10, -5, 0, 0, -5, 10};
   for (int m = 1; m <= 6; ++m) state.Reg_Coef(0, m) = polynomial[m - 1];
   const auto current = state.Reg_Work;

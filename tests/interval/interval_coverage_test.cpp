@@ -73,9 +73,7 @@ void draw_assay(Assay_State& s, std::mt19937& random) {
 // A curve the results may use: the logit-log fit of a weighting and order, or a model and its
 // weighting.
 struct Curve_Case {
-  int kind;
-  int weighting;
-  int order;
+  int kind, weighting, order;
   std::string name() const {
     return kind == Logit_Log ? fit_label(weighting, order) : model_name(kind) + " " + model_weight_name(weighting);
   }
@@ -92,12 +90,10 @@ std::vector<Curve_Case> every_curve() {
   return curves;
 }
 
-// Intervals given and holding the true concentration, by thirds of the samples (low to high).
+// Intervals given and holding the true concentration, by thirds of the samples (low to high), then in all.
 struct Tally {
-  std::array<long, 3> given{}, held{};
-  long total_given() const { return given[0] + given[1] + given[2]; }
-  double share() const { return double(held[0] + held[1] + held[2]) / total_given(); }
-  double share(int third) const { return double(held[third]) / given[third]; }
+  std::array<long, 4> given{}, held{};
+  double share(int part) const { return double(held[part]) / given[part]; }
 };
 
 void tally_samples(Assay_State& s, const Curve_Case& c, Tally& tally) {
@@ -118,9 +114,8 @@ void tally_samples(Assay_State& s, const Curve_Case& c, Tally& tally) {
     ASSERT_EQ(table[i].has_value(), row.has_value());
     if (!row) continue;
     ASSERT_TRUE(table[i]->lower == row->lower && table[i]->upper == row->upper);
-    const int third = (i - 1) * 3 / Samples;
-    ++tally.given[third];
-    tally.held[third] += row->lower <= sample_concentration(i) && sample_concentration(i) <= row->upper;
+    const bool held = row->lower <= sample_concentration(i) && sample_concentration(i) <= row->upper;
+    for (const int part : {(i - 1) * 3 / Samples, 3}) tally.given[part] += 1, tally.held[part] += held;
   }
 }
 
@@ -139,13 +134,13 @@ TEST(Interval_Coverage, NinetyFivePercentOfIntervalsHoldTheTrueConcentration) {
   std::printf("  share     low  middle    high  intervals  curve\n");
   for (std::size_t c = 0; c < curves.size(); ++c) {
     const Tally& t = tallies[c];
-    std::printf("%6.2f%% %6.2f%% %6.2f%% %6.2f%% %10ld  %s\n", 100 * t.share(), 100 * t.share(0), 100 * t.share(1),
-                100 * t.share(2), t.total_given(), curves[c].name().c_str());
+    std::printf("%6.2f%% %6.2f%% %6.2f%% %6.2f%% %10ld  %s\n", 100 * t.share(3), 100 * t.share(0), 100 * t.share(1),
+                100 * t.share(2), t.given[3], curves[c].name().c_str());
     if (!curves[c].judged()) continue;
     SCOPED_TRACE(curves[c].name());
-    EXPECT_GE(t.total_given(), Assays * Samples * 9 / 10);  // flagged samples near the ends are few
-    EXPECT_GE(t.share(), Lowest_Share);
-    EXPECT_LE(t.share(), Highest_Share);
+    EXPECT_GE(t.given[3], Assays * Samples * 9 / 10);  // flagged samples near the ends are few
+    EXPECT_GE(t.share(3), Lowest_Share);
+    EXPECT_LE(t.share(3), Highest_Share);
   }
 }
 

@@ -22,15 +22,13 @@
 #include "results/reg_result.h"
 #include "results/result_export.h"
 #include "results/result_prt.h"
+#include "results/result_table.h"
 #include "state/commands.h"
-#include "state/program.h"
-#include "support/form_driver.h"
-#include "support/test_support.h"
+#include "state/program_fixture.h"
 #include "support/text_search.h"
 #include "text/display_width.h"
 #include "text/format.h"
 #include "ui/recording_printer.h"
-#include "ui/scripted_platform.h"
 
 namespace quorin {
 namespace {
@@ -88,29 +86,41 @@ std::string bounds(const std::optional<Concentration_Interval>& interval) {
   return figures(interval->lower, 10) + " " + figures(interval->upper, 10) + (interval->assumed ? " assumed" : "");
 }
 
-TEST(Concentration_Interval, MatchesTheFormulaWorkedOutIndependently) {
+// The intervals of samples 1 and 5, serum 1, standard 3 and sample 1 diluted, worked out apart; then
+// samples 2, 3, 4 and 6, which have none. A curve without residual freedom has no interval at all.
+TEST(Concentration_Interval, MatchesTheFormulaWorkedOutIndependentlyAndIsNoneWhereItHasNoMeaning) {
+  const auto line = [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 1; };
+  const auto four_pl = [](Assay_State& s) { s.Curve_Model = Four_PL, s.Model_Weight = 1; };
+  const auto as_made = [](Curve_In_Force&) {};
   const char* const line_intervals =
       "7.497718739 7.671942991, 7.455913668 7.714959332, 3.376943045 3.467600813, 9.896407118 10.18196693, "
-      "74.97718739 76.71942991";
+      "74.97718739 76.71942991, none, none, none, none";
+  const std::pair<Result_Kind, Long> worked_out[] = {
+      {Result_Kind::Sample, 1}, {Result_Kind::Sample, 5}, {Result_Kind::Sera, 1}, {Result_Kind::Standard_Conc, 3}};
+  const char* const none = "none, none, none, none, none, none, none, none, none";
+  const std::string no_interval = std::string("no interval: ") + none;
   const struct {
     const char* curve;
     void (*choose)(Assay_State&);
-    void (*bend)(Curve_In_Force&);
-    const char* intervals;  // samples 1 and 5, serum 1, standard 3, sample 1 diluted
+    void (*bend)(Curve_In_Force&);  // the curve changed after it was made
+    std::string intervals;
   } cases[] = {
-      {"logit-log line, logit-transform correction", [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 1; },
-       [](Curve_In_Force&) {}, line_intervals},
+      {"logit-log line, logit-transform correction", line, as_made, line_intervals},
       // Outside its window a cubic is read on its weighting's line, and so is its interval.
       {"its cubic with the window closed", [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 3; },
        [](Curve_In_Force& c) { c.line.below = c.line.above; }, line_intervals},
       {"logit-log line, distance to the standard points", [](Assay_State& s) { s.Weight_Type = 1, s.Reg_Order = 1; },
-       [](Curve_In_Force&) {},
+       as_made,
        "7.420232473 7.771350002 assumed, 7.316705677 7.88130973 assumed, 3.324758133 3.519782609 assumed, "
-       "9.786026102 10.33380043 assumed, 74.20232473 77.71350002 assumed"},
-      {"4PL, counting statistics", [](Assay_State& s) { s.Curve_Model = Four_PL, s.Model_Weight = 1; },
-       [](Curve_In_Force&) {},
+       "9.786026102 10.33380043 assumed, 74.20232473 77.71350002 assumed, none, none, none, none"},
+      {"4PL, counting statistics (sample 2 beyond the curve's top)", four_pl, as_made,
        "7.315740591 7.815370276, 7.210062413 7.929920477, 3.271575082 3.572294187, 9.634736549 10.39162064, "
-       "73.15740591 78.15370276"},
+       "73.15740591 78.15370276, none, none, none, none"},
+      {"a zero slope", line, [](Curve_In_Force& c) { c.line.slope = 0; }, none},
+      {"a cubic through four standards: no residual freedom",
+       [](Assay_State& s) { s.Fit_From = 2, Regression(s), s.Weight_Type = 0, s.Reg_Order = 3; }, as_made, no_interval},
+      {"a 4PL through as many points as parameters", four_pl,
+       [](Curve_In_Force& c) { c.model_uncertainty.degrees_of_freedom = 0; }, no_interval},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.curve);
@@ -118,48 +128,11 @@ TEST(Concentration_Interval, MatchesTheFormulaWorkedOutIndependently) {
     c.choose(*s);
     const Interval_Basis basis = reduce(*s, c.bend);
     const auto first = interval_of(*s, basis, Result_Kind::Sample, 1);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(bounds(first) + ", " + bounds(interval_of(*s, basis, Result_Kind::Sample, 5)) + ", " +
-                  bounds(interval_of(*s, basis, Result_Kind::Sera, 1)) + ", " +
-                  bounds(interval_of(*s, basis, Result_Kind::Standard_Conc, 3)) + ", " +
-                  bounds(diluted(*first, s->Dilution_Factor)),
-              c.intervals);
-  }
-}
-
-// Where there is no interval.
-TEST(Concentration_Interval, NoneWhereItHasNoMeaning) {
-  struct Case {
-    const char* what;
-    void (*arrange)(Assay_State&);
-    void (*bend)(Curve_In_Force&);  // the curve changed after it was made
-    Long sample;
-    // "none", "none (curve)" (no item has one on this curve) or "given"
-    const char* interval;
-  };
-  const auto line = [](Assay_State& s) { s.Weight_Type = 2, s.Reg_Order = 1; };
-  const auto four_pl = [](Assay_State& s) { s.Curve_Model = Four_PL, s.Model_Weight = 1; };
-  const auto as_made = [](Curve_In_Force&) {};
-  const Case cases[] = {
-      {"below the lowest standard", line, as_made, 3, "none"},
-      {"above the highest standard", line, as_made, 4, "none"},
-      {"not counted", line, as_made, 6, "none"},
-      {"4PL: counts above the zero standard's, beyond the curve's top", four_pl, as_made, 2, "none"},
-      {"a zero slope", line, [](Curve_In_Force& c) { c.line.slope = 0; }, 1, "none"},
-      {"a cubic through four standards: no residual freedom",
-       [](Assay_State& s) { s.Fit_From = 2, Regression(s), s.Weight_Type = 0, s.Reg_Order = 3; }, as_made, 1,
-       "none (curve)"},
-      {"a 4PL through as many points as parameters", four_pl,
-       [](Curve_In_Force& c) { c.model_uncertainty.degrees_of_freedom = 0; }, 1, "none (curve)"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    auto s = small_assay();
-    c.arrange(*s);
-    const Interval_Basis basis = reduce(*s, c.bend);
-    const auto interval = interval_of(*s, basis, Result_Kind::Sample, c.sample);
-    const std::string found = !basis.problem.empty() ? "none (curve)" : !interval ? "none" : "given";
-    EXPECT_EQ(found, c.interval);
+    std::string found = basis.problem.empty() ? "" : "no interval: ";
+    for (const auto& [kind, item] : worked_out) found += bounds(interval_of(*s, basis, kind, item)) + ", ";
+    found += bounds(first ? std::optional(diluted(*first, s->Dilution_Factor)) : std::nullopt);
+    for (const Long sample : {2, 3, 4, 6}) found += ", " + bounds(interval_of(*s, basis, Result_Kind::Sample, sample));
+    EXPECT_EQ(found, c.intervals);
   }
 }
 
@@ -180,40 +153,37 @@ TEST(Concentration_Interval, EveryRowOfALargeCsvCarriesItsOwnInterval) {
     std::vector<std::string> expected = {""};  // the header
     int given = 0;
     for (const Result_Kind kind : {Result_Kind::Standard_Conc, Result_Kind::Sera, Result_Kind::Sample}) {
-      const Long items = kind == Result_Kind::Standard_Conc ? s->STD_Number
-                         : kind == Result_Kind::Sera        ? s->Sera_Number
-                                                            : s->Sample_Number;
-      for (Long i = 1; i <= items; ++i) {
+      for (Long i = 1; i <= item_count(*s, kind); ++i) {
         const auto interval = item_interval(*s, basis, kind, i, item_flags(*s, kind, i, limits));
-        const auto bound = [&](double value) { return interval ? text::Format(value, "") : ""; };
-        const double factor = kind == Result_Kind::Sample ? s->Dilution_Factor : 0;
+        const auto cells = [&](double by) {  // "lower,upper" times `by`
+          return interval ? text::Format(interval->lower * by, "") + "," + text::Format(interval->upper * by, "") : ",";
+        };
         given += interval.has_value();
-        expected.push_back(bound(interval ? interval->lower : 0) + "," + bound(interval ? interval->upper : 0) + "|" +
-                           (factor > 0 ? bound(interval ? interval->lower * factor : 0) + "," +
-                                             bound(interval ? interval->upper * factor : 0)
-                                       : ",") +
-                           "," + (interval && interval->assumed ? "仮定" : ""));
+        expected.push_back(cells(1) + "|" + (kind == Result_Kind::Sample ? cells(s->Dilution_Factor) : ",") + "," +
+                           (interval && interval->assumed ? "仮定" : ""));
       }
     }
     EXPECT_GT(given, 4000) << "most samples have an interval";
-    std::vector<std::string> found;
     std::istringstream csv(results_csv(*s));
-    for (std::string line; std::getline(csv, line);) {
+    std::size_t r = 0;
+    for (std::string line; std::getline(csv, line); ++r) {
       line.pop_back();  // the CR
       const std::vector<std::string> cells = testing::cells_of(line);
       ASSERT_EQ(cells.size(), 18u) << line;
-      found.push_back(found.empty() ? ""
-                                    : cells[4] + "," + cells[5] + "|" + cells[8] + "," + cells[9] + "," + cells[10]);
+      if (r > 0)
+        ASSERT_EQ(cells[4] + "," + cells[5] + "|" + cells[8] + "," + cells[9] + "," + cells[10], expected.at(r))
+            << "row " << r;
     }
-    ASSERT_EQ(found.size(), expected.size());
-    for (std::size_t r = 1; r < found.size(); ++r) ASSERT_EQ(found[r], expected[r]) << "row " << r;
+    ASSERT_EQ(r, expected.size());
   }
 }
 
 // Sample values of some thirty digits (a dilution factor of 1e30): the printout breaks the
 // interval's line at blanks into lines within the sample table's 107 columns, and together they
 // say all the screen says. Blanks and a word longer than a line break the same way in any text.
-TEST(Concentration_Interval, APrintedIntervalOfManyDigitsStaysWithinTheTable) {
+using Interval_Shown = testing::Program_Test;
+
+TEST_F(Interval_Shown, APrintedIntervalOfManyDigitsStaysWithinTheTable) {
   auto s = small_assay();
   s->Dilution_Factor = 1e30;
   s->Sample_Number = 60;  // pages of them, each sample's interval on two lines
@@ -237,12 +207,9 @@ TEST(Concentration_Interval, APrintedIntervalOfManyDigitsStaysWithinTheTable) {
   EXPECT_EQ(lines[0].substr(2) + " " + lines[1].substr(4), whole);
 
   // On the results screen such a line ends in "…" within the 133 columns of its label.
-  testing::Scratch_Folder folder;
   std::string conditions = testing::read_bytes(testing::Example_Conditions);
   conditions.replace(conditions.find("1.0000\r\n.5"), 6, "1E+30");
   testing::write_bytes(folder.file("wide.crx"), conditions);
-  ui::Scripted_Platform platform;
-  Program program(platform);
   program.start();
   testing::run_wizard(program, platform, folder.file("wide.crx"), testing::Example_Counts);
   program.state.Screen_No = screen_no(Screen::Result);

@@ -52,9 +52,12 @@ QApplication& test_application() {
   return app;
 }
 
-// Qt's own buttons speak Japanese once the program has loaded Qt's translations, in whatever
-// locale the run started.
-TEST(Translations, QtDialogButtonsSpeakJapanese) {
+// Qt's own dialogs speak Japanese once the program has loaded Qt's translations, in whatever locale
+// the run started: the buttons of a question, and the file dialogs' list, which gives a file's size
+// and time in Japanese forms (Qt's own list writes "173 bytes" and "7 Dec 2026" under LANG=C). Enter
+// answers Yes to a question such as the exit's, No to a question whose Yes deletes or replaces a
+// record.
+TEST(Qt_Dialogs, SpeakJapaneseAndEnterAnswersNoWhereYesDeletesOrReplaces) {
   test_application();
   ASSERT_TRUE(install_qt_translations());
   QMessageBox box(QMessageBox::Question, "QUORIN", "終了しますか",
@@ -62,6 +65,29 @@ TEST(Translations, QtDialogButtonsSpeakJapanese) {
   const QRegularExpression japanese("[\\x{3040}-\\x{30FF}\\x{4E00}-\\x{9FFF}]");
   for (const auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel, QMessageBox::Save})
     EXPECT_TRUE(box.button(button)->text().contains(japanese)) << box.button(button)->text().toStdString();
+
+  testing::Scratch_Folder folder;
+  testing::write_bytes(folder.file("counts.txt"), std::string(173, '1'));
+  QFileSystemModel files;
+  QSignalSpy loaded(&files, &QFileSystemModel::directoryLoaded);
+  files.setRootPath(QString::fromStdString(folder.path().string()));
+  ASSERT_TRUE(loaded.wait(5000));
+  Japanese_File_Columns columns;
+  columns.setSourceModel(&files);
+  const QModelIndex file = columns.mapFromSource(files.index(QString::fromStdString(folder.file("counts.txt"))));
+  const QString size = columns.index(file.row(), 1, file.parent()).data().toString();
+  const QString time = columns.index(file.row(), 3, file.parent()).data().toString();
+  EXPECT_TRUE(size.startsWith("173") && size.contains(QRegularExpression("[\\x{30A0}-\\x{30FF}]")))
+      << size.toStdString();
+  EXPECT_TRUE(time.contains(QRegularExpression("^\\d{4}/\\d{2}/\\d{2}"))) << time.toStdString();
+
+  Qt_Platform platform;
+  for (const bool deletes : {false, true}) {
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+    const bool yes = deletes ? platform.ask_yes_no_default_no("精度管理の履歴から次の測定を削除しますか？")
+                             : platform.ask_yes_no("システムを終了します　よろしいですか？");
+    EXPECT_EQ(yes, !deletes);
+  }
 }
 
 TEST(Renderer, WidgetsStandAtTheirTwipsWireBothWaysAndLargeFormsScroll) {
@@ -159,43 +185,8 @@ TEST(Renderer, WidgetsStandAtTheirTwipsWireBothWaysAndLargeFormsScroll) {
   EXPECT_EQ(renderer.widget_of(corner)->parentWidget(), area->widget());
 }
 
-// The file dialogs' list gives a file's size and time in Japanese forms, whatever locale the run
-// started in (Qt's own list writes "173 bytes" and "7 Dec 2026" under LANG=C).
-TEST(File_Dialog, SizesAndTimesInJapaneseForms) {
-  test_application();
-  install_qt_translations();
-  testing::Scratch_Folder folder;
-  testing::write_bytes(folder.file("counts.txt"), std::string(173, '1'));
-  QFileSystemModel files;
-  QSignalSpy loaded(&files, &QFileSystemModel::directoryLoaded);
-  files.setRootPath(QString::fromStdString(folder.path().string()));
-  ASSERT_TRUE(loaded.wait(5000));
-  Japanese_File_Columns columns;
-  columns.setSourceModel(&files);
-  const QModelIndex file = columns.mapFromSource(files.index(QString::fromStdString(folder.file("counts.txt"))));
-  const QString size = columns.index(file.row(), 1, file.parent()).data().toString();
-  const QString time = columns.index(file.row(), 3, file.parent()).data().toString();
-  EXPECT_TRUE(size.startsWith("173") && size.contains(QRegularExpression("[\\x{30A0}-\\x{30FF}]")))
-      << size.toStdString();
-  EXPECT_TRUE(time.contains(QRegularExpression("^\\d{4}/\\d{2}/\\d{2}"))) << time.toStdString();
-}
-
-// The answer Enter gives in the real message box: Yes for a question such as the exit's, No for a
-// question whose Yes deletes or replaces a record.
-TEST(Qt_Questions, EnterAnswersNoWhereYesDeletesOrReplaces) {
-  test_application();
-  Qt_Platform platform;
-  for (const bool deletes : {false, true}) {
-    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
-    const bool yes = deletes ? platform.ask_yes_no_default_no("精度管理の履歴から次の測定を削除しますか？")
-                             : platform.ask_yes_no("システムを終了します　よろしいですか？");
-    EXPECT_EQ(yes, !deletes);
-  }
-}
-
 // A platform without a printer; each message notes whether the PDF file was complete then.
-class Pdf_Platform : public Scripted_Platform {
- public:
+struct Pdf_Platform : Scripted_Platform {
   Printer& printer() override { return pdf; }
   void message(const std::string& text) override {
     Scripted_Platform::message(text);
