@@ -170,9 +170,10 @@ TEST(Concentration_Interval, EveryRowOfALargeCsvCarriesItsOwnInterval) {
       line.pop_back();  // the CR
       const std::vector<std::string> cells = testing::cells_of(line);
       ASSERT_EQ(cells.size(), 18u) << line;
-      if (r > 0)
+      if (r > 0) {
         ASSERT_EQ(cells[4] + "," + cells[5] + "|" + cells[8] + "," + cells[9] + "," + cells[10], expected.at(r))
             << "row " << r;
+      }
     }
     ASSERT_EQ(r, expected.size());
   }
