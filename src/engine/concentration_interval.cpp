@@ -161,15 +161,9 @@ Item_Tubes item_tubes(const Assay_State& s, Result_Kind kind, Long item) {
   return {};
 }
 
-// The items of a table that can have an interval: 1..this.
+// The items of a table that can have an interval: 1..this (the standard rows have none).
 Long table_items(const Assay_State& s, Result_Kind kind) {
-  switch (kind) {
-    case Result_Kind::Sample: return std::clamp<Long>(s.Sample_Number, 0, Max_Samples);
-    case Result_Kind::Sera: return std::clamp<int>(s.Sera_Number, 0, Max_Sera);
-    case Result_Kind::Standard_Conc: return std::clamp<int>(s.STD_Number, 0, Max_Standards);
-    case Result_Kind::Standard_Data: break;
-  }
-  return 0;
+  return kind == Result_Kind::Standard_Data ? 0 : item_count(s, kind);
 }
 
 // v(r) of the header: the variance of one tube's response at the mean response, over s^2.

@@ -15,11 +15,6 @@
 
 namespace quorin {
 
-// The numbers of the three printable tables are their Result_Table values.
-// The number of items of a table: STD_Number + 3 standard rows, STD_Number standards,
-// Sera_Number sera or Sample_Number samples (held to the bounds of the assay state).
-Long item_count(const Assay_State& state, Result_Kind kind);
-
 // The measured tubes 1..n of item i (its STD_Tube_N, Sera_Tube_N or Sample_Tube_N), held to
 // 0..Max_Tubes. For the standard concentrations item s is the standard in row s + 3.
 int measured_tubes(const Assay_State& state, Result_Kind kind, Long item);
