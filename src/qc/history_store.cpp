@@ -188,7 +188,7 @@ Db_Outcome History_Store::delete_run(const QC_Run& run, const std::string& delet
   std::string sera;
   for (const Serum_Value& value : run.sera)
     sera += (sera.empty() ? "" : ";") + text::bare_text(value.serum) + "=" +
-            (value.mean ? text::Format(*value.mean, "") : "") + "," + text::Format(value.cv, "") + "," +
+            (value.mean ? exact_text(*value.mean) : "") + "," + exact_text(value.cv) + "," +
             text::bare_text(value.tubes);
   return backend_ ? backend_->delete_run(run, sera, deleted_by, reason, targets, found) : Not_Open;
 }

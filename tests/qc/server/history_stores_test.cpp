@@ -57,12 +57,13 @@ TYPED_TEST(History_Stores, SaveReplaceDeleteTargetsRulesAndExport) {
   // Values 10 ± 0.5 over 20 days, then two at 10.6; day 3 saved again off another curve replaces its run.
   for (int day = 1; day <= 22; ++day) ASSERT_TRUE(store.store_run(run_of(day, day > 20 ? 10.6 : day % 2 ? 9.5 : 10.5)));
   Save_Receipt receipt;
-  ASSERT_TRUE(store.store_run(run_of(3, 9.0, Four_PL), receipt));
+  // (A mean of more than 15 significant digits: the deletion below must keep it whole.)
+  ASSERT_TRUE(store.store_run(run_of(3, 9.000000000000002, Four_PL), receipt));
   EXPECT_TRUE(receipt.replaced);
   EXPECT_EQ(receipt.replaced_station, "counter-1");
   std::vector<QC_Run> all = this->runs();
   ASSERT_EQ(all.size(), 22u);
-  EXPECT_EQ(all[2].sera[0].mean, 9.0);
+  EXPECT_EQ(all[2].sera[0].mean, 9.000000000000002);
   EXPECT_EQ(all[2].sera[1].mean, std::nullopt);
   EXPECT_EQ(all[2].curve, (Run_Curve{Four_PL, 1, 0, 1, 8}));
 
@@ -82,7 +83,7 @@ TYPED_TEST(History_Stores, SaveReplaceDeleteTargetsRulesAndExport) {
   ASSERT_EQ(deleted.size(), 1u);
   EXPECT_EQ(deleted[0].reason, "別の検量線で保存した");
   EXPECT_EQ(deleted[0].deleted_by, deleting_user());
-  EXPECT_EQ(deleted[0].sera, "1=9,2.5,2;2=,0,0");
+  EXPECT_EQ(deleted[0].sera, "1=9.000000000000002,2.5,2;2=,0,0");
   // The target stays as it was until the user asks for it again.
   const Target kept = this->series().targets.at(1);
   EXPECT_EQ(kept.mean, before.mean);
