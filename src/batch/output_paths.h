@@ -1,6 +1,7 @@
 #pragma once
-// The files a batch run writes must each be a file of its own: none may be an input, and no two
-// of them may be one file, however the paths spell it.
+// The files a batch run writes must each be a file of its own: none may be an input or one of the
+// program's own files (its outboxes, its settings), and no two of them may be one file, however
+// the paths spell it.
 
 #include <string>
 

@@ -214,14 +214,19 @@ class Batch_Road {
     return "";
   }
 
+  // The result file is written beside its place first: the exports and the HL7 file replace
+  // theirs only when it can be saved, and it is put in place last.
   std::string save_results() {
+    const std::string not_saved = "結果ファイルを保存できませんでした: " + options_.result;
+    Result_File_Draft result_file(program_, options_.result);
+    if (!result_file.ready()) return not_saved;
     if (std::string failure = write_result_exports(options_, program_); !failure.empty()) return failure;
     if (!options_.hl7.empty() || !options_.lis.empty()) {
       lis_rows_ = lis_rows(state_);
       if (std::string failure = prepare_lis_outputs(options_, lis_settings_, lis_rows_, platform_); !failure.empty())
         return failure;
     }
-    return Save_Result_File(program_, options_.result) ? "" : "結果ファイルを保存できませんでした: " + options_.result;
+    return result_file.put_in_place() ? "" : not_saved;
   }
 
   // Last, once the result file is saved: the report replaces the file of its name.

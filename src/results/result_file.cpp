@@ -183,20 +183,33 @@ void write_result_sections(const Assay_State& state, text::Line_Writer& out, int
   }
 }
 
-bool Save_Result_File(Program& program, const std::string& path) {
+Result_File_Draft::Result_File_Draft(Program& program, const std::string& path) : program_(program), file_(path) {
   text::Line_Writer out;
   write_condition_lines(program.state.Condition_Texts, out);
   if (out.failed()) {
     program.platform.message("結果を保存できません: " + path + "\n条件設定の「" + out.bad_character() +
                              "」はシフトJISで保存できない文字です");
-    return false;
+    return;
   }
   write_result_sections(program.state, out);
-  const std::string failure = text::save_file(path, out.bytes());
-  program.platform.message(failure.empty() ? "データ保存が終了しました" : failure);
+  file_.write(out.bytes());
+  ready_ = file_.failure().empty();
+  if (!ready_) program.platform.message(file_.failure());
+}
+
+bool Result_File_Draft::put_in_place() {
+  if (!ready_) return false;
+  ready_ = false;
+  const std::string failure = file_.commit();
+  program_.platform.message(failure.empty() ? "データ保存が終了しました" : failure);
   if (!failure.empty()) return false;
-  QC_Record_Run(program, path);
+  QC_Record_Run(program_, file_.path());
   return true;
+}
+
+bool Save_Result_File(Program& program, const std::string& path) {
+  Result_File_Draft draft(program, path);
+  return draft.put_in_place();
 }
 
 bool Result_Output(Program& program) {

@@ -1,6 +1,9 @@
 #pragma once
 // The results screen's procedures, as the navigation runs them.
 #include <memory>
+#include <string>
+
+#include "text/text_file.h"
 #include "ui/form.h"
 
 namespace quorin {
@@ -21,6 +24,20 @@ bool Result_Output(Program& program);
 // `path`, and the run kept in the control-serum history; false, with the reason told, when the
 // file could not be written.
 bool Save_Result_File(Program& program, const std::string& path);
+// The same save in two steps: the file's bytes are written beside `path` first (a failure is told
+// at once and ready() is false), and put_in_place() puts them there and keeps the run. The batch
+// writes its other outputs in between, so that none is written when the result file cannot be.
+class Result_File_Draft {
+ public:
+  Result_File_Draft(Program& program, const std::string& path);
+  bool ready() const { return ready_; }
+  bool put_in_place();
+
+ private:
+  Program& program_;
+  text::Atomic_File file_;
+  bool ready_ = false;
+};
 void Result_PRT(Program& program);
 // The results of the three tables, brought up to date, saved for a spreadsheet as CSV or as an
 // Excel workbook (results/result_export.h) under a name the user picks.

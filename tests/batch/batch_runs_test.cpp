@@ -87,12 +87,30 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
        [&](Options& o) {
          std::filesystem::create_symlink(o.qc = folder.file("new.sqlite"), o.pdf = folder.file("new.pdf"));
        }},
+      {"result a folder, with a CSV and a workbook asked for",
+       [&](Options& o) {
+         std::filesystem::create_directory(o.result = folder.file("folder.txt"));
+         o.csv = folder.file("results.csv"), o.xlsx = folder.file("results.xlsx");
+       }},
+      {"report among the program's outboxes",
+       [&](Options& o) {
+         ::setenv("XDG_DATA_HOME", folder.path().c_str(), 1);
+         o.pdf = folder.file("quorin/outbox/lis-lis-2575.sqlite");
+       }},
+      {"history over the LIS settings",
+       [&](Options& o) {
+         ::setenv("XDG_DATA_HOME", folder.path().c_str(), 1);
+         o.qc = folder.file("quorin/lis-settings.txt");
+       }},
       {"report that cannot take its place after the save",
        [&](Options& o) { refused_place = "PDFファイルを作成できません: " + o.pdf + " (アクセスが拒否されました)"; }},
   };
   std::string told;
+  const char* data_home = std::getenv("XDG_DATA_HOME");
+  const std::string own_data_home = data_home ? data_home : "";
   for (const auto& [what, change] : cases) {
     SCOPED_TRACE(what);
+    data_home ? ::setenv("XDG_DATA_HOME", own_data_home.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
     Options options = example();
     options.conditions = conditions, options.counts = counts, options.pdf = folder.file("report.pdf");
     testing::write_bytes(options.result, "earlier results\r\n");
@@ -108,12 +126,13 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
     EXPECT_EQ(testing::read_bytes(conditions), testing::read_bytes(testing::Example_Conditions));
     EXPECT_EQ(testing::read_bytes(counts), all_counts);
     EXPECT_EQ(testing::read_bytes(history), "earlier history");
-    for (const char* made : {"report.pdf", "none/result.txt", "new.sqlite"})
+    for (const char* made : {"report.pdf", "none/result.txt", "new.sqlite", "results.csv", "results.xlsx"})
       EXPECT_FALSE(std::filesystem::exists(folder.file(made))) << made;
     EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
     EXPECT_EQ(testing::read_bytes(folder.file("temp.dat")), "another run's sheet");
     EXPECT_EQ(std::filesystem::current_path(), folder.path());
   }
+  data_home ? ::setenv("XDG_DATA_HOME", own_data_home.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
   testing::replace_all(told, folder.path().string(), "<folder>");
   testing::expect_golden("failures.txt", told);
 }
