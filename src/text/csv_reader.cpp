@@ -102,8 +102,16 @@ const Csv_Row* Csv_Reader::next() {
 }
 
 char csv_separator(std::string_view text) {
-  const std::size_t end = text.find_first_of("\r\n");
-  return text.substr(0, end).find('\t') != std::string_view::npos ? '\t' : ',';
+  bool quoted = false;  // a doubled quote inside a quoted cell turns this off and on again
+  for (const char c : text) {
+    if (c == '"')
+      quoted = !quoted;
+    else if (!quoted && (c == '\r' || c == '\n'))
+      break;
+    else if (!quoted && c == '\t')
+      return '\t';
+  }
+  return ',';
 }
 
 std::string csv_row_text(std::size_t number, std::size_t line) {

@@ -66,7 +66,8 @@ class Csv_Reader {
   std::size_t fault_row_ = 0, fault_line_ = 0;
 };
 
-// The separator of a file by its first line: a tab when it holds one, else a comma.
+// The separator of a file by its first row: a tab when one stands outside its quoted cells, else
+// a comma.
 char csv_separator(std::string_view text);
 
 // The number of a row as the program's messages give it: "5 行目", with the line of the file it

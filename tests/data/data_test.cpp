@@ -523,6 +523,7 @@ TEST(Lab_Files, CounterExportsAreReadRowForRowOrRefused) {
       {"quoted separators and doubled quotes in the identifiers",
        "Pos,ID,CPM\r\n" + front + "4,\"A,1\",5\r\n5,\"A,1\",6\r\n6,\"B \"\"2\"\"\",7\r\n", {"CPM", "ID"},
        {10, 20, 30, 5, 6, 7}, {"A,1", "B \"2\""}, ""},
+      {"a comma file whose header quotes a tab", "\"Po\ts\",CPM\n1,5\n", {"CPM", ""}, {5}, {}, ""},
       {"a quoted line break (CR LF) in a column not read starts no row",
        "CPM,Pos,Note\r\n9334,T41,\"recount\r\n5000, see log\"\r\n9120,T42,\r\n", {"CPM", ""}, {9334, 9120}, {}, ""},
       {"a quoted line break (LF), tab-separated",
