@@ -1,6 +1,7 @@
 #include "support/text_search.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace quorin::testing {
 
@@ -41,6 +42,30 @@ std::vector<std::string> openings(std::string_view text, std::string_view tag) {
     found.emplace_back(text.substr(at, end - at + 1));
   }
   return found;
+}
+
+std::string workbook_text_shown(std::string_view cell) {
+  std::string shown;
+  for (std::size_t at = 0; at < cell.size();) {
+    const std::string_view run = cell.substr(at, 7);
+    const auto hex = [&](std::size_t k) { return std::isxdigit(static_cast<unsigned char>(run[k])) != 0; };
+    if (run.size() < 7 || run[0] != '_' || (run[1] != 'x' && run[1] != 'X') || run[6] != '_' ||
+        !(hex(2) && hex(3) && hex(4) && hex(5))) {
+      shown += cell[at++];
+      continue;
+    }
+    const unsigned code = static_cast<unsigned>(std::stoul(std::string(run.substr(2, 4)), nullptr, 16));
+    if (code < 0x80) {
+      shown += static_cast<char>(code);
+    } else if (code < 0x800) {
+      shown += static_cast<char>(0xC0 | code >> 6), shown += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      shown += static_cast<char>(0xE0 | code >> 12), shown += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+      shown += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    at += 7;
+  }
+  return shown;
 }
 
 std::vector<std::string> cells_of(std::string_view line) {

@@ -31,6 +31,10 @@ std::optional<std::string> between(std::string_view text, std::string_view befor
 // The element of each `<tag ...>` opening in `text`, in order, up to the next '>' (the attributes).
 std::vector<std::string> openings(std::string_view text, std::string_view tag);
 
+// A workbook cell's text (no XML entities in it) as a spreadsheet shows it: each "_xHHHH_", four
+// hex digits, read left to right as the character HHHH, "_X" as "_x" as lenient readers take it.
+std::string workbook_text_shown(std::string_view cell);
+
 // A line's cells split at every comma (the tests' CSV rows quote no comma).
 std::vector<std::string> cells_of(std::string_view line);
 

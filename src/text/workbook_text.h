@@ -1,0 +1,15 @@
+#pragma once
+// The texts of the workbooks the program writes.
+
+#include <string>
+
+namespace quorin::text {
+
+// A text as a workbook's cell must hold it to show it unchanged. A spreadsheet reads "_xHHHH_"
+// (four hex digits) in a cell's text as the character HHHH, so the underscore that opens each
+// such run of the text is written as "_x005F_" (an underscore): "_x0041_" gives "_x005F_x0041_",
+// which shows as "_x0041_", not "A". Runs that share an underscore ("_x005F_x0041_") are each
+// marked, and "_X" too, for readers that take it as "_x".
+std::string workbook_text(const std::string& value);
+
+}  // namespace quorin::text
