@@ -7,11 +7,9 @@ namespace quorin::text {
 
 namespace {
 
-// Whether `value` holds "_xHHHH_" (or "_XHHHH_") at `at`.
+// Whether `value` holds "_xHHHH_" at `at`.
 bool escape_at(std::string_view value, std::size_t at) {
-  if (value.size() - at < 7 || value[at] != '_' || (value[at + 1] != 'x' && value[at + 1] != 'X') ||
-      value[at + 6] != '_')
-    return false;
+  if (value.size() - at < 7 || value[at] != '_' || value[at + 1] != 'x' || value[at + 6] != '_') return false;
   for (std::size_t k = at + 2; k < at + 6; ++k)
     if (!std::isxdigit(static_cast<unsigned char>(value[k]))) return false;
   return true;

@@ -189,9 +189,10 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   // The example's counts as a counter writes them: a header, positions, counts per minute with
   // decimals that round to the same counts, and an identifier on every sample tube: "検体-N", or
   // from sample 3 on, identifiers that a spreadsheet would run or read as other texts.
-  const std::string unusual[] = {
-      "=1+2",  "'-5",      "-5", "''", "'", "_x0041_", "S_x0031_", "A_x000D_B", "_x005F_x0041_", "_X004a__x00e9__",
-      "_x004", "__x0041__"};
+  // clang-format off
+  const std::string unusual[] = {"=1+2", "'-5", "-5", "''", "'", "_x0041_", "S_x0031_", "A_x000D_B", "_x005F_x0041_",
+                                 "_X004a__x00e9__", "_x004", "__x0041__", "v_x12345.txt"};
+  // clang-format on
   const auto id_of = [&](long sample) {
     const auto k = static_cast<std::size_t>(sample - 3);
     return sample >= 3 && k < std::size(unusual) ? unusual[k] : "検体-" + std::to_string(sample);
@@ -234,7 +235,8 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
     const auto cell =
         testing::between(samples, "<c r=\"B" + std::to_string(sample + 1) + "\" t=\"inlineStr\"><is><t>", "</t>");
     ASSERT_TRUE(cell) << sample;
-    EXPECT_EQ(testing::workbook_text_shown(*cell), id_of(sample)) << "workbook, sample " << sample;
+    EXPECT_EQ(testing::workbook_text_shown(*cell).value_or("(damaged)"), id_of(sample))
+        << "workbook, sample " << sample;
   }
 
   const std::string workbook = unzipped(options.xlsx, "xl/workbook.xml");

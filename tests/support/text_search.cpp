@@ -44,17 +44,20 @@ std::vector<std::string> openings(std::string_view text, std::string_view tag) {
   return found;
 }
 
-std::string workbook_text_shown(std::string_view cell) {
+std::optional<std::string> workbook_text_shown(std::string_view cell) {
+  const auto escape = [&](std::size_t at) {
+    const std::string_view run = cell.substr(std::min(at, cell.size()), 7);
+    const auto hex = [&](std::size_t k) { return std::isxdigit(static_cast<unsigned char>(run[k])) != 0; };
+    return run.size() == 7 && run[0] == '_' && run[1] == 'x' && run[6] == '_' && hex(2) && hex(3) && hex(4) && hex(5);
+  };
   std::string shown;
   for (std::size_t at = 0; at < cell.size();) {
-    const std::string_view run = cell.substr(at, 7);
-    const auto hex = [&](std::size_t k) { return std::isxdigit(static_cast<unsigned char>(run[k])) != 0; };
-    if (run.size() < 7 || run[0] != '_' || (run[1] != 'x' && run[1] != 'X') || run[6] != '_' ||
-        !(hex(2) && hex(3) && hex(4) && hex(5))) {
+    if (!escape(at)) {
       shown += cell[at++];
       continue;
     }
-    const unsigned code = static_cast<unsigned>(std::stoul(std::string(run.substr(2, 4)), nullptr, 16));
+    const unsigned code = static_cast<unsigned>(std::stoul(std::string(cell.substr(at + 2, 4)), nullptr, 16));
+    if (code == '_' && !escape(at + 6)) return std::nullopt;
     if (code < 0x80) {
       shown += static_cast<char>(code);
     } else if (code < 0x800) {
