@@ -229,13 +229,11 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   // CSV's field, and from the workbook's text cell with each "_xHHHH_" read as its character.
   const std::string samples = unzipped(options.xlsx, "xl/worksheets/sheet1.xml");
   for (long sample = 1; sample <= 50; ++sample) {
-    const auto line = testing::between(csv, "\r\nサンプル," + std::to_string(sample) + ",", ",");
-    ASSERT_TRUE(line) << sample;
-    EXPECT_EQ(line->starts_with('\'') ? line->substr(1) : *line, id_of(sample)) << "CSV, sample " << sample;
+    const std::string field = testing::between(csv, "\r\nサンプル," + std::to_string(sample) + ",", ",").value_or("-");
+    EXPECT_EQ(field.starts_with('\'') ? field.substr(1) : field, id_of(sample)) << "CSV, sample " << sample;
     const auto cell =
         testing::between(samples, "<c r=\"B" + std::to_string(sample + 1) + "\" t=\"inlineStr\"><is><t>", "</t>");
-    ASSERT_TRUE(cell) << sample;
-    EXPECT_EQ(testing::workbook_text_shown(*cell).value_or("(damaged)"), id_of(sample))
+    EXPECT_EQ(testing::workbook_text_shown(cell.value_or("-")).value_or("-"), id_of(sample))
         << "workbook, sample " << sample;
   }
 

@@ -47,26 +47,15 @@ std::vector<std::string> openings(std::string_view text, std::string_view tag) {
 std::optional<std::string> workbook_text_shown(std::string_view cell) {
   const auto escape = [&](std::size_t at) {
     const std::string_view run = cell.substr(std::min(at, cell.size()), 7);
-    const auto hex = [&](std::size_t k) { return std::isxdigit(static_cast<unsigned char>(run[k])) != 0; };
-    return run.size() == 7 && run[0] == '_' && run[1] == 'x' && run[6] == '_' && hex(2) && hex(3) && hex(4) && hex(5);
+    return run.size() == 7 && run.starts_with("_x") && run[6] == '_' &&
+           std::all_of(run.begin() + 2, run.end() - 1, [](char c) { return std::isxdigit(c & 0xFF) != 0; });
   };
   std::string shown;
-  for (std::size_t at = 0; at < cell.size();) {
-    if (!escape(at)) {
-      shown += cell[at++];
-      continue;
-    }
-    const unsigned code = static_cast<unsigned>(std::stoul(std::string(cell.substr(at + 2, 4)), nullptr, 16));
-    if (code == '_' && !escape(at + 6)) return std::nullopt;
-    if (code < 0x80) {
-      shown += static_cast<char>(code);
-    } else if (code < 0x800) {
-      shown += static_cast<char>(0xC0 | code >> 6), shown += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      shown += static_cast<char>(0xE0 | code >> 12), shown += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-      shown += static_cast<char>(0x80 | (code & 0x3F));
-    }
-    at += 7;
+  for (std::size_t at = 0; at < cell.size(); ++at) {
+    const int code = escape(at) ? std::stoi(std::string(cell.substr(at + 2, 4)), nullptr, 16) : -1;
+    if (code >= 0x80 || (code == '_' && !escape(at + 6))) return std::nullopt;
+    shown += code < 0 ? cell[at] : static_cast<char>(code);
+    at += code < 0 ? 0 : 6;
   }
   return shown;
 }
