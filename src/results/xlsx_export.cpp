@@ -59,8 +59,8 @@ class Sheet {
     for (std::size_t c = 0; c < headings.size(); ++c) text(0, c, headings[c], bold);
     refusal_.note(worksheet_set_column(sheet_, 0, static_cast<lxw_col_t>(headings.size() - 1), 16, nullptr));
   }
-  // Every text of the workbook (headings and cells of every sheet) goes through here, the library
-  // writing it as it stands.
+  // Every text of the workbook (the headings and cells of every sheet) goes through here: the
+  // library writes a text as it stands, so what a spreadsheet would read as an escape is marked.
   void text(std::size_t row, std::size_t column, const std::string& value, lxw_format* format = nullptr) {
     if (sheet_ == nullptr) return;
     const std::string cell = text::workbook_text(value);

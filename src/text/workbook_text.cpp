@@ -20,7 +20,6 @@ bool escape_at(std::string_view value, std::size_t at) {
 std::string workbook_text(const std::string& value) {
   if (value.find('_') == std::string::npos) return value;
   std::string written;
-  written.reserve(value.size() + 14);
   for (std::size_t at = 0; at < value.size(); ++at)
     if (escape_at(value, at)) written += "_x005F_";
     else written += value[at];
