@@ -16,6 +16,7 @@
 #include "text/format.h"
 #include "text/text_clean.h"
 #include "text/text_file.h"
+#include "text/workbook_text.h"
 
 namespace quorin {
 
@@ -58,9 +59,12 @@ class Sheet {
     for (std::size_t c = 0; c < headings.size(); ++c) text(0, c, headings[c], bold);
     refusal_.note(worksheet_set_column(sheet_, 0, static_cast<lxw_col_t>(headings.size() - 1), 16, nullptr));
   }
+  // Every text of the workbook (the headings and cells of every sheet) goes through here: the
+  // library writes a text as it stands, so what a spreadsheet would read as an escape is marked.
   void text(std::size_t row, std::size_t column, const std::string& value, lxw_format* format = nullptr) {
-    if (sheet_ != nullptr)
-      check(worksheet_write_string(sheet_, cell_row(row), cell_column(column), value.c_str(), format), row, column);
+    if (sheet_ == nullptr) return;
+    const std::string cell = text::workbook_text(value);
+    check(worksheet_write_string(sheet_, cell_row(row), cell_column(column), cell.c_str(), format), row, column);
   }
   // A number as a number; nothing for none (or for what is no finite number).
   void number(std::size_t row, std::size_t column, const std::optional<double>& value, lxw_format* format = nullptr) {

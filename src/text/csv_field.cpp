@@ -12,8 +12,9 @@ std::string csv_field(const std::string& value) {
 }
 
 std::string csv_text_field(const std::string& value) {
-  const bool formula = !value.empty() && std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos;
-  return csv_field(formula ? "'" + value : value);
+  // An apostrophe of the text's own is marked too, so that two texts never give the same field.
+  const bool marked = !value.empty() && std::string_view("=+-@\t\r'").find(value.front()) != std::string_view::npos;
+  return csv_field(marked ? "'" + value : value);
 }
 
 }  // namespace quorin::text

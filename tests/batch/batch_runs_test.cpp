@@ -206,15 +206,24 @@ using Lab_Exports = testing::Batch_Test;
 
 TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   // The example's counts as a counter writes them: a header, positions, counts per minute with
-  // decimals that round to the same counts, and an identifier on every sample tube.
+  // decimals that round to the same counts, and an identifier on every sample tube: "検体-N", or
+  // from sample 3 on, identifiers that a spreadsheet would run or read as other texts.
+  // clang-format off
+  const std::string unusual[] = {"=1+2", "'-5", "-5", "''", "'", "_x0041_", "S_x0031_", "A_x000D_B", "_x005F_x0041_",
+                                 "_X004a__x00e9__", "_x004", "__x0041__", "v_x12345.txt"};
+  // clang-format on
+  const auto id_of = [&](long sample) {
+    const auto k = static_cast<std::size_t>(sample - 3);
+    return sample >= 3 && k < std::size(unusual) ? unusual[k] : "検体-" + std::to_string(sample);
+  };
   std::istringstream counts(testing::read_bytes(testing::Example_Counts));  // a count to a line
   std::string exported = "Pos,Sample ID,CPM\r\n";
   constexpr long Front_Rows = 28, Sample_Tubes = 2;  // (8 + 3) x 2 standard tubes, 3 x 2 serum tubes
   long row = 0;
   for (long count; counts >> count;) {
     const long sample = row >= Front_Rows ? (row - Front_Rows) / Sample_Tubes + 1 : 0;
-    const std::string id = sample == 0 ? "" : sample == 3 ? "=1+2" : "検体-" + std::to_string(sample);
-    exported += std::to_string(++row) + "," + id + "," + std::to_string(count) + ".4\r\n";
+    exported +=
+        std::to_string(++row) + "," + (sample == 0 ? "" : id_of(sample)) + "," + std::to_string(count) + ".4\r\n";
   }
   testing::write_bytes(folder.file("counter.csv"), exported);
 
@@ -229,16 +238,27 @@ TEST_F(Lab_Exports, CounterExportWithIdentifiersToResultCsvAndWorkbook) {
   ASSERT_EQ(run.status, batch::Exit_Done) << run.errors;
   EXPECT_EQ(testing::read_bytes(options.result), testing::read_bytes(folder.file("result.txt")));
 
-  // The identifiers stand beside the samples, "=1+2" quoted so that no formula is run; sample 1
+  // The identifiers stand beside the samples, "=1+2" marked so that no formula is run; sample 1
   // (row 2 of its sheet) is flagged CV, its mean 28.8293021129393.
-  testing::expect_golden("results.csv", testing::read_bytes(options.csv));
+  const std::string csv = testing::read_bytes(options.csv);
+  testing::expect_golden("results.csv", csv);
   const double flagged_mean = 28.8293021129393;
+
+  // Each identifier read back as a lab's system reads it, one leading apostrophe removed from the
+  // CSV's field, and from the workbook's text cell with each "_xHHHH_" read as its character.
+  const std::string samples = unzipped(options.xlsx, "xl/worksheets/sheet1.xml");
+  for (long sample = 1; sample <= 50; ++sample) {
+    const std::string field = testing::between(csv, "\r\nサンプル," + std::to_string(sample) + ",", ",").value_or("-");
+    EXPECT_EQ(field.starts_with('\'') ? field.substr(1) : field, id_of(sample)) << "CSV, sample " << sample;
+    const auto cell =
+        testing::between(samples, "<c r=\"B" + std::to_string(sample + 1) + "\" t=\"inlineStr\"><is><t>", "</t>");
+    EXPECT_EQ(testing::workbook_text_shown(cell.value_or("-")).value_or("-"), id_of(sample))
+        << "workbook, sample " << sample;
+  }
 
   const std::string workbook = unzipped(options.xlsx, "xl/workbook.xml");
   for (const char* sheet : {"検体", "管理血清", "スタンダード", "検量線"})
     EXPECT_NE(workbook.find("name=\"" + std::string(sheet) + "\""), std::string::npos) << sheet;
-  const std::string samples = unzipped(options.xlsx, "xl/worksheets/sheet1.xml");
-  EXPECT_NE(samples.find("<t>検体-1</t>"), std::string::npos);
   // The flagged sample's mean is a number cell holding the CSV's value, and its flags are shaded.
   const auto cell = testing::between(samples, "<c r=\"C2\"", "</c>");
   const auto mean = cell ? testing::between(*cell, "><v>", "</v>") : std::nullopt;

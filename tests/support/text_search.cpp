@@ -1,6 +1,7 @@
 #include "support/text_search.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace quorin::testing {
 
@@ -41,6 +42,22 @@ std::vector<std::string> openings(std::string_view text, std::string_view tag) {
     found.emplace_back(text.substr(at, end - at + 1));
   }
   return found;
+}
+
+std::optional<std::string> workbook_text_shown(std::string_view cell) {
+  const auto escape = [&](std::size_t at) {
+    const std::string_view run = cell.substr(std::min(at, cell.size()), 7);
+    return run.size() == 7 && run.starts_with("_x") && run[6] == '_' &&
+           std::all_of(run.begin() + 2, run.end() - 1, [](char c) { return std::isxdigit(c & 0xFF) != 0; });
+  };
+  std::string shown;
+  for (std::size_t at = 0; at < cell.size(); ++at) {
+    const int code = escape(at) ? std::stoi(std::string(cell.substr(at + 2, 4)), nullptr, 16) : -1;
+    if (code >= 0x80 || (code == '_' && !escape(at + 6))) return std::nullopt;
+    shown += code < 0 ? cell[at] : static_cast<char>(code);
+    at += code < 0 ? 0 : 6;
+  }
+  return shown;
 }
 
 std::vector<std::string> cells_of(std::string_view line) {

@@ -31,6 +31,12 @@ std::optional<std::string> between(std::string_view text, std::string_view befor
 // The element of each `<tag ...>` opening in `text`, in order, up to the next '>' (the attributes).
 std::vector<std::string> openings(std::string_view text, std::string_view tag);
 
+// A workbook cell's text (no XML entities in it) as a spreadsheet shows it: each "_xHHHH_", four
+// hex digits, read left to right as the character HHHH. Nothing for a character beyond ASCII,
+// which this reader does not take, or for an escaped underscore "_x005F_" that opens no such run,
+// which a spreadsheet takes for a damaged file.
+std::optional<std::string> workbook_text_shown(std::string_view cell);
+
 // A line's cells split at every comma (the tests' CSV rows quote no comma).
 std::vector<std::string> cells_of(std::string_view line);
 

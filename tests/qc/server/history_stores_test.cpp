@@ -268,10 +268,10 @@ TEST_F(History_File, RunsAtTheSameMomentBothReachTheHistory) {
 }
 
 // A text that a spreadsheet would run as a formula goes into the export with a leading apostrophe,
-// so that it shows as the text it is; numbers, a negative z among them, stay numbers
-// (golden/formula_export.csv).
+// so that it shows as the text it is, and so does a text that begins with one ("'+1" is not "+1");
+// numbers, a negative z among them, stay numbers (golden/formula_export.csv).
 TEST_F(History_File, TheExportRunsNoFormulaAndKeepsNumbers) {
-  for (const char* text : {"=HYPERLINK(\"http://x\",\"y\")", "+1", "-A1", "@SUM(A1)", "C-0142"}) {
+  for (const char* text : {"=HYPERLINK(\"http://x\",\"y\")", "+1", "'+1", "-A1", "@SUM(A1)", "C-0142"}) {
     QC_Run run = file_run(text, "2026/12/01", {3.0});
     run.substance = run.unit = text;
     ASSERT_TRUE(store_in(path, run));
