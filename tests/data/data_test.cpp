@@ -550,6 +550,7 @@ TEST(Lab_Files, IdentifierListsTakeOneFormAndWholeIdentifiers) {
       {cp932("検体１\r\nﾃｽ01\r\n"), "検体１\r\nﾃｽ01\r\n"},
       {"\xEF\xBB\xBF" "café\n", "café\n"},
       {"Müller\n検体\n", "Müller\n検体\n"},
+      {"あい\n", "あい\n"},  // 3-byte UTF-8 that is code page 932 too (0xE381 0x82E3 0x8184)
       {"\u0440\n", "\u0440\n"},  // 0xD1 0x80 in UTF-8; 0x80 is no code page 932
       {cp932("A\nﾃｽ01\nﾅｶ02\n"), "2 行目はシフトJIS なら「ﾃｽ01」、UTF-8 なら「ý01」" + cannot_tell},
       {"1,café,2\n", "1 行目はシフトJIS なら「cafﾃｩ」、UTF-8 なら「café」" + cannot_tell},
