@@ -69,11 +69,12 @@ Converter& from_utf8() {
   return converter;
 }
 
-bool is_ascii(std::string_view text) {
-  for (const char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
+std::size_t first_non_ascii(std::string_view text) {
+  const auto at = std::find_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return static_cast<std::size_t>(at - text.begin());
 }
+
+bool is_ascii(std::string_view text) { return first_non_ascii(text) == text.size(); }
 
 // Length of the UTF-8 sequence that starts with this byte (1 for a stray byte).
 std::size_t sequence_length(unsigned char lead) {
@@ -128,11 +129,6 @@ std::size_t first_invalid_utf8(std::string_view text) {
   return offset;
 }
 
-std::size_t first_non_ascii(std::string_view text) {
-  const auto at = std::find_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  return static_cast<std::size_t>(at - text.begin());
-}
-
 // True when every lead byte of the (valid UTF-8) text starts a sequence of at most 2 bytes:
 // U+0080..U+07FF only (Latin, Greek, Cyrillic, ...), the characters that code page 932 bytes can
 // also spell.
@@ -144,8 +140,9 @@ std::size_t line_at(std::string_view bytes, std::size_t offset) {
   return 1 + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + std::min(offset, bytes.size()), '\n'));
 }
 
-// The word around offset (its first 40 bytes or so), between separators and line ends, valid in UTF-8 and
-// in code page 932 alike: these bytes are all below 0x40, so no code page 932 character holds them.
+// The word around offset for a message (its first 40 bytes or so), between separators and line
+// ends: valid in UTF-8 and in code page 932 alike, as those bytes are all below 0x40 and no code
+// page 932 character holds one.
 std::string_view word_around(std::string_view text, std::size_t offset) {
   constexpr std::string_view Separators = ",;\t\r\n\" ";
   constexpr std::size_t Longest = 40;
