@@ -33,8 +33,9 @@ std::string item_text(const std::string& stored) {
 Loaded_Counts read_counter_file(const std::string& path, const Assay_State& state) {
   const text::File_Read file = text::read_file(path);
   if (!file.ok) return {{}, file.message, {}};
-  const std::optional<std::string> utf8 = text::any_text_to_utf8(file.bytes);
-  if (!utf8) return {{}, cannot_load(path, "UTF-8 でもシフトJIS でもありません"), {}};
+  std::string refusal;
+  const std::optional<std::string> utf8 = text::any_text_to_utf8(file.bytes, &refusal);
+  if (!utf8) return {{}, cannot_load(path, refusal), {}};
   Counter_Rows rows = read_counter_export(*utf8, {state.Count_Column, state.Count_Id_Column}, Sheet_Layout::of(state),
                                           count_room(state));
   if (!rows.refusal.empty()) return {{}, cannot_load(path, rows.refusal), {}};

@@ -25,17 +25,32 @@ void Counter_Open(Program& program) {
   if (path.empty()) return;
   // Only the header row is needed to ask for the columns; the whole file is read on loading.
   text::File_Reader file(path);
-  std::string head(std::size_t{64} << 10, '\0');
+  constexpr std::size_t Head_Bytes = std::size_t{64} << 10;
+  std::string head(Head_Bytes, '\0');
   head.resize(file.failure().empty() ? file.read(head.data(), head.size()) : 0);
   if (!file.failure().empty()) {
     program.platform.message(file.failure());
     return;
   }
+  const bool whole = head.size() < Head_Bytes;
   // Whole lines only, so that no character is cut; the header row may take several (a quoted
   // line break).
   if (const std::size_t last = head.rfind('\n'); last != std::string::npos) head.resize(last + 1);
-  const std::optional<std::string> utf8 = text::any_text_to_utf8(head);
-  const std::vector<std::string> headers = utf8 ? counter_headers(*utf8) : std::vector<std::string>{};
+  std::string refusal;
+  std::optional<std::string> utf8 = text::any_text_to_utf8(head, &refusal);
+  if (!utf8 && !whole) {  // the rest of the file may tell the encoding that its head cannot
+    const text::File_Read file_read = text::read_file(path);
+    if (!file_read.ok) {
+      program.platform.message(file_read.message);
+      return;
+    }
+    utf8 = text::any_text_to_utf8(file_read.bytes, &refusal);
+  }
+  if (!utf8) {
+    program.platform.message("データファイルを読み込めません: " + path + " (" + refusal + ")");
+    return;
+  }
+  const std::vector<std::string> headers = counter_headers(*utf8);
   if (headers.empty() || (headers.size() == 1 && headers[0].empty())) {
     program.platform.message("データファイルを読み込めません: " + path + " (見出しの行がありません)");
     return;

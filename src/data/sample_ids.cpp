@@ -17,11 +17,23 @@ namespace {
 
 std::string line_text(std::size_t line) { return text::bare_text(static_cast<long long>(line)) + " 行目"; }
 
-// Characters that print nothing: controls (C0, DEL, C1), the soft hyphen, zero-width and
-// direction marks, the separators of lines and paragraphs and the byte-order mark.
+// Characters with which one identifier could show as another, or as none: controls (C0, DEL, C1),
+// every character Unicode says to ignore when it cannot be shown (the soft hyphen, zero-width and
+// direction marks, variation selectors, fillers, tags, ...), the blanks other than the space and
+// the ideographic space (no-break, thin, ... spaces), the blank braille pattern, the separators of
+// lines and paragraphs, and the combining voiced sound marks (か with U+3099 looks as が does).
 bool unprinted(char32_t c) {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xAD || (c >= 0x200B && c <= 0x200F) ||
-         (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB);
+  struct Range {
+    char32_t first, last;
+  };
+  static constexpr Range Unprinted[] = {
+      {0x0000, 0x001F}, {0x007F, 0x00A0},   {0x00AD, 0x00AD},   {0x034F, 0x034F},  {0x061C, 0x061C}, {0x115F, 0x1160},
+      {0x1680, 0x1680}, {0x17B4, 0x17B5},   {0x180B, 0x180F},   {0x2000, 0x200F},  {0x2028, 0x202F}, {0x205F, 0x206F},
+      {0x2800, 0x2800}, {0x3099, 0x309A},   {0x3164, 0x3164},   {0xFE00, 0xFE0F},  {0xFEFF, 0xFEFF}, {0xFFA0, 0xFFA0},
+      {0xFFF0, 0xFFFB}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF}};
+  if (c >= 0x20 && c < 0x7F) return false;
+  return std::any_of(std::begin(Unprinted), std::end(Unprinted),
+                     [c](const Range& r) { return c >= r.first && c <= r.last; });
 }
 
 // The sample number of a pair's first cell: decimal digits with blanks around them, or nullopt
@@ -133,8 +145,9 @@ Id_List read_id_list(std::string_view text, Long samples) {
 std::string load_sample_ids(Assay_State& state, const std::string& path, std::string& note) {
   const text::File_Read file = text::read_file(path, std::size_t{64} << 20);
   if (!file.ok) return file.message;
-  const std::optional<std::string> utf8 = text::any_text_to_utf8(file.bytes);
-  if (!utf8) return "ID ファイルを読み込めません: " + path + " (UTF-8 でもシフトJIS でもありません)";
+  std::string refusal;
+  const std::optional<std::string> utf8 = text::any_text_to_utf8(file.bytes, &refusal);
+  if (!utf8) return "ID ファイルを読み込めません: " + path + " (" + refusal + ")";
   Id_List list = read_id_list(*utf8, std::clamp<Long>(state.Sample_Number, 0, Max_Samples));
   if (!list.refusal.empty()) return "ID ファイルを読み込めません: " + path + " (" + list.refusal + ")";
   state.Sample_Id = std::move(list.ids);

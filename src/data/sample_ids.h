@@ -17,8 +17,10 @@ namespace quorin {
 inline constexpr std::size_t Longest_Identifier = 64;
 
 // Why a text cannot be a sample's identifier, "" when it can: more than 64 characters, or a
-// character that is not printed (a control character, NUL, or a direction or zero-width mark,
-// with which one identifier could show as another). The text is UTF-8 with its blanks trimmed.
+// character that is not printed or looks like another (a control character, NUL, an invisible
+// mark, a blank other than the space and the ideographic space, a combining voiced sound mark),
+// with which one identifier could show as another or as none. The text is UTF-8 with its blanks
+// trimmed. The one check of every door that takes an identifier.
 std::string identifier_fault(std::string_view id);
 
 struct Id_List {

@@ -1,8 +1,12 @@
 #include "text/cp932.h"
 
 #include <iconv.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+
+#include "text/format.h"
 
 namespace quorin::text {
 
@@ -65,11 +69,12 @@ Converter& from_utf8() {
   return converter;
 }
 
-bool is_ascii(std::string_view text) {
-  for (const char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
+std::size_t first_non_ascii(std::string_view text) {
+  const auto at = std::find_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return static_cast<std::size_t>(at - text.begin());
 }
+
+bool is_ascii(std::string_view text) { return first_non_ascii(text) == text.size(); }
 
 // Length of the UTF-8 sequence that starts with this byte (1 for a stray byte).
 std::size_t sequence_length(unsigned char lead) {
@@ -116,6 +121,39 @@ void fail(Cp932_Error* error, std::size_t offset, std::string character) {
   }
 }
 
+// Offset of the first byte that does not start a valid UTF-8 character; the size when none.
+std::size_t first_invalid_utf8(std::string_view text) {
+  std::size_t offset = 0;
+  while (offset < text.size() && valid_utf8_at(text, offset))
+    offset += sequence_length(static_cast<unsigned char>(text[offset]));
+  return offset;
+}
+
+// True when every lead byte of the (valid UTF-8) text starts a sequence of at most 2 bytes:
+// U+0080..U+07FF only (Latin, Greek, Cyrillic, ...), the characters that code page 932 bytes can
+// also spell.
+bool only_two_byte_sequences(std::string_view text) {
+  return std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xE0; });
+}
+
+std::size_t line_at(std::string_view bytes, std::size_t offset) {
+  return 1 + static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + std::min(offset, bytes.size()), '\n'));
+}
+
+// The word around offset for a message (its first 40 bytes or so), between separators and line
+// ends: valid in UTF-8 and in code page 932 alike, as those bytes are all below 0x40 and no code
+// page 932 character holds one.
+std::string_view word_around(std::string_view text, std::size_t offset) {
+  constexpr std::string_view Separators = ",;\t\r\n\" ";
+  constexpr std::size_t Longest = 40;
+  const std::size_t before = text.find_last_of(Separators, offset);
+  const std::size_t begin = before == std::string_view::npos ? 0 : before + 1;
+  std::string_view word = text.substr(begin, std::min(text.find_first_of(Separators, offset), text.size()) - begin);
+  for (std::size_t n = std::min(word.size(), Longest); n > offset - begin; --n)
+    if (valid_utf8(word.substr(0, n)) && cp932_to_utf8(word.substr(0, n))) return word.substr(0, n);
+  return word;  // whole: valid both ways, as its ends are such bytes or the text's ends
+}
+
 }  // namespace
 
 std::optional<std::string> cp932_to_utf8(std::string_view bytes, Cp932_Error* error) {
@@ -158,17 +196,32 @@ std::optional<std::string> utf8_to_cp932(std::string_view text, Cp932_Error* err
   return std::nullopt;
 }
 
-bool valid_utf8(std::string_view text) {
-  for (std::size_t offset = 0; offset < text.size(); offset += sequence_length(static_cast<unsigned char>(text[offset])))
-    if (!valid_utf8_at(text, offset)) return false;
-  return true;
-}
+bool valid_utf8(std::string_view text) { return first_invalid_utf8(text) == text.size(); }
 
-std::optional<std::string> any_text_to_utf8(std::string_view bytes) {
+std::optional<std::string> any_text_to_utf8(std::string_view bytes, std::string* refusal) {
   constexpr std::string_view Byte_Order_Mark = "\xEF\xBB\xBF";
-  if (bytes.substr(0, 3) == Byte_Order_Mark) bytes.remove_prefix(3);
-  if (valid_utf8(bytes)) return std::string(bytes);
-  return cp932_to_utf8(bytes);
+  auto refuse = [&](std::size_t offset, const std::string& what) -> std::optional<std::string> {
+    if (refusal) *refusal = bare_text(static_cast<long long>(line_at(bytes, offset))) + " 行目" + what;
+    return std::nullopt;
+  };
+  if (bytes.starts_with(Byte_Order_Mark)) {
+    bytes.remove_prefix(Byte_Order_Mark.size());
+    if (const std::size_t bad = first_invalid_utf8(bytes); bad < bytes.size())
+      return refuse(bad, "が UTF-8 ではありません (先頭に UTF-8 の BOM があります)");
+    return std::string(bytes);
+  }
+  if (first_invalid_utf8(bytes) == bytes.size()) {
+    const std::size_t first = first_non_ascii(bytes);
+    if (first == bytes.size() || !only_two_byte_sequences(bytes) || !cp932_to_utf8(bytes)) return std::string(bytes);
+    const std::string_view both = word_around(bytes, first);
+    return refuse(first, "はシフトJIS なら「" + cp932_to_utf8(both).value_or("") + "」、UTF-8 なら「" +
+                             std::string(both) +
+                             "」と読めるため、文字コードを決められません。BOM 付きの UTF-8 で保存し直してください");
+  }
+  Cp932_Error error;
+  std::optional<std::string> decoded = cp932_to_utf8(bytes, &error);
+  if (!decoded) return refuse(error.offset, "が UTF-8 でもシフトJIS でもありません");
+  return decoded;
 }
 
 }  // namespace quorin::text

@@ -29,8 +29,12 @@ std::optional<std::string> utf8_to_cp932(std::string_view text, Cp932_Error* err
 // True when the text is valid UTF-8 throughout.
 bool valid_utf8(std::string_view text);
 
-// A file that may be UTF-8 (with or without a byte-order mark) or code page 932, as UTF-8: valid
-// UTF-8 is taken as such, anything else is decoded from code page 932; nullopt when it is neither.
-std::optional<std::string> any_text_to_utf8(std::string_view bytes);
+// A file that may be UTF-8 or code page 932, as UTF-8. With a byte-order mark it is UTF-8 (the
+// mark dropped). Without one, valid UTF-8 is taken as such, anything else is decoded from code
+// page 932, except a text whose every non-ASCII character is a 2-byte UTF-8 sequence and which is
+// also valid code page 932: pairs of half-width katakana ("ﾃｽ" is 0xC3 0xBD, "ý" in UTF-8) make
+// such a text, so it cannot be told apart and is refused. On refusal, nullopt with the reason in
+// `refusal` (Japanese, naming the line; for an undecidable text both readings and what to do).
+std::optional<std::string> any_text_to_utf8(std::string_view bytes, std::string* refusal = nullptr);
 
 }  // namespace quorin::text

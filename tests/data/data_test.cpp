@@ -463,6 +463,23 @@ TEST_F(Count_File, CounterExportThroughItsColumnsThenIdentifiers) {
   EXPECT_EQ(platform.messages.back(), "ID ファイルを読み込めません: " + folder.file("ids.txt") +
                                           " (3 行目: サンプルは 2 件です (ID が多すぎます))");
   EXPECT_EQ(state.Sample_Id, (std::vector<std::string>{"", "S-1", "S-2"}));
+  // Neither door takes a file that reads as both code page 932 and UTF-8.
+  write_bytes(folder.file("ids.txt"), cp932("ﾃｽ01\nﾅｶ02\n"));
+  platform.file_answers = {folder.file("ids.txt")};
+  click(sheet().Lab_File[1]);
+  EXPECT_TRUE(platform.messages.back().starts_with("ID ファイルを読み込めません: " + folder.file("ids.txt") +
+                                                   " (1 行目はシフトJIS なら「ﾃｽ01」、UTF-8 なら「ý01」と読める"));
+  write_bytes(folder.file("counter.tsv"), cp932("Pos\tID\tCPM\r\n1\tﾃｽ01\t5\r\n"));
+  EXPECT_EQ(columns_dialog(), nullptr);
+  EXPECT_TRUE(platform.messages.back().starts_with("データファイルを読み込めません: " + folder.file("counter.tsv") +
+                                                   " (2 行目はシフトJIS なら「ﾃｽ01」"));
+  std::string katakana_head = "CPM\tNote\r\n", katakana_row = "5\t";  // its first 64 KiB read both ways
+  for (int k = 0; k < 2600; ++k) katakana_row += "ﾃｽ";
+  for (int row = 1; row < 14; ++row) katakana_head += katakana_row + "\r\n";
+  write_bytes(folder.file("counter.tsv"), cp932(katakana_head + "5\t検\r\n"));  // the kanji do not
+  ASSERT_NE(dialog = columns_dialog(), nullptr);
+  click(dialog->Cancel);
+  EXPECT_EQ(state.Sample_Id, (std::vector<std::string>{"", "S-1", "S-2"}));
 }
 
 // Identifier lists: one form for the whole file, sample numbers in decimal, identifiers of 64
@@ -483,6 +500,7 @@ TEST(Lab_Files, IdentifierListsTakeOneFormAndWholeIdentifiers) {
       {"a control character", "A\x01" "B\n", 1, {}, "1 行目: ID に表示できない文字 (U+0001) があります", ""},
       {"a zero-width space", "A\xE2\x80\x8B" "B\n", 1, {}, "1 行目: ID に表示できない文字 (U+200B) があります", ""},
       {"a NUL", std::string("A\0B\n", 4), 1, {}, "1 行目: ID に表示できない文字 (U+0000) があります", ""},
+      {"か with a voiced sound mark, then が", "か\u3099\nが\n", 2, {}, "1 行目: ID に表示できない文字 (U+3099) があります", ""},
       {"sample 0", "0,A\n1,B\n2,C\n", 3, {}, "1 行目: サンプル番号は 1 からです", ""},
       {"a number above the samples", "1,A\n9,B\n", 3, {}, "2 行目: サンプルは 3 件です (この番号のサンプルはありません)", ""},
       {"pairs, then a line alone", "1,A\nB\n", 2, {}, "2 行目は「番号,ID」の形ではありません (1 行目から「番号,ID」の一覧です)", ""},
@@ -502,9 +520,37 @@ TEST(Lab_Files, IdentifierListsTakeOneFormAndWholeIdentifiers) {
       EXPECT_EQ(std::vector<std::string>(list.ids.begin() + 1, list.ids.end()), ids) << what;
     }
   }
-  // Code page 932 is taken as well as UTF-8.
-  EXPECT_EQ(text::any_text_to_utf8(cp932("検体１\r\n")), "検体１\r\n");
-  EXPECT_EQ(text::any_text_to_utf8(std::string("\xEF\xBB\xBF") + "A"), "A");
+  // Every kind of character that prints nothing or looks like another, at the ends of its
+  // range, is refused; its visible neighbours and the blanks that are not trimmed away are taken.
+  // clang-format off
+  const std::pair<std::string, std::string> unprinted[] = {
+      {"\u00A0", "00A0"}, {"\u00AD", "00AD"}, {"\u034F", "034F"}, {"\u061C", "061C"}, {"\u115F", "115F"}, {"\u1160", "1160"},
+      {"\u1680", "1680"}, {"\u17B4", "17B4"}, {"\u180E", "180E"}, {"\u2000", "2000"}, {"\u200A", "200A"}, {"\u202F", "202F"},
+      {"\u205F", "205F"}, {"\u206F", "206F"}, {"\u2800", "2800"}, {"\u309A", "309A"}, {"\u3164", "3164"}, {"\uFE00", "FE00"},
+      {"\uFE0F", "FE0F"}, {"\uFFA0", "FFA0"}, {"\uFFF0", "FFF0"}, {"\U0001BCA0", "1BCA0"}, {"\U0001D17A", "1D17A"},
+      {"\U000E0041", "E0041"}, {"\U000E0FFF", "E0FFF"}};
+  for (const auto& [c, code] : unprinted)
+    EXPECT_EQ(identifier_fault("A" + c + "1"), "ID に表示できない文字 (U+" + code + ") があります") << code;
+  for (const std::string id : {"A\u00A1", "A\u30001", "A 1", "が", "ぱ", "A\u309B", "\u2801", "\u115E", "\U000E1000"})
+    EXPECT_EQ(identifier_fault(id), "") << id;
+  // clang-format on
+
+  // UTF-8 and code page 932 are taken; a text that reads as both is refused (the bytes, then the
+  // text or the refusal).
+  const std::string cannot_tell = "と読めるため、文字コードを決められません。BOM 付きの UTF-8 で保存し直してください";
+  // clang-format off
+  const std::pair<std::string, std::string> encodings[] = {
+      {cp932("検体１\r\nﾃｽ01\r\n"), "検体１\r\nﾃｽ01\r\n"}, {"\xEF\xBB\xBF" "café\n", "café\n"}, {"Müller\n検体\n", "Müller\n検体\n"},
+      {"あい", "あい"} /* 0xE381 0x82E3 0x8184 in code page 932 too */, {"\u0440", "\u0440"} /* 0xD1 0x80: 0x80 is not */,
+      {cp932("A\nﾃｽ01\nﾅｶ02\n"), "2 行目はシフトJIS なら「ﾃｽ01」、UTF-8 なら「ý01」" + cannot_tell},
+      {"1,café,2\n", "1 行目はシフトJIS なら「cafﾃｩ」、UTF-8 なら「café」" + cannot_tell},
+      {"\xEF\xBB\xBF" + cp932("A\n検体\n"), "2 行目が UTF-8 ではありません (先頭に UTF-8 の BOM があります)"},
+      {"A\nB\x80\n", "2 行目が UTF-8 でもシフトJIS でもありません"}};
+  // clang-format on
+  for (const auto& [bytes, read] : encodings) {
+    std::string refusal;
+    EXPECT_EQ(text::any_text_to_utf8(bytes, &refusal).value_or(refusal), read);
+  }
 }
 
 // The counter's own export read by the rules of RFC 4180: every row is read exactly, and its tubes
