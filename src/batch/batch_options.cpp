@@ -11,6 +11,7 @@
 #include "lis/lis_settings_file.h"
 #include "qc/connection_string.h"
 #include "qc/history_store.h"
+#include "text/cp932.h"
 #include "text/format.h"
 #include "text/number_text.h"
 
@@ -39,8 +40,9 @@ bool take_page_range(const std::string& value, long& first, long& last) {
 
 // A lab's name for the LIS messages, as the settings take it.
 const char* lab_name(const std::string& value, std::optional<std::string>& name) {
-  if (value.size() > lis::Longest_Lab_Name) return "180 バイト以内で";
-  name = value;
+  std::string taken;
+  if (const char* wanted = lis::take_lab_name(value, taken)) return wanted;
+  name = std::move(taken);
   return nullptr;
 }
 
@@ -259,7 +261,8 @@ Command_Line batch_run(const std::vector<std::string>& arguments) {
       if (++next >= arguments.size() || arguments[next].empty()) return error(argument + " の値がありません");
       const std::string& value = arguments[next];
       if (const char* wanted = rule->take(value, options))
-        return error(argument + " は " + wanted + "指定してください: " + value);
+        // A value that is not UTF-8 is not repeated: it would garble the message.
+        return error(argument + " は " + wanted + "指定してください" + (text::valid_utf8(value) ? ": " + value : ""));
     } else if (argument.starts_with("-") && argument.size() > 1) {
       return error("不明なオプションです: " + argument);
     } else {

@@ -1,7 +1,7 @@
 #include "lis/lis_send.h"
 
-#include <ctime>
 #include <filesystem>
+#include <memory>
 
 #include "lis/link_address.h"
 #include "lis/lis_outbox.h"
@@ -85,9 +85,9 @@ void deliver(LIS_Outbox& outbox, const LIS_Link& link, const Progress& progress,
                            " 件が送信待ちです。次に送るとき、または quorin --lis-sync " + name + " で送ります");
 }
 
-// Opens the outbox of the LIS, puts `messages` in it and sends what waits.
-Delivery_Report send_through_outbox(const std::vector<Outgoing>& messages, const LIS_Link& link,
-                                    const Progress& progress) {
+}  // namespace
+
+Delivery_Report send_messages(const std::vector<Outgoing>& messages, const LIS_Link& link, const Progress& progress) {
   Delivery_Report report;
   LIS_Outbox outbox;
   std::string set_aside;
@@ -111,19 +111,16 @@ Delivery_Report send_through_outbox(const std::vector<Outgoing>& messages, const
   return report;
 }
 
-}  // namespace
-
 Delivery_Report send_results(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
                              const Progress& progress) {
-  Control_Ids ids;
-  Outgoing_Messages made = make_messages(results, settings, ids, hl7_time(std::time(nullptr)));
+  const Outgoing_Messages made = make_messages_now(results, settings);
   if (!made.problem.empty()) {
     Delivery_Report report;
     report.failed = true;
     report.lines.push_back("LIS " + link_name(settings.link) + " へ送れません: " + made.problem);
     return report;
   }
-  return send_through_outbox(made.messages, settings.link, progress);
+  return send_messages(made.messages, settings.link, progress);
 }
 
 std::string report_text(const Delivery_Report& report) {
@@ -132,20 +129,19 @@ std::string report_text(const Delivery_Report& report) {
   return text;
 }
 
-Delivery_Report send_results_shown(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
-                                   ui::Platform& platform) {
-  std::unique_ptr<ui::Progress> shown;
-  return send_results(results, settings, [&](long done, long total) {
-    if (!shown) shown = platform.start_progress("LIS " + link_name(settings.link) + " へ送信", total);
-    return !shown || shown->advance(done);
-  });
+Progress shown_progress(ui::Platform& platform, const LIS_Link& link) {
+  auto shown = std::make_shared<std::unique_ptr<ui::Progress>>();
+  return [&platform, shown, title = "LIS " + link_name(link) + " へ送信"](long done, long total) {
+    if (!*shown) *shown = platform.start_progress(title, total);
+    return !*shown || (*shown)->advance(done);
+  };
 }
 
 Delivery_Report send_waiting(const LIS_Link& link, const Progress& progress) {
   std::error_code error;
   if (const std::string path = lis_outbox_path(link); !path.empty() && !std::filesystem::exists(path, error) && !error)
     return {0, 0, 0, false, {"LIS " + link_name(link) + " への送信待ちのメッセージはありません"}};
-  return send_through_outbox({}, link, progress);
+  return send_messages({}, link, progress);
 }
 
 }  // namespace quorin::lis

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lis/lis_result.h"
+#include "lis/oru_message.h"
 #include "ui/platform.h"
 
 namespace quorin::lis {
@@ -31,15 +32,18 @@ std::string report_text(const Delivery_Report& report);
 // the sending (the rest wait).
 using Progress = std::function<bool(long done, long total)>;
 
+// Puts the messages in the outbox of the LIS and sends them after those waiting.
+Delivery_Report send_messages(const std::vector<Outgoing>& messages, const LIS_Link& link,
+                              const Progress& progress = {});
+
 // Makes one message per result (they are sent only when every one can be made: see oru_message)
-// and sends them after those waiting.
+// and sends them.
 Delivery_Report send_results(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
                              const Progress& progress = {});
 
-// send_results with its progress followed on the platform (shown once it has taken about a
+// The progress of a sending to the LIS followed on the platform (shown once it has taken about a
 // second), whose cancel stops the sending: the rest wait.
-Delivery_Report send_results_shown(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
-                                   ui::Platform& platform);
+Progress shown_progress(ui::Platform& platform, const LIS_Link& link);
 
 // Sends the messages waiting for the LIS.
 Delivery_Report send_waiting(const LIS_Link& link, const Progress& progress = {});
