@@ -13,7 +13,7 @@ namespace quorin::batch {
 int run_lis_sync(const lis::LIS_Link& link, std::ostream& errors) {
   const lis::Delivery_Report report = lis::send_waiting(link);
   for (const std::string& line : report.lines) errors << line << '\n';
-  return report.failed ? Exit_Failed : report.waiting > 0 ? Exit_LIS_Waiting : Exit_Done;
+  return report.failed ? Exit_Failed : report.undelivered() ? Exit_LIS_Waiting : Exit_Done;
 }
 
 std::string batch_lis_settings(const Batch_Options& options, lis::LIS_Settings& settings) {
@@ -55,7 +55,7 @@ bool send_lis_option(const lis::LIS_Settings& settings, const LIS_Rows& rows, Ba
   const lis::Delivery_Report report =
       lis::send_messages(rows.messages, settings.link, lis::shown_progress(platform, settings.link));
   platform.message(lis::report_text(report));
-  return report.failed || report.waiting > 0;
+  return report.undelivered();
 }
 
 }  // namespace quorin::batch

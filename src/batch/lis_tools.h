@@ -15,7 +15,8 @@ namespace quorin::batch {
 class Batch_Platform;
 
 // Sends what waits for the LIS and tells the outcome on `errors`; returns the exit status: done,
-// LIS messages left waiting, or failed (the outbox could not be used, or a damaged one was set aside).
+// LIS messages left undelivered (waiting, or a damaged outbox set aside, as a batch run tells it), or
+// failed (the outbox could not be used).
 int run_lis_sync(const lis::LIS_Link& link, std::ostream& errors);
 
 // The lab's settings of a run with --hl7 or --lis: those the screens saved, with the command

@@ -92,13 +92,11 @@ Delivery_Report send_messages(const std::vector<Outgoing>& messages, const LIS_L
   LIS_Outbox outbox;
   std::string set_aside;
   qc::Db_Outcome outcome = outbox.open(link, set_aside);
-  if (!set_aside.empty()) {
-    report.failed = true;
-    report.lines.push_back(set_aside);
-  }
+  report.set_aside = !set_aside.empty();
   if (outcome) outcome = outbox.queue(messages);
   if (!outcome) {
     report.failed = true;
+    if (report.set_aside) report.lines.push_back(set_aside);
     report.lines.push_back(outbox_message(outbox.path(), outcome));
     if (!messages.empty())
       report.lines.push_back("LIS " + link_name(link) + " へ送るメッセージ " +
@@ -108,6 +106,7 @@ Delivery_Report send_messages(const std::vector<Outgoing>& messages, const LIS_L
   }
   report.queued = static_cast<long>(messages.size());
   deliver(outbox, link, progress, report);
+  if (report.set_aside) report.lines.push_back(set_aside);  // last: it asks for a person
   return report;
 }
 
@@ -139,8 +138,12 @@ Progress shown_progress(ui::Platform& platform, const LIS_Link& link) {
 
 Delivery_Report send_waiting(const LIS_Link& link, const Progress& progress) {
   std::error_code error;
-  if (const std::string path = lis_outbox_path(link); !path.empty() && !std::filesystem::exists(path, error) && !error)
-    return {0, 0, 0, false, {"LIS " + link_name(link) + " への送信待ちのメッセージはありません"}};
+  if (const std::string path = lis_outbox_path(link);
+      !path.empty() && !std::filesystem::exists(path, error) && !error) {
+    Delivery_Report none;
+    none.lines.push_back("LIS " + link_name(link) + " への送信待ちのメッセージはありません");
+    return none;
+  }
   return send_messages({}, link, progress);
 }
 

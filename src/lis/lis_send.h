@@ -19,10 +19,14 @@ struct Delivery_Report {
   long queued = 0;    // messages put in the outbox by this call
   long accepted = 0;  // acknowledged by the LIS in this call
   long waiting = 0;   // left in the outbox
-  // A message could not be kept as it should: the outbox could not be used (nothing was sent, the
-  // new messages are not kept), or a damaged one was set aside.
+  // The outbox could not be used: nothing was sent, the new messages are not kept.
   bool failed = false;
+  // A damaged outbox was set aside: what could not be read from it is not sent, and waits for a
+  // person (its last line says where it is).
+  bool set_aside = false;
   std::vector<std::string> lines;  // for the user, each naming the LIS or the file
+  // True when any message is not delivered: failed, set aside or waiting.
+  bool undelivered() const { return failed || set_aside || waiting > 0; }
 };
 
 // The report's lines as one text, a line each.

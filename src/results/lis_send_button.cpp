@@ -54,7 +54,7 @@ void Result_LIS_Send(Program& program) {
   const lis::Delivery_Report report =
       lis::send_results(rows.results, settings, lis::shown_progress(platform, settings.link));
   const std::string told = lis::report_text(report) + (left_out.empty() ? "" : "\n" + left_out);
-  if (report.failed || report.waiting > 0) platform.warning(told);
+  if (report.undelivered()) platform.warning(told);
   else platform.message(told);
 }
 
