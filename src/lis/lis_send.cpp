@@ -7,6 +7,7 @@
 #include "lis/lis_outbox.h"
 #include "lis/mllp_link.h"
 #include "lis/oru_message.h"
+#include "text/cp932.h"
 #include "text/format.h"
 
 namespace quorin::lis {
@@ -46,7 +47,12 @@ void deliver(LIS_Outbox& outbox, const LIS_Link& link, const Progress& progress,
     if (batch.empty()) break;
     for (const Waiting_Message& waiting : batch) {
       after = waiting.id;
-      const Exchange exchange = mllp.exchange(waiting.message.text, waiting.message.control_id);
+      // A message no LIS could read (kept by an earlier version of the program, whose names were
+      // not checked) would make it drop the connection at every send and hold up all behind it.
+      const Exchange exchange = text::valid_utf8(waiting.message.text)
+                                    ? mllp.exchange(waiting.message.text, waiting.message.control_id)
+                                    : Exchange{Exchange::Kind::Not_Accepted,
+                                               "UTF-8 でない文字があるため送りません (送信待ちから手で除いてください)"};
       qc::Db_Outcome kept;
       if (exchange.kind == Exchange::Kind::Accepted) {
         kept = outbox.acknowledged(waiting.id);

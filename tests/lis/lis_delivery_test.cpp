@@ -189,6 +189,23 @@ TEST_F(Delivery, AnOutboxThatIsNotOneIsSetAsideAndWhatItHoldsIsSent) {
                                      " (同じ名前のファイルがあります))");
 }
 
+// A message that is not UTF-8, kept by an earlier version, waits with why; those after it go.
+TEST_F(Delivery, AMessageNoLisCouldReadHoldsUpNoOther) {
+  testing::Listener lis("AA", log("aa.log"));
+  {
+    LIS_Outbox outbox;
+    std::string ignored;
+    ASSERT_TRUE(outbox.open({"127.0.0.1", lis.port(), 1}, ignored));
+    ASSERT_TRUE(outbox.queue({{"OLD1", "サンプル 1 (ID P001)", "MSH|^~\\&|QUORIN|\x95\x61\x89\x40|LIS|H\r"}}));
+  }
+  const Delivery_Report report = send_results(results(2), settings(lis.port()));
+  EXPECT_EQ(report.accepted, 2);
+  EXPECT_EQ(report.waiting, 1);
+  EXPECT_NE(report_text(report).find("サンプル 1 (ID P001) (制御 ID OLD1): UTF-8 でない文字があるため送りません"),
+            std::string::npos)
+      << report_text(report);
+}
+
 TEST_F(Delivery, OneProgramSendsFromAnOutboxAtATime) {
   const int port = closed_port();
   ASSERT_EQ(send_results(results(1), settings(port)).waiting, 1);
