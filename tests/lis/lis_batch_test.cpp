@@ -160,10 +160,6 @@ TEST(LIS_Command_Line, EachMistakeIsToldBeforeAnythingIsSent) {
     EXPECT_NE(line.error.find(told), std::string::npos) << line.error;
     EXPECT_TRUE(text::valid_utf8(line.error)) << told;
   }
-  const batch::Command_Line names =
-      batch::parse_command_line({"--batch", "a", "b", "c", "--hl7", "x", "--sending-facility", "　RIA LAB "});
-  ASSERT_EQ(names.kind, batch::Command_Line::Kind::Batch) << names.error;
-  EXPECT_EQ(names.options.sending_facility, "RIA LAB");  // trimmed as the settings dialog trims it
   const batch::Command_Line line = batch::parse_command_line({"--lis-timeout", "2.5", "--lis-sync", "[fd00::5]:2575"});
   ASSERT_EQ(line.kind, batch::Command_Line::Kind::LIS_Sync) << line.error;
   EXPECT_EQ(lis::link_name(line.lis_link), "[fd00::5]:2575");
