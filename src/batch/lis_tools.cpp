@@ -42,12 +42,12 @@ std::string prepare_lis_outputs(const Batch_Options& options, const lis::LIS_Set
   if (!made.problem.empty())
     return options.hl7.empty() ? "LIS " + options.lis + " へ送れません: " + made.problem
                                : "HL7 ファイルを保存できません: " + options.hl7 + " (" + made.problem + ")";
-  rows.messages = std::move(made.messages);
   if (!options.hl7.empty()) {
-    const lis::HL7_File_Report saved = lis::save_hl7_file(options.hl7, rows.messages);
+    const lis::HL7_File_Report saved = lis::save_hl7_file(options.hl7, made.messages);
     if (!saved.saved) return saved.message;
     platform.message(saved.message);
   }
+  if (!options.lis.empty()) rows.messages = std::move(made.messages);  // kept only to be sent
   return "";
 }
 
