@@ -11,6 +11,7 @@
 #include "lis/lis_settings_file.h"
 #include "qc/connection_string.h"
 #include "qc/history_store.h"
+#include "text/cp932.h"
 #include "text/format.h"
 #include "text/number_text.h"
 
@@ -39,8 +40,9 @@ bool take_page_range(const std::string& value, long& first, long& last) {
 
 // A lab's name for the LIS messages, as the settings take it.
 const char* lab_name(const std::string& value, std::optional<std::string>& name) {
-  if (value.size() > lis::Longest_Lab_Name) return "180 バイト以内で";
-  name = value;
+  std::string taken;
+  if (const char* wanted = lis::take_lab_name(value, taken)) return wanted;
+  name = std::move(taken);
   return nullptr;
 }
 
@@ -259,7 +261,8 @@ Command_Line batch_run(const std::vector<std::string>& arguments) {
       if (++next >= arguments.size() || arguments[next].empty()) return error(argument + " の値がありません");
       const std::string& value = arguments[next];
       if (const char* wanted = rule->take(value, options))
-        return error(argument + " は " + wanted + "指定してください: " + value);
+        // A value that is not UTF-8 is not repeated: it would garble the message.
+        return error(argument + " は " + wanted + "指定してください" + (text::valid_utf8(value) ? ": " + value : ""));
     } else if (argument.starts_with("-") && argument.size() > 1) {
       return error("不明なオプションです: " + argument);
     } else {
@@ -337,7 +340,8 @@ std::string usage_text() {
          "      履歴の監査証跡 (すべての変更の記録) のハッシュの鎖と、記録が証跡と合うことを確かめ、\n"
          "      証跡を CSV (UTF-8) で書き出します (ファイルを指定しないときは標準出力へ)\n"
          "  quorin --lis-sync ホスト:ポート [--lis-timeout 秒]\n"
-         "      LIS に送れなかった検査結果のメッセージ (送信待ち) を送ります\n"
+         "      LIS に送れなかった検査結果のメッセージ (送信待ち) を送ります。送信待ちファイルを\n"
+         "      使えないときは終了コード 1 です\n"
          "      (受領確認を待つ時間は既定 30 秒)\n"
          "  quorin --qc 履歴ファイル.sqlite\n"
          "      既定とは別の精度管理の履歴ファイルを使って画面で操作します\n"
@@ -404,8 +408,9 @@ std::string usage_text() {
          "            4 結果ファイルは保存したが、--qc の測定の記録をどこにも保存できなかった\n"
          "              (履歴ファイルが使用中のまま・書き込めない、サーバーにも送信待ちにも置けない)\n"
          "            5 --qc-audit: 監査証跡の鎖が途切れている、または証跡と合わない記録がある\n"
-         "            6 LIS へのメッセージが送信待ちに残っている (--lis-sync で送ります)、または送信待ちに\n"
-         "              置けなかった (表示に従い送り直します)。--batch では結果ファイルは保存してあります\n"
+         "            6 LIS へのメッセージが送信待ちに残っている (--lis-sync で送ります)、送信待ちに\n"
+         "              置けなかった (表示に従い送り直します)、または壊れた送信待ちファイルを別名で残した\n"
+         "              (読めなかったメッセージは送られていません)。--batch では結果ファイルは保存してあります\n"
          "            1 つの実行に当てはまるものが複数あるときは 4、3、6 の順に先のものです\n";
 }
 

@@ -26,7 +26,8 @@ inline constexpr int Exit_Run_Not_Kept = 4;
 // records that its trail does not account for.
 inline constexpr int Exit_Trail_Broken = 5;
 // Messages for the LIS were left waiting in its outbox (not acknowledged, or the LIS not reached),
-// or could not be kept there to wait. In a batch run the result file was saved; 4 and 3 come first.
+// could not be kept there to wait, or a damaged outbox was set aside (what could not be read from it
+// is not sent: a person must look into it). In a batch run the result file was saved; 4 and 3 come first.
 inline constexpr int Exit_LIS_Waiting = 6;
 
 struct Batch_Options {

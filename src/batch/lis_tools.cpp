@@ -7,14 +7,13 @@
 #include "lis/link_address.h"
 #include "lis/lis_send.h"
 #include "lis/lis_settings_file.h"
-#include "lis/oru_message.h"
 
 namespace quorin::batch {
 
 int run_lis_sync(const lis::LIS_Link& link, std::ostream& errors) {
   const lis::Delivery_Report report = lis::send_waiting(link);
   for (const std::string& line : report.lines) errors << line << '\n';
-  return report.failed ? Exit_Failed : report.waiting > 0 ? Exit_LIS_Waiting : Exit_Done;
+  return report.failed ? Exit_Failed : report.undelivered() ? Exit_LIS_Waiting : Exit_Done;
 }
 
 std::string batch_lis_settings(const Batch_Options& options, lis::LIS_Settings& settings) {
@@ -36,25 +35,27 @@ std::string batch_lis_settings(const Batch_Options& options, lis::LIS_Settings& 
          (saved.kind == lis::Settings_Read::Kind::Damaged ? "\n" + saved.message : "");
 }
 
-std::string prepare_lis_outputs(const Batch_Options& options, const lis::LIS_Settings& settings, const LIS_Rows& rows,
+std::string prepare_lis_outputs(const Batch_Options& options, const lis::LIS_Settings& settings, LIS_Rows& rows,
                                 Batch_Platform& platform) {
   if (const std::string left_out = left_out_text(rows.left_out); !left_out.empty()) platform.warning(left_out);
+  lis::Outgoing_Messages made = lis::make_messages_now(rows.results, settings);
+  if (!made.problem.empty())
+    return options.hl7.empty() ? "LIS " + options.lis + " へ送れません: " + made.problem
+                               : "HL7 ファイルを保存できません: " + options.hl7 + " (" + made.problem + ")";
   if (!options.hl7.empty()) {
-    const lis::HL7_File_Report saved = lis::save_hl7_file(options.hl7, rows.results, settings);
+    const lis::HL7_File_Report saved = lis::save_hl7_file(options.hl7, made.messages);
     if (!saved.saved) return saved.message;
     platform.message(saved.message);
-  } else if (!rows.results.empty()) {
-    // Every message of an assay shares its substance and date: one made shows that all can be.
-    const lis::ORU_Message trial = lis::oru_message(rows.results.front(), settings, "0", "0");
-    if (!trial.problem.empty()) return "LIS " + options.lis + " へ送れません: " + trial.problem;
   }
+  if (!options.lis.empty()) rows.messages = std::move(made.messages);  // kept only to be sent
   return "";
 }
 
 bool send_lis_option(const lis::LIS_Settings& settings, const LIS_Rows& rows, Batch_Platform& platform) {
-  const lis::Delivery_Report report = lis::send_results_shown(rows.results, settings, platform);
+  const lis::Delivery_Report report =
+      lis::send_messages(rows.messages, settings.link, lis::shown_progress(platform, settings.link));
   platform.message(lis::report_text(report));
-  return report.failed || report.waiting > 0;
+  return report.undelivered();
 }
 
 }  // namespace quorin::batch

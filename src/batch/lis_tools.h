@@ -15,7 +15,8 @@ namespace quorin::batch {
 class Batch_Platform;
 
 // Sends what waits for the LIS and tells the outcome on `errors`; returns the exit status: done,
-// LIS messages left waiting, or failed (the outbox could not be used, or a damaged one was set aside).
+// LIS messages left undelivered (waiting, or a damaged outbox set aside, as a batch run tells it), or
+// failed (the outbox could not be used).
 int run_lis_sync(const lis::LIS_Link& link, std::ostream& errors);
 
 // The lab's settings of a run with --hl7 or --lis: those the screens saved, with the command
@@ -23,13 +24,13 @@ int run_lis_sync(const lis::LIS_Link& link, std::ostream& errors);
 // cannot make its messages (naming the options, and a settings file that could not be read).
 std::string batch_lis_settings(const Batch_Options& options, lis::LIS_Settings& settings);
 
-// Before the result file is saved: the samples' rows, the samples left out told, the messages
-// checked to be makeable and, for --hl7, written. "" or why not (the run then saves nothing).
-std::string prepare_lis_outputs(const Batch_Options& options, const lis::LIS_Settings& settings, const LIS_Rows& rows,
+// Before the result file is saved: the samples left out told, the messages made once into
+// `rows.messages` and, for --hl7, written. "" or why not (the run then saves nothing).
+std::string prepare_lis_outputs(const Batch_Options& options, const lis::LIS_Settings& settings, LIS_Rows& rows,
                                 Batch_Platform& platform);
 
-// After the result file is saved, for --lis: the messages sent, the outcome told. True when any
-// message (of this run or an earlier one) is left undelivered.
+// After the result file is saved, for --lis: the messages of prepare_lis_outputs sent, the outcome
+// told. True when any message (of this run or an earlier one) is left undelivered.
 bool send_lis_option(const lis::LIS_Settings& settings, const LIS_Rows& rows, Batch_Platform& platform);
 
 }  // namespace quorin::batch

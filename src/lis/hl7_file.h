@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "lis/lis_result.h"
+#include "lis/oru_message.h"
 
 namespace quorin::lis {
 
@@ -15,9 +15,8 @@ struct HL7_File_Report {
   std::string message;  // for the user, naming the file
 };
 
-// Writes the messages of all results into the file, which takes its place only when complete (an
-// earlier file stays as it was when anything fails, and when one result makes no message).
-HL7_File_Report save_hl7_file(const std::string& path, const std::vector<LIS_Result>& results,
-                              const LIS_Settings& settings);
+// Writes the messages (make_messages_now) into the file, which takes its place only when complete
+// (an earlier file stays as it was when anything fails).
+HL7_File_Report save_hl7_file(const std::string& path, const std::vector<Outgoing>& messages);
 
 }  // namespace quorin::lis

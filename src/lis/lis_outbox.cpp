@@ -11,6 +11,7 @@
 #include "qc/history_store.h"
 #include "qc/qc_history.h"
 #include "text/format.h"
+#include "text/text_file.h"
 
 namespace quorin::lis {
 
@@ -92,6 +93,24 @@ std::string file_name_part(const std::string& host) {
   return part;
 }
 
+// The outbox's folder made when it is missing; told in the user's terms when it cannot be made or
+// a new outbox could not be written in it (SQLite's own words say neither).
+Db_Outcome make_folder(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  const std::string where = ": " + folder.string() + " (";
+  if (error) {
+    std::error_code ignored;
+    const bool file_there = std::filesystem::exists(folder, ignored) && !std::filesystem::is_directory(folder, ignored);
+    return {Db_Failure::Missing,
+            "送信待ちのフォルダーを作れません" + where +
+                (file_there ? "同じ名前のファイルがあります" : text::system_reason(error.value())) + ")"};
+  }
+  if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    return {Db_Failure::Missing, "送信待ちのフォルダーに書き込めません" + where + text::system_reason(errno) + ")"};
+  return {};
+}
+
 }  // namespace
 
 std::string lis_outbox_path(const LIS_Link& link) {
@@ -121,8 +140,7 @@ Db_Outcome LIS_Outbox::open(const LIS_Link& link, std::string& set_aside) {
   set_aside.clear();
   path_ = lis_outbox_path(link);
   if (path_.empty()) return {Db_Failure::Cannot_Open, "HOME が設定されていません"};
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ignored);
+  if (Db_Outcome folder = make_folder(std::filesystem::path(path_).parent_path()); !folder) return folder;
   const Db_Outcome outcome = open_file();
   return damaged(outcome) ? set_aside_damaged(set_aside, link_name(link)) : outcome;
 }
@@ -150,7 +168,8 @@ Db_Outcome LIS_Outbox::set_aside_damaged(std::string& told, const std::string& n
   if (outcome) outcome = queue(readable);
   told = "LIS " + name + " の送信待ちファイルが壊れているか別のファイルだったため、" + aside +
          " として残しました (読めたメッセージ " + text::bare_text(static_cast<long long>(readable.size())) +
-         " 件は送信待ちに戻しました)";
+         " 件は送信待ちに戻しました)。このファイルから読めなかったメッセージは LIS に送られていません。"
+         "中を確かめ、必要なものは手で LIS に届けてください";
   return outcome;
 }
 
@@ -213,12 +232,13 @@ std::string outbox_message(const std::string& path, const Db_Outcome& outcome) {
     case Db_Failure::Full: why = "ディスクの空きがないか、書き込めません"; break;
     case Db_Failure::Read_Only: why = "書き込みが許可されていません"; break;
     case Db_Failure::Too_New: why = "新しい版のプログラムで作られたファイルです"; break;
+    case Db_Failure::Missing: break;  // the folder: the detail says it all
     case Db_Failure::Corrupt:
     case Db_Failure::Not_Database:
     case Db_Failure::Foreign: why = "ファイルが壊れています"; break;
     default: why = "開けません";
   }
-  if (!outcome.detail.empty()) why += ": " + outcome.detail;
+  if (!outcome.detail.empty()) why += (why.empty() ? "" : ": ") + outcome.detail;
   if (path.empty()) return "LIS の送信待ちファイルを置く場所がありません (" + outcome.detail + ")";
   return "LIS の送信待ちファイルを使えません: " + path + " (" + why + ")";
 }

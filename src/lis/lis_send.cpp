@@ -1,12 +1,13 @@
 #include "lis/lis_send.h"
 
-#include <ctime>
 #include <filesystem>
+#include <memory>
 
 #include "lis/link_address.h"
 #include "lis/lis_outbox.h"
 #include "lis/mllp_link.h"
 #include "lis/oru_message.h"
+#include "text/cp932.h"
 #include "text/format.h"
 
 namespace quorin::lis {
@@ -46,7 +47,12 @@ void deliver(LIS_Outbox& outbox, const LIS_Link& link, const Progress& progress,
     if (batch.empty()) break;
     for (const Waiting_Message& waiting : batch) {
       after = waiting.id;
-      const Exchange exchange = mllp.exchange(waiting.message.text, waiting.message.control_id);
+      // A message no LIS could read (kept by an earlier version of the program, whose names were
+      // not checked) would make it drop the connection at every send and hold up all behind it.
+      const Exchange exchange = text::valid_utf8(waiting.message.text)
+                                    ? mllp.exchange(waiting.message.text, waiting.message.control_id)
+                                    : Exchange{Exchange::Kind::Not_Accepted,
+                                               "UTF-8 でない文字があるため送りません (送信待ちから手で除いてください)"};
       qc::Db_Outcome kept;
       if (exchange.kind == Exchange::Kind::Accepted) {
         kept = outbox.acknowledged(waiting.id);
@@ -85,20 +91,18 @@ void deliver(LIS_Outbox& outbox, const LIS_Link& link, const Progress& progress,
                            " 件が送信待ちです。次に送るとき、または quorin --lis-sync " + name + " で送ります");
 }
 
-// Opens the outbox of the LIS, puts `messages` in it and sends what waits.
-Delivery_Report send_through_outbox(const std::vector<Outgoing>& messages, const LIS_Link& link,
-                                    const Progress& progress) {
+}  // namespace
+
+Delivery_Report send_messages(const std::vector<Outgoing>& messages, const LIS_Link& link, const Progress& progress) {
   Delivery_Report report;
   LIS_Outbox outbox;
   std::string set_aside;
   qc::Db_Outcome outcome = outbox.open(link, set_aside);
-  if (!set_aside.empty()) {
-    report.failed = true;
-    report.lines.push_back(set_aside);
-  }
+  report.set_aside = !set_aside.empty();
   if (outcome) outcome = outbox.queue(messages);
   if (!outcome) {
     report.failed = true;
+    if (report.set_aside) report.lines.push_back(set_aside);
     report.lines.push_back(outbox_message(outbox.path(), outcome));
     if (!messages.empty())
       report.lines.push_back("LIS " + link_name(link) + " へ送るメッセージ " +
@@ -108,22 +112,20 @@ Delivery_Report send_through_outbox(const std::vector<Outgoing>& messages, const
   }
   report.queued = static_cast<long>(messages.size());
   deliver(outbox, link, progress, report);
+  if (report.set_aside) report.lines.push_back(set_aside);  // last: it asks for a person
   return report;
 }
 
-}  // namespace
-
 Delivery_Report send_results(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
                              const Progress& progress) {
-  Control_Ids ids;
-  Outgoing_Messages made = make_messages(results, settings, ids, hl7_time(std::time(nullptr)));
+  const Outgoing_Messages made = make_messages_now(results, settings);
   if (!made.problem.empty()) {
     Delivery_Report report;
     report.failed = true;
     report.lines.push_back("LIS " + link_name(settings.link) + " へ送れません: " + made.problem);
     return report;
   }
-  return send_through_outbox(made.messages, settings.link, progress);
+  return send_messages(made.messages, settings.link, progress);
 }
 
 std::string report_text(const Delivery_Report& report) {
@@ -132,20 +134,23 @@ std::string report_text(const Delivery_Report& report) {
   return text;
 }
 
-Delivery_Report send_results_shown(const std::vector<LIS_Result>& results, const LIS_Settings& settings,
-                                   ui::Platform& platform) {
-  std::unique_ptr<ui::Progress> shown;
-  return send_results(results, settings, [&](long done, long total) {
-    if (!shown) shown = platform.start_progress("LIS " + link_name(settings.link) + " へ送信", total);
-    return !shown || shown->advance(done);
-  });
+Progress shown_progress(ui::Platform& platform, const LIS_Link& link) {
+  auto shown = std::make_shared<std::unique_ptr<ui::Progress>>();
+  return [&platform, shown, title = "LIS " + link_name(link) + " へ送信"](long done, long total) {
+    if (!*shown) *shown = platform.start_progress(title, total);
+    return !*shown || (*shown)->advance(done);
+  };
 }
 
 Delivery_Report send_waiting(const LIS_Link& link, const Progress& progress) {
   std::error_code error;
-  if (const std::string path = lis_outbox_path(link); !path.empty() && !std::filesystem::exists(path, error) && !error)
-    return {0, 0, 0, false, {"LIS " + link_name(link) + " への送信待ちのメッセージはありません"}};
-  return send_through_outbox({}, link, progress);
+  if (const std::string path = lis_outbox_path(link);
+      !path.empty() && !std::filesystem::exists(path, error) && !error) {
+    Delivery_Report none;
+    none.lines.push_back("LIS " + link_name(link) + " への送信待ちのメッセージはありません");
+    return none;
+  }
+  return send_messages({}, link, progress);
 }
 
 }  // namespace quorin::lis

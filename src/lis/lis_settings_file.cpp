@@ -8,6 +8,7 @@
 #include "qc/qc_history.h"
 #include "text/cp932.h"
 #include "text/format.h"
+#include "text/text_clean.h"
 #include "text/text_file.h"
 
 namespace quorin::lis {
@@ -37,14 +38,24 @@ std::string take_line(const std::string& line, LIS_Settings& settings) {
   if (key == "timeout") return read_link_timeout(value, settings.link);
   for (const Name_Key& name : Name_Keys) {
     if (key != name.key) continue;
-    if (value.size() > Longest_Lab_Name) return std::string(name.called) + "が長すぎます";
-    settings.*name.name = value;
+    if (const char* wanted = take_lab_name(value, settings.*name.name))
+      return std::string(name.called) + " は " + wanted + "書いてください";
     return "";
   }
   return "不明なキーです: " + key;
 }
 
 }  // namespace
+
+const char* take_lab_name(std::string_view given, std::string& name) {
+  if (!text::valid_utf8(given)) return "UTF-8 の文字で";
+  std::string cleaned = text::Text_Clean(given);
+  if (cleaned.empty()) return "空白でない名前で";
+  static_assert(Longest_Lab_Name == 180, "the message names the limit");
+  if (cleaned.size() > Longest_Lab_Name) return "180 バイト以内で";
+  name = std::move(cleaned);
+  return nullptr;
+}
 
 std::string lis_settings_path() {
   const std::string history = qc::default_history_path();

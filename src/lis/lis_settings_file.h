@@ -13,6 +13,7 @@
 // without the user's word.
 
 #include <string>
+#include <string_view>
 
 #include "lis/lis_result.h"
 
@@ -20,6 +21,12 @@ namespace quorin::lis {
 
 // The longest name the settings take, in bytes: an HL7 name field holds far less than a line.
 inline constexpr std::size_t Longest_Lab_Name = 180;
+
+// A lab's name as the settings file, the dialog and the command line take it: without blanks at
+// either end and without line breaks (text::Text_Clean), as `name`. nullptr, or how it must be
+// given when it cannot be taken ("180 バイト以内で"): blank, not UTF-8 (a name typed in a code
+// page 932 terminal) or too long. A name that is not UTF-8 would make messages the LIS cannot read.
+const char* take_lab_name(std::string_view given, std::string& name);
 
 // The settings file, "" when there is no folder for it (HOME not set).
 std::string lis_settings_path();

@@ -9,12 +9,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "lis/hl7_ack.h"
 #include "lis/hl7_text.h"
 #include "lis/link_address.h"
 #include "text/format.h"
+#include "text/text_file.h"
 
 namespace quorin::lis {
 
@@ -43,12 +43,21 @@ bool wait_for(int fd, short events, Clock::time_point deadline) {
   }
 }
 
-std::string connect_reason(int error) {
+// Why a connection could not be made or was lost, in Japanese.
+std::string link_reason(int error) {
   switch (error) {
     case ECONNREFUSED: return "接続を拒否されました。LIS が動いていないか、ポートが違います";
     case ENETUNREACH: return "ネットワークに到達できません";
     case EHOSTUNREACH: return "ホストに到達できません";
-    default: return std::strerror(error);
+    case ENETDOWN: return "ネットワークが使えません";
+    case ECONNRESET:
+    case EPIPE: return "相手が接続を切りました";
+    case EADDRNOTAVAIL: return "このアドレスには接続できません";
+    // A link-local IPv6 address without its interface: the only address connect() calls invalid.
+    case EINVAL:
+      return "アドレスを使えません。fe80:: で始まるアドレスには [fe80::1%eth0] "
+             "のようにインターフェース名を付けてください";
+    default: return text::system_reason(error);
   }
 }
 
@@ -146,7 +155,7 @@ std::string MLLP_Link::connect(Deadline deadline) {
   ::freeaddrinfo(addresses);
   if (fd_ >= 0) return "";
   if (error == ETIMEDOUT) return name() + " に " + seconds() + " 秒以内に接続できません";
-  return name() + " に接続できません (" + connect_reason(error) + ")";
+  return name() + " に接続できません (" + link_reason(error) + ")";
 }
 
 // What the LIS sent unasked since the last acknowledgement cannot answer the next message: it is
@@ -189,7 +198,7 @@ Exchange MLLP_Link::attempt(std::string_view message, std::string_view control_i
     if (n >= 0) sent += static_cast<std::size_t>(n);
     else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
       closed_unanswered_ = true;
-      return fail(name() + " がメッセージの送信中に接続を切りました (" + std::strerror(errno) + ")");
+      return fail(name() + " がメッセージの送信中に接続を切りました (" + link_reason(errno) + ")");
     }
   }
 

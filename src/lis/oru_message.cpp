@@ -8,6 +8,7 @@
 
 #include "lis/hl7_text.h"
 #include "qc/qc_run.h"
+#include "text/cp932.h"
 #include "text/format.h"
 #include "text/text_clean.h"
 
@@ -150,6 +151,10 @@ ORU_Message oru_message(const LIS_Result& r, const LIS_Settings& settings, const
   for (std::size_t n = 0; n < notes.size(); ++n)
     message +=
         segment("NTE", {{1, text::bare_text(static_cast<long long>(n + 1))}, {2, "L"}, {3, hl7_escaped(notes[n])}});
+  // Declared UTF-8 in MSH-18: anything else would be refused or garbled by the LIS and stay at the
+  // head of the outbox.
+  if (!text::valid_utf8(message))
+    return {"", "UTF-8 でない文字があります (施設名やアプリケーション名を確かめてください)"};
   return {message, ""};
 }
 
@@ -165,6 +170,11 @@ Outgoing_Messages make_messages(const std::vector<LIS_Result>& results, const LI
     made.messages.push_back(std::move(message));
   }
   return made;
+}
+
+Outgoing_Messages make_messages_now(const std::vector<LIS_Result>& results, const LIS_Settings& settings) {
+  Control_Ids ids;
+  return make_messages(results, settings, ids, hl7_time(std::time(nullptr)));
 }
 
 }  // namespace quorin::lis

@@ -54,4 +54,8 @@ struct Outgoing_Messages {
 Outgoing_Messages make_messages(const std::vector<LIS_Result>& results, const LIS_Settings& settings, Control_Ids& ids,
                                 const std::string& sent_at);
 
+// The messages of all results made now, with a new series of IDs: made once, so that a file and
+// an LIS given the same run's messages get the same bytes (IDs and times alike).
+Outgoing_Messages make_messages_now(const std::vector<LIS_Result>& results, const LIS_Settings& settings);
+
 }  // namespace quorin::lis

@@ -56,14 +56,11 @@ void Reg_LIS::save() {
   lis::LIS_Settings settings;
   std::string wrong = lis::read_link_address(text::Text_Clean(Box[0].text), settings.link);
   if (wrong.empty()) wrong = lis::read_link_timeout(text::Text_Clean(Box[1].text), settings.link);
-  settings.sending_facility = text::Text_Clean(Box[2].text);
-  settings.receiving_application = text::Text_Clean(Box[3].text);
-  settings.receiving_facility = text::Text_Clean(Box[4].text);
-  if (wrong.empty()) wrong = lis::missing_lab_name(settings);
+  std::string* const names[] = {&settings.sending_facility, &settings.receiving_application,
+                                &settings.receiving_facility};
   for (int b = 2; b < Boxes && wrong.empty(); ++b)
-    if (text::Text_Clean(Box[b].text).size() > lis::Longest_Lab_Name)
-      wrong = std::string(Captions[b]) + " は " + text::bare_text(static_cast<long long>(lis::Longest_Lab_Name)) +
-              " バイト以内で入力してください";
+    if (const char* wanted = lis::take_lab_name(Box[b].text, *names[b - 2]))
+      wrong = std::string(Captions[b]) + " は " + wanted + "入力してください";
   if (!wrong.empty()) return program_.platform.message(wrong);
   if (damaged_ && !program_.platform.ask_yes_no_default_no("読めなかった LIS の設定ファイルを置き換えますか\n" + path_))
     return;

@@ -8,6 +8,7 @@
 
 #include "engine/assay_state.h"
 #include "lis/lis_result.h"
+#include "lis/oru_message.h"
 
 namespace quorin {
 
@@ -17,6 +18,8 @@ inline constexpr const char* Assumed_Interval_Mark = "(標準点のばらつき�
 struct LIS_Rows {
   std::vector<lis::LIS_Result> results;  // one per sample with an identifier, in number order
   long left_out = 0;                     // samples without an identifier, which are not sent
+  // Their messages once made (a batch run's --hl7 writes and --lis sends these very bytes).
+  std::vector<lis::Outgoing> messages;
 };
 
 // From the tables as last computed (they must be current).

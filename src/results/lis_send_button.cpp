@@ -51,9 +51,10 @@ void Result_LIS_Send(Program& program) {
   if (!platform.ask_yes_no("サンプル " + text::bare_text(static_cast<long long>(rows.results.size())) + " 件の結果を " +
                            where + " へ送ります。よろしいですか" + (left_out.empty() ? "" : "\n(" + left_out + ")")))
     return;
-  const lis::Delivery_Report report = lis::send_results_shown(rows.results, settings, platform);
+  const lis::Delivery_Report report =
+      lis::send_results(rows.results, settings, lis::shown_progress(platform, settings.link));
   const std::string told = lis::report_text(report) + (left_out.empty() ? "" : "\n" + left_out);
-  if (report.failed || report.waiting > 0) platform.warning(told);
+  if (report.undelivered()) platform.warning(told);
   else platform.message(told);
 }
 

@@ -18,10 +18,7 @@
 
 namespace quorin::text {
 
-namespace {
-
-// The system's reason in Japanese for the common cases, otherwise the system's own text.
-std::string reason_of(int error) {
+std::string system_reason(int error) {
   switch (error) {
     case ENOENT: return "ファイルまたはフォルダがありません";
     case EACCES:
@@ -38,13 +35,15 @@ std::string reason_of(int error) {
   }
 }
 
+namespace {
+
 // Why a device, a pipe or a socket is neither read nor replaced.
 constexpr const char* Not_Regular = "通常のファイルではありません";
 // Why a file that may not be written is not replaced.
 constexpr const char* Write_Protected = "書き込みが許可されていません";
 
 std::string open_failed(const std::string& path, int error) {
-  return "ファイルを開けません: " + path + " (" + reason_of(error) + ")";
+  return "ファイルを開けません: " + path + " (" + system_reason(error) + ")";
 }
 
 bool write_all(int fd, std::string_view bytes) {
@@ -248,7 +247,7 @@ Atomic_File::Atomic_File(std::string path, Temporary_Way way) : path_(std::move(
 Atomic_File::~Atomic_File() { discard(); }
 
 bool Atomic_File::fail(int error) {
-  if (reason_.empty()) reason_ = reason_of(error);
+  if (reason_.empty()) reason_ = system_reason(error);
   return false;
 }
 

@@ -9,6 +9,10 @@
 
 namespace quorin::text {
 
+// The system's reason for an error number (errno) in Japanese for the common cases ("アクセスが拒否されました"),
+// otherwise the system's own text.
+std::string system_reason(int error);
+
 struct File_Read {
   bool ok = false;
   std::string bytes;    // the file's bytes as stored (code page 932)

@@ -33,7 +33,7 @@ TEST(HL7Messages, EveryFieldArrivesAsPutIn) {
   results[2].no_value_reason = "使えたチューブがありません";
   results[3].interval = LIS_Interval{-1.25, 3.5, "*"};
   results[4].unit = "ng/mL^|";
-  const HL7_File_Report saved = save_hl7_file(folder.file("out.hl7"), results, Settings);
+  const HL7_File_Report saved = save_hl7_file(folder.file("out.hl7"), make_messages_now(results, Settings).messages);
   ASSERT_TRUE(saved.saved) << saved.message;
   EXPECT_EQ(saved.message, "HL7 ファイルを保存しました: " + folder.file("out.hl7") + " (メッセージ 5 件)");
 
@@ -85,9 +85,7 @@ TEST(HL7Messages, OneMessageAsWritten) {
   testing::expect_golden("oru_message.hl7", message.text);
 }
 
-TEST(HL7Messages, AResultThatMakesNoMessageStopsTheFileAndKeepsTheEarlierOne) {
-  testing::Scratch_Folder folder;
-  testing::write_bytes(folder.file("out.hl7"), "earlier");
+TEST(HL7Messages, AResultThatMakesNoMessageStopsThemAll) {
   const std::pair<LIS_Result, std::string> refusals[] = {
       {result(7, "", 1, ""), "サンプル 7 に ID がありません"},
       {{7, "B-7", "", "C-1", "2026/12/01", 1.0, "", "", "", {}}, "サンプル 7 (ID B-7): 測定物質名がありません"},
@@ -97,13 +95,15 @@ TEST(HL7Messages, AResultThatMakesNoMessageStopsTheFileAndKeepsTheEarlierOne) {
       {{7, "B-7", "TSH", "C-1", "abcd-ef-gh", 1.0, "", "", "", {}}, "として読めません: abcd-ef-gh"},
   };
   for (const auto& [bad, why] : refusals) {
-    const HL7_File_Report report = save_hl7_file(folder.file("out.hl7"), {result(1, "A", 1, ""), bad}, Settings);
-    EXPECT_FALSE(report.saved);
-    EXPECT_NE(report.message.find(why), std::string::npos) << report.message;
-    EXPECT_NE(report.message.find(folder.file("out.hl7")), std::string::npos) << report.message;
+    const Outgoing_Messages made = make_messages_now({result(1, "A", 1, ""), bad}, Settings);
+    EXPECT_TRUE(made.messages.empty());
+    EXPECT_NE(made.problem.find(why), std::string::npos) << made.problem;
   }
-  EXPECT_EQ(testing::read_bytes(folder.file("out.hl7")), "earlier");
-  EXPECT_EQ(testing::leftover_temp_files(folder.path()), 0);
+  // A name in code page 932 (settings written by another program): MSH-18 says UTF-8.
+  LIS_Settings cp932 = Settings;
+  cp932.receiving_facility = "\x95\x61\x89\x40";
+  EXPECT_NE(make_messages_now({result(1, "A", 1, "")}, cp932).problem.find("サンプル 1 (ID A): UTF-8 でない文字"),
+            std::string::npos);
 }
 
 // Two series made in the same second (a program restarted, another station) share no ID.

@@ -18,7 +18,8 @@ program's code): it reads the messages and answers as an LIS would.
         stop          AA to the first COUNT messages, then the listener closes and ends
 
 A message's line holds "name=HEX" items, HEX the UTF-8 bytes of the field's value as python-hl7
-reads and unescapes it, so that any text (line breaks, "|" or Japanese) arrives as it is.
+reads and unescapes it, so that any text (line breaks, "|" or Japanese) arrives as it is; a
+listener's lines end with "bytes=HEX", the message as it arrived.
 """
 
 import ctypes
@@ -100,8 +101,9 @@ def listen(log_path, mode, port, count):
                 break
             while b"\x1c\x0d" in received:
                 frame, received = received.split(b"\x1c\x0d", 1)
-                message = hl7.parse(frame[frame.index(b"\x0b") + 1:].decode("utf-8"))
-                log.write(line_of(message) + "\n")
+                raw = frame[frame.index(b"\x0b") + 1:]
+                message = hl7.parse(raw.decode("utf-8"))
+                log.write(line_of(message) + " bytes=" + raw.hex() + "\n")
                 log.flush()
                 control_id = message["MSH.F10"]
                 if mode in ("AA", "CA"):

@@ -151,13 +151,22 @@ TEST_F(Delivery, AnOutboxThatIsNotOneIsSetAsideAndWhatItHoldsIsSent) {
   }
   testing::Listener lis("AA", log("aa.log"), port);
   const auto [status, told] = sync(port);
-  EXPECT_EQ(status, batch::Exit_Failed) << told;
-  EXPECT_NE(told.find("として残しました (読めたメッセージ 3 件は送信待ちに戻しました)"), std::string::npos) << told;
+  EXPECT_EQ(status, batch::Exit_LIS_Waiting) << told;  // as a batch run's: a person must look into it
+  EXPECT_NE(told.find("として残しました (読めたメッセージ 3 件は送信待ちに戻しました)。このファイルから読めなかった"
+                      "メッセージは LIS に送られていません"),
+            std::string::npos)
+      << told;
   EXPECT_EQ(testing::read_peer_log(log("aa.log")).size(), 3u);
-  // A file that is no database at all: set aside as it was, nothing read from it.
+  // A file that is no database at all: set aside as it was, nothing read from it; told last, after
+  // the messages sent.
+  testing::write_bytes(path, "no database either");
+  const Delivery_Report set_aside = send_results(results(2), settings(port));
+  EXPECT_EQ(set_aside.accepted, 2);
+  EXPECT_TRUE(set_aside.undelivered());
+  EXPECT_NE(set_aside.lines.back().find("手で LIS に届けてください"), std::string::npos) << report_text(set_aside);
   testing::write_bytes(path, "not a database");
   const auto [again, told_again] = sync(port);
-  EXPECT_EQ(again, batch::Exit_Failed);
+  EXPECT_EQ(again, batch::Exit_LIS_Waiting);
   int aside = 0;
   for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path())) {
     const std::string name = entry.path().filename().string();
@@ -167,7 +176,34 @@ TEST_F(Delivery, AnOutboxThatIsNotOneIsSetAsideAndWhatItHoldsIsSent) {
       EXPECT_NE(told_again.find(name), std::string::npos);
     }
   }
-  EXPECT_EQ(aside, 2);
+  EXPECT_EQ(aside, 3);
+
+  // A file where the outbox's folder should be: told in the user's words, and nothing is sent.
+  const std::string outbox_folder = std::filesystem::path(path).parent_path().string();
+  std::filesystem::remove_all(outbox_folder);
+  testing::write_bytes(outbox_folder, "");
+  const Delivery_Report blocked = send_results(results(1), settings(port));
+  EXPECT_TRUE(blocked.failed);
+  EXPECT_EQ(blocked.lines.at(0), "LIS の送信待ちファイルを使えません: " + path +
+                                     " (送信待ちのフォルダーを作れません: " + outbox_folder +
+                                     " (同じ名前のファイルがあります))");
+}
+
+// A message that is not UTF-8, kept by an earlier version, waits with why; those after it go.
+TEST_F(Delivery, AMessageNoLisCouldReadHoldsUpNoOther) {
+  testing::Listener lis("AA", log("aa.log"));
+  {
+    LIS_Outbox outbox;
+    std::string ignored;
+    ASSERT_TRUE(outbox.open({"127.0.0.1", lis.port(), 1}, ignored));
+    ASSERT_TRUE(outbox.queue({{"OLD1", "サンプル 1 (ID P001)", "MSH|^~\\&|QUORIN|\x95\x61\x89\x40|LIS|H\r"}}));
+  }
+  const Delivery_Report report = send_results(results(2), settings(lis.port()));
+  EXPECT_EQ(report.accepted, 2);
+  EXPECT_EQ(report.waiting, 1);
+  EXPECT_NE(report_text(report).find("サンプル 1 (ID P001) (制御 ID OLD1): UTF-8 でない文字があるため送りません"),
+            std::string::npos)
+      << report_text(report);
 }
 
 TEST_F(Delivery, OneProgramSendsFromAnOutboxAtATime) {
