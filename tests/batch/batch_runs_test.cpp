@@ -92,25 +92,18 @@ TEST_F(Batch_Test, FailuresStopWithTheReasonAndWriteNothing) {
          std::filesystem::create_directory(o.result = folder.file("folder.txt"));
          o.csv = folder.file("results.csv"), o.xlsx = folder.file("results.xlsx");
        }},
-      {"report among the program's outboxes",
-       [&](Options& o) {
-         ::setenv("XDG_DATA_HOME", folder.path().c_str(), 1);
-         o.pdf = folder.file("quorin/outbox/lis-lis-2575.sqlite");
-       }},
-      {"history over the LIS settings",
-       [&](Options& o) {
-         ::setenv("XDG_DATA_HOME", folder.path().c_str(), 1);
-         o.qc = folder.file("quorin/lis-settings.txt");
-       }},
+      // (The program's own folder is the scratch folder's "quorin" in this test.)
+      {"report among the program's outboxes", [&](Options& o) { o.pdf = folder.file("quorin/outbox/lis-a-1.sqlite"); }},
+      {"history over the LIS settings", [&](Options& o) { o.qc = folder.file("quorin/lis-settings.txt"); }},
       {"report that cannot take its place after the save",
        [&](Options& o) { refused_place = "PDFファイルを作成できません: " + o.pdf + " (アクセスが拒否されました)"; }},
   };
   std::string told;
   const char* data_home = std::getenv("XDG_DATA_HOME");
   const std::string own_data_home = data_home ? data_home : "";
+  ::setenv("XDG_DATA_HOME", folder.path().c_str(), 1);
   for (const auto& [what, change] : cases) {
     SCOPED_TRACE(what);
-    data_home ? ::setenv("XDG_DATA_HOME", own_data_home.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
     Options options = example();
     options.conditions = conditions, options.counts = counts, options.pdf = folder.file("report.pdf");
     testing::write_bytes(options.result, "earlier results\r\n");

@@ -112,10 +112,7 @@ TEST(Curve_Record, RegressionOfEveryWeightingAndOrder) {
       testing::set_treated_standard(*s, k, concentrations[k - 1], y,
                                     {Long(bound * 0.97), Long(bound * 1.01), Long(bound * 1.04)});
     }
-    s->Fit_From = 1;
-    s->Fit_To = 6;
-    s->Weight_Type = 1;
-    s->Reg_Order = 3;
+    s->Fit_From = 1, s->Fit_To = 6, s->Weight_Type = 1, s->Reg_Order = 3;
     s->Reg_Coef.fill(7);
     s->Fit_Available.fill(true);
     arrange(*s);

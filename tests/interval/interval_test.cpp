@@ -50,13 +50,10 @@ std::unique_ptr<Assay_State> small_assay() {
   s->Sera_Number = 1;
   s->Sera_Tubes = 2;
   testing::set_counts(s->Sera_Count, 1, {6000, 6100});
-  s->Sample_Number = 6;
-  s->Sample_Tubes = 3;
+  s->Sample_Number = 6, s->Sample_Tubes = 3;
   const Long sample_counts[6][3] = {{4100, 4180, 4050}, {10500, 10600}, {9950, 9960}, {700, 690}, {4110}, {}};
   for (int i = 1; i <= 6; ++i) testing::set_counts(s->Sample_Count, i, sample_counts[i - 1]);
-  s->Dilution_Factor = 10;
-  s->Fit_From = 1;
-  s->Fit_To = 5;
+  s->Dilution_Factor = 10, s->Fit_From = 1, s->Fit_To = 5;
   Treatment_Standard(*s);
   Regression(*s);
   return s;

@@ -103,13 +103,9 @@ std::unique_ptr<Assay_State> model_assay() {
     s->Sera_Count(1, tube) = count_at(sera_samples[0][tube - 1]);
     for (int i = 1; i <= 2; ++i) s->Sample_Count(i, tube) = count_at(sera_samples[i][tube - 1]);
   }
-  s->Sera_Number = 1;
-  s->Sample_Number = 2;
-  s->Dilution_Factor = 2;
+  s->Sera_Number = 1, s->Sample_Number = 2, s->Dilution_Factor = 2;
   Treatment_Standard(*s);
-  s->Fit_From = 1;
-  s->Fit_To = 8;
-  s->Reg_Order = 1;
+  s->Fit_From = 1, s->Fit_To = 8, s->Reg_Order = 1;
   s->Curve_Model = Four_PL;
   s->Model_Weight = 1;
   return s;

@@ -58,12 +58,8 @@ std::string check_count_file(std::string_view bytes) {
   // 2 sera of 2 tubes, samples of 3 tubes, without samples at the start of each run. Kept between
   // runs (it is large): storing writes every count that is read back.
   static const std::unique_ptr<Assay_State> sheet = std::make_unique<Assay_State>();
-  sheet->STD_Number = 3;
-  sheet->STD_Tubes = 2;
-  sheet->Sera_Number = 2;
-  sheet->Sera_Tubes = 2;
-  sheet->Sample_Tubes = 3;
-  sheet->Sample_Number = 0;
+  sheet->STD_Number = 3, sheet->STD_Tubes = 2, sheet->Sera_Number = 2, sheet->Sera_Tubes = 2;
+  sheet->Sample_Tubes = 3, sheet->Sample_Number = 0;
   const Stored_Counts stored_counts = store_counts(*sheet, items);
   if (stored_counts.left_over > items.counts.size()) return "more counts left over than read";
   const std::size_t stored = items.counts.size() - stored_counts.left_over;
