@@ -104,12 +104,9 @@ const Csv_Row* Csv_Reader::next() {
 char csv_separator(std::string_view text) {
   bool quoted = false;  // a doubled quote inside a quoted cell turns this off and on again
   for (const char c : text) {
-    if (c == '"')
-      quoted = !quoted;
-    else if (!quoted && (c == '\r' || c == '\n'))
-      break;
-    else if (!quoted && c == '\t')
-      return '\t';
+    if (c == '"') quoted = !quoted;
+    else if (!quoted && (c == '\r' || c == '\n')) break;
+    else if (!quoted && c == '\t') return '\t';
   }
   return ',';
 }
